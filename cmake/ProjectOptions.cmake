@@ -1,0 +1,15 @@
+# Warnings and sanitizers live on one INTERFACE target that every target links, so
+# nothing touches the global flags.
+option(CORVANE_SANITIZE "Build with AddressSanitizer and UndefinedBehaviorSanitizer" OFF)
+option(CORVANE_WARNINGS_AS_ERRORS "Treat warnings as errors" OFF)
+
+add_library(corvane_options INTERFACE)
+target_compile_options(corvane_options INTERFACE -Wall -Wextra)
+if(CORVANE_WARNINGS_AS_ERRORS)
+  target_compile_options(corvane_options INTERFACE -Werror)
+endif()
+if(CORVANE_SANITIZE)
+  target_compile_options(corvane_options INTERFACE -fsanitize=address,undefined
+                                                   -fno-omit-frame-pointer -fno-sanitize-recover=undefined)
+  target_link_options(corvane_options INTERFACE -fsanitize=address,undefined)
+endif()

@@ -1,0 +1,277 @@
+#include "platform/core/CString.h"
+
+#include <cstdio>
+
+namespace {
+
+constexpr char16_t kReplacement = 0xFFFD;
+
+bool IsHighSurrogate(char16_t u) { return u >= 0xD800 && u <= 0xDBFF; }
+bool IsLowSurrogate(char16_t u) { return u >= 0xDC00 && u <= 0xDFFF; }
+
+void AppendCodePoint(std::string& out, char32_t cp) {
+  if (cp < 0x80) {
+    out.push_back(static_cast<char>(cp));
+  } else if (cp < 0x800) {
+    out.push_back(static_cast<char>(0xC0 | (cp >> 6)));
+    out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+  } else if (cp < 0x10000) {
+    out.push_back(static_cast<char>(0xE0 | (cp >> 12)));
+    out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
+    out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+  } else {
+    out.push_back(static_cast<char>(0xF0 | (cp >> 18)));
+    out.push_back(static_cast<char>(0x80 | ((cp >> 12) & 0x3F)));
+    out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
+    out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+  }
+}
+
+void AppendNumber(std::u16string& out, const char* digits, int width, bool zeroPad) {
+  std::string_view text(digits);
+  bool negative = !text.empty() && text[0] == '-';
+  int pad = width - static_cast<int>(text.size());
+  if (negative && zeroPad) {
+    out.push_back(u'-');
+    text.remove_prefix(1);
+  }
+  for (; pad > 0; --pad) out.push_back(zeroPad ? u'0' : u' ');
+  for (char c : text) out.push_back(static_cast<char16_t>(c));
+}
+
+bool Contains(std::u16string_view set, char16_t unit) {
+  return set.find(unit) != std::u16string_view::npos;
+}
+
+constexpr std::u16string_view kWhitespace = u" \t\r\n\v\f";
+
+}  // namespace
+
+void AppendUtf8(std::string& out, std::u16string_view text) {
+  for (size_t i = 0; i < text.size(); ++i) {
+    char16_t u = text[i];
+    if (u < 0x80) {
+      out.push_back(static_cast<char>(u));
+    } else if (IsHighSurrogate(u) && i + 1 < text.size() && IsLowSurrogate(text[i + 1])) {
+      char32_t cp = 0x10000 + ((static_cast<char32_t>(u) - 0xD800) << 10) + (text[i + 1] - 0xDC00);
+      AppendCodePoint(out, cp);
+      ++i;
+    } else if (IsHighSurrogate(u) || IsLowSurrogate(u)) {
+      AppendCodePoint(out, kReplacement);
+    } else {
+      AppendCodePoint(out, u);
+    }
+  }
+}
+
+std::string Utf16ToUtf8(std::u16string_view text) {
+  std::string out;
+  out.reserve(text.size());
+  AppendUtf8(out, text);
+  return out;
+}
+
+std::u16string Utf8ToUtf16(std::string_view text) {
+  std::u16string out;
+  out.reserve(text.size());
+  const auto* p = reinterpret_cast<const unsigned char*>(text.data());
+  const auto* end = p + text.size();
+  while (p < end) {
+    unsigned char b = *p;
+    if (b < 0x80) {
+      out.push_back(b);
+      ++p;
+      continue;
+    }
+    int need = 0;
+    char32_t cp = 0;
+    char32_t min = 0;
+    if (b >= 0xC2 && b <= 0xDF) {
+      need = 1, cp = b & 0x1F, min = 0x80;
+    } else if (b >= 0xE0 && b <= 0xEF) {
+      need = 2, cp = b & 0x0F, min = 0x800;
+    } else if (b >= 0xF0 && b <= 0xF4) {
+      need = 3, cp = b & 0x07, min = 0x10000;
+    }
+    bool ok = need > 0 && end - p > need;
+    for (int k = 1; ok && k <= need; ++k) {
+      if ((p[k] & 0xC0) != 0x80) ok = false;
+      cp = (cp << 6) | (p[k] & 0x3F);
+    }
+    if (ok && (cp < min || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF))) ok = false;
+    if (!ok) {
+      out.push_back(kReplacement);
+      ++p;
+      continue;
+    }
+    if (cp >= 0x10000) {
+      cp -= 0x10000;
+      out.push_back(static_cast<char16_t>(0xD800 + (cp >> 10)));
+      out.push_back(static_cast<char16_t>(0xDC00 + (cp & 0x3FF)));
+    } else {
+      out.push_back(static_cast<char16_t>(cp));
+    }
+    p += need + 1;
+  }
+  return out;
+}
+
+CString::CString(const char16_t* text) : m_text(View(text)) {}
+
+CString::CString(const char16_t* text, int length) {
+  if (text && length > 0) m_text.assign(text, static_cast<size_t>(length));
+}
+
+CString CString::FromUtf8(std::string_view utf8) { return CString(Utf8ToUtf16(utf8)); }
+
+std::string CString::ToUtf8() const { return Utf16ToUtf8(m_text); }
+
+CString& CString::operator=(const char16_t* text) {
+  m_text.assign(View(text));
+  return *this;
+}
+
+CString& CString::operator+=(const CString& other) {
+  m_text += other.m_text;
+  return *this;
+}
+
+CString& CString::operator+=(const char16_t* text) {
+  m_text += View(text);
+  return *this;
+}
+
+CString& CString::operator+=(char16_t ch) {
+  m_text.push_back(ch);
+  return *this;
+}
+
+void CString::Format(const char16_t* format, ...) {
+  va_list args;
+  va_start(args, format);
+  FormatV(format, args);
+  va_end(args);
+}
+
+void CString::FormatV(const char16_t* format, va_list args) {
+  std::u16string out;
+  std::u16string_view fmt = View(format);
+  char digits[32];
+  for (size_t i = 0; i < fmt.size(); ++i) {
+    char16_t c = fmt[i];
+    if (c != u'%' || i + 1 >= fmt.size()) {
+      out.push_back(c);
+      continue;
+    }
+    size_t j = i + 1;
+    bool zeroPad = false;
+    int width = 0;
+    if (fmt[j] == u'0') {
+      zeroPad = true;
+      ++j;
+    }
+    while (j < fmt.size() && fmt[j] >= u'0' && fmt[j] <= u'9') width = width * 10 + (fmt[j++] - u'0');
+    int longs = 0;
+    while (j < fmt.size() && fmt[j] == u'l') ++longs, ++j;
+    if (j >= fmt.size()) {
+      out.append(fmt.substr(i));
+      break;
+    }
+    switch (fmt[j]) {
+      case u'%':
+        out.push_back(u'%');
+        break;
+      case u's': {
+        const char16_t* text = va_arg(args, const char16_t*);
+        std::u16string_view s = text ? View(text) : std::u16string_view(u"(null)");
+        for (int pad = width - static_cast<int>(s.size()); pad > 0; --pad) out.push_back(u' ');
+        out.append(s);
+        break;
+      }
+      case u'c':
+        out.push_back(static_cast<char16_t>(va_arg(args, int)));
+        break;
+      case u'd':
+      case u'i':
+        if (longs >= 2)
+          std::snprintf(digits, sizeof digits, "%lld", va_arg(args, long long));
+        else if (longs == 1)
+          std::snprintf(digits, sizeof digits, "%ld", va_arg(args, long));
+        else
+          std::snprintf(digits, sizeof digits, "%d", va_arg(args, int));
+        AppendNumber(out, digits, width, zeroPad);
+        break;
+      case u'u':
+      case u'x':
+      case u'X': {
+        const char* spec = fmt[j] == u'u' ? "%llu" : (fmt[j] == u'x' ? "%llx" : "%llX");
+        unsigned long long value = longs >= 2   ? va_arg(args, unsigned long long)
+                                   : longs == 1 ? va_arg(args, unsigned long)
+                                                : va_arg(args, unsigned int);
+        std::snprintf(digits, sizeof digits, spec, value);
+        AppendNumber(out, digits, width, zeroPad);
+        break;
+      }
+      default:  // unknown conversion: kept as written
+        out.append(fmt.substr(i, j - i + 1));
+        break;
+    }
+    i = j;
+  }
+  m_text = std::move(out);
+}
+
+CString& CString::Trim() { return Trim(kWhitespace.data()); }
+
+CString& CString::Trim(char16_t target) {
+  const char16_t set[2] = {target, 0};
+  return TrimRight(set).TrimLeft(set);
+}
+
+CString& CString::Trim(const char16_t* targets) { return TrimRight(targets).TrimLeft(targets); }
+
+CString& CString::TrimLeft(const char16_t* targets) {
+  std::u16string_view set = View(targets);
+  size_t first = 0;
+  while (first < m_text.size() && Contains(set, m_text[first])) ++first;
+  m_text.erase(0, first);
+  return *this;
+}
+
+CString& CString::TrimRight(const char16_t* targets) {
+  std::u16string_view set = View(targets);
+  size_t last = m_text.size();
+  while (last > 0 && Contains(set, m_text[last - 1])) --last;
+  m_text.erase(last);
+  return *this;
+}
+
+int CString::Find(char16_t ch, int start) const {
+  if (start < 0 || start > GetLength()) return -1;
+  size_t pos = m_text.find(ch, static_cast<size_t>(start));
+  return pos == std::u16string::npos ? -1 : static_cast<int>(pos);
+}
+
+int CString::Find(const char16_t* text, int start) const {
+  if (start < 0 || start > GetLength()) return -1;
+  size_t pos = m_text.find(View(text), static_cast<size_t>(start));
+  return pos == std::u16string::npos ? -1 : static_cast<int>(pos);
+}
+
+CString CString::Left(int count) const {
+  if (count <= 0) return CString();
+  return CString(m_text.substr(0, static_cast<size_t>(count)));
+}
+
+CString CString::Mid(int first, int count) const {
+  if (first < 0) first = 0;
+  if (first >= GetLength()) return CString();
+  size_t n = count < 0 ? std::u16string::npos : static_cast<size_t>(count);
+  return CString(m_text.substr(static_cast<size_t>(first), n));
+}
+
+CString CString::Right(int count) const {
+  if (count <= 0) return CString();
+  if (count >= GetLength()) return *this;
+  return CString(m_text.substr(m_text.size() - static_cast<size_t>(count)));
+}

@@ -1,0 +1,148 @@
+// CFile and CStdioFile: buffered files over POSIX descriptors with the framework's
+// interface and flag values.
+//
+// Contract:
+// - Open never throws; it returns non-zero on success. On failure the optional
+//   exception record receives the cause and errno.
+// - Read, Write, Seek, Flush and Close throw CFileException (with errno and the path)
+//   when the system call fails. A short write is retried; no space left is an error.
+// - The destructor closes a file still open and never throws (a failure is dropped:
+//   callers that care call Close).
+// - shareDenyWrite: while a file is open with it, opening the same file (same device
+//   and inode, whatever the path or link) for writing fails, in this process and in
+//   every other process of the program. Writers hold the file exclusively: opening it
+//   with shareDenyWrite fails while it is open for writing. This rests on open file
+//   description locks, which every file this class opens takes.
+// - An existing file opened with modeCreate is emptied only after its lock is held, so
+//   a refused open never truncates it.
+// - No text-mode translation: typeText and typeBinary read the bytes as they are.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <exception>
+#include <string>
+#include <vector>
+
+#include "platform/core/CString.h"
+#include "platform/core/Types.h"
+
+class CFileException : public std::exception {
+ public:
+  enum Cause {
+    none = 0,
+    genericException,
+    fileNotFound,
+    badPath,
+    tooManyOpenFiles,
+    accessDenied,
+    invalidFile,
+    removeCurrentDir,
+    directoryFull,
+    badSeek,
+    hardIO,
+    sharingViolation,
+    lockViolation,
+    diskFull,
+    endOfFile
+  };
+
+  CFileException() = default;
+  CFileException(int cause, long osError, const CString& fileName);
+
+  // The system's reason with the file's name, e.g.
+  // "/tmp/out.json: No space left on device".
+  CString GetErrorMessage() const;
+  const char* what() const noexcept override { return m_what.c_str(); }
+
+  // Maps an errno value to a cause.
+  static int OsErrorToCause(long osError);
+
+  int m_cause = none;
+  long m_lOsError = 0;
+  CString m_strFileName;
+
+ private:
+  std::string m_what;
+};
+
+class CFile {
+ public:
+  enum OpenFlags : UINT {
+    modeRead = 0x0000,
+    modeWrite = 0x0001,
+    modeReadWrite = 0x0002,
+    shareCompat = 0x0000,
+    shareExclusive = 0x0010,
+    shareDenyWrite = 0x0020,
+    shareDenyRead = 0x0030,
+    shareDenyNone = 0x0040,
+    modeNoInherit = 0x0080,
+    modeCreate = 0x1000,
+    modeNoTruncate = 0x2000,
+    typeText = 0x4000,
+    typeBinary = 0x8000,
+  };
+  enum SeekPosition : UINT { begin = 0, current = 1, end = 2 };
+
+  // Size of the read and write buffer.
+  static constexpr size_t kBufferSize = 1 << 20;
+
+  CFile() = default;
+  virtual ~CFile();
+  CFile(const CFile&) = delete;
+  CFile& operator=(const CFile&) = delete;
+
+  virtual BOOL Open(LPCWSTR fileName, UINT openFlags, CFileException* error = nullptr);
+  virtual UINT Read(void* buffer, UINT count);
+  virtual void Write(const void* buffer, UINT count);
+  // Returns the new position from the start of the file.
+  virtual std::uint64_t Seek(std::int64_t offset, UINT from);
+  virtual void Flush();
+  // Writes what is buffered and closes; throws when either fails. The file is closed
+  // afterwards in every case.
+  virtual void Close();
+  // Closes without throwing; buffered output is dropped.
+  virtual void Abort();
+
+  bool IsOpen() const { return m_fd >= 0; }
+  CString GetFilePath() const { return m_path; }
+  // Size of the file in bytes (for progress reports).
+  std::uint64_t GetLength() const;
+
+  // Direct access to the read buffer, so that a reader can scan bytes without a call
+  // per character. NextBlock returns the bytes not consumed yet, reading a new block
+  // when none are left; an empty view means end of input. Consume(n) marks the first n
+  // of them as read.
+  std::string_view NextBlock();
+  void Consume(size_t count) { m_readPos += count; }
+  // Bytes of the file consumed so far (read position as seen by the user).
+  std::uint64_t BytesConsumed() const { return m_fileOffset - (m_readEnd - m_readPos); }
+
+  // Writes bytes through the write buffer; large blocks go straight to the file.
+  void WriteBytes(std::string_view bytes) { Write(bytes.data(), static_cast<UINT>(bytes.size())); }
+
+ protected:
+  [[noreturn]] void ThrowOsError(int osError) const;
+  void FlushWriteBuffer();
+
+ private:
+  void WriteAll(const char* data, size_t size);
+  int m_fd = -1;
+  UINT m_flags = 0;
+  CString m_path;
+  std::vector<char> m_buffer;
+  size_t m_readPos = 0;
+  size_t m_readEnd = 0;
+  size_t m_writeUsed = 0;
+  std::uint64_t m_fileOffset = 0;  // offset of the descriptor in the file
+};
+
+// The framework's stream file. The system uses it only as a CFile; ReadString and
+// WriteString are here for completeness of tests and small tools.
+class CStdioFile : public CFile {
+ public:
+  // Reads one line of UTF-8 (without its line feed); false at end of input.
+  BOOL ReadString(CString& line);
+  void WriteString(LPCWSTR text);
+};
