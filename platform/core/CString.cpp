@@ -6,8 +6,12 @@ namespace {
 
 constexpr char16_t kReplacement = 0xFFFD;
 
-bool IsHighSurrogate(char16_t u) { return u >= 0xD800 && u <= 0xDBFF; }
-bool IsLowSurrogate(char16_t u) { return u >= 0xDC00 && u <= 0xDFFF; }
+bool IsHighSurrogate(char16_t u) {
+  return u >= 0xD800 && u <= 0xDBFF;
+}
+bool IsLowSurrogate(char16_t u) {
+  return u >= 0xDC00 && u <= 0xDFFF;
+}
 
 void AppendCodePoint(std::string& out, char32_t cp) {
   if (cp < 0x80) {
@@ -35,8 +39,10 @@ void AppendNumber(std::u16string& out, const char* digits, int width, bool zeroP
     out.push_back(u'-');
     text.remove_prefix(1);
   }
-  for (; pad > 0; --pad) out.push_back(zeroPad ? u'0' : u' ');
-  for (char c : text) out.push_back(static_cast<char16_t>(c));
+  for (; pad > 0; --pad)
+    out.push_back(zeroPad ? u'0' : u' ');
+  for (char c : text)
+    out.push_back(static_cast<char16_t>(c));
 }
 
 bool Contains(std::u16string_view set, char16_t unit) {
@@ -95,10 +101,12 @@ std::u16string Utf8ToUtf16(std::string_view text) {
     }
     bool ok = need > 0 && end - p > need;
     for (int k = 1; ok && k <= need; ++k) {
-      if ((p[k] & 0xC0) != 0x80) ok = false;
+      if ((p[k] & 0xC0) != 0x80)
+        ok = false;
       cp = (cp << 6) | (p[k] & 0x3F);
     }
-    if (ok && (cp < min || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF))) ok = false;
+    if (ok && (cp < min || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)))
+      ok = false;
     if (!ok) {
       out.push_back(kReplacement);
       ++p;
@@ -119,12 +127,17 @@ std::u16string Utf8ToUtf16(std::string_view text) {
 CString::CString(const char16_t* text) : m_text(View(text)) {}
 
 CString::CString(const char16_t* text, int length) {
-  if (text && length > 0) m_text.assign(text, static_cast<size_t>(length));
+  if (text && length > 0)
+    m_text.assign(text, static_cast<size_t>(length));
 }
 
-CString CString::FromUtf8(std::string_view utf8) { return CString(Utf8ToUtf16(utf8)); }
+CString CString::FromUtf8(std::string_view utf8) {
+  return CString(Utf8ToUtf16(utf8));
+}
 
-std::string CString::ToUtf8() const { return Utf16ToUtf8(m_text); }
+std::string CString::ToUtf8() const {
+  return Utf16ToUtf8(m_text);
+}
 
 CString& CString::operator=(const char16_t* text) {
   m_text.assign(View(text));
@@ -170,9 +183,11 @@ void CString::FormatV(const char16_t* format, va_list args) {
       zeroPad = true;
       ++j;
     }
-    while (j < fmt.size() && fmt[j] >= u'0' && fmt[j] <= u'9') width = width * 10 + (fmt[j++] - u'0');
+    while (j < fmt.size() && fmt[j] >= u'0' && fmt[j] <= u'9')
+      width = width * 10 + (fmt[j++] - u'0');
     int longs = 0;
-    while (j < fmt.size() && fmt[j] == u'l') ++longs, ++j;
+    while (j < fmt.size() && fmt[j] == u'l')
+      ++longs, ++j;
     if (j >= fmt.size()) {
       out.append(fmt.substr(i));
       break;
@@ -184,7 +199,8 @@ void CString::FormatV(const char16_t* format, va_list args) {
       case u's': {
         const char16_t* text = va_arg(args, const char16_t*);
         std::u16string_view s = text ? View(text) : std::u16string_view(u"(null)");
-        for (int pad = width - static_cast<int>(s.size()); pad > 0; --pad) out.push_back(u' ');
+        for (int pad = width - static_cast<int>(s.size()); pad > 0; --pad)
+          out.push_back(u' ');
         out.append(s);
         break;
       }
@@ -221,19 +237,24 @@ void CString::FormatV(const char16_t* format, va_list args) {
   m_text = std::move(out);
 }
 
-CString& CString::Trim() { return Trim(kWhitespace.data()); }
+CString& CString::Trim() {
+  return Trim(kWhitespace.data());
+}
 
 CString& CString::Trim(char16_t target) {
   const char16_t set[2] = {target, 0};
   return TrimRight(set).TrimLeft(set);
 }
 
-CString& CString::Trim(const char16_t* targets) { return TrimRight(targets).TrimLeft(targets); }
+CString& CString::Trim(const char16_t* targets) {
+  return TrimRight(targets).TrimLeft(targets);
+}
 
 CString& CString::TrimLeft(const char16_t* targets) {
   std::u16string_view set = View(targets);
   size_t first = 0;
-  while (first < m_text.size() && Contains(set, m_text[first])) ++first;
+  while (first < m_text.size() && Contains(set, m_text[first]))
+    ++first;
   m_text.erase(0, first);
   return *this;
 }
@@ -241,37 +262,45 @@ CString& CString::TrimLeft(const char16_t* targets) {
 CString& CString::TrimRight(const char16_t* targets) {
   std::u16string_view set = View(targets);
   size_t last = m_text.size();
-  while (last > 0 && Contains(set, m_text[last - 1])) --last;
+  while (last > 0 && Contains(set, m_text[last - 1]))
+    --last;
   m_text.erase(last);
   return *this;
 }
 
 int CString::Find(char16_t ch, int start) const {
-  if (start < 0 || start > GetLength()) return -1;
+  if (start < 0 || start > GetLength())
+    return -1;
   size_t pos = m_text.find(ch, static_cast<size_t>(start));
   return pos == std::u16string::npos ? -1 : static_cast<int>(pos);
 }
 
 int CString::Find(const char16_t* text, int start) const {
-  if (start < 0 || start > GetLength()) return -1;
+  if (start < 0 || start > GetLength())
+    return -1;
   size_t pos = m_text.find(View(text), static_cast<size_t>(start));
   return pos == std::u16string::npos ? -1 : static_cast<int>(pos);
 }
 
 CString CString::Left(int count) const {
-  if (count <= 0) return CString();
+  if (count <= 0)
+    return CString();
   return CString(m_text.substr(0, static_cast<size_t>(count)));
 }
 
 CString CString::Mid(int first, int count) const {
-  if (first < 0) first = 0;
-  if (first >= GetLength()) return CString();
+  if (first < 0)
+    first = 0;
+  if (first >= GetLength())
+    return CString();
   size_t n = count < 0 ? std::u16string::npos : static_cast<size_t>(count);
   return CString(m_text.substr(static_cast<size_t>(first), n));
 }
 
 CString CString::Right(int count) const {
-  if (count <= 0) return CString();
-  if (count >= GetLength()) return *this;
+  if (count <= 0)
+    return CString();
+  if (count >= GetLength())
+    return *this;
   return CString(m_text.substr(m_text.size() - static_cast<size_t>(count)));
 }

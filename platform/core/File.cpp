@@ -1,0 +1,353 @@
+// Buffered files over POSIX descriptors.
+//
+// Sharing. shareDenyWrite means that nobody may open the file for writing meanwhile.
+// POSIX has no such open mode, so it is built from open file description locks
+// (fcntl F_OFD_SETLK), taken right after open(2) on regular files:
+// - a read-only open with shareDenyWrite takes a shared lock (F_RDLCK) on the whole
+//   file, and fails with sharingViolation while a writer holds its lock;
+// - every open for writing takes an exclusive lock (F_WRLCK) on the whole file, and
+//   fails with sharingViolation while any lock is held, so an output file can never
+//   overwrite the source that is being read, whatever name it was given by.
+// OFD locks belong to the open file description, not to the process: two descriptors of
+// one process conflict as two processes do (classic POSIX record locks would not, and
+// closing any descriptor of the file would drop them), a forked child shares its
+// parent's, and they are tied to the inode, so every path, hard link and symbolic link
+// reaching the file meets them. They are advisory: a program that takes no lock can
+// still write; every program of this suite opens its files through this class.
+//
+// modeCreate opens with O_CREAT but without O_TRUNC and empties the file only once the
+// lock is held: truncating at open(2) would destroy a file that the lock then refuses.
+// Descriptors are always close-on-exec, so that no started program inherits a lock.
+//
+// "/dev/fd/N" (and /dev/stdout) names a descriptor the program already has: it is
+// duplicated, not opened again, and never emptied, so that output to a shell's '>>'
+// appends and output to a pipe streams. It still takes its lock, so that appending to
+// the file being read is refused.
+#include "platform/core/File.h"
+
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+
+#include "platform/core/SysCalls.h"
+
+namespace {
+
+constexpr UINT kAccessMask = 0x0003;
+constexpr UINT kShareMask = 0x0070;
+
+int AccessFlags(UINT openFlags) {
+  switch (openFlags & kAccessMask) {
+    case CFile::modeRead:
+      return O_RDONLY;
+    case CFile::modeWrite:
+      return O_WRONLY;
+    case CFile::modeReadWrite:
+      return O_RDWR;
+    default:
+      return -1;
+  }
+}
+
+// Takes the sharing lock that the open flags call for. Returns 0 or an errno value;
+// contention is reported as EBUSY, whose text ("Device or resource busy") tells the user
+// more than the lock call's own EAGAIN ("Resource temporarily unavailable").
+int TakeSharingLock(int fd, UINT openFlags) {
+  bool writing = (openFlags & kAccessMask) != CFile::modeRead;
+  if (!writing && (openFlags & kShareMask) != CFile::shareDenyWrite)
+    return 0;
+  struct flock lock {};
+  lock.l_type = writing ? F_WRLCK : F_RDLCK;
+  lock.l_whence = SEEK_SET;  // l_start 0 and l_len 0: the whole file, however it grows
+  int result;
+  do {
+    result = ActiveSysCalls().lock(fd, F_OFD_SETLK, &lock);
+  } while (result < 0 && errno == EINTR);
+  if (result == 0)
+    return 0;
+  return errno == EAGAIN || errno == EACCES ? EBUSY : errno;
+}
+
+// Everything of Open after open(2). Returns 0 or an errno value.
+int PrepareOpened(int fd, UINT openFlags) {
+  struct stat info {};
+  if (ActiveSysCalls().fstat(fd, &info) < 0)
+    return errno;
+  // open(2) accepts a directory read-only; here it is not a file to read.
+  if (S_ISDIR(info.st_mode))
+    return EISDIR;
+  // Sharing guards files on disk; pipes and devices are not shared that way, and some
+  // refuse locks.
+  if (!S_ISREG(info.st_mode))
+    return 0;
+  if (int error = TakeSharingLock(fd, openFlags))
+    return error;
+  // A read-only descriptor cannot truncate: modeCreate with modeRead only creates.
+  bool writing = (openFlags & kAccessMask) != CFile::modeRead;
+  if (writing && (openFlags & CFile::modeCreate) && !(openFlags & CFile::modeNoTruncate) &&
+      info.st_size != 0 && ActiveSysCalls().ftruncate(fd, 0) < 0)
+    return errno;
+  return 0;
+}
+
+// The descriptor a path names, or -1 for an ordinary path.
+int InheritedDescriptor(const std::string& path) {
+  if (path == "/dev/stdout")
+    return STDOUT_FILENO;
+  constexpr std::string_view prefix = "/dev/fd/";
+  if (path.size() <= prefix.size() || path.compare(0, prefix.size(), prefix) != 0)
+    return -1;
+  int fd = 0;
+  for (size_t i = prefix.size(); i < path.size(); ++i) {
+    if (path[i] < '0' || path[i] > '9' || fd > 100000)
+      return -1;
+    fd = fd * 10 + (path[i] - '0');
+  }
+  return fd;
+}
+
+}  // namespace
+
+CFile::~CFile() {
+  if (!IsOpen())
+    return;
+  try {
+    Close();
+  } catch (...) {
+    // Close has closed the descriptor; the caller chose not to hear about the failure.
+  }
+}
+
+BOOL CFile::Open(LPCWSTR fileName, UINT openFlags, CFileException* error) {
+  CString path(fileName);
+  auto fail = [&](int osError) {
+    if (error)
+      *error = CFileException(CFileException::OsErrorToCause(osError), osError, path);
+    return FALSE;
+  };
+  if (IsOpen())
+    return fail(EBUSY);  // refuse rather than drop buffered output
+  int access = AccessFlags(openFlags);
+  if (!fileName || access < 0)
+    return fail(EINVAL);
+  int flags = access | O_CLOEXEC | O_NOCTTY | ((openFlags & modeCreate) ? O_CREAT : 0);
+  std::string utf8 = path.ToUtf8();
+  int fd;
+  UINT prepareFlags = openFlags;
+  if (int inherited = InheritedDescriptor(utf8); inherited >= 0) {
+    fd = fcntl(inherited, F_DUPFD_CLOEXEC, 0);
+    prepareFlags |= modeNoTruncate;
+  } else {
+    do {
+      fd = ActiveSysCalls().open(utf8.c_str(), flags, 0666);
+    } while (fd < 0 && errno == EINTR);
+  }
+  if (fd < 0)
+    return fail(errno);
+  if (int osError = PrepareOpened(fd, prepareFlags)) {
+    ActiveSysCalls().close(fd);
+    return fail(osError);
+  }
+  m_fd = fd;
+  m_flags = openFlags;
+  m_path = path;
+  m_readPos = m_readEnd = m_writeUsed = 0;
+  m_fileOffset = 0;
+  return TRUE;
+}
+
+UINT CFile::Read(void* buffer, UINT count) {
+  auto* out = static_cast<char*>(buffer);
+  UINT done = 0;
+  while (done < count) {
+    std::string_view block = NextBlock();
+    if (block.empty())
+      break;
+    size_t n = std::min<size_t>(block.size(), count - done);
+    std::memcpy(out + done, block.data(), n);
+    Consume(n);
+    done += static_cast<UINT>(n);
+  }
+  return done;
+}
+
+std::string_view CFile::NextBlock() {
+  if (!IsOpen())
+    ThrowOsError(EBADF);
+  if (m_writeUsed > 0)
+    FlushWriteBuffer();
+  if (m_readPos < m_readEnd)
+    return {m_buffer.data() + m_readPos, m_readEnd - m_readPos};
+  if (m_buffer.empty())
+    m_buffer.resize(kBufferSize);
+  ssize_t n;
+  do {
+    n = ActiveSysCalls().read(m_fd, m_buffer.data(), kBufferSize);
+  } while (n < 0 && errno == EINTR);
+  if (n < 0)
+    ThrowOsError(errno);
+  m_readPos = 0;
+  m_readEnd = static_cast<size_t>(n);
+  m_fileOffset += static_cast<std::uint64_t>(n);
+  return {m_buffer.data(), m_readEnd};
+}
+
+void CFile::Write(const void* buffer, UINT count) {
+  if (!IsOpen())
+    ThrowOsError(EBADF);
+  if ((m_flags & kAccessMask) == modeRead)
+    ThrowOsError(EBADF);
+  if (m_readEnd > 0) {
+    // The descriptor is ahead of the reader by what is still buffered: move it back to
+    // where the reader stands before anything is written there.
+    std::uint64_t position = BytesConsumed();
+    if (position != m_fileOffset &&
+        ActiveSysCalls().lseek(m_fd, static_cast<off_t>(position), SEEK_SET) < 0)
+      ThrowOsError(errno);
+    m_fileOffset = position;
+    m_readPos = m_readEnd = 0;
+  }
+  const char* data = static_cast<const char*>(buffer);
+  if (m_writeUsed + count > kBufferSize)
+    FlushWriteBuffer();
+  if (count >= kBufferSize)
+    return WriteAll(data, count);
+  if (m_buffer.empty())
+    m_buffer.resize(kBufferSize);
+  std::memcpy(m_buffer.data() + m_writeUsed, data, count);
+  m_writeUsed += count;
+}
+
+void CFile::FlushWriteBuffer() {
+  if (m_writeUsed == 0)
+    return;
+  size_t pending = m_writeUsed;
+  std::uint64_t start = m_fileOffset;
+  try {
+    WriteAll(m_buffer.data(), pending);
+    m_writeUsed = 0;
+  } catch (const CFileException&) {
+    // Keep what did not reach the file, so that a later Close reports the failure again
+    // instead of closing as though everything had been written.
+    size_t written = static_cast<size_t>(m_fileOffset - start);
+    std::memmove(m_buffer.data(), m_buffer.data() + written, pending - written);
+    m_writeUsed = pending - written;
+    throw;
+  }
+}
+
+void CFile::WriteAll(const char* data, size_t size) {
+  while (size > 0) {
+    ssize_t n = ActiveSysCalls().write(m_fd, data, size);
+    if (n < 0 && errno == EINTR)
+      continue;
+    if (n < 0)
+      ThrowOsError(errno);
+    if (n == 0)
+      ThrowOsError(ENOSPC);  // no progress on a regular file: the disk is full
+    data += n;
+    size -= static_cast<size_t>(n);
+    m_fileOffset += static_cast<std::uint64_t>(n);
+  }
+}
+
+std::uint64_t CFile::Seek(std::int64_t offset, UINT from) {
+  if (!IsOpen())
+    ThrowOsError(EBADF);
+  FlushWriteBuffer();
+  if (from > end)
+    throw CFileException(CFileException::badSeek, EINVAL, m_path);
+  std::int64_t target = offset;
+  if (from != end) {
+    std::int64_t base = from == current ? static_cast<std::int64_t>(BytesConsumed()) : 0;
+    if (__builtin_add_overflow(base, offset, &target) || target < 0)
+      throw CFileException(CFileException::badSeek, EINVAL, m_path);
+    // A seek inside the block already read (the reader's return to the start after
+    // looking at the byte-order mark) moves in the buffer instead of reading again.
+    std::uint64_t blockStart = m_fileOffset - m_readEnd;
+    auto wanted = static_cast<std::uint64_t>(target);
+    if (m_readEnd > 0 && wanted >= blockStart && wanted <= m_fileOffset) {
+      m_readPos = static_cast<size_t>(wanted - blockStart);
+      return wanted;
+    }
+  }
+  off_t position =
+      ActiveSysCalls().lseek(m_fd, static_cast<off_t>(target), from == end ? SEEK_END : SEEK_SET);
+  if (position < 0)
+    ThrowOsError(errno);
+  m_readPos = m_readEnd = 0;
+  m_fileOffset = static_cast<std::uint64_t>(position);
+  return m_fileOffset;
+}
+
+void CFile::Flush() {
+  if (!IsOpen())
+    ThrowOsError(EBADF);
+  FlushWriteBuffer();
+}
+
+void CFile::Close() {
+  if (!IsOpen())
+    return;
+  int flushError = 0;
+  try {
+    FlushWriteBuffer();
+  } catch (const CFileException& e) {
+    flushError = static_cast<int>(e.m_lOsError);
+  }
+  // Linux releases the descriptor even when close(2) fails, so it is never retried;
+  // EINTR only means a signal arrived while the file was being closed.
+  int closeError = ActiveSysCalls().close(m_fd) < 0 && errno != EINTR ? errno : 0;
+  m_fd = -1;
+  Abort();  // with the descriptor gone, only resets the state
+  if (flushError)
+    ThrowOsError(flushError);
+  if (closeError)
+    ThrowOsError(closeError);
+}
+
+void CFile::Abort() {
+  if (m_fd >= 0)
+    ActiveSysCalls().close(m_fd);
+  m_fd = -1;
+  m_readPos = m_readEnd = m_writeUsed = 0;
+  m_fileOffset = 0;
+  std::vector<char>().swap(m_buffer);
+}
+
+std::uint64_t CFile::GetLength() const {
+  if (!IsOpen())
+    ThrowOsError(EBADF);
+  struct stat info {};
+  if (ActiveSysCalls().fstat(m_fd, &info) < 0)
+    ThrowOsError(errno);
+  return std::max(static_cast<std::uint64_t>(info.st_size), m_fileOffset + m_writeUsed);
+}
+
+void CFile::ThrowOsError(int osError) const {
+  throw CFileException(CFileException::OsErrorToCause(osError), osError, m_path);
+}
+
+BOOL CStdioFile::ReadString(CString& line) {
+  std::string bytes;
+  bool any = false;
+  for (std::string_view block = NextBlock(); !block.empty(); block = NextBlock()) {
+    any = true;
+    size_t feed = block.find('\n');
+    bytes.append(block.substr(0, feed));
+    if (feed != std::string_view::npos) {
+      Consume(feed + 1);
+      break;
+    }
+    Consume(block.size());
+  }
+  line = CString::FromUtf8(bytes);
+  return any;
+}
+
+void CStdioFile::WriteString(LPCWSTR text) {
+  if (text)
+    WriteBytes(Utf16ToUtf8(text));
+}
