@@ -1,0 +1,140 @@
+#include "libs/suppcore/HtmlPage.h"
+
+namespace {
+
+// The browser shows the page without scripts or outside resources: the policy lets only
+// the inline style through.
+constexpr std::string_view kHead =
+    "<!DOCTYPE html>\n"
+    "<html>\n"
+    "<head>\n"
+    "<meta charset=\"utf-8\">\n"
+    "<meta http-equiv=\"Content-Security-Policy\" content=\"default-src 'none'; "
+    "style-src 'unsafe-inline'\">\n";
+
+// pre-wrap keeps runs of spaces and tabs inside values as they are, so that what the
+// conversion wrote is what the table shows.
+constexpr std::string_view kStyle =
+    "body { font-family: system-ui, sans-serif; font-size: 9pt; margin: 6px; color: #222; "
+    "background: #fff; }\n"
+    "table { border-collapse: collapse; }\n"
+    "th, td { border: 1px solid #c8c8c8; padding: 2px 6px; text-align: left; "
+    "vertical-align: top; white-space: pre-wrap; }\n"
+    "th { background: #ececec; font-weight: 600; }\n"
+    "tbody tr:nth-child(even) { background: #f5f5f5; }\n"
+    ".mark { color: #8a8a8a; font-style: italic; font-weight: normal; }\n"
+    ".space { background: #fbe3a8; }\n"
+    ".note { color: #666; margin: 0 0 6px 0; }\n";
+
+// Only ASCII blanks count as the spaces worth marking at the ends of a text.
+constexpr std::string_view kBlanks = " \t\r\n";
+
+// Control characters other than tab, line feed and carriage return are not allowed in an
+// HTML document's text; they are shown as U+FFFD.
+bool IsControl(char ch) {
+  const auto byte = static_cast<unsigned char>(ch);
+  return (byte < 0x20 && ch != '\t' && ch != '\n' && ch != '\r') || byte == 0x7f;
+}
+
+void WriteMark(std::ostream& out, std::string_view text) {
+  out << "<span class=\"mark\">" << text << "</span>";
+}
+
+void WriteBlanks(std::ostream& out, std::string_view blanks) {
+  out << "<span class=\"space\">" << EscapeHtml(blanks) << "</span>";
+}
+
+// Spaces at either end of a value are easy to miss and are usually a fault of the source,
+// so they get a background of their own; an empty text gets a muted marker.
+void WriteText(std::ostream& out, std::string_view text) {
+  if (text.empty()) {
+    WriteMark(out, "(empty)");
+    return;
+  }
+  const size_t first = text.find_first_not_of(kBlanks);
+  if (first == std::string_view::npos) {
+    WriteBlanks(out, text);
+    return;
+  }
+  const size_t end = text.find_last_not_of(kBlanks) + 1;
+  if (first > 0) {
+    WriteBlanks(out, text.substr(0, first));
+  }
+  out << EscapeHtml(text.substr(first, end - first));
+  if (end < text.size()) {
+    WriteBlanks(out, text.substr(end));
+  }
+}
+
+void WriteHeader(std::ostream& out, const std::vector<std::string>& columns) {
+  if (columns.empty()) {
+    return;
+  }
+  out << "<thead>\n<tr>";
+  for (const std::string& name : columns) {
+    out << "<th>";
+    WriteText(out, name);
+    out << "</th>";
+  }
+  out << "</tr>\n</thead>\n";
+}
+
+void WriteRow(std::ostream& out, const std::vector<HtmlCell>& cells) {
+  out << "<tr>";
+  for (const HtmlCell& cell : cells) {
+    out << "<td>";
+    if (cell) {
+      WriteText(out, *cell);
+    } else {
+      WriteMark(out, "(missing)");
+    }
+    out << "</td>";
+  }
+  out << "</tr>\n";
+}
+
+}  // namespace
+
+std::string EscapeHtml(std::string_view text) {
+  std::string escaped;
+  escaped.reserve(text.size());
+  for (const char ch : text) {
+    switch (ch) {
+      case '&':
+        escaped += "&amp;";
+        break;
+      case '<':
+        escaped += "&lt;";
+        break;
+      case '>':
+        escaped += "&gt;";
+        break;
+      case '"':
+        escaped += "&quot;";
+        break;
+      case '\'':
+        escaped += "&#39;";
+        break;
+      default:
+        escaped += IsControl(ch) ? std::string_view("\xEF\xBF\xBD") : std::string_view(&ch, 1);
+    }
+  }
+  return escaped;
+}
+
+void WriteHtmlTable(std::ostream& out, const std::vector<std::string>& columns,
+                    const std::vector<std::vector<HtmlCell>>& rows) {
+  out << kHead << "<title>" << EscapeHtml(kHtmlPageTitle) << "</title>\n"
+      << "<style>\n"
+      << kStyle << "</style>\n</head>\n<body>\n";
+  if (rows.empty()) {
+    out << "<p class=\"note\">No rows</p>\n";
+  }
+  out << "<table>\n";
+  WriteHeader(out, columns);
+  out << "<tbody>\n";
+  for (const std::vector<HtmlCell>& cells : rows) {
+    WriteRow(out, cells);
+  }
+  out << "</tbody>\n</table>\n</body>\n</html>\n";
+}

@@ -1,0 +1,27 @@
+// The preview page: a complete HTML5 document showing rows as one table. Every name and
+// value goes through EscapeHtml, and the page's policy forbids scripts, so nothing from
+// the rows can run. All texts are UTF-8.
+#pragma once
+
+#include <optional>
+#include <ostream>
+#include <string>
+#include <string_view>
+#include <vector>
+
+// The page's title, also the text that a successful rendering returns.
+inline constexpr std::string_view kHtmlPageTitle = "Preview";
+
+// One cell: the value, or nullopt when the row has no member for that column.
+using HtmlCell = std::optional<std::string>;
+
+// Writes the page: a header row with the column names in order (duplicates and empty
+// names as they come), then one table row per entry of rows, each holding one cell per
+// column. An empty value, a missing member and spaces at either end of a text are marked
+// so that they can be told apart at a glance. With no rows the page says "No rows".
+void WriteHtmlTable(std::ostream& out, const std::vector<std::string>& columns,
+                    const std::vector<std::vector<HtmlCell>>& rows);
+
+// Replaces & < > " ' by their character references, and control characters other than
+// tab, line feed and carriage return by U+FFFD.
+std::string EscapeHtml(std::string_view text);

@@ -1,0 +1,31 @@
+// JsonEncoder: the document as JSON text, UTF-8 without a mark, every value a string.
+// Indented: each member on a line of its own, two spaces per level, brackets of a
+// container on their own lines; otherwise compact. Both end with a line feed.
+#pragma once
+
+#include "libs/suppcore/DocumentEncoder.h"
+#include "libs/suppcore/NameCache.h"
+#include "libs/suppcore/WriteBuffer.h"
+
+class JsonEncoder : public DocumentEncoder {
+ public:
+  JsonEncoder(WriteBuffer& out, bool indent) : m_out(out), m_indent(indent) {}
+
+  void BeginArray() override;
+  void EndArray() override;
+  void BeginObject(size_t depth, size_t index, bool named, std::u16string_view name) override;
+  void EndObject(size_t depth) override;
+  void Pair(size_t depth, size_t index, std::u16string_view name,
+            std::u16string_view value) override;
+  void EndDocument() override;
+
+ private:
+  void BeginMember(size_t depth, size_t index);
+  void NewLine(size_t depth);
+  void PutName(size_t index, std::u16string_view name);
+  void PutString(std::u16string_view text);
+
+  WriteBuffer& m_out;
+  bool m_indent;
+  NameCache m_names;
+};

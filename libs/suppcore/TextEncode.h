@@ -1,0 +1,24 @@
+// Encoding of UTF-16 texts for the writer: plain UTF-8 (BSON) and UTF-8 with JSON string
+// escapes. Both write into memory the caller has reserved (at most the stated number of
+// bytes per UTF-16 unit), so the loops over the characters never allocate. A surrogate
+// pair becomes one 4-byte sequence; a lone surrogate becomes U+FFFD.
+#pragma once
+
+#include <cstddef>
+#include <string_view>
+
+// Bytes per UTF-16 unit at most: "\u001f" for JSON, 3 bytes of UTF-8 otherwise (a pair of
+// units gives 4 bytes, U+FFFD for one lone unit gives 3).
+constexpr size_t kMaxJsonBytesPerUnit = 6;
+constexpr size_t kMaxUtf8BytesPerUnit = 3;
+
+// Writes text as the inside of a JSON string: '"', '\\' and control characters escaped
+// (short forms for \b \f \n \r \t, \u00XX for the others). Returns the end of the output.
+char* EscapeJson(char* out, std::u16string_view text);
+// Writes text as UTF-8 without any escapes. Returns the end of the output.
+char* EncodeUtf8(char* out, std::u16string_view text);
+
+// Length of the first piece of text of about maxUnits units (at least one) that does not
+// end between the two units of a surrogate pair; long texts are encoded piece by piece so
+// that the memory reserved for them stays bounded.
+size_t PieceLength(std::u16string_view text, size_t maxUnits);

@@ -1,0 +1,419 @@
+// The JSON writer, driven as the conversion drives it; the output is parsed back with a
+// strict parser and compared, and the layout is checked as text.
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <memory>
+#include <nlohmann/json.hpp>
+
+#include "WriterTestSupport.h"
+#include "platform/core/SysCalls.h"
+
+namespace {
+
+using ordered_json = nlohmann::ordered_json;
+using namespace std::string_view_literals;
+
+// Parses strictly (throws on anything RFC 8259 refuses, invalid UTF-8 included) and
+// returns the rows, each member in document order.
+Utf8Rows ParseRows(const std::string& text) {
+  ordered_json document = ordered_json::parse(text);
+  EXPECT_TRUE(document.is_array());
+  Utf8Rows rows;
+  for (const auto& object : document) {
+    EXPECT_TRUE(object.is_object());
+    auto& row = rows.emplace_back();
+    for (const auto& [name, value] : object.items())
+      row.emplace_back(name, value.get<std::string>());
+  }
+  return rows;
+}
+
+TEST(JsonWriter, TwoRowsHaveTheDocumentedLayout) {
+  Rows rows = {{{u"a", u"1"}, {u"b", u"2"}}, {{u"a", u"3"}, {u"b", u"4"}}};
+  EXPECT_EQ(WriteRows(rows, Format::kJson),
+            "[\n"
+            "  {\n"
+            "    \"a\": \"1\",\n"
+            "    \"b\": \"2\"\n"
+            "  },\n"
+            "  {\n"
+            "    \"a\": \"3\",\n"
+            "    \"b\": \"4\"\n"
+            "  }\n"
+            "]\n");
+}
+
+TEST(JsonWriter, EmptyArrayIsValidJson) {
+  std::string text = WriteRows({}, Format::kJson);
+  EXPECT_EQ(text, "[\n]\n");
+  EXPECT_TRUE(ParseRows(text).empty());
+}
+
+TEST(JsonWriter, DuplicateAndEmptyNamesAreWrittenAsGiven) {
+  // Checked as text: a parser keeps only one of two equal names.
+  Rows rows = {{{u"", u"1"}, {u"a", u"2"}, {u"a", u"3"}, {u"", u""}}};
+  EXPECT_EQ(
+      WriteRows(rows, Format::kJson),
+      "[\n  {\n    \"\": \"1\",\n    \"a\": \"2\",\n    \"a\": \"3\",\n    \"\": \"\"\n  }\n]\n");
+}
+
+TEST(JsonWriter, LayoutCallsDoNotChangeTheOutput) {
+  Rows rows = {{{u"x", u"1"}}, {{u"x", u"2"}, {u"y", u"3"}}};
+  EXPECT_EQ(WriteRows(rows, Format::kJson, Layout::kNoLayoutCalls),
+            WriteRows(rows, Format::kJson, Layout::kConversion));
+}
+
+TEST(JsonWriter, WithoutIndentationTheTextIsCompact) {
+  std::string text = WriteWith(TempPath("compact.json"), [](JSON& writer, CFile& file) {
+    writer.SwitchIndent(0);
+    writer.Open(&file, 0);
+    writer.Array(1, 1);
+    writer.BeginValue(nullptr);
+    writer.AddPair(u"a"sv, u"1"sv);
+    writer.EndOfPair();
+    writer.AddPair(u"b"sv, u"2"sv);
+    writer.EndValue();
+    writer.Array(0, 1);
+    writer.Close();
+  });
+  EXPECT_EQ(text, "[{\"a\":\"1\",\"b\":\"2\"}]\n");
+}
+
+// Many rows (more than one buffer of output) whose names change from row to row, so the
+// names cached by position must be told apart.
+TEST(JsonWriter, ManyRowsWithChangingNamesRoundTrip) {
+  Rows rows;
+  const std::u16string names[] = {u"id", u"name", u"Größe", u"id2"};
+  for (int i = 0; i < 40000; ++i) {
+    Row row;
+    for (int k = 0; k < 2 + i % 2; ++k) {
+      std::u16string name = names[(i + k) % 4];  // distinct within a row
+      std::string value = "value " + std::to_string(i) + "/" + std::to_string(k);
+      row.push_back({name + (i % 7 == 0 ? u"\"" : u""), CString::FromUtf8(value).Str()});
+    }
+    rows.push_back(row);
+  }
+  std::string text = WriteRows(rows, Format::kJson);
+  EXPECT_GT(text.size(), size_t{2} << 20);
+  EXPECT_EQ(ParseRows(text), ToUtf8(rows));
+}
+
+struct TextCase {
+  std::string label;
+  std::u16string text;
+  std::string json;  // the text as it must appear between the quotes
+  std::string utf8;  // what a parser must read back
+};
+
+std::vector<TextCase> TextCases() {
+  std::vector<TextCase> cases = {
+      {"Empty", u"", "", ""},
+      {"Quote", u"say \"hi\"", "say \\\"hi\\\"", "say \"hi\""},
+      {"Backslash", u"C:\\dir\\", "C:\\\\dir\\\\", "C:\\dir\\"},
+      {"Slash", u"a/b", "a/b", "a/b"},
+      {"Delete", u"a\x7F", "a\x7F", "a\x7F"},
+      {"Latin", u"Grüße",
+       "Gr\xC3\xBC\xC3\x9F"
+       "e",
+       "Gr\xC3\xBC\xC3\x9F"
+       "e"},
+      {"Euro", u"\u20AC", "\xE2\x82\xAC", "\xE2\x82\xAC"},
+      {"LastBmp", u"\uFFFF", "\xEF\xBF\xBF", "\xEF\xBF\xBF"},
+      {"Supplementary", u"\U0001F600", "\xF0\x9F\x98\x80", "\xF0\x9F\x98\x80"},
+      {"LoneHigh",
+       u"a\xD83D"
+       "b",
+       "a\xEF\xBF\xBD"
+       "b",
+       "a\xEF\xBF\xBD"
+       "b"},
+      {"LoneLow", u"a\xDE00", "a\xEF\xBF\xBD", "a\xEF\xBF\xBD"},
+      {"HighAtEnd", u"\xD83D", "\xEF\xBF\xBD", "\xEF\xBF\xBD"},
+      {"SwappedPair", u"\xDE00\xD83D", "\xEF\xBF\xBD\xEF\xBF\xBD", "\xEF\xBF\xBD\xEF\xBF\xBD"},
+  };
+  const char* shortForms[32] = {};
+  shortForms['\b'] = "\\b";
+  shortForms['\f'] = "\\f";
+  shortForms['\n'] = "\\n";
+  shortForms['\r'] = "\\r";
+  shortForms['\t'] = "\\t";
+  for (int c = 0; c < 0x20; ++c) {
+    char escape[8];
+    snprintf(escape, sizeof escape, "\\u%04x", c);
+    std::u16string text = u"<";
+    text += static_cast<char16_t>(c);
+    text += u">";
+    std::string json = "<" + std::string(shortForms[c] ? shortForms[c] : escape) + ">";
+    cases.push_back({"Control" + std::to_string(c), text, json, std::string("<") + char(c) + ">"});
+  }
+  // A long text whose surrogate pair straddles the pieces the writer escapes at a time.
+  for (size_t before : {16383u, 16384u, 16385u}) {
+    std::u16string text(before, u'x');
+    text += u"\U0001F600\"";
+    std::string expected(before, 'x');
+    cases.push_back({"Long" + std::to_string(before), text, expected + "\xF0\x9F\x98\x80\\\"",
+                     expected + "\xF0\x9F\x98\x80\""});
+  }
+  return cases;
+}
+
+void PrintTo(const TextCase& c, std::ostream* os) {
+  *os << c.label;
+}
+
+class JsonText : public testing::TestWithParam<TextCase> {};
+
+TEST_P(JsonText, NameAndValueAreEscapedAndReadBack) {
+  const TextCase& c = GetParam();
+  std::string text = WriteRows({{{c.text, u"v"}, {u"k", c.text}}}, Format::kJson);
+  EXPECT_EQ(text,
+            "[\n  {\n    \"" + c.json + "\": \"v\",\n    \"k\": \"" + c.json + "\"\n  }\n]\n");
+  EXPECT_EQ(ParseRows(text), (Utf8Rows{{{c.utf8, "v"}, {"k", c.utf8}}}));
+}
+
+INSTANTIATE_TEST_SUITE_P(Texts, JsonText, testing::ValuesIn(TextCases()),
+                         [](const auto& info) { return info.param.label; });
+
+// Sequences other than the conversion's (as a fuzzer makes them): the writer neither
+// fails nor writes invalid JSON; calls that do not fit are left out.
+struct SequenceCase {
+  const char* label;
+  std::function<void(JSON&)> calls;
+  const char* expected;  // the document, compared after parsing
+};
+
+const SequenceCase kSequences[] = {
+    {"NoEndOfPair",
+     [](JSON& w) {
+       w.Array(1, 1);
+       for (int r = 0; r < 2; ++r) {
+         w.BeginValue(nullptr);
+         w.AddPair(u"a"sv, u"1"sv);
+         w.AddPair(u"b"sv, u"2"sv);
+         w.EndValue();
+       }
+       w.Array(0, 1);
+     },
+     R"([{"a":"1","b":"2"},{"a":"1","b":"2"}])"},
+    {"ExtraEndOfPair",
+     [](JSON& w) {
+       w.EndOfPair();
+       w.Array(1, 1);
+       w.EndOfPair();
+       w.BeginValue(nullptr);
+       w.EndOfPair();
+       w.AddPair(u"a"sv, u"1"sv);
+       w.EndOfPair();
+       w.EndOfPair();
+       w.EndValue();
+       w.EndOfPair();
+       w.Array(0, 1);
+       w.EndOfPair();
+     },
+     R"([{"a":"1"}])"},
+    {"NothingClosed",
+     [](JSON& w) {
+       w.Array(1, 1);
+       w.BeginValue(nullptr);
+       w.AddPair(u"a"sv, u"1"sv);
+     },
+     R"([{"a":"1"}])"},
+    {"ArrayClosedWithObjectOpen",
+     [](JSON& w) {
+       w.Array(1, 1);
+       w.BeginValue(nullptr);
+       w.AddPair(u"a"sv, u"1"sv);
+       w.Array(0, 1);
+       w.AddPair(u"b"sv, u"2"sv);
+     },
+     R"([{"a":"1"}])"},
+    {"PairsOutsideObjects",
+     [](JSON& w) {
+       w.AddPair(u"x"sv, u"0"sv);
+       w.Array(1, 1);
+       w.AddPair(u"y"sv, u"1"sv);
+       w.BeginValue(nullptr);
+       w.EndValue();
+       w.AddPair(u"z"sv, u"2"sv);
+       w.Array(0, 1);
+       w.AddPair(u"w"sv, u"3"sv);
+     },
+     R"([{}])"},
+    {"ClosesWithoutOpens",
+     [](JSON& w) {
+       w.EndValue();
+       w.Array(0, 1);
+       w.Array(1, 1);
+       w.EndValue();
+       w.Array(0, 1);
+       w.Array(0, 1);
+       w.EndValue();
+     },
+     "[]"},
+    {"SecondTopValueLeftOut",
+     [](JSON& w) {
+       w.Array(1, 1);
+       w.Array(0, 1);
+       w.Array(1, 1);
+       w.BeginValue(nullptr);
+       w.AddPair(u"a"sv, u"1"sv);
+       w.Array(0, 1);
+     },
+     "[]"},
+    {"ArrayInsideLeftOut",
+     [](JSON& w) {
+       w.Array(1, 1);
+       w.Array(1, 1);
+       w.BeginValue(nullptr);
+       w.Array(1, 0);
+       w.AddPair(u"a"sv, u"1"sv);
+       w.EndValue();
+       w.Array(0, 1);
+     },
+     R"([{"a":"1"}])"},
+    {"NamedObjects",
+     [](JSON& w) {
+       w.Array(1, 1);
+       w.BeginValue(u"ignored in an array");
+       w.BeginValue(u"inner");
+       w.AddPair(u"a"sv, u"1"sv);
+       w.EndValue();
+       w.BeginValue(nullptr);
+       w.EndValue();
+       w.EndValue();
+       w.Array(0, 1);
+     },
+     R"([{"inner":{"a":"1"},"":{}}])"},
+    {"TopObject",
+     [](JSON& w) {
+       w.BeginValue(nullptr);
+       w.AddPair(u""sv, u""sv);
+       w.EndValue();
+       w.BeginValue(nullptr);
+     },
+     R"({"":""})"},
+};
+
+void PrintTo(const SequenceCase& c, std::ostream* os) {
+  *os << c.label;
+}
+
+class JsonSequence : public testing::TestWithParam<SequenceCase> {};
+
+TEST_P(JsonSequence, OutputIsStillOneValidDocument) {
+  const SequenceCase& c = GetParam();
+  std::string text = WriteWith(TempPath("sequence.json"), [&](JSON& writer, CFile& file) {
+    writer.Open(&file, 0);
+    c.calls(writer);
+    writer.Close();
+  });
+  EXPECT_EQ(ordered_json::parse(text), ordered_json::parse(c.expected)) << text;
+  EXPECT_EQ(text.back(), '\n');
+}
+
+INSTANTIATE_TEST_SUITE_P(Sequences, JsonSequence, testing::ValuesIn(kSequences),
+                         [](const auto& info) { return std::string(info.param.label); });
+
+TEST(JsonWriter, WriterWithoutCloseOrOpenWritesNothing) {
+  Rows rows = {{{u"a", u"1"}}};
+  EXPECT_EQ(WriteWith(TempPath("unclosed.json"),
+                      [](JSON& writer, CFile& file) {
+                        writer.Open(&file, 0);
+                        writer.Array(1, 1);
+                        writer.BeginValue(nullptr);
+                        writer.AddPair(u"a"sv, u"1"sv);
+                      }),
+            "");
+  EXPECT_EQ(WriteWith(TempPath("unopened.json"),
+                      [](JSON& writer, CFile&) {
+                        writer.Array(1, 1);
+                        writer.AddPair(u"a"sv, u"1"sv);
+                        writer.Close();
+                      }),
+            "");
+}
+
+// The conversion releases the file before the writer: after Close the writer must not
+// reach the file again, whatever is called (AddressSanitizer reports a use after free).
+TEST(JsonWriter, AfterCloseTheFileIsNotTouched) {
+  std::string path = TempPath("released.json");
+  auto file = std::make_unique<CFile>();
+  ASSERT_TRUE(file->Open(CString::FromUtf8(path), CFile::modeCreate | CFile::modeWrite));
+  auto writer = std::make_unique<JSON>();
+  PlayRows(*writer, *file, {{{u"a", u"1"}}}, Format::kJson);
+  file->Close();
+  file.reset();
+  writer->Array(1, 1);
+  writer->BeginValue(nullptr);
+  writer->AddPair(u"b"sv, u"2"sv);
+  writer->EndValue();
+  writer->Array(0, 1);
+  writer->Close();
+  writer.reset();
+  EXPECT_EQ(ParseRows(ReadBytes(path)), (Utf8Rows{{{"a", "1"}}}));
+  unlink(path.c_str());
+}
+
+ssize_t WriteDiskFull(int, const void*, size_t) {
+  errno = ENOSPC;
+  return -1;
+}
+
+class WriterOutput : public testing::TestWithParam<Format> {};
+
+TEST_P(WriterOutput, WriteErrorPassesThroughAsFileException) {
+  std::string path = TempPath("full");
+  CFile file;
+  ASSERT_TRUE(file.Open(CString::FromUtf8(path), CFile::modeCreate | CFile::modeWrite));
+  JSON writer;
+  int cause = CFileException::none;
+  {
+    SysCalls full = RealSysCalls();
+    full.write = WriteDiskFull;
+    ScopedSysCalls scoped(full);
+    try {
+      PlayRows(writer, file, {{{u"a", u"1"}}}, GetParam());
+    } catch (const CFileException& error) {
+      cause = error.m_cause;
+    }
+  }
+  EXPECT_EQ(cause, CFileException::diskFull);
+  file.Abort();
+  unlink(path.c_str());
+}
+
+size_t g_largestWrite = 0;
+size_t g_writes = 0;
+
+ssize_t WriteAndMeasure(int fd, const void* buffer, size_t count) {
+  g_largestWrite = std::max(g_largestWrite, count);
+  ++g_writes;
+  return RealSysCalls().write(fd, buffer, count);
+}
+
+// Memory stays flat: a long document reaches the file in blocks while it is written, not
+// in one piece at the end.
+TEST_P(WriterOutput, OutputReachesTheFileInBlocks) {
+  Rows rows(100000, Row{{u"name", u"some value"}, {u"other name", u"another value"}});
+  g_largestWrite = g_writes = 0;
+  std::string bytes;
+  {
+    SysCalls measured = RealSysCalls();
+    measured.write = WriteAndMeasure;
+    ScopedSysCalls scoped(measured);
+    bytes = WriteRows(rows, GetParam());
+  }
+  EXPECT_GT(bytes.size(), size_t{4} << 20);
+  EXPECT_LE(g_largestWrite, size_t{2} << 20);
+  EXPECT_GE(g_writes, bytes.size() / (size_t{2} << 20));
+}
+
+INSTANTIATE_TEST_SUITE_P(Formats, WriterOutput, testing::Values(Format::kJson, Format::kBson),
+                         [](const auto& info) {
+                           return std::string(info.param == Format::kJson ? "Json" : "Bson");
+                         });
+
+}  // namespace
