@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 
 #include "engine/FieldList.h"
 #include "libs/suppcore/JSON.h"
@@ -13,10 +14,10 @@
 // What a conversion did, for callers that report more than the row count.
 struct ConversionReport {
   enum class Status {
-    Converted,          // the document was written (possibly an empty array)
-    SourceOpenFailed,   // the source could not be opened; output untouched
-    NoHeader,           // the source has no header line; output untouched
-    OutputOpenFailed,   // the output could not be opened or created; output untouched
+    Converted,         // the document was written (possibly an empty array)
+    SourceOpenFailed,  // the source could not be opened; output untouched
+    NoHeader,          // the source has no header line; output untouched
+    OutputOpenFailed,  // the output could not be opened or created; output untouched
   };
   Status status = Status::Converted;
   std::int64_t rowsRead = 0;
@@ -24,6 +25,9 @@ struct ConversionReport {
   // Lines whose field count differs from the header's; each is logged (the first 100,
   // then one line with the total).
   std::int64_t linesLeftOut = 0;
+  // Called now and then while rows are read (every 65,536 lines), with the bytes of the
+  // source consumed so far; for progress displays. May be empty.
+  std::function<void(std::uint64_t bytesRead)> progress;
 };
 
 // Returns the number of row objects written; 0 after any failure and when no row was

@@ -1,7 +1,8 @@
 // CDelimitedTextReader turns a delimited text file into rows of text fields: the first
 // line holds the column names, every further line is one row. There is no quoting: the
 // separator character always splits. A line feed ends a line; one carriage return before
-// any character is skipped.
+// any character is skipped. A last line without a line feed is a row when it holds a
+// character or a separator.
 //
 // Encodings: FF FE starts UTF-16LE, FE FF UTF-16BE (the mark skipped); anything else is
 // 8-bit text decoded as UTF-8 where its bytes form valid UTF-8 (shortest form, no
@@ -15,6 +16,7 @@
 #include <cstdint>
 
 #include "engine/FieldList.h"
+#include "engine/TextDecoder.h"
 #include "platform/core/CString.h"
 #include "platform/core/File.h"
 
@@ -36,8 +38,7 @@ class CDelimitedTextReader {
   FieldList m_columns;
 
  private:
-  enum class Encoding { Bytes, Utf16LE, Utf16BE };
-  Encoding m_encoding = Encoding::Bytes;
+  CTextDecoder m_decoder;  // encoding, separator test, bytes split by a block boundary
   std::int64_t m_lineNumber = 0;
   bool m_atEnd = false;
 };

@@ -1,0 +1,24 @@
+// The texts the conversion engine writes to the log. Tests compare against these, so the
+// wording lives in one place.
+#pragma once
+
+namespace EngineMessages {
+
+// The reader found no header line (logged with CLog::Bug).
+inline constexpr char16_t kNoColumnList[] = u"Could not read column list";
+// The source could not be opened; %s is the source path (CLog::Bug2).
+inline constexpr char16_t kSourceOpenFailed[] = u"Could not open '%s' for read.";
+// The output could not be opened or created; %s is the output path (CLog::Bug2).
+inline constexpr char16_t kDestinationOpenFailed[] =
+    u"Could not open or create destination file '%s'";
+// One line left out of the output: its line number (the header is line 1), its number of
+// fields and the header's number of fields, all passed as long long.
+inline constexpr char16_t kLineLeftOut[] =
+    u"Line %lld left out: it has %lld field(s), the header has %lld";
+// After a conversion that left lines out: how many, passed as long long.
+inline constexpr char16_t kLinesLeftOutTotal[] =
+    u"%lld line(s) left out because their number of fields differs from the header's";
+// How many left-out lines one conversion logs one by one; the total is logged after them.
+inline constexpr int kLeftOutLinesLogged = 100;
+
+}  // namespace EngineMessages

@@ -1,0 +1,12 @@
+#include "engine/RenderPreview.h"
+
+#include "libs/suppcore/JSON.h"
+#include "platform/core/CString.h"
+#include "platform/core/FileSystem.h"
+
+void RenderPreview(LPCWSTR jsonPreviewPath) {
+  const CString jsonPath(jsonPreviewPath);
+  const CString htmlPath = jsonPath + u".html";
+  JSON::ToHTML(jsonPath, htmlPath, 1);
+  _wunlink(jsonPath);
+}

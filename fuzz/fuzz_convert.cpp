@@ -1,0 +1,92 @@
+// Fuzzes the whole conversion: any bytes as a source file must give either a refusal
+// (no header) or an output that a strict JSON parser or a BSON reader accepts, holding as
+// many rows as the conversion reported.
+//
+// The first input byte chooses the run: bits 0-1 the separator (tab , | ;), bit 2 BSON,
+// bit 3 a row limit of 10. The rest is the source file.
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+#include "OutputRows.h"
+#include "engine/ConvertToJson.h"
+#include "libs/suppcore/Log.h"
+#include "platform/core/CString.h"
+
+namespace {
+
+std::string g_directory;
+
+std::string ReadAll(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+[[noreturn]] void Fail(const char* what) {
+  std::fprintf(stderr, "fuzz_convert: %s\n", what);
+  std::abort();
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerInitialize(int*, char***) {
+  const char* base = std::getenv("TMPDIR");
+  std::string pattern = std::string(base && *base ? base : "/tmp") + "/corvane-fuzz-XXXXXX";
+  if (mkdtemp(pattern.data()) == nullptr)
+    Fail("cannot create a temporary directory");
+  g_directory = pattern;
+  std::atexit([] {
+    std::error_code ignored;
+    std::filesystem::remove_all(g_directory, ignored);
+  });
+  // Lines left out are logged: keep the log away from the user's.
+  setenv("XDG_STATE_HOME", g_directory.c_str(), 1);
+  return 0;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  static const char16_t* const kSeparators[] = {u"<tab>", u",", u"|", u";"};
+  static unsigned runs = 0;
+  if (size == 0)
+    return 0;
+  if (++runs % 1000 == 0)
+    CLog::Truncate();
+  mkdir(g_directory.c_str(), 0700);  // in case something cleaned the temporary directory
+
+  const std::string source = g_directory + "/source", output = g_directory + "/output";
+  {
+    std::ofstream out(source, std::ios::binary | std::ios::trunc);
+    out.write(reinterpret_cast<const char*>(data + 1), static_cast<std::streamsize>(size - 1));
+    if (!out)
+      return 0;
+  }
+  unlink(output.c_str());
+
+  const bool bson = data[0] & 4;
+  ConversionReport report;
+  const int result =
+      ConvertToJson(Utf8ToUtf16(source).c_str(), kSeparators[data[0] & 3],
+                    Utf8ToUtf16(output).c_str(), data[0] & 8 ? 10 : -1, bson, report);
+  if (result < 0 || result != report.rowsWritten)
+    Fail("result differs from the rows written");
+  if (report.status != ConversionReport::Status::Converted) {
+    if (result != 0)
+      Fail("a failed conversion reported rows");
+    if (access(output.c_str(), F_OK) == 0)
+      Fail("a failed conversion created the output");
+    return 0;
+  }
+  const std::string bytes = ReadAll(output);
+  const auto rows = bson ? outputrows::BsonRows(bytes) : outputrows::JsonRows(bytes);
+  if (!rows)
+    Fail(bson ? "the output is not valid BSON" : "the output is not valid JSON");
+  if (rows->size() != static_cast<std::size_t>(result))
+    Fail("the output holds another row count");
+  return 0;
+}

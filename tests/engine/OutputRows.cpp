@@ -1,0 +1,104 @@
+#include "OutputRows.h"
+
+#include <bson/bson.h>
+
+#include <nlohmann/json.hpp>
+
+namespace outputrows {
+namespace {
+
+// Collects the members of each object of the top-level array; any other shape fails.
+class RowCollector : public nlohmann::json_sax<nlohmann::json> {
+ public:
+  Rows rows;
+
+  bool null() override { return false; }
+  bool boolean(bool) override { return false; }
+  bool number_integer(number_integer_t) override { return false; }
+  bool number_unsigned(number_unsigned_t) override { return false; }
+  bool number_float(number_float_t, const string_t&) override { return false; }
+  bool binary(binary_t&) override { return false; }
+  bool string(string_t& value) override {
+    if (m_depth != 2 || !m_key)
+      return false;
+    rows.back().emplace_back(std::move(*m_key), value);
+    m_key.reset();
+    return true;
+  }
+  bool key(string_t& name) override {
+    m_key = name;
+    return m_depth == 2;
+  }
+  bool start_object(std::size_t) override {
+    if (m_depth != 1)
+      return false;
+    rows.emplace_back();
+    ++m_depth;
+    return true;
+  }
+  bool end_object() override {
+    --m_depth;
+    return true;
+  }
+  bool start_array(std::size_t) override { return m_depth++ == 0; }
+  bool end_array() override {
+    --m_depth;
+    return true;
+  }
+  bool parse_error(std::size_t, const std::string&, const nlohmann::detail::exception&) override {
+    return false;
+  }
+
+ private:
+  int m_depth = 0;
+  std::optional<std::string> m_key;
+};
+
+std::optional<Row> BsonRow(const bson_t* document) {
+  size_t errorOffset = 0;
+  if (!bson_validate(document, BSON_VALIDATE_UTF8, &errorOffset))
+    return std::nullopt;
+  bson_iter_t iter;
+  if (!bson_iter_init(&iter, document))
+    return std::nullopt;
+  Row row;
+  while (bson_iter_next(&iter)) {
+    if (!BSON_ITER_HOLDS_UTF8(&iter))
+      return std::nullopt;
+    uint32_t length = 0;
+    const char* value = bson_iter_utf8(&iter, &length);
+    row.emplace_back(bson_iter_key(&iter), std::string(value, length));
+  }
+  return row;
+}
+
+}  // namespace
+
+std::optional<Rows> JsonRows(const std::string& text) {
+  RowCollector collector;
+  if (!nlohmann::json::sax_parse(text, &collector, nlohmann::json::input_format_t::json, true))
+    return std::nullopt;
+  return collector.rows;
+}
+
+std::optional<Rows> BsonRows(const std::string& bytes) {
+  bson_reader_t* reader =
+      bson_reader_new_from_data(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size());
+  Rows rows;
+  bool atEnd = false;
+  bool valid = true;
+  while (const bson_t* document = bson_reader_read(reader, &atEnd)) {
+    std::optional<Row> row = BsonRow(document);
+    if (!row) {
+      valid = false;
+      break;
+    }
+    rows.push_back(std::move(*row));
+  }
+  bson_reader_destroy(reader);
+  if (!valid || !atEnd)
+    return std::nullopt;
+  return rows;
+}
+
+}  // namespace outputrows
