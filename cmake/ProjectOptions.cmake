@@ -13,3 +13,7 @@ if(CORVANE_SANITIZE)
                                                    -fno-omit-frame-pointer -fno-sanitize-recover=undefined)
   target_link_options(corvane_options INTERFACE -fsanitize=address,undefined)
 endif()
+
+# The version lives in the CMake project alone; code includes "corvane/Version.h".
+configure_file(${CMAKE_CURRENT_LIST_DIR}/Version.h.in ${PROJECT_BINARY_DIR}/generated/corvane/Version.h @ONLY)
+target_include_directories(corvane_options INTERFACE ${PROJECT_BINARY_DIR}/generated)

@@ -1,0 +1,102 @@
+#include "cli/Options.h"
+
+#include <cerrno>
+#include <cstdlib>
+
+namespace cli {
+namespace {
+
+bool EndsWith(const std::string& text, const std::string& suffix) {
+  return text.size() >= suffix.size() &&
+         text.compare(text.size() - suffix.size(), suffix.size(), suffix) == 0;
+}
+
+bool ParseLimit(const std::string& text, int& limit) {
+  if (text.empty())
+    return false;
+  errno = 0;
+  char* end = nullptr;
+  long value = std::strtol(text.c_str(), &end, 10);
+  if (*end != '\0' || errno != 0 || value < 0 || value > 0x7fffffff)
+    return false;
+  limit = static_cast<int>(value);
+  return true;
+}
+
+}  // namespace
+
+ParseResult ParseOptions(const std::vector<std::string>& args) {
+  ParseResult result;
+  Options& options = result.options;
+  std::optional<std::string> format;
+  std::vector<std::string> positional;
+  bool optionsEnded = false;
+
+  for (size_t i = 0; i < args.size(); ++i) {
+    const std::string& arg = args[i];
+    if (optionsEnded || arg == "-" || arg.empty() || arg[0] != '-') {
+      positional.push_back(arg);
+      continue;
+    }
+    if (arg == "--") {
+      optionsEnded = true;
+      continue;
+    }
+    // --name=value and -xVALUE forms give their value inline.
+    std::string name = arg;
+    std::optional<std::string> inlineValue;
+    if (arg.rfind("--", 0) == 0) {
+      size_t eq = arg.find('=');
+      if (eq != std::string::npos) {
+        name = arg.substr(0, eq);
+        inlineValue = arg.substr(eq + 1);
+      }
+    } else if (arg.size() > 2) {
+      name = arg.substr(0, 2);
+      inlineValue = arg.substr(2);
+    }
+    auto takeValue = [&]() -> std::optional<std::string> {
+      if (inlineValue)
+        return inlineValue;
+      if (i + 1 < args.size())
+        return args[++i];
+      return std::nullopt;
+    };
+
+    if (name == "-h" || name == "--help") {
+      options.help = true;
+    } else if (name == "--version") {
+      options.version = true;
+    } else if (name == "-q" || name == "--quiet") {
+      options.quiet = true;
+    } else if (name == "-s" || name == "--separator") {
+      options.separator = takeValue();
+      if (!options.separator)
+        return {options, "option " + name + " needs a separator text"};
+    } else if (name == "-f" || name == "--format") {
+      format = takeValue();
+      if (!format || (*format != "json" && *format != "bson"))
+        return {options, "option " + name + " takes json or bson"};
+    } else if (name == "-n" || name == "--limit") {
+      std::optional<std::string> value = takeValue();
+      if (!value || !ParseLimit(*value, options.limit))
+        return {options, "option " + name + " takes a whole number of lines, 0 or more"};
+    } else {
+      return {options, "unknown option " + arg};
+    }
+    if (inlineValue && (name == "-h" || name == "--help" || name == "--version" || name == "-q" ||
+                        name == "--quiet"))
+      return {options, "option " + name + " takes no value"};
+  }
+
+  if (options.help || options.version)
+    return result;
+  if (positional.size() != 2)
+    return {options, "expected SOURCE and OUTPUT"};
+  options.source = positional[0];
+  options.output = positional[1];
+  options.bson = format ? *format == "bson" : EndsWith(options.output, ".bson");
+  return result;
+}
+
+}  // namespace cli

@@ -1,0 +1,29 @@
+// The command line of corvane-convert, parsed.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace cli {
+
+struct Options {
+  std::string source;
+  std::string output;  // "-" for standard output
+  std::optional<std::string> separator;
+  bool bson = false;
+  int limit = -1;
+  bool quiet = false;
+  bool help = false;
+  bool version = false;
+};
+
+// Parses the arguments (without the program name). Returns the options, or an error
+// text for a usage error.
+struct ParseResult {
+  Options options;
+  std::string error;
+};
+ParseResult ParseOptions(const std::vector<std::string>& args);
+
+}  // namespace cli

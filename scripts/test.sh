@@ -1,0 +1,11 @@
+#!/usr/bin/env bash
+# Builds and runs every test; window tests run in a virtual X server.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+scripts/build.sh
+cd build
+if [[ -n "${DISPLAY:-}" ]] && [[ -z "${CI:-}" ]]; then
+  ctest --output-on-failure -j2
+else
+  xvfb-run -a -s "-screen 0 1280x1024x24" ctest --output-on-failure -j2
+fi
