@@ -1,0 +1,52 @@
+// CSmDialog: the dialog library's main-window base. It anchors registered controls to
+// the window's edges, keeps a minimum size, restores and saves the window's placement
+// under keys named from m_windowName, and calls Deactivate when the window closes,
+// whichever way, before it is destroyed. Enter does not close the window.
+#pragma once
+
+#include <vector>
+
+#include <wx/gdicmn.h>
+
+#include "libs/dlgframe/ControlContainer.h"
+#include "platform/core/CString.h"
+#include "platform/gui/Dialog.h"
+
+class CSmDialog : public CDialog, public _ControlContainer {
+ public:
+  CSmDialog(UINT templateId, CWnd* parent);
+  ~CSmDialog() override;
+
+  // Restores size, position and maximised state from the library's settings store; FALSE
+  // (and nothing changed) when none was saved or the saved place is off every screen.
+  BOOL Load();
+  // Keeps size, position and maximised state in the store (the caller saves the store).
+  // A maximised window keeps the size and place it had before.
+  BOOL Save();
+  // The smallest window size, in pixels at 96 dots per inch (scaled with the display).
+  void SetMinSizes(int width, int height);
+
+  // Called when the window closes, before it is destroyed.
+  virtual void Deactivate();
+  // Called once the window is shown.
+  virtual void Activate();
+
+  BOOL OnInitDialog() override;
+  void DoDataExchange(CDataExchange* pDX) override;
+  // Enter in a field must not close the main window (and lose what Quit would save).
+  void OnOK() override;
+  void OnSize(UINT type, int cx, int cy) override;
+  void OnDestroy() override;
+  void OnShowWindow(BOOL show) override;
+
+  CString m_windowName;
+
+  DECLARE_MESSAGE_MAP()
+
+ private:
+  CString Key(const char16_t* name) const;
+  bool m_activated = false;
+};
+
+// True when enough of rect lies on one of screens for the user to reach the window.
+bool IsPlacementOnScreen(const wxRect& rect, const std::vector<wxRect>& screens);

@@ -1,0 +1,21 @@
+// CWebBrowser2: the preview pane, a web view that shows local files with scripts off.
+#pragma once
+
+#include "platform/gui/Wnd.h"
+
+// The browser's optional navigation arguments; the program passes none.
+struct VARIANT;
+
+class CWebBrowser2 : public CWnd {
+ public:
+  CWebBrowser2() = default;
+  ~CWebBrowser2() override;
+
+  // Shows the local file at path (an absolute path or a file: URL); other addresses are
+  // refused, as the pane only ever shows files the program wrote. The four optional
+  // arguments are not used.
+  void Navigate(LPCWSTR path, VARIANT* flags, VARIANT* targetFrame, VARIANT* postData,
+                VARIANT* headers);
+  // The address shown now, empty before the first Navigate.
+  CString GetLocationURL() const;
+};

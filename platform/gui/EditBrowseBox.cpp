@@ -1,0 +1,101 @@
+#include "platform/gui/EditBrowseBox.h"
+
+#include <vector>
+
+#include <wx/filedlg.h>
+#include <wx/filename.h>
+
+#include "platform/gui/WxText.h"
+
+wxString AfxFilterToWildcard(const CString& filter) {
+  std::vector<wxString> parts;
+  wxString current;
+  for (wxUniChar ch : ToWx(filter)) {
+    if (ch == '|') {
+      parts.push_back(current);
+      current.clear();
+    } else {
+      current += ch;
+    }
+  }
+  parts.push_back(current);
+  while (!parts.empty() && parts.back().empty()) {
+    parts.pop_back();  // the closing "||"
+  }
+  if (parts.empty() || parts.size() % 2 != 0) {
+    return "All files|*";
+  }
+  wxString wildcard;
+  for (size_t i = 0; i < parts.size(); i += 2) {
+    if (parts[i].empty() || parts[i + 1].empty()) {
+      return "All files|*";
+    }
+    if (!wildcard.empty()) {
+      wildcard += '|';
+    }
+    wildcard += parts[i] + '|' + parts[i + 1];
+  }
+  return wildcard;
+}
+
+CEditBrowseBox::CEditBrowseBox(wxWindow* parent, wxWindowID id, const wxPoint& pos,
+                               const wxSize& size)
+    : wxPanel(parent, id, pos, size, wxTAB_TRAVERSAL | wxNO_BORDER) {
+  m_text = new wxTextCtrl(this, wxID_ANY);
+  m_button = new wxButton(this, wxID_ANY, "...", wxDefaultPosition, wxDefaultSize, wxBU_EXACTFIT);
+  m_button->DisableFocusFromKeyboard();
+  m_button->SetToolTip(_("Browse"));
+  m_button->Hide();
+  m_button->Bind(wxEVT_BUTTON, [this](wxCommandEvent&) { OnBrowse(); });
+  Bind(wxEVT_SIZE, [this](wxSizeEvent& event) {
+    PlaceChildren();
+    event.Skip();
+  });
+  PlaceChildren();
+}
+
+void CEditBrowseBox::SetMode(Mode mode) {
+  m_mode = mode;
+  m_button->Show(mode == kFileButton);
+  PlaceChildren();
+}
+
+void CEditBrowseBox::SetFileDialog(const CString& defaultExtension, const CString& filter) {
+  m_defaultExtension = defaultExtension;
+  m_wildcard = filter.IsEmpty() ? wxString("All files|*") : AfxFilterToWildcard(filter);
+  SetMode(kFileButton);
+}
+
+CString CEditBrowseBox::CompletePath(const CString& path) const {
+  if (!m_save || m_defaultExtension.IsEmpty() || path.IsEmpty()) {
+    return path;
+  }
+  wxFileName name(ToWx(path));
+  if (!name.GetExt().empty()) {
+    return path;
+  }
+  return path + u"." + m_defaultExtension;
+}
+
+void CEditBrowseBox::PlaceChildren() {
+  const wxSize size = GetClientSize();
+  int buttonWidth = 0;
+  if (m_button->IsShown()) {
+    buttonWidth = std::min(size.y + size.y / 4, size.x / 2);
+    m_button->SetSize(size.x - buttonWidth, 0, buttonWidth, size.y);
+  }
+  m_text->SetSize(0, 0, std::max(0, size.x - buttonWidth), size.y);
+}
+
+void CEditBrowseBox::OnBrowse() {
+  wxFileName current(m_text->GetValue());
+  long style = m_save ? (wxFD_SAVE | wxFD_OVERWRITE_PROMPT) : (wxFD_OPEN | wxFD_FILE_MUST_EXIST);
+  wxFileDialog dialog(wxGetTopLevelParent(this), m_save ? _("Save As") : _("Open"),
+                      current.GetPath(), current.GetFullName(), m_wildcard, style);
+  if (dialog.ShowModal() != wxID_OK) {
+    return;
+  }
+  // SetValue raises the field's change notification, as choosing a file does on Windows.
+  m_text->SetValue(ToWx(CompletePath(FromWx(dialog.GetPath()))));
+  m_text->SetFocus();
+}

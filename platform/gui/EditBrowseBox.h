@@ -1,0 +1,49 @@
+// The toolkit side of the edit-browse control: a text field with a small browse button
+// at its right end that opens a file dialog and puts the chosen path into the field.
+// The button is not a tab stop, as on Windows, where it sits inside the field's frame.
+#pragma once
+
+#include <wx/button.h>
+#include <wx/panel.h>
+#include <wx/textctrl.h>
+
+#include "platform/core/CString.h"
+
+// Converts the framework's bar-separated filter ("Text files|*.txt|All Files|*.*||") to
+// the toolkit's wildcard ("Text files|*.txt|All Files|*.*"). A filter with an unpaired
+// description or an empty one gives "All files|*".
+wxString AfxFilterToWildcard(const CString& filter);
+
+class CEditBrowseBox : public wxPanel {
+ public:
+  enum Mode { kNoButton = 0, kFileButton = 1 };
+
+  CEditBrowseBox(wxWindow* parent, wxWindowID id, const wxPoint& pos, const wxSize& size);
+
+  wxTextCtrl* GetTextCtrl() const { return m_text; }
+  wxButton* GetBrowseButton() const { return m_button; }
+
+  void SetMode(Mode mode);
+  Mode GetMode() const { return m_mode; }
+  void SetFileDialog(const CString& defaultExtension, const CString& filter);
+  void SetSaveDialog(bool save) { m_save = save; }
+  const wxString& GetWildcard() const { return m_wildcard; }
+  const CString& GetDefaultExtension() const { return m_defaultExtension; }
+
+  // Adds the default extension to a path that has none (only when saving: an opened
+  // file exists under the name it has).
+  CString CompletePath(const CString& path) const;
+
+  bool AcceptsFocus() const override { return false; }  // the field inside takes it
+
+ private:
+  void OnBrowse();
+  void PlaceChildren();
+
+  wxTextCtrl* m_text;
+  wxButton* m_button;
+  Mode m_mode = kNoButton;
+  bool m_save = false;
+  CString m_defaultExtension;
+  wxString m_wildcard = "All files|*";
+};

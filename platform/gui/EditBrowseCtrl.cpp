@@ -1,0 +1,15 @@
+#include "platform/gui/EditBrowseCtrl.h"
+
+#include "platform/gui/EditBrowseBox.h"
+
+void CMFCEditBrowseCtrl::EnableFileBrowseButton(LPCWSTR defaultExtension, LPCWSTR filter) {
+  if (auto* box = dynamic_cast<CEditBrowseBox*>(GetWxWindow())) {
+    box->SetFileDialog(CString(defaultExtension), CString(filter));
+  }
+}
+
+void CMFCEditBrowseCtrl::SetBrowseForSaving(BOOL save) {
+  if (auto* box = dynamic_cast<CEditBrowseBox*>(GetWxWindow())) {
+    box->SetSaveDialog(save != FALSE);
+  }
+}

@@ -1,0 +1,15 @@
+// CMFCEditBrowseCtrl: a text field with a browse button that opens a file dialog.
+#pragma once
+
+#include "platform/gui/Wnd.h"
+
+class CMFCEditBrowseCtrl : public CWnd {
+ public:
+  // Shows the browse button; the file dialog offers filter (the framework's bar form,
+  // "Text files|*.txt|All Files|*.*||") and, when saving, adds defaultExtension to a
+  // name typed without one.
+  void EnableFileBrowseButton(LPCWSTR defaultExtension = nullptr, LPCWSTR filter = nullptr);
+  // Makes the file dialog a save dialog (a name that does not exist yet can be chosen,
+  // an existing one is confirmed first); it is an open dialog otherwise.
+  void SetBrowseForSaving(BOOL save);
+};

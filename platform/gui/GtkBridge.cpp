@@ -1,0 +1,50 @@
+#include "platform/gui/GtkBridge.h"
+
+#include <dlfcn.h>
+
+#include <wx/toplevel.h>
+#include <wx/window.h>
+
+namespace {
+
+template <typename Fn>
+Fn Lookup(const char* name) {
+  return reinterpret_cast<Fn>(dlsym(RTLD_DEFAULT, name));
+}
+
+using GetFocusFn = void* (*)(void* gtkWindow);
+using IsAncestorFn = int (*)(void* widget, void* ancestor);
+using GetSettingsFn = void* (*)(void* webView);
+using SetEnableFn = void (*)(void* settings, int enabled);
+
+}  // namespace
+
+bool GtkFocusIsWithin(wxTopLevelWindow* top, wxWindow* window) {
+  static const auto getFocus = Lookup<GetFocusFn>("gtk_window_get_focus");
+  static const auto isAncestor = Lookup<IsAncestorFn>("gtk_widget_is_ancestor");
+  if (top == nullptr || window == nullptr) {
+    return false;
+  }
+  if (getFocus == nullptr || isAncestor == nullptr) {
+    wxWindow* focus = wxWindow::FindFocus();
+    return focus != nullptr && (focus == window || window->IsDescendant(focus));
+  }
+  void* focus = getFocus(top->GetHandle());
+  void* widget = window->GetHandle();
+  return focus != nullptr && widget != nullptr &&
+         (focus == widget || isAncestor(focus, widget) != 0);
+}
+
+bool GtkDisableWebViewScripts(void* webKitWebView) {
+  static const auto getSettings = Lookup<GetSettingsFn>("webkit_web_view_get_settings");
+  static const auto setJavaScript = Lookup<SetEnableFn>("webkit_settings_set_enable_javascript");
+  if (webKitWebView == nullptr || getSettings == nullptr || setJavaScript == nullptr) {
+    return false;
+  }
+  void* settings = getSettings(webKitWebView);
+  if (settings == nullptr) {
+    return false;
+  }
+  setJavaScript(settings, 0);
+  return true;
+}

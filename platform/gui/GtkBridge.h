@@ -1,0 +1,17 @@
+// The two things the toolkit does not offer on GTK, reached through the C functions of
+// GTK and WebKitGTK that the toolkit's libraries have already loaded (the development
+// headers are not needed): which widget of a window has the keyboard focus, and turning
+// a web view's scripts off.
+#pragma once
+
+class wxWindow;
+class wxTopLevelWindow;
+
+// True when the keyboard focus of top (inside that window, whether or not the window
+// is active) is window or one of its GTK children. Drop-down lists and web views keep
+// the focus in inner widgets the toolkit does not report.
+bool GtkFocusIsWithin(wxTopLevelWindow* top, wxWindow* window);
+
+// Turns JavaScript off for a web view created with the WebKit backend. False when the
+// functions are not available; the page then runs with the backend's default.
+bool GtkDisableWebViewScripts(void* webKitWebView);

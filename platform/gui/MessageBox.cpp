@@ -1,0 +1,42 @@
+#include "platform/gui/MessageBox.h"
+
+#include <wx/msgdlg.h>
+
+#include "platform/gui/WxText.h"
+
+namespace {
+
+MessageBoxHook& Hook() {
+  static MessageBoxHook hook;
+  return hook;
+}
+
+long IconStyle(UINT type) {
+  switch (type & 0xF0) {
+    case MB_ICONERROR:
+      return wxICON_ERROR;
+    case MB_ICONQUESTION:
+      return wxICON_QUESTION;
+    case MB_ICONWARNING:
+      return wxICON_WARNING;
+    case MB_ICONINFORMATION:
+      return wxICON_INFORMATION;
+    default:
+      return 0;
+  }
+}
+
+}  // namespace
+
+void SetMessageBoxHook(MessageBoxHook hook) {
+  Hook() = std::move(hook);
+}
+
+int AfxShowMessageBox(wxWindow* owner, const CString& text, const CString& caption, UINT type) {
+  if (Hook()) {
+    return Hook()(text, caption, type);
+  }
+  wxMessageDialog box(owner, ToWx(text), ToWx(caption), wxOK | IconStyle(type));
+  box.ShowModal();
+  return IDOK;
+}

@@ -1,0 +1,19 @@
+// Message boxes: a modal box with one OK button, owned by a window. Tests replace the
+// box with a hook that records the call and answers.
+#pragma once
+
+#include <functional>
+
+#include "platform/core/CString.h"
+#include "platform/gui/WinTypes.h"
+
+class wxWindow;
+
+using MessageBoxHook = std::function<int(const CString& text, const CString& caption, UINT type)>;
+
+// Replaces every message box of the process with hook; an empty hook restores the box.
+void SetMessageBoxHook(MessageBoxHook hook);
+
+// Shows text under caption with the icon that type names (MB_ICONERROR,
+// MB_ICONINFORMATION, ...); returns IDOK.
+int AfxShowMessageBox(wxWindow* owner, const CString& text, const CString& caption, UINT type);

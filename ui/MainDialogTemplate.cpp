@@ -1,0 +1,77 @@
+// Dialog template 102 and its initialisation data.
+#include <array>
+
+#include "platform/gui/Resources.h"
+#include "ui/CorvaneResources.h"
+#include "ui/Resource.h"
+#include "ui/ResourceTables.h"
+
+namespace {
+
+constexpr DWORD kLabel = WS_CHILD | WS_VISIBLE | WS_GROUP | SS_LEFT;  // 0x50020000
+constexpr DWORD kField =
+    WS_CHILD | WS_VISIBLE | WS_BORDER | WS_TABSTOP | ES_LEFT | ES_AUTOHSCROLL;  // 0x50810080
+constexpr DWORD kList = WS_CHILD | WS_VISIBLE | WS_VSCROLL | WS_TABSTOP | CBS_DROPDOWNLIST;
+constexpr DWORD kButton = WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON;  // 0x50010000
+
+static_assert(kLabel == 0x50020000 && kField == 0x50810080 && kList == 0x50210003 &&
+              kButton == 0x50010000);
+
+const std::array<DlgControl, 13> kMainControls = {{
+    {IDC_STATIC, kClassStatic,
+     u"&Source file with data (text or CSV format). The header with column name is required. "
+     u"One row per line.",
+     kLabel, 7, 3, 459, 8},
+    {IDC_SOURCE_FILE, kClassEditBrowse, u"", kField, 43, 14, 423, 14},
+    {IDC_STATIC, kClassStatic, u"Value Se&parator", kLabel, 45, 33, 52, 8},
+    {IDC_SEPARATOR, kClassComboBox, u"", kList, 109, 31, 66, 76},
+    {IDC_STATIC, kClassStatic, u"Preview", kLabel, 7, 48, 26, 8},
+    {IDC_TARGET_LABEL, kClassStatic, u"Output file", kLabel, 7, 220, 35, 8},
+    {IDC_TARGET_FILE, kClassEditBrowse, u"", kField, 43, 231, 423, 14},
+    {IDC_CONVERT, kClassButton, u"Con&vert", kButton, 366, 250, 50, 18},
+    {IDCANCEL, kClassButton, u"Quit", kButton, 417, 250, 50, 18},
+    {IDC_PREVIEW, kClassWebBrowser, u"", WS_CHILD | WS_VISIBLE | WS_TABSTOP, 43, 50, 423, 164},
+    {IDC_FORMAT_LABEL, kClassStatic, u"Format", kLabel, 44, 250, 24, 8},
+    {IDC_FORMAT, kClassComboBox, u"", kList | WS_DISABLED, 78, 248, 48, 42},
+    {IDC_CUSTOM_SEPARATOR, kClassEdit, u"", kField | WS_DISABLED, 177, 30, 27, 14},
+}};
+
+// WS_POPUP, WS_VISIBLE, WS_CAPTION, WS_SYSMENU, WS_THICKFRAME, WS_MINIMIZEBOX,
+// WS_MAXIMIZEBOX, DS_SETFONT, DS_FIXEDSYS.
+constexpr DWORD kMainStyle = 0x90CF0048;
+
+const std::array<DlgTemplate, 1> kDialogs = {{
+    {IDD_MAIN_DIALOG, kMainStyle, WS_EX_APPWINDOW, 0, 0, 473, 274, IDR_MAIN_MENU,
+     u"Ostrel Corvane Converter", u"MS Shell Dlg", 8, kMainControls},
+}};
+
+// The edit-browse mode record: 42 bytes, no terminator.
+constexpr std::string_view kFileBrowseMode = "<MFCEditBrowse_Mode>1</MFCEditBrowse_Mode>";
+static_assert(kFileBrowseMode.size() == 42);
+
+// The WebBrowser control's initial extent, 16801 by 7064 hundredths of a millimetre, as
+// two little-endian 32-bit numbers: the only part of its persisted state a web view uses.
+constexpr char kBrowserExtent[] = {'\xA1', '\x41', 0, 0, '\x98', '\x1B', 0, 0};
+
+const std::array<DlgInitRecord, 8> kMainInit = {{
+    {IDC_SOURCE_FILE, kDlgInitMfcControl, kFileBrowseMode},
+    {IDC_SEPARATOR, kDlgInitAddString, std::string_view("<tab>\0", 6)},
+    {IDC_SEPARATOR, kDlgInitAddString, std::string_view(",\0", 2)},
+    {IDC_SEPARATOR, kDlgInitAddString, std::string_view("|\0", 2)},
+    {IDC_TARGET_FILE, kDlgInitMfcControl, kFileBrowseMode},
+    {IDC_PREVIEW, kDlgInitOleControl, std::string_view(kBrowserExtent, sizeof kBrowserExtent)},
+    {IDC_FORMAT, kDlgInitAddString, std::string_view("JSON\0", 5)},
+    {IDC_FORMAT, kDlgInitAddString, std::string_view("BSON\0", 5)},
+}};
+
+const std::array<DlgInit, 1> kDialogInits = {{{IDD_MAIN_DIALOG, kMainInit}}};
+
+}  // namespace
+
+std::span<const DlgTemplate> MainDialogTemplates() {
+  return kDialogs;
+}
+
+std::span<const DlgInit> MainDialogInits() {
+  return kDialogInits;
+}

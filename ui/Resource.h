@@ -1,0 +1,31 @@
+// Resource and control identifiers of the main window.
+#pragma once
+
+// Resources.
+constexpr unsigned IDD_MAIN_DIALOG = 102;
+constexpr unsigned IDR_MAINFRAME = 128;
+constexpr unsigned IDS_SOURCE_FILTER = 130;
+constexpr unsigned IDS_TARGET_FILTER = 131;
+constexpr unsigned IDR_MAIN_MENU = 131;
+constexpr unsigned IDB_QUIT = 132;
+constexpr unsigned IDB_CONVERT = 915;
+
+// Controls of dialog 102.
+constexpr int IDC_PREVIEW = 900;
+constexpr int IDC_SOURCE_FILE = 1000;
+constexpr int IDC_SEPARATOR = 1001;
+constexpr int IDC_TARGET_FILE = 1003;
+constexpr int IDC_CONVERT = 1004;
+constexpr int IDC_FORMAT = 1008;
+constexpr int IDC_FORMAT_LABEL = 1009;
+constexpr int IDC_CUSTOM_SEPARATOR = 1010;
+constexpr int IDC_TARGET_LABEL = 1017;
+
+// Menu commands of menu 131 (Quit is IDCANCEL).
+constexpr unsigned ID_HELP_SUPPORT_MAIL = 1007;
+constexpr unsigned ID_TOOLS_TRUNCATE_LOG = 1108;
+constexpr unsigned ID_HELP_WEB_SITE = 5781;
+constexpr unsigned ID_PRODUCT_FIRST = 25000;
+constexpr unsigned ID_PRODUCT_LAST = 25020;
+constexpr unsigned ID_HELP_ABOUT = 32771;
+constexpr unsigned ID_TOOLS_VIEW_LOG = 32780;
