@@ -1,0 +1,34 @@
+#include "app/CorvaneApp.h"
+
+#include "app/Settings.h"
+#include "ui/CorvaneDlg.h"
+
+CCorvaneApp theApp;
+
+BEGIN_APP_COMMAND_MAP(CCorvaneApp, CSmApp)
+ON_APP_COMMAND(ID_HELP, CWinAppEx::OnHelp)
+END_APP_COMMAND_MAP()
+
+BOOL CCorvaneApp::InitInstance() {
+  // The window object comes first and goes last: it outlives the store and the library.
+  CCorvaneDlg dlg;
+
+  INITCOMMONCONTROLSEX controls{sizeof(INITCOMMONCONTROLSEX), ICC_WIN95_CLASSES};
+  InitCommonControlsEx(&controls);
+
+  g_settings = new CSettings;
+  Initialize(OSTREL_CORVANE_CONVERTER, g_settings, nullptr);
+  g_settings->LoadData();
+
+  m_pMainWnd = &dlg;
+  dlg.DoModal();
+  m_pMainWnd = nullptr;
+
+  // The window has saved what it keeps; nothing is saved here.
+  if (g_settings != nullptr) {
+    delete g_settings;
+    g_settings = nullptr;
+  }
+  Terminate();
+  return FALSE;
+}
