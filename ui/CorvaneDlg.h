@@ -1,4 +1,7 @@
 // CCorvaneDlg: the converter's main window, built from dialog template 102 with menu 131.
+// It restores the saved inputs when it opens, previews the first rows of the source
+// whenever the source or the separator changes, converts on Convert and reports the
+// result, routes the menu's commands and saves the inputs when it is closed.
 #pragma once
 
 #include <memory>
@@ -16,13 +19,29 @@ class CCorvaneDlg : public CSmDialog {
   explicit CCorvaneDlg(CWnd* parent = nullptr);
   ~CCorvaneDlg() override;
 
+  // Deletes the latest preview's page, then does the library's deactivation.
+  void Deactivate() override;
+
  protected:
   BOOL OnCommand(WPARAM wParam, LPARAM lParam) override;
   void DoDataExchange(CDataExchange* pDX) override;
   BOOL OnInitDialog() override;
+  void OnCancel() override;
 
   void OnPaint();
   HCURSOR OnQueryDragIcon();
+  void OnSourceChanged();
+  void OnSeparatorChanged();
+  void OnConvert();
+
+  // Reads the source path into m_sourceFile and, when something of that name exists, the
+  // separator text into m_separator; 1 then, else 0 after telling the user about a
+  // non-empty path that names nothing.
+  int CheckInputs();
+  // Converts the first rows of the source into a page in the private temporary directory
+  // and shows it in the preview pane; does nothing while m_previewEnabled is 0 or the
+  // inputs do not pass CheckInputs.
+  void UpdatePreview();
 
   DECLARE_MESSAGE_MAP()
 
@@ -31,6 +50,8 @@ class CCorvaneDlg : public CSmDialog {
   void SetUpBrowseButtons();
   void AnchorControls();
   void ShowAbout();
+  // Enables the custom separator field exactly while m_separator is "Custom".
+  void EnableCustomSeparator();
 
  protected:
   HICON m_hIcon = nullptr;

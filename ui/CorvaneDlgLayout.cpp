@@ -1,10 +1,21 @@
-// The layout part of the main window's start-up: images and tooltips, browse buttons,
-// anchoring, the lists' fixed entries, the icon and the minimum size.
+// The main window's start-up: images and tooltips, browse buttons, anchoring, the lists'
+// fixed entries, the icon and the minimum size, then the saved inputs and the first
+// preview.
+#include "app/SettingsKeys.h"
 #include "libs/dlgframe/SmApp.h"
 #include "platform/gui/Resources.h"
 #include "ui/CorvaneDlg.h"
 #include "ui/Resource.h"
 #include "ui/WindowTexts.h"
+
+namespace {
+
+// The saved text of key; empty when the program runs without a store.
+CString StoredText(LPCWSTR key) {
+  return g_settings != nullptr ? g_settings->getStr(key) : CString();
+}
+
+}  // namespace
 
 BOOL CCorvaneDlg::OnInitDialog() {
   CSmDialog::OnInitDialog();
@@ -15,10 +26,20 @@ BOOL CCorvaneDlg::OnInitDialog() {
   Load();
   m_separatorBox.SendMessage(CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(kCustomSeparator));
   m_formatBox.EnableWindow(TRUE);
-  // The saved format is selected here, between enabling the list and setting the icon.
+  m_formatBox.SetActiveOrAdd(StoredText(SettingsKey::kFormat), 0);
   SendMessage(WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_hIcon));
   SetMinSizes(kMinWindowWidth, kMinWindowHeight);
-  // The saved texts and separator are restored here, then the first preview is built.
+  // Setting the texts raises the fields' change notifications; while m_previewEnabled is
+  // still 0 they build no preview.
+  m_sourceEdit.SetWindowText(StoredText(SettingsKey::kTextFileName));
+  m_targetEdit.SetWindowText(StoredText(SettingsKey::kJSONFileName));
+  SetDlgItemText(IDC_CUSTOM_SEPARATOR, StoredText(SettingsKey::kCustom));
+  m_separatorBox.SetActiveOrAdd(StoredText(SettingsKey::kSeparator), 0);
+  m_previewEnabled = 1;
+  GetDlgItemText(IDC_SEPARATOR, m_separator);
+  EnableCustomSeparator();
+  // The one preview of start-up.
+  UpdatePreview();
   return TRUE;
 }
 

@@ -5,9 +5,30 @@ inline constexpr const char16_t* kWindowName = u"MainWnd";
 inline constexpr const char16_t* kConvertTooltip = u"Run the conversion";
 inline constexpr const char16_t* kQuitTooltip = u"Quit the software";
 inline constexpr const char16_t* kCustomSeparator = u"Custom";
+inline constexpr const char16_t* kBsonFormat = u"BSON";
 inline constexpr const char16_t* kSourceExtension = u"txt";
 inline constexpr const char16_t* kTargetExtension = u"json";
 inline constexpr const char16_t* kAboutYears = u"Copyright \u00A9 2011\u20132025 Ostrel";
+
+// Message boxes: captions and texts.
+inline constexpr const char16_t* kErrorCaption = u"Error";
+inline constexpr const char16_t* kInformationCaption = u"Information";
+inline constexpr const char16_t* kSourceMissing =
+    u"The source text file does not exist or inaccessible";
+inline constexpr const char16_t* kTargetMissing = u"The target file is not specified yet.";
+inline constexpr const char16_t* kConversionError = u"Conversion error.";
+// %d: the number of rows written.
+inline constexpr const char16_t* kRowsConverted = u"%d rows has been converted";
+// The second line when lines were left out; %lld: how many (more than one).
+inline constexpr const char16_t* kLinesLeftOut =
+    u"%lld lines were left out because their number of fields differs from the header's; "
+    u"Tools > View Log lists them.";
+inline constexpr const char16_t* kOneLineLeftOut =
+    u"1 line was left out because its number of fields differs from the header's; "
+    u"Tools > View Log lists it.";
+
+// The prefix of the preview's temporary names.
+inline constexpr const char16_t* kPreviewPrefix = u"js";
 
 // The smallest window, in pixels at 96 dots per inch.
 inline constexpr int kMinWindowWidth = 640;

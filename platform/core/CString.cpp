@@ -220,11 +220,11 @@ void CString::FormatV(const char16_t* format, va_list args) {
       case u'u':
       case u'x':
       case u'X': {
-        const char* spec = fmt[j] == u'u' ? "%llu" : (fmt[j] == u'x' ? "%llx" : "%llX");
+        const char* conversion = fmt[j] == u'u' ? "%llu" : (fmt[j] == u'x' ? "%llx" : "%llX");
         unsigned long long value = longs >= 2   ? va_arg(args, unsigned long long)
                                    : longs == 1 ? va_arg(args, unsigned long)
                                                 : va_arg(args, unsigned int);
-        std::snprintf(digits, sizeof digits, spec, value);
+        std::snprintf(digits, sizeof digits, conversion, value);
         AppendNumber(out, digits, width, zeroPad);
         break;
       }

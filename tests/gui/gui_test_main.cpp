@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include "libs/dlgframe/LaunchUrl.h"
 #include "libs/dlgframe/SmApp.h"
 #include "tests/platform/TempDir.h"
 
@@ -35,6 +36,8 @@ int main(int argc, char** argv) {
   static TempDir home;
   setenv("XDG_CONFIG_HOME", home.File("config").c_str(), 1);
   setenv("XDG_STATE_HOME", home.File("state").c_str(), 1);
+  // Nor may a test start the user's browser or mail program.
+  SetUrlLaunchHook([](const CString&) { return true; });
   static CGuiTestApp app;
   return AfxWinMain(argc, argv);
 }

@@ -14,6 +14,7 @@
 #include <wx/textctrl.h>
 #include <wx/webview.h>
 
+#include "libs/dlgframe/LogViewer.h"
 #include "platform/gui/ComboBox.h"
 #include "platform/gui/EditBrowseBox.h"
 #include "platform/gui/Images.h"
@@ -282,6 +283,11 @@ const std::array<MenuEntry, 24> kMenu = {{
 }};
 
 TEST_F(CorvaneDlgTest, MenuHoldsEveryItemWithItsCommand) {
+  // The commands act (a log window, a product launcher's notice): keep them to this test.
+  MessageBoxRecorder boxes;
+  struct LogWindowCloser {
+    ~LogWindowCloser() { CLogViewer::Destroy(); }
+  } closer;
   wxMenuBar* bar = dlg->GetFrame()->GetMenuBar();
   ASSERT_EQ(bar->GetMenuCount(), 3u);
   EXPECT_EQ(bar->GetMenuLabel(0), "File");
@@ -325,6 +331,7 @@ TEST_F(CorvaneDlgTest, MenuHoldsEveryItemWithItsCommand) {
 }
 
 TEST_F(CorvaneDlgTest, FileQuitClosesTheWindow) {
+  dlg->commands.clear();  // the notifications of start-up
   wxCommandEvent quit(wxEVT_MENU, IDCANCEL);
   dlg->GetFrame()->ProcessWindowEvent(quit);
   EXPECT_EQ(dlg->commands, (std::vector<WPARAM>{MAKEWPARAM(IDCANCEL, 0)}));

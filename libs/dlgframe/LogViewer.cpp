@@ -1,0 +1,132 @@
+#include "libs/dlgframe/LogViewer.h"
+
+#include <fstream>
+
+#include <wx/button.h>
+#include <wx/dialog.h>
+#include <wx/sizer.h>
+#include <wx/stattext.h>
+#include <wx/textctrl.h>
+#include <wx/weakref.h>
+
+#include "libs/dlgframe/DlgframeTexts.h"
+#include "libs/suppcore/Log.h"
+#include "platform/gui/WxText.h"
+
+namespace {
+
+// More than anyone reads in a window; a log that grew for years still opens at once.
+constexpr std::size_t kShownBytes = 2 * 1024 * 1024;
+
+class CLogWindow : public wxDialog {
+ public:
+  explicit CLogWindow(wxWindow* parent)
+      : wxDialog(parent, wxID_ANY, DlgframeTexts::kLogTitle, wxDefaultPosition, wxDefaultSize,
+                 wxDEFAULT_DIALOG_STYLE | wxRESIZE_BORDER) {
+    m_path = new wxStaticText(this, wxID_ANY, "");
+    m_text = new wxTextCtrl(this, wxID_ANY, "", wxDefaultPosition, wxDefaultSize,
+                            wxTE_MULTILINE | wxTE_READONLY | wxTE_DONTWRAP | wxHSCROLL);
+    auto* close = new wxButton(this, wxID_CLOSE);
+    auto* sizer = new wxBoxSizer(wxVERTICAL);
+    sizer->Add(m_path, wxSizerFlags().Expand().Border(wxLEFT | wxRIGHT | wxTOP));
+    sizer->Add(m_text, wxSizerFlags(1).Expand().Border());
+    sizer->Add(close, wxSizerFlags().Right().Border(wxLEFT | wxRIGHT | wxBOTTOM));
+    SetSizer(sizer);
+    SetSize(FromDIP(wxSize(720, 420)));
+    SetMinSize(FromDIP(wxSize(320, 200)));
+    SetEscapeId(wxID_CLOSE);
+    // Closing only hides: the next View Log shows the same window in the same place.
+    close->Bind(wxEVT_BUTTON, [this](wxCommandEvent&) { Hide(); });
+    Bind(wxEVT_CLOSE_WINDOW, [this](wxCloseEvent& event) {
+      if (event.CanVeto()) {
+        event.Veto();
+        Hide();
+      } else {
+        event.Skip();
+      }
+    });
+  }
+
+  void Reload() {
+    const CString path = CLog::GetLogPath();
+    m_path->SetLabel(wxString(DlgframeTexts::kLogFileLabel) + ToWx(path));
+    m_text->ChangeValue(ToWx(CLogViewer::ReadTail(path.ToUtf8(), kShownBytes)));
+    ScrollToEnd();
+    // The view may scroll only once it has its final size: once more after layout.
+    CallAfter([this] { ScrollToEnd(); });
+  }
+
+  wxTextCtrl* Text() const { return m_text; }
+
+ private:
+  void ScrollToEnd() {
+    m_text->SetInsertionPointEnd();
+    m_text->ShowPosition(m_text->GetLastPosition());
+  }
+
+  wxStaticText* m_path;
+  wxTextCtrl* m_text;
+};
+
+// Cleared by the toolkit when the window goes with its parent.
+wxWeakRef<CLogWindow>& TheWindow() {
+  static wxWeakRef<CLogWindow> window;
+  return window;
+}
+
+}  // namespace
+
+void CLogViewer::Show(wxWindow* parent) {
+  CLogWindow* window = TheWindow().get();
+  if (window == nullptr) {
+    window = new CLogWindow(parent);
+    TheWindow() = window;
+    window->CentreOnParent();
+  }
+  window->Reload();
+  window->Show();
+  window->Raise();
+}
+
+void CLogViewer::Reload() {
+  CLogWindow* window = TheWindow().get();
+  if (window != nullptr && window->IsShown()) {
+    window->Reload();
+  }
+}
+
+void CLogViewer::Destroy() {
+  if (CLogWindow* window = TheWindow().get()) {
+    TheWindow() = nullptr;
+    window->Destroy();
+  }
+}
+
+wxDialog* CLogViewer::Window() {
+  return TheWindow().get();
+}
+
+wxTextCtrl* CLogViewer::TextControl() {
+  CLogWindow* window = TheWindow().get();
+  return window != nullptr ? window->Text() : nullptr;
+}
+
+CString CLogViewer::ReadTail(const std::string& path, std::size_t maxBytes) {
+  std::ifstream in(path, std::ios::binary | std::ios::ate);
+  if (!in) {
+    return CString();
+  }
+  const auto size = static_cast<std::size_t>(std::max<std::streamoff>(in.tellg(), 0));
+  const std::size_t start = size > maxBytes ? size - maxBytes : 0;
+  std::string bytes(size - start, '\0');
+  in.seekg(static_cast<std::streamoff>(start));
+  in.read(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+  bytes.resize(static_cast<std::size_t>(std::max<std::streamsize>(in.gcount(), 0)));
+  if (start == 0) {
+    return CString::FromUtf8(bytes);
+  }
+  // Begin at the first whole entry after the cut.
+  const std::size_t lineEnd = bytes.find('\n');
+  bytes.erase(0, lineEnd == std::string::npos ? bytes.size() : lineEnd + 1);
+  return CString::FromUtf8(DlgframeTexts::kLogShortened + bytes);
+}

@@ -1,0 +1,47 @@
+// The library's menu commands.
+#include "libs/dlgframe/DlgframeTexts.h"
+#include "libs/dlgframe/LaunchUrl.h"
+#include "libs/dlgframe/LogViewer.h"
+#include "libs/dlgframe/ProductLinks.h"
+#include "libs/dlgframe/SmApp.h"
+#include "libs/suppcore/Log.h"
+#include "platform/gui/MessageBox.h"
+#include "platform/gui/Wnd.h"
+
+namespace {
+
+wxWindow* MainWindowOf(const CWinAppEx& app) {
+  return app.m_pMainWnd != nullptr ? app.m_pMainWnd->GetWxWindow() : nullptr;
+}
+
+// A desktop without a browser or mail program says nothing itself: tell the user.
+void Open(const CWinAppEx& app, const CString& url) {
+  if (AfxLaunchUrl(url)) {
+    return;
+  }
+  CString text;
+  text.Format(DlgframeTexts::kCannotOpen, url.GetString());
+  AfxShowMessageBox(MainWindowOf(app), text, DlgframeTexts::kErrorCaption, MB_ICONERROR);
+}
+
+}  // namespace
+
+int CSmApp::DoCommand(UINT command) {
+  switch (command) {
+    case ID_SM_VIEW_LOG:
+      CLogViewer::Show(MainWindowOf(*this));
+      return 1;
+    case ID_SM_TRUNCATE_LOG:
+      CLog::Truncate();
+      CLogViewer::Reload();
+      return 1;
+    case ID_SM_SUPPORT_MAIL:
+      Open(*this, CString(u"mailto:") + ProductLinks::kSupportAddress);
+      return 1;
+    case ID_SM_WEB_SITE:
+      Open(*this, ProductLinks::kWebSite);
+      return 1;
+    default:
+      return 0;
+  }
+}

@@ -1,0 +1,240 @@
+// The preview pane in a real window: the first rows of the source shown as a table, the
+// temporary files in the private directory and their removal, and values that look like
+// markup.
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <filesystem>
+#include <regex>
+
+#include <gtest/gtest.h>
+#include <wx/webview.h>
+
+#include "app/SettingsKeys.h"
+#include "platform/core/SysCalls.h"
+#include "tests/gui/MainWindowFixture.h"
+
+namespace {
+
+class PreviewTest : public MainWindowTest {
+ protected:
+  // The name of the latest page within the private directory.
+  std::string PageName() const {
+    return std::filesystem::path(dlg->PreviewFile().ToUtf8()).filename().string();
+  }
+  std::string Page() const { return ReadBytesFromFile(dlg->PreviewFile().ToUtf8()); }
+  // Opens the window and previews source with the comma entry.
+  void OpenWithPreviewOf(const CString& source) {
+    Open();
+    Choose(1001, u",");
+    SetText(1000, source);
+  }
+  std::string ShownSource() const { return Pane()->GetPageSource().utf8_string(); }
+};
+
+std::size_t Count(const std::string& text, const std::string& part) {
+  std::size_t count = 0;
+  for (std::size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) {
+    ++count;
+  }
+  return count;
+}
+
+TEST_F(PreviewTest, NoTemporaryFileWhileTheFlagIsZero) {
+  Open();
+  dlg->SetPreviewEnabled(0);
+  SetText(1000, Source("in.txt", SourceRows(25, ',')));
+  Choose(1001, u",");
+  dlg->UpdatePreview();
+  EXPECT_TRUE(TempFiles().empty());
+  EXPECT_TRUE(dlg->PreviewFile().IsEmpty());
+
+  dlg->SetPreviewEnabled(1);
+  Choose(1001, u",");
+  EXPECT_EQ(TempFiles().size(), 1u);
+}
+
+TEST_F(PreviewTest, StartUpShowsOnePageNamedAfterAReservedName) {
+  store.setStr(SettingsKey::kTextFileName, Source("in.txt", SourceRows(25, ',')));
+  store.setStr(SettingsKey::kSeparator, u",");
+  Open();
+  const std::vector<std::string> files = TempFiles();
+  ASSERT_EQ(files.size(), 1u) << "no reserved name, no JSON file, one page";
+  EXPECT_TRUE(std::regex_match(files[0], std::regex("js[0-9A-F]+\\.tmp\\.json\\.html")))
+      << files[0];
+  EXPECT_EQ(dlg->PreviewFile(), CString::FromUtf8(PrivateTempDir() + "/" + files[0]));
+
+  ASSERT_TRUE(WaitForPage(dlg->PreviewFile()));
+  const std::string shown = ShownSource();
+  EXPECT_NE(shown.find("<table>"), std::string::npos);
+  EXPECT_NE(shown.find("<th>name</th><th>value</th>"), std::string::npos);
+  EXPECT_NE(shown.find("<td>row10</td>"), std::string::npos);
+  EXPECT_EQ(shown.find("<td>row11</td>"), std::string::npos);
+  EXPECT_TRUE(Boxes().empty());
+}
+
+TEST_F(PreviewTest, TenLinesAreReadAndAMismatchedOneIsNotReplaced) {
+  std::string source = "name,value\n";
+  for (int i = 1; i <= 25; ++i) {
+    source += "row" + std::to_string(i) + "," + std::to_string(i) + (i == 3 ? ",extra" : "") + "\n";
+  }
+  OpenWithPreviewOf(Source("in.txt", source));
+  const std::string page = Page();
+  EXPECT_EQ(Count(page, "<tr>"), 1u + 9u) << "the header and nine rows";
+  EXPECT_NE(page.find("<td>row2</td>"), std::string::npos);
+  EXPECT_EQ(page.find("<td>row3</td>"), std::string::npos);
+  EXPECT_NE(page.find("<td>row10</td>"), std::string::npos);
+  EXPECT_EQ(page.find("<td>row11</td>"), std::string::npos);
+}
+
+TEST_F(PreviewTest, BsonChosenStillPreviewsJson) {
+  Open();
+  Choose(1008, u"BSON");
+  Choose(1001, u",");
+  SetText(1000, Source("in.txt", SourceRows(25, ',')));
+  EXPECT_EQ(Count(Page(), "<tr>"), 11u);
+  EXPECT_NE(Page().find("<td>row1</td>"), std::string::npos);
+}
+
+TEST_F(PreviewTest, TypingAnExistingPathPreviewsAtOnceAndAMissingOneDoesNothing) {
+  Open();
+  Choose(1001, u",");
+  SetText(1000, dir.WFile("in.tx"));
+  EXPECT_TRUE(TempFiles().empty());
+  EXPECT_TRUE(Boxes().empty());
+  Source("in.txt", SourceRows(2, ','));
+  SetText(1000, dir.WFile("in.txt"));
+  EXPECT_EQ(TempFiles(), std::vector<std::string>{PageName()});
+}
+
+TEST_F(PreviewTest, EveryChangeOfTheCustomSeparatorBuildsANewPage) {
+  OpenWithPreviewOf(Source("in.txt", SourceRows(3, ';')));
+  Choose(1001, u"Custom");
+  const CString before = dlg->PreviewFile();
+  SetText(1010, u";");
+  EXPECT_NE(dlg->PreviewFile(), before);
+  EXPECT_NE(Page().find("<th>name</th><th>value</th>"), std::string::npos);
+  EXPECT_EQ(TempFiles(), std::vector<std::string>{PageName()});
+}
+
+TEST_F(PreviewTest, NewPageReplacesThePreviousPageAndItsFile) {
+  OpenWithPreviewOf(Source("first.txt", "name,value\nfirst,1\n"));
+  const CString first = dlg->PreviewFile();
+  ASSERT_TRUE(WaitForPage(first));
+  SetText(1000, Source("second.txt", "name,value\nsecond,2\n"));
+  const CString second = dlg->PreviewFile();
+  ASSERT_NE(second, first);
+  EXPECT_EQ(TempFiles(), std::vector<std::string>{PageName()}) << "the first page is gone";
+  ASSERT_TRUE(WaitForPage(second));
+  const std::string shown = ShownSource();
+  EXPECT_NE(shown.find("<td>second</td>"), std::string::npos) << shown;
+  EXPECT_EQ(shown.find("<td>first</td>"), std::string::npos);
+}
+
+TEST_F(PreviewTest, HeaderOnlySourceKeepsThePreviousPageAndLeavesNoFile) {
+  OpenWithPreviewOf(Source("first.txt", "name,value\nfirst,1\n"));
+  const CString first = dlg->PreviewFile();
+  ASSERT_TRUE(WaitForPage(first));
+  const wxString shownUrl = Pane()->GetCurrentURL();
+  SetText(1000, Source("header.txt", "name,value\n"));
+  EXPECT_EQ(dlg->PreviewFile(), first) << "the page on show is the one to delete at the end";
+  EXPECT_EQ(TempFiles(), std::vector<std::string>{PageName()}) << "no JSON file stays";
+  Pump(300);
+  EXPECT_EQ(Pane()->GetCurrentURL(), shownUrl);
+  EXPECT_NE(ShownSource().find("<td>first</td>"), std::string::npos);
+}
+
+TEST_F(PreviewTest, ClosingTheWindowLeavesNothingBehind) {
+  OpenWithPreviewOf(Source("first.txt", SourceRows(3, ',')));
+  SetText(1000, Source("second.txt", SourceRows(4, ',')));
+  SetText(1000, Source("header.txt", "name,value\n"));
+  ASSERT_FALSE(TempFiles().empty());
+  Quit();
+  EXPECT_FALSE(std::filesystem::exists(PrivateTempDir()));
+}
+
+TEST_F(PreviewTest, DeactivationDeletesOnlyTheLatestPageAndNothingTwice) {
+  // Another file in the directory, such as another window's page, must survive.
+  std::filesystem::create_directory(PrivateTempDir());
+  std::filesystem::permissions(PrivateTempDir(), std::filesystem::perms::owner_all);
+  WriteBytesToFile(PrivateTempDir() + "/other.html", "other");
+  Open();
+  dlg->Deactivate();  // before any preview
+  EXPECT_EQ(TempFiles(), std::vector<std::string>{"other.html"});
+
+  Choose(1001, u",");
+  SetText(1000, Source("in.txt", SourceRows(3, ',')));
+  EXPECT_EQ(TempFiles().size(), 2u);
+  dlg->Deactivate();
+  EXPECT_EQ(TempFiles(), std::vector<std::string>{"other.html"});
+  dlg->Deactivate();
+  EXPECT_EQ(TempFiles(), std::vector<std::string>{"other.html"});
+  Destroy();
+  EXPECT_EQ(TempFiles(), std::vector<std::string>{"other.html"});
+}
+
+TEST_F(PreviewTest, SeparatorChangeWithAMissingSourceReportsItAndBuildsNothing) {
+  Open();
+  SetText(1000, dir.WFile("missing.txt"));
+  EXPECT_TRUE(Boxes().empty());
+  Choose(1001, u",");
+  ASSERT_EQ(Boxes().size(), 1u);
+  EXPECT_EQ(Boxes()[0].text, u"The source text file does not exist or inaccessible");
+  EXPECT_EQ(Boxes()[0].caption, u"Error");
+  EXPECT_EQ(Boxes()[0].type, MB_ICONERROR);
+  EXPECT_TRUE(TempFiles().empty());
+  EXPECT_TRUE(dlg->PreviewFile().IsEmpty());
+
+  SetText(1000, u"");
+  Choose(1001, u"|");
+  EXPECT_EQ(Boxes().size(), 1u) << "an empty source field is not reported";
+}
+
+TEST_F(PreviewTest, MarkupInTheSourceIsShownAsTextWithoutScripts) {
+  OpenWithPreviewOf(
+      Source("in.txt", "name,value\n<script>document.title='changed'</script>,<b>bold</b>\n"));
+  const std::string page = Page();
+  EXPECT_EQ(page.find("<script"), std::string::npos);
+  EXPECT_NE(page.find("&lt;script&gt;document.title=&#39;changed&#39;&lt;/script&gt;"),
+            std::string::npos);
+  EXPECT_NE(page.find("&lt;b&gt;bold&lt;/b&gt;"), std::string::npos);
+  ASSERT_TRUE(WaitForPage(dlg->PreviewFile()));
+  Pump(300);
+  EXPECT_EQ(Pane()->GetCurrentTitle(), "Preview");
+}
+
+TEST_F(PreviewTest, FilesLiveInADirectoryOnlyTheUserCanEnter) {
+  OpenWithPreviewOf(Source("in.txt", SourceRows(3, ',')));
+  struct stat info {};
+  ASSERT_EQ(lstat(PrivateTempDir().c_str(), &info), 0);
+  EXPECT_TRUE(S_ISDIR(info.st_mode));
+  EXPECT_EQ(info.st_mode & 0777, 0700u);
+  EXPECT_EQ(info.st_uid, geteuid());
+  EXPECT_EQ(dlg->PreviewFile().ToUtf8().rfind(PrivateTempDir() + "/", 0), 0u);
+}
+
+ssize_t FullDiskWrite(int, const void*, size_t) {
+  errno = ENOSPC;
+  return -1;
+}
+
+TEST_F(PreviewTest, PreviewThatCannotBeWrittenLeavesNoFileAndKeepsThePage) {
+  OpenWithPreviewOf(Source("first.txt", SourceRows(3, ',')));
+  const CString first = dlg->PreviewFile();
+  {
+    SysCalls fullDisk = RealSysCalls();
+    fullDisk.write = FullDiskWrite;
+    ScopedSysCalls seam(fullDisk);
+    SetText(1000, Source("second.txt", SourceRows(4, ',')));
+  }
+  ASSERT_EQ(Boxes().size(), 1u);
+  EXPECT_NE(Boxes()[0].text.Find(u"No space left on device"), -1) << Boxes()[0].text.ToUtf8();
+  EXPECT_EQ(dlg->PreviewFile(), first);
+  EXPECT_EQ(TempFiles(), std::vector<std::string>{PageName()});
+  Quit();
+  EXPECT_FALSE(std::filesystem::exists(PrivateTempDir()));
+}
+
+}  // namespace
