@@ -3,9 +3,23 @@
 
 Makes a deterministic comma-separated file (10 columns, mixed content with non-ASCII
 text), converts it with every tool in alternation so that drift of the machine cancels
-out, and prints the median input MB/s, peak memory and the ratio of each rate to ours.
+out, and prints the median input MB/s, the peak memory and the ratio of each rate to
+ours, then checks the targets.
 
   bench/run.py --converter build/cli/corvane-convert [--size-mb 200] [--rounds 3]
+               [--duckdb DIR_OR_EXE] [--skip-python] [--scaling] [--large-mb 2000]
+               [--preview]
+
+Tools: corvane-convert to JSON and to BSON; a block copy written here (reads the input in
+1 MiB blocks and writes as many bytes as our JSON output has); Miller (`mlr`); DuckDB,
+either a `duckdb` executable or the npm package @duckdb/node-api, whose engine ships in
+the package (`npm install --prefix DIR @duckdb/node-api`, then --duckdb DIR or
+CORVANE_BENCH_DUCKDB=DIR); Python's csv + json. Tools that are missing are skipped with a
+note. Generated files are kept in --data-dir and reused by later runs.
+
+Every tool writes its output to a file in --data-dir; the file is removed after the run,
+outside the timing, so that one tool's output waiting for the disk does not slow the next
+one down. Peak memory is GNU time's maximum resident size of the tool (`time` package).
 """
 import argparse
 import os
@@ -17,17 +31,37 @@ import sys
 import tempfile
 import time
 
+BENCH_DIR = os.path.dirname(os.path.abspath(__file__))
+# Part of every generated file's name: a change of the generator makes new files.
+GENERATOR = "v2"
+
+# No double quote: Miller and DuckDB read quoted fields, our converter splits at every
+# separator, and the file must mean the same to all of them. The backslash still needs
+# escaping in JSON.
 WORDS = ["alpha", "bravo", "Zürich", "naïve", "façade", "smörgåsbord", "東京", "Ελλάδα",
-         "data", "value", "north", "south", "😀", "quote\"d", "back\\slash", "tab-free",
-         "Ærøskøbing", "Łódź", "über", "café"]
+         "data", "value", "north", "south", "😀", "back\\slash", "tab-free", "Ærøskøbing",
+         "Łódź", "über", "café", "semi;colon"]
 HEADER = "id,name,city,amount,ratio,flag,code,comment,date,empty\n"
+POOL_ROWS = 65536  # distinct row bodies; far more than any branch predictor keeps
+
+MILLER = "Miller"
+DUCKDB = "DuckDB"
+PYTHON = "Python csv+json"
+BLOCK_COPY = "block copy"
+JSON_NAME = "corvane JSON"
+BSON_NAME = "corvane BSON"
+MEMORY_LIMIT_MB = 32
+PREVIEW_RUNS = 21  # a run takes milliseconds: many of them keep the median steady
 
 
-def make_row(rng, i):
-    name = rng.choice(WORDS) + " " + rng.choice(WORDS)
+# ---------------------------------------------------------------------------------------
+# Test files
+
+
+def row_body(rng):
+    """One row without its id: 9 fields of mixed content."""
     return ",".join([
-        str(i),
-        name,
+        rng.choice(WORDS) + " " + rng.choice(WORDS),
         rng.choice(WORDS),
         str(rng.randint(-100000, 100000)),
         "%.4f" % rng.random(),
@@ -39,169 +73,417 @@ def make_row(rng, i):
     ]) + "\n"
 
 
-def make_csv(path, size_mb, columns=10, field_bytes=None):
-    """Writes the test file once; later runs reuse it."""
-    if os.path.exists(path):
-        return
+def write_until(out, target, header, make_chunk):
+    out.write(header)
+    while out.tell() < target:
+        out.write(make_chunk())
+
+
+def make_mixed(out, target):
     rng = random.Random(20261206)
+    pool = [row_body(rng) for _ in range(POOL_ROWS)]
+    state = {"next": 0}
+
+    def chunk():
+        first = state["next"]
+        state["next"] += 10000
+        return "".join("%d,%s" % (i, pool[i % POOL_ROWS]) for i in range(first, first + 10000))
+
+    write_until(out, target, HEADER, chunk)
+
+
+def make_wide(out, target, columns):
+    rng = random.Random(columns)
+    pool = [",".join(str(rng.randint(0, 999)) for _ in range(columns)) + "\n" for _ in range(64)]
+    header = ",".join("c%d" % k for k in range(columns)) + "\n"
+    write_until(out, target, header, lambda: "".join(pool))
+
+
+def make_fields(out, target, field_bytes):
+    # Mostly ASCII with a non-ASCII character in each field.
+    text = ("abcdefghij" * (field_bytes // 10 + 1))[: field_bytes - 2] + "é"
+    write_until(out, target, "a,b\n", lambda: text + "," + text + "\n")
+
+
+def make_csv(path, size_mb, kind="mixed", amount=0):
+    """Writes a test file once; later runs reuse it."""
+    if os.path.exists(path):
+        return path
+    print("(making %s)" % os.path.basename(path), file=sys.stderr, flush=True)
     target = size_mb * 1_000_000
     tmp = path + ".part"
     with open(tmp, "w", encoding="utf-8", newline="") as out:
-        if field_bytes:  # a few rows of very large fields
-            out.write("a,b\n")
-            row = ("x" * field_bytes + ",é" + "y" * field_bytes + "\n")
-            while out.tell() < target:
-                out.write(row)
-        elif columns != 10:  # a wide file
-            out.write(",".join("c%d" % k for k in range(columns)) + "\n")
-            while out.tell() < target:
-                out.write(",".join(str(rng.randint(0, 999)) for _ in range(columns)) + "\n")
+        if kind == "wide":
+            make_wide(out, target, amount)
+        elif kind == "fields":
+            make_fields(out, target, amount)
         else:
-            out.write(HEADER)
-            i = 0
-            chunk = []
-            while out.tell() < target:
-                chunk = [make_row(rng, i + k) for k in range(10000)]
-                i += 10000
-                out.write("".join(chunk))
+            make_mixed(out, target)
     os.replace(tmp, path)
+    return path
 
 
-def run(cmd, stdout_path=None, shell=False):
-    """Runs one command; returns (seconds, peak resident MB)."""
+def data_file(args, name, size_mb, kind="mixed", amount=0):
+    path = os.path.join(args.data_dir, "%s-%s-%dmb.csv" % (GENERATOR, name, size_mb))
+    return make_csv(path, size_mb, kind, amount)
+
+
+def count_lines(path):
+    with open(path, "rb") as f:
+        return sum(block.count(b"\n") for block in iter(lambda: f.read(1 << 20), b""))
+
+
+# ---------------------------------------------------------------------------------------
+# Running tools
+
+
+def remove(path):
+    try:
+        os.unlink(path)
+    except FileNotFoundError:
+        pass
+
+
+# GNU time reports the peak memory of the tool alone. The rusage that wait4 gives this
+# script would not: a child forked from it counts this interpreter's memory as its own.
+GNU_TIME = shutil.which("time")
+
+
+def run(cmd, output, stdout_path=None, keep=False):
+    """Runs one command; returns (seconds, peak resident MB).
+
+    Its output is removed before and after, outside the timing, so that no tool pays for
+    emptying a large file or for the write-back of an earlier tool's output."""
+    remove(output)
     out = open(stdout_path, "wb") if stdout_path else subprocess.DEVNULL
-    start = time.perf_counter()
-    proc = subprocess.Popen(cmd, stdout=out, stderr=subprocess.DEVNULL, shell=shell)
-    _, status, usage = os.wait4(proc.pid, 0)
-    elapsed = time.perf_counter() - start
+    with tempfile.NamedTemporaryFile("r", suffix=".rss") as rss:
+        wrapped = [GNU_TIME, "-q", "-f", "%M", "-o", rss.name] + cmd if GNU_TIME else cmd
+        start = time.perf_counter()
+        proc = subprocess.Popen(wrapped, stdout=out, stderr=subprocess.PIPE)
+        _, status, usage = os.wait4(proc.pid, 0)
+        elapsed = time.perf_counter() - start
+        peak_kb = int(rss.read().split()[-1]) if GNU_TIME else usage.ru_maxrss
+    errors = proc.stderr.read().decode(errors="replace")
+    proc.stderr.close()
     if stdout_path:
         out.close()
     if os.waitstatus_to_exitcode(status) != 0:
-        raise RuntimeError("failed: %s" % (cmd,))
-    return elapsed, usage.ru_maxrss / 1024.0
+        raise RuntimeError("failed: %s\n%s" % (" ".join(cmd), errors[-2000:]))
+    if not keep:
+        remove(output)
+    return elapsed, peak_kb / 1024.0
 
 
-BLOCK_COPY = r"""
-import sys
+# Reads the source once in 1 MiB blocks and writes each block as often as it takes for the
+# output to keep pace with the JSON output (total bytes in all), the fastest that a
+# converter writing that much could be.
+BLOCK_COPY_SCRIPT = r"""
+import os, sys
 src, dst, total = sys.argv[1], sys.argv[2], int(sys.argv[3])
-block = 1 << 20
+size = os.path.getsize(src)
+buffer = bytearray(1 << 20)
+view = memoryview(buffer)
+read = written = 0
 with open(src, "rb", buffering=0) as i, open(dst, "wb", buffering=0) as o:
-    written = 0
-    while written < total:
-        data = i.read(block)
-        if not data:
-            i.seek(0)
-            continue
-        data = data[: total - written]
-        o.write(data)
-        written += len(data)
+    while True:
+        n = i.readinto(buffer)
+        if not n:
+            break
+        read += n
+        due = total * read // size
+        while written < due:
+            part = min(n, due - written)
+            o.write(view[:part])
+            written += part
 """
 
-PYTHON_CSV = r"""
+PYTHON_SCRIPT = r"""
 import csv, json, sys
-with open(sys.argv[1], newline="", encoding="utf-8") as f, open(sys.argv[2], "w", encoding="utf-8") as o:
-    json.dump(list(csv.DictReader(f)), o, ensure_ascii=False, indent=2)
+with open(sys.argv[1], newline="", encoding="utf-8") as f, \
+     open(sys.argv[2], "w", encoding="utf-8") as o:
+    o.write("[")
+    for i, row in enumerate(csv.DictReader(f)):
+        o.write(",\n" if i else "\n")
+        o.write(json.dumps(row, ensure_ascii=False, indent=2))
+    o.write("\n]\n")
 """
 
 
-def tools(args, src, work):
+class Tool:
+    def __init__(self, name, cmd, output, stdout=False):
+        self.name, self.cmd, self.output, self.stdout = name, cmd, output, stdout
+
+    def run(self):
+        if self.stdout:
+            return run(self.cmd, self.output, self.output)
+        return run(self.cmd, self.output)
+
+
+def find_duckdb(args):
+    """A command prefix that converts with DuckDB, or None and the reason."""
+    where = args.duckdb or os.environ.get("CORVANE_BENCH_DUCKDB") or shutil.which("duckdb")
+    if not where:
+        return None, ("no duckdb executable on PATH and no --duckdb; install the npm package "
+                      "with `npm install --prefix DIR @duckdb/node-api` and pass --duckdb DIR")
+    if os.path.isdir(where):
+        if not os.path.isdir(os.path.join(where, "node_modules", "@duckdb", "node-api")):
+            return None, "%s holds no node_modules/@duckdb/node-api" % where
+        if not shutil.which("node"):
+            return None, "node is not installed"
+        return ["node", os.path.join(BENCH_DIR, "duckdb_copy.js"), where], None
+    if os.access(where, os.X_OK):
+        return [where], None
+    return None, "%s is not an executable" % where
+
+
+def duckdb_command(prefix, src, out):
+    if prefix[0] == "node":
+        return prefix + [src, out]
+    sql = ("COPY (SELECT * FROM read_csv('%s', delim=',', header=true, quote='\"', "
+           "all_varchar=true)) TO '%s' (FORMAT JSON, ARRAY true)" % (src, out))
+    return prefix + ["-c", sql]
+
+
+def corvane_tools(args, src, work):
     conv = os.path.abspath(args.converter)
     json_out = os.path.join(work, "out.json")
-    yield "corvane JSON", [conv, "-q", "-s", ",", src, json_out], None
-    yield "corvane BSON", [conv, "-q", "-s", ",", "-f", "bson", src, os.path.join(work, "out.bson")], None
-    json_size = os.path.getsize(json_out) if os.path.exists(json_out) else 0
-    if json_size:
-        yield "block copy", [sys.executable, "-c", BLOCK_COPY, src, os.path.join(work, "copy"), str(json_size)], None
-    if shutil.which("mlr") and not args.skip_others:
-        yield "Miller", ["mlr", "--icsv", "--ojson", "-S", "cat", src], os.path.join(work, "mlr.json")
-    duckdb = shutil.which("duckdb") or args.duckdb
-    if duckdb and not args.skip_others:
-        sql = "COPY (SELECT * FROM read_csv('%s', all_varchar=true)) TO '%s' (FORMAT JSON, ARRAY true)" % (
-            src, os.path.join(work, "duck.json"))
-        yield "DuckDB", [duckdb, "-c", sql], None
-    if not args.skip_others and not args.skip_python:
-        yield "Python csv+json", [sys.executable, "-c", PYTHON_CSV, src, os.path.join(work, "py.json")], None
+    bson_out = os.path.join(work, "out.bson")
+    return [Tool(JSON_NAME, [conv, "-q", "-s", ",", src, json_out], json_out),
+            Tool(BSON_NAME, [conv, "-q", "-s", ",", "-f", "bson", src, bson_out], bson_out)]
 
 
-def measure(args, src, work, title):
+def all_tools(args, src, work, others):
+    """Our two conversions first: the block copy writes as much as our JSON output has."""
+    tools = corvane_tools(args, src, work)
+    run(tools[0].cmd, tools[0].output, keep=True)
+    json_size = os.path.getsize(tools[0].output)
+    remove(tools[0].output)
+    copy_out = os.path.join(work, "copy")
+    tools.append(Tool(BLOCK_COPY, [sys.executable, "-c", BLOCK_COPY_SCRIPT, src, copy_out,
+                                   str(json_size)], copy_out))
+    if not others:
+        return tools
+    if shutil.which("mlr"):
+        tools.append(Tool(MILLER, ["mlr", "--icsv", "--ojson", "-S", "cat", src],
+                          os.path.join(work, "mlr.json"), stdout=True))
+    else:
+        print("note: Miller (mlr) is not installed: not measured")
+    prefix, reason = find_duckdb(args)
+    if prefix:
+        duck_out = os.path.join(work, "duck.json")
+        tools.append(Tool(DUCKDB, duckdb_command(prefix, src, duck_out), duck_out))
+    else:
+        print("note: DuckDB not measured: %s" % reason)
+    if not args.skip_python:
+        py_out = os.path.join(work, "py.json")
+        tools.append(Tool(PYTHON, [sys.executable, "-c", PYTHON_SCRIPT, src, py_out], py_out))
+    return tools
+
+
+def measure(tools, rounds):
+    """Median seconds and peak MB per tool; one pass of every tool per round, so that the
+    machine's drift spreads over all of them."""
+    samples = {tool.name: [] for tool in tools}
+    for _ in range(rounds):
+        for tool in tools:
+            samples[tool.name].append(tool.run())
+    return {name: (statistics.median(s for s, _ in runs), max(p for _, p in runs))
+            for name, runs in samples.items()}
+
+
+def print_rates(title, src, results, rounds):
     size_mb = os.path.getsize(src) / 1e6
-    results = {}
-    for _ in range(args.rounds):
-        # One pass of every tool per round: alternation spreads the machine's drift.
-        for name, cmd, stdout_path in tools(args, src, work):
-            seconds, peak = run(cmd, stdout_path)
-            results.setdefault(name, []).append((seconds, peak))
-    print("\n%s: %s, %.0f MB, median of %d rounds" % (title, os.path.basename(src), size_mb, args.rounds))
-    print("| tool | input MB/s | peak memory MB | rate vs corvane JSON |")
+    print("\n%s: %s, %.0f MB, median of %d rounds" % (title, os.path.basename(src), size_mb,
+                                                       rounds))
+    print("| tool | input MB/s | peak memory MB | rate / corvane JSON rate |")
     print("|---|---:|---:|---:|")
-    ours = size_mb / statistics.median(s for s, _ in results["corvane JSON"])
-    for name, samples in results.items():
-        rate = size_mb / statistics.median(s for s, _ in samples)
-        peak = max(p for _, p in samples)
-        print("| %s | %.1f | %.1f | %.2fx |" % (name, rate, peak, rate / ours))
-    for name in ("Miller", "DuckDB", "Python csv+json", "block copy"):
-        if name in results:
-            rate = size_mb / statistics.median(s for s, _ in results[name])
-            print("corvane JSON is %.1fx %s" % (ours / rate, name))
+    ours = size_mb / results[JSON_NAME][0]
+    for name, (seconds, peak) in results.items():
+        rate = size_mb / seconds
+        print("| %s | %.1f | %.1f | %.2f |" % (name, rate, peak, rate / ours))
     sys.stdout.flush()
 
 
-def preview_cost(args, data_dir, work):
+# ---------------------------------------------------------------------------------------
+# Targets
+
+
+def verdict(met):
+    return "met" if met else "MISSED"
+
+
+def check_targets(results):
+    """Prints one line per target of the 200 MB run; returns the number missed."""
+    seconds = {name: s for name, (s, _) in results.items()}
+    missed = 0
+    print("\nTargets:")
+
+    def line(met, text):
+        nonlocal missed
+        missed += 0 if met else 1
+        print("- %s: %s" % (verdict(met), text))
+
+    ours = seconds[JSON_NAME]
+    for other, factor in ((MILLER, 15), (DUCKDB, 5)):
+        if other in seconds:
+            ratio = seconds[other] / ours
+            line(ratio >= factor, "JSON is %.1fx %s's rate (target %dx)" % (ratio, other, factor))
+        else:
+            print("- not checked: %s was not measured" % other)
+    copy = seconds[BLOCK_COPY]
+    line(ours <= 2 * copy, "JSON takes %.2fx the time of the block copy that writes as many "
+         "bytes (target at most 2x)" % (ours / copy))
+    bson = seconds[BSON_NAME]
+    line(bson <= ours, "BSON rate is %.2fx the JSON rate (target at least 1x)" % (ours / bson))
+    for name in (JSON_NAME, BSON_NAME):
+        peak = results[name][1]
+        line(peak < MEMORY_LIMIT_MB, "%s peak memory %.1f MB (target under %d MB)" %
+             (name, peak, MEMORY_LIMIT_MB))
+    if PYTHON in seconds:
+        print("- for information: JSON is %.1fx Python csv+json's rate" % (seconds[PYTHON] / ours))
+    return missed
+
+
+# ---------------------------------------------------------------------------------------
+# Scaling, large file, preview
+
+
+def scaling_row(args, work, src):
+    results = measure(corvane_tools(args, src, work), args.rounds)
+    return results[JSON_NAME][0], results[BSON_NAME][0]
+
+
+def print_linearity(label, per_unit):
+    """Linear growth keeps the time per row, field or byte the same; returns 1 if not."""
+    spread = max(per_unit) / min(per_unit)
+    linear = spread < 1.5
+    print("- %s: %s: time per unit varies by %.2fx across the set (target: linear, under 1.5x)"
+          % (verdict(linear), label, spread))
+    return 0 if linear else 1
+
+
+def scaling(args, work):
+    quarter = max(1, args.size_mb // 4)
+    print("\nScaling, corvane JSON and BSON, median of %d rounds" % args.rounds)
+
+    print("\nRows (10 columns):")
+    print("| rows | MB | JSON s | BSON s | JSON ns per row | BSON ns per row |")
+    print("|---:|---:|---:|---:|---:|---:|")
+    per_row = []
+    for size in (quarter, args.size_mb // 2, args.size_mb):
+        src = data_file(args, "mixed", size)
+        rows = count_lines(src) - 1
+        json_s, bson_s = scaling_row(args, work, src)
+        per_row.append(json_s / rows)
+        print("| %d | %d | %.3f | %.3f | %.0f | %.0f |" %
+              (rows, size, json_s, bson_s, 1e9 * json_s / rows, 1e9 * bson_s / rows))
+    missed = print_linearity("Rows", per_row)
+
+    print("\nColumns (numbers of 1 to 3 digits, %d MB each):" % quarter)
+    print("| columns | rows | JSON s | BSON s | JSON ns per field | BSON ns per field |")
+    print("|---:|---:|---:|---:|---:|---:|")
+    per_field = []
+    for columns in (10, 100, 1000, 10000):
+        src = data_file(args, "wide%d" % columns, quarter, "wide", columns)
+        rows = count_lines(src) - 1
+        json_s, bson_s = scaling_row(args, work, src)
+        fields = rows * columns
+        per_field.append(json_s / fields)
+        print("| %d | %d | %.3f | %.3f | %.1f | %.1f |" %
+              (columns, rows, json_s, bson_s, 1e9 * json_s / fields, 1e9 * bson_s / fields))
+    missed += print_linearity("Columns", per_field)
+
+    print("\nField size (2 columns, %d MB each):" % quarter)
+    print("| field bytes | rows | JSON MB/s | BSON MB/s | peak memory MB |")
+    print("|---:|---:|---:|---:|---:|")
+    per_byte = []
+    for field_bytes in (1000, 1_000_000):
+        src = data_file(args, "fields%d" % field_bytes, quarter, "fields", field_bytes)
+        rows = count_lines(src) - 1
+        results = measure(corvane_tools(args, src, work), args.rounds)
+        size_mb = os.path.getsize(src) / 1e6
+        per_byte.append(results[JSON_NAME][0] / size_mb)
+        peak = max(results[JSON_NAME][1], results[BSON_NAME][1])
+        print("| %d | %d | %.1f | %.1f | %.1f |" %
+              (field_bytes, rows, size_mb / results[JSON_NAME][0],
+               size_mb / results[BSON_NAME][0], peak))
+    return missed + print_linearity("Field size", per_byte)
+
+
+def large_file(args, work):
+    src = data_file(args, "mixed", args.large_mb)
+    results = measure(corvane_tools(args, src, work), args.rounds)
+    print_rates("Large file", src, results, args.rounds)
+    missed = 0
+    for name in (JSON_NAME, BSON_NAME):
+        peak = results[name][1]
+        missed += 0 if peak < MEMORY_LIMIT_MB else 1
+        print("- %s: %s peak memory %.1f MB on %d MB (target under %d MB)" %
+              (verdict(peak < MEMORY_LIMIT_MB), name, peak, args.large_mb, MEMORY_LIMIT_MB))
+    return missed
+
+
+def preview_cost(args, work):
     """A 10-row conversion must cost the same whatever the size of the source."""
-    small = os.path.join(data_dir, "preview-1mb.csv")
-    big = os.path.join(data_dir, "preview-1gb.csv")
-    make_csv(small, 1)
-    make_csv(big, args.preview_big_mb)
     conv = os.path.abspath(args.converter)
-    print("\nPreview (10 rows), median of 5:")
-    for path in (small, big):
-        times = [run([conv, "-q", "-s", ",", "-n", "10", path, os.path.join(work, "p.json")])[0]
-                 for _ in range(5)]
-        print("| %s | %.1f ms |" % (os.path.basename(path), 1000 * statistics.median(times)))
+    out = os.path.join(work, "p.json")
+    print("\nPreview (10 rows), median of %d runs:" % PREVIEW_RUNS)
+    print("| source | MB | time ms |")
+    print("|---|---:|---:|")
+    times = []
+    for size in (1, args.preview_big_mb):
+        src = data_file(args, "mixed", size)
+        cmd = [conv, "-q", "-s", ",", "-n", "10", src, out]
+        median = statistics.median(run(cmd, out)[0] for _ in range(PREVIEW_RUNS))
+        times.append(median)
+        print("| %s | %d | %.1f |" % (os.path.basename(src), size, 1000 * median))
+    # A few milliseconds of noise are process start-up, not the size of the source.
+    same = times[1] <= 1.5 * times[0] + 0.002
+    print("- %s: the %d MB preview takes %.2fx the time of the 1 MB one" %
+          (verdict(same), args.preview_big_mb, times[1] / times[0]))
+    return 0 if same else 1
 
 
 def main():
-    parser = argparse.ArgumentParser(description=__doc__, formatter_class=argparse.RawDescriptionHelpFormatter)
+    parser = argparse.ArgumentParser(description=__doc__,
+                                     formatter_class=argparse.RawDescriptionHelpFormatter)
     parser.add_argument("--converter", default="build/cli/corvane-convert")
     parser.add_argument("--size-mb", type=int, default=200)
     parser.add_argument("--rounds", type=int, default=3)
     parser.add_argument("--data-dir", default=os.path.join(tempfile.gettempdir(), "corvane-bench"))
-    parser.add_argument("--duckdb", help="path of a duckdb executable")
-    parser.add_argument("--skip-others", action="store_true", help="measure corvane and block copy only")
-    parser.add_argument("--skip-python", action="store_true")
-    parser.add_argument("--scaling", action="store_true", help="also a wide file and one with 1 MB fields")
-    parser.add_argument("--large-mb", type=int, default=0, help="also convert a file of this size (e.g. 2000)")
-    parser.add_argument("--preview", action="store_true", help="also the 10-row preview of 1 MB and 1 GB")
+    parser.add_argument("--duckdb", help="a duckdb executable, or the folder that npm installed "
+                        "@duckdb/node-api into (default: $CORVANE_BENCH_DUCKDB, then PATH)")
+    parser.add_argument("--skip-others", action="store_true",
+                        help="measure corvane and the block copy only")
+    parser.add_argument("--skip-python", action="store_true", help="leave out Python csv+json")
+    parser.add_argument("--scaling", action="store_true",
+                        help="also rows, columns (10 to 10,000) and field sizes (1 KB, 1 MB)")
+    parser.add_argument("--large-mb", type=int, default=0,
+                        help="also convert a file of this size (e.g. 2000) for peak memory")
+    parser.add_argument("--preview", action="store_true",
+                        help="also the 10-row preview of 1 MB and of --preview-big-mb")
     parser.add_argument("--preview-big-mb", type=int, default=1000)
     args = parser.parse_args()
 
     os.makedirs(args.data_dir, exist_ok=True)
-    src = os.path.join(args.data_dir, "bench-%dmb.csv" % args.size_mb)
-    make_csv(src, args.size_mb)
+    if not GNU_TIME:
+        print("note: GNU time is not installed: peak memory includes this script's own")
+    src = data_file(args, "mixed", args.size_mb)
+    missed = 0
     with tempfile.TemporaryDirectory(dir=args.data_dir) as work:
-        measure(args, src, work, "Conversion")
+        tools = all_tools(args, src, work, not args.skip_others)
+        results = measure(tools, args.rounds)
+        print_rates("Conversion", src, results, args.rounds)
+        missed += check_targets(results)
+        for tool in tools:
+            remove(tool.output)
         if args.scaling:
-            skip = args.skip_others
-            args.skip_others = True
-            wide = os.path.join(args.data_dir, "wide-1000col-%dmb.csv" % (args.size_mb // 4))
-            make_csv(wide, args.size_mb // 4, columns=1000)
-            measure(args, wide, work, "1,000 columns")
-            fields = os.path.join(args.data_dir, "fields-1mb-%dmb.csv" % (args.size_mb // 4))
-            make_csv(fields, args.size_mb // 4, field_bytes=1_000_000)
-            measure(args, fields, work, "1 MB fields")
-            half = os.path.join(args.data_dir, "bench-%dmb.csv" % (args.size_mb // 2))
-            make_csv(half, args.size_mb // 2)
-            measure(args, half, work, "Half the rows")
-            args.skip_others = skip
+            missed += scaling(args, work)
         if args.large_mb:
-            large = os.path.join(args.data_dir, "bench-%dmb.csv" % args.large_mb)
-            make_csv(large, args.large_mb)
-            skip = args.skip_others
-            args.skip_others = True
-            measure(args, large, work, "Large file")
-            args.skip_others = skip
+            missed += large_file(args, work)
         if args.preview:
-            preview_cost(args, args.data_dir, work)
+            missed += preview_cost(args, work)
+    print("\n%d target(s) missed" % missed if missed else "\nAll checked targets met")
 
 
 if __name__ == "__main__":

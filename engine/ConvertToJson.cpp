@@ -3,6 +3,11 @@
 #include <climits>
 #include <optional>
 #include <string_view>
+#include <vector>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 #include "engine/DelimitedTextReader.h"
 #include "engine/EngineMessages.h"
@@ -14,16 +19,58 @@ namespace {
 // Rows between two progress calls: often enough for a display, rare enough to cost nothing.
 constexpr std::int64_t kProgressInterval = 65536;
 
+// Position of the first NUL in text, or its size when there is none; with SSE2, 8 units
+// at a time, since every value of every row passes through here.
+std::size_t FindNul(std::u16string_view text) {
+  std::size_t pos = 0;
+#if defined(__SSE2__)
+  const __m128i zero = _mm_setzero_si128();
+  for (; text.size() - pos >= 8; pos += 8) {
+    const __m128i units = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text.data() + pos));
+    const int mask = _mm_movemask_epi8(_mm_cmpeq_epi16(units, zero));
+    if (mask != 0)
+      return pos + static_cast<std::size_t>(__builtin_ctz(static_cast<unsigned>(mask))) / 2;
+  }
+#endif
+  while (pos < text.size() && text[pos] != 0)
+    ++pos;
+  return pos;
+}
+
 // A name or value as the writer receives it: up to the first NUL, without the double
 // quotes at either end. Views keep the per-field work free of allocations.
-std::u16string_view Unquoted(const std::u16string& text) {
-  std::u16string_view view(text);
-  view = view.substr(0, view.find(u'\0'));
-  const std::size_t first = view.find_first_not_of(u'"');
-  if (first == std::u16string_view::npos)
-    return {};
-  const std::size_t last = view.find_last_not_of(u'"');
-  return view.substr(first, last - first + 1);
+std::u16string_view Unquoted(std::u16string_view text) {
+  text = text.substr(0, FindNul(text));
+  while (!text.empty() && text.front() == u'"')
+    text.remove_prefix(1);
+  while (!text.empty() && text.back() == u'"')
+    text.remove_suffix(1);
+  return text;
+}
+
+// The column names as the writer receives them; worked out once per conversion rather
+// than once per row.
+std::vector<std::u16string_view> UnquotedNames(const FieldList& columns) {
+  std::vector<std::u16string_view> names;
+  names.reserve(columns.size());
+  for (const std::u16string& column : columns)
+    names.push_back(Unquoted(column));
+  return names;
+}
+
+// WriteRowObject with the names prepared; row has one field per name.
+void WriteObject(const std::vector<std::u16string_view>& names, const FieldList& row,
+                 JSON& writer) {
+  writer.SetIndent(1);
+  writer.BeginValue(nullptr);
+  for (std::size_t k = 0; k < names.size(); ++k) {
+    if (k > 0)
+      writer.EndOfPair();
+    writer.WriteIndent();
+    writer.AddPair(names[k], Unquoted(row[k]));
+  }
+  writer.SetIndent(0);
+  writer.EndValue();
 }
 
 void LogLineLeftOut(const CDelimitedTextReader& reader, const FieldList& row) {
@@ -35,6 +82,7 @@ void LogLineLeftOut(const CDelimitedTextReader& reader, const FieldList& row) {
 void WriteRows(CDelimitedTextReader& reader, FieldList& row, JSON& writer, int rowLimit,
                bool logLeftOut, ConversionReport& report) {
   const FieldList& columns = reader.Columns();
+  const std::vector<std::u16string_view> names = UnquotedNames(columns);
   for (;;) {
     if (rowLimit >= 0 && report.rowsRead >= rowLimit)
       break;
@@ -43,7 +91,7 @@ void WriteRows(CDelimitedTextReader& reader, FieldList& row, JSON& writer, int r
     if (row.size() == columns.size()) {
       if (report.rowsWritten > 0)
         writer.EndOfPair();
-      WriteRowObject(columns, row, writer);
+      WriteObject(names, row, writer);
       ++report.rowsWritten;
     } else {
       ++report.linesLeftOut;
@@ -121,16 +169,6 @@ int ConvertToJson(LPCWSTR sourcePath, LPCWSTR separatorText, LPCWSTR outputPath,
 }
 
 void WriteRowObject(const FieldList& columns, const FieldList& row, JSON& writer) {
-  if (columns.size() != row.size())
-    return;
-  writer.SetIndent(1);
-  writer.BeginValue(nullptr);
-  for (std::size_t k = 0; k < columns.size(); ++k) {
-    if (k > 0)
-      writer.EndOfPair();
-    writer.WriteIndent();
-    writer.AddPair(Unquoted(columns[k]), Unquoted(row[k]));
-  }
-  writer.SetIndent(0);
-  writer.EndValue();
+  if (columns.size() == row.size())
+    WriteObject(UnquotedNames(columns), row, writer);
 }

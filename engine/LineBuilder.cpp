@@ -8,12 +8,8 @@ CLineBuilder::CLineBuilder(FieldList& row, char16_t separator)
   m_field->clear();
 }
 
-void CLineBuilder::StartField() {
-  ++m_index;
-  if (m_index == m_row.size())
-    m_row.emplace_back();
-  else
-    m_row[m_index].clear();
+void CLineBuilder::AddField() {
+  m_row.emplace_back();
   // emplace_back may move the strings: take the address afresh.
   m_field = &m_row[m_index];
 }

@@ -33,13 +33,13 @@ class CLineBuilder {
     return false;
   }
 
-  // Makes room for count plain characters (no carriage return, line feed or separator)
-  // at the end of the current field and returns where to write them.
-  char16_t* Extend(std::size_t count) {
+  // Adds count plain characters (no carriage return, line feed or separator among them)
+  // to the current field.
+  void Append(const char16_t* units, std::size_t count) {
+    if (count == 0)
+      return;
     m_afterCarriageReturn = false;
-    const std::size_t used = m_field->size();
-    m_field->resize(used + count);
-    return m_field->data() + used;
+    m_field->append(units, count);
   }
 
   // True when the line holds something: a character or a separator.
@@ -49,7 +49,16 @@ class CLineBuilder {
   void Finish() { m_row.resize(m_index + 1); }
 
  private:
-  void StartField();
+  void StartField() {
+    ++m_index;
+    if (m_index == m_row.size()) {
+      AddField();
+      return;
+    }
+    m_field = &m_row[m_index];
+    m_field->clear();
+  }
+  void AddField();
 
   FieldList& m_row;
   std::size_t m_index = 0;  // position of the current field in m_row

@@ -23,6 +23,18 @@ std::size_t TakeBytes(CFile& file, unsigned char* out, std::size_t count) {
   return taken;
 }
 
+// Writes a character as one UTF-16 unit or a surrogate pair; returns the end.
+char16_t* PutUnits(char16_t* out, char32_t codePoint) {
+  if (codePoint < 0x10000) {
+    *out++ = static_cast<char16_t>(codePoint);
+    return out;
+  }
+  const char32_t offset = codePoint - 0x10000;
+  *out++ = static_cast<char16_t>(0xD800 + (offset >> 10));
+  *out++ = static_cast<char16_t>(0xDC00 + (offset & 0x3FF));
+  return out;
+}
+
 // A character beyond U+FFFF reaches the line as a surrogate pair, unit by unit, so that
 // the separator is compared with 16-bit units as everywhere else.
 bool PutCodePoint(CLineBuilder& line, char32_t codePoint) {
@@ -66,12 +78,7 @@ CTextDecoder::Encoding CTextDecoder::DetectEncoding(CFile& file) {
 
 void CTextDecoder::SetSeparator(char16_t separator) {
   m_separator = separator;
-  for (std::size_t byte = 0; byte < m_stopsRun.size(); ++byte)
-    m_stopsRun[byte] = byte >= 0x80;
-  m_stopsRun[CLineBuilder::kCarriageReturn] = true;
-  m_stopsRun[CLineBuilder::kLineFeed] = true;
-  if (separator < 0x80)
-    m_stopsRun[separator] = true;
+  m_specialBytes.SetSeparator(separator);
 }
 
 bool CTextDecoder::ReadLine(CFile& file, CLineBuilder& line) {
@@ -109,17 +116,12 @@ bool CTextDecoder::ReadLineBytes(CFile& file, CLineBuilder& line) {
     const std::size_t size = block.size();
     std::size_t pos = 0;
     while (pos < size) {
-      // Plain ASCII is the bulk of most files: copy it in runs.
-      std::size_t runEnd = pos;
-      while (runEnd < size && !m_stopsRun[bytes[runEnd]])
-        ++runEnd;
-      if (runEnd > pos) {
-        char16_t* out = line.Extend(runEnd - pos);
-        std::copy(bytes + pos, bytes + runEnd, out);
-        pos = runEnd;
-      }
+      pos = DecodeText(bytes, pos, size, line);
       if (pos == size)
         break;
+      // A carriage return, a line feed, an ASCII separator, or a character that
+      // DecodeText left to the line rules: a separator beyond ASCII or a sequence that the
+      // end of the block splits.
       if (bytes[pos] < 0x80) {
         if (line.Put(bytes[pos++])) {
           file.Consume(pos);
@@ -142,6 +144,52 @@ bool CTextDecoder::ReadLineBytes(CFile& file, CLineBuilder& line) {
     }
     file.Consume(size);
   }
+}
+
+// Decodes the text from pos up to the next carriage return, line feed or ASCII separator
+// into the current field, a piece at a time. Returns where it stopped: at that byte, at the
+// end of the block, or before a character that the line rules must see (see
+// ReadLineBytes).
+std::size_t CTextDecoder::DecodeText(const unsigned char* bytes, std::size_t pos, std::size_t size,
+                                     CLineBuilder& line) {
+  const std::size_t end = pos + m_specialBytes.Find(bytes + pos, size - pos);
+  // Before a special byte no sequence can go on: its continuation bytes are 0x80 or above.
+  const bool textEnds = end < size;
+  while (pos < end) {
+    // A piece of n bytes gives at most n units; its last sequence may reach 3 bytes beyond.
+    const std::size_t pieceEnd = pos + std::min(end - pos, kPieceUnits);
+    char16_t* out = m_units.data();
+    bool stopped = false;
+    while (pos < pieceEnd) {
+      const std::size_t ascii = WidenAscii(bytes + pos, pieceEnd - pos, size - pos, out);
+      pos += ascii;
+      out += ascii;
+      if (pos == pieceEnd)
+        break;
+      const Utf8Sequence::Decoded decoded = Utf8Sequence::Decode(bytes + pos, end - pos, textEnds);
+      if (decoded.used == 0 || SplitsAt(decoded.codePoint)) {
+        stopped = true;
+        break;
+      }
+      pos += decoded.used;
+      out = PutUnits(out, decoded.codePoint);
+    }
+    line.Append(m_units.data(), static_cast<std::size_t>(out - m_units.data()));
+    if (stopped)
+      break;
+  }
+  return pos;
+}
+
+// True when a decoded character holds the separator, which is then beyond ASCII. A
+// character above U+FFFF is compared unit by unit, as PutCodePoint hands it over.
+bool CTextDecoder::SplitsAt(char32_t codePoint) const {
+  if (m_separator < 0x80)
+    return false;
+  if (codePoint < 0x10000)
+    return codePoint == m_separator;
+  const char32_t offset = codePoint - 0x10000;
+  return 0xD800 + (offset >> 10) == m_separator || 0xDC00 + (offset & 0x3FF) == m_separator;
 }
 
 CTextDecoder::CarryResult CTextDecoder::DrainCarryBytes(CFile& file, std::string_view& block,
@@ -199,10 +247,12 @@ bool CTextDecoder::ReadLineUtf16(CFile& file, CLineBuilder& line) {
             unit == m_separator)
           break;
       }
-      if (runEnd > pos) {
-        char16_t* out = line.Extend((runEnd - pos) / 2);
-        for (; pos < runEnd; pos += 2)
-          *out++ = UnitAt<BigEndian>(bytes + pos);
+      while (pos < runEnd) {
+        const std::size_t piece = std::min((runEnd - pos) / 2, kPieceUnits);
+        for (std::size_t k = 0; k < piece; ++k)
+          m_units[k] = UnitAt<BigEndian>(bytes + pos + 2 * k);
+        line.Append(m_units.data(), piece);
+        pos += 2 * piece;
       }
       if (size - pos < 2)
         break;

@@ -7,6 +7,7 @@
 #include <cstddef>
 #include <string_view>
 
+#include "engine/ByteScan.h"
 #include "engine/LineBuilder.h"
 #include "platform/core/File.h"
 
@@ -29,6 +30,9 @@ class CTextDecoder {
   enum class CarryResult { Done, LineEnded, NeedMore };
 
   bool ReadLineBytes(CFile& file, CLineBuilder& line);
+  std::size_t DecodeText(const unsigned char* bytes, std::size_t pos, std::size_t size,
+                         CLineBuilder& line);
+  bool SplitsAt(char32_t codePoint) const;
   template <bool BigEndian>
   bool ReadLineUtf16(CFile& file, CLineBuilder& line);
   CarryResult DrainCarryBytes(CFile& file, std::string_view& block, CLineBuilder& line);
@@ -38,10 +42,14 @@ class CTextDecoder {
 
   Encoding m_encoding = Encoding::Bytes;
   char16_t m_separator = u'\t';
-  // Bytes that stop an ASCII run in 8-bit text: CR, LF, an ASCII separator, 0x80-0xFF.
-  std::array<bool, 256> m_stopsRun{};
+  // Where the line rules act in 8-bit text.
+  CSpecialBytes m_specialBytes;
   // Bytes taken from the file but not decoded yet: a character split by the end of a
   // buffer block, or the first bytes read while looking for a mark.
   std::array<unsigned char, 4> m_carry{};
   std::size_t m_carryCount = 0;
+  // Characters decoded from a piece of the buffer, handed to the line in one call; room
+  // for the units that WidenAscii writes past a piece.
+  static constexpr std::size_t kPieceUnits = 4096;
+  std::array<char16_t, kPieceUnits + kWidenSlack> m_units;
 };

@@ -2,6 +2,7 @@
 
 #include <cerrno>
 #include <cstdint>
+#include <cstring>
 #include <string>
 
 #include "libs/suppcore/TextEncode.h"
@@ -9,7 +10,7 @@
 void BsonEncoder::BeginObject(size_t /*depth*/, size_t index, bool named,
                               std::u16string_view name) {
   if (named) {
-    PutKey(0x03, index, name);
+    m_out.Append(Key(0x03, index, name));
   } else {
     // A document of the stream: its bytes stay in the buffer until its length is known.
     m_out.Pin();
@@ -30,25 +31,34 @@ void BsonEncoder::EndObject(size_t /*depth*/) {
 
 void BsonEncoder::Pair(size_t /*depth*/, size_t index, std::u16string_view name,
                        std::u16string_view value) {
-  PutKey(0x02, index, name);
-  std::uint64_t slot = ReserveLength();
-  // The whole document is held in the buffer anyway, so the value goes in one piece.
-  char* out = m_out.Reserve(value.size() * kMaxUtf8BytesPerUnit + 1);
-  out = EncodeUtf8(out, value);
-  *out++ = '\0';
-  m_out.Commit(out);
-  FillLength(slot, m_out.Position() - slot - 4);
+  const std::string_view key = Key(0x02, index, name);
+  // The whole document is held in the buffer anyway, so the element goes in one piece:
+  // type and key, the string's length, its bytes and a NUL.
+  char* out =
+      m_out.Reserve(NameCache::kPadding + key.size() + 4 + value.size() * kMaxUtf8BytesPerUnit + 1);
+  // A short key goes in one fixed-size copy; the cache pads every key for it.
+  if (key.size() <= NameCache::kPadding)
+    std::memcpy(out, key.data(), NameCache::kPadding);
+  else
+    std::memcpy(out, key.data(), key.size());
+  char* length = out + key.size();
+  char* end = EncodeUtf8(length + 4, value);
+  *end++ = '\0';
+  StoreLength(length, static_cast<std::uint64_t>(end - (length + 4)));
+  m_out.Commit(end);
 }
 
-void BsonEncoder::PutKey(char type, size_t index, std::u16string_view name) {
-  m_out.Append(type);
-  m_out.Append(m_names.Get(index, name, [](std::u16string_view text, std::string& bytes) {
+// The element type and the key repeat row after row: cached together by position.
+std::string_view BsonEncoder::Key(char type, size_t index, std::u16string_view name) {
+  const auto context = static_cast<unsigned char>(type);
+  return m_names.Get(index, context, name, [type](std::u16string_view text, std::string& bytes) {
     text = text.substr(0, text.find(u'\0'));
-    bytes.resize(text.size() * kMaxUtf8BytesPerUnit + 1);
-    char* out = EncodeUtf8(bytes.data(), text);
+    bytes.resize(1 + text.size() * kMaxUtf8BytesPerUnit + 1);
+    bytes[0] = type;
+    char* out = EncodeUtf8(bytes.data() + 1, text);
     *out++ = '\0';
     bytes.resize(static_cast<size_t>(out - bytes.data()));
-  }));
+  });
 }
 
 std::uint64_t BsonEncoder::ReserveLength() {
@@ -58,6 +68,10 @@ std::uint64_t BsonEncoder::ReserveLength() {
 }
 
 void BsonEncoder::FillLength(std::uint64_t slot, std::uint64_t length) {
+  StoreLength(m_out.At(slot), length);
+}
+
+void BsonEncoder::StoreLength(char* out, std::uint64_t length) const {
   if (length > INT32_MAX) {
     // BSON counts in signed 32 bits: a longer row cannot be written, and a wrong length
     // would make every following document unreadable.
@@ -66,7 +80,6 @@ void BsonEncoder::FillLength(std::uint64_t slot, std::uint64_t length) {
                          file ? file->GetFilePath() : CString());
   }
   auto value = static_cast<std::uint32_t>(length);
-  char* out = m_out.At(slot);
   for (int i = 0; i < 4; ++i)
     out[i] = static_cast<char>((value >> (8 * i)) & 0xFF);
 }

@@ -25,11 +25,14 @@ class BsonEncoder : public DocumentEncoder {
   void EndDocument() override {}
 
  private:
-  void PutKey(char type, size_t index, std::u16string_view name);
+  // The element's type byte and its key, ending in a NUL.
+  std::string_view Key(char type, size_t index, std::u16string_view name);
   // A document's or a string's length is known only at its end: its place is kept and
   // filled in then.
   std::uint64_t ReserveLength();
   void FillLength(std::uint64_t slot, std::uint64_t length);
+  // Writes a length as BSON's little-endian int32; throws when it does not fit.
+  void StoreLength(char* out, std::uint64_t length) const;
 
   WriteBuffer& m_out;
   NameCache m_names;

@@ -22,9 +22,10 @@ void JsonEncoder::EndArray() {
 }
 
 void JsonEncoder::BeginObject(size_t depth, size_t index, bool named, std::u16string_view name) {
-  BeginMember(depth, index);
   if (named)
-    PutName(index, name);
+    m_out.Append(Lead(depth, index, name));
+  else
+    BeginMember(depth, index);
   m_out.Append('{');
 }
 
@@ -35,9 +36,7 @@ void JsonEncoder::EndObject(size_t depth) {
 
 void JsonEncoder::Pair(size_t depth, size_t index, std::u16string_view name,
                        std::u16string_view value) {
-  BeginMember(depth, index);
-  PutName(index, name);
-  PutString(value);
+  PutString(Lead(depth, index, name), value);
 }
 
 void JsonEncoder::EndDocument() {
@@ -63,11 +62,19 @@ void JsonEncoder::NewLine(size_t depth) {
   m_out.Commit(out + width);
 }
 
-void JsonEncoder::PutName(size_t index, std::u16string_view name) {
+// Rows repeat their members' leads: they are encoded once per position and depth.
+std::string_view JsonEncoder::Lead(size_t depth, size_t index, std::u16string_view name) {
   const bool indent = m_indent;
-  m_out.Append(m_names.Get(index, name, [indent](std::u16string_view text, std::string& bytes) {
-    bytes.resize(text.size() * kMaxJsonBytesPerUnit + 4);
+  return m_names.Get(index, depth, name, [=](std::u16string_view text, std::string& bytes) {
+    bytes.resize(2 + 2 * depth + text.size() * kMaxJsonBytesPerUnit + 4);
     char* out = bytes.data();
+    if (index > 0)
+      *out++ = ',';
+    if (indent && depth > 0) {
+      *out++ = '\n';
+      std::memset(out, ' ', 2 * depth);
+      out += 2 * depth;
+    }
     *out++ = '"';
     out = EscapeJson(out, text);
     *out++ = '"';
@@ -75,16 +82,30 @@ void JsonEncoder::PutName(size_t index, std::u16string_view name) {
     if (indent)
       *out++ = ' ';
     bytes.resize(static_cast<size_t>(out - bytes.data()));
-  }));
+  });
 }
 
-void JsonEncoder::PutString(std::u16string_view text) {
-  m_out.Append('"');
-  while (!text.empty()) {
-    size_t length = PieceLength(text, kPieceUnits);
-    char* out = m_out.Reserve(length * kMaxJsonBytesPerUnit);
-    m_out.Commit(EscapeJson(out, text.substr(0, length)));
+void JsonEncoder::PutString(std::string_view lead, std::u16string_view text) {
+  // One reservation for the lead and the whole of a short text: most values are short.
+  size_t length = text.size() <= kPieceUnits ? text.size() : PieceLength(text, kPieceUnits);
+  char* out =
+      m_out.Reserve(NameCache::kPadding + lead.size() + 1 + length * kMaxJsonBytesPerUnit + 1);
+  // A short lead goes in one fixed-size copy; the cache pads every lead for it.
+  if (lead.size() <= NameCache::kPadding)
+    std::memcpy(out, lead.data(), NameCache::kPadding);
+  else
+    std::memcpy(out, lead.data(), lead.size());
+  out += lead.size();
+  *out++ = '"';
+  for (;;) {
+    out = EscapeJson(out, text.substr(0, length));
     text.remove_prefix(length);
+    if (text.empty())
+      break;
+    m_out.Commit(out);
+    length = PieceLength(text, kPieceUnits);
+    out = m_out.Reserve(length * kMaxJsonBytesPerUnit + 1);
   }
-  m_out.Append('"');
+  *out++ = '"';
+  m_out.Commit(out);
 }

@@ -22,8 +22,11 @@ class JsonEncoder : public DocumentEncoder {
  private:
   void BeginMember(size_t depth, size_t index);
   void NewLine(size_t depth);
-  void PutName(size_t index, std::u16string_view name);
-  void PutString(std::u16string_view text);
+  // The bytes before a member's value: the comma after an earlier member, the line break
+  // and indentation, the quoted name and the colon.
+  std::string_view Lead(size_t depth, size_t index, std::u16string_view name);
+  // Writes lead, then text as a JSON string.
+  void PutString(std::string_view lead, std::u16string_view text);
 
   WriteBuffer& m_out;
   bool m_indent;

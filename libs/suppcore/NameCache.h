@@ -1,43 +1,77 @@
 // NameCache: the encoded form of the member names by position in their object. Rows of a
 // conversion repeat the same names in the same order, so each name is compared with the
-// one seen at its position (a memory compare) and its bytes are reused instead of being
-// encoded again for every row.
+// one seen at its position and its bytes are reused instead of being encoded again for
+// every row. The context (the depth of the object, an element type)
+// is part of the key, for encoders whose bytes depend on more than the name.
+//
+// Every returned view is followed by kPadding readable bytes, so that a caller can copy a
+// short name with one fixed-size copy instead of a call sized at run time.
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
+#include <cstring>
 #include <string>
 #include <string_view>
 #include <vector>
 
 class NameCache {
  public:
+  static constexpr size_t kPadding = 32;
+
   // encode(name, out) fills out with the encoded name.
   template <class Encode>
-  std::string_view Get(size_t index, std::u16string_view name, Encode&& encode) {
-    // Objects with more members than this are not what repeats row by row; encoding their
-    // far members every time keeps the cache from growing with one huge object.
-    constexpr size_t kMaxPositions = 4096;
-    if (index >= kMaxPositions) {
-      encode(name, m_scratch);
-      return m_scratch;
+  std::string_view Get(size_t index, size_t context, std::u16string_view name, Encode&& encode) {
+    // The same name at the same position as last time is the case of every row but the
+    // first: kept short so that it stays cheap.
+    if (index < m_entries.size()) {
+      const Entry& entry = m_entries[index];
+      if (entry.context == context && SameName(entry.name, name))
+        return {entry.encoded.data(), entry.size};
     }
-    if (index >= m_entries.size())
-      m_entries.resize(index + 1);
-    Entry& entry = m_entries[index];
-    if (!entry.valid || entry.name != name) {
-      entry.name.assign(name);
-      encode(name, entry.encoded);
-      entry.valid = true;
-    }
-    return entry.encoded;
+    return Refill(index, context, name, encode);
   }
 
  private:
   struct Entry {
     std::u16string name;
-    std::string encoded;
-    bool valid = false;
+    std::string encoded;  // followed by kPadding bytes
+    size_t size = 0;      // of the encoded name
+    // No context is this large: a new entry matches nothing until it is filled.
+    size_t context = SIZE_MAX;
   };
+
+  static bool SameName(const std::u16string& cached, std::u16string_view name) {
+    return cached.size() == name.size() &&
+           std::memcmp(cached.data(), name.data(), name.size() * sizeof(char16_t)) == 0;
+  }
+
+  // Out of line, so that the frequent path of Get needs no stack frame of its own.
+  template <class Encode>
+  [[gnu::noinline]] std::string_view Refill(size_t index, size_t context, std::u16string_view name,
+                                            Encode& encode) {
+    // Objects with more members than this are not what repeats row by row; encoding their
+    // far members every time keeps the cache from growing with one huge object.
+    constexpr size_t kMaxPositions = 4096;
+    if (index >= kMaxPositions)
+      return Encoded(m_scratch, name, encode);
+    if (index >= m_entries.size())
+      m_entries.resize(index + 1);
+    Entry& entry = m_entries[index];
+    entry.name.assign(name);
+    entry.context = context;
+    entry.size = Encoded(entry.encoded, name, encode).size();
+    return {entry.encoded.data(), entry.size};
+  }
+
+  template <class Encode>
+  static std::string_view Encoded(std::string& bytes, std::u16string_view name, Encode& encode) {
+    encode(name, bytes);
+    const size_t size = bytes.size();
+    bytes.append(kPadding, '\0');
+    return {bytes.data(), size};
+  }
+
   std::vector<Entry> m_entries;
   std::string m_scratch;
 };

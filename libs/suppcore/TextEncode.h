@@ -1,7 +1,8 @@
 // Encoding of UTF-16 texts for the writer: plain UTF-8 (BSON) and UTF-8 with JSON string
-// escapes. Both write into memory the caller has reserved (at most the stated number of
-// bytes per UTF-16 unit), so the loops over the characters never allocate. A surrogate
-// pair becomes one 4-byte sequence; a lone surrogate becomes U+FFFD.
+// escapes. Both write into memory the caller has reserved, the stated number of bytes per
+// UTF-16 unit, so the loops over the characters never allocate; they may use all of it as
+// scratch space, also beyond the end they return. A surrogate pair becomes one 4-byte
+// sequence; a lone surrogate becomes U+FFFD.
 #pragma once
 
 #include <cstddef>

@@ -210,10 +210,14 @@ void CFile::Write(const void* buffer, UINT count) {
     m_readPos = m_readEnd = 0;
   }
   const char* data = static_cast<const char*>(buffer);
+  // A large block (a writer's own full buffer) goes straight to the file: copying it into
+  // this buffer first would only add a pass over every byte.
+  if (count >= kBufferSize / 2) {
+    FlushWriteBuffer();
+    return WriteAll(data, count);
+  }
   if (m_writeUsed + count > kBufferSize)
     FlushWriteBuffer();
-  if (count >= kBufferSize)
-    return WriteAll(data, count);
   if (m_buffer.empty())
     m_buffer.resize(kBufferSize);
   std::memcpy(m_buffer.data() + m_writeUsed, data, count);

@@ -98,6 +98,22 @@ TEST_P(BsonRows, DocumentsHoldTheRowsAsJsonDoes) {
 INSTANTIATE_TEST_SUITE_P(Rows, BsonRows, testing::ValuesIn(kRowsCases),
                          [](const auto& info) { return std::string(info.param.label); });
 
+// Non-ASCII units in every position of values that the encoder narrows a chunk at a time.
+TEST(BsonWriter, NonAsciiUnitInEveryPositionOfAChunk) {
+  const std::u16string specials[] = {u"\u00E9", u"\u0100",     u"\u8000",
+                                     u"\uFFFF", u"\U0001F600", u"\xDC00"};
+  for (const std::u16string& special : specials) {
+    Row row;
+    for (size_t length = 0; length <= 20; ++length) {
+      for (size_t at = 0; at <= length; ++at)
+        row.push_back(
+            {u"k", std::u16string(at, u'a') + special + std::u16string(length - at, u'b')});
+    }
+    const Rows rows = {row};
+    EXPECT_EQ(ReadDocuments(WriteRows(rows, Format::kBson)), ToUtf8(rows));
+  }
+}
+
 TEST(BsonWriter, DuplicateAndEmptyKeysStayInOrder) {
   Rows rows = {{{u"", u"1"}, {u"a", u"2"}, {u"a", u"3"}, {u"", u"4"}}};
   EXPECT_EQ(ReadDocuments(WriteRows(rows, Format::kBson)),

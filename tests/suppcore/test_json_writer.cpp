@@ -146,7 +146,9 @@ std::vector<TextCase> TextCases() {
     std::u16string text = u"<";
     text += static_cast<char16_t>(c);
     text += u">";
-    std::string json = "<" + std::string(shortForms[c] ? shortForms[c] : escape) + ">";
+    std::string json = "<";
+    json += shortForms[c] ? shortForms[c] : escape;
+    json += ">";
     cases.push_back({"Control" + std::to_string(c), text, json, std::string("<") + char(c) + ">"});
   }
   // A long text whose surrogate pair straddles the pieces the writer escapes at a time.
@@ -176,6 +178,67 @@ TEST_P(JsonText, NameAndValueAreEscapedAndReadBack) {
 
 INSTANTIATE_TEST_SUITE_P(Texts, JsonText, testing::ValuesIn(TextCases()),
                          [](const auto& info) { return info.param.label; });
+
+// One unit that is not copied as it is, in every position of texts that the writer tests
+// a chunk at a time: the units before and after it must come through unchanged.
+struct SpecialUnit {
+  std::u16string text;
+  std::string json;
+  std::string utf8;
+};
+
+const SpecialUnit kSpecialUnits[] = {
+    {u"\"", "\\\"", "\""},
+    {u"\\", "\\\\", "\\"},
+    {u"\x01", "\\u0001", "\x01"},
+    {u"\x7F", "\x7F", "\x7F"},
+    {u"\u00E9", "\xC3\xA9", "\xC3\xA9"},
+    {u"\u0100", "\xC4\x80", "\xC4\x80"},
+    {u"\u8000", "\xE8\x80\x80", "\xE8\x80\x80"},
+    {u"\uFFFF", "\xEF\xBF\xBF", "\xEF\xBF\xBF"},
+    {u"\U0001F600", "\xF0\x9F\x98\x80", "\xF0\x9F\x98\x80"},
+    {u"\xD800", "\xEF\xBF\xBD", "\xEF\xBF\xBD"},
+};
+
+TEST(JsonWriter, SpecialUnitInEveryPositionOfAChunk) {
+  for (const SpecialUnit& special : kSpecialUnits) {
+    // One row per special unit, one member per length and position.
+    Row row;
+    std::string expected = "[\n  {";
+    for (size_t length = 0; length <= 20; ++length) {
+      for (size_t at = 0; at <= length; ++at) {
+        row.push_back(
+            {u"k", std::u16string(at, u'a') + special.text + std::u16string(length - at, u'b')});
+        expected += std::string(row.size() > 1 ? "," : "") + "\n    \"k\": \"" +
+                    std::string(at, 'a') + special.json + std::string(length - at, 'b') + "\"";
+      }
+    }
+    EXPECT_EQ(WriteRows({row}, Format::kJson), expected + "\n  }\n]\n") << special.json;
+  }
+}
+
+// The same name at the same position in objects of different depths is indented for each.
+TEST(JsonWriter, NameAtTwoDepthsKeepsEachIndentation) {
+  std::string text = WriteWith(TempPath("depths.json"), [](JSON& w, CFile& file) {
+    w.SwitchIndent(1);
+    w.Open(&file, 0);
+    w.Array(1, 1);
+    w.BeginValue(nullptr);
+    w.AddPair(u"a"sv, u"1"sv);
+    w.BeginValue(u"o");
+    w.AddPair(u"a"sv, u"2"sv);
+    w.EndValue();
+    w.EndValue();
+    w.BeginValue(nullptr);
+    w.AddPair(u"a"sv, u"3"sv);
+    w.EndValue();
+    w.Array(0, 1);
+    w.Close();
+  });
+  EXPECT_EQ(text,
+            "[\n  {\n    \"a\": \"1\",\n    \"o\": {\n      \"a\": \"2\"\n    }\n  },\n"
+            "  {\n    \"a\": \"3\"\n  }\n]\n");
+}
 
 // Sequences other than the conversion's (as a fuzzer makes them): the writer neither
 // fails nor writes invalid JSON; calls that do not fit are left out.
