@@ -82,49 +82,6 @@ bool IsPlainKey(std::u16string_view key) {
   return true;
 }
 
-// Strict UTF-8: shortest forms only, no surrogates, at most U+10FFFF. On failure bad is the
-// offset of the first byte that does not decode.
-bool DecodeUtf8(std::string_view bytes, std::u16string& out, size_t& bad) {
-  const auto* data = reinterpret_cast<const unsigned char*>(bytes.data());
-  size_t size = bytes.size();
-  for (size_t i = 0; i < size;) {
-    unsigned char b = data[i];
-    if (b < 0x80) {
-      out.push_back(b);
-      ++i;
-      continue;
-    }
-    size_t need = 0;
-    char32_t cp = 0;
-    char32_t min = 0;
-    if (b >= 0xC2 && b <= 0xDF) {
-      need = 1, cp = b & 0x1F, min = 0x80;
-    } else if (b >= 0xE0 && b <= 0xEF) {
-      need = 2, cp = b & 0x0F, min = 0x800;
-    } else if (b >= 0xF0 && b <= 0xF4) {
-      need = 3, cp = b & 0x07, min = 0x10000;
-    }
-    bool ok = need > 0 && size - i > need;
-    for (size_t k = 1; ok && k <= need; ++k) {
-      ok = (data[i + k] & 0xC0) == 0x80;
-      cp = (cp << 6) | (data[i + k] & 0x3F);
-    }
-    if (!ok || cp < min || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) {
-      bad = i;
-      return false;
-    }
-    if (cp >= 0x10000) {
-      cp -= 0x10000;
-      out.push_back(static_cast<char16_t>(0xD800 + (cp >> 10)));
-      out.push_back(static_cast<char16_t>(0xDC00 + (cp & 0x3FF)));
-    } else {
-      out.push_back(static_cast<char16_t>(cp));
-    }
-    i += need + 1;
-  }
-  return true;
-}
-
 int HexValue(char16_t u) {
   if (u >= u'0' && u <= u'9')
     return u - u'0';
@@ -293,7 +250,7 @@ bool ParseSettingsIni(std::string_view bytes, std::vector<SettingsPair>& pairs,
     bytes.remove_prefix(3);
   std::u16string text;
   size_t bad = 0;
-  if (!DecodeUtf8(bytes, text, bad)) {
+  if (!Utf8ToUtf16Strict(bytes, text, &bad)) {
     error = {LineOfOffset(bytes, bad), SettingsMessages::kBadUtf8};
     return false;
   }

@@ -77,51 +77,75 @@ std::string Utf16ToUtf8(std::u16string_view text) {
   return out;
 }
 
+namespace {
+
+// Decodes the well-formed sequence at p (shortest form, no surrogates, at most U+10FFFF)
+// into out; returns the bytes it takes, 0 when none starts at p.
+size_t DecodeSequence(const unsigned char* p, size_t available, std::u16string& out) {
+  unsigned char b = *p;
+  if (b < 0x80) {
+    out.push_back(b);
+    return 1;
+  }
+  size_t need = 0;
+  char32_t cp = 0;
+  char32_t min = 0;
+  if (b >= 0xC2 && b <= 0xDF) {
+    need = 1, cp = b & 0x1F, min = 0x80;
+  } else if (b >= 0xE0 && b <= 0xEF) {
+    need = 2, cp = b & 0x0F, min = 0x800;
+  } else if (b >= 0xF0 && b <= 0xF4) {
+    need = 3, cp = b & 0x07, min = 0x10000;
+  }
+  if (need == 0 || available <= need)
+    return 0;
+  for (size_t k = 1; k <= need; ++k) {
+    if ((p[k] & 0xC0) != 0x80)
+      return 0;
+    cp = (cp << 6) | (p[k] & 0x3F);
+  }
+  if (cp < min || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF))
+    return 0;
+  if (cp >= 0x10000) {
+    cp -= 0x10000;
+    out.push_back(static_cast<char16_t>(0xD800 + (cp >> 10)));
+    out.push_back(static_cast<char16_t>(0xDC00 + (cp & 0x3FF)));
+  } else {
+    out.push_back(static_cast<char16_t>(cp));
+  }
+  return need + 1;
+}
+
+}  // namespace
+
 std::u16string Utf8ToUtf16(std::string_view text) {
   std::u16string out;
   out.reserve(text.size());
   const auto* p = reinterpret_cast<const unsigned char*>(text.data());
   const auto* end = p + text.size();
   while (p < end) {
-    unsigned char b = *p;
-    if (b < 0x80) {
-      out.push_back(b);
-      ++p;
-      continue;
-    }
-    int need = 0;
-    char32_t cp = 0;
-    char32_t min = 0;
-    if (b >= 0xC2 && b <= 0xDF) {
-      need = 1, cp = b & 0x1F, min = 0x80;
-    } else if (b >= 0xE0 && b <= 0xEF) {
-      need = 2, cp = b & 0x0F, min = 0x800;
-    } else if (b >= 0xF0 && b <= 0xF4) {
-      need = 3, cp = b & 0x07, min = 0x10000;
-    }
-    bool ok = need > 0 && end - p > need;
-    for (int k = 1; ok && k <= need; ++k) {
-      if ((p[k] & 0xC0) != 0x80)
-        ok = false;
-      cp = (cp << 6) | (p[k] & 0x3F);
-    }
-    if (ok && (cp < min || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)))
-      ok = false;
-    if (!ok) {
+    size_t used = DecodeSequence(p, static_cast<size_t>(end - p), out);
+    if (used == 0) {
       out.push_back(kReplacement);
-      ++p;
-      continue;
+      used = 1;
     }
-    if (cp >= 0x10000) {
-      cp -= 0x10000;
-      out.push_back(static_cast<char16_t>(0xD800 + (cp >> 10)));
-      out.push_back(static_cast<char16_t>(0xDC00 + (cp & 0x3FF)));
-    } else {
-      out.push_back(static_cast<char16_t>(cp));
-    }
-    p += need + 1;
+    p += used;
   }
   return out;
+}
+
+bool Utf8ToUtf16Strict(std::string_view text, std::u16string& out, size_t* badOffset) {
+  const auto* begin = reinterpret_cast<const unsigned char*>(text.data());
+  for (size_t i = 0; i < text.size();) {
+    size_t used = DecodeSequence(begin + i, text.size() - i, out);
+    if (used == 0) {
+      if (badOffset != nullptr)
+        *badOffset = i;
+      return false;
+    }
+    i += used;
+  }
+  return true;
 }
 
 CString::CString(const char16_t* text) : m_text(View(text)) {}

@@ -75,5 +75,8 @@ class CString {
 // UTF-16 <-> UTF-8 helpers used at the edges.
 std::string Utf16ToUtf8(std::u16string_view text);
 std::u16string Utf8ToUtf16(std::string_view text);
+// Decodes well-formed UTF-8 only, appending to out; on the first byte that starts no
+// well-formed sequence returns false with its offset in badOffset.
+bool Utf8ToUtf16Strict(std::string_view text, std::u16string& out, size_t* badOffset);
 // Appends the UTF-8 form of text to out; lone surrogates become U+FFFD.
 void AppendUtf8(std::string& out, std::u16string_view text);
