@@ -3,6 +3,7 @@
 #include "libs/dlgframe/DlgframeTexts.h"
 #include "libs/dlgframe/LogViewer.h"
 #include "libs/suppcore/Limit.h"
+#include "platform/core/LifecycleTrace.h"
 #include "platform/gui/MessageBox.h"
 #include "platform/gui/Wnd.h"
 
@@ -24,6 +25,7 @@ BOOL CSmApp::Initialize(OSTREL_PRODUCT product, _Settings* settings, LPCWSTR) {
   m_product = product;
   m_settings = settings;
   CLimit::SetNotifier(ShowNotice);
+  ReportLifecycleStep("dialog library initialised, product " + std::to_string(product));
   return TRUE;
 }
 
@@ -31,6 +33,7 @@ void CSmApp::Terminate() {
   CLogViewer::Destroy();
   CLimit::SetNotifier(nullptr);
   m_settings = nullptr;
+  ReportLifecycleStep("dialog library terminated");
 }
 
 CSmApp* AfxGetSmApp() {

@@ -6,6 +6,7 @@
 #include "libs/suppcore/SettingsFile.h"
 #include "libs/suppcore/SettingsIni.h"
 #include "libs/suppcore/SettingsMessages.h"
+#include "platform/core/LifecycleTrace.h"
 
 namespace {
 
@@ -17,9 +18,13 @@ CString Decimal(int value) {
 
 }  // namespace
 
-_Settings::_Settings() : m_path(DefaultSettingsPath()) {}
+_Settings::_Settings() : m_path(DefaultSettingsPath()) {
+  ReportLifecycleStep("settings store created");
+}
 
-_Settings::~_Settings() = default;
+_Settings::~_Settings() {
+  ReportLifecycleStep("settings store destroyed");
+}
 
 void _Settings::Add(LPCWSTR name, S_TYPE type, int intValue, LPCWSTR defaultText) {
   CString key(name);
@@ -39,6 +44,7 @@ void _Settings::Add(LPCWSTR name, S_TYPE type, int intValue, LPCWSTR defaultText
 }
 
 void _Settings::LoadData() {
+  ReportLifecycleStep("settings loaded");
   for (auto& [key, entry] : m_entries) {
     entry.value.Empty();
     entry.hasValue = false;
@@ -74,6 +80,7 @@ void _Settings::LoadData() {
 }
 
 void _Settings::SaveData() {
+  ReportLifecycleStep("settings saved");
   std::vector<SettingsPair> pairs;
   pairs.reserve(m_order.size());
   for (const CString& key : m_order) {

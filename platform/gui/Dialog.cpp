@@ -8,6 +8,7 @@
 #include <wx/app.h>
 #include <wx/utils.h>
 
+#include "platform/core/LifecycleTrace.h"
 #include "platform/gui/DialogImpl.h"
 #include "platform/gui/GtkBridge.h"
 #include "platform/gui/MessageBox.h"
@@ -46,11 +47,14 @@ CDialog::CDialog() : m_impl(std::make_unique<Impl>()) {
 CDialog::CDialog(UINT templateId, CWnd* parent) : CDialog() {
   m_nIDTemplate = templateId;
   m_pParentWnd = parent;
+  ReportLifecycleStep("dialog " + std::to_string(templateId) + " constructed");
 }
 
 CDialog::~CDialog() {
   // A window still open here gets no OnDestroy: the derived parts are gone already.
   DestroyFrame();
+  if (m_nIDTemplate != 0)
+    ReportLifecycleStep("dialog " + std::to_string(m_nIDTemplate) + " destroyed");
   auto& live = LiveDialogs();
   live.erase(std::remove(live.begin(), live.end(), this), live.end());
 }
@@ -88,6 +92,7 @@ INT_PTR CDialog::DoModal() {
   RunGuarded([&] { focusFirst = OnInitDialog(); });
   if (m_impl->frame != nullptr && !m_impl->ended) {
     ShowBuiltWindow(focusFirst);
+    ReportLifecycleStep("dialog " + std::to_string(m_nIDTemplate) + " runs");
     wxGUIEventLoop loop;
     m_impl->loop = &loop;
     if (ModalHook()) {
@@ -102,6 +107,7 @@ INT_PTR CDialog::DoModal() {
   }
   DestroyWindow();
   disabler.reset();
+  ReportLifecycleStep("dialog " + std::to_string(m_nIDTemplate) + " closed");
   return m_impl->result;
 }
 

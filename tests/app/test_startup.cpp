@@ -13,9 +13,11 @@
 #include <fstream>
 #include <map>
 #include <string>
+#include <vector>
 
 #include "app/CorvaneApp.h"
 #include "app/Settings.h"
+#include "platform/core/LifecycleTrace.h"
 #include "platform/gui/Dialog.h"
 #include "platform/gui/MessageBox.h"
 #include "tests/platform/TempDir.h"
@@ -31,6 +33,7 @@ struct Observed {
   std::map<int, CString> controls;  // control id -> text when the window ran
   int messageBoxes = 0;
   int exitStatus = -1;
+  std::vector<std::string> steps;  // as the store, the library and the window report them
 };
 Observed g_observed;
 bool g_firstRun = false;
@@ -107,6 +110,25 @@ TEST(Shutdown, QuittingSavedTheControlsTextsForTheNextRun) {
     EXPECT_EQ(next.getStr(key).ToUtf8(), g_observed.controls[id].ToUtf8()) << CString(key).ToUtf8();
 }
 
+// The order of the whole run as its pieces report it: the window object first and last,
+// the store loaded once after the library is ready, saved once by quitting, and gone
+// before the library terminates.
+TEST(StartUpAndShutdown, StepsComeInOrder) {
+  const std::vector<std::string> expected = {
+      "dialog 102 constructed",
+      "settings store created",
+      "dialog library initialised, product 23",
+      "settings loaded",
+      "dialog 102 runs",
+      "settings saved",
+      "dialog 102 closed",
+      "settings store destroyed",
+      "dialog library terminated",
+      "dialog 102 destroyed",
+  };
+  EXPECT_EQ(g_observed.steps, expected);
+}
+
 TEST(Shutdown, StoreAndLibraryAreGoneAndNoLoopFollowed) {
   // Reaching this point at all means InitInstance returned and no main loop ran.
   EXPECT_EQ(g_settings, nullptr);
@@ -132,6 +154,7 @@ int main(int argc, char** argv) {
   if (!g_firstRun)
     SeedStore();
 
+  SetLifecycleSink([](const std::string& step) { g_observed.steps.push_back(step); });
   SetModalDialogHook(ObserveAndQuit);
   SetMessageBoxHook([](const CString&, const CString&, UINT) {
     ++g_observed.messageBoxes;
@@ -139,6 +162,7 @@ int main(int argc, char** argv) {
   });
   char* programArgs[] = {argv[0], nullptr};
   g_observed.exitStatus = AfxWinMain(1, programArgs);
+  SetLifecycleSink(nullptr);
   SetModalDialogHook(nullptr);
   SetMessageBoxHook(nullptr);
   return RUN_ALL_TESTS();
