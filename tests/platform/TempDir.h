@@ -1,12 +1,12 @@
 // A fresh directory for one test, removed with everything in it when the test ends,
-// and small helpers to put bytes into files and take them out again.
+// and helpers that put bytes into files and take them out again.
 #pragma once
 
 #include <stdlib.h>
 
 #include <filesystem>
 #include <fstream>
-#include <iterator>
+#include <sstream>
 #include <stdexcept>
 #include <string>
 
@@ -14,11 +14,9 @@
 
 class TempDir {
  public:
-  TempDir() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "corvane-test-XXXXXX").string();
-    if (!mkdtemp(pattern.data()))
+  TempDir() : m_path((std::filesystem::temp_directory_path() / "corvane-test-XXXXXX").string()) {
+    if (!mkdtemp(m_path.data()))
       throw std::runtime_error("mkdtemp failed");
-    m_path = pattern;
   }
   ~TempDir() {
     std::error_code ignored;
@@ -36,11 +34,11 @@ class TempDir {
 };
 
 inline void WriteBytesToFile(const std::string& path, const std::string& bytes) {
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+  std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
 }
 
 inline std::string ReadBytesFromFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+  std::ostringstream bytes;
+  bytes << std::ifstream(path, std::ios::binary).rdbuf();
+  return bytes.str();
 }

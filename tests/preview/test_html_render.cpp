@@ -4,13 +4,10 @@
 #include <stdlib.h>
 
 #include <algorithm>
-#include <cctype>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
-#include <sstream>
 #include <string>
 
+#include "../platform/TempDir.h"
 #include "engine/RenderPreview.h"
 #include "libs/suppcore/JSON.h"
 #include "libs/suppcore/Log.h"
@@ -21,115 +18,55 @@ namespace {
 
 namespace fs = std::filesystem;
 
-fs::path MakeTempDir(const char* name) {
-  std::string pattern = (fs::temp_directory_path() / name).string() + "-XXXXXX";
-  if (mkdtemp(pattern.data()) == nullptr) {
-    ADD_FAILURE() << "mkdtemp failed for " << pattern;
-  }
-  return pattern;
-}
+const auto kRowName = [](const auto& info) { return std::string(info.param.name); };
 
-// The log goes to a directory of the test run's own.
-class LogEnvironment : public ::testing::Environment {
- public:
-  void SetUp() override {
-    m_dir = MakeTempDir("corvane-preview-state");
-    setenv("XDG_STATE_HOME", m_dir.c_str(), 1);
-  }
-  void TearDown() override { fs::remove_all(m_dir); }
-
- private:
-  fs::path m_dir;
-};
-const auto* const kLogEnvironment = ::testing::AddGlobalTestEnvironment(new LogEnvironment);
-
-std::string ReadBytes(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-void WriteBytes(const fs::path& path, const std::string& bytes) {
-  std::ofstream(path, std::ios::binary) << bytes;
-}
-
-CString Wide(const fs::path& path) {
-  return CString::FromUtf8(path.string());
-}
-
-size_t LogLines() {
-  const std::string log = ReadBytes(CLog::GetLogPath().ToUtf8());
-  return static_cast<size_t>(std::count(log.begin(), log.end(), '\n'));
+std::string Log() {
+  return ReadBytesFromFile(CLog::GetLogPath().ToUtf8());
 }
 
 size_t CountOf(const std::string& text, char ch) {
   return static_cast<size_t>(std::count(text.begin(), text.end(), ch));
 }
 
-std::string Lower(std::string text) {
-  std::transform(text.begin(), text.end(), text.begin(),
-                 [](unsigned char ch) { return static_cast<char>(std::tolower(ch)); });
-  return text;
-}
-
 // The part of a page between two markers, markers excluded.
 std::string Between(const std::string& page, const std::string& from, const std::string& to) {
   const size_t begin = page.find(from);
   const size_t end = page.find(to, begin);
-  if (begin == std::string::npos || end == std::string::npos) {
+  if (begin == std::string::npos || end == std::string::npos)
     return "(not found)";
-  }
   return page.substr(begin + from.size(), end - begin - from.size());
 }
 
 class PreviewTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    m_dir = MakeTempDir("corvane-preview");
-    m_json = m_dir / "in.json";
-    m_html = m_dir / "in.json.html";
+  // The log goes to the test's own directory.
+  void SetUp() override { setenv("XDG_STATE_HOME", m_dir.Path().c_str(), 1); }
+  CString ToHtml(const std::string& html) const {
+    return JSON::ToHTML(m_dir.WFile("in.json"), m_dir.WFile(html), 1);
   }
-  void TearDown() override { fs::remove_all(m_dir); }
-
   // Renders json text; the page is empty when no page was written.
   std::string Render(const std::string& json) {
-    WriteBytes(m_json, json);
-    const CString title = JSON::ToHTML(Wide(m_json), Wide(m_html), 1);
-    EXPECT_EQ(title.IsEmpty(), !fs::exists(m_html));
-    return ReadBytes(m_html);
+    WriteBytesToFile(m_json, json);
+    const bool noTitle = ToHtml("in.json.html").IsEmpty();
+    EXPECT_EQ(noTitle, !fs::exists(m_html));
+    return ReadBytesFromFile(m_html);
   }
   // The tbody of the page rendered from json.
   std::string Body(const std::string& json) {
     return Between(Render(json), "<tbody>\n", "</tbody>");
   }
 
-  fs::path m_dir;
-  fs::path m_json;
-  fs::path m_html;
+  TempDir m_dir;
+  const std::string m_json = m_dir.File("in.json");
+  const std::string m_html = m_dir.File("in.json.html");
 };
 
 TEST_F(PreviewTest, SampleMatchesGoldenPage) {
-  const fs::path data = CORVANE_TEST_DATA;
-  const CString title = JSON::ToHTML(Wide(data / "preview_sample.json"), Wide(m_html), 1);
+  const std::string data = CORVANE_TEST_DATA;
+  const CString title =
+      JSON::ToHTML(CString::FromUtf8(data + "/preview_sample.json"), CString::FromUtf8(m_html), 1);
   EXPECT_EQ(title, u"Preview");
-  EXPECT_EQ(ReadBytes(m_html), ReadBytes(data / "preview_sample.html"));
-}
-
-TEST_F(PreviewTest, PageDeclaresUtf8AndForbidsScripts) {
-  const std::string page = Render(R"([{"a":"1"}])");
-  EXPECT_EQ(page.rfind("<!DOCTYPE html>\n", 0), 0u);
-  EXPECT_NE(page.find("<meta charset=\"utf-8\">"), std::string::npos);
-  EXPECT_NE(page.find("content=\"default-src 'none'; style-src 'unsafe-inline'\""),
-            std::string::npos);
-  EXPECT_EQ(page.find("No rows"), std::string::npos);
-}
-
-TEST_F(PreviewTest, HeaderShowsDuplicateAndEmptyNamesInOrder) {
-  const std::string page = Render(R"([{"b":"1","a":"2","b":"3","":"4"}])");
-  EXPECT_EQ(Between(page, "<thead>\n", "</thead>"),
-            "<tr><th>b</th><th>a</th><th>b</th><th><span class=\"mark\">(empty)</span></th>"
-            "</tr>\n");
-  EXPECT_EQ(Between(page, "<tbody>\n", "</tbody>"),
-            "<tr><td>1</td><td>2</td><td>3</td><td>4</td></tr>\n");
+  EXPECT_EQ(ReadBytesFromFile(m_html), ReadBytesFromFile(data + "/preview_sample.html"));
 }
 
 TEST_F(PreviewTest, EmptyArraySaysNoRows) {
@@ -157,65 +94,45 @@ TEST_F(PreviewTest, RowsAreMatchedToColumnsByName) {
                 missing + "<td>14</td></tr>\n");
 }
 
-TEST_F(PreviewTest, OtherScalarsAreShownAsTheirJsonText) {
-  EXPECT_EQ(Body(R"([{"f":12.50,"i":-3,"u":18446744073709551615,"t":true,"n":null}])"),
-            "<tr><td>12.50</td><td>-3</td><td>18446744073709551615</td><td>true</td>"
-            "<td>null</td></tr>\n");
-}
-
+// Values the golden page does not hold.
 struct CellCase {
   const char* name;
   const char* jsonValue;  // as written in the JSON text
   const char* cell;       // the td element expected
 };
-void PrintTo(const CellCase& c, std::ostream* out) {
-  *out << c.name;
-}
 
 class CellTest : public PreviewTest, public ::testing::WithParamInterface<CellCase> {};
 
 TEST_P(CellTest, ShowsValueSoThatItsEdgesCanBeSeen) {
-  EXPECT_EQ(Body(std::string(R"([{"a":")") + GetParam().jsonValue + "\"}]"),
+  EXPECT_EQ(Body(std::string(R"([{"a":)") + GetParam().jsonValue + "}]"),
             std::string("<tr>") + GetParam().cell + "</tr>\n");
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Values, CellTest,
-    ::testing::Values(CellCase{"Plain", "text", "<td>text</td>"},
-                      CellCase{"Empty", "", "<td><span class=\"mark\">(empty)</span></td>"},
-                      CellCase{"MarkerWordIsPlainText", "(empty)", "<td>(empty)</td>"},
-                      CellCase{"OneLeading", " x", "<td><span class=\"space\"> </span>x</td>"},
-                      CellCase{"Leading", "  x", "<td><span class=\"space\">  </span>x</td>"},
-                      CellCase{"Trailing", "x ", "<td>x<span class=\"space\"> </span></td>"},
-                      CellCase{"Both", "\\t x \\t",
-                               "<td><span class=\"space\">\t </span>x<span "
-                               "class=\"space\"> \t</span></td>"},
-                      CellCase{"OnlySpaces", "   ", "<td><span class=\"space\">   </span></td>"},
-                      CellCase{"InnerSpacesKept", "a  b", "<td>a  b</td>"},
-                      CellCase{"NonAscii", "Zoë 日本", "<td>Zoë 日本</td>"},
-                      CellCase{"ControlCharacter", "a\\u0000b\\u001fc",
-                               "<td>a\xEF\xBF\xBD"
-                               "b\xEF\xBF\xBD"
-                               "c</td>"}),
-    [](const auto& info) { return info.param.name; });
+const CellCase kCells[] = {
+    {"MarkerWordIsPlainText", "\"(empty)\"", "<td>(empty)</td>"},
+    {"BothEdges", R"("\t x \t")",
+     "<td><span class=\"space\">\t </span>x<span class=\"space\"> \t</span></td>"},
+    {"Nul", R"("a\u0000b")", "<td>a\uFFFDb</td>"},
+    {"Number", "12.50", "<td>12.50</td>"},
+    {"BigInteger", "18446744073709551615", "<td>18446744073709551615</td>"},
+    {"True", "true", "<td>true</td>"},
+    {"Null", "null", "<td>null</td>"},
+};
+INSTANTIATE_TEST_SUITE_P(Values, CellTest, ::testing::ValuesIn(kCells), kRowName);
 
 struct HostileCase {
   const char* name;
   const char* text;     // raw, as a name and as a value
   const char* escaped;  // how it must appear in the page
 };
-void PrintTo(const HostileCase& c, std::ostream* out) {
-  *out << c.name;
-}
 
 class HostileTextTest : public PreviewTest, public ::testing::WithParamInterface<HostileCase> {
  protected:
   // A one-object page whose name and value are the given text (JSON-escaped here).
   std::string PageWith(const std::string& text) {
     std::string quoted;
-    for (const char ch : text) {
+    for (const char ch : text)
       quoted += (ch == '"' || ch == '\\') ? std::string{'\\', ch} : std::string{ch};
-    }
     return Render("[{\"" + quoted + "\":\"" + quoted + "\"}]");
   }
 };
@@ -227,145 +144,94 @@ TEST_P(HostileTextTest, AppearsOnlyAsEscapedText) {
   const std::string harmless = PageWith("x");
   EXPECT_EQ(CountOf(page, '<'), CountOf(harmless, '<'));
   EXPECT_EQ(CountOf(page, '>'), CountOf(harmless, '>'));
-  EXPECT_EQ(Lower(page).find("<script"), std::string::npos);
-  EXPECT_EQ(Lower(page).find("<img"), std::string::npos);
   EXPECT_NE(page.find(std::string("<th>") + GetParam().escaped + "</th>"), std::string::npos);
   EXPECT_NE(page.find(std::string("<td>") + GetParam().escaped + "</td>"), std::string::npos);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Markup, HostileTextTest,
-    ::testing::Values(
-        HostileCase{"Script", "<script>alert(1)</script>", "&lt;script&gt;alert(1)&lt;/script&gt;"},
-        HostileCase{"UpperCaseScript", "<SCRIPT src=//x></SCRIPT>",
-                    "&lt;SCRIPT src=//x&gt;&lt;/SCRIPT&gt;"},
-        HostileCase{"ImageHandler", "<img src=x onerror=alert(1)>",
-                    "&lt;img src=x onerror=alert(1)&gt;"},
-        HostileCase{"Quotes", "\"&'", "&quot;&amp;&#39;"},
-        HostileCase{"EntityLookalike", "&lt;b&gt;", "&amp;lt;b&amp;gt;"},
-        HostileCase{"BreakOutOfTable", "</td></tr></table><script>x</script>",
-                    "&lt;/td&gt;&lt;/tr&gt;&lt;/table&gt;&lt;script&gt;x&lt;/script&gt;"},
-        HostileCase{"Comment", "<!-- x", "&lt;!-- x"},
-        HostileCase{"Style", "<style>*{display:none}</style>",
-                    "&lt;style&gt;*{display:none}&lt;/style&gt;"}),
-    [](const auto& info) { return info.param.name; });
+const HostileCase kHostile[] = {
+    {"Script", "<SCRIPT src=//x></SCRIPT>", "&lt;SCRIPT src=//x&gt;&lt;/SCRIPT&gt;"},
+    {"ImageHandler", "<img src=x onerror=alert(1)>", "&lt;img src=x onerror=alert(1)&gt;"},
+    {"Quotes", "\"&'", "&quot;&amp;&#39;"},
+    {"EntityLookalike", "&lt;b&gt;", "&amp;lt;b&amp;gt;"},
+    {"BreakOutOfTable", "</td></tr></table><style>",
+     "&lt;/td&gt;&lt;/tr&gt;&lt;/table&gt;&lt;style&gt;"},
+    {"Comment", "<!-- x", "&lt;!-- x"},
+};
+INSTANTIATE_TEST_SUITE_P(Markup, HostileTextTest, ::testing::ValuesIn(kHostile), kRowName);
 
 struct UnreadableCase {
   const char* name;
   const char* bytes;  // nullptr: no file at all
+  bool directory = false;
 };
-void PrintTo(const UnreadableCase& c, std::ostream* out) {
-  *out << c.name;
-}
 
 class UnreadableTest : public PreviewTest, public ::testing::WithParamInterface<UnreadableCase> {};
 
 TEST_P(UnreadableTest, WritesNothingAndLogsOnce) {
-  if (GetParam().bytes != nullptr) {
-    WriteBytes(m_json, GetParam().bytes);
-  }
-  const size_t linesBefore = LogLines();
-  EXPECT_TRUE(JSON::ToHTML(Wide(m_json), Wide(m_html), 1).IsEmpty());
+  if (GetParam().directory)
+    fs::create_directory(m_json);
+  else if (GetParam().bytes != nullptr)
+    WriteBytesToFile(m_json, GetParam().bytes);
+  EXPECT_TRUE(ToHtml("in.json.html").IsEmpty());
   EXPECT_FALSE(fs::exists(m_html));
-  EXPECT_EQ(LogLines(), linesBefore + 1);
-  EXPECT_NE(ReadBytes(CLog::GetLogPath().ToUtf8()).find(m_json.string()), std::string::npos);
+  EXPECT_EQ(CountOf(Log(), '\n'), 1u);
+  EXPECT_NE(Log().find(m_json), std::string::npos);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Files, UnreadableTest,
-    ::testing::Values(UnreadableCase{"Missing", nullptr}, UnreadableCase{"EmptyFile", ""},
-                      UnreadableCase{"NotJson", "id,name\n1,x\n"},
-                      UnreadableCase{"Truncated", "[\n  {\n    \"a\": \"1\",\n    \"b\": \"2"},
-                      UnreadableCase{"TrailingText", "[] x"},
-                      UnreadableCase{"InvalidUtf8", "[{\"a\":\"\xff\"}]"},
-                      UnreadableCase{"TopLevelObject", R"({"a":"1"})"},
-                      UnreadableCase{"TopLevelString", R"("a")"},
-                      UnreadableCase{"ElementNotObject", R"([{"a":"1"},"b"])"},
-                      UnreadableCase{"ElementIsArray", R"([["a"]])"},
-                      UnreadableCase{"NestedObject", R"([{"a":{"b":"c"}}])"},
-                      UnreadableCase{"NestedArray", R"([{"a":["b"]}])"},
-                      UnreadableCase{"DeepNesting", "[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[["}),
-    [](const auto& info) { return info.param.name; });
-
-TEST_F(PreviewTest, DirectoryAsSourceWritesNothing) {
-  fs::create_directory(m_json);
-  const size_t linesBefore = LogLines();
-  EXPECT_TRUE(JSON::ToHTML(Wide(m_json), Wide(m_html), 1).IsEmpty());
-  EXPECT_FALSE(fs::exists(m_html));
-  EXPECT_EQ(LogLines(), linesBefore + 1);
-}
-
-TEST_F(PreviewTest, FailedRenderingLeavesAnEarlierPageAlone) {
-  WriteBytes(m_html, "earlier page");
-  WriteBytes(m_json, "[{");
-  EXPECT_TRUE(JSON::ToHTML(Wide(m_json), Wide(m_html), 1).IsEmpty());
-  EXPECT_EQ(ReadBytes(m_html), "earlier page");
-}
-
-TEST_F(PreviewTest, UnwritableDestinationGivesEmptyResultAndLogs) {
-  WriteBytes(m_json, R"([{"a":"1"}])");
-  const size_t linesBefore = LogLines();
-  EXPECT_TRUE(JSON::ToHTML(Wide(m_json), Wide(m_dir / "no-such-dir" / "out.html"), 1).IsEmpty());
-  EXPECT_EQ(LogLines(), linesBefore + 1);
-}
-
-// A full disk while the page is written: no part of a page stays behind to be shown.
-TEST_F(PreviewTest, FailedWriteRemovesThePartialPage) {
-  WriteBytes(m_json, R"([{"a":"1"}])");
-  const size_t linesBefore = LogLines();
-  SysCalls fullDisk = RealSysCalls();
-  fullDisk.write = [](int, const void*, size_t) -> ssize_t {
-    errno = ENOSPC;
-    return -1;
-  };
-  {
-    ScopedSysCalls scoped(fullDisk);
-    EXPECT_TRUE(JSON::ToHTML(Wide(m_json), Wide(m_html), 1).IsEmpty());
-  }
-  EXPECT_FALSE(fs::exists(m_html));
-  EXPECT_EQ(LogLines(), linesBefore + 1);
-}
-
-TEST_F(PreviewTest, ReadErrorWritesNothing) {
-  WriteBytes(m_json, R"([{"a":"1"}])");
-  const size_t linesBefore = LogLines();
-  SysCalls failingRead = RealSysCalls();
-  failingRead.read = [](int, void*, size_t) -> ssize_t {
-    errno = EIO;
-    return -1;
-  };
-  {
-    ScopedSysCalls scoped(failingRead);
-    EXPECT_TRUE(JSON::ToHTML(Wide(m_json), Wide(m_html), 1).IsEmpty());
-  }
-  EXPECT_FALSE(fs::exists(m_html));
-  EXPECT_EQ(LogLines(), linesBefore + 1);
-}
-
-class RenderPreviewTest : public PreviewTest {
- protected:
-  void SetUp() override {
-    PreviewTest::SetUp();
-    // A name like the temporary directory's, with a non-ASCII folder on the way.
-    fs::create_directory(m_dir / "Zoë");
-    m_json = m_dir / "Zoë" / "js1A2B.tmp.json";
-    m_html = m_dir / "Zoë" / "js1A2B.tmp.json.html";
-  }
+const UnreadableCase kUnreadable[] = {
+    {"Missing", nullptr},
+    {"Directory", nullptr, true},
+    {"EmptyFile", ""},
+    {"NotJson", "id,name\n1,x\n"},
+    {"Truncated", "[\n  {\n    \"a\": \"1\",\n    \"b\": \"2"},
+    {"TrailingText", "[] x"},
+    {"InvalidUtf8", "[{\"a\":\"\xff\"}]"},
+    {"TopLevelObject", R"({"a":"1"})"},
+    {"ElementNotObject", R"([{"a":"1"},"b"])"},
+    {"NestedObject", R"([{"a":{"b":"c"}}])"},
+    {"NestedArray", R"([{"a":["b"]}])"},
+    {"DeepNesting", "[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[["},
 };
+INSTANTIATE_TEST_SUITE_P(Files, UnreadableTest, ::testing::ValuesIn(kUnreadable), kRowName);
 
-TEST_F(RenderPreviewTest, WritesPageBesideAndDeletesJson) {
-  WriteBytes(m_json, R"([{"a":"1"}])");
-  RenderPreview(Wide(m_json));
-  EXPECT_FALSE(fs::exists(m_json));
-  ASSERT_TRUE(fs::exists(m_html));
-  EXPECT_NE(ReadBytes(m_html).find("<td>1</td>"), std::string::npos);
+// A page that cannot be written, a full disk while it is written (no part of a page may
+// stay behind to be shown) and a failing read: no page, one log line.
+TEST_F(PreviewTest, SystemFailuresLeaveNoPageAndLogOnce) {
+  WriteBytesToFile(m_json, R"([{"a":"1"}])");
+  SysCalls fullDisk = RealSysCalls(), readError = RealSysCalls();
+  fullDisk.write = [](int, const void*, size_t) -> ssize_t { return errno = ENOSPC, -1; };
+  readError.read = [](int, void*, size_t) -> ssize_t { return errno = EIO, -1; };
+  const struct {
+    const char* html;
+    SysCalls calls;
+  } kCases[] = {{"no-such-dir/out.html", RealSysCalls()},
+                {"in.json.html", fullDisk},
+                {"in.json.html", readError}};
+  for (const auto& c : kCases) {
+    const size_t linesBefore = CountOf(Log(), '\n');
+    {
+      ScopedSysCalls scoped(c.calls);
+      EXPECT_TRUE(ToHtml(c.html).IsEmpty());
+    }
+    EXPECT_FALSE(fs::exists(m_dir.File(c.html))) << c.html;
+    EXPECT_EQ(CountOf(Log(), '\n'), linesBefore + 1);
+  }
 }
 
-TEST_F(RenderPreviewTest, DeletesJsonAlsoWhenRenderingFails) {
-  WriteBytes(m_json, "[{\"a\":");
-  RenderPreview(Wide(m_json));
-  EXPECT_FALSE(fs::exists(m_json));
-  EXPECT_FALSE(fs::exists(m_html));
+// Under a name like the temporary directory's, with a non-ASCII folder on the way: the page
+// is written beside the JSON file, which is deleted whether or not rendering succeeds.
+TEST_F(PreviewTest, RenderPreviewWritesBesideAndDeletesTheJson) {
+  const std::string json = m_dir.File("Zo\xC3\xAB/js1A2B.tmp.json");
+  fs::create_directory(m_dir.File("Zo\xC3\xAB"));
+  const std::pair<const char*, bool> kCases[] = {{R"([{"a":"1"}])", true}, {"[{\"a\":", false}};
+  for (const auto& [bytes, rendered] : kCases) {
+    fs::remove(json + ".html");
+    WriteBytesToFile(json, bytes);
+    RenderPreview(CString::FromUtf8(json));
+    EXPECT_FALSE(fs::exists(json)) << bytes;
+    EXPECT_EQ(fs::exists(json + ".html"), rendered) << bytes;
+    EXPECT_EQ(ReadBytesFromFile(json + ".html").find("<td>1</td>") != std::string::npos, rendered);
+  }
 }
 
 }  // namespace
