@@ -9,15 +9,14 @@
 #include <emmintrin.h>
 #endif
 
+#include "engine/ConversionPaths.h"
 #include "engine/DelimitedTextReader.h"
 #include "engine/EngineMessages.h"
+#include "engine/FastRows.h"
 #include "libs/suppcore/HTML.h"
 #include "libs/suppcore/Log.h"
 
 namespace {
-
-// Rows between two progress calls: often enough for a display, rare enough to cost nothing.
-constexpr std::int64_t kProgressInterval = 65536;
 
 // Position of the first NUL in text, or its size when there is none; with SSE2, 8 units
 // at a time, since every value of every row passes through here.
@@ -105,7 +104,7 @@ void WriteRows(CDelimitedTextReader& reader, FieldList& row, JSON& writer, int r
 }
 
 int Convert(LPCWSTR sourcePath, LPCWSTR separatorText, LPCWSTR outputPath, int rowLimit, int bson,
-            bool logLeftOut, ConversionReport& report) {
+            bool logLeftOut, ConversionReport& report, bool fastPath = true) {
   // The caller's progress callback stays; the counts start afresh.
   report.status = ConversionReport::Status::Converted;
   report.rowsRead = report.rowsWritten = report.linesLeftOut = 0;
@@ -140,7 +139,9 @@ int Convert(LPCWSTR sourcePath, LPCWSTR separatorText, LPCWSTR outputPath, int r
   writer.Open(&*output, 0);
   writer.SetBSON(bson);
   writer.Array(1, 1);
-  WriteRows(reader, row, writer, rowLimit, logLeftOut, report);
+  if (!fastPath ||
+      !WriteRowsFast(reader, UnquotedNames(reader.Columns()), writer, rowLimit, logLeftOut, report))
+    WriteRows(reader, row, writer, rowLimit, logLeftOut, report);
   // At the limit the rest of the source is never read: let it go now.
   if (rowLimit > 0 && report.rowsRead >= rowLimit && reader.m_file.IsOpen())
     reader.m_file.Close();
@@ -166,6 +167,11 @@ int ConvertToJson(LPCWSTR sourcePath, LPCWSTR separatorText, LPCWSTR outputPath,
 int ConvertToJson(LPCWSTR sourcePath, LPCWSTR separatorText, LPCWSTR outputPath, int rowLimit,
                   int bson, ConversionReport& report) {
   return Convert(sourcePath, separatorText, outputPath, rowLimit, bson, true, report);
+}
+
+int ConvertToJsonWithoutFastPath(LPCWSTR sourcePath, LPCWSTR separatorText, LPCWSTR outputPath,
+                                 int rowLimit, int bson, ConversionReport& report) {
+  return Convert(sourcePath, separatorText, outputPath, rowLimit, bson, true, report, false);
 }
 
 void WriteRowObject(const FieldList& columns, const FieldList& row, JSON& writer) {

@@ -48,6 +48,22 @@ void BsonEncoder::Pair(size_t /*depth*/, size_t index, std::u16string_view name,
   m_out.Commit(end);
 }
 
+void BsonEncoder::PairUtf8(size_t /*depth*/, size_t index, std::u16string_view name,
+                           std::string_view value) {
+  const std::string_view key = Key(0x02, index, name);
+  char* out = m_out.Reserve(NameCache::kPadding + key.size() + 4 + value.size() + 1);
+  if (key.size() <= NameCache::kPadding)
+    std::memcpy(out, key.data(), NameCache::kPadding);
+  else
+    std::memcpy(out, key.data(), key.size());
+  char* length = out + key.size();
+  std::memcpy(length + 4, value.data(), value.size());
+  char* end = length + 4 + value.size();
+  *end++ = '\0';
+  StoreLength(length, static_cast<std::uint64_t>(end - (length + 4)));
+  m_out.Commit(end);
+}
+
 // The element type and the key repeat row after row: cached together by position.
 std::string_view BsonEncoder::Key(char type, size_t index, std::u16string_view name) {
   const auto context = static_cast<unsigned char>(type);

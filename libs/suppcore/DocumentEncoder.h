@@ -22,6 +22,9 @@ class DocumentEncoder {
   virtual void EndObject(size_t depth) = 0;
   virtual void Pair(size_t depth, size_t index, std::u16string_view name,
                     std::u16string_view value) = 0;
+  // The same with the value as UTF-8 bytes that are known to be well-formed.
+  virtual void PairUtf8(size_t depth, size_t index, std::u16string_view name,
+                        std::string_view value) = 0;
   // The top value is complete.
   virtual void EndDocument() = 0;
 };

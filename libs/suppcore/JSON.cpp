@@ -139,6 +139,15 @@ void JSON::AddPair(std::u16string_view name, std::u16string_view value) {
   ++object.count;
 }
 
+void JSON::AddPairUtf8(std::u16string_view name, std::string_view valueUtf8) {
+  Impl& impl = *m_impl;
+  if (!impl.Bound() || impl.open.empty() || !impl.open.back().object)
+    return;
+  Impl::Frame& object = impl.open.back();
+  impl.Encoder().PairUtf8(impl.open.size(), object.count, name, valueUtf8);
+  ++object.count;
+}
+
 void JSON::Close() {
   Impl& impl = *m_impl;
   if (!impl.Bound())

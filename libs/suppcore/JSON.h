@@ -45,6 +45,9 @@ class JSON {
   void WriteIndent();
   void AddPair(const CString& name, const CString& value);
   void AddPair(std::u16string_view name, std::u16string_view value);
+  // The same with the value as well-formed UTF-8 bytes, written without a detour through
+  // UTF-16.
+  void AddPairUtf8(std::u16string_view name, std::string_view valueUtf8);
   // Writes everything pending to the file; the writer no longer touches it afterwards.
   void Close();
 

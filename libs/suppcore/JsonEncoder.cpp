@@ -1,5 +1,6 @@
 #include "libs/suppcore/JsonEncoder.h"
 
+#include <algorithm>
 #include <cstring>
 #include <string>
 
@@ -37,6 +38,32 @@ void JsonEncoder::EndObject(size_t depth) {
 void JsonEncoder::Pair(size_t depth, size_t index, std::u16string_view name,
                        std::u16string_view value) {
   PutString(Lead(depth, index, name), value);
+}
+
+void JsonEncoder::PairUtf8(size_t depth, size_t index, std::u16string_view name,
+                           std::string_view value) {
+  const std::string_view lead = Lead(depth, index, name);
+  // Escapes work byte by byte, so a piece may end anywhere.
+  size_t length = std::min(value.size(), kPieceUnits);
+  char* out =
+      m_out.Reserve(NameCache::kPadding + lead.size() + 1 + length * kMaxJsonBytesPerUnit + 1);
+  if (lead.size() <= NameCache::kPadding)
+    std::memcpy(out, lead.data(), NameCache::kPadding);
+  else
+    std::memcpy(out, lead.data(), lead.size());
+  out += lead.size();
+  *out++ = '"';
+  for (;;) {
+    out = EscapeJsonUtf8(out, value.substr(0, length));
+    value.remove_prefix(length);
+    if (value.empty())
+      break;
+    m_out.Commit(out);
+    length = std::min(value.size(), kPieceUnits);
+    out = m_out.Reserve(length * kMaxJsonBytesPerUnit + 1);
+  }
+  *out++ = '"';
+  m_out.Commit(out);
 }
 
 void JsonEncoder::EndDocument() {

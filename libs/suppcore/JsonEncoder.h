@@ -17,6 +17,8 @@ class JsonEncoder : public DocumentEncoder {
   void EndObject(size_t depth) override;
   void Pair(size_t depth, size_t index, std::u16string_view name,
             std::u16string_view value) override;
+  void PairUtf8(size_t depth, size_t index, std::u16string_view name,
+                std::string_view value) override;
   void EndDocument() override;
 
  private:

@@ -32,6 +32,16 @@ constexpr std::array<char, 128> MakeJsonEscapes() {
 }
 constexpr std::array<char, 128> kJsonEscapes = MakeJsonEscapes();
 
+// Per byte of UTF-8: true for those JSON escapes; the bytes of other characters stand for
+// themselves.
+constexpr std::array<bool, 256> MakeEscapedBytes() {
+  std::array<bool, 256> table{};
+  for (int c = 0; c < 0x80; ++c)
+    table[c] = kJsonEscapes[c] != 0;
+  return table;
+}
+constexpr std::array<bool, 256> kEscapedBytes = MakeEscapedBytes();
+
 char* PutEscape(char* out, char16_t unit) {
   static constexpr char kHex[] = "0123456789abcdef";
   char kind = kJsonEscapes[unit];
@@ -174,6 +184,40 @@ char* EscapeJson(char* out, std::u16string_view text) {
       out = PutEscape(out, *pos);
       ++pos;
     }
+  }
+}
+
+char* EscapeJsonUtf8(char* out, std::string_view text) {
+  const auto* pos = reinterpret_cast<const unsigned char*>(text.data());
+  const unsigned char* const end = pos + text.size();
+  for (;;) {
+#if defined(__SSE2__)
+    // 16 bytes at a time while 16 are left, stored before they are tested. Compared as
+    // signed bytes, everything from 0x80 on is below 0x20 too, so those are left out.
+    while (end - pos >= 16) {
+      const __m128i chunk = _mm_loadu_si128(reinterpret_cast<const __m128i*>(pos));
+      _mm_storeu_si128(reinterpret_cast<__m128i*>(out), chunk);
+      const __m128i control = _mm_andnot_si128(_mm_cmplt_epi8(chunk, _mm_setzero_si128()),
+                                               _mm_cmplt_epi8(chunk, _mm_set1_epi8(0x20)));
+      const __m128i special =
+          _mm_or_si128(control, _mm_or_si128(_mm_cmpeq_epi8(chunk, _mm_set1_epi8('"')),
+                                             _mm_cmpeq_epi8(chunk, _mm_set1_epi8('\\'))));
+      const auto mask = static_cast<unsigned>(_mm_movemask_epi8(special));
+      if (mask != 0) {
+        const auto plain = static_cast<unsigned>(__builtin_ctz(mask));
+        out += plain;
+        pos += plain;
+        break;
+      }
+      out += 16;
+      pos += 16;
+    }
+#endif
+    while (pos != end && !kEscapedBytes[*pos])
+      *out++ = static_cast<char>(*pos++);
+    if (pos == end)
+      return out;
+    out = PutEscape(out, *pos++);
   }
 }
 

@@ -16,6 +16,9 @@ constexpr size_t kMaxUtf8BytesPerUnit = 3;
 // Writes text as the inside of a JSON string: '"', '\\' and control characters escaped
 // (short forms for \b \f \n \r \t, \u00XX for the others). Returns the end of the output.
 char* EscapeJson(char* out, std::u16string_view text);
+// The same for text that is UTF-8 already: bytes from 0x80 on are copied as they are.
+// Needs kMaxJsonBytesPerUnit bytes per byte of text.
+char* EscapeJsonUtf8(char* out, std::string_view text);
 // Writes text as UTF-8 without any escapes. Returns the end of the output.
 char* EncodeUtf8(char* out, std::u16string_view text);
 
