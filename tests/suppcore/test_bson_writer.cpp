@@ -73,18 +73,10 @@ const RowsCase kRowsCases[] = {
      {{{u"quote\"", u"back\\slash"},
        {u"ctl\x01\x1F\n", u"tab\there\x7F"},
        {u"Größe €", u"\U0001F600 smile"}}}},
-    {"LoneSurrogates",
-     {{{u"a\xD800",
-        u"\xDC00"
-        "b"},
-       {u"c", u"\xDE00\xD83D"}}}},
+    {"LoneSurrogates", {{{u"a\xD800", u"\xDC00\x62"}, {u"c", u"\xDE00\xD83D"}}}},
     {"ChangingNames",
      {{{u"a", u"1"}, {u"b", u"2"}}, {{u"b", u"3"}, {u"a", u"4"}}, {{u"ab", u"5"}}}},
 };
-
-void PrintTo(const RowsCase& c, std::ostream* os) {
-  *os << c.label;
-}
 
 class BsonRows : public testing::TestWithParam<RowsCase> {};
 
@@ -114,16 +106,13 @@ TEST(BsonWriter, NonAsciiUnitInEveryPositionOfAChunk) {
   }
 }
 
-TEST(BsonWriter, DuplicateAndEmptyKeysStayInOrder) {
-  Rows rows = {{{u"", u"1"}, {u"a", u"2"}, {u"a", u"3"}, {u"", u"4"}}};
-  EXPECT_EQ(ReadDocuments(WriteRows(rows, Format::kBson)),
-            (Utf8Rows{{{"", "1"}, {"a", "2"}, {"a", "3"}, {"", "4"}}}));
-}
-
-TEST(BsonWriter, KeyEndsAtNulAndValueKeepsIt) {
-  Rows rows = {{{std::u16string(u"ab\0cd", 5), std::u16string(u"x\0y", 3)}}};
-  EXPECT_EQ(ReadDocuments(WriteRows(rows, Format::kBson)),
-            (Utf8Rows{{{"ab", std::string("x\0y", 3)}}}));
+// Checked against the rows only: a JSON parser keeps one of two equal names.
+TEST(BsonWriter, DuplicateEmptyAndNulKeysKeepTheirOrder) {
+  Rows rows = {{{u"", u"1"}, {u"a", u"2"}, {u"a", u"3"}, {u"", u"4"}},
+               {{std::u16string(u"ab\0cd", 5), std::u16string(u"x\0y", 3)}}};
+  EXPECT_EQ(
+      ReadDocuments(WriteRows(rows, Format::kBson)),
+      (Utf8Rows{{{"", "1"}, {"a", "2"}, {"a", "3"}, {"", "4"}}, {{"ab", std::string("x\0y", 3)}}}));
 }
 
 // A row larger than the output buffer, between ordinary rows: its document is kept whole
