@@ -35,18 +35,15 @@ void JsonEncoder::EndObject(size_t depth) {
   m_out.Append('}');
 }
 
-void JsonEncoder::Pair(size_t depth, size_t index, std::u16string_view name,
-                       std::u16string_view value) {
-  PutString(Lead(depth, index, name), value);
-}
-
-void JsonEncoder::PairUtf8(size_t depth, size_t index, std::u16string_view name,
-                           std::string_view value) {
-  const std::string_view lead = Lead(depth, index, name);
-  // Escapes work byte by byte, so a piece may end anywhere.
-  size_t length = std::min(value.size(), kPieceUnits);
+// Writes lead and the quoted, escaped text: one reservation for the lead and the whole of
+// a short text (most values are short), long texts in pieces so the buffer stays small.
+template <typename Text, typename PieceLengthFn, typename EscapeFn>
+void JsonEncoder::PutQuoted(std::string_view lead, Text text, PieceLengthFn pieceLength,
+                            EscapeFn escape) {
+  size_t length = pieceLength(text);
   char* out =
       m_out.Reserve(NameCache::kPadding + lead.size() + 1 + length * kMaxJsonBytesPerUnit + 1);
+  // A short lead goes in one fixed-size copy; the cache pads every lead for it.
   if (lead.size() <= NameCache::kPadding)
     std::memcpy(out, lead.data(), NameCache::kPadding);
   else
@@ -54,16 +51,29 @@ void JsonEncoder::PairUtf8(size_t depth, size_t index, std::u16string_view name,
   out += lead.size();
   *out++ = '"';
   for (;;) {
-    out = EscapeJsonUtf8(out, value.substr(0, length));
-    value.remove_prefix(length);
-    if (value.empty())
+    out = escape(out, text.substr(0, length));
+    text.remove_prefix(length);
+    if (text.empty())
       break;
     m_out.Commit(out);
-    length = std::min(value.size(), kPieceUnits);
+    length = pieceLength(text);
     out = m_out.Reserve(length * kMaxJsonBytesPerUnit + 1);
   }
   *out++ = '"';
   m_out.Commit(out);
+}
+
+void JsonEncoder::Pair(size_t depth, size_t index, std::u16string_view name,
+                       std::u16string_view value) {
+  PutString(Lead(depth, index, name), value);
+}
+
+void JsonEncoder::PairUtf8(size_t depth, size_t index, std::u16string_view name,
+                           std::string_view value) {
+  // UTF-8 escapes work byte by byte, so a piece may end anywhere.
+  auto pieceLength = [](std::string_view text) { return std::min(text.size(), kPieceUnits); };
+  PutQuoted(Lead(depth, index, name), value, pieceLength,
+            [](char* out, std::string_view piece) { return EscapeJsonUtf8(out, piece); });
 }
 
 void JsonEncoder::EndDocument() {
@@ -113,26 +123,10 @@ std::string_view JsonEncoder::Lead(size_t depth, size_t index, std::u16string_vi
 }
 
 void JsonEncoder::PutString(std::string_view lead, std::u16string_view text) {
-  // One reservation for the lead and the whole of a short text: most values are short.
-  size_t length = text.size() <= kPieceUnits ? text.size() : PieceLength(text, kPieceUnits);
-  char* out =
-      m_out.Reserve(NameCache::kPadding + lead.size() + 1 + length * kMaxJsonBytesPerUnit + 1);
-  // A short lead goes in one fixed-size copy; the cache pads every lead for it.
-  if (lead.size() <= NameCache::kPadding)
-    std::memcpy(out, lead.data(), NameCache::kPadding);
-  else
-    std::memcpy(out, lead.data(), lead.size());
-  out += lead.size();
-  *out++ = '"';
-  for (;;) {
-    out = EscapeJson(out, text.substr(0, length));
-    text.remove_prefix(length);
-    if (text.empty())
-      break;
-    m_out.Commit(out);
-    length = PieceLength(text, kPieceUnits);
-    out = m_out.Reserve(length * kMaxJsonBytesPerUnit + 1);
-  }
-  *out++ = '"';
-  m_out.Commit(out);
+  // A piece never ends between the two halves of a surrogate pair.
+  auto pieceLength = [](std::u16string_view rest) {
+    return rest.size() <= kPieceUnits ? rest.size() : PieceLength(rest, kPieceUnits);
+  };
+  PutQuoted(lead, text, pieceLength,
+            [](char* out, std::u16string_view piece) { return EscapeJson(out, piece); });
 }

@@ -29,6 +29,8 @@ class JsonEncoder : public DocumentEncoder {
   std::string_view Lead(size_t depth, size_t index, std::u16string_view name);
   // Writes lead, then text as a JSON string.
   void PutString(std::string_view lead, std::u16string_view text);
+  template <typename Text, typename PieceLengthFn, typename EscapeFn>
+  void PutQuoted(std::string_view lead, Text text, PieceLengthFn pieceLength, EscapeFn escape);
 
   WriteBuffer& m_out;
   bool m_indent;
