@@ -1,6 +1,6 @@
 // The library's menu commands.
 #include "libs/dlgframe/DlgframeTexts.h"
-#include "libs/dlgframe/LaunchUrl.h"
+#include "platform/gui/LaunchUrl.h"
 #include "libs/dlgframe/LogViewer.h"
 #include "libs/dlgframe/ProductLinks.h"
 #include "libs/dlgframe/SmApp.h"

@@ -6,6 +6,8 @@
 #include <wx/stdpaths.h>
 #include <wx/utils.h>
 
+#include "platform/gui/LaunchUrl.h"
+
 namespace {
 
 CWinAppEx* g_app = nullptr;
@@ -88,7 +90,7 @@ CString CWinAppEx::GetHelpFilePath() {
 }
 
 void CWinAppEx::OnHelp() {
-  wxLaunchDefaultApplication(wxString::FromUTF8(GetHelpFilePath().ToUtf8()));
+  AfxLaunchUrl(CString(u"file://") + GetHelpFilePath());
 }
 
 BOOL InitCommonControlsEx(const INITCOMMONCONTROLSEX* controls) {

@@ -19,6 +19,7 @@
 #include "app/Settings.h"
 #include "platform/core/LifecycleTrace.h"
 #include "platform/gui/Dialog.h"
+#include "platform/gui/LaunchUrl.h"
 #include "platform/gui/MessageBox.h"
 #include "tests/platform/TempDir.h"
 #include "ui/Resource.h"
@@ -33,7 +34,8 @@ struct Observed {
   std::map<int, CString> controls;  // control id -> text when the window ran
   int messageBoxes = 0;
   int exitStatus = -1;
-  std::vector<std::string> steps;  // as the store, the library and the window report them
+  std::vector<std::string> steps;     // as the store, the library and the window report them
+  std::vector<std::string> launched;  // addresses handed to the desktop
 };
 Observed g_observed;
 bool g_firstRun = false;
@@ -66,6 +68,7 @@ void ObserveAndQuit(CDialog* dialog) {
     dialog->GetDlgItemText(id, text);
     g_observed.controls[id] = text;
   }
+  dialog->SendCommand(ID_HELP, 0);   // as F1 sends it: no window takes it, the application does
   dialog->SendCommand(IDCANCEL, 0);  // Quit, as the Escape key and the close box do
 }
 
@@ -129,6 +132,14 @@ TEST(StartUpAndShutdown, StepsComeInOrder) {
   EXPECT_EQ(g_observed.steps, expected);
 }
 
+TEST(StartUp, TheHelpCommandOpensTheUserGuide) {
+  ASSERT_EQ(g_observed.launched.size(), 1u);
+  const std::string& url = g_observed.launched[0];
+  EXPECT_EQ(url.rfind("file:///", 0), 0u) << url;
+  EXPECT_NE(url.find("/docs/user-guide.md"), std::string::npos) << url;
+  EXPECT_TRUE(std::filesystem::exists(url.substr(7))) << url;
+}
+
 TEST(Shutdown, StoreAndLibraryAreGoneAndNoLoopFollowed) {
   // Reaching this point at all means InitInstance returned and no main loop ran.
   EXPECT_EQ(g_settings, nullptr);
@@ -155,6 +166,10 @@ int main(int argc, char** argv) {
     SeedStore();
 
   SetLifecycleSink([](const std::string& step) { g_observed.steps.push_back(step); });
+  SetUrlLaunchHook([](const CString& url) {
+    g_observed.launched.push_back(url.ToUtf8());
+    return true;
+  });
   SetModalDialogHook(ObserveAndQuit);
   SetMessageBoxHook([](const CString&, const CString&, UINT) {
     ++g_observed.messageBoxes;

@@ -5,7 +5,7 @@
 
 #include <gtest/gtest.h>
 
-#include "libs/dlgframe/LaunchUrl.h"
+#include "platform/gui/LaunchUrl.h"
 #include "libs/dlgframe/SmApp.h"
 #include "tests/platform/TempDir.h"
 

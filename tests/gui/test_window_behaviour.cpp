@@ -17,7 +17,7 @@
 #include <nlohmann/json.hpp>
 
 #include "app/SettingsKeys.h"
-#include "libs/dlgframe/LaunchUrl.h"
+#include "platform/gui/LaunchUrl.h"
 #include "libs/dlgframe/LogViewer.h"
 #include "libs/suppcore/Log.h"
 #include "platform/core/SysCalls.h"

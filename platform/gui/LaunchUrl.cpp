@@ -1,4 +1,4 @@
-#include "libs/dlgframe/LaunchUrl.h"
+#include "platform/gui/LaunchUrl.h"
 
 #include <wx/utils.h>
 
