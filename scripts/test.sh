@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
-# Builds and runs every test; window tests run in a virtual X server.
+# Installs what is missing, builds and runs every test; window tests run in a virtual X
+# server unless a desktop is at hand.
 set -euo pipefail
 cd "$(dirname "$0")/.."
+scripts/install-deps.sh
 scripts/build.sh
 cd build
 if [[ -n "${DISPLAY:-}" ]] && [[ -z "${CI:-}" ]]; then
