@@ -1,10 +1,10 @@
 // The library's menu commands.
 #include "libs/dlgframe/DlgframeTexts.h"
-#include "platform/gui/LaunchUrl.h"
 #include "libs/dlgframe/LogViewer.h"
 #include "libs/dlgframe/ProductLinks.h"
 #include "libs/dlgframe/SmApp.h"
 #include "libs/suppcore/Log.h"
+#include "platform/gui/LaunchUrl.h"
 #include "platform/gui/MessageBox.h"
 #include "platform/gui/Wnd.h"
 

@@ -5,8 +5,8 @@
 
 #include <gtest/gtest.h>
 
-#include "platform/gui/LaunchUrl.h"
 #include "libs/dlgframe/SmApp.h"
+#include "platform/gui/LaunchUrl.h"
 #include "tests/platform/TempDir.h"
 
 namespace {

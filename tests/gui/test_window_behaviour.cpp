@@ -17,10 +17,10 @@
 #include <nlohmann/json.hpp>
 
 #include "app/SettingsKeys.h"
-#include "platform/gui/LaunchUrl.h"
 #include "libs/dlgframe/LogViewer.h"
 #include "libs/suppcore/Log.h"
 #include "platform/core/SysCalls.h"
+#include "platform/gui/LaunchUrl.h"
 #include "tests/gui/MainWindowFixture.h"
 
 namespace {
