@@ -10,6 +10,7 @@
 
 #include "engine/ConversionPaths.h"
 #include "engine/EngineMessages.h"
+#include "engine/Utf8Check.h"
 #include "engine/Utf8Sequence.h"
 #include "libs/suppcore/Log.h"
 
@@ -18,29 +19,39 @@ namespace {
 constexpr unsigned char kCarriageReturn = 13;
 constexpr unsigned char kLineFeed = 10;
 
-// Marks in separators the bytes of a chunk (count <= 16) that are the separator, in others
-// those that a field's text cannot be copied over: carriage return, NUL, 0x80 and above.
-void ChunkMasks(const unsigned char* bytes, std::size_t count, unsigned char separator,
-                unsigned& separators, unsigned& others) {
+// Marks in a chunk of bytes (count <= 16) the separators, the bytes from 0x80 on (high)
+// and the carriage returns and NULs (breaks): a field's text is its bytes unless it holds
+// a break, or high bytes that are not well-formed UTF-8.
+struct ChunkMasks {
+  unsigned separators = 0;
+  unsigned high = 0;
+  unsigned breaks = 0;
+};
+
+// Reads 16 bytes from bytes on, of which the first count (<= 16) are marked: the rest are
+// readable slack past a line's end.
+ChunkMasks MasksOf(const unsigned char* bytes, std::size_t count, unsigned char separator) {
+  ChunkMasks masks;
 #if defined(__SSE2__)
-  if (count == 16) {
-    const __m128i chunk = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes));
-    separators = static_cast<unsigned>(
-        _mm_movemask_epi8(_mm_cmpeq_epi8(chunk, _mm_set1_epi8(static_cast<char>(separator)))));
-    const __m128i special =
-        _mm_or_si128(_mm_cmpeq_epi8(chunk, _mm_set1_epi8(static_cast<char>(kCarriageReturn))),
-                     _mm_cmpeq_epi8(chunk, _mm_setzero_si128()));
-    others = static_cast<unsigned>(_mm_movemask_epi8(_mm_or_si128(special, chunk)));
-    return;
-  }
-#endif
-  separators = others = 0;
+  const unsigned valid = count < 16 ? (1u << count) - 1 : 0xFFFFu;
+  const __m128i chunk = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes));
+  masks.separators = valid & static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(
+                                 chunk, _mm_set1_epi8(static_cast<char>(separator)))));
+  masks.high = valid & static_cast<unsigned>(_mm_movemask_epi8(chunk));
+  masks.breaks = valid & static_cast<unsigned>(_mm_movemask_epi8(
+                             _mm_or_si128(_mm_cmpeq_epi8(chunk, _mm_set1_epi8(kCarriageReturn)),
+                                          _mm_cmpeq_epi8(chunk, _mm_setzero_si128()))));
+#else
   for (std::size_t k = 0; k < count; ++k) {
     if (bytes[k] == separator)
-      separators |= 1u << k;
-    else if (bytes[k] == kCarriageReturn || bytes[k] == 0 || bytes[k] >= 0x80)
-      others |= 1u << k;
+      masks.separators |= 1u << k;
+    else if (bytes[k] >= 0x80)
+      masks.high |= 1u << k;
+    else if (bytes[k] == kCarriageReturn || bytes[k] == 0)
+      masks.breaks |= 1u << k;
   }
+#endif
+  return masks;
 }
 
 // Writes the characters of field bytes from pos on as UTF-8, as the reader decodes them:
@@ -126,14 +137,22 @@ class FastRows {
   void Run(int rowLimit, bool logLeftOut, ConversionReport& report);
 
  private:
+  // Every value handed to the writer is followed by this many readable bytes: the rest of
+  // the file's block, or padding of the line and scratch buffers.
+  static constexpr std::size_t kSlack = JSON::kValueSlack;
+  static_assert(CFile::kBlockSlack >= kSlack);
+
   bool ReadLine();
   void SplitLine(const unsigned char* bytes, std::size_t size);
-  void AddField(const unsigned char* bytes, std::size_t size, bool plain, char*& scratch);
-  void WriteObject();
+  void AddField(const unsigned char* bytes, std::size_t size, unsigned high, unsigned breaks,
+                char*& scratch);
+  // The text of a field that holds a carriage return, a NUL or bytes from 0x80 on.
+  std::string_view SpecialFieldText(const unsigned char* bytes, std::size_t size, unsigned breaks,
+                                    char*& scratch);
 
   CDelimitedTextReader& m_reader;
   CFile& m_file;
-  const std::vector<std::u16string_view>& m_names;
+  ObjectNames m_names;
   JSON& m_writer;
   unsigned char m_separator;
   std::int64_t m_lineNumber;
@@ -141,6 +160,10 @@ class FastRows {
   std::string m_scratch;                   // field texts that are not the source bytes themselves
   std::vector<std::string_view> m_fields;  // the values as the writer receives them
   bool m_firstHasText = false;             // a character in the first field
+  const unsigned char* m_lineEnd = nullptr;
+  // Whether the rest of the line is well-formed UTF-8: checked once, from the first field
+  // with a byte from 0x80 on, so that a long line is never checked again for every field.
+  enum class Rest { unchecked, wellFormed, illFormed } m_rest = Rest::unchecked;
 };
 
 void FastRows::Run(int rowLimit, bool logLeftOut, ConversionReport& report) {
@@ -155,9 +178,7 @@ void FastRows::Run(int rowLimit, bool logLeftOut, ConversionReport& report) {
     }
     ++m_lineNumber;
     if (m_fields.size() == m_names.size()) {
-      if (report.rowsWritten > 0)
-        m_writer.EndOfPair();
-      WriteObject();
+      m_writer.AddObjectUtf8(m_names, m_fields.data());
       ++report.rowsWritten;
     } else {
       ++report.linesLeftOut;
@@ -203,67 +224,80 @@ bool FastRows::ReadLine() {
     if (ended)
       break;
   }
-  SplitLine(reinterpret_cast<const unsigned char*>(m_line.data()), m_line.size());
+  const std::size_t size = m_line.size();
+  m_line.append(kSlack, '\0');
+  SplitLine(reinterpret_cast<const unsigned char*>(m_line.data()), size);
   return ended || m_fields.size() > 1 || m_firstHasText;
 }
 
 // Splits a line at its separators in one pass of 16 bytes at a time. A field without a
-// carriage return, a NUL or a byte from 0x80 on (the common case) is its own text and goes
-// to the writer as a view of the line; only the others are looked at byte by byte.
+// carriage return or a NUL, and whose bytes from 0x80 on are well-formed UTF-8 (the common
+// case), is its own text and goes to the writer as a view of the line; only the others
+// are looked at byte by byte.
 void FastRows::SplitLine(const unsigned char* bytes, std::size_t size) {
   m_fields.clear();
-  if (m_scratch.size() < 2 * size)
-    m_scratch.resize(2 * size);
+  m_lineEnd = bytes + size;
+  m_rest = Rest::unchecked;
+  if (m_scratch.size() < 2 * size + kSlack)
+    m_scratch.resize(2 * size + kSlack);
   char* scratch = m_scratch.data();
   std::size_t fieldStart = 0;
-  bool plain = true;
+  unsigned high = 0;  // any byte of the field so far from 0x80 on
+  unsigned breaks = 0;
   for (std::size_t base = 0; base < size; base += 16) {
-    unsigned separators = 0;
-    unsigned others = 0;
-    ChunkMasks(bytes + base, std::min<std::size_t>(16, size - base), m_separator, separators,
-               others);
-    while (separators != 0) {
-      const auto at = static_cast<unsigned>(__builtin_ctz(separators));
+    ChunkMasks masks = MasksOf(bytes + base, std::min<std::size_t>(16, size - base), m_separator);
+    while (masks.separators != 0) {
+      const auto at = static_cast<unsigned>(__builtin_ctz(masks.separators));
       const unsigned before = (1u << at) - 1;
-      plain = plain && (others & before) == 0;
-      AddField(bytes + fieldStart, base + at - fieldStart, plain, scratch);
+      AddField(bytes + fieldStart, base + at - fieldStart, high | (masks.high & before),
+               breaks | (masks.breaks & before), scratch);
       fieldStart = base + at + 1;
-      others &= ~(before | (1u << at));
-      plain = true;
-      separators &= separators - 1;
+      masks.high &= ~(before | (1u << at));
+      masks.breaks &= ~(before | (1u << at));
+      high = breaks = 0;
+      masks.separators &= masks.separators - 1;
     }
-    plain = plain && others == 0;
+    high |= masks.high;
+    breaks |= masks.breaks;
   }
-  AddField(bytes + fieldStart, size - fieldStart, plain, scratch);
+  AddField(bytes + fieldStart, size - fieldStart, high, breaks, scratch);
 }
 
-void FastRows::AddField(const unsigned char* bytes, std::size_t size, bool plain, char*& scratch) {
+inline void FastRows::AddField(const unsigned char* bytes, std::size_t size, unsigned high,
+                               unsigned breaks, char*& scratch) {
   if (m_fields.empty()) {
     // Only a lone carriage return gives no character.
     m_firstHasText = size > 1 || (size == 1 && bytes[0] != kCarriageReturn);
   }
-  if (!plain) {
-    // A NUL breaks any sequence, so the text up to it is that of the bytes up to it.
-    const void* nul = std::memchr(bytes, 0, size);
-    if (nul != nullptr)
-      size = static_cast<std::size_t>(static_cast<const unsigned char*>(nul) - bytes);
-    m_fields.push_back(WithoutQuotes(FieldText(bytes, size, scratch)));
-    return;
-  }
-  m_fields.push_back(WithoutQuotes({reinterpret_cast<const char*>(bytes), size}));
+  std::string_view text{reinterpret_cast<const char*>(bytes), size};
+  if ((high | breaks) != 0)
+    text = SpecialFieldText(bytes, size, breaks, scratch);
+  // Written out rather than a call: every value of every row passes through here.
+  if (!text.empty() && text.front() == '"')
+    text = WithoutQuotes(text);
+  else if (!text.empty() && text.back() == '"')
+    text = WithoutQuotes(text);
+  m_fields.push_back(text);
 }
 
-void FastRows::WriteObject() {
-  m_writer.SetIndent(1);
-  m_writer.BeginValue(nullptr);
-  for (std::size_t k = 0; k < m_names.size(); ++k) {
-    if (k > 0)
-      m_writer.EndOfPair();
-    m_writer.WriteIndent();
-    m_writer.AddPairUtf8(m_names[k], m_fields[k]);
+std::string_view FastRows::SpecialFieldText(const unsigned char* bytes, std::size_t size,
+                                            unsigned breaks, char*& scratch) {
+  if (breaks == 0) {
+    if (m_rest == Rest::unchecked) {
+      // Fields start after an ASCII separator, so the rest of the line is well-formed
+      // exactly when each of its fields is.
+      m_rest = IsWellFormedUtf8(bytes, static_cast<std::size_t>(m_lineEnd - bytes))
+                   ? Rest::wellFormed
+                   : Rest::illFormed;
+    }
+    if (m_rest == Rest::wellFormed)
+      return {reinterpret_cast<const char*>(bytes), size};
   }
-  m_writer.SetIndent(0);
-  m_writer.EndValue();
+  // A NUL breaks any sequence, so the text up to it is that of the bytes up to it.
+  const void* nul = std::memchr(bytes, 0, size);
+  if (nul != nullptr)
+    size = static_cast<std::size_t>(static_cast<const unsigned char*>(nul) - bytes);
+  return FieldText(bytes, size, scratch);
 }
 
 }  // namespace

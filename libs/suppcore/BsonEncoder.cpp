@@ -68,13 +68,49 @@ void BsonEncoder::PairUtf8(size_t /*depth*/, size_t index, std::u16string_view n
 std::string_view BsonEncoder::Key(char type, size_t index, std::u16string_view name) {
   const auto context = static_cast<unsigned char>(type);
   return m_names.Get(index, context, name, [type](std::u16string_view text, std::string& bytes) {
-    text = text.substr(0, text.find(u'\0'));
-    bytes.resize(1 + text.size() * kMaxUtf8BytesPerUnit + 1);
-    bytes[0] = type;
-    char* out = EncodeUtf8(bytes.data() + 1, text);
-    *out++ = '\0';
-    bytes.resize(static_cast<size_t>(out - bytes.data()));
+    EncodeKey(type, text, bytes);
   });
+}
+
+void BsonEncoder::EncodeKey(char type, std::u16string_view name, std::string& bytes) {
+  name = name.substr(0, name.find(u'\0'));
+  bytes.resize(1 + name.size() * kMaxUtf8BytesPerUnit + 1);
+  bytes[0] = type;
+  char* out = EncodeUtf8(bytes.data() + 1, name);
+  *out++ = '\0';
+  bytes.resize(static_cast<size_t>(out - bytes.data()));
+}
+
+// A document of the stream in one reservation, its length filled in at its end; a
+// document within another one goes member by member.
+void BsonEncoder::ObjectUtf8(size_t depth, size_t index, const ObjectNames& names,
+                             const std::string_view* values) {
+  const ObjectNameCache& keys = m_objectKeys.Get(
+      names, 0x02,
+      [](size_t, std::u16string_view name, std::string& bytes) { EncodeKey(0x02, name, bytes); });
+  size_t bound = 4 + keys.PaddedSize() + 1;
+  for (size_t k = 0; k < names.size(); ++k)
+    bound += 4 + values[k].size() + 1 + kTextSlack;
+  if (!m_openDocuments.empty() || bound > kMaxObjectBytes) {
+    ObjectInPairs(depth, index, names, values);
+    return;
+  }
+  char* const start = m_out.Reserve(bound);
+  char* out = start + 4;
+  for (size_t k = 0; k < names.size(); ++k) {
+    const std::string_view key = keys[k];
+    if (key.size() <= NameCache::kPadding)
+      std::memcpy(out, key.data(), NameCache::kPadding);
+    else
+      std::memcpy(out, key.data(), key.size());
+    char* length = out + key.size();
+    out = CopyPadded(length + 4, values[k]);
+    *out++ = '\0';
+    StoreLength(length, values[k].size() + 1);
+  }
+  *out++ = '\0';
+  StoreLength(start, static_cast<std::uint64_t>(out - start));
+  m_out.Commit(out);
 }
 
 std::uint64_t BsonEncoder::ReserveLength() {

@@ -24,9 +24,12 @@ class BsonEncoder : public DocumentEncoder {
             std::u16string_view value) override;
   void PairUtf8(size_t depth, size_t index, std::u16string_view name,
                 std::string_view value) override;
+  void ObjectUtf8(size_t depth, size_t index, const ObjectNames& names,
+                  const std::string_view* values) override;
   void EndDocument() override {}
 
  private:
+  static void EncodeKey(char type, std::u16string_view name, std::string& bytes);
   // The element's type byte and its key, ending in a NUL.
   std::string_view Key(char type, size_t index, std::u16string_view name);
   // A document's or a string's length is known only at its end: its place is kept and
@@ -38,5 +41,6 @@ class BsonEncoder : public DocumentEncoder {
 
   WriteBuffer& m_out;
   NameCache m_names;
+  ObjectNameCache m_objectKeys;
   std::vector<std::uint64_t> m_openDocuments;  // slots of the documents not ended yet
 };

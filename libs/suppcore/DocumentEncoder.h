@@ -9,6 +9,8 @@
 #include <cstddef>
 #include <string_view>
 
+#include "libs/suppcore/ObjectNames.h"
+
 class DocumentEncoder {
  public:
   virtual ~DocumentEncoder() = default;
@@ -25,6 +27,24 @@ class DocumentEncoder {
   // The same with the value as UTF-8 bytes that are known to be well-formed.
   virtual void PairUtf8(size_t depth, size_t index, std::u16string_view name,
                         std::string_view value) = 0;
+  // A whole object of string members, names[k]: values[k], that is an element of the
+  // array: the same bytes as BeginObject, PairUtf8 for each member and EndObject. The
+  // values are well-formed UTF-8, each followed by kValueSlack readable bytes.
+  static constexpr size_t kValueSlack = 16;
+  virtual void ObjectUtf8(size_t depth, size_t index, const ObjectNames& names,
+                          const std::string_view* values) = 0;
   // The top value is complete.
   virtual void EndDocument() = 0;
+
+ protected:
+  // Objects larger than this go member by member, so the buffer never has to grow for one.
+  static constexpr size_t kMaxObjectBytes = size_t{1} << 20;
+
+  void ObjectInPairs(size_t depth, size_t index, const ObjectNames& names,
+                     const std::string_view* values) {
+    BeginObject(depth, index, false, {});
+    for (size_t k = 0; k < names.size(); ++k)
+      PairUtf8(depth + 1, k, names[k], values[k]);
+    EndObject(depth);
+  }
 };

@@ -4,6 +4,7 @@
 
 #include "libs/suppcore/BsonEncoder.h"
 #include "libs/suppcore/JsonEncoder.h"
+#include "libs/suppcore/TextEncode.h"
 #include "libs/suppcore/WriteBuffer.h"
 
 // The writer keeps the document's structure itself: a call that does not fit what is open
@@ -146,6 +147,24 @@ void JSON::AddPairUtf8(std::u16string_view name, std::string_view valueUtf8) {
   Impl::Frame& object = impl.open.back();
   impl.Encoder().PairUtf8(impl.open.size(), object.count, name, valueUtf8);
   ++object.count;
+}
+
+void JSON::AddObjectUtf8(const ObjectNames& names, const std::string_view* valuesUtf8) {
+  static_assert(kValueSlack >= DocumentEncoder::kValueSlack && kValueSlack >= kTextSlack);
+  Impl& impl = *m_impl;
+  if (!impl.Bound())
+    return;
+  if (impl.open.empty() || impl.open.back().object) {
+    // The top value, or a member of an object: rare enough to go step by step.
+    BeginValue(nullptr);
+    for (size_t k = 0; k < names.size(); ++k)
+      AddPairUtf8(names[k], valuesUtf8[k]);
+    EndValue();
+    return;
+  }
+  Impl::Frame& array = impl.open.back();
+  impl.Encoder().ObjectUtf8(impl.open.size(), array.count, names, valuesUtf8);
+  ++array.count;
 }
 
 void JSON::Close() {

@@ -19,6 +19,7 @@
 #include <memory>
 #include <string_view>
 
+#include "libs/suppcore/ObjectNames.h"
 #include "platform/core/CString.h"
 #include "platform/core/File.h"
 
@@ -48,6 +49,12 @@ class JSON {
   // The same with the value as well-formed UTF-8 bytes, written without a detour through
   // UTF-16.
   void AddPairUtf8(std::u16string_view name, std::string_view valueUtf8);
+  // A whole object of names.size() pairs, names[k]: valuesUtf8[k], in one call: the same
+  // as BeginValue(nullptr), AddPairUtf8 for each pair and EndValue(), several times faster
+  // for the rows of a table. Each value is well-formed UTF-8 followed by kValueSlack
+  // readable bytes, which the writer may read but ignores.
+  static constexpr size_t kValueSlack = 16;
+  void AddObjectUtf8(const ObjectNames& names, const std::string_view* valuesUtf8);
   // Writes everything pending to the file; the writer no longer touches it afterwards.
   void Close();
 

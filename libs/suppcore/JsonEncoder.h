@@ -19,11 +19,16 @@ class JsonEncoder : public DocumentEncoder {
             std::u16string_view value) override;
   void PairUtf8(size_t depth, size_t index, std::u16string_view name,
                 std::string_view value) override;
+  void ObjectUtf8(size_t depth, size_t index, const ObjectNames& names,
+                  const std::string_view* values) override;
   void EndDocument() override;
 
  private:
+  void EncodeLead(size_t depth, size_t index, std::u16string_view name, std::string& bytes) const;
   void BeginMember(size_t depth, size_t index);
   void NewLine(size_t depth);
+  // Writes a line break and the indentation of depth at out (nothing when not indented).
+  char* PutNewLine(char* out, size_t depth) const;
   // The bytes before a member's value: the comma after an earlier member, the line break
   // and indentation, the quoted name and the colon.
   std::string_view Lead(size_t depth, size_t index, std::u16string_view name);
@@ -35,4 +40,5 @@ class JsonEncoder : public DocumentEncoder {
   WriteBuffer& m_out;
   bool m_indent;
   NameCache m_names;
+  ObjectNameCache m_objectNames;
 };

@@ -15,6 +15,8 @@
 #include <string_view>
 #include <vector>
 
+#include "libs/suppcore/ObjectNames.h"
+
 class NameCache {
  public:
   static constexpr size_t kPadding = 32;
@@ -74,4 +76,46 @@ class NameCache {
 
   std::vector<Entry> m_entries;
   std::string m_scratch;
+};
+
+// The encoded names of the objects written whole with one ObjectNames: all of them in
+// one buffer, made once for the last ObjectNames and context seen. Each is followed by
+// NameCache::kPadding readable bytes, as in NameCache.
+class ObjectNameCache {
+ public:
+  // encode(index, name, out) fills out with the encoded name of position index.
+  template <class Encode>
+  const ObjectNameCache& Get(const ObjectNames& names, size_t context, Encode&& encode) {
+    if (names.Serial() != m_serial || context != m_context)
+      Refill(names, context, encode);
+    return *this;
+  }
+
+  std::string_view operator[](size_t index) const {
+    return {m_bytes.data() + m_offsets[index],
+            m_offsets[index + 1] - m_offsets[index] - NameCache::kPadding};
+  }
+  // All names together, with the padding after each.
+  size_t PaddedSize() const { return m_bytes.size(); }
+
+ private:
+  template <class Encode>
+  [[gnu::noinline]] void Refill(const ObjectNames& names, size_t context, Encode& encode) {
+    m_bytes.clear();
+    m_offsets.assign(1, 0);
+    std::string name;
+    for (size_t k = 0; k < names.size(); ++k) {
+      encode(k, names[k], name);
+      m_bytes.append(name);
+      m_bytes.append(NameCache::kPadding, '\0');
+      m_offsets.push_back(m_bytes.size());
+    }
+    m_serial = names.Serial();
+    m_context = context;
+  }
+
+  std::string m_bytes;
+  std::vector<size_t> m_offsets{0};  // where each name starts, and the end
+  std::uint64_t m_serial = 0;        // no ObjectNames has serial 0
+  size_t m_context = SIZE_MAX;
 };

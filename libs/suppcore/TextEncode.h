@@ -19,6 +19,14 @@ char* EscapeJson(char* out, std::u16string_view text);
 // The same for text that is UTF-8 already: bytes from 0x80 on are copied as they are.
 // Needs kMaxJsonBytesPerUnit bytes per byte of text.
 char* EscapeJsonUtf8(char* out, std::string_view text);
+// The same for text followed by kTextSlack readable bytes, which it may read and ignore:
+// short texts go in whole chunks rather than byte by byte. Writes up to kTextSlack bytes
+// past the end it returns.
+constexpr size_t kTextSlack = 16;
+char* EscapeJsonUtf8Padded(char* out, std::string_view text);
+// Copies text followed by kTextSlack readable bytes; writes up to kTextSlack bytes past
+// the end it returns.
+char* CopyPadded(char* out, std::string_view text);
 // Writes text as UTF-8 without any escapes. Returns the end of the output.
 char* EncodeUtf8(char* out, std::u16string_view text);
 

@@ -181,7 +181,7 @@ std::string_view CFile::NextBlock() {
   if (m_readPos < m_readEnd)
     return {m_buffer.data() + m_readPos, m_readEnd - m_readPos};
   if (m_buffer.empty())
-    m_buffer.resize(kBufferSize);
+    m_buffer.resize(kBufferSize + kBlockSlack);
   ssize_t n;
   do {
     n = ActiveSysCalls().read(m_fd, m_buffer.data(), kBufferSize);
@@ -219,7 +219,7 @@ void CFile::Write(const void* buffer, UINT count) {
   if (m_writeUsed + count > kBufferSize)
     FlushWriteBuffer();
   if (m_buffer.empty())
-    m_buffer.resize(kBufferSize);
+    m_buffer.resize(kBufferSize + kBlockSlack);
   std::memcpy(m_buffer.data() + m_writeUsed, data, count);
   m_writeUsed += count;
 }

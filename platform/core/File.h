@@ -87,6 +87,9 @@ class CFile {
 
   // Size of the read and write buffer.
   static constexpr size_t kBufferSize = 1 << 20;
+  // Readable bytes after every view NextBlock returns, so that a scan may load whole
+  // chunks past the end of a short text instead of going byte by byte.
+  static constexpr size_t kBlockSlack = 64;
 
   CFile() = default;
   virtual ~CFile();
@@ -113,7 +116,7 @@ class CFile {
   // Direct access to the read buffer, so that a reader can scan bytes without a call
   // per character. NextBlock returns the bytes not consumed yet, reading a new block
   // when none are left; an empty view means end of input. Consume(n) marks the first n
-  // of them as read.
+  // of them as read. The view is followed by kBlockSlack readable bytes.
   std::string_view NextBlock();
   void Consume(size_t count) { m_readPos += count; }
   // Bytes of the file consumed so far (read position as seen by the user).
