@@ -222,49 +222,8 @@ char* EscapeJsonUtf8(char* out, std::string_view text) {
   }
 }
 
-char* EscapeJsonUtf8Padded(char* out, std::string_view text) {
-#if defined(__SSE2__)
-  const auto* pos = reinterpret_cast<const unsigned char*>(text.data());
-  size_t left = text.size();
-  while (left > 0) {
-    const __m128i chunk = _mm_loadu_si128(reinterpret_cast<const __m128i*>(pos));
-    _mm_storeu_si128(reinterpret_cast<__m128i*>(out), chunk);
-    // As in EscapeJsonUtf8; bits past the text's end are dropped.
-    const __m128i control = _mm_andnot_si128(_mm_cmplt_epi8(chunk, _mm_setzero_si128()),
-                                             _mm_cmplt_epi8(chunk, _mm_set1_epi8(0x20)));
-    const __m128i special =
-        _mm_or_si128(control, _mm_or_si128(_mm_cmpeq_epi8(chunk, _mm_set1_epi8('"')),
-                                           _mm_cmpeq_epi8(chunk, _mm_set1_epi8('\\'))));
-    auto mask = static_cast<unsigned>(_mm_movemask_epi8(special));
-    const size_t taken = left < 16 ? left : 16;
-    mask &= (1u << taken) - 1;
-    if (mask == 0) {
-      out += taken;
-      pos += taken;
-      left -= taken;
-      continue;
-    }
-    const auto plain = static_cast<size_t>(__builtin_ctz(mask));
-    out = PutEscape(out + plain, pos[plain]);
-    pos += plain + 1;
-    left -= plain + 1;
-  }
-  return out;
-#else
-  return EscapeJsonUtf8(out, text);
-#endif
-}
-
-char* CopyPadded(char* out, std::string_view text) {
-#if defined(__SSE2__)
-  for (size_t done = 0; done < text.size(); done += 16)
-    _mm_storeu_si128(reinterpret_cast<__m128i*>(out + done),
-                     _mm_loadu_si128(reinterpret_cast<const __m128i*>(text.data() + done)));
-  return out + text.size();
-#else
-  std::memcpy(out, text.data(), text.size());
-  return out + text.size();
-#endif
+char* PutJsonEscape(char* out, unsigned char byte) {
+  return PutEscape(out, byte);
 }
 
 char* EncodeUtf8(char* out, std::u16string_view text) {

@@ -6,7 +6,12 @@
 #pragma once
 
 #include <cstddef>
+#include <cstring>
 #include <string_view>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 // Bytes per UTF-16 unit at most: "\u001f" for JSON, 3 bytes of UTF-8 otherwise (a pair of
 // units gives 4 bytes, U+FFFD for one lone unit gives 3).
@@ -23,10 +28,13 @@ char* EscapeJsonUtf8(char* out, std::string_view text);
 // short texts go in whole chunks rather than byte by byte. Writes up to kTextSlack bytes
 // past the end it returns.
 constexpr size_t kTextSlack = 16;
-char* EscapeJsonUtf8Padded(char* out, std::string_view text);
+// Inline, since it takes every value of a row written whole.
+inline char* EscapeJsonUtf8Padded(char* out, std::string_view text);
 // Copies text followed by kTextSlack readable bytes; writes up to kTextSlack bytes past
 // the end it returns.
-char* CopyPadded(char* out, std::string_view text);
+inline char* CopyPadded(char* out, std::string_view text);
+// Writes the JSON escape of an ASCII byte that needs one.
+char* PutJsonEscape(char* out, unsigned char byte);
 // Writes text as UTF-8 without any escapes. Returns the end of the output.
 char* EncodeUtf8(char* out, std::u16string_view text);
 
@@ -34,3 +42,48 @@ char* EncodeUtf8(char* out, std::u16string_view text);
 // end between the two units of a surrogate pair; long texts are encoded piece by piece so
 // that the memory reserved for them stays bounded.
 size_t PieceLength(std::u16string_view text, size_t maxUnits);
+
+inline char* EscapeJsonUtf8Padded(char* out, std::string_view text) {
+#if defined(__SSE2__)
+  const auto* pos = reinterpret_cast<const unsigned char*>(text.data());
+  size_t left = text.size();
+  while (left > 0) {
+    const __m128i chunk = _mm_loadu_si128(reinterpret_cast<const __m128i*>(pos));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(out), chunk);
+    // As in EscapeJsonUtf8; bits past the text's end are dropped.
+    const __m128i control = _mm_andnot_si128(_mm_cmplt_epi8(chunk, _mm_setzero_si128()),
+                                             _mm_cmplt_epi8(chunk, _mm_set1_epi8(0x20)));
+    const __m128i special =
+        _mm_or_si128(control, _mm_or_si128(_mm_cmpeq_epi8(chunk, _mm_set1_epi8('"')),
+                                           _mm_cmpeq_epi8(chunk, _mm_set1_epi8('\\'))));
+    auto mask = static_cast<unsigned>(_mm_movemask_epi8(special));
+    const size_t taken = left < 16 ? left : 16;
+    mask &= (1u << taken) - 1;
+    if (mask == 0) {
+      out += taken;
+      pos += taken;
+      left -= taken;
+      continue;
+    }
+    const auto plain = static_cast<size_t>(__builtin_ctz(mask));
+    out = PutJsonEscape(out + plain, pos[plain]);
+    pos += plain + 1;
+    left -= plain + 1;
+  }
+  return out;
+#else
+  return EscapeJsonUtf8(out, text);
+#endif
+}
+
+inline char* CopyPadded(char* out, std::string_view text) {
+#if defined(__SSE2__)
+  for (size_t done = 0; done < text.size(); done += 16)
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(out + done),
+                     _mm_loadu_si128(reinterpret_cast<const __m128i*>(text.data() + done)));
+  return out + text.size();
+#else
+  std::memcpy(out, text.data(), text.size());
+  return out + text.size();
+#endif
+}
