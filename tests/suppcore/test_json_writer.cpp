@@ -144,11 +144,11 @@ std::vector<TextCase> TextCases() {
       {"SwappedPair", u"\xDE00\xD83D", "\xEF\xBF\xBD\xEF\xBF\xBD", "\xEF\xBF\xBD\xEF\xBF\xBD"},
   };
   const char* shortForms[32] = {};
-  shortForms['\b'] = "\\b";
-  shortForms['\f'] = "\\f";
-  shortForms['\n'] = "\\n";
-  shortForms['\r'] = "\\r";
-  shortForms['\t'] = "\\t";
+  shortForms[int{'\b'}] = "\\b";
+  shortForms[int{'\f'}] = "\\f";
+  shortForms[int{'\n'}] = "\\n";
+  shortForms[int{'\r'}] = "\\r";
+  shortForms[int{'\t'}] = "\\t";
   for (int c = 0; c < 0x20; ++c) {
     char escape[8];
     snprintf(escape, sizeof escape, "\\u%04x", c);
