@@ -139,8 +139,8 @@ class FastRows {
  private:
   // Every value handed to the writer is followed by this many readable bytes: the rest of
   // the file's block, or padding of the line and scratch buffers.
-  static constexpr std::size_t kSlack = JSON::kValueSlack;
-  static_assert(CFile::kBlockSlack >= kSlack && kSlack >= kUtf8CheckSlack);
+  static constexpr std::size_t kSlack = std::max(JSON::kValueSlack, kUtf8CheckSlack);
+  static_assert(CFile::kBlockSlack >= kSlack);
 
   bool ReadLine();
   void SplitLine(const unsigned char* bytes, std::size_t size);

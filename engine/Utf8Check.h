@@ -7,14 +7,16 @@
 
 // Readable bytes after the checked ones that a check may load (and ignore), so that the
 // last chunk needs no copy.
-constexpr std::size_t kUtf8CheckSlack = 16;
+constexpr std::size_t kUtf8CheckSlack = 32;
 
-// 16 bytes at a time where the processor has SSSE3, else one sequence at a time. Reads up
-// to kUtf8CheckSlack bytes past size.
+// 32 bytes at a time where the processor has AVX2, 16 where it has SSSE3, else one
+// sequence at a time. Reads up to kUtf8CheckSlack bytes past size.
 bool IsWellFormedUtf8(const unsigned char* bytes, std::size_t size);
 
-// The two ways, for tests that hold them to the same answers.
+// Each way on its own, for tests that hold them to the same answers. The Has functions
+// say whether the processor has what a way needs.
 bool IsWellFormedUtf8Bytewise(const unsigned char* bytes, std::size_t size);
-// False, without looking, where SSSE3 is not there.
 bool HasUtf8Chunks();
 bool IsWellFormedUtf8Chunks(const unsigned char* bytes, std::size_t size);
+bool HasUtf8WideChunks();
+bool IsWellFormedUtf8WideChunks(const unsigned char* bytes, std::size_t size);
