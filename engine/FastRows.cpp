@@ -26,6 +26,7 @@ struct ChunkMasks {
   unsigned separators = 0;
   unsigned high = 0;
   unsigned breaks = 0;
+  unsigned quotes = 0;  // double quotes, which the ends of a value lose
 };
 
 // Reads 16 bytes from bytes on, of which the first count (<= 16) are marked: the rest are
@@ -38,6 +39,8 @@ ChunkMasks MasksOf(const unsigned char* bytes, std::size_t count, unsigned char 
   masks.separators = valid & static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(
                                  chunk, _mm_set1_epi8(static_cast<char>(separator)))));
   masks.high = valid & static_cast<unsigned>(_mm_movemask_epi8(chunk));
+  masks.quotes =
+      valid & static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(chunk, _mm_set1_epi8('"'))));
   masks.breaks = valid & static_cast<unsigned>(_mm_movemask_epi8(
                              _mm_or_si128(_mm_cmpeq_epi8(chunk, _mm_set1_epi8(kCarriageReturn)),
                                           _mm_cmpeq_epi8(chunk, _mm_setzero_si128()))));
@@ -49,6 +52,8 @@ ChunkMasks MasksOf(const unsigned char* bytes, std::size_t count, unsigned char 
       masks.high |= 1u << k;
     else if (bytes[k] == kCarriageReturn || bytes[k] == 0)
       masks.breaks |= 1u << k;
+    else if (bytes[k] == '"')
+      masks.quotes |= 1u << k;
   }
 #endif
   return masks;
@@ -144,11 +149,11 @@ class FastRows {
 
   bool ReadLine();
   void SplitLine(const unsigned char* bytes, std::size_t size);
-  void AddField(const unsigned char* bytes, std::size_t size, unsigned high, unsigned breaks,
-                char*& scratch);
-  // The text of a field that holds a carriage return, a NUL or bytes from 0x80 on.
-  std::string_view SpecialFieldText(const unsigned char* bytes, std::size_t size, unsigned breaks,
-                                    char*& scratch);
+  // The same for a line with a carriage return, a NUL or bytes that are not well-formed
+  // UTF-8: field by field, only the fields that hold such bytes are looked at one by one.
+  void SplitSpecialLine(const unsigned char* bytes, std::size_t size);
+  void AddSpecialField(const unsigned char* bytes, std::size_t size, unsigned special,
+                       char*& scratch);
 
   CDelimitedTextReader& m_reader;
   CFile& m_file;
@@ -160,10 +165,6 @@ class FastRows {
   std::string m_scratch;                   // field texts that are not the source bytes themselves
   std::vector<std::string_view> m_fields;  // the values as the writer receives them
   bool m_firstHasText = false;             // a character in the first field
-  const unsigned char* m_lineEnd = nullptr;
-  // Whether the rest of the line is well-formed UTF-8: checked once, from the first field
-  // with a byte from 0x80 on, so that a long line is never checked again for every field.
-  enum class Rest { unchecked, wellFormed, illFormed } m_rest = Rest::unchecked;
 };
 
 void FastRows::Run(int rowLimit, bool logLeftOut, ConversionReport& report) {
@@ -230,74 +231,76 @@ bool FastRows::ReadLine() {
   return ended || m_fields.size() > 1 || m_firstHasText;
 }
 
-// Splits a line at its separators in one pass of 16 bytes at a time. A field without a
-// carriage return or a NUL, and whose bytes from 0x80 on are well-formed UTF-8 (the common
-// case), is its own text and goes to the writer as a view of the line; only the others
-// are looked at byte by byte.
+// Splits a line at its separators in one pass of 16 bytes at a time. In the common line,
+// without a carriage return or a NUL and with its bytes from 0x80 on well-formed UTF-8,
+// every field is its own text and goes to the writer as a view of the line.
 void FastRows::SplitLine(const unsigned char* bytes, std::size_t size) {
   m_fields.clear();
-  m_lineEnd = bytes + size;
-  m_rest = Rest::unchecked;
+  unsigned high = 0;
+  unsigned breaks = 0;
+  unsigned quotes = 0;
+  std::size_t fieldStart = 0;
+  const char* const text = reinterpret_cast<const char*>(bytes);
+  for (std::size_t base = 0; base < size; base += 16) {
+    const ChunkMasks masks =
+        MasksOf(bytes + base, std::min<std::size_t>(16, size - base), m_separator);
+    high |= masks.high;
+    breaks |= masks.breaks;
+    quotes |= masks.quotes;
+    for (unsigned separators = masks.separators; separators != 0; separators &= separators - 1) {
+      const std::size_t at = base + static_cast<std::size_t>(__builtin_ctz(separators));
+      m_fields.emplace_back(text + fieldStart, at - fieldStart);
+      fieldStart = at + 1;
+    }
+  }
+  m_fields.emplace_back(text + fieldStart, size - fieldStart);
+  // Only a lone carriage return gives no character.
+  const std::string_view first = m_fields.front();
+  m_firstHasText = first.size() > 1 || (first.size() == 1 && first[0] != kCarriageReturn);
+  if (breaks != 0 || (high != 0 && !IsWellFormedUtf8(bytes, size))) {
+    SplitSpecialLine(bytes, size);
+  } else if (quotes != 0) {
+    for (std::string_view& field : m_fields)
+      field = WithoutQuotes(field);
+  }
+}
+
+void FastRows::SplitSpecialLine(const unsigned char* bytes, std::size_t size) {
+  m_fields.clear();
   if (m_scratch.size() < 2 * size + kSlack)
     m_scratch.resize(2 * size + kSlack);
   char* scratch = m_scratch.data();
   std::size_t fieldStart = 0;
-  unsigned high = 0;  // any byte of the field so far from 0x80 on
-  unsigned breaks = 0;
+  unsigned special = 0;  // any byte of the field so far from 0x80 on, a CR or a NUL
   for (std::size_t base = 0; base < size; base += 16) {
     ChunkMasks masks = MasksOf(bytes + base, std::min<std::size_t>(16, size - base), m_separator);
+    unsigned specials = masks.high | masks.breaks;
     while (masks.separators != 0) {
       const auto at = static_cast<unsigned>(__builtin_ctz(masks.separators));
       const unsigned before = (1u << at) - 1;
-      AddField(bytes + fieldStart, base + at - fieldStart, high | (masks.high & before),
-               breaks | (masks.breaks & before), scratch);
+      AddSpecialField(bytes + fieldStart, base + at - fieldStart, special | (specials & before),
+                      scratch);
       fieldStart = base + at + 1;
-      masks.high &= ~(before | (1u << at));
-      masks.breaks &= ~(before | (1u << at));
-      high = breaks = 0;
+      specials &= ~(before | (1u << at));
+      special = 0;
       masks.separators &= masks.separators - 1;
     }
-    high |= masks.high;
-    breaks |= masks.breaks;
+    special |= specials;
   }
-  AddField(bytes + fieldStart, size - fieldStart, high, breaks, scratch);
+  AddSpecialField(bytes + fieldStart, size - fieldStart, special, scratch);
 }
 
-inline void FastRows::AddField(const unsigned char* bytes, std::size_t size, unsigned high,
-                               unsigned breaks, char*& scratch) {
-  if (m_fields.empty()) {
-    // Only a lone carriage return gives no character.
-    m_firstHasText = size > 1 || (size == 1 && bytes[0] != kCarriageReturn);
-  }
+void FastRows::AddSpecialField(const unsigned char* bytes, std::size_t size, unsigned special,
+                               char*& scratch) {
   std::string_view text{reinterpret_cast<const char*>(bytes), size};
-  if ((high | breaks) != 0)
-    text = SpecialFieldText(bytes, size, breaks, scratch);
-  // Written out rather than a call: every value of every row passes through here.
-  if (!text.empty() && text.front() == '"')
-    text = WithoutQuotes(text);
-  else if (!text.empty() && text.back() == '"')
-    text = WithoutQuotes(text);
-  m_fields.push_back(text);
-}
-
-std::string_view FastRows::SpecialFieldText(const unsigned char* bytes, std::size_t size,
-                                            unsigned breaks, char*& scratch) {
-  if (breaks == 0) {
-    if (m_rest == Rest::unchecked) {
-      // Fields start after an ASCII separator, so the rest of the line is well-formed
-      // exactly when each of its fields is.
-      m_rest = IsWellFormedUtf8(bytes, static_cast<std::size_t>(m_lineEnd - bytes))
-                   ? Rest::wellFormed
-                   : Rest::illFormed;
-    }
-    if (m_rest == Rest::wellFormed)
-      return {reinterpret_cast<const char*>(bytes), size};
+  if (special != 0) {
+    // A NUL breaks any sequence, so the text up to it is that of the bytes up to it.
+    const void* nul = std::memchr(bytes, 0, size);
+    if (nul != nullptr)
+      size = static_cast<std::size_t>(static_cast<const unsigned char*>(nul) - bytes);
+    text = FieldText(bytes, size, scratch);
   }
-  // A NUL breaks any sequence, so the text up to it is that of the bytes up to it.
-  const void* nul = std::memchr(bytes, 0, size);
-  if (nul != nullptr)
-    size = static_cast<std::size_t>(static_cast<const unsigned char*>(nul) - bytes);
-  return FieldText(bytes, size, scratch);
+  m_fields.push_back(WithoutQuotes(text));
 }
 
 }  // namespace

@@ -86,7 +86,8 @@ void JsonEncoder::ObjectUtf8(size_t depth, size_t index, const ObjectNames& name
         EncodeLead(memberDepth, k, name, bytes);
       });
   const size_t count = names.size();
-  size_t bound = leads.PaddedSize() + 2 * (2 + 2 * depth) + 2;
+  // Two line breaks of up to 16 bytes each (PutNewLine), the comma and the braces.
+  size_t bound = leads.PaddedSize() + 2 * (16 + 2 * depth) + 4;
   for (size_t k = 0; k < count; ++k)
     bound += values[k].size() * kMaxJsonBytesPerUnit + 2 + kTextSlack;
   if (bound > kMaxObjectBytes) {
@@ -130,12 +131,19 @@ void JsonEncoder::BeginMember(size_t depth, size_t index) {
 
 void JsonEncoder::NewLine(size_t depth) {
   if (m_indent)
-    m_out.Commit(PutNewLine(m_out.Reserve(1 + 2 * depth), depth));
+    m_out.Commit(PutNewLine(m_out.Reserve(16 + 2 * depth), depth));
 }
 
 char* JsonEncoder::PutNewLine(char* out, size_t depth) const {
   if (!m_indent)
     return out;
+  // Rows sit at depth 1: a fixed-size copy instead of a call sized at run time.
+  static constexpr char kShallow[16] = {'\n', ' ', ' ', ' ', ' ', ' ', ' ', ' ',
+                                        ' ',  ' ', ' ', ' ', ' ', ' ', ' ', ' '};
+  if (2 * depth < sizeof kShallow) {
+    std::memcpy(out, kShallow, sizeof kShallow);
+    return out + 1 + 2 * depth;
+  }
   *out++ = '\n';
   std::memset(out, ' ', 2 * depth);
   return out + 2 * depth;

@@ -91,10 +91,7 @@ class ObjectNameCache {
     return *this;
   }
 
-  std::string_view operator[](size_t index) const {
-    return {m_bytes.data() + m_offsets[index],
-            m_offsets[index + 1] - m_offsets[index] - NameCache::kPadding};
-  }
+  std::string_view operator[](size_t index) const { return m_views[index]; }
   // All names together, with the padding after each.
   size_t PaddedSize() const { return m_bytes.size(); }
 
@@ -102,20 +99,27 @@ class ObjectNameCache {
   template <class Encode>
   [[gnu::noinline]] void Refill(const ObjectNames& names, size_t context, Encode& encode) {
     m_bytes.clear();
-    m_offsets.assign(1, 0);
+    std::vector<size_t> sizes;
     std::string name;
     for (size_t k = 0; k < names.size(); ++k) {
       encode(k, names[k], name);
       m_bytes.append(name);
       m_bytes.append(NameCache::kPadding, '\0');
-      m_offsets.push_back(m_bytes.size());
+      sizes.push_back(name.size());
+    }
+    // The views are taken once the bytes no longer move.
+    m_views.clear();
+    const char* at = m_bytes.data();
+    for (size_t size : sizes) {
+      m_views.emplace_back(at, size);
+      at += size + NameCache::kPadding;
     }
     m_serial = names.Serial();
     m_context = context;
   }
 
   std::string m_bytes;
-  std::vector<size_t> m_offsets{0};  // where each name starts, and the end
-  std::uint64_t m_serial = 0;        // no ObjectNames has serial 0
+  std::vector<std::string_view> m_views;  // of the names in m_bytes
+  std::uint64_t m_serial = 0;             // no ObjectNames has serial 0
   size_t m_context = SIZE_MAX;
 };

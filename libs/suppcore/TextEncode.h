@@ -50,9 +50,9 @@ inline char* EscapeJsonUtf8Padded(char* out, std::string_view text) {
   while (left > 0) {
     const __m128i chunk = _mm_loadu_si128(reinterpret_cast<const __m128i*>(pos));
     _mm_storeu_si128(reinterpret_cast<__m128i*>(out), chunk);
-    // As in EscapeJsonUtf8; bits past the text's end are dropped.
-    const __m128i control = _mm_andnot_si128(_mm_cmplt_epi8(chunk, _mm_setzero_si128()),
-                                             _mm_cmplt_epi8(chunk, _mm_set1_epi8(0x20)));
+    // Control bytes are those that the unsigned minimum with 0x1F leaves unchanged; bits
+    // past the text's end are dropped.
+    const __m128i control = _mm_cmpeq_epi8(_mm_min_epu8(chunk, _mm_set1_epi8(0x1F)), chunk);
     const __m128i special =
         _mm_or_si128(control, _mm_or_si128(_mm_cmpeq_epi8(chunk, _mm_set1_epi8('"')),
                                            _mm_cmpeq_epi8(chunk, _mm_set1_epi8('\\'))));
