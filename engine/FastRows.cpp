@@ -161,10 +161,13 @@ class FastRows {
   JSON& m_writer;
   unsigned char m_separator;
   std::int64_t m_lineNumber;
-  std::string m_line;                      // a line that a buffer block boundary splits
-  std::string m_scratch;                   // field texts that are not the source bytes themselves
-  std::vector<std::string_view> m_fields;  // the values as the writer receives them
-  bool m_firstHasText = false;             // a character in the first field
+  std::string m_line;     // a line that a buffer block boundary splits
+  std::string m_scratch;  // field texts that are not the source bytes themselves
+  // The values as the writer receives them: the first m_fieldCount; the vector is only
+  // ever grown, so that the split stores without a check per field.
+  std::vector<std::string_view> m_fields;
+  std::size_t m_fieldCount = 0;
+  bool m_firstHasText = false;  // a character in the first field
 };
 
 void FastRows::Run(int rowLimit, bool logLeftOut, ConversionReport& report) {
@@ -178,14 +181,14 @@ void FastRows::Run(int rowLimit, bool logLeftOut, ConversionReport& report) {
       break;
     }
     ++m_lineNumber;
-    if (m_fields.size() == m_names.size()) {
+    if (m_fieldCount == m_names.size()) {
       m_writer.AddObjectUtf8(m_names, m_fields.data());
       ++report.rowsWritten;
     } else {
       ++report.linesLeftOut;
       if (logLeftOut && report.linesLeftOut <= EngineMessages::kLeftOutLinesLogged)
         CLog::Bug2(EngineMessages::kLineLeftOut, static_cast<long long>(m_lineNumber),
-                   static_cast<long long>(m_fields.size()),
+                   static_cast<long long>(m_fieldCount),
                    static_cast<long long>(m_reader.Columns().size()));
     }
     ++report.rowsRead;
@@ -228,40 +231,52 @@ bool FastRows::ReadLine() {
   const std::size_t size = m_line.size();
   m_line.append(kSlack, '\0');
   SplitLine(reinterpret_cast<const unsigned char*>(m_line.data()), size);
-  return ended || m_fields.size() > 1 || m_firstHasText;
+  return ended || m_fieldCount > 1 || m_firstHasText;
 }
 
 // Splits a line at its separators in one pass of 16 bytes at a time. In the common line,
 // without a carriage return or a NUL and with its bytes from 0x80 on well-formed UTF-8,
 // every field is its own text and goes to the writer as a view of the line.
 void FastRows::SplitLine(const unsigned char* bytes, std::size_t size) {
-  m_fields.clear();
   unsigned high = 0;
   unsigned breaks = 0;
   unsigned quotes = 0;
   std::size_t fieldStart = 0;
   const char* const text = reinterpret_cast<const char*>(bytes);
-  for (std::size_t base = 0; base < size; base += 16) {
-    const ChunkMasks masks =
-        MasksOf(bytes + base, std::min<std::size_t>(16, size - base), m_separator);
+  std::string_view* field = m_fields.data();
+  std::string_view* room = field + m_fields.size();
+  auto take = [&](std::size_t base, const ChunkMasks& masks) {
+    // A chunk ends at most 16 fields, and the line's last field follows.
+    if (room - field < 17) {
+      const auto used = static_cast<std::size_t>(field - m_fields.data());
+      m_fields.resize(2 * m_fields.size() + 32);
+      field = m_fields.data() + used;
+      room = m_fields.data() + m_fields.size();
+    }
     high |= masks.high;
     breaks |= masks.breaks;
     quotes |= masks.quotes;
     for (unsigned separators = masks.separators; separators != 0; separators &= separators - 1) {
       const std::size_t at = base + static_cast<std::size_t>(__builtin_ctz(separators));
-      m_fields.emplace_back(text + fieldStart, at - fieldStart);
+      *field++ = {text + fieldStart, at - fieldStart};
       fieldStart = at + 1;
     }
-  }
-  m_fields.emplace_back(text + fieldStart, size - fieldStart);
+  };
+  std::size_t base = 0;
+  for (; size - base >= 16; base += 16)
+    take(base, MasksOf(bytes + base, 16, m_separator));
+  // The last, partial chunk, and room for the last field when there is none.
+  take(base, MasksOf(bytes + base, size - base, m_separator));
+  *field++ = {text + fieldStart, size - fieldStart};
+  m_fieldCount = static_cast<std::size_t>(field - m_fields.data());
   // Only a lone carriage return gives no character.
   const std::string_view first = m_fields.front();
   m_firstHasText = first.size() > 1 || (first.size() == 1 && first[0] != kCarriageReturn);
   if (breaks != 0 || (high != 0 && !IsWellFormedUtf8(bytes, size))) {
     SplitSpecialLine(bytes, size);
   } else if (quotes != 0) {
-    for (std::string_view& field : m_fields)
-      field = WithoutQuotes(field);
+    for (std::size_t k = 0; k < m_fieldCount; ++k)
+      m_fields[k] = WithoutQuotes(m_fields[k]);
   }
 }
 
@@ -288,6 +303,7 @@ void FastRows::SplitSpecialLine(const unsigned char* bytes, std::size_t size) {
     special |= specials;
   }
   AddSpecialField(bytes + fieldStart, size - fieldStart, special, scratch);
+  m_fieldCount = m_fields.size();
 }
 
 void FastRows::AddSpecialField(const unsigned char* bytes, std::size_t size, unsigned special,

@@ -47,22 +47,24 @@ inline char* EscapeJsonUtf8Padded(char* out, std::string_view text) {
 #if defined(__SSE2__)
   const auto* pos = reinterpret_cast<const unsigned char*>(text.data());
   size_t left = text.size();
-  while (left > 0) {
+  for (;;) {
     const __m128i chunk = _mm_loadu_si128(reinterpret_cast<const __m128i*>(pos));
     _mm_storeu_si128(reinterpret_cast<__m128i*>(out), chunk);
-    // Control bytes are those that the unsigned minimum with 0x1F leaves unchanged; bits
-    // past the text's end are dropped.
+    // Control bytes are those that the unsigned minimum with 0x1F leaves unchanged.
     const __m128i control = _mm_cmpeq_epi8(_mm_min_epu8(chunk, _mm_set1_epi8(0x1F)), chunk);
     const __m128i special =
         _mm_or_si128(control, _mm_or_si128(_mm_cmpeq_epi8(chunk, _mm_set1_epi8('"')),
                                            _mm_cmpeq_epi8(chunk, _mm_set1_epi8('\\'))));
     auto mask = static_cast<unsigned>(_mm_movemask_epi8(special));
-    const size_t taken = left < 16 ? left : 16;
-    mask &= (1u << taken) - 1;
-    if (mask == 0) {
-      out += taken;
-      pos += taken;
-      left -= taken;
+    if (left <= 16) {
+      // The last chunk, the only one of most values: bits past the text's end are dropped.
+      mask &= (1u << left) - 1;
+      if (mask == 0)
+        return out + left;
+    } else if (mask == 0) {
+      out += 16;
+      pos += 16;
+      left -= 16;
       continue;
     }
     const auto plain = static_cast<size_t>(__builtin_ctz(mask));
@@ -70,7 +72,6 @@ inline char* EscapeJsonUtf8Padded(char* out, std::string_view text) {
     pos += plain + 1;
     left -= plain + 1;
   }
-  return out;
 #else
   return EscapeJsonUtf8(out, text);
 #endif
