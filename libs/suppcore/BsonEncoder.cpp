@@ -36,12 +36,7 @@ void BsonEncoder::Pair(size_t /*depth*/, size_t index, std::u16string_view name,
   // type and key, the string's length, its bytes and a NUL.
   char* out =
       m_out.Reserve(NameCache::kPadding + key.size() + 4 + value.size() * kMaxUtf8BytesPerUnit + 1);
-  // A short key goes in one fixed-size copy; the cache pads every key for it.
-  if (key.size() <= NameCache::kPadding)
-    std::memcpy(out, key.data(), NameCache::kPadding);
-  else
-    std::memcpy(out, key.data(), key.size());
-  char* length = out + key.size();
+  char* length = NameCache::Put(out, key);
   char* end = EncodeUtf8(length + 4, value);
   *end++ = '\0';
   StoreLength(length, static_cast<std::uint64_t>(end - (length + 4)));
@@ -52,11 +47,7 @@ void BsonEncoder::PairUtf8(size_t /*depth*/, size_t index, std::u16string_view n
                            std::string_view value) {
   const std::string_view key = Key(0x02, index, name);
   char* out = m_out.Reserve(NameCache::kPadding + key.size() + 4 + value.size() + 1);
-  if (key.size() <= NameCache::kPadding)
-    std::memcpy(out, key.data(), NameCache::kPadding);
-  else
-    std::memcpy(out, key.data(), key.size());
-  char* length = out + key.size();
+  char* length = NameCache::Put(out, key);
   std::memcpy(length + 4, value.data(), value.size());
   char* end = length + 4 + value.size();
   *end++ = '\0';
@@ -98,12 +89,7 @@ void BsonEncoder::ObjectUtf8(size_t depth, size_t index, const ObjectNames& name
   char* const start = m_out.Reserve(bound);
   char* out = start + 4;
   for (size_t k = 0; k < names.size(); ++k) {
-    const std::string_view key = keys[k];
-    if (key.size() <= NameCache::kPadding)
-      std::memcpy(out, key.data(), NameCache::kPadding);
-    else
-      std::memcpy(out, key.data(), key.size());
-    char* length = out + key.size();
+    char* length = NameCache::Put(out, keys[k]);
     out = CopyPadded(length + 4, values[k]);
     *out++ = '\0';
     StoreLength(length, values[k].size() + 1);

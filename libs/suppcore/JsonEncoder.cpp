@@ -43,12 +43,7 @@ void JsonEncoder::PutQuoted(std::string_view lead, Text text, PieceLengthFn piec
   size_t length = pieceLength(text);
   char* out =
       m_out.Reserve(NameCache::kPadding + lead.size() + 1 + length * kMaxJsonBytesPerUnit + 1);
-  // A short lead goes in one fixed-size copy; the cache pads every lead for it.
-  if (lead.size() <= NameCache::kPadding)
-    std::memcpy(out, lead.data(), NameCache::kPadding);
-  else
-    std::memcpy(out, lead.data(), lead.size());
-  out += lead.size();
+  out = NameCache::Put(out, lead);
   *out++ = '"';
   for (;;) {
     out = escape(out, text.substr(0, length));
@@ -81,15 +76,17 @@ void JsonEncoder::PairUtf8(size_t depth, size_t index, std::u16string_view name,
 void JsonEncoder::ObjectUtf8(size_t depth, size_t index, const ObjectNames& names,
                              const std::string_view* values) {
   const size_t memberDepth = depth + 1;
+  // Each lead ends in the value's opening quote.
   const ObjectNameCache& leads = m_objectNames.Get(
       names, memberDepth, [&](size_t k, std::u16string_view name, std::string& bytes) {
         EncodeLead(memberDepth, k, name, bytes);
+        bytes += '"';
       });
   const size_t count = names.size();
   // Two line breaks of up to 16 bytes each (PutNewLine), the comma and the braces.
   size_t bound = leads.PaddedSize() + 2 * (16 + 2 * depth) + 4;
   for (size_t k = 0; k < count; ++k)
-    bound += values[k].size() * kMaxJsonBytesPerUnit + 2 + kTextSlack;
+    bound += values[k].size() * kMaxJsonBytesPerUnit + 1 + kTextSlack;
   if (bound > kMaxObjectBytes) {
     ObjectInPairs(depth, index, names, values);
     return;
@@ -101,13 +98,7 @@ void JsonEncoder::ObjectUtf8(size_t depth, size_t index, const ObjectNames& name
     out = PutNewLine(out, depth);
   *out++ = '{';
   for (size_t k = 0; k < count; ++k) {
-    const std::string_view lead = leads[k];
-    if (lead.size() <= NameCache::kPadding)
-      std::memcpy(out, lead.data(), NameCache::kPadding);
-    else
-      std::memcpy(out, lead.data(), lead.size());
-    out += lead.size();
-    *out++ = '"';
+    out = NameCache::Put(out, leads[k]);
     out = EscapeJsonUtf8Padded(out, values[k]);
     *out++ = '"';
   }

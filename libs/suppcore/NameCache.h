@@ -21,6 +21,16 @@ class NameCache {
  public:
   static constexpr size_t kPadding = 32;
 
+  // Writes a name the cache returned at out: a short one in one fixed-size copy, which its
+  // padding allows. Returns the end of the name; out needs kPadding bytes of room past it.
+  static char* Put(char* out, std::string_view encoded) {
+    if (encoded.size() <= kPadding)
+      std::memcpy(out, encoded.data(), kPadding);
+    else
+      std::memcpy(out, encoded.data(), encoded.size());
+    return out + encoded.size();
+  }
+
   // encode(name, out) fills out with the encoded name.
   template <class Encode>
   std::string_view Get(size_t index, size_t context, std::u16string_view name, Encode&& encode) {
