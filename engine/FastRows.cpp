@@ -1,6 +1,7 @@
 #include "engine/FastRows.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <cstring>
 #include <string>
 
@@ -148,7 +149,11 @@ class FastRows {
   static_assert(CFile::kBlockSlack >= kSlack);
 
   bool ReadLine();
-  void SplitLine(const unsigned char* bytes, std::size_t size);
+  // Checks once per block of the file that its whole lines are well-formed UTF-8, so that
+  // its lines need no check of their own.
+  void CheckBlock(std::string_view block);
+  // wellFormed: the line is known to be well-formed UTF-8.
+  void SplitLine(const unsigned char* bytes, std::size_t size, bool wellFormed = false);
   // The same for a line with a carriage return, a NUL or bytes that are not well-formed
   // UTF-8: field by field, only the fields that hold such bytes are looked at one by one.
   void SplitSpecialLine(const unsigned char* bytes, std::size_t size);
@@ -168,6 +173,11 @@ class FastRows {
   std::vector<std::string_view> m_fields;
   std::size_t m_fieldCount = 0;
   bool m_firstHasText = false;  // a character in the first field
+  // The end of the block in the file that CheckBlock last saw, and the part of that block
+  // found to be well-formed UTF-8 (empty when it is not).
+  std::uint64_t m_checkedBlockEnd = UINT64_MAX;
+  const char* m_wellFormedBegin = nullptr;
+  const char* m_wellFormedEnd = nullptr;
 };
 
 void FastRows::Run(int rowLimit, bool logLeftOut, ConversionReport& report) {
@@ -205,10 +215,13 @@ bool FastRows::ReadLine() {
   std::string_view block = m_file.NextBlock();
   if (block.empty())
     return false;
+  CheckBlock(block);
   const void* lineFeed = std::memchr(block.data(), kLineFeed, block.size());
   if (lineFeed != nullptr) {
     const auto size = static_cast<std::size_t>(static_cast<const char*>(lineFeed) - block.data());
-    SplitLine(reinterpret_cast<const unsigned char*>(block.data()), size);
+    const bool wellFormed = m_wellFormedBegin != nullptr && block.data() >= m_wellFormedBegin &&
+                            block.data() + size <= m_wellFormedEnd;
+    SplitLine(reinterpret_cast<const unsigned char*>(block.data()), size, wellFormed);
     m_file.Consume(size + 1);
     return true;
   }
@@ -234,10 +247,27 @@ bool FastRows::ReadLine() {
   return ended || m_fieldCount > 1 || m_firstHasText;
 }
 
+void FastRows::CheckBlock(std::string_view block) {
+  const std::uint64_t end = m_file.BytesConsumed() + block.size();
+  if (end == m_checkedBlockEnd)
+    return;
+  m_checkedBlockEnd = end;
+  m_wellFormedBegin = m_wellFormedEnd = nullptr;
+  // Up to the last line feed: a line that the block cuts off is checked on its own.
+  const void* lastLineFeed = memrchr(block.data(), kLineFeed, block.size());
+  if (lastLineFeed == nullptr)
+    return;
+  const auto size = static_cast<std::size_t>(static_cast<const char*>(lastLineFeed) - block.data());
+  if (IsWellFormedUtf8(reinterpret_cast<const unsigned char*>(block.data()), size)) {
+    m_wellFormedBegin = block.data();
+    m_wellFormedEnd = block.data() + size;
+  }
+}
+
 // Splits a line at its separators in one pass of 16 bytes at a time. In the common line,
 // without a carriage return or a NUL and with its bytes from 0x80 on well-formed UTF-8,
 // every field is its own text and goes to the writer as a view of the line.
-void FastRows::SplitLine(const unsigned char* bytes, std::size_t size) {
+void FastRows::SplitLine(const unsigned char* bytes, std::size_t size, bool wellFormed) {
   unsigned high = 0;
   unsigned breaks = 0;
   unsigned quotes = 0;
@@ -272,7 +302,7 @@ void FastRows::SplitLine(const unsigned char* bytes, std::size_t size) {
   // Only a lone carriage return gives no character.
   const std::string_view first = m_fields.front();
   m_firstHasText = first.size() > 1 || (first.size() == 1 && first[0] != kCarriageReturn);
-  if (breaks != 0 || (high != 0 && !IsWellFormedUtf8(bytes, size))) {
+  if (breaks != 0 || (high != 0 && !wellFormed && !IsWellFormedUtf8(bytes, size))) {
     SplitSpecialLine(bytes, size);
   } else if (quotes != 0) {
     for (std::size_t k = 0; k < m_fieldCount; ++k)

@@ -193,6 +193,11 @@ bool HasUtf8WideChunks() {
     if (_mm_movemask_epi8(_mm_or_si128(input, previous)) != 0)
       faults = _mm_or_si128(faults, Faults16(input, previous));
     previous = input;
+    // A long text that is not UTF-8 (a whole block in a single-byte code page) is given up
+    // on soon.
+    if ((pos & 0xFFF) == 0xFF0 &&
+        _mm_movemask_epi8(_mm_cmpeq_epi8(faults, _mm_setzero_si128())) != 0xFFFF)
+      return false;
   }
   faults = _mm_or_si128(faults, Faults16(_mm_setzero_si128(), previous));
   return _mm_movemask_epi8(_mm_cmpeq_epi8(faults, _mm_setzero_si128())) == 0xFFFF;
@@ -212,6 +217,8 @@ bool HasUtf8WideChunks() {
     if (_mm256_movemask_epi8(_mm256_or_si256(input, previous)) != 0)
       faults = _mm256_or_si256(faults, Faults32(input, previous));
     previous = input;
+    if ((pos & 0xFFF) == 0xFE0 && _mm256_testz_si256(faults, faults) == 0)
+      return false;
   }
   faults = _mm256_or_si256(faults, Faults32(_mm256_setzero_si256(), previous));
   return _mm256_testz_si256(faults, faults) != 0;

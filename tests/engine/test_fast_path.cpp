@@ -232,6 +232,28 @@ TEST_F(FastPathTest, SourcesBeyondOneReadBlockConvertAsByTheReader) {
   EXPECT_EQ(differences, 0);
 }
 
+// Well-formed UTF-8 is checked a whole block at a time: a character cut by the block's
+// end, and a block with one ill-formed line among well-formed ones, must not change what
+// the lines give.
+TEST_F(FastPathTest, WellFormedBlocksConvertAsByTheReader) {
+  const char* words[] = {"alpha", "Zürich", "東京", "😀", "back\\slash", "Ελλάδα", ""};
+  std::string wellFormed = "a,b,c\n";
+  for (std::size_t row = 0; wellFormed.size() < 3 * kReadBlock; ++row)
+    wellFormed +=
+        std::string(words[row % 7]) + "," + words[(row / 7) % 7] + "," + std::to_string(row) + "\n";
+  int differences = CompareBothWays(wellFormed, u",");
+  for (std::size_t shift = 0; shift <= 4; ++shift) {
+    std::string cut = wellFormed;
+    cut.replace(kReadBlock - shift, 4, "\xF0\x9F\x98\x80");
+    differences += CompareBothWays(cut, u",");
+    std::string illFormed = wellFormed;
+    illFormed.replace(kReadBlock - shift, 1, "\xC3");
+    illFormed.replace(kReadBlock + kReadBlock / 2, 1, "\xE9");
+    differences += CompareBothWays(illFormed, u",");
+  }
+  EXPECT_EQ(differences, 0);
+}
+
 // The byte path takes 8-bit sources with an ASCII separator and leaves everything else to
 // the reader, untouched.
 TEST_F(FastPathTest, TakesOnlyEightBitTextWithAnAsciiSeparator) {
