@@ -12,6 +12,7 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/core/ByteBuffer.h"
 #include "platform/core/File.h"
 
 class WriteBuffer {
@@ -59,7 +60,7 @@ class WriteBuffer {
   void HandOver(size_t count);
 
   CFile* m_file = nullptr;
-  std::vector<char> m_data;
+  ByteBuffer m_data;
   size_t m_used = 0;
   std::uint64_t m_handedOver = 0;  // bytes given to the file before m_data[0]
   bool m_pinned = false;

@@ -173,6 +173,13 @@ UINT CFile::Read(void* buffer, UINT count) {
   return done;
 }
 
+void CFile::AllocateBuffer() {
+  m_buffer.resize(kBufferSize + kBlockSlack);
+  // The slack is only ever read past the end of a text, and its bytes ignored; zeros keep
+  // those reads defined.
+  std::memset(m_buffer.data() + kBufferSize, 0, kBlockSlack);
+}
+
 std::string_view CFile::NextBlock() {
   if (!IsOpen())
     ThrowOsError(EBADF);
@@ -181,7 +188,7 @@ std::string_view CFile::NextBlock() {
   if (m_readPos < m_readEnd)
     return {m_buffer.data() + m_readPos, m_readEnd - m_readPos};
   if (m_buffer.empty())
-    m_buffer.resize(kBufferSize + kBlockSlack);
+    AllocateBuffer();
   ssize_t n;
   do {
     n = ActiveSysCalls().read(m_fd, m_buffer.data(), kBufferSize);
@@ -219,7 +226,7 @@ void CFile::Write(const void* buffer, UINT count) {
   if (m_writeUsed + count > kBufferSize)
     FlushWriteBuffer();
   if (m_buffer.empty())
-    m_buffer.resize(kBufferSize + kBlockSlack);
+    AllocateBuffer();
   std::memcpy(m_buffer.data() + m_writeUsed, data, count);
   m_writeUsed += count;
 }
@@ -318,7 +325,7 @@ void CFile::Abort() {
   m_fd = -1;
   m_readPos = m_readEnd = m_writeUsed = 0;
   m_fileOffset = 0;
-  std::vector<char>().swap(m_buffer);
+  ByteBuffer().swap(m_buffer);
 }
 
 std::uint64_t CFile::GetLength() const {

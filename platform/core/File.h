@@ -24,6 +24,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/core/ByteBuffer.h"
 #include "platform/core/CString.h"
 #include "platform/core/Types.h"
 
@@ -131,10 +132,11 @@ class CFile {
 
  private:
   void WriteAll(const char* data, size_t size);
+  void AllocateBuffer();
   int m_fd = -1;
   UINT m_flags = 0;
   CString m_path;
-  std::vector<char> m_buffer;
+  ByteBuffer m_buffer;
   size_t m_readPos = 0;
   size_t m_readEnd = 0;
   size_t m_writeUsed = 0;
