@@ -5,129 +5,20 @@
 #include <cstring>
 #include <string>
 
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
-
 #include "engine/ConversionPaths.h"
 #include "engine/EngineMessages.h"
+#include "engine/FieldBytes.h"
 #include "engine/Utf8Check.h"
-#include "engine/Utf8Sequence.h"
 #include "libs/suppcore/Log.h"
 
 namespace {
 
-constexpr unsigned char kCarriageReturn = 13;
-constexpr unsigned char kLineFeed = 10;
-
-// Marks in a chunk of bytes (count <= 16) the separators, the bytes from 0x80 on (high)
-// and the carriage returns and NULs (breaks): a field's text is its bytes unless it holds
-// a break, or high bytes that are not well-formed UTF-8.
-struct ChunkMasks {
-  unsigned separators = 0;
-  unsigned high = 0;
-  unsigned breaks = 0;
-  unsigned quotes = 0;  // double quotes, which the ends of a value lose
-};
-
-// Reads 16 bytes from bytes on, of which the first count (<= 16) are marked: the rest are
-// readable slack past a line's end.
-ChunkMasks MasksOf(const unsigned char* bytes, std::size_t count, unsigned char separator) {
-  ChunkMasks masks;
-#if defined(__SSE2__)
-  const unsigned valid = count < 16 ? (1u << count) - 1 : 0xFFFFu;
-  const __m128i chunk = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes));
-  masks.separators = valid & static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(
-                                 chunk, _mm_set1_epi8(static_cast<char>(separator)))));
-  masks.high = valid & static_cast<unsigned>(_mm_movemask_epi8(chunk));
-  masks.quotes =
-      valid & static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(chunk, _mm_set1_epi8('"'))));
-  masks.breaks = valid & static_cast<unsigned>(_mm_movemask_epi8(
-                             _mm_or_si128(_mm_cmpeq_epi8(chunk, _mm_set1_epi8(kCarriageReturn)),
-                                          _mm_cmpeq_epi8(chunk, _mm_setzero_si128()))));
-#else
-  for (std::size_t k = 0; k < count; ++k) {
-    if (bytes[k] == separator)
-      masks.separators |= 1u << k;
-    else if (bytes[k] >= 0x80)
-      masks.high |= 1u << k;
-    else if (bytes[k] == kCarriageReturn || bytes[k] == 0)
-      masks.breaks |= 1u << k;
-    else if (bytes[k] == '"')
-      masks.quotes |= 1u << k;
-  }
-#endif
-  return masks;
-}
-
-// Writes the characters of field bytes from pos on as UTF-8, as the reader decodes them:
-// of a run of carriage returns every second one is kept (the reader skips one before any
-// character), a byte that starts no well-formed sequence is the character of its value.
-// A carriage return or the field's end cuts a sequence short, as in the reader.
-char* Transcode(const unsigned char* bytes, std::size_t pos, std::size_t size, char* out) {
-  while (pos < size) {
-    const unsigned char byte = bytes[pos];
-    if (byte == kCarriageReturn) {
-      std::size_t run = 0;
-      while (pos < size && bytes[pos] == kCarriageReturn) {
-        ++run;
-        ++pos;
-      }
-      std::memset(out, kCarriageReturn, run / 2);
-      out += run / 2;
-    } else if (byte < 0x80) {
-      *out++ = static_cast<char>(byte);
-      ++pos;
-    } else {
-      const Utf8Sequence::Decoded decoded = Utf8Sequence::Decode(bytes + pos, size - pos, true);
-      if (decoded.used == 1) {
-        *out++ = static_cast<char>(0xC0 | (byte >> 6));
-        *out++ = static_cast<char>(0x80 | (byte & 0x3F));
-      } else {
-        std::memcpy(out, bytes + pos, decoded.used);
-        out += decoded.used;
-      }
-      pos += decoded.used;
-    }
-  }
-  return out;
-}
-
-// The field's characters as UTF-8: the bytes themselves when they are already that (no
-// carriage return, well-formed UTF-8), else written to scratch, which has room for two
-// bytes per field byte.
-std::string_view FieldText(const unsigned char* bytes, std::size_t size, char*& scratch) {
-  std::size_t pos = 0;
-  while (pos < size) {
-    const unsigned char byte = bytes[pos];
-    if (byte < 0x80) {
-      if (byte == kCarriageReturn)
-        break;
-      ++pos;
-      continue;
-    }
-    const Utf8Sequence::Decoded decoded = Utf8Sequence::Decode(bytes + pos, size - pos, true);
-    if (decoded.used == 1)
-      break;
-    pos += decoded.used;
-  }
-  if (pos == size)
-    return {reinterpret_cast<const char*>(bytes), size};
-  char* const start = scratch;
-  std::memcpy(start, bytes, pos);
-  scratch = Transcode(bytes, pos, size, start + pos);
-  return {start, static_cast<std::size_t>(scratch - start)};
-}
-
-// A value as the writer receives it, once cut at its first NUL: without the double quotes
-// at either end.
-std::string_view WithoutQuotes(std::string_view text) {
-  while (!text.empty() && text.front() == '"')
-    text.remove_prefix(1);
-  while (!text.empty() && text.back() == '"')
-    text.remove_suffix(1);
-  return text;
-}
+using fieldbytes::ChunkMasks;
+using fieldbytes::FieldText;
+using fieldbytes::kCarriageReturn;
+using fieldbytes::kLineFeed;
+using fieldbytes::MasksOf;
+using fieldbytes::WithoutQuotes;
 
 class FastRows {
  public:
