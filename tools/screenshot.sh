@@ -36,6 +36,6 @@ for scene in "${scenes[@]}"; do
     for _ in $(seq 100); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
     kill "$pid" 2>/dev/null || true
     wait "$pid" || true
-  ' screenshot "$build/tests/gui/corvane_screenshot" "$scene" "$work"
+  ' screenshot "$build/tools/corvane_screenshot" "$scene" "$work"
   echo "wrote docs/screenshot-$scene.png"
 done

@@ -8,15 +8,6 @@
 
 #include "platform/gui/MessageBox.h"
 
-void Pump(int ms) {
-  wxStopWatch watch;
-  do {
-    wxTheApp->ProcessPendingEvents();
-    wxYield();
-    wxMilliSleep(5);
-  } while (watch.Time() < ms);
-}
-
 bool PumpUntil(const std::function<bool()>& done, int timeoutMs) {
   wxStopWatch watch;
   while (!done()) {
@@ -28,6 +19,10 @@ bool PumpUntil(const std::function<bool()>& done, int timeoutMs) {
     wxMilliSleep(5);
   }
   return true;
+}
+
+void Pump(int ms) {
+  PumpUntil([] { return false; }, ms);
 }
 
 void PressKey(int keyCode, int modifiers) {
@@ -50,8 +45,16 @@ int FocusedId() {
   return focus != nullptr ? focus->GetDlgCtrlID() : -9999;
 }
 
-wxRect RectOf(wxWindow* window) {
-  return window->GetRect();
+void FocusOn(CDialog& dialog, int id) {
+  dialog.GetDlgItem(id)->SetFocus();
+  Pump(50);
+}
+
+void PressButton(CDialog& dialog, int id) {
+  wxWindow* button = dialog.GetDlgItem(id)->GetWxWindow();
+  wxCommandEvent event(wxEVT_BUTTON, id);
+  event.SetEventObject(button);
+  button->ProcessWindowEvent(event);
 }
 
 void ActivateWindow(CDialog& dialog) {
@@ -63,6 +66,19 @@ void ActivateWindow(CDialog& dialog) {
   const wxRect rect = frame->GetScreenRect();
   simulator.MouseMove(rect.x + rect.width / 2, rect.y + 5);
   Pump(100);
+}
+
+MessageBoxCall ErrorBox(const CString& text) {
+  return {text, u"Error", MB_ICONERROR};
+}
+
+MessageBoxCall InfoBox(const CString& text) {
+  return {text, u"Information", MB_ICONINFORMATION};
+}
+
+void PrintTo(const MessageBoxCall& call, std::ostream* out) {
+  *out << "{\"" << call.text.ToUtf8() << "\", \"" << call.caption.ToUtf8() << "\", " << call.type
+       << "}";
 }
 
 MessageBoxRecorder::MessageBoxRecorder() {

@@ -3,14 +3,17 @@
 #pragma once
 
 #include <functional>
+#include <ostream>
+#include <string>
 #include <vector>
-
-#include <wx/gdicmn.h>
 
 #include "platform/core/CString.h"
 #include "platform/gui/Dialog.h"
 
 class wxWindow;
+
+// Names each parameterised test after its case.
+inline constexpr auto ByName = [](const auto& info) { return std::string(info.param.name); };
 
 // Handles the toolkit's events for ms milliseconds.
 void Pump(int ms);
@@ -21,12 +24,13 @@ bool PumpUntil(const std::function<bool()>& done, int timeoutMs = 3000);
 void PressKey(int keyCode, int modifiers = 0);
 // Clicks the middle of window with the left button through the X server.
 void ClickWindow(wxWindow* window);
+// Gives the dialog's control id the keyboard focus.
+void FocusOn(CDialog& dialog, int id);
+// Presses the dialog's button id as a click does: the button's own event.
+void PressButton(CDialog& dialog, int id);
 
 // Id of the dialog control that has the keyboard focus; -9999 when none has it.
 int FocusedId();
-
-// The rectangle of window in its parent.
-wxRect RectOf(wxWindow* window);
 
 // Makes the dialog's window the one the X server sends keys to.
 void ActivateWindow(CDialog& dialog);
@@ -35,17 +39,22 @@ struct MessageBoxCall {
   CString text;
   CString caption;
   UINT type;
+  bool operator==(const MessageBoxCall& other) const = default;
 };
+using BoxList = std::vector<MessageBoxCall>;
+MessageBoxCall ErrorBox(const CString& text);
+MessageBoxCall InfoBox(const CString& text);
+void PrintTo(const MessageBoxCall& call, std::ostream* out);
 
 // Replaces message boxes while it lives; every box is recorded and answered with IDOK.
 class MessageBoxRecorder {
  public:
   MessageBoxRecorder();
   ~MessageBoxRecorder();
-  const std::vector<MessageBoxCall>& Calls() const { return m_calls; }
+  const BoxList& Calls() const { return m_calls; }
 
  private:
-  std::vector<MessageBoxCall> m_calls;
+  BoxList m_calls;
 };
 
 // Ends every modal dialog with result as soon as its loop runs, recording the dialog.

@@ -6,7 +6,6 @@
 #include <algorithm>
 #include <filesystem>
 
-#include <wx/button.h>
 #include <wx/choice.h>
 #include <wx/filesys.h>
 #include <wx/webview.h>
@@ -60,11 +59,6 @@ void MainWindowTest::Open() {
   ActivateWindow(*dlg);
 }
 
-void MainWindowTest::Quit() {
-  dlg->SendCommand(IDCANCEL, 0);
-  Destroy();
-}
-
 void MainWindowTest::Destroy() {
   if (dlg) {
     dlg->DestroyWindow();
@@ -78,12 +72,8 @@ CString MainWindowTest::Source(const std::string& name, const std::string& bytes
   return dir.WFile(name);
 }
 
-void MainWindowTest::SetText(int id, const CString& text) {
-  dlg->SetDlgItemText(id, text);
-}
-
 void MainWindowTest::Choose(int id, const char16_t* text) {
-  auto* list = dynamic_cast<wxChoice*>(dlg->GetDlgItem(id)->GetWxWindow());
+  auto* list = dynamic_cast<wxChoice*>(Item(id));
   ASSERT_NE(list, nullptr);
   const int index = list->FindString(ToWx(text), true);
   ASSERT_NE(index, wxNOT_FOUND) << CString(text).ToUtf8();
@@ -93,18 +83,6 @@ void MainWindowTest::Choose(int id, const char16_t* text) {
   event.SetInt(index);
   event.SetString(list->GetString(static_cast<unsigned>(index)));
   list->ProcessWindowEvent(event);
-}
-
-void MainWindowTest::PressConvert() {
-  auto* button = dynamic_cast<wxButton*>(dlg->GetDlgItem(1004)->GetWxWindow());
-  ASSERT_NE(button, nullptr);
-  wxCommandEvent event(wxEVT_BUTTON, 1004);
-  event.SetEventObject(button);
-  button->ProcessWindowEvent(event);
-}
-
-BOOL MainWindowTest::Command(WPARAM wParam) {
-  return dlg->SendCommand(LOWORD(wParam), HIWORD(wParam));
 }
 
 std::string MainWindowTest::PrivateTempDir() const {
@@ -122,7 +100,7 @@ std::vector<std::string> MainWindowTest::TempFiles() const {
 }
 
 wxWebView* MainWindowTest::Pane() const {
-  return dynamic_cast<wxWebView*>(dlg->GetDlgItem(900)->GetWxWindow());
+  return dynamic_cast<wxWebView*>(Item(900));
 }
 
 bool MainWindowTest::WaitForPage(const CString& path) const {

@@ -1,8 +1,11 @@
-// The main window in a real window for the behaviour and preview tests: a settings store
-// of its own, the dialog library initialised with it, message boxes recorded, and the
-// private temporary directory inside the test's own directory.
+// The main window in a real window: a settings store of its own, the dialog library
+// initialised with it, message boxes recorded, and the private temporary directory inside
+// the test's own directory.
 #pragma once
 
+#include <sys/types.h>
+
+#include <cerrno>
 #include <memory>
 #include <string>
 #include <vector>
@@ -17,18 +20,36 @@
 
 class wxWebView;
 
+inline constexpr const char16_t* kMissingSource =
+    u"The source text file does not exist or inaccessible";
+
+// Stand-ins for write and read that fail as a full disk and a failing device do.
+inline ssize_t FullDiskWrite(int, const void*, size_t) {
+  errno = ENOSPC;
+  return -1;
+}
+inline ssize_t FailingRead(int, void*, size_t) {
+  errno = EIO;
+  return -1;
+}
+
 // A source text: a header "name<sep>value", then rows "row<i><sep><i>" for i from 1.
 std::string SourceRows(int count, char separator);
 
-// The window with the members and operations the tests look at.
+// The window with the members and operations the tests look at, and the commands it gets.
 class CMainWindowProbe : public CCorvaneDlg {
  public:
   using CCorvaneDlg::CheckInputs;
   using CCorvaneDlg::UpdatePreview;
+  BOOL OnCommand(WPARAM wParam, LPARAM lParam) override {
+    commands.push_back(wParam);
+    return CCorvaneDlg::OnCommand(wParam, lParam);
+  }
   const CString& SourceFile() const { return m_sourceFile; }
   const CString& Separator() const { return m_separator; }
   const CString& PreviewFile() const { return m_previewFile; }
   void SetPreviewEnabled(int enabled) { m_previewEnabled = enabled; }
+  std::vector<WPARAM> commands;
 };
 
 class MainWindowTest : public testing::Test {
@@ -38,21 +59,19 @@ class MainWindowTest : public testing::Test {
 
   // Opens the window with what the store holds now.
   void Open();
-  // Closes the window through its cancel command, as Quit does, and destroys it.
-  void Quit();
   // Destroys the window without the cancel command.
   void Destroy();
 
   // A source file of the test directory with bytes as its content.
   CString Source(const std::string& name, const std::string& bytes);
+  wxWindow* Item(int id) const { return dlg->GetDlgItem(id)->GetWxWindow(); }
+  CString Text(int id) const { return dlg->GetDlgItem(id)->GetWindowText(); }
   // Sets a field's text, which raises its change notification as typing does.
-  void SetText(int id, const CString& text);
+  void SetText(int id, const CString& text) { dlg->SetDlgItemText(id, text); }
   // Chooses the entry with text in a drop-down list, as a user's choice does.
   void Choose(int id, const char16_t* text);
-  // Presses the Convert button.
-  void PressConvert();
   // Sends a WM_COMMAND with wParam to the window, as a menu does; its result.
-  BOOL Command(WPARAM wParam);
+  BOOL Command(WPARAM wParam) { return dlg->SendCommand(LOWORD(wParam), HIWORD(wParam)); }
 
   // The private temporary directory and the names of the files in it, sorted.
   std::string PrivateTempDir() const;
@@ -62,7 +81,7 @@ class MainWindowTest : public testing::Test {
   // Waits until the pane has loaded the page at path and shows it; false after the timeout.
   bool WaitForPage(const CString& path) const;
 
-  const std::vector<MessageBoxCall>& Boxes() const { return m_boxes.Calls(); }
+  const BoxList& Boxes() const { return m_boxes.Calls(); }
 
   TempDir dir;
   CSettings store;

@@ -2,7 +2,6 @@
 // describes them, lists, states, anchoring, minimum size, tab order, mnemonics, menu,
 // images, icon and the About box.
 #include <array>
-#include <memory>
 
 #include <gtest/gtest.h>
 #include <wx/button.h>
@@ -15,126 +14,75 @@
 #include <wx/webview.h>
 
 #include "libs/dlgframe/LogViewer.h"
-#include "platform/gui/ComboBox.h"
 #include "platform/gui/EditBrowseBox.h"
 #include "platform/gui/Images.h"
-#include "tests/gui/GuiTestSupport.h"
-#include "ui/CorvaneDlg.h"
+#include "tests/gui/MainWindowFixture.h"
 
 namespace {
 
-// Names each parameterised test after its case.
-const auto ByName = [](const auto& info) { return std::string(info.param.name); };
-
-class CCorvaneTestDlg : public CCorvaneDlg {
- public:
-  BOOL OnCommand(WPARAM wParam, LPARAM lParam) override {
-    commands.push_back(wParam);
-    return CCorvaneDlg::OnCommand(wParam, lParam);
-  }
-  HICON Icon() const { return m_hIcon; }
-  const CAboutDlg* About() const { return m_aboutDlg.get(); }
-  std::vector<WPARAM> commands;
-};
-
-class CorvaneDlgTest : public testing::Test {
+class CorvaneDlgTest : public MainWindowTest {
  protected:
-  void SetUp() override {
-    dlg = std::make_unique<CCorvaneTestDlg>();
-    ASSERT_TRUE(dlg->Create());
-    ActivateWindow(*dlg);
-  }
-  void TearDown() override {
-    if (dlg) {
-      dlg->DestroyWindow();
-    }
-  }
-  wxWindow* Item(int id) { return dlg->GetDlgItem(id)->GetWxWindow(); }
+  void SetUp() override { Open(); }
+  ~CorvaneDlgTest() override { CLogViewer::Destroy(); }
   // The panel's controls in creation order, which is the template's order.
   std::vector<wxWindow*> Controls() {
     const wxWindowList& children = dlg->GetClientWindow()->GetChildren();
     return std::vector<wxWindow*>(children.begin(), children.end());
   }
-  std::vector<CString> Entries(int id) {
-    auto* list = dynamic_cast<CComboBox*>(dlg->GetDlgItem(id));
-    std::vector<CString> entries(static_cast<size_t>(list->GetCount()));
-    for (size_t i = 0; i < entries.size(); ++i) {
-      list->GetLBText(static_cast<int>(i), entries[i]);
-    }
-    return entries;
+  std::vector<wxString> Entries(int id) {
+    const wxArrayString entries = dynamic_cast<wxChoice*>(Item(id))->GetStrings();
+    return std::vector<wxString>(entries.begin(), entries.end());
   }
-  std::unique_ptr<CCorvaneTestDlg> dlg;
 };
 
-enum class Kind { kLabel, kEditBrowse, kList, kButton, kBrowser, kEdit };
+template <class T>
+bool Is(wxWindow* window) {
+  return dynamic_cast<T*>(window) != nullptr;
+}
+constexpr auto kLabel = Is<wxStaticText>, kEditBrowse = Is<CEditBrowseBox>, kList = Is<wxChoice>,
+               kButton = Is<wxButton>, kBrowser = Is<wxWebView>, kEdit = Is<wxTextCtrl>;
 
+// The controls in template order. Enlarging the window by 100 pixels both ways moves and
+// grows them by dx, dy, dw, dh: the preview pane takes the growth, the file fields widen,
+// what is below the pane keeps its distance to the bottom edge.
 struct ExpectedControl {
-  int id;
-  Kind kind;
-  const char* text;
-  bool enabledAfterStart;
-  bool tabStop;
+  int id;  // -1: a label without one
+  bool (*kind)(wxWindow*);
+  const char* text;  // of a label or button; the fields start empty as the restore test shows
+  bool enabledAfterStart, tabStop;
+  int dx, dy, dw, dh;
 };
 
-const std::array<ExpectedControl, 13> kExpected = {{
-    {-1, Kind::kLabel,
+const ExpectedControl kExpected[] = {
+    {-1, kLabel,
      "&Source file with data (text or CSV format). The header with column name is required. "
      "One row per line.",
-     true, false},
-    {1000, Kind::kEditBrowse, "", true, true},
-    {-1, Kind::kLabel, "Value Se&parator", true, false},
-    {1001, Kind::kList, "", true, true},
-    {-1, Kind::kLabel, "Preview", true, false},
-    {1017, Kind::kLabel, "Output file", true, false},
-    {1003, Kind::kEditBrowse, "", true, true},
-    {1004, Kind::kButton, "Con&vert", true, true},
-    {2, Kind::kButton, "Quit", true, true},
-    {900, Kind::kBrowser, "", true, true},
-    {1009, Kind::kLabel, "Format", true, false},
-    {1008, Kind::kList, "", true, true},
-    {1010, Kind::kEdit, "", false, true},
-}};
-
-bool IsKind(wxWindow* window, Kind kind) {
-  switch (kind) {
-    case Kind::kLabel:
-      return dynamic_cast<wxStaticText*>(window) != nullptr;
-    case Kind::kEditBrowse:
-      return dynamic_cast<CEditBrowseBox*>(window) != nullptr;
-    case Kind::kList:
-      return dynamic_cast<wxChoice*>(window) != nullptr;
-    case Kind::kButton:
-      return dynamic_cast<wxButton*>(window) != nullptr;
-    case Kind::kBrowser:
-      return dynamic_cast<wxWebView*>(window) != nullptr;
-    case Kind::kEdit:
-      return dynamic_cast<wxTextCtrl*>(window) != nullptr;
-  }
-  return false;
-}
-
-wxString TextOf(wxWindow* window) {
-  if (auto* box = dynamic_cast<CEditBrowseBox*>(window)) {
-    return box->GetTextCtrl()->GetValue();
-  }
-  if (auto* field = dynamic_cast<wxTextCtrl*>(window)) {
-    return field->GetValue();
-  }
-  if (dynamic_cast<wxWebView*>(window) != nullptr || dynamic_cast<wxChoice*>(window) != nullptr) {
-    return "";
-  }
-  return window->GetLabel();
-}
+     true, false, 0, 0, 0, 0},
+    {1000, kEditBrowse, "", true, true, 0, 0, 100, 0},
+    {-1, kLabel, "Value Se&parator", true, false, 0, 0, 0, 0},
+    {1001, kList, "", true, true, 0, 0, 0, 0},
+    {-1, kLabel, "Preview", true, false, 0, 0, 0, 0},
+    {1017, kLabel, "Output file", true, false, 0, 100, 0, 0},
+    {1003, kEditBrowse, "", true, true, 0, 100, 100, 0},
+    {1004, kButton, "Con&vert", true, true, 100, 100, 0, 0},
+    {2, kButton, "Quit", true, true, 100, 100, 0, 0},
+    {900, kBrowser, "", true, true, 0, 0, 100, 100},
+    {1009, kLabel, "Format", true, false, 0, 100, 0, 0},
+    {1008, kList, "", true, true, 0, 100, 0, 0},
+    {1010, kEdit, "", false, true, 0, 0, 0, 0},
+};
 
 TEST_F(CorvaneDlgTest, EveryTemplateControlExistsInOrderWithItsIdClassTextAndState) {
   const std::vector<wxWindow*> controls = Controls();
-  ASSERT_EQ(controls.size(), kExpected.size());
-  for (size_t i = 0; i < kExpected.size(); ++i) {
+  ASSERT_EQ(controls.size(), std::size(kExpected));
+  for (size_t i = 0; i < controls.size(); ++i) {
     const ExpectedControl& expected = kExpected[i];
     wxWindow* window = controls[i];
     SCOPED_TRACE(testing::Message() << "control " << i + 1 << " id " << expected.id);
-    EXPECT_TRUE(IsKind(window, expected.kind));
-    EXPECT_EQ(TextOf(window).utf8_string(), expected.text);
+    EXPECT_TRUE(expected.kind(window));
+    if (*expected.text) {
+      EXPECT_EQ(window->GetLabel().utf8_string(), expected.text);
+    }
     EXPECT_EQ(window->IsThisEnabled(), expected.enabledAfterStart);
     EXPECT_TRUE(window->IsShown());
     if (expected.id == -1) {
@@ -142,98 +90,66 @@ TEST_F(CorvaneDlgTest, EveryTemplateControlExistsInOrderWithItsIdClassTextAndSta
       continue;
     }
     EXPECT_EQ(window->GetId(), expected.id);
-    EXPECT_EQ(dlg->GetDlgItem(expected.id)->GetWxWindow(), window);
+    EXPECT_EQ(Item(expected.id), window);
     EXPECT_EQ((dlg->GetControlStyle(expected.id) & WS_TABSTOP) != 0, expected.tabStop);
   }
   EXPECT_EQ(dlg->GetFrame()->GetTitle(), "Ostrel Corvane Converter");
+  EXPECT_EQ(Entries(1001), (std::vector<wxString>{"<tab>", ",", "|", "Custom"}));
+  EXPECT_EQ(Entries(1008), (std::vector<wxString>{"JSON", "BSON"}));
 }
 
-TEST_F(CorvaneDlgTest, ListsHoldTheirEntriesAfterStartUp) {
-  EXPECT_EQ(Entries(1001), (std::vector<CString>{u"<tab>", u",", u"|", u"Custom"}));
-  EXPECT_EQ(Entries(1008), (std::vector<CString>{u"JSON", u"BSON"}));
-}
-
-struct Move {
-  int index;  // in template order
-  int dx, dy, dw, dh;
-};
-
-// Enlarging by 100 pixels both ways: the preview pane takes the growth, the file fields
-// widen, what is below the pane keeps its distance to the bottom edge.
-const std::array<Move, 13> kMoves = {{
-    {0, 0, 0, 0, 0},      // explanatory text
-    {1, 0, 0, 100, 0},    // 1000 source field
-    {2, 0, 0, 0, 0},      // separator label
-    {3, 0, 0, 0, 0},      // 1001 separator list
-    {4, 0, 0, 0, 0},      // "Preview"
-    {5, 0, 100, 0, 0},    // 1017 "Output file"
-    {6, 0, 100, 100, 0},  // 1003 output field
-    {7, 100, 100, 0, 0},  // 1004 Convert
-    {8, 100, 100, 0, 0},  // 2 Quit
-    {9, 0, 0, 100, 100},  // 900 preview pane
-    {10, 0, 100, 0, 0},   // 1009 "Format"
-    {11, 0, 100, 0, 0},   // 1008 format list
-    {12, 0, 0, 0, 0},     // 1010 custom separator
-}};
-
-TEST_F(CorvaneDlgTest, EnlargingMovesAndGrowsExactlyTheStatedControls) {
+TEST_F(CorvaneDlgTest, EnlargingMovesTheStatedControlsAndTheWindowStaysAtLeast640By480) {
   const std::vector<wxWindow*> controls = Controls();
+  ASSERT_EQ(controls.size(), std::size(kExpected));
   std::vector<wxRect> before;
   for (wxWindow* control : controls) {
-    before.push_back(RectOf(control));
+    before.push_back(control->GetRect());
   }
   wxFrame* frame = dlg->GetFrame();
   const wxSize target = frame->GetSize() + wxSize(100, 100);
   frame->SetSize(target);
   ASSERT_TRUE(PumpUntil([&] { return frame->GetSize() == target; }));
   Pump(100);
-  for (const Move& move : kMoves) {
-    SCOPED_TRACE(testing::Message() << "control " << move.index + 1);
-    const wxRect after = RectOf(controls[static_cast<size_t>(move.index)]);
-    const wxRect& was = before[static_cast<size_t>(move.index)];
-    EXPECT_EQ(after.x - was.x, move.dx);
-    EXPECT_EQ(after.y - was.y, move.dy);
-    EXPECT_EQ(after.width - was.width, move.dw);
-    EXPECT_EQ(after.height - was.height, move.dh);
+  for (size_t i = 0; i < controls.size(); ++i) {
+    SCOPED_TRACE(testing::Message() << "control " << i + 1);
+    const wxRect after = controls[i]->GetRect();
+    EXPECT_EQ(after.x - before[i].x, kExpected[i].dx);
+    EXPECT_EQ(after.y - before[i].y, kExpected[i].dy);
+    EXPECT_EQ(after.width - before[i].width, kExpected[i].dw);
+    EXPECT_EQ(after.height - before[i].height, kExpected[i].dh);
   }
-}
 
-TEST_F(CorvaneDlgTest, WindowCannotBeSizedBelow640By480) {
-  wxFrame* frame = dlg->GetFrame();
-  EXPECT_EQ(frame->GetMinSize(), frame->FromDIP(wxSize(640, 480)));
   frame->SetSize(wxSize(500, 300));
   Pump(200);
   EXPECT_GE(frame->GetSize().x, frame->FromDIP(640));
   EXPECT_GE(frame->GetSize().y, frame->FromDIP(480));
 }
 
-std::vector<int> TabCycle(int steps) {
-  std::vector<int> order{FocusedId()};
-  for (int i = 0; i < steps; ++i) {
-    PressKey(WXK_TAB);
-    order.push_back(FocusedId());
-  }
-  return order;
-}
-
+// Labels, the browse buttons and disabled fields are no stops; the cycle wraps round.
 TEST_F(CorvaneDlgTest, TabOrderTakesTheCustomSeparatorOnlyWhileEnabled) {
-  const std::vector<int> order{1000, 1001, 1003, 1004, 2, 900, 1008};
   for (bool enabled : {false, true}) {
     dlg->GetDlgItem(1010)->EnableWindow(enabled);
-    dlg->GetDlgItem(1000)->SetFocus();
-    Pump(50);
-    std::vector<int> expected = order;
+    FocusOn(*dlg, 1000);
+    std::vector<int> expected{1000, 1001, 1003, 1004, 2, 900, 1008};
     if (enabled) {
       expected.push_back(1010);
     }
     expected.push_back(1000);
-    EXPECT_EQ(TabCycle(static_cast<int>(expected.size()) - 1), expected) << enabled;
+    std::vector<int> order{FocusedId()};
+    while (order.size() < expected.size()) {
+      PressKey(WXK_TAB);
+      order.push_back(FocusedId());
+    }
+    EXPECT_EQ(order, expected) << enabled;
   }
+  PressKey(WXK_TAB, wxMOD_SHIFT);
+  EXPECT_EQ(FocusedId(), 1010) << "Shift+Tab goes back, round the start";
+  PressKey(WXK_TAB, wxMOD_SHIFT);
+  EXPECT_EQ(FocusedId(), 1008);
 }
 
 TEST_F(CorvaneDlgTest, AltSAndAltPMoveTheFocusAndAltVPressesConvert) {
-  dlg->GetDlgItem(IDCANCEL)->SetFocus();
-  Pump(50);
+  FocusOn(*dlg, IDCANCEL);
   PressKey('s', wxMOD_ALT);
   EXPECT_EQ(FocusedId(), 1000);
   PressKey('p', wxMOD_ALT);
@@ -253,11 +169,6 @@ struct MenuEntry {
 };
 
 TEST_F(CorvaneDlgTest, MenuHoldsEveryItemWithItsCommand) {
-  // The commands act (a log window, a product launcher's notice): keep them to this test.
-  MessageBoxRecorder boxes;
-  struct LogWindowCloser {
-    ~LogWindowCloser() { CLogViewer::Destroy(); }
-  } closer;
   std::vector<std::vector<MenuEntry>> expected = {
       {{"Quit", IDCANCEL}},
       {{"View Log...\tCtrl+L", 32780}, {"Truncate Log", 1108}, {"", wxID_SEPARATOR}},
@@ -300,6 +211,14 @@ TEST_F(CorvaneDlgTest, MenuHoldsEveryItemWithItsCommand) {
   }
 }
 
+struct PixelCase {
+  UINT bitmap;
+  int x, y;
+  bool transparent;
+  unsigned char r, g, b;
+};
+
+// In the buttons' images grey is transparent and the figure is not.
 TEST_F(CorvaneDlgTest, ButtonsShowTheirImagesAndTooltips) {
   auto* convert = dynamic_cast<wxButton*>(Item(1004));
   auto* quit = dynamic_cast<wxButton*>(Item(IDCANCEL));
@@ -307,40 +226,25 @@ TEST_F(CorvaneDlgTest, ButtonsShowTheirImagesAndTooltips) {
   EXPECT_EQ(quit->GetBitmap().GetSize(), wxSize(12, 12));
   EXPECT_EQ(convert->GetToolTipText(), "Run the conversion");
   EXPECT_EQ(quit->GetToolTipText(), "Quit the software");
-}
-
-struct PixelCase {
-  const char* name;
-  UINT bitmap;
-  int x, y;
-  bool transparent;
-  unsigned char r, g, b;
-};
-
-class BitmapTest : public testing::TestWithParam<PixelCase> {};
-
-TEST_P(BitmapTest, GreyIsTransparentAndTheFigureIsNot) {
-  CCorvaneDlg owner;  // registers the window's resources
-  const PixelCase& c = GetParam();
-  const wxImage image = AfxLoadButtonBitmap(c.bitmap).ConvertToImage();
-  ASSERT_TRUE(image.HasMask());
-  const bool masked = image.GetRed(c.x, c.y) == image.GetMaskRed() &&
-                      image.GetGreen(c.x, c.y) == image.GetMaskGreen() &&
-                      image.GetBlue(c.x, c.y) == image.GetMaskBlue();
-  EXPECT_EQ(masked, c.transparent);
-  if (!c.transparent) {
-    EXPECT_EQ(image.GetRed(c.x, c.y), c.r);
-    EXPECT_EQ(image.GetGreen(c.x, c.y), c.g);
-    EXPECT_EQ(image.GetBlue(c.x, c.y), c.b);
+  const PixelCase pixels[] = {
+      {915, 0, 0, true, 0, 0, 0},      // Convert: corner
+      {915, 6, 7, false, 0, 150, 40},  // Convert: triangle
+      {132, 0, 0, true, 0, 0, 0},      // Quit: corner
+      {132, 5, 5, false, 200, 0, 0},   // Quit: the cross's middle
+  };
+  for (const PixelCase& c : pixels) {
+    SCOPED_TRACE(testing::Message() << c.bitmap << " at " << c.x << "," << c.y);
+    const wxImage image = AfxLoadButtonBitmap(c.bitmap).ConvertToImage();
+    ASSERT_TRUE(image.HasMask());
+    const unsigned char r = image.GetRed(c.x, c.y), g = image.GetGreen(c.x, c.y),
+                        b = image.GetBlue(c.x, c.y);
+    EXPECT_EQ(r == image.GetMaskRed() && g == image.GetMaskGreen() && b == image.GetMaskBlue(),
+              c.transparent);
+    if (!c.transparent) {
+      EXPECT_EQ((std::array<int, 3>{r, g, b}), (std::array<int, 3>{c.r, c.g, c.b}));
+    }
   }
 }
-
-INSTANTIATE_TEST_SUITE_P(Bitmaps, BitmapTest,
-                         testing::Values(PixelCase{"ConvertCorner", 915, 0, 0, true, 0, 0, 0},
-                                         PixelCase{"ConvertTriangle", 915, 6, 7, false, 0, 150, 40},
-                                         PixelCase{"QuitCorner", 132, 0, 0, true, 0, 0, 0},
-                                         PixelCase{"QuitCrossMiddle", 132, 5, 5, false, 200, 0, 0}),
-                         ByName);
 
 TEST_F(CorvaneDlgTest, BrowseButtonsOfferTheStringTableFilters) {
   auto* source = dynamic_cast<CEditBrowseBox*>(Item(1000));
@@ -361,28 +265,35 @@ TEST_F(CorvaneDlgTest, WindowCarriesTheIconGroupAtThreeSizes) {
   for (int size : {16, 32, 48}) {
     EXPECT_EQ(icons.GetIconOfExactSize(size).GetWidth(), size);
   }
-  EXPECT_EQ(dlg->Icon(), AfxLoadIcon(128));
-  EXPECT_EQ(reinterpret_cast<HICON>(dlg->SendMessage(WM_QUERYDRAGICON)), dlg->Icon());
+  EXPECT_EQ(reinterpret_cast<HICON>(dlg->SendMessage(WM_QUERYDRAGICON)), AfxLoadIcon(128));
 }
 
-TEST_F(CorvaneDlgTest, AboutBoxIsMadeOnceReusedAndDeletedWithTheWindow) {
+TEST_F(CorvaneDlgTest, AboutBoxShowsTheProductAndIsReusedAndDeletedWithTheWindow) {
   bool iconShown = false;
+  CString product, version, years, libraries;
   ModalDialogRecorder modal(IDOK, [&](CDialog* about) {
     auto* icon = dynamic_cast<wxStaticBitmap*>(about->GetDlgItem(29001)->GetWxWindow());
     iconShown = icon != nullptr && icon->GetBitmap().IsOk();
+    about->GetDlgItemText(IDC_ABOUT_PRODUCT, product);
+    about->GetDlgItemText(IDC_ABOUT_VERSION, version);
+    about->GetDlgItemText(IDC_ABOUT_YEARS, years);
+    about->GetDlgItemText(IDC_ABOUT_LIBRARIES, libraries);
   });
-  EXPECT_EQ(dlg->About(), nullptr) << "made when first asked for";
   dlg->SendCommand(32771, 0);
   dlg->SendCommand(32771, 0);
   ASSERT_EQ(modal.Dialogs().size(), 2u);
   CDialog* about = modal.Dialogs()[0];
   EXPECT_EQ(modal.Dialogs()[1], about);
   EXPECT_NE(dynamic_cast<CAboutDlg*>(about), nullptr);
-  EXPECT_EQ(dlg->About(), about);
   EXPECT_TRUE(iconShown);
+  EXPECT_EQ(product, u"Ostrel Corvane Converter");
+  EXPECT_EQ(version, u"Version 1.0.3.0");
+  EXPECT_EQ(years, u"Copyright \u00A9 2011\u20132025 Ostrel");
+  EXPECT_EQ(libraries.Left(21), u"Runs on wxWidgets 3.2") << libraries.ToUtf8();
+  EXPECT_NE(libraries.Find(u", GTK 3."), -1) << libraries.ToUtf8();
+  EXPECT_NE(libraries.Find(u", WebKitGTK 2."), -1) << libraries.ToUtf8();
   EXPECT_TRUE(CDialog::IsLive(about));
-  dlg->DestroyWindow();
-  dlg.reset();
+  Destroy();
   EXPECT_FALSE(CDialog::IsLive(about));
 }
 

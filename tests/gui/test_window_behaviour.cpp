@@ -4,13 +4,10 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <cerrno>
-#include <cstdint>
 #include <filesystem>
 #include <functional>
 
 #include <gtest/gtest.h>
-#include <wx/button.h>
 #include <wx/dialog.h>
 #include <wx/frame.h>
 #include <wx/textctrl.h>
@@ -25,9 +22,6 @@
 
 namespace {
 
-// Names each parameterised test after its case.
-const auto ByName = [](const auto& info) { return std::string(info.param.name); };
-
 // count lines whose field count differs from the header's (three fields, not two).
 std::string BadLines(int count) {
   std::string text;
@@ -37,13 +31,12 @@ std::string BadLines(int count) {
   return text;
 }
 
-enum class SourceKind { kEmptyField, kFile, kMissing, kDirectory };
 enum class Output { kNone, kUnchecked, kJson, kBson };
 
 struct ConvertCase {
   const char* name;
-  SourceKind source;
-  std::string content;
+  const char* source;         // in the test's directory ("." is a folder); "": the field is empty
+  std::string content;        // written to source unless empty
   const char16_t* separator;  // the separator list's entry
   const char16_t* custom;     // the custom separator field's text
   const char* target;         // in the test's directory; empty: the field is empty
@@ -54,72 +47,67 @@ struct ConvertCase {
 };
 
 const std::u16string kLeftOut3 =
-    u"3 lines were left out because their number of fields differs from the header's; "
+    u"\n3 lines were left out because their number of fields differs from the header's; "
     u"Tools > View Log lists them.";
 const std::u16string kLeftOut1 =
-    u"1 line was left out because its number of fields differs from the header's; "
+    u"\n1 line was left out because its number of fields differs from the header's; "
     u"Tools > View Log lists it.";
-constexpr SourceKind kFile = SourceKind::kFile;
 const std::string kRows2 = SourceRows(2, ',');
 
 const ConvertCase kConvertCases[] = {
-    {"EmptySourceFieldDoesNothing", SourceKind::kEmptyField, "", u",", u"", "out.json",
-     Output::kNone, 0, u""},
-    {"MissingSourceIsReportedBeforeTheEmptyOutput", SourceKind::kMissing, "", u",", u"", "",
-     Output::kNone, 0, u"The source text file does not exist or inaccessible"},
-    {"EmptyOutputField", kFile, kRows2, u",", u"", "", Output::kNone, 0,
+    {"EmptySourceFieldDoesNothing", "", "", u",", u"", "out.json", Output::kNone, 0, u""},
+    {"MissingSourceIsReportedBeforeTheEmptyOutput", "missing.txt", "", u",", u"", "", Output::kNone,
+     0, kMissingSource},
+    {"EmptyOutputField", "in.txt", kRows2, u",", u"", "", Output::kNone, 0,
      u"The target file is not specified yet."},
-    {"TwentyFiveRows", kFile, SourceRows(25, ','), u",", u"", "out.json", Output::kJson, 25,
-     u"25 rows has been converted"},
-    {"OneRowSameWording", kFile, SourceRows(1, ','), u",", u"", "out.json", Output::kJson, 1,
+    {"OneRowSameWording", "in.txt", SourceRows(1, ','), u",", u"", "out.json", Output::kJson, 1,
      u"1 rows has been converted"},
-    {"HeaderOnly", kFile, SourceRows(0, ','), u",", u"", "out.json", Output::kUnchecked, 0,
+    {"HeaderOnly", "in.txt", SourceRows(0, ','), u",", u"", "out.json", Output::kUnchecked, 0,
      u"Conversion error."},
-    {"SourceIsADirectory", SourceKind::kDirectory, "", u",", u"", "out.json", Output::kNone, 0,
-     u"Conversion error."},
-    {"OutputCannotBeCreated", kFile, kRows2, u",", u"", "no-such-folder/out.json", Output::kNone, 0,
-     u"Conversion error."},
-    {"BsonChosen", kFile, SourceRows(3, ','), u",", u"", "out.json", Output::kBson, 3,
+    {"SourceIsADirectory", ".", "", u",", u"", "out.json", Output::kNone, 0, u"Conversion error."},
+    {"OutputCannotBeCreated", "in.txt", kRows2, u",", u"", "no-such-folder/out.json", Output::kNone,
+     0, u"Conversion error."},
+    {"BsonChosen", "in.txt", SourceRows(3, ','), u",", u"", "out.json", Output::kBson, 3,
      u"3 rows has been converted"},
-    {"CustomSemicolon", kFile, SourceRows(2, ';'), u"Custom", u";", "out.json", Output::kJson, 2,
+    {"CustomSemicolon", "in.txt", SourceRows(2, ';'), u"Custom", u";", "out.json", Output::kJson, 2,
      u"2 rows has been converted"},
     // An empty custom separator is the empty text, which the reader takes as a tab; the word
     // "Custom" itself would split at 'C' and give one column.
-    {"CustomEmptyIsTheEmptyText", kFile, SourceRows(2, '\t'), u"Custom", u"", "out.json",
+    {"CustomEmptyIsTheEmptyText", "in.txt", SourceRows(2, '\t'), u"Custom", u"", "out.json",
      Output::kJson, 2, u"2 rows has been converted"},
-    {"CustomTextIgnoredOffCustom", kFile, kRows2, u",", u";", "out.json", Output::kJson, 2,
+    {"CustomTextIgnoredOffCustom", "in.txt", kRows2, u",", u";", "out.json", Output::kJson, 2,
      u"2 rows has been converted"},
-    {"LinesLeftOutGetASecondLine", kFile, SourceRows(4, ',') + BadLines(3), u",", u"", "out.json",
-     Output::kJson, 4, u"4 rows has been converted\n" + kLeftOut3},
-    {"OneLineLeftOut", kFile, SourceRows(4, ',') + BadLines(1), u",", u"", "out.json",
-     Output::kJson, 4, u"4 rows has been converted\n" + kLeftOut1},
-    {"EveryLineLeftOut", kFile, SourceRows(0, ',') + BadLines(3), u",", u"", "out.json",
-     Output::kUnchecked, 0, u"Conversion error.\n" + kLeftOut3},
+    {"LinesLeftOutGetASecondLine", "in.txt", SourceRows(4, ',') + BadLines(3), u",", u"",
+     "out.json", Output::kJson, 4, u"4 rows has been converted" + kLeftOut3},
+    {"OneLineLeftOut", "in.txt", SourceRows(4, ',') + BadLines(1), u",", u"", "out.json",
+     Output::kJson, 4, u"4 rows has been converted" + kLeftOut1},
+    {"EveryLineLeftOut", "in.txt", SourceRows(0, ',') + BadLines(3), u",", u"", "out.json",
+     Output::kUnchecked, 0, u"Conversion error." + kLeftOut3},
 };
 
-void ExpectJson(const std::string& bytes, int rows) {
+// The output holds rows rows of two fields, the first "row1" and "1"; BSON documents come
+// back to back, each starting with its little-endian length.
+void ExpectOutput(const std::string& bytes, int rows, bool bson = false) {
+  if (bson) {
+    int documents = 0;
+    for (std::size_t at = 0; at + 4 <= bytes.size(); ++documents) {
+      const auto* b = reinterpret_cast<const unsigned char*>(bytes.data() + at);
+      const std::size_t length = b[0] | b[1] << 8 | b[2] << 16 | std::size_t{b[3]} << 24;
+      ASSERT_GE(length, 5u);
+      at += length;
+    }
+    EXPECT_EQ(documents, rows);
+    EXPECT_NE(bytes.find(std::string("\x02name\0", 6)), std::string::npos);
+    EXPECT_NE(bytes.find(std::string("row1\0", 5)), std::string::npos);
+    return;
+  }
   const nlohmann::json document = nlohmann::json::parse(bytes);
   ASSERT_TRUE(document.is_array());
   ASSERT_EQ(document.size(), static_cast<std::size_t>(rows));
   for (const nlohmann::json& row : document) {
     EXPECT_EQ(row.size(), 2u) << row.dump();
   }
-  EXPECT_EQ(document[0]["name"], "row1");
-  EXPECT_EQ(document[0]["value"], "1");
-}
-
-// BSON documents back to back, each starting with its little-endian length.
-void ExpectBson(const std::string& bytes, int rows) {
-  int documents = 0;
-  for (std::size_t at = 0; at + 4 <= bytes.size(); ++documents) {
-    const auto* b = reinterpret_cast<const unsigned char*>(bytes.data() + at);
-    const std::size_t length = b[0] | b[1] << 8 | b[2] << 16 | std::size_t{b[3]} << 24;
-    ASSERT_GE(length, 5u);
-    at += length;
-  }
-  EXPECT_EQ(documents, rows);
-  EXPECT_NE(bytes.find(std::string("\x02name\0", 6)), std::string::npos);
-  EXPECT_NE(bytes.find(std::string("row1\0", 5)), std::string::npos);
+  EXPECT_EQ(document[0], (nlohmann::json{{"name", "row1"}, {"value", "1"}}));
 }
 
 class ConvertTest : public MainWindowTest, public testing::WithParamInterface<ConvertCase> {};
@@ -127,68 +115,30 @@ class ConvertTest : public MainWindowTest, public testing::WithParamInterface<Co
 TEST_P(ConvertTest, ConvertChecksConvertsAndReports) {
   const ConvertCase& c = GetParam();
   Open();
-  CString source;
-  switch (c.source) {
-    case SourceKind::kEmptyField:
-      break;
-    case SourceKind::kFile:
-      source = Source("in.txt", c.content);
-      break;
-    case SourceKind::kMissing:
-      source = dir.WFile("missing.txt");
-      break;
-    case SourceKind::kDirectory:
-      std::filesystem::create_directory(dir.File("folder"));
-      source = dir.WFile("folder");
-      break;
+  if (!c.content.empty()) {
+    Source(c.source, c.content);
   }
   Choose(1008, c.output == Output::kBson ? u"BSON" : u"JSON");
   Choose(1001, c.separator);
   SetText(1010, c.custom);
   SetText(1003, *c.target ? dir.WFile(c.target) : CString());
-  SetText(1000, source);  // last: typing a path never reports
-  ASSERT_TRUE(Boxes().empty()) << Boxes()[0].text.ToUtf8();
+  SetText(1000, *c.source ? dir.WFile(c.source) : CString());  // last: typing never reports
+  ASSERT_EQ(Boxes(), BoxList{});
 
-  PressConvert();
+  PressButton(*dlg, 1004);
 
-  const CString expected(c.text);
-  if (c.text.empty()) {
-    EXPECT_TRUE(Boxes().empty());
-  } else {
-    ASSERT_EQ(Boxes().size(), 1u);
-    EXPECT_EQ(Boxes()[0].text, expected) << Boxes()[0].text.ToUtf8();
-    const bool error = c.rows == 0;
-    EXPECT_EQ(Boxes()[0].caption, error ? u"Error" : u"Information");
-    EXPECT_EQ(Boxes()[0].type, error ? MB_ICONERROR : MB_ICONINFORMATION);
-  }
+  const BoxList none, error{ErrorBox(c.text)}, information{InfoBox(c.text)};
+  EXPECT_EQ(Boxes(), c.text.empty() ? none : c.rows == 0 ? error : information);
   const std::string output = dir.File("out.json");
-  switch (c.output) {
-    case Output::kNone:
-      EXPECT_FALSE(std::filesystem::exists(output));
-      break;
-    case Output::kUnchecked:
-      break;
-    case Output::kJson:
-      ExpectJson(ReadBytesFromFile(output), c.rows);
-      break;
-    case Output::kBson:
-      ExpectBson(ReadBytesFromFile(output), c.rows);
-      break;
+  if (c.output == Output::kNone) {
+    EXPECT_FALSE(std::filesystem::exists(output));
+  } else if (c.output != Output::kUnchecked) {
+    ExpectOutput(ReadBytesFromFile(output), c.rows, c.output == Output::kBson);
   }
   EXPECT_TRUE(dlg->GetFrame()->IsShown());
 }
 
 INSTANTIATE_TEST_SUITE_P(Cases, ConvertTest, testing::ValuesIn(kConvertCases), ByName);
-
-ssize_t FullDiskWrite(int, const void*, size_t) {
-  errno = ENOSPC;
-  return -1;
-}
-
-ssize_t FailingRead(int, void*, size_t) {
-  errno = EIO;
-  return -1;
-}
 
 enum class Before { kNothing, kFile, kLinkToFile };
 
@@ -221,27 +171,26 @@ TEST_P(FailureTest, ErrorIsReportedWithItsReasonAndNoIncompleteOutputStays) {
       failing.write = FullDiskWrite;
     }
     ScopedSysCalls seam(failing);
-    PressConvert();
+    PressButton(*dlg, 1004);
   }
   ASSERT_EQ(Boxes().size(), 1u);
   const CString& text = Boxes()[0].text;
   EXPECT_NE(text.Find(c.readFails ? u"Input/output error" : u"No space left on device"), -1)
       << text.ToUtf8();
   EXPECT_TRUE(c.readFails || text.Find(dir.WFile("out.json")) != -1) << "names the file";
-  EXPECT_EQ(Boxes()[0].caption, u"Error");
-  EXPECT_EQ(Boxes()[0].type, MB_ICONERROR);
+  EXPECT_EQ(Boxes()[0], ErrorBox(text));
   EXPECT_EQ(std::filesystem::exists(std::filesystem::symlink_status(output)), c.remains)
       << "an incomplete output must not pose as a result; a link is the user's own";
   if (c.readFails) {
     EXPECT_EQ(ReadBytesFromFile(output), "an earlier result");
   }
 
-  // The program goes on: without the fault, the same conversion succeeds.
+  // The program goes on: without the fault, the same conversion succeeds, every row of it.
   EXPECT_TRUE(dlg->GetFrame()->IsShown());
-  PressConvert();
+  PressButton(*dlg, 1004);
   ASSERT_EQ(Boxes().size(), 2u);
-  EXPECT_EQ(Boxes()[1].text, u"25 rows has been converted");
-  ExpectJson(ReadBytesFromFile(output), 25);
+  EXPECT_EQ(Boxes()[1], InfoBox(u"25 rows has been converted"));
+  ExpectOutput(ReadBytesFromFile(output), 25);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -252,7 +201,7 @@ INSTANTIATE_TEST_SUITE_P(
                     FailureCase{"ReadErrorKeepsAnEarlierOutput", true, Before::kFile, true}),
     ByName);
 
-TEST_F(MainWindowTest, CustomEntryEnablesTheCustomFieldAndOthersDisableItKeepingItsText) {
+TEST_F(MainWindowTest, CustomFieldFollowsTheSeparatorAndOnlyAPassingCheckReadsIt) {
   Open();
   CWnd* custom = dlg->GetDlgItem(1010);
   EXPECT_FALSE(custom->IsWindowEnabled());
@@ -261,25 +210,20 @@ TEST_F(MainWindowTest, CustomEntryEnablesTheCustomFieldAndOthersDisableItKeeping
   SetText(1010, u";");
   Choose(1001, u",");
   EXPECT_FALSE(custom->IsWindowEnabled());
-  EXPECT_EQ(custom->GetWindowText(), u";");
+  EXPECT_EQ(custom->GetWindowText(), u";") << "disabling keeps the text";
   EXPECT_EQ(dlg->Separator(), u",");
-}
 
-TEST_F(MainWindowTest, FailedCheckWritesTheSourceButKeepsTheSeparator) {
-  Open();
-  Choose(1001, u"Custom");
-  SetText(1010, u";");
   // A separator change reads the list's text; only a passing check reads the custom field.
+  Choose(1001, u"Custom");
   ASSERT_EQ(dlg->Separator(), u"Custom");
   EXPECT_EQ(dlg->CheckInputs(), 0);
-  EXPECT_TRUE(Boxes().empty()) << "an empty field is not reported";
+  EXPECT_EQ(Boxes(), BoxList{}) << "an empty field is not reported";
   SetText(1000, dir.WFile("missing.txt"));
-  EXPECT_TRUE(Boxes().empty()) << "typing a path is not reported";
+  EXPECT_EQ(Boxes(), BoxList{}) << "typing a path is not reported";
   EXPECT_EQ(dlg->CheckInputs(), 0);
   EXPECT_EQ(dlg->SourceFile(), dir.WFile("missing.txt"));
   EXPECT_EQ(dlg->Separator(), u"Custom");
-  ASSERT_EQ(Boxes().size(), 1u);
-  EXPECT_EQ(Boxes()[0].text, u"The source text file does not exist or inaccessible");
+  EXPECT_EQ(Boxes(), BoxList{ErrorBox(kMissingSource)});
   SetText(1000, Source("in.txt", SourceRows(1, ';')));
   EXPECT_EQ(dlg->CheckInputs(), 1);
   EXPECT_EQ(dlg->Separator(), u";");
@@ -287,7 +231,8 @@ TEST_F(MainWindowTest, FailedCheckWritesTheSourceButKeepsTheSeparator) {
 
 struct RestoreCase {
   const char* name;
-  bool saved;  // false: the first run, nothing saved
+  bool saved;          // false: the first run, nothing saved
+  const char* source;  // the saved source in the test's directory, which does not exist
   const char16_t* separator;
   const char16_t* custom;
   const char16_t* format;
@@ -296,47 +241,37 @@ struct RestoreCase {
 
 class RestoreTest : public MainWindowTest, public testing::WithParamInterface<RestoreCase> {};
 
-TEST_P(RestoreTest, SavedValuesAreShownAndTheCustomFieldFollowsTheSeparator) {
+TEST_P(RestoreTest, SavedValuesAreShownAndAGoneSourceIsReportedOnce) {
   const RestoreCase& c = GetParam();
   const CString output = c.saved ? u"/home/user/out file.json" : u"";
+  const CString source = *c.source ? dir.WFile(c.source) : CString();
   if (c.saved) {
-    store.setStr(SettingsKey::kTextFileName, u"");
+    store.setStr(SettingsKey::kTextFileName, source);
     store.setStr(SettingsKey::kJSONFileName, output);
     store.setStr(SettingsKey::kSeparator, c.separator);
     store.setStr(SettingsKey::kCustom, c.custom);
     store.setStr(SettingsKey::kFormat, c.format);
   }
   Open();
-  EXPECT_EQ(dlg->GetDlgItem(1000)->GetWindowText(), u"");
-  EXPECT_EQ(dlg->GetDlgItem(1003)->GetWindowText(), output);
-  EXPECT_EQ(dlg->GetDlgItem(1001)->GetWindowText(), c.separator);
-  EXPECT_EQ(dlg->GetDlgItem(1010)->GetWindowText(), c.custom);
+  EXPECT_EQ(Text(1000), source);
+  EXPECT_EQ(Text(1003), output);
+  EXPECT_EQ(Text(1001), c.separator);
+  EXPECT_EQ(Text(1010), c.custom);
   EXPECT_EQ(dlg->GetDlgItem(1010)->IsWindowEnabled() != FALSE, c.customEnabled);
-  EXPECT_EQ(dlg->GetDlgItem(1008)->GetWindowText(), c.format);
+  EXPECT_EQ(Text(1008), c.format);
   EXPECT_EQ(dlg->Separator(), c.separator);
-  EXPECT_TRUE(Boxes().empty());
+  // Once: the notifications of start-up build no preview.
+  EXPECT_EQ(Boxes(), source.IsEmpty() ? BoxList{} : BoxList{ErrorBox(kMissingSource)});
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Saved, RestoreTest,
-    testing::Values(RestoreCase{"FirstRun", false, u"<tab>", u"", u"JSON", false},
-                    RestoreCase{"Bar", true, u"|", u";", u"JSON", false},
-                    RestoreCase{"CustomSelectsTheAppendedEntry", true, u"Custom", u";", u"BSON",
+    testing::Values(RestoreCase{"FirstRun", false, "", u"<tab>", u"", u"JSON", false},
+                    RestoreCase{"Bar", true, "", u"|", u";", u"JSON", false},
+                    RestoreCase{"CustomWithAGoneSource", true, "gone.txt", u"Custom", u";", u"BSON",
                                 true},
-                    RestoreCase{"CustomTextKeptOffCustom", true, u",", u"#", u"BSON", false}),
+                    RestoreCase{"CustomTextKeptOffCustom", true, "", u",", u"#", u"BSON", false}),
     ByName);
-
-TEST_F(MainWindowTest, SavedSourceThatIsGoneIsRestoredAndReportedOnceAtStartUp) {
-  store.setStr(SettingsKey::kTextFileName, dir.WFile("gone.txt"));
-  store.setStr(SettingsKey::kSeparator, u"Custom");
-  store.setStr(SettingsKey::kCustom, u";");
-  Open();
-  EXPECT_EQ(dlg->GetDlgItem(1000)->GetWindowText(), dir.WFile("gone.txt"));
-  ASSERT_EQ(Boxes().size(), 1u) << "the notifications of start-up build no preview";
-  EXPECT_EQ(Boxes()[0].text, u"The source text file does not exist or inaccessible");
-  EXPECT_EQ(Boxes()[0].caption, u"Error");
-  EXPECT_EQ(Boxes()[0].type, MB_ICONERROR);
-}
 
 struct QuitWay {
   const char* name;
@@ -354,6 +289,7 @@ TEST_P(QuitTest, EveryWayOfClosingSavesTheFiveTexts) {
   SetText(1000, dir.WFile("never-converted.txt"));
   GetParam().quit(*dlg);
   Pump(50);
+  ASSERT_NE(dlg->GetFrame(), nullptr) << "closing leaves the window to its owner to destroy";
   EXPECT_FALSE(dlg->GetFrame()->IsShown());
   Destroy();
 
@@ -366,14 +302,7 @@ TEST_P(QuitTest, EveryWayOfClosingSavesTheFiveTexts) {
   EXPECT_EQ(saved.getStr(SettingsKey::kCustom), u" ; ");
   EXPECT_EQ(saved.getStr(SettingsKey::kFormat), u"BSON");
   EXPECT_GT(saved.getInt(u"MainWnd.Width"), 0) << "the library's placement is saved with them";
-  EXPECT_TRUE(Boxes().empty());
-}
-
-void PressButton(CDialog& dlg, int id) {
-  auto* button = dynamic_cast<wxButton*>(dlg.GetDlgItem(id)->GetWxWindow());
-  wxCommandEvent event(wxEVT_BUTTON, id);
-  event.SetEventObject(button);
-  button->ProcessWindowEvent(event);
+  EXPECT_EQ(Boxes(), BoxList{});
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -387,19 +316,11 @@ INSTANTIATE_TEST_SUITE_P(
                     QuitWay{"Escape",
                             [](CMainWindowProbe& d) {
                               ActivateWindow(d);
-                              d.GetDlgItem(1003)->SetFocus();
-                              Pump(50);
+                              FocusOn(d, 1003);
                               PressKey(WXK_ESCAPE);
                             }},
                     QuitWay{"CloseBox", [](CMainWindowProbe& d) { d.GetFrame()->Close(); }}),
     ByName);
-
-struct CommandCase {
-  const char* name;
-  WPARAM command;
-  BOOL handled;
-  const char16_t* notice;  // null: no message
-};
 
 // The PATH of a test, without the maker's programs unless the test puts one there.
 class ScopedPath {
@@ -413,47 +334,48 @@ class ScopedPath {
   std::string m_saved;
 };
 
+struct CommandCase {
+  const char* name;
+  WPARAM command;
+  BOOL handled;
+  const char16_t* notice;  // null: no message
+  const char* program;     // null, or a program put on the PATH, which is started
+};
+
 class ProductCommandTest : public MainWindowTest,
                            public testing::WithParamInterface<CommandCase> {};
 
 TEST_P(ProductCommandTest, ProductRangeGoesToTheLauncherAndTheRestToTheFramework) {
   const CommandCase& c = GetParam();
-  ScopedPath path("/usr/bin:/bin");
+  const std::string bin = dir.File("bin");
+  const std::string program = bin + "/" + (c.program != nullptr ? c.program : "none");
+  std::filesystem::create_directory(bin);
+  if (c.program != nullptr) {
+    WriteBytesToFile(program, "#!/bin/sh\ntouch \"$0.started\"\n");
+    chmod(program.c_str(), 0755);
+  }
+  ScopedPath path(bin + ":/usr/bin:/bin");
   Open();
   EXPECT_EQ(Command(c.command), c.handled);
-  if (c.notice == nullptr) {
-    EXPECT_TRUE(Boxes().empty());
-    return;
+  EXPECT_EQ(Boxes(), c.notice != nullptr ? BoxList{InfoBox(c.notice)} : BoxList{});
+  if (c.program != nullptr) {
+    EXPECT_TRUE(PumpUntil([&] { return std::filesystem::exists(program + ".started"); }, 5000));
   }
-  ASSERT_EQ(Boxes().size(), 1u);
-  EXPECT_EQ(Boxes()[0].text, c.notice);
-  EXPECT_EQ(Boxes()[0].caption, u"Information");
-  EXPECT_EQ(Boxes()[0].type, MB_ICONINFORMATION);
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Commands, ProductCommandTest,
-    testing::Values(
-        CommandCase{"First", 25000, TRUE,
-                    u"Ostrel Sheet Viewer is not installed on this computer."},
-        CommandCase{"Last", 25020, TRUE, u"Ostrel Task Timer is not installed on this computer."},
-        CommandCase{"BelowTheRange", 24999, FALSE, nullptr},
-        CommandCase{"AboveTheRange", 25021, FALSE, nullptr},
-        CommandCase{"NotificationOfTheSameId", MAKEWPARAM(25000, EN_CHANGE), FALSE, nullptr}),
+    testing::Values(CommandCase{"First", 25000, TRUE,
+                                u"Ostrel Sheet Viewer is not installed on this computer.", nullptr},
+                    CommandCase{"Last", 25020, TRUE,
+                                u"Ostrel Task Timer is not installed on this computer.", nullptr},
+                    CommandCase{"ProductOnThePathIsStarted", 25020, TRUE, nullptr,
+                                "ostrel-task-timer"},
+                    CommandCase{"BelowTheRange", 24999, FALSE, nullptr, nullptr},
+                    CommandCase{"AboveTheRange", 25021, FALSE, nullptr, nullptr},
+                    CommandCase{"NotificationOfTheSameId", MAKEWPARAM(25000, EN_CHANGE), FALSE,
+                                nullptr, nullptr}),
     ByName);
-
-TEST_F(MainWindowTest, ProductOnThePathIsStarted) {
-  const std::string bin = dir.File("bin");
-  std::filesystem::create_directory(bin);
-  const std::string program = bin + "/ostrel-task-timer";
-  WriteBytesToFile(program, "#!/bin/sh\ntouch \"$0.started\"\n");
-  chmod(program.c_str(), 0755);
-  ScopedPath path(bin + ":/usr/bin:/bin");
-  Open();
-  EXPECT_TRUE(Command(25020));
-  EXPECT_TRUE(PumpUntil([&] { return std::filesystem::exists(program + ".started"); }, 5000));
-  EXPECT_TRUE(Boxes().empty());
-}
 
 class LibraryCommandTest : public MainWindowTest {
  protected:
@@ -471,7 +393,7 @@ class LibraryCommandTest : public MainWindowTest {
   bool launchSucceeds = true;
 };
 
-TEST_F(LibraryCommandTest, ViewLogShowsTheLogNewestLastAndReadsItAgainWhenShown) {
+TEST_F(LibraryCommandTest, ViewLogShowsTheLogNewestLastAndTruncateLogEmptiesIt) {
   CLog::Truncate();
   CLog::Bug2(u"first entry");
   CLog::Bug2(u"second entry");
@@ -482,13 +404,12 @@ TEST_F(LibraryCommandTest, ViewLogShowsTheLogNewestLastAndReadsItAgainWhenShown)
   EXPECT_TRUE(window->IsShown());
   EXPECT_EQ(window->GetTitle(), "Log");
   EXPECT_EQ(window->GetParent(), dlg->GetFrame());
-  wxString text = CLogViewer::TextControl()->GetValue();
-  EXPECT_TRUE(text.EndsWith("second entry\n")) << text;
-  EXPECT_LT(text.Find("first entry"), text.Find("second entry"));
-  EXPECT_EQ(CLogViewer::TextControl()->GetInsertionPoint(),
-            CLogViewer::TextControl()->GetLastPosition());
+  wxTextCtrl* text = CLogViewer::TextControl();
+  EXPECT_TRUE(text->GetValue().EndsWith("second entry\n")) << text->GetValue();
+  EXPECT_LT(text->GetValue().Find("first entry"), text->GetValue().Find("second entry"));
+  EXPECT_EQ(text->GetInsertionPoint(), text->GetLastPosition());
 
-  // Closed, a new entry, shown again: the window is the same and shows the new entry.
+  // Closed, a new entry, shown again: the window is the same and reads the log again.
   wxCommandEvent close(wxEVT_BUTTON, wxID_CLOSE);
   window->FindWindow(wxID_CLOSE)->ProcessWindowEvent(close);
   EXPECT_FALSE(window->IsShown());
@@ -497,17 +418,11 @@ TEST_F(LibraryCommandTest, ViewLogShowsTheLogNewestLastAndReadsItAgainWhenShown)
   EXPECT_EQ(CLogViewer::Window(), window);
   EXPECT_TRUE(window->IsShown());
   EXPECT_TRUE(CLogViewer::TextControl()->GetValue().EndsWith("third entry\n"));
-  EXPECT_TRUE(Boxes().empty());
-}
 
-TEST_F(LibraryCommandTest, TruncateLogEmptiesTheLogAndTheOpenWindow) {
-  CLog::Bug2(u"an entry");
-  Open();
-  ASSERT_TRUE(Command(32780));
-  ASSERT_FALSE(CLogViewer::TextControl()->IsEmpty());
   EXPECT_TRUE(Command(1108));
   EXPECT_EQ(std::filesystem::file_size(CLog::GetLogPath().ToUtf8()), 0u);
-  EXPECT_TRUE(CLogViewer::TextControl()->IsEmpty());
+  EXPECT_TRUE(CLogViewer::TextControl()->IsEmpty()) << "the open window is emptied too";
+  EXPECT_EQ(Boxes(), BoxList{});
 }
 
 struct LinkCase {
@@ -522,15 +437,12 @@ TEST_P(LinkTest, HelpLinksOpenTheDesktopsProgramOnTheirAddress) {
   Open();
   EXPECT_TRUE(Command(GetParam().command));
   EXPECT_EQ(urls, (std::vector<CString>{GetParam().url}));
-  EXPECT_TRUE(Boxes().empty());
+  EXPECT_EQ(Boxes(), BoxList{});
 
   launchSucceeds = false;
   EXPECT_TRUE(Command(GetParam().command));
-  ASSERT_EQ(Boxes().size(), 1u);
-  EXPECT_EQ(Boxes()[0].text,
-            CString(u"No program to open ") + GetParam().url + u" was found on this computer.");
-  EXPECT_EQ(Boxes()[0].caption, u"Error");
-  EXPECT_EQ(Boxes()[0].type, MB_ICONERROR);
+  EXPECT_EQ(Boxes(), BoxList{ErrorBox(CString(u"No program to open ") + GetParam().url +
+                                      u" was found on this computer.")});
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -539,31 +451,15 @@ INSTANTIATE_TEST_SUITE_P(
                     LinkCase{"WebSite", 5781, u"https://www.ostrel.com/corvane"}),
     ByName);
 
-struct TailCase {
-  const char* name;
-  const char* log;
-  std::size_t maxBytes;
-  const char16_t* expected;
-};
-
-class LogTailTest : public testing::TestWithParam<TailCase> {};
-
-TEST_P(LogTailTest, TheEndOfTheLogStartsAtAnEntry) {
+TEST(LogTailTest, TheEndOfTheLogStartsAtAnEntry) {
   TempDir dir;
-  const TailCase& c = GetParam();
-  if (c.log != nullptr) {
-    WriteBytesToFile(dir.File("corvane.log"), c.log);
-  }
-  EXPECT_EQ(CLogViewer::ReadTail(dir.File("corvane.log"), c.maxBytes), c.expected);
+  const std::string log = dir.File("corvane.log");
+  EXPECT_EQ(CLogViewer::ReadTail(log, 100), u"") << "no log";
+  WriteBytesToFile(log, "1 a\n2 b\n3 c\n");
+  EXPECT_EQ(CLogViewer::ReadTail(log, 100), u"1 a\n2 b\n3 c\n");
+  EXPECT_EQ(CLogViewer::ReadTail(log, 6), u"(Older entries are not shown.)\n3 c\n");
+  WriteBytesToFile(log, "1 Z\xC3\xBCrich\n");
+  EXPECT_EQ(CLogViewer::ReadTail(log, 100), u"1 Z\u00FCrich\n");
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    Tails, LogTailTest,
-    testing::Values(TailCase{"Whole", "1 a\n2 b\n3 c\n", 100, u"1 a\n2 b\n3 c\n"},
-                    TailCase{"CutInsideAnEntry", "1 a\n2 b\n3 c\n", 6,
-                             u"(Older entries are not shown.)\n3 c\n"},
-                    TailCase{"NoLog", nullptr, 100, u""},
-                    TailCase{"Utf8", "1 Z\xC3\xBCrich\n", 100, u"1 Z\u00FCrich\n"}),
-    ByName);
 
 }  // namespace
