@@ -18,6 +18,7 @@ using namespace std::string_literals;
 using outputrows::Rows;
 using testfiles::TempDir;
 using testfiles::U16;
+using Status = ConversionReport::Status;
 
 namespace {
 
@@ -29,6 +30,7 @@ struct Outcome {
 
 class ConversionTest : public ::testing::Test {
  protected:
+  // Converts source, written to source.txt, into out.json or out.bson.
   Outcome Run(const std::string& source, const char16_t* separator, int limit, int bson) {
     Outcome outcome;
     const std::string output = m_dir.Path(bson ? "out.bson" : "out.json");
@@ -40,227 +42,185 @@ class ConversionTest : public ::testing::Test {
 
   std::string Log() const { return testfiles::ReadBytes(CLog::GetLogPath().ToUtf8()).value_or(""); }
 
-  // The text a log entry holds for a format and its arguments.
+  // The line a log entry holds for a format and its arguments, without the time.
   template <typename... Args>
   static std::string Entry(const char16_t* format, Args... args) {
     CString text;
     text.Format(format, args...);
-    return text.ToUtf8();
+    return text.ToUtf8() + "\n";
   }
 
   TempDir m_dir;
   testfiles::ScopedLogDirectory m_log{m_dir.Path()};
 };
 
-// 25 data lines; the 4th and 7th have a wrong field count.
+// 25 data lines, the 4th and 7th with a wrong field count, and the rows of the first ten.
 std::string TwentyFiveLines() {
   std::string text = "n,v\n";
   for (int i = 1; i <= 25; ++i)
     text += std::to_string(i) + (i == 4 || i == 7 ? "\n" : ",x\n");
   return text;
 }
-
-Rows NumberedRows(int last) {
-  Rows rows;
-  for (int i = 1; i <= last; ++i)
-    if (i != 4 && i != 7)
-      rows.push_back({{"n", std::to_string(i)}, {"v", "x"}});
-  return rows;
+std::string FirstTenRows() {
+  std::string json;
+  for (int i : {1, 2, 3, 5, 6, 8, 9, 10})
+    json +=
+        std::string(json.empty() ? "[" : ",") + R"({"n":")" + std::to_string(i) + R"(","v":"x"})";
+  return json + "]";
 }
 
 struct ConversionCase {
   const char* name;
   std::string source;
   const char16_t* separator;
-  int limit;
-  Rows rows;
+  std::string rows;  // as JSON
+  int limit = -1;
   std::int64_t leftOut = 0;
   std::int64_t read = -1;  // lines read after the header; -1: not checked
 };
 
 const ConversionCase kConversionCases[] = {
-    {"TwoRows", "a,b\n1,2\n3,4\n", u",", -1, {{{"a", "1"}, {"b", "2"}}, {{"a", "3"}, {"b", "4"}}}},
-    {"WrongFieldCountsLeftOut", "a,b\n1\n1,2,3\n\n5,6\n", u",", -1, {{{"a", "5"}, {"b", "6"}}}, 3},
-    {"FinalEmptyLineLeftOut", "a,b\n1,2\n\n", u",", -1, {{{"a", "1"}, {"b", "2"}}}, 1},
-    {"EmptyLineInOneColumn", "a\n\nx\n", u",", -1, {{{"a", ""}}, {{"a", "x"}}}},
-    {"HeaderOnly", "a,b\n", u",", -1, {}},
-    {"LimitZero", "a,b\n1,2\n", u",", 0, {}},
-    {"LimitCountsLinesLeftOut", TwentyFiveLines(), u",", 10, NumberedRows(10), 2, 10},
-    {"QuotesStripped",
-     "\"a\"\t\"\"b\"\"\tc\"d\t\"\t e \n\"1\"\t\"\"2\"\"\t3\"4\t\"\t x \n",
-     u"<tab>",
-     -1,
-     {{{"a", "1"}, {"b", "2"}, {"c\"d", "3\"4"}, {"", ""}, {" e ", " x "}}}},
-    {"CutAtNul", "a\0z,b\n1\0zz,2\n"s, u",", -1, {{{"a", "1"}, {"b", "2"}}}},
-    {"EmptyAndDuplicateNames",
-     "a,a,\n1,2,3\n4,5,6\n",
-     u",",
-     -1,
-     {{{"a", "1"}, {"a", "2"}, {"", "3"}}, {{"a", "4"}, {"a", "5"}, {"", "6"}}}},
-    {"HeaderEndingInSeparator",
-     "a,b,\n1,2,\n1,2\n",
-     u",",
-     -1,
-     {{{"a", "1"}, {"b", "2"}, {"", ""}}},
-     1},
-    {"EmptyFirstLine", "\nx\ny,z\n", u",", -1, {{{"", "x"}}}, 1},
-    {"Utf16Source",
-     "\xFF\xFE"
-     "a\0|\0b\0\n\0\xE9\0|\0\x3D\xD8\x00\xDE\n\0"s,
-     u"|",
-     -1,
-     {{{"a", "\xC3\xA9"}, {"b", "\xF0\x9F\x98\x80"}}}},
-    {"ControlCharactersEscaped",
-     "a\n\x01\x1F\t\"\\\r\r\n",
-     u",",
-     -1,
-     {{{"a", "\x01\x1F\t\"\\\r"}}}},
+    {"TwoRows", "a,b\n1,2\n3,4\n", u",", R"([{"a":"1","b":"2"},{"a":"3","b":"4"}])"},
+    {"WrongFieldCountsLeftOut", "a,b\n1\n1,2,3\n\n5,6\n", u",", R"([{"a":"5","b":"6"}])", -1, 3},
+    {"FinalEmptyLineLeftOut", "a,b\n1,2\n\n", u",", R"([{"a":"1","b":"2"}])", -1, 1},
+    {"EmptyLineInOneColumn", "a\n\nx\n", u",", R"([{"a":""},{"a":"x"}])"},
+    {"HeaderOnly", "a,b\n", u",", "[]"},
+    {"LimitZero", "a,b\n1,2\n", u",", "[]", 0},
+    {"LimitCountsLinesLeftOut", TwentyFiveLines(), u",", FirstTenRows(), 10, 2, 10},
+    {"QuotesStripped", "\"a\"\t\"\"b\"\"\tc\"d\t\"\t e \n\"1\"\t\"\"2\"\"\t3\"4\t\"\t x \n",
+     u"<tab>", R"([{"a":"1","b":"2","c\"d":"3\"4","":""," e ":" x "}])"},
+    {"CutAtNul", "a\0z,b\n1\0zz,2\n"s, u",", R"([{"a":"1","b":"2"}])"},
+    {"EmptyAndDuplicateNames", "a,a,\n1,2,3\n4,5,6\n", u",",
+     R"([{"a":"1","a":"2","":"3"},{"a":"4","a":"5","":"6"}])"},
+    {"HeaderEndingInSeparator", "a,b,\n1,2,\n1,2\n", u",", R"([{"a":"1","b":"2","":""}])", -1, 1},
+    {"EmptyFirstLine", "\nx\ny,z\n", u",", R"([{"":"x"}])", -1, 1},
+    {"Utf16Source", "\xFF\xFE\x61\0|\0b\0\n\0\xE9\0|\0\x3D\xD8\x00\xDE\n\0"s, u"|",
+     R"([{"a":"é","b":"😀"}])"},
+    {"ControlCharactersEscaped", "a\n\x01\x1F\t\"\\\r\r\n", u",",
+     R"([{"a":"\u0001\u001f\t\"\\\r"}])"},
 };
 
 class ConversionCases : public ConversionTest,
                         public ::testing::WithParamInterface<ConversionCase> {};
 
-TEST_P(ConversionCases, JsonHoldsTheRows) {
-  const ConversionCase& c = GetParam();
-  const Outcome outcome = Run(c.source, c.separator, c.limit, 0);
-  EXPECT_EQ(outcome.result, static_cast<int>(c.rows.size()));
-  EXPECT_EQ(outcome.report.status, ConversionReport::Status::Converted);
-  EXPECT_EQ(outcome.report.rowsWritten, static_cast<std::int64_t>(c.rows.size()));
-  EXPECT_EQ(outcome.report.linesLeftOut, c.leftOut);
-  if (c.read >= 0) {
-    EXPECT_EQ(outcome.report.rowsRead, c.read);
-  }
-  ASSERT_TRUE(outcome.output);
-  const auto rows = outputrows::JsonRows(*outcome.output);
-  ASSERT_TRUE(rows) << "not a JSON array of string objects:\n" << *outcome.output;
-  EXPECT_EQ(*rows, c.rows);
-}
-
-TEST_P(ConversionCases, BsonHoldsTheSameRows) {
+TEST_P(ConversionCases, JsonAndBsonHoldTheRows) {
   const ConversionCase& c = GetParam();
   const Outcome json = Run(c.source, c.separator, c.limit, 0);
+  const std::optional<Rows> rows = outputrows::JsonRows(c.rows);
+  ASSERT_TRUE(rows);
+  EXPECT_EQ(json.result, static_cast<int>(rows->size()));
+  EXPECT_EQ(json.report.status, Status::Converted);
+  EXPECT_EQ(json.report.rowsWritten, static_cast<std::int64_t>(rows->size()));
+  EXPECT_EQ(json.report.linesLeftOut, c.leftOut);
+  if (c.read >= 0) {
+    EXPECT_EQ(json.report.rowsRead, c.read);
+  }
+  ASSERT_TRUE(json.output);
+  EXPECT_EQ(outputrows::JsonRows(*json.output), rows) << *json.output;
   const Outcome bson = Run(c.source, c.separator, c.limit, 1);
   EXPECT_EQ(bson.result, json.result);
-  ASSERT_TRUE(json.output && bson.output);
-  const auto jsonRows = outputrows::JsonRows(*json.output);
-  const auto bsonRows = outputrows::BsonRows(*bson.output);
-  ASSERT_TRUE(bsonRows) << "not a sequence of BSON documents";
-  EXPECT_EQ(bsonRows, jsonRows);
+  ASSERT_TRUE(bson.output);
+  EXPECT_EQ(outputrows::BsonRows(*bson.output), rows);
 }
 
 INSTANTIATE_TEST_SUITE_P(Conversion, ConversionCases, ::testing::ValuesIn(kConversionCases),
                          [](const auto& info) { return std::string(info.param.name); });
 
+// With a report, lines 3 to 102 are logged one by one, then the total; without one,
+// nothing is logged.
 TEST_F(ConversionTest, LinesLeftOutAreLoggedWithAReport) {
-  std::string source = "a,b\n1,2\n";
+  std::string lines = "a,b\n1,2\n";
   for (int i = 0; i < 105; ++i)
-    source += "bad\n";
-  source += "3,4\n";
-  const Outcome outcome = Run(source, u",", -1, 0);
+    lines += "bad\n";
+  lines += "3,4\n";
+  const Outcome outcome = Run(lines, u",", -1, 0);
   EXPECT_EQ(outcome.result, 2);
   EXPECT_EQ(outcome.report.linesLeftOut, 105);
   const std::string log = Log();
-  // Lines 3 to 102 one by one, then the total.
-  EXPECT_NE(log.find(Entry(EngineMessages::kLineLeftOut, 3LL, 1LL, 2LL) + "\n"), std::string::npos);
-  EXPECT_NE(log.find(Entry(EngineMessages::kLineLeftOut, 102LL, 1LL, 2LL) + "\n"),
-            std::string::npos);
+  EXPECT_NE(log.find(Entry(EngineMessages::kLineLeftOut, 3LL, 1LL, 2LL)), std::string::npos);
+  EXPECT_NE(log.find(Entry(EngineMessages::kLineLeftOut, 102LL, 1LL, 2LL)), std::string::npos);
   EXPECT_EQ(log.find(Entry(EngineMessages::kLineLeftOut, 103LL, 1LL, 2LL)), std::string::npos);
-  EXPECT_NE(log.find(Entry(EngineMessages::kLinesLeftOutTotal, 105LL) + "\n"), std::string::npos);
-  size_t entries = 0;
-  for (size_t at = log.find('\n'); at != std::string::npos; at = log.find('\n', at + 1))
-    ++entries;
-  EXPECT_EQ(entries, 101u) << log;
-}
-
-TEST_F(ConversionTest, PlainCallLogsNothingForLinesLeftOut) {
-  const std::string output = m_dir.Path("out.json");
-  EXPECT_EQ(ConvertToJson(U16(m_dir.Write("s.txt", "a,b\nbad\n1,2\n")).c_str(), u",",
-                          U16(output).c_str(), -1, 0),
-            1);
-  EXPECT_EQ(Log(), "");
+  EXPECT_NE(log.find(Entry(EngineMessages::kLinesLeftOutTotal, 105LL)), std::string::npos);
+  EXPECT_EQ(std::count(log.begin(), log.end(), '\n'), 101) << log;
+  EXPECT_EQ(ConvertToJson(U16(m_dir.Path("source.txt")).c_str(), u",",
+                          U16(m_dir.Path("out.json")).c_str(), -1, 0),
+            2);
+  EXPECT_EQ(Log(), log);
 }
 
 TEST_F(ConversionTest, ProgressIsReportedWhileReading) {
   std::string source = "a\n";
   for (int i = 0; i < 2 * 65536 + 10; ++i)
     source += "1\n";
-  ConversionReport report;
   std::vector<std::uint64_t> calls;
+  ConversionReport report;
   report.progress = [&calls](std::uint64_t bytes) { calls.push_back(bytes); };
-  const std::string output = m_dir.Path("out.json");
-  EXPECT_EQ(ConvertToJson(U16(m_dir.Write("s.txt", source)).c_str(), u",", U16(output).c_str(), -1,
-                          0, report),
+  EXPECT_EQ(ConvertToJson(U16(m_dir.Write("s.txt", source)).c_str(), u",",
+                          U16(m_dir.Path("out.json")).c_str(), -1, 0, report),
             2 * 65536 + 10);
   // After 65,536 and 131,072 rows: the header and those rows, two bytes each.
   EXPECT_EQ(calls, (std::vector<std::uint64_t>{2 + 2 * 65536, 2 + 4 * 65536}));
 }
 
-TEST_F(ConversionTest, MissingSourceLeavesTheOutputAlone) {
-  const std::string source = m_dir.Path("missing.txt");
-  const std::string output = m_dir.Write("out.json", "keep");
-  ConversionReport report;
-  EXPECT_EQ(ConvertToJson(U16(source).c_str(), u",", U16(output).c_str(), -1, 0, report), 0);
-  EXPECT_EQ(report.status, ConversionReport::Status::SourceOpenFailed);
-  EXPECT_EQ(testfiles::ReadBytes(output), "keep");
-  EXPECT_NE(Log().find(Entry(EngineMessages::kSourceOpenFailed, U16(source).c_str()) + "\n"),
-            std::string::npos)
-      << Log();
-}
+// Conversions that fail before writing, to JSON or BSON: a source that cannot be opened or
+// has no header line, an output that names the source itself (open and shared for reading
+// only) or lies in a missing directory. Every file is left as it was, an output not
+// created, and the cause logged.
+struct FailureCase {
+  const char* name;
+  const char* source;
+  const char* output;
+  Status status;
+};
 
-TEST_F(ConversionTest, NoHeaderLeavesTheOutputAlone) {
-  const std::string source = m_dir.Write("empty.txt", "\xFF\xFE");
-  const std::string existing = m_dir.Write("out.json", "keep");
-  const std::string missing = m_dir.Path("new.json");
-  ConversionReport report;
-  EXPECT_EQ(ConvertToJson(U16(source).c_str(), u",", U16(existing).c_str(), -1, 0, report), 0);
-  EXPECT_EQ(report.status, ConversionReport::Status::NoHeader);
-  EXPECT_EQ(ConvertToJson(U16(source).c_str(), u",", U16(missing).c_str(), -1, 1), 0);
-  EXPECT_EQ(testfiles::ReadBytes(existing), "keep");
-  EXPECT_FALSE(testfiles::ReadBytes(missing));
-  EXPECT_NE(Log().find(Utf16ToUtf8(EngineMessages::kNoColumnList)), std::string::npos);
-}
+class ConversionFailure : public ConversionTest,
+                          public ::testing::WithParamInterface<FailureCase> {};
 
-// The output names the source itself (the source is open and shared for reading only) or
-// lies in a missing directory.
-class OutputRefused : public ConversionTest, public ::testing::WithParamInterface<const char*> {};
-
-TEST_P(OutputRefused, IsRefusedAndTheSourceKept) {
-  const std::string bytes = "a,b\n1,2\n";
-  const std::string source = m_dir.Write("source.txt", bytes);
-  const std::string kind = GetParam();
-  std::string output = source;
-  if (kind == "OtherPath") {
-    std::filesystem::create_directory(m_dir.Path("sub"));
-    output = m_dir.Path("sub/../source.txt");
-  } else if (kind == "HardLink") {
-    output = m_dir.Path("hard.txt");
-    std::filesystem::create_hard_link(source, output);
-  } else if (kind == "MissingDirectory") {
-    output = m_dir.Path("no/such/dir/out.json");
-  } else if (kind == "SymLink") {
-    output = m_dir.Path("soft.txt");
-    std::filesystem::create_symlink(source, output);
+TEST_P(ConversionFailure, LeavesEveryFileAsItWas) {
+  const FailureCase& c = GetParam();
+  const std::string source = m_dir.Path(c.source), output = m_dir.Path(c.output);
+  const std::pair<const char*, std::string> kFiles[] = {
+      {"source.txt", "a,b\n1,2\n"}, {"mark.txt", "\xFF\xFE"}, {"out.json", "keep"}};
+  for (const auto& [name, bytes] : kFiles)
+    m_dir.Write(name, bytes);
+  std::filesystem::create_directory(m_dir.Path("sub"));
+  std::filesystem::create_hard_link(m_dir.Path("source.txt"), m_dir.Path("hard.txt"));
+  std::filesystem::create_symlink(m_dir.Path("source.txt"), m_dir.Path("soft.txt"));
+  for (int bson : {0, 1}) {
+    ConversionReport report;
+    EXPECT_EQ(ConvertToJson(U16(source).c_str(), u",", U16(output).c_str(), -1, bson, report), 0);
+    EXPECT_EQ(report.status, c.status);
+    for (const auto& [name, bytes] : kFiles)
+      EXPECT_EQ(testfiles::ReadBytes(m_dir.Path(name)), bytes) << name;
+    EXPECT_FALSE(testfiles::ReadBytes(m_dir.Path("new.json")));
   }
-  ConversionReport report;
-  EXPECT_EQ(ConvertToJson(U16(source).c_str(), u",", U16(output).c_str(), -1, 0, report), 0);
-  EXPECT_EQ(report.status, ConversionReport::Status::OutputOpenFailed);
-  EXPECT_EQ(testfiles::ReadBytes(source), bytes);
-  EXPECT_NE(Log().find(Entry(EngineMessages::kDestinationOpenFailed, U16(output).c_str()) + "\n"),
-            std::string::npos)
-      << Log();
+  const std::string entry =
+      c.status == Status::SourceOpenFailed
+          ? Entry(EngineMessages::kSourceOpenFailed, U16(source).c_str())
+      : c.status == Status::NoHeader
+          ? Entry(EngineMessages::kNoColumnList)
+          : Entry(EngineMessages::kDestinationOpenFailed, U16(output).c_str());
+  EXPECT_NE(Log().find(entry), std::string::npos) << Log();
 }
 
-INSTANTIATE_TEST_SUITE_P(Conversion, OutputRefused,
-                         ::testing::Values("SamePath", "OtherPath", "HardLink", "SymLink",
-                                           "MissingDirectory"));
+const FailureCase kFailures[] = {
+    {"MissingSource", "missing.txt", "out.json", Status::SourceOpenFailed},
+    {"NoHeader", "mark.txt", "out.json", Status::NoHeader},
+    {"NoHeaderNewOutput", "mark.txt", "new.json", Status::NoHeader},
+    {"OutputIsTheSource", "source.txt", "source.txt", Status::OutputOpenFailed},
+    {"OutputByOtherPath", "source.txt", "sub/../source.txt", Status::OutputOpenFailed},
+    {"OutputIsAHardLink", "source.txt", "hard.txt", Status::OutputOpenFailed},
+    {"OutputIsASymLink", "source.txt", "soft.txt", Status::OutputOpenFailed},
+    {"OutputInMissingDirectory", "source.txt", "no/such/dir/out.json", Status::OutputOpenFailed},
+};
+INSTANTIATE_TEST_SUITE_P(Conversion, ConversionFailure, ::testing::ValuesIn(kFailures),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 // A disk that takes only a few bytes.
 size_t g_bytesLeft = 0;
 ssize_t FullDiskWrite(int fd, const void* buffer, size_t count) {
-  if (g_bytesLeft == 0) {
-    errno = ENOSPC;
-    return -1;
-  }
+  if (g_bytesLeft == 0)
+    return errno = ENOSPC, -1;
   const size_t part = std::min(count, g_bytesLeft);
   g_bytesLeft -= part;
   return RealSysCalls().write(fd, buffer, part);

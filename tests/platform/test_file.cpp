@@ -17,7 +17,6 @@ namespace {
 constexpr size_t kBuf = CFile::kBufferSize;
 constexpr UINT kSourceFlags = CFile::typeText | CFile::shareDenyWrite;  // as the reader opens
 constexpr UINT kOutputFlags = CFile::modeCreate | CFile::modeWrite;     // as the output opens
-const auto kRowName = [](const auto& info) { return std::string(info.param.name); };
 
 // Bytes that a text-mode layer would be tempted to change: CR LF, 0x1A, NUL.
 std::string Pattern(size_t size) {
@@ -44,55 +43,92 @@ std::string ReadAll(CFile& file, size_t chunk) {
                                        << ", first difference at " << (at - actual.begin());
 }
 
+int g_calls = 0;
+int g_lastClosed = -1;
+int g_writeErrno = ENOSPC;
+
+// Fails every write with g_writeErrno; 0 makes it write nothing and report no error.
+ssize_t WriteFailing(int, const void*, size_t) {
+  ++g_calls;
+  errno = g_writeErrno;
+  return g_writeErrno != 0 ? -1 : 0;
+}
+// Writes at most 1000 bytes a call and is interrupted by a signal every third call.
+ssize_t WriteShort(int fd, const void* data, size_t size) {
+  if (++g_calls % 3 == 0)
+    return errno = EINTR, -1;
+  return RealSysCalls().write(fd, data, std::min<size_t>(size, 1000));
+}
+ssize_t ReadInterrupted(int fd, void* data, size_t size) {
+  if (++g_calls % 2 == 1)
+    return errno = EINTR, -1;
+  return RealSysCalls().read(fd, data, size);
+}
+int CloseRecorded(int fd) {
+  g_lastClosed = fd;
+  return RealSysCalls().close(fd);
+}
+int CloseFailing(int fd) {
+  CloseRecorded(fd);
+  return errno = EIO, -1;
+}
+
+bool IsClosed(int fd) {
+  return fd >= 0 && fcntl(fd, F_GETFD) < 0 && errno == EBADF;
+}
+
 class CFileTest : public ::testing::Test {
  protected:
+  void SetUp() override { g_calls = 0, g_lastClosed = -1, g_writeErrno = ENOSPC; }
+  static SysCalls With(ssize_t (*write)(int, const void*, size_t),
+                       int (*close)(int) = CloseRecorded) {
+    SysCalls calls = RealSysCalls();
+    calls.write = write, calls.close = close;
+    return calls;
+  }
   TempDir m_dir;
 };
 
 // --- reading and writing ------------------------------------------------------------
 
-struct ChunkCase {
-  const char* name;
-  size_t writeChunk;
-  size_t readChunk;
-};
-
-class CFileRoundTrip : public CFileTest, public ::testing::WithParamInterface<ChunkCase> {};
-
-// Written over a longer file, which modeCreate empties; read back through Read and through
-// the reader's NextBlock/Consume, in chunks that straddle the buffer's ends.
-TEST_P(CFileRoundTrip, BytesComeBackAcrossBufferBoundaries) {
+// Written over a longer file, which modeCreate empties, in chunks of several sizes; read
+// back through Read and through the reader's NextBlock/Consume, in chunks that straddle
+// the buffer's ends. Then again with writes that are short and reads and writes that a
+// signal interrupts: they are completed.
+TEST_F(CFileTest, BytesComeBackAcrossBufferBoundaries) {
   const std::string data = Pattern(2 * kBuf + 12345);
-  const size_t readChunk = GetParam().readChunk;
-  WriteBytesToFile(m_dir.File("f.bin"), std::string(3 * kBuf, 'o'));
-  CFile out;
-  ASSERT_TRUE(out.Open(m_dir.WFile("f.bin"), kOutputFlags));
-  for (size_t at = 0; at < data.size(); at += GetParam().writeChunk)
-    out.WriteBytes(std::string_view(data).substr(at, GetParam().writeChunk));
-  out.Close();
-  ASSERT_TRUE(SameBytes(ReadBytesFromFile(m_dir.File("f.bin")), data));
+  const std::pair<size_t, size_t> kChunks[] = {
+      {1, kBuf + 1}, {kBuf - 1, 4093}, {kBuf, 3}, {3 * kBuf, kBuf}};
+  SysCalls hindered = With(WriteShort);
+  hindered.read = ReadInterrupted;
+  for (const SysCalls& calls : {RealSysCalls(), hindered}) {
+    ScopedSysCalls scope(calls);
+    for (const auto& [writeChunk, readChunk] : kChunks) {
+      SCOPED_TRACE(testing::Message() << writeChunk << " hindered " << g_calls);
+      WriteBytesToFile(m_dir.File("f.bin"), std::string(3 * kBuf, 'o'));
+      CFile out;
+      ASSERT_TRUE(out.Open(m_dir.WFile("f.bin"), kOutputFlags));
+      for (size_t at = 0; at < data.size(); at += writeChunk)
+        out.WriteBytes(std::string_view(data).substr(at, writeChunk));
+      out.Close();
+      ASSERT_TRUE(SameBytes(ReadBytesFromFile(m_dir.File("f.bin")), data));
 
-  CFile in;
-  ASSERT_TRUE(in.Open(m_dir.WFile("f.bin"), kSourceFlags));
-  EXPECT_EQ(in.GetLength(), data.size());
-  EXPECT_TRUE(SameBytes(ReadAll(in, readChunk), data));
-  in.Seek(0, CFile::begin);
-  std::string scanned;
-  for (std::string_view block = in.NextBlock(); !block.empty(); block = in.NextBlock()) {
-    scanned.append(block.substr(0, readChunk));
-    in.Consume(std::min(readChunk, block.size()));
+      CFile in;
+      ASSERT_TRUE(in.Open(m_dir.WFile("f.bin"), kSourceFlags));
+      EXPECT_EQ(in.GetLength(), data.size());
+      EXPECT_TRUE(SameBytes(ReadAll(in, readChunk), data));
+      in.Seek(0, CFile::begin);
+      std::string scanned;
+      for (std::string_view block = in.NextBlock(); !block.empty(); block = in.NextBlock()) {
+        scanned.append(block.substr(0, readChunk));
+        in.Consume(std::min(readChunk, block.size()));
+      }
+      EXPECT_TRUE(SameBytes(scanned, data));
+      EXPECT_EQ(in.BytesConsumed(), data.size());
+    }
   }
-  EXPECT_TRUE(SameBytes(scanned, data));
-  EXPECT_EQ(in.BytesConsumed(), data.size());
+  EXPECT_GT(g_calls, 8000);
 }
-
-const ChunkCase kChunks[] = {
-    {"Bytes", 1, kBuf + 1},
-    {"BufferLess1", kBuf - 1, 4093},
-    {"Buffer", kBuf, 3},
-    {"Large", 3 * kBuf, kBuf},
-};
-INSTANTIATE_TEST_SUITE_P(Chunks, CFileRoundTrip, ::testing::ValuesIn(kChunks), kRowName);
 
 // Open returns FALSE and fills the record with the cause and a message naming the path.
 TEST_F(CFileTest, FailedOpenFillsTheRecord) {
@@ -198,103 +234,52 @@ const ShareCase kShareCases[] = {
     {"OtherProcessReaderRefusesCreate", kSrc, "f", kOut, true, false},
     {"OtherProcessWriterRefusesReader", kWrite, "f", kSrc, true, false},
 };
-INSTANTIATE_TEST_SUITE_P(Pairs, CFileSharing, ::testing::ValuesIn(kShareCases), kRowName);
+INSTANTIATE_TEST_SUITE_P(Pairs, CFileSharing, ::testing::ValuesIn(kShareCases),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 // --- failing system calls ------------------------------------------------------------
 
-int g_calls = 0;
-int g_lastClosed = -1;
-int g_writeErrno = ENOSPC;
-
-// Fails every write with g_writeErrno; 0 makes it write nothing and report no error.
-ssize_t WriteFailing(int, const void*, size_t) {
-  ++g_calls;
-  errno = g_writeErrno;
-  return g_writeErrno != 0 ? -1 : 0;
-}
-// Writes at most 1000 bytes a call and is interrupted by a signal every third call.
-ssize_t WriteShort(int fd, const void* data, size_t size) {
-  if (++g_calls % 3 == 0)
-    return errno = EINTR, -1;
-  return RealSysCalls().write(fd, data, std::min<size_t>(size, 1000));
-}
-ssize_t ReadInterrupted(int fd, void* data, size_t size) {
-  if (++g_calls % 2 == 1)
-    return errno = EINTR, -1;
-  return RealSysCalls().read(fd, data, size);
-}
-int CloseRecorded(int fd) {
-  g_lastClosed = fd;
-  return RealSysCalls().close(fd);
-}
-int CloseFailing(int fd) {
-  CloseRecorded(fd);
-  return errno = EIO, -1;
-}
-
-bool IsClosed(int fd) {
-  return fd >= 0 && fcntl(fd, F_GETFD) < 0 && errno == EBADF;
-}
-
-class CFileSysCallTest : public CFileTest {
- protected:
-  void SetUp() override { g_calls = 0, g_lastClosed = -1, g_writeErrno = ENOSPC; }
-  static SysCalls With(ssize_t (*write)(int, const void*, size_t),
-                       int (*close)(int) = CloseRecorded) {
-    SysCalls calls = RealSysCalls();
-    calls.write = write, calls.close = close;
-    return calls;
-  }
-};
-
-struct WriteFailure {
-  const char* name;
-  int writeErrno;
-  int cause;
-  int osError;
-};
-
-class CFileWriteFails : public CFileSysCallTest,
-                        public ::testing::WithParamInterface<WriteFailure> {};
-
 // Buffered output failing at Close, and a large write failing at once: the failure is
 // reported with the path and errno, a later Close reports it again, the file is closed.
-TEST_P(CFileWriteFails, IsReportedAndTheFileStillCloses) {
-  g_writeErrno = GetParam().writeErrno;
+TEST_F(CFileTest, FailedWritesAreReportedAndTheFileStillCloses) {
+  const struct {
+    int writeErrno;  // 0: the write makes no progress and reports no error
+    int cause;
+    int osError;
+  } kFailures[] = {{ENOSPC, CFileException::diskFull, ENOSPC},
+                   {0, CFileException::diskFull, ENOSPC},
+                   {EIO, CFileException::hardIO, EIO}};
   ScopedSysCalls scope(With(WriteFailing));
   const std::string name = "sortie-\xC3\xA9.json";
-  for (size_t big : {size_t{0}, kBuf + 1}) {
-    CFile out;
-    ASSERT_TRUE(out.Open(m_dir.WFile(name), kOutputFlags));
-    out.WriteBytes("[\n]\n");  // buffered: nothing written yet
-    try {
-      if (big)
-        out.WriteBytes(std::string(big, 'x'));
-      out.Close();
-      ADD_FAILURE() << "a failed write reported success, big " << big;
-    } catch (const CFileException& e) {
-      EXPECT_EQ(e.m_cause, GetParam().cause);
-      EXPECT_EQ(e.m_lOsError, GetParam().osError);
-      EXPECT_EQ(std::string(e.what()), m_dir.File(name) + ": " + strerror(GetParam().osError));
-      EXPECT_EQ(e.GetErrorMessage(), CString::FromUtf8(e.what()));
+  for (const auto& c : kFailures) {
+    g_writeErrno = c.writeErrno;
+    for (size_t big : {size_t{0}, kBuf + 1}) {
+      SCOPED_TRACE(testing::Message() << "errno " << c.writeErrno << " big " << big);
+      CFile out;
+      ASSERT_TRUE(out.Open(m_dir.WFile(name), kOutputFlags));
+      out.WriteBytes("[\n]\n");  // buffered: nothing written yet
+      try {
+        if (big)
+          out.WriteBytes(std::string(big, 'x'));
+        out.Close();
+        ADD_FAILURE() << "a failed write reported success";
+      } catch (const CFileException& e) {
+        EXPECT_EQ(e.m_cause, c.cause);
+        EXPECT_EQ(e.m_lOsError, c.osError);
+        EXPECT_EQ(std::string(e.what()), m_dir.File(name) + ": " + strerror(c.osError));
+        EXPECT_EQ(e.GetErrorMessage(), CString::FromUtf8(e.what()));
+      }
+      if (big) {
+        EXPECT_THROW(out.Close(), CFileException) << "Close after a failed Write";
+      }
+      EXPECT_FALSE(out.IsOpen());
+      EXPECT_TRUE(IsClosed(g_lastClosed));
     }
-    if (big) {
-      EXPECT_THROW(out.Close(), CFileException) << "Close after a failed Write";
-    }
-    EXPECT_FALSE(out.IsOpen());
-    EXPECT_TRUE(IsClosed(g_lastClosed));
   }
 }
 
-const WriteFailure kWriteFailures[] = {
-    {"DiskFull", ENOSPC, CFileException::diskFull, ENOSPC},
-    {"NoProgress", 0, CFileException::diskFull, ENOSPC},
-    {"IoError", EIO, CFileException::hardIO, EIO},
-};
-INSTANTIATE_TEST_SUITE_P(Failures, CFileWriteFails, ::testing::ValuesIn(kWriteFailures), kRowName);
-
 // The destructor tries to write but never throws; Abort does not even try.
-TEST_F(CFileSysCallTest, DestructorAndAbortCloseWithoutThrowing) {
+TEST_F(CFileTest, DestructorAndAbortCloseWithoutThrowing) {
   ScopedSysCalls scope(With(WriteFailing));
   EXPECT_NO_THROW({
     CFile out;
@@ -311,7 +296,7 @@ TEST_F(CFileSysCallTest, DestructorAndAbortCloseWithoutThrowing) {
   EXPECT_TRUE(IsClosed(g_lastClosed));
 }
 
-TEST_F(CFileSysCallTest, FailingCloseThrowsAfterWriting) {
+TEST_F(CFileTest, FailingCloseThrowsAfterWriting) {
   ScopedSysCalls scope(With(RealSysCalls().write, CloseFailing));
   CFile out;
   ASSERT_TRUE(out.Open(m_dir.WFile("out.json"), kOutputFlags));
@@ -325,23 +310,6 @@ TEST_F(CFileSysCallTest, FailingCloseThrowsAfterWriting) {
   EXPECT_FALSE(out.IsOpen());
   EXPECT_TRUE(IsClosed(g_lastClosed));
   EXPECT_EQ(ReadBytesFromFile(m_dir.File("out.json")), "{}");
-}
-
-TEST_F(CFileSysCallTest, ShortAndInterruptedCallsAreCompleted) {
-  const std::string data = Pattern(kBuf * 2 + 777);
-  SysCalls calls = With(WriteShort);
-  calls.read = ReadInterrupted;
-  ScopedSysCalls scope(calls);
-  CFile out;
-  ASSERT_TRUE(out.Open(m_dir.WFile("out.bin"), kOutputFlags));
-  out.WriteBytes(std::string_view(data).substr(0, 100));
-  out.WriteBytes(std::string_view(data).substr(100));
-  out.Close();
-  EXPECT_GT(g_calls, 2000);
-  EXPECT_TRUE(SameBytes(ReadBytesFromFile(m_dir.File("out.bin")), data));
-  CFile in;
-  ASSERT_TRUE(in.Open(m_dir.WFile("out.bin"), kSourceFlags));
-  EXPECT_TRUE(SameBytes(ReadAll(in, 4096), data));
 }
 
 }  // namespace

@@ -75,50 +75,39 @@ TEST_F(PreviewTest, EmptyArraySaysNoRows) {
   EXPECT_EQ(Between(page, "<table>\n", "</table>"), "<tbody>\n</tbody>\n");
 }
 
-// Objects that do not follow the first one's names are shown by name, never by position.
-TEST_F(PreviewTest, RowsAreMatchedToColumnsByName) {
-  const std::string body = Body(R"([{"a":"1","b":"2","a":"3"},
-                                    {"b":"4","a":"5","a":"6"},
-                                    {"a":"7"},
-                                    {"c":"8","a":"9","b":"10","a":"11","a":"12"},
-                                    {"a":"13","a":"14","a":"15"}])");
-  const std::string missing = "<td><span class=\"mark\">(missing)</span></td>";
-  EXPECT_EQ(body,
-            "<tr><td>1</td><td>2</td><td>3</td></tr>\n"
-            "<tr><td>5</td><td>4</td><td>6</td></tr>\n"
-            "<tr><td>7</td>" +
-                missing + missing +
-                "</tr>\n"
-                "<tr><td>9</td><td>10</td><td>11</td></tr>\n"
-                "<tr><td>13</td>" +
-                missing + "<td>14</td></tr>\n");
-}
-
-// Values the golden page does not hold.
-struct CellCase {
+// Values the golden page does not hold, shown so that their edges can be seen, and objects
+// that do not follow the first one's names, shown by name, never by position.
+struct BodyCase {
   const char* name;
-  const char* jsonValue;  // as written in the JSON text
-  const char* cell;       // the td element expected
+  const char* json;
+  std::string body;  // the rows of the table
 };
 
-class CellTest : public PreviewTest, public ::testing::WithParamInterface<CellCase> {};
+class BodyTest : public PreviewTest, public ::testing::WithParamInterface<BodyCase> {};
 
-TEST_P(CellTest, ShowsValueSoThatItsEdgesCanBeSeen) {
-  EXPECT_EQ(Body(std::string(R"([{"a":)") + GetParam().jsonValue + "}]"),
-            std::string("<tr>") + GetParam().cell + "</tr>\n");
+TEST_P(BodyTest, ShowsEveryValueInItsColumn) {
+  EXPECT_EQ(Body(GetParam().json), GetParam().body);
 }
 
-const CellCase kCells[] = {
-    {"MarkerWordIsPlainText", "\"(empty)\"", "<td>(empty)</td>"},
-    {"BothEdges", R"("\t x \t")",
-     "<td><span class=\"space\">\t </span>x<span class=\"space\"> \t</span></td>"},
-    {"Nul", R"("a\u0000b")", "<td>a\uFFFDb</td>"},
-    {"Number", "12.50", "<td>12.50</td>"},
-    {"BigInteger", "18446744073709551615", "<td>18446744073709551615</td>"},
-    {"True", "true", "<td>true</td>"},
-    {"Null", "null", "<td>null</td>"},
+const std::string kMissing = "<td><span class=\"mark\">(missing)</span></td>";
+const BodyCase kBodies[] = {
+    {"MarkerWordIsPlainText", "[{\"a\":\"(empty)\"}]", "<tr><td>(empty)</td></tr>\n"},
+    {"BothEdges", R"([{"a":"\t x \t"}])",
+     "<tr><td><span class=\"space\">\t </span>x<span class=\"space\"> \t</span></td></tr>\n"},
+    {"Nul", R"([{"a":"a\u0000b"}])", "<tr><td>a\uFFFDb</td></tr>\n"},
+    {"Number", R"([{"a":12.50}])", "<tr><td>12.50</td></tr>\n"},
+    {"BigInteger", R"([{"a":18446744073709551615}])", "<tr><td>18446744073709551615</td></tr>\n"},
+    {"True", R"([{"a":true}])", "<tr><td>true</td></tr>\n"},
+    {"Null", R"([{"a":null}])", "<tr><td>null</td></tr>\n"},
+    {"ColumnsByName",
+     R"([{"a":"1","b":"2","a":"3"},{"b":"4","a":"5","a":"6"},{"a":"7"},
+         {"c":"8","a":"9","b":"10","a":"11","a":"12"},{"a":"13","a":"14","a":"15"}])",
+     "<tr><td>1</td><td>2</td><td>3</td></tr>\n<tr><td>5</td><td>4</td><td>6</td></tr>\n<tr><td>7</"
+     "td>" +
+         kMissing + kMissing + "</tr>\n<tr><td>9</td><td>10</td><td>11</td></tr>\n<tr><td>13</td>" +
+         kMissing + "<td>14</td></tr>\n"},
 };
-INSTANTIATE_TEST_SUITE_P(Values, CellTest, ::testing::ValuesIn(kCells), kRowName);
+INSTANTIATE_TEST_SUITE_P(Values, BodyTest, ::testing::ValuesIn(kBodies), kRowName);
 
 struct HostileCase {
   const char* name;
@@ -159,25 +148,43 @@ const HostileCase kHostile[] = {
 };
 INSTANTIATE_TEST_SUITE_P(Markup, HostileTextTest, ::testing::ValuesIn(kHostile), kRowName);
 
+const std::string kPage = "in.json.html";
+
+// JSON that is missing or not rows of values, a page that cannot be written, a full disk
+// while it is written (no part of a page may stay behind to be shown) and a failing read.
 struct UnreadableCase {
   const char* name;
   const char* bytes;  // nullptr: no file at all
   bool directory = false;
+  std::string html = kPage;
+  int error = 0;  // ENOSPC: every write fails; EIO: every read fails
 };
 
 class UnreadableTest : public PreviewTest, public ::testing::WithParamInterface<UnreadableCase> {};
 
 TEST_P(UnreadableTest, WritesNothingAndLogsOnce) {
-  if (GetParam().directory)
+  const UnreadableCase& c = GetParam();
+  if (c.directory)
     fs::create_directory(m_json);
-  else if (GetParam().bytes != nullptr)
-    WriteBytesToFile(m_json, GetParam().bytes);
-  EXPECT_TRUE(ToHtml("in.json.html").IsEmpty());
-  EXPECT_FALSE(fs::exists(m_html));
+  else if (c.bytes != nullptr)
+    WriteBytesToFile(m_json, c.bytes);
+  SysCalls calls = RealSysCalls();
+  if (c.error == ENOSPC)
+    calls.write = [](int, const void*, size_t) -> ssize_t { return errno = ENOSPC, -1; };
+  if (c.error == EIO)
+    calls.read = [](int, void*, size_t) -> ssize_t { return errno = EIO, -1; };
+  {
+    ScopedSysCalls scoped(calls);
+    EXPECT_TRUE(ToHtml(c.html).IsEmpty());
+  }
+  EXPECT_FALSE(fs::exists(m_dir.File(c.html)));
   EXPECT_EQ(CountOf(Log(), '\n'), 1u);
-  EXPECT_NE(Log().find(m_json), std::string::npos);
+  // The log names the page when it cannot be created, the JSON file otherwise.
+  const std::string named = c.html == kPage ? m_json : m_dir.File(c.html);
+  EXPECT_NE(Log().find(named), std::string::npos) << Log();
 }
 
+const char kRow[] = R"([{"a":"1"}])";
 const UnreadableCase kUnreadable[] = {
     {"Missing", nullptr},
     {"Directory", nullptr, true},
@@ -191,39 +198,18 @@ const UnreadableCase kUnreadable[] = {
     {"NestedObject", R"([{"a":{"b":"c"}}])"},
     {"NestedArray", R"([{"a":["b"]}])"},
     {"DeepNesting", "[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[["},
+    {"PageInMissingDirectory", kRow, false, "no-such-dir/out.html"},
+    {"DiskFull", kRow, false, kPage, ENOSPC},
+    {"ReadError", kRow, false, kPage, EIO},
 };
 INSTANTIATE_TEST_SUITE_P(Files, UnreadableTest, ::testing::ValuesIn(kUnreadable), kRowName);
-
-// A page that cannot be written, a full disk while it is written (no part of a page may
-// stay behind to be shown) and a failing read: no page, one log line.
-TEST_F(PreviewTest, SystemFailuresLeaveNoPageAndLogOnce) {
-  WriteBytesToFile(m_json, R"([{"a":"1"}])");
-  SysCalls fullDisk = RealSysCalls(), readError = RealSysCalls();
-  fullDisk.write = [](int, const void*, size_t) -> ssize_t { return errno = ENOSPC, -1; };
-  readError.read = [](int, void*, size_t) -> ssize_t { return errno = EIO, -1; };
-  const struct {
-    const char* html;
-    SysCalls calls;
-  } kCases[] = {{"no-such-dir/out.html", RealSysCalls()},
-                {"in.json.html", fullDisk},
-                {"in.json.html", readError}};
-  for (const auto& c : kCases) {
-    const size_t linesBefore = CountOf(Log(), '\n');
-    {
-      ScopedSysCalls scoped(c.calls);
-      EXPECT_TRUE(ToHtml(c.html).IsEmpty());
-    }
-    EXPECT_FALSE(fs::exists(m_dir.File(c.html))) << c.html;
-    EXPECT_EQ(CountOf(Log(), '\n'), linesBefore + 1);
-  }
-}
 
 // Under a name like the temporary directory's, with a non-ASCII folder on the way: the page
 // is written beside the JSON file, which is deleted whether or not rendering succeeds.
 TEST_F(PreviewTest, RenderPreviewWritesBesideAndDeletesTheJson) {
   const std::string json = m_dir.File("Zo\xC3\xAB/js1A2B.tmp.json");
   fs::create_directory(m_dir.File("Zo\xC3\xAB"));
-  const std::pair<const char*, bool> kCases[] = {{R"([{"a":"1"}])", true}, {"[{\"a\":", false}};
+  const std::pair<const char*, bool> kCases[] = {{kRow, true}, {"[{\"a\":", false}};
   for (const auto& [bytes, rendered] : kCases) {
     fs::remove(json + ".html");
     WriteBytesToFile(json, bytes);

@@ -66,13 +66,11 @@ class SettingsTest : public ::testing::Test {
     WriteBytesToFile(m_store, bytes);
   }
   static std::string Log() { return ReadBytesFromFile(CLog::GetLogPath().ToUtf8()); }
-  // Whether the log holds the message made of format and the rest.
-  static bool Logged(const char16_t* format, ...) {
-    va_list args;
-    va_start(args, format);
+  // Whether the log holds the message made of format and its arguments.
+  template <typename... Args>
+  static bool Logged(const char16_t* format, Args... args) {
     CString text;
-    text.FormatV(format, args);
-    va_end(args);
+    text.Format(format, args...);
     return Log().find(text.ToUtf8()) != std::string::npos;
   }
 
