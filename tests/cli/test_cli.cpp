@@ -51,9 +51,10 @@ class CliTest : public ::testing::Test {
 
   // Runs the binary with args, shell words that may hold redirections and pipes, in the
   // test directory with a bare environment; "$D" in its output stands for the directory.
-  Result Run(const std::string& args) {
+  // before: shell commands run first, in the same shell.
+  Result Run(const std::string& args, const std::string& before = "") {
     WriteFile(Path("run.sh"),
-              std::string("exec >.stdout 2>.stderr\n") + CORVANE_CONVERT + " " + args);
+              "exec >.stdout 2>.stderr\n" + before + "\n" + CORVANE_CONVERT + " " + args);
     const std::string dir = m_dir.string();
     const int status = std::system(("cd " + dir + " && env -i XDG_STATE_HOME=" + dir +
                                     "/state HOME=" + dir + " PATH=/usr/bin:/bin bash run.sh")
@@ -169,6 +170,18 @@ TEST_F(CliTest, WriteErrorIsReported) {
             std::string::npos)
       << r.err;
   EXPECT_TRUE(fs::exists("/dev/full"));
+}
+
+// A regular file that a failed write leaves half-written is removed, and the run fails.
+TEST_F(CliTest, HalfWrittenOutputFileIsRemoved) {
+  WriteFile(Path("in.csv"), kBig);
+  // Past the file size limit a write fails with EFBIG, once the signal is ignored.
+  const Result r = Run("-s , in.csv out.json", "trap '' XFSZ; ulimit -f 64");
+  EXPECT_EQ(r.status, 1);
+  EXPECT_NE(r.err.find("could not convert: "), std::string::npos) << r.err;
+  EXPECT_NE(r.err.find("File too large"), std::string::npos) << r.err;
+  EXPECT_FALSE(fs::exists(Path("out.json")));
+  EXPECT_EQ(Read("in.csv"), kBig);
 }
 
 TEST_F(CliTest, GuessesTheSeparatorFromTheHeaderLine) {
