@@ -1,7 +1,6 @@
 #include "engine/DelimitedTextReader.h"
 
 #include "engine/EngineMessages.h"
-#include "engine/LineBuilder.h"
 #include "libs/suppcore/Log.h"
 
 namespace {
@@ -9,7 +8,7 @@ namespace {
 constexpr char16_t kTab = u'\t';
 
 // Null, empty and "<tab>" mean a tab (the text a user can type for an invisible
-// character); any other text contributes its first unit.
+// character); any other text contributes its first character.
 CString ChooseSeparatorText(LPCWSTR separatorText) {
   if (separatorText == nullptr || separatorText[0] == 0)
     return CString(kTab);
@@ -19,18 +18,38 @@ CString ChooseSeparatorText(LPCWSTR separatorText) {
   return text;
 }
 
+char32_t FirstCharacter(const CString& text) {
+  const char16_t first = text.GetAt(0);
+  if (first >= 0xD800 && first <= 0xDBFF && text.GetLength() > 1) {
+    const char16_t second = text.GetAt(1);
+    if (second >= 0xDC00 && second <= 0xDFFF)
+      return 0x10000 + ((static_cast<char32_t>(first) - 0xD800) << 10) + (second - 0xDC00);
+  }
+  return first;
+}
+
+void FillFieldList(const std::string_view* fields, std::size_t count, FieldList& row) {
+  row.resize(count);
+  for (std::size_t k = 0; k < count; ++k)
+    row[k] = Utf8ToUtf16(fields[k]);
+}
+
 }  // namespace
 
+CDelimitedTextReader::CDelimitedTextReader() = default;
+CDelimitedTextReader::~CDelimitedTextReader() = default;
+
+BOOL CDelimitedTextReader::Open(LPCWSTR path, CFileException* error) {
+  return m_file.Open(path, CFile::typeText | CFile::shareDenyWrite, error);
+}
+
 int CDelimitedTextReader::Prepare(LPCWSTR separatorText) {
-  m_utf16 = false;
-  m_atEnd = false;
-  m_lineNumber = 0;
-  if (m_file.IsOpen()) {
-    const CTextDecoder::Encoding encoding = m_decoder.DetectEncoding(m_file);
-    m_utf16 = encoding != CTextDecoder::Encoding::Bytes;
-  }
   m_separatorText = ChooseSeparatorText(separatorText);
-  m_decoder.SetSeparator(m_separatorText.GetAt(0));
+  if (m_file.IsOpen()) {
+    m_decoder = std::make_unique<CSourceDecoder>(m_file);
+    m_utf16 = m_decoder->GetEncoding() != CSourceDecoder::Encoding::Bytes;
+    m_splitter = std::make_unique<CRowSplitter>(*m_decoder, FirstCharacter(m_separatorText));
+  }
   if (ReadRow(m_columns) != 0) {
     CLog::Bug(EngineMessages::kNoColumnList, nullptr, nullptr, 0);
     return 2;
@@ -38,21 +57,23 @@ int CDelimitedTextReader::Prepare(LPCWSTR separatorText) {
   return 0;
 }
 
+bool CDelimitedTextReader::NextRow() {
+  if (m_splitter && m_file.IsOpen() && m_splitter->Next())
+    return true;
+  Close();
+  return false;
+}
+
 int CDelimitedTextReader::ReadRow(FieldList& row) {
-  if (m_atEnd || !m_file.IsOpen()) {
+  if (!NextRow()) {
     row.clear();
     return 1;
   }
-  CLineBuilder line(row, m_decoder.Separator());
-  // A last line without a line feed still counts when it holds a character or a
-  // separator; the call after it finds nothing and closes the file.
-  if (m_decoder.ReadLine(m_file, line) || line.HasContent()) {
-    line.Finish();
-    ++m_lineNumber;
-    return 0;
-  }
-  m_atEnd = true;
-  row.clear();
-  m_file.Close();
-  return 1;
+  FillFieldList(Fields(), FieldCount(), row);
+  return 0;
+}
+
+void CDelimitedTextReader::Close() {
+  if (m_file.IsOpen())
+    m_file.Close();
 }

@@ -1,44 +1,63 @@
 // CDelimitedTextReader turns a delimited text file into rows of text fields: the first
-// line holds the column names, every further line is one row. There is no quoting: the
-// separator character always splits. A line feed ends a line; one carriage return before
-// any character is skipped. A last line without a line feed is a row when it holds a
-// character or a separator.
+// line holds the column names, every further line is one row. The file's encoding is
+// found by CSourceDecoder, its lines and fields by CRowSplitter (the rules are there).
 //
-// Encodings: FF FE starts UTF-16LE, FE FF UTF-16BE (the mark skipped); anything else is
-// 8-bit text decoded as UTF-8 where its bytes form valid UTF-8 (shortest form, no
-// surrogates, at most U+10FFFF), every other byte being the character of its own value; a
-// UTF-8 mark EF BB BF is skipped.
-//
-// Use: open m_file (typeText | shareDenyWrite), Prepare once, then ReadRow while it
-// returns 0. A file error passes through as CFileException.
+// Use: Open, Prepare once, then NextRow (UTF-8 views, for the conversion) or ReadRow
+// (UTF-16 texts) while they give rows. A file error passes through as CFileException.
 #pragma once
 
 #include <cstdint>
+#include <memory>
+#include <string_view>
 
 #include "engine/FieldList.h"
-#include "engine/TextDecoder.h"
+#include "engine/RowSplitter.h"
+#include "engine/SourceDecoder.h"
 #include "platform/core/CString.h"
 #include "platform/core/File.h"
 
 class CDelimitedTextReader {
  public:
-  // Returns 0 on success, 2 when there is no header line (logged, file closed).
+  CDelimitedTextReader();
+  ~CDelimitedTextReader();
+  CDelimitedTextReader(const CDelimitedTextReader&) = delete;
+  CDelimitedTextReader& operator=(const CDelimitedTextReader&) = delete;
+
+  // Opens the source for reading; others may still read it but not write it. Returns
+  // non-zero on success; error, when given, receives the cause.
+  BOOL Open(LPCWSTR path, CFileException* error = nullptr);
+  // Chooses the encoding and the separator (null, empty and "<tab>" mean a tab; else the
+  // text's first character) and reads the header line. Returns 0 on success, 2 when there
+  // is no header line (logged, file closed).
   int Prepare(LPCWSTR separatorText);
-  // Fills row with the next line's fields: 0 when a row was read, 1 at end of input
-  // (the file is then closed and row is to be ignored).
+
+  // Reads the next row: true when there is one (FieldCount, Fields and Values hold it),
+  // false at the end of the input, which closes the file.
+  bool NextRow();
+  std::size_t FieldCount() const { return m_splitter->FieldCount(); }
+  const std::string_view* Fields() const { return m_splitter->Fields(); }
+  const std::string_view* Values() const { return m_splitter->Values(); }
+  // The next row's fields as UTF-16 texts: 0 when a row was read, 1 at the end of the
+  // input (the file is then closed and row is to be ignored).
   int ReadRow(FieldList& row);
 
-  const FieldList& Columns() const { return m_columns; }
-  // Number of the line that the last ReadRow returned (the header is line 1).
-  std::int64_t LineNumber() const { return m_lineNumber; }
+  // Lets the source go before the end of the input.
+  void Close();
+  bool IsOpen() const { return m_file.IsOpen(); }
 
+  bool IsUtf16() const { return m_utf16; }
+  const CString& SeparatorText() const { return m_separatorText; }
+  const FieldList& Columns() const { return m_columns; }
+  // Number of the line that the last row came from (the header is line 1).
+  std::int64_t LineNumber() const { return m_splitter ? m_splitter->LineNumber() : 0; }
+  // Bytes of the source read so far, for progress reports.
+  std::uint64_t BytesRead() const { return m_splitter ? m_splitter->SourceBytesRead() : 0; }
+
+ private:
   bool m_utf16 = false;
   CString m_separatorText;
   CStdioFile m_file;
   FieldList m_columns;
-
- private:
-  CTextDecoder m_decoder;  // encoding, separator test, bytes split by a block boundary
-  std::int64_t m_lineNumber = 0;
-  bool m_atEnd = false;
+  std::unique_ptr<CSourceDecoder> m_decoder;
+  std::unique_ptr<CRowSplitter> m_splitter;
 };

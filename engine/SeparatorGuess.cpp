@@ -21,7 +21,7 @@ CString GuessSeparator(LPCWSTR sourcePath) {
   // A line feed as separator never splits (the line feed ends the line first), so the
   // reader hands over the whole decoded header line as one column.
   CDelimitedTextReader reader;
-  if (!reader.m_file.Open(sourcePath, CFile::typeText | CFile::shareDenyWrite))
+  if (!reader.Open(sourcePath))
     return u"<tab>";
   if (reader.Prepare(u"\n") != 0 || reader.Columns().empty())
     return u"<tab>";

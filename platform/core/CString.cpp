@@ -2,33 +2,17 @@
 
 #include <cstdio>
 
+#include "platform/core/Utf8.h"
+
 namespace {
 
-constexpr char16_t kReplacement = 0xFFFD;
+constexpr char16_t kReplacement = utf8::kReplacement;
 
 bool IsHighSurrogate(char16_t u) {
   return u >= 0xD800 && u <= 0xDBFF;
 }
 bool IsLowSurrogate(char16_t u) {
   return u >= 0xDC00 && u <= 0xDFFF;
-}
-
-void AppendCodePoint(std::string& out, char32_t cp) {
-  if (cp < 0x80) {
-    out.push_back(static_cast<char>(cp));
-  } else if (cp < 0x800) {
-    out.push_back(static_cast<char>(0xC0 | (cp >> 6)));
-    out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-  } else if (cp < 0x10000) {
-    out.push_back(static_cast<char>(0xE0 | (cp >> 12)));
-    out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
-    out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-  } else {
-    out.push_back(static_cast<char>(0xF0 | (cp >> 18)));
-    out.push_back(static_cast<char>(0x80 | ((cp >> 12) & 0x3F)));
-    out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
-    out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-  }
 }
 
 void AppendNumber(std::u16string& out, const char* digits, int width, bool zeroPad) {
@@ -54,19 +38,15 @@ constexpr std::u16string_view kWhitespace = u" \t\r\n\v\f";
 }  // namespace
 
 void AppendUtf8(std::string& out, std::u16string_view text) {
+  char bytes[4];
   for (size_t i = 0; i < text.size(); ++i) {
-    char16_t u = text[i];
-    if (u < 0x80) {
-      out.push_back(static_cast<char>(u));
-    } else if (IsHighSurrogate(u) && i + 1 < text.size() && IsLowSurrogate(text[i + 1])) {
-      char32_t cp = 0x10000 + ((static_cast<char32_t>(u) - 0xD800) << 10) + (text[i + 1] - 0xDC00);
-      AppendCodePoint(out, cp);
+    char32_t codePoint = text[i];
+    if (IsHighSurrogate(text[i]) && i + 1 < text.size() && IsLowSurrogate(text[i + 1])) {
+      codePoint = 0x10000 + ((codePoint - 0xD800) << 10) + (text[i + 1] - 0xDC00);
       ++i;
-    } else if (IsHighSurrogate(u) || IsLowSurrogate(u)) {
-      AppendCodePoint(out, kReplacement);
-    } else {
-      AppendCodePoint(out, u);
     }
+    // A lone surrogate becomes U+FFFD.
+    out.append(bytes, utf8::Encode(codePoint, bytes));
   }
 }
 
@@ -79,41 +59,21 @@ std::string Utf16ToUtf8(std::u16string_view text) {
 
 namespace {
 
-// Decodes the well-formed sequence at p (shortest form, no surrogates, at most U+10FFFF)
-// into out; returns the bytes it takes, 0 when none starts at p.
+// Decodes the well-formed sequence at p into out; returns the bytes it takes, 0 when none
+// starts at p.
 size_t DecodeSequence(const unsigned char* p, size_t available, std::u16string& out) {
-  unsigned char b = *p;
-  if (b < 0x80) {
-    out.push_back(b);
-    return 1;
-  }
-  size_t need = 0;
-  char32_t cp = 0;
-  char32_t min = 0;
-  if (b >= 0xC2 && b <= 0xDF) {
-    need = 1, cp = b & 0x1F, min = 0x80;
-  } else if (b >= 0xE0 && b <= 0xEF) {
-    need = 2, cp = b & 0x0F, min = 0x800;
-  } else if (b >= 0xF0 && b <= 0xF4) {
-    need = 3, cp = b & 0x07, min = 0x10000;
-  }
-  if (need == 0 || available <= need)
+  const utf8::Decoded decoded = utf8::Decode(p, available, true);
+  if (!decoded.wellFormed)
     return 0;
-  for (size_t k = 1; k <= need; ++k) {
-    if ((p[k] & 0xC0) != 0x80)
-      return 0;
-    cp = (cp << 6) | (p[k] & 0x3F);
-  }
-  if (cp < min || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF))
-    return 0;
-  if (cp >= 0x10000) {
-    cp -= 0x10000;
-    out.push_back(static_cast<char16_t>(0xD800 + (cp >> 10)));
-    out.push_back(static_cast<char16_t>(0xDC00 + (cp & 0x3FF)));
+  char32_t codePoint = decoded.codePoint;
+  if (codePoint >= 0x10000) {
+    codePoint -= 0x10000;
+    out.push_back(static_cast<char16_t>(0xD800 + (codePoint >> 10)));
+    out.push_back(static_cast<char16_t>(0xDC00 + (codePoint & 0x3FF)));
   } else {
-    out.push_back(static_cast<char16_t>(cp));
+    out.push_back(static_cast<char16_t>(codePoint));
   }
-  return need + 1;
+  return decoded.used;
 }
 
 }  // namespace

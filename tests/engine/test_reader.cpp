@@ -41,16 +41,16 @@ ReadResult ReadAll(const std::string& path, const char16_t* separator, size_t re
   ScopedSysCalls scoped(calls);
   ReadResult result;
   CDelimitedTextReader reader;
-  EXPECT_TRUE(reader.m_file.Open(U16(path).c_str(), CFile::typeText | CFile::shareDenyWrite));
+  EXPECT_TRUE(reader.Open(U16(path).c_str()));
   result.prepare = reader.Prepare(separator);
-  result.utf16 = reader.m_utf16;
+  result.utf16 = reader.IsUtf16();
   result.columns = reader.Columns();
   if (result.prepare == 0) {
     FieldList row;
     while (reader.ReadRow(row) == 0 && result.rows.size() < 1000)
       result.rows.push_back(row);
   }
-  result.closedAtEnd = !reader.m_file.IsOpen();
+  result.closedAtEnd = !reader.IsOpen();
   return result;
 }
 
@@ -178,8 +178,7 @@ class ReaderTest : public InTempDir, public ::testing::Test {};
 
 TEST_F(ReaderTest, LineNumbersCountEveryLine) {
   CDelimitedTextReader reader;
-  ASSERT_TRUE(reader.m_file.Open(U16(m_dir.Write("n.txt", "h\r\n1\n\n2\r3\n4")).c_str(),
-                                 CFile::typeText | CFile::shareDenyWrite));
+  ASSERT_TRUE(reader.Open(U16(m_dir.Write("n.txt", "h\r\n1\n\n2\r3\n4")).c_str()));
   ASSERT_EQ(reader.Prepare(u","), 0);
   EXPECT_EQ(reader.LineNumber(), 1);
   std::vector<std::int64_t> numbers;

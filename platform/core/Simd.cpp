@@ -1,57 +1,12 @@
-#include "engine/Utf8Check.h"
+#include "platform/core/Simd.h"
 
-#include <cstdint>
-#include <cstring>
-
-#if defined(__x86_64__) || defined(__i386__)
+#if defined(CORVANE_X86_DISPATCH)
 #include <immintrin.h>
-#define CORVANE_UTF8_CHUNKS 1
 #endif
 
-bool IsWellFormedUtf8Bytewise(const unsigned char* bytes, std::size_t size) {
-  std::size_t pos = 0;
-  for (;;) {
-    // ASCII eight bytes at a time: the top bit of a byte is set from 0x80 on.
-    while (size - pos >= 8) {
-      std::uint64_t word;
-      std::memcpy(&word, bytes + pos, 8);
-      if ((word & 0x8080808080808080u) != 0)
-        break;
-      pos += 8;
-    }
-    while (pos < size && bytes[pos] < 0x80)
-      ++pos;
-    if (pos == size)
-      return true;
-    const unsigned char lead = bytes[pos];
-    std::size_t length = 0;
-    unsigned char low = 0x80, high = 0xBF;  // range of the second byte
-    if (lead < 0xC2) {
-      return false;
-    } else if (lead <= 0xDF) {
-      length = 2;
-    } else if (lead <= 0xEF) {
-      length = 3;
-      low = lead == 0xE0 ? 0xA0 : 0x80;   // shorter forms exist
-      high = lead == 0xED ? 0x9F : 0xBF;  // surrogates
-    } else if (lead <= 0xF4) {
-      length = 4;
-      low = lead == 0xF0 ? 0x90 : 0x80;   // shorter forms exist
-      high = lead == 0xF4 ? 0x8F : 0xBF;  // above U+10FFFF
-    } else {
-      return false;
-    }
-    if (size - pos < length || bytes[pos + 1] < low || bytes[pos + 1] > high)
-      return false;
-    for (std::size_t k = 2; k < length; ++k) {
-      if ((bytes[pos + k] & 0xC0) != 0x80)
-        return false;
-    }
-    pos += length;
-  }
-}
+namespace simd {
 
-#if defined(CORVANE_UTF8_CHUNKS)
+#if defined(CORVANE_X86_DISPATCH)
 
 namespace {
 
@@ -224,13 +179,6 @@ bool HasUtf8WideChunks() {
   return _mm256_testz_si256(faults, faults) != 0;
 }
 
-bool IsWellFormedUtf8(const unsigned char* bytes, std::size_t size) {
-  if (HasUtf8WideChunks())
-    return IsWellFormedUtf8WideChunks(bytes, size);
-  return HasUtf8Chunks() ? IsWellFormedUtf8Chunks(bytes, size)
-                         : IsWellFormedUtf8Bytewise(bytes, size);
-}
-
 #else
 
 bool HasUtf8Chunks() {
@@ -241,16 +189,14 @@ bool HasUtf8WideChunks() {
   return false;
 }
 
-bool IsWellFormedUtf8Chunks(const unsigned char* bytes, std::size_t size) {
-  return IsWellFormedUtf8Bytewise(bytes, size);
+bool IsWellFormedUtf8Chunks(const unsigned char*, std::size_t) {
+  return false;
 }
 
-bool IsWellFormedUtf8WideChunks(const unsigned char* bytes, std::size_t size) {
-  return IsWellFormedUtf8Bytewise(bytes, size);
-}
-
-bool IsWellFormedUtf8(const unsigned char* bytes, std::size_t size) {
-  return IsWellFormedUtf8Bytewise(bytes, size);
+bool IsWellFormedUtf8WideChunks(const unsigned char*, std::size_t) {
+  return false;
 }
 
 #endif
+
+}  // namespace simd

@@ -1,0 +1,166 @@
+#include "engine/RowSplitter.h"
+
+#include <cstring>
+
+#include "platform/core/Simd.h"
+#include "platform/core/Utf8.h"
+
+namespace {
+
+constexpr char kLineFeed = '\n';
+constexpr char kCarriageReturn = '\r';
+constexpr unsigned kFoundCarriageReturn = 1;
+constexpr unsigned kFoundNulOrQuote = 2;
+
+}  // namespace
+
+CRowSplitter::CRowSplitter(CSourceDecoder& source, char32_t separator) : m_source(source) {
+  m_separatorSize = static_cast<std::size_t>(utf8::Encode(separator, m_separator) - m_separator);
+  m_fields.resize(64);
+}
+
+std::uint64_t CRowSplitter::SourceBytesRead() const {
+  return m_source.SourceOffset(static_cast<std::size_t>(m_piece.data() - m_pieceStart));
+}
+
+bool CRowSplitter::Next() {
+  if (m_atEnd)
+    return false;
+  if (m_piece.empty()) {
+    m_piece = m_source.Read();
+    m_pieceStart = m_piece.data();
+    if (m_piece.empty()) {
+      m_atEnd = true;
+      return false;
+    }
+  }
+  ++m_lineNumber;
+  const void* lineFeed = std::memchr(m_piece.data(), kLineFeed, m_piece.size());
+  if (lineFeed != nullptr) {
+    const auto size = static_cast<std::size_t>(static_cast<const char*>(lineFeed) - m_piece.data());
+    SplitLine(m_piece.data(), size);
+    m_piece.remove_prefix(size + 1);
+    return true;
+  }
+  // The line goes on in the next piece: gathered here, so that its fields are whole.
+  m_line.assign(m_piece);
+  m_piece.remove_prefix(m_piece.size());
+  bool ended = false;
+  for (std::string_view piece; !ended && !(piece = m_source.Read()).empty();) {
+    m_pieceStart = piece.data();
+    lineFeed = std::memchr(piece.data(), kLineFeed, piece.size());
+    ended = lineFeed != nullptr;
+    const std::size_t size =
+        ended ? static_cast<std::size_t>(static_cast<const char*>(lineFeed) - piece.data())
+              : piece.size();
+    m_line.append(piece.data(), size);
+    m_piece = ended ? piece.substr(size + 1) : piece.substr(size);
+  }
+  const std::size_t size = m_line.size();
+  m_line.append(kSimdPadding, '\0');
+  SplitLine(m_line.data(), size);
+  if (ended)
+    return true;
+  m_atEnd = true;
+  return m_fieldCount > 1 || !m_fields[0].empty();
+}
+
+bool CRowSplitter::SeparatorAt(const char* text, std::size_t size, std::size_t at) const {
+  return size - at >= m_separatorSize && std::memcmp(text + at, m_separator, m_separatorSize) == 0;
+}
+
+// Splits a line 16 bytes at a time. In the common line, without a carriage return, every
+// field is a view of the line.
+void CRowSplitter::SplitLine(const char* text, std::size_t size) {
+  // The carriage return of CR LF: skipped, as the first of its run.
+  if (size > 0 && text[size - 1] == kCarriageReturn &&
+      (size == 1 || text[size - 2] != kCarriageReturn))
+    --size;
+  const unsigned found =
+      m_separatorSize == 1 ? SplitAt<false>(text, size) : SplitAt<true>(text, size);
+  if ((found & kFoundCarriageReturn) != 0) {
+    SplitLineWithCarriageReturns(text, size);
+    return;
+  }
+  m_values = m_fields.data();
+  if ((found & kFoundNulOrQuote) != 0) {
+    m_valueList.assign(m_fields.begin(),
+                       m_fields.begin() + static_cast<std::ptrdiff_t>(m_fieldCount));
+    for (std::string_view& value : m_valueList)
+      value = FieldValue(value);
+    m_values = m_valueList.data();
+  }
+}
+
+// Cuts the line at its separators into m_fields; says whether it met a carriage return,
+// a NUL or a double quote. Locals rather than members in the loop: its stores to the
+// fields could otherwise alias them.
+template <bool kMultiByteSeparator>
+unsigned CRowSplitter::SplitAt(const char* text, std::size_t size) {
+  const auto* bytes = reinterpret_cast<const unsigned char*>(text);
+  const auto lead = static_cast<unsigned char>(m_separator[0]);
+  const std::size_t separatorSize = m_separatorSize;
+  unsigned carriageReturns = 0;
+  unsigned nulsOrQuotes = 0;
+  const char* fieldStart = text;
+  std::string_view* field = m_fields.data();
+  std::string_view* room = field + m_fields.size();
+  for (std::size_t base = 0; base == 0 || base < size; base += 16) {
+    // A chunk ends at most 16 fields, and the line's last field follows.
+    if (room - field < 17) {
+      const auto used = static_cast<std::size_t>(field - m_fields.data());
+      m_fields.resize(2 * used + 32);
+      field = m_fields.data() + used;
+      room = m_fields.data() + m_fields.size();
+    }
+    const simd::ChunkMasks masks =
+        simd::MasksOf(bytes + base, size - base < 16 ? size - base : 16, lead);
+    carriageReturns |= masks.carriageReturns;
+    nulsOrQuotes |= masks.nuls | masks.quotes;
+    for (unsigned separators = masks.separators; separators != 0; separators &= separators - 1) {
+      const std::size_t at = base + static_cast<std::size_t>(__builtin_ctz(separators));
+      if (kMultiByteSeparator && !SeparatorAt(text, size, at))
+        continue;
+      *field++ = {fieldStart, static_cast<std::size_t>(text + at - fieldStart)};
+      fieldStart = text + at + separatorSize;
+    }
+  }
+  *field++ = {fieldStart, static_cast<std::size_t>(text + size - fieldStart)};
+  m_fieldCount = static_cast<std::size_t>(field - m_fields.data());
+  return (carriageReturns != 0 ? kFoundCarriageReturn : 0) |
+         (nulsOrQuotes != 0 ? kFoundNulOrQuote : 0);
+}
+
+// The same for a line that holds a carriage return, character by character into scratch.
+void CRowSplitter::SplitLineWithCarriageReturns(const char* text, std::size_t size) {
+  if (m_scratch.size() < size + kSimdPadding)
+    m_scratch.resize(size + kSimdPadding);
+  if (m_fields.size() < size + 1)
+    m_fields.resize(size + 1);
+  char* out = m_scratch.data();
+  const char* fieldStart = out;
+  std::string_view* field = m_fields.data();
+  bool afterCarriageReturn = false;
+  for (std::size_t pos = 0; pos < size; ++pos) {
+    const char byte = text[pos];
+    if (byte == kCarriageReturn && !afterCarriageReturn) {
+      afterCarriageReturn = true;
+      continue;
+    }
+    afterCarriageReturn = false;
+    if (byte == m_separator[0] && SeparatorAt(text, size, pos)) {
+      *field++ = {fieldStart, static_cast<std::size_t>(out - fieldStart)};
+      fieldStart = out;
+      pos += m_separatorSize - 1;
+      continue;
+    }
+    *out++ = byte;
+  }
+  *field++ = {fieldStart, static_cast<std::size_t>(out - fieldStart)};
+  m_fieldCount = static_cast<std::size_t>(field - m_fields.data());
+  m_valueList.assign(m_fields.begin(),
+                     m_fields.begin() + static_cast<std::ptrdiff_t>(m_fieldCount));
+  for (std::string_view& value : m_valueList)
+    value = FieldValue(value);
+  m_values = m_valueList.data();
+}

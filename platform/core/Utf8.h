@@ -1,0 +1,89 @@
+// UTF-8 in one place: what a well-formed sequence is (shortest form, no surrogate code
+// points, nothing above U+10FFFF), how one is read and how one is written. Every reader
+// of UTF-8 in the program (the source decoder, CString, the settings file) and every
+// writer of it goes through these.
+#pragma once
+
+#include <cstddef>
+
+namespace utf8 {
+
+inline constexpr char32_t kReplacement = 0xFFFD;
+
+// Result of Decode: the number of bytes used (1 to 4) and the code point.
+// used == 0 means the bytes end before a well-formed sequence could be completed: more
+// input is needed to decide (never returned when atEnd is true).
+struct Decoded {
+  std::size_t used = 0;
+  char32_t codePoint = 0;
+  bool wellFormed = true;
+};
+
+// Decodes the sequence that starts at bytes[0] (available >= 1). When the bytes do not
+// start a well-formed sequence, used is 1, wellFormed false and the code point is the
+// value of bytes[0], so that text in a single-byte code page comes through unchanged.
+inline Decoded Decode(const unsigned char* bytes, std::size_t available, bool atEnd) {
+  const unsigned char lead = bytes[0];
+  if (lead < 0x80)
+    return {1, lead};
+  std::size_t length = 0;
+  unsigned char low = 0x80, high = 0xBF;  // range of the second byte
+  if (lead >= 0xC2 && lead <= 0xDF) {
+    length = 2;
+  } else if (lead >= 0xE0 && lead <= 0xEF) {
+    length = 3;
+    if (lead == 0xE0)
+      low = 0xA0;  // shorter forms exist
+    if (lead == 0xED)
+      high = 0x9F;  // U+D800..U+DFFF are surrogates
+  } else if (lead >= 0xF0 && lead <= 0xF4) {
+    length = 4;
+    if (lead == 0xF0)
+      low = 0x90;  // shorter forms exist
+    if (lead == 0xF4)
+      high = 0x8F;  // above U+10FFFF
+  } else {
+    return {1, lead, false};
+  }
+  char32_t codePoint = lead & (0xFF >> (length + 1));
+  for (std::size_t k = 1; k < length; ++k) {
+    if (k >= available)
+      return atEnd ? Decoded{1, lead, false} : Decoded{0, 0, false};
+    const unsigned char next = bytes[k];
+    const bool fits = k == 1 ? (next >= low && next <= high) : (next >= 0x80 && next <= 0xBF);
+    if (!fits)
+      return {1, lead, false};
+    codePoint = (codePoint << 6) | (next & 0x3F);
+  }
+  return {length, codePoint};
+}
+
+// Writes a code point (a surrogate becomes U+FFFD) as 1 to 4 bytes; returns the end.
+inline char* Encode(char32_t codePoint, char* out) {
+  if ((codePoint >= 0xD800 && codePoint <= 0xDFFF) || codePoint > 0x10FFFF)
+    codePoint = kReplacement;
+  if (codePoint < 0x80) {
+    *out++ = static_cast<char>(codePoint);
+  } else if (codePoint < 0x800) {
+    *out++ = static_cast<char>(0xC0 | (codePoint >> 6));
+    *out++ = static_cast<char>(0x80 | (codePoint & 0x3F));
+  } else if (codePoint < 0x10000) {
+    *out++ = static_cast<char>(0xE0 | (codePoint >> 12));
+    *out++ = static_cast<char>(0x80 | ((codePoint >> 6) & 0x3F));
+    *out++ = static_cast<char>(0x80 | (codePoint & 0x3F));
+  } else {
+    *out++ = static_cast<char>(0xF0 | (codePoint >> 18));
+    *out++ = static_cast<char>(0x80 | ((codePoint >> 12) & 0x3F));
+    *out++ = static_cast<char>(0x80 | ((codePoint >> 6) & 0x3F));
+    *out++ = static_cast<char>(0x80 | (codePoint & 0x3F));
+  }
+  return out;
+}
+
+// True when the bytes are well-formed UTF-8 throughout. Uses the vector check of Simd.h
+// where the processor has one, so it may read up to kSimdPadding bytes past size.
+bool IsWellFormed(const unsigned char* bytes, std::size_t size);
+// The same, one sequence at a time: what the vector check must agree with.
+bool IsWellFormedBytewise(const unsigned char* bytes, std::size_t size);
+
+}  // namespace utf8

@@ -1,0 +1,135 @@
+// UTF-8: the decoder accepts exactly the encodings of the Unicode scalar values, and the
+// vector checks agree with it wherever a sequence sits relative to a 16- or 32-byte chunk.
+#include <gtest/gtest.h>
+
+#include <random>
+#include <set>
+#include <string>
+
+#include "platform/core/Simd.h"
+#include "platform/core/Utf8.h"
+
+namespace {
+
+// Every scalar value's encoding, as Encode writes it: the definition the decoder must meet.
+const std::set<std::string>& Encodings() {
+  static const std::set<std::string> encodings = [] {
+    std::set<std::string> all;
+    char bytes[4];
+    for (char32_t cp = 0; cp <= 0x10FFFF; ++cp) {
+      if (cp < 0xD800 || cp > 0xDFFF)
+        all.emplace(bytes, utf8::Encode(cp, bytes));
+    }
+    return all;
+  }();
+  return encodings;
+}
+
+bool DecodesWhole(const std::string& text) {
+  const auto* bytes = reinterpret_cast<const unsigned char*>(text.data());
+  for (std::size_t pos = 0; pos < text.size();) {
+    const utf8::Decoded decoded = utf8::Decode(bytes + pos, text.size() - pos, true);
+    if (!decoded.wellFormed)
+      return false;
+    pos += decoded.used;
+  }
+  return true;
+}
+
+TEST(Utf8, DecodesExactlyTheEncodingsOfScalarValues) {
+  std::size_t wrong = 0;
+  auto expect = [&](const std::string& sequence, bool wellFormed) {
+    if (DecodesWhole(sequence) != wellFormed && ++wrong <= 5)
+      ADD_FAILURE() << ::testing::PrintToString(sequence) << " should be "
+                    << (wellFormed ? "" : "ill-") << "formed";
+  };
+  for (int a = 0x80; a < 0x100; ++a) {
+    const std::string one(1, static_cast<char>(a));
+    expect(one, false);
+    for (int b = 0x80; b < 0x100; ++b) {
+      const std::string two = one + static_cast<char>(b);
+      expect(two, Encodings().count(two) > 0);
+      for (int c = 0x80; a >= 0xE0 && c < 0x100; c += 3)
+        expect(two + static_cast<char>(c), Encodings().count(two + static_cast<char>(c)) > 0);
+    }
+  }
+  for (const std::string& encoding : Encodings()) {
+    if (encoding.size() == 4 && (encoding[3] & 0x3F) == 0)
+      expect(encoding, true);
+  }
+  expect("\xF4\x90\x80\x80", false);  // above U+10FFFF
+  expect("\xF0\x8F\xBF\xBF", false);  // overlong
+  EXPECT_EQ(utf8::Decode(reinterpret_cast<const unsigned char*>("\xE2\x82"), 2, false).used, 0u);
+}
+
+using CheckFn = bool (*)(const unsigned char*, std::size_t);
+struct Way {
+  const char* label;
+  bool (*has)();
+  CheckFn check;
+};
+
+class Utf8VectorCheck : public testing::TestWithParam<Way> {
+ protected:
+  void SetUp() override {
+    if (!GetParam().has())
+      GTEST_SKIP() << "the processor or the build lacks the instructions";
+  }
+  // The padding holds bytes that would be faults if they were read as part of the text.
+  bool Check(const std::string& text) const {
+    const std::string padded = text + std::string(kSimdPadding, '\x80');
+    return GetParam().check(reinterpret_cast<const unsigned char*>(padded.data()), text.size());
+  }
+};
+
+// Every string of one to three bytes from 0x80 on, and random four-byte ones, after ASCII
+// runs that put them at every place of a chunk, and with ASCII or a cut after them.
+TEST_P(Utf8VectorCheck, AgreesWithTheDecoderOnEverySequence) {
+  std::mt19937 random(7);
+  std::size_t disagreements = 0;
+  auto compare = [&](const std::string& sequence) {
+    for (std::size_t lead : {0, 1, 15, 17, 31, 33}) {
+      for (const char* tail : {"", "a", "abcdefghijklmnopq"}) {
+        const std::string text = std::string(lead, 'x') + sequence + tail;
+        if (Check(text) != DecodesWhole(text) && ++disagreements <= 5)
+          ADD_FAILURE() << "disagree on lead " << lead << " sequence of " << sequence.size();
+      }
+    }
+  };
+  for (int a = 0x80; a < 0x100; ++a) {
+    compare(std::string(1, static_cast<char>(a)));
+    for (int b = 0; b < 0x100; ++b) {
+      const std::string two{static_cast<char>(a), static_cast<char>(b)};
+      if (b % 16 == 0)
+        compare(two);
+      if (a < 0xE0 || a > 0xF4)
+        continue;
+      for (int c = 0x70; c < 0xC8; ++c)
+        compare(two + static_cast<char>(c));
+    }
+  }
+  std::uniform_int_distribution<int> lead(0xE8, 0xFF), any(0x70, 0xCF);
+  for (int n = 0; n < 200000; ++n) {
+    std::string four;
+    four += static_cast<char>(n % 2 ? lead(random) : 0xF0 + n % 8);
+    for (int k = 0; k < 3; ++k)
+      four += static_cast<char>(any(random));
+    compare(four);
+  }
+  // Long texts, and a fault after a long well-formed run, which the check gives up on.
+  std::string text;
+  for (int k = 0; k < 200; ++k)
+    text += "Ελλάδα 😀 plain ascii run ";
+  EXPECT_TRUE(Check(text));
+  EXPECT_FALSE(Check(text + "\xC3"));
+  EXPECT_FALSE(Check(text + "\xED\xA0\x80" + text));
+  EXPECT_EQ(disagreements, 0u);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Ways, Utf8VectorCheck,
+    testing::Values(Way{"Chunks", simd::HasUtf8Chunks, simd::IsWellFormedUtf8Chunks},
+                    Way{"WideChunks", simd::HasUtf8WideChunks, simd::IsWellFormedUtf8WideChunks}),
+    [](const auto& info) { return std::string(info.param.label); });
+
+}  // namespace
