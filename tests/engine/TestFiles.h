@@ -1,4 +1,4 @@
-// Temporary directories and files for the engine tests.
+// Files and the log for the engine tests; their folder is a TempDir.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -11,41 +11,9 @@
 #include <string>
 
 #include "platform/core/CString.h"
+#include "tests/platform/TempDir.h"
 
 namespace testfiles {
-
-// A fresh directory, removed with everything in it at the end of the test.
-class TempDir {
- public:
-  TempDir() {
-    const char* base = std::getenv("TMPDIR");
-    std::string pattern = std::string(base && *base ? base : "/tmp") + "/corvane-engine-XXXXXX";
-    if (mkdtemp(pattern.data()) == nullptr)
-      ADD_FAILURE() << "mkdtemp failed: " << pattern;
-    m_path = pattern;
-  }
-  ~TempDir() {
-    std::error_code ignored;
-    std::filesystem::remove_all(m_path, ignored);
-  }
-  TempDir(const TempDir&) = delete;
-  TempDir& operator=(const TempDir&) = delete;
-
-  const std::string& Path() const { return m_path; }
-  std::string Path(const std::string& name) const { return m_path + "/" + name; }
-
-  // Writes bytes to name and returns its path.
-  std::string Write(const std::string& name, const std::string& bytes) const {
-    const std::string path = Path(name);
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    EXPECT_TRUE(out.good()) << "could not write " << path;
-    return path;
-  }
-
- private:
-  std::string m_path;
-};
 
 // The bytes of a file, nothing when it does not exist.
 inline std::optional<std::string> ReadBytes(const std::string& path) {

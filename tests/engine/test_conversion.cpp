@@ -16,7 +16,6 @@
 
 using namespace std::string_literals;
 using outputrows::Rows;
-using testfiles::TempDir;
 using testfiles::U16;
 using Status = ConversionReport::Status;
 
@@ -33,7 +32,7 @@ class ConversionTest : public ::testing::Test {
   // Converts source, written to source.txt, into out.json or out.bson.
   Outcome Run(const std::string& source, const char16_t* separator, int limit, int bson) {
     Outcome outcome;
-    const std::string output = m_dir.Path(bson ? "out.bson" : "out.json");
+    const std::string output = m_dir.File(bson ? "out.bson" : "out.json");
     outcome.result = ConvertToJson(U16(m_dir.Write("source.txt", source)).c_str(), separator,
                                    U16(output).c_str(), limit, bson, outcome.report);
     outcome.output = testfiles::ReadBytes(output);
@@ -142,8 +141,8 @@ TEST_F(ConversionTest, LinesLeftOutAreLoggedWithAReport) {
   EXPECT_EQ(log.find(Entry(EngineMessages::kLineLeftOut, 103LL, 1LL, 2LL)), std::string::npos);
   EXPECT_NE(log.find(Entry(EngineMessages::kLinesLeftOutTotal, 105LL)), std::string::npos);
   EXPECT_EQ(std::count(log.begin(), log.end(), '\n'), 101) << log;
-  EXPECT_EQ(ConvertToJson(U16(m_dir.Path("source.txt")).c_str(), u",",
-                          U16(m_dir.Path("out.json")).c_str(), -1, 0),
+  EXPECT_EQ(ConvertToJson(U16(m_dir.File("source.txt")).c_str(), u",",
+                          U16(m_dir.File("out.json")).c_str(), -1, 0),
             2);
   EXPECT_EQ(Log(), log);
 }
@@ -156,7 +155,7 @@ TEST_F(ConversionTest, ProgressIsReportedWhileReading) {
   ConversionReport report;
   report.progress = [&calls](std::uint64_t bytes) { calls.push_back(bytes); };
   EXPECT_EQ(ConvertToJson(U16(m_dir.Write("s.txt", source)).c_str(), u",",
-                          U16(m_dir.Path("out.json")).c_str(), -1, 0, report),
+                          U16(m_dir.File("out.json")).c_str(), -1, 0, report),
             2 * 65536 + 10);
   // After 65,536 and 131,072 rows: the header and those rows, two bytes each.
   EXPECT_EQ(calls, (std::vector<std::uint64_t>{2 + 2 * 65536, 2 + 4 * 65536}));
@@ -178,21 +177,21 @@ class ConversionFailure : public ConversionTest,
 
 TEST_P(ConversionFailure, LeavesEveryFileAsItWas) {
   const FailureCase& c = GetParam();
-  const std::string source = m_dir.Path(c.source), output = m_dir.Path(c.output);
+  const std::string source = m_dir.File(c.source), output = m_dir.File(c.output);
   const std::pair<const char*, std::string> kFiles[] = {
       {"source.txt", "a,b\n1,2\n"}, {"mark.txt", "\xFF\xFE"}, {"out.json", "keep"}};
   for (const auto& [name, bytes] : kFiles)
     m_dir.Write(name, bytes);
-  std::filesystem::create_directory(m_dir.Path("sub"));
-  std::filesystem::create_hard_link(m_dir.Path("source.txt"), m_dir.Path("hard.txt"));
-  std::filesystem::create_symlink(m_dir.Path("source.txt"), m_dir.Path("soft.txt"));
+  std::filesystem::create_directory(m_dir.File("sub"));
+  std::filesystem::create_hard_link(m_dir.File("source.txt"), m_dir.File("hard.txt"));
+  std::filesystem::create_symlink(m_dir.File("source.txt"), m_dir.File("soft.txt"));
   for (int bson : {0, 1}) {
     ConversionReport report;
     EXPECT_EQ(ConvertToJson(U16(source).c_str(), u",", U16(output).c_str(), -1, bson, report), 0);
     EXPECT_EQ(report.status, c.status);
     for (const auto& [name, bytes] : kFiles)
-      EXPECT_EQ(testfiles::ReadBytes(m_dir.Path(name)), bytes) << name;
-    EXPECT_FALSE(testfiles::ReadBytes(m_dir.Path("new.json")));
+      EXPECT_EQ(testfiles::ReadBytes(m_dir.File(name)), bytes) << name;
+    EXPECT_FALSE(testfiles::ReadBytes(m_dir.File("new.json")));
   }
   const std::string entry =
       c.status == Status::SourceOpenFailed
@@ -237,7 +236,7 @@ TEST_P(FullDisk, ErrorPassesOutAndTheSourceIsKept) {
   for (int i = 0; i < rowCount; ++i)
     bytes += "row" + std::to_string(i) + ",some value\n";
   const std::string source = m_dir.Write("source.txt", bytes);
-  const std::string output = m_dir.Path("out");
+  const std::string output = m_dir.File("out");
   {
     SysCalls calls = RealSysCalls();
     calls.write = FullDiskWrite;

@@ -11,7 +11,6 @@
 #include "platform/core/SysCalls.h"
 
 using namespace std::string_literals;
-using testfiles::TempDir;
 using testfiles::U16;
 
 namespace {
@@ -104,6 +103,7 @@ const ReaderCase kReaderCases[] = {
     {"EmptyLines", "a\n\nx\n\n", u",", {u"a"}, {{u""}, {u"x"}, {u""}}},
     {"LoneCarriageReturnsRunTogether", "a,b\r1,2\r", u",", {u"a", u"b1", u"2"}},
     {"CarriageReturnAtEnd", "a,b\n1,2\r", u",", {u"a", u"b"}, {{u"1", u"2"}}},
+    {"LoneCarriageReturnAtEndIsNoRow", "a\n1\n\r", u",", {u"a"}, {{u"1"}}},
     {"SecondCarriageReturnKept", "x\r\r\n", u",", {u"x\r"}},
     // Characters.
     {"NulInsideField", "a\0b,c\n"s, u",", {u"a\0b"s, u"c"}},
@@ -118,6 +118,10 @@ const ReaderCase kReaderCases[] = {
     {"HalfMarkIsText", "\xEF\xBBx\n", u",", {u"\u00EF\u00BBx"}},
     {"NonAsciiSeparator", "a€b\n1€2\n", u"€", {u"a", u"b"}, {{u"1", u"2"}}},
     {"LatinSeparatorMatchesLatin1Byte", "a§b\xA7\x63\n", u"§", {u"a", u"b", u"c"}},
+    // Regression: a separator beyond U+FFFF split at its first surrogate half, cutting
+    // every character that shares it in two.
+    {"SupplementarySeparator", "a😀b😁c\n", u"😀", {u"a", u"b😁c"}},
+    {"CarriageReturnSeparator", "a\r\rb\r\n", u"\r", {u"a", u"b"}},
     // Texts longer than the pieces and chunks that the reader decodes at a time.
     {"SequenceAcrossPieces", kX + "é" + kY + "€,z\n", u",", {kWideX + u"é" + kWideY + u"€", u"z"}},
     {"NonAsciiSeparatorInLongText", kA + "€" + kB + "😀\n", u"€", {kWideA, kWideB + u"😀"}},
@@ -131,6 +135,15 @@ const ReaderCase kReaderCases[] = {
     {"Utf16BigEndian", Utf16(u"a,b\n1,2\n", true), u",", {u"a", u"b"}, {{u"1", u"2"}}, 0, true},
     {"Utf16OddLength", Utf16(u"a\n") + "b", u",", {u"a"}, {{u"b"}}, 0, true},
     {"Utf16SurrogatesKept", Utf16(u"😀,é\n"), u",", {u"😀", u"é"}, {}, 0, true},
+    {"Utf16LoneSurrogate",
+     Utf16(u"a\xD800,\xDC00"
+           u"b\n"),
+     u",",
+     {u"a\uFFFD", u"\uFFFDb"},
+     {},
+     0,
+     true},
+    {"Utf16NonAsciiSeparator", Utf16(u"a€b\n"), u"€", {u"a", u"b"}, {}, 0, true},
     {"Utf16LongerThanAPiece", Utf16(kWideLong + u",y\n"), u",", {kWideLong, u"y"}, {}, 0, true},
     {"Utf16WithoutMarkIsBytes", "a\0,\0b\0\n"s, u",", {u"a\0"s, u"\0b\0"s}},
     // Files whose bytes matter: marks, UTF-16, CR LF.

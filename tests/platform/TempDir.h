@@ -28,6 +28,11 @@ class TempDir {
   const std::string& Path() const { return m_path; }
   std::string File(const std::string& name) const { return m_path + "/" + name; }
   CString WFile(const std::string& name) const { return CString::FromUtf8(File(name)); }
+  // Writes bytes to name and returns its path.
+  std::string Write(const std::string& name, const std::string& bytes) const {
+    std::ofstream(File(name), std::ios::binary | std::ios::trunc) << bytes;
+    return File(name);
+  }
 
  private:
   std::string m_path;
