@@ -1,6 +1,9 @@
 // Everything corvane-convert says, in one place.
 #pragma once
 
+#include <cstdio>
+#include <string>
+
 #include "corvane/Version.h"
 
 namespace cli {
@@ -29,9 +32,33 @@ constexpr const char* kUsage =
 
 constexpr const char* kTryHelp = "Try 'corvane-convert --help'.";
 
-// Causes of a failed conversion, as the log has them.
-constexpr const char* kSourceOpenFailed = "Could not open '%s' for read.";
-constexpr const char* kNoHeader = "Could not read column list";
-constexpr const char* kOutputOpenFailed = "Could not open or create destination file '%s'";
+// What a run says on standard error, after "corvane-convert: ". The causes of a failed
+// conversion are the engine's own log texts (EngineMessages.h).
+constexpr const char* kSeparatorGuessed = "separator guessed from the header line: %s";
+constexpr const char* kCouldNotConvert = "could not convert: %s";
+constexpr const char* kNoOutputLeft = "no output was left at %s";
+constexpr const char* kSummary = "%lld rows written, %lld lines left out";
+constexpr const char* kSummaryLogHint =
+    " (their field count differs from the header's; the log lists them: %s)";
+
+// Usage errors; %s is the option as given.
+constexpr const char* kNeedsSeparator = "option %s needs a separator text";
+constexpr const char* kTakesFormat = "option %s takes json or bson";
+constexpr const char* kTakesLimit = "option %s takes a whole number of lines, 0 or more";
+constexpr const char* kTakesNoValue = "option %s takes no value";
+constexpr const char* kUnknownOption = "unknown option %s";
+constexpr const char* kExpectedFiles = "expected SOURCE and OUTPUT";
+
+// The progress line on a terminal.
+constexpr const char* kProgressOfTotal = "\r%3.0f%% of the source read, %.1f MB/s ";
+constexpr const char* kProgressBytes = "\r%.1f MB read, %.1f MB/s ";
+
+// Fills a format of this file.
+template <typename... Args>
+std::string Text(const char* format, Args... args) {
+  std::string text(static_cast<std::size_t>(std::snprintf(nullptr, 0, format, args...)), '\0');
+  std::snprintf(text.data(), text.size() + 1, format, args...);
+  return text;
+}
 
 }  // namespace cli

@@ -3,6 +3,8 @@
 #include <cerrno>
 #include <cstdlib>
 
+#include "cli/CliMessages.h"
+
 namespace cli {
 namespace {
 
@@ -72,27 +74,27 @@ ParseResult ParseOptions(const std::vector<std::string>& args) {
     } else if (name == "-s" || name == "--separator") {
       options.separator = takeValue();
       if (!options.separator)
-        return {options, "option " + name + " needs a separator text"};
+        return {options, Text(kNeedsSeparator, name.c_str())};
     } else if (name == "-f" || name == "--format") {
       format = takeValue();
       if (!format || (*format != "json" && *format != "bson"))
-        return {options, "option " + name + " takes json or bson"};
+        return {options, Text(kTakesFormat, name.c_str())};
     } else if (name == "-n" || name == "--limit") {
       std::optional<std::string> value = takeValue();
       if (!value || !ParseLimit(*value, options.limit))
-        return {options, "option " + name + " takes a whole number of lines, 0 or more"};
+        return {options, Text(kTakesLimit, name.c_str())};
     } else {
-      return {options, "unknown option " + arg};
+      return {options, Text(kUnknownOption, arg.c_str())};
     }
     if (inlineValue && (name == "-h" || name == "--help" || name == "--version" || name == "-q" ||
                         name == "--quiet"))
-      return {options, "option " + name + " takes no value"};
+      return {options, Text(kTakesNoValue, name.c_str())};
   }
 
   if (options.help || options.version)
     return result;
   if (positional.size() != 2)
-    return {options, "expected SOURCE and OUTPUT"};
+    return {options, kExpectedFiles};
   options.source = positional[0];
   options.output = positional[1];
   options.bson = format ? *format == "bson" : EndsWith(options.output, ".bson");

@@ -1,5 +1,7 @@
 #include "cli/Progress.h"
 
+#include "cli/CliMessages.h"
+
 #include <cstdio>
 
 namespace cli {
@@ -19,10 +21,10 @@ void ProgressLine::Update(std::uint64_t bytesRead) {
   double seconds = std::chrono::duration<double>(now - m_start).count();
   double rate = bytesRead / 1e6 / seconds;
   if (m_total > 0)
-    std::fprintf(stderr, "\r%3.0f%% of the source read, %.1f MB/s ",
+    std::fprintf(stderr, kProgressOfTotal,
                  100.0 * static_cast<double>(bytesRead) / static_cast<double>(m_total), rate);
   else
-    std::fprintf(stderr, "\r%.1f MB read, %.1f MB/s ", bytesRead / 1e6, rate);
+    std::fprintf(stderr, kProgressBytes, bytesRead / 1e6, rate);
   std::fflush(stderr);
   m_drawn = true;
 }

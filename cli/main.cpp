@@ -12,6 +12,7 @@
 #include "cli/Options.h"
 #include "cli/Progress.h"
 #include "engine/ConvertToJson.h"
+#include "engine/EngineMessages.h"
 #include "engine/SeparatorGuess.h"
 #include "libs/suppcore/Log.h"
 #include "platform/core/File.h"
@@ -28,26 +29,23 @@ void Say(const std::string& text) {
   std::fprintf(stderr, "%s: %s\n", cli::kProgram, text.c_str());
 }
 
-std::string Replace(const char* format, const std::string& value) {
-  std::string text = format;
-  size_t at = text.find("%s");
-  if (at != std::string::npos)
-    text.replace(at, 2, value);
-  return text;
-}
-
-std::string FailureCause(const ConversionReport& report, const cli::Options& options) {
+// The engine's log text for a failed conversion, as the command line says it.
+std::string FailureCause(const ConversionReport& report, LPCWSTR source, LPCWSTR output) {
+  CString text;
   switch (report.status) {
     case ConversionReport::Status::SourceOpenFailed:
-      return Replace(cli::kSourceOpenFailed, options.source);
+      text.Format(EngineMessages::kSourceOpenFailed, source);
+      break;
     case ConversionReport::Status::NoHeader:
-      return cli::kNoHeader;
+      text = EngineMessages::kNoColumnList;
+      break;
     case ConversionReport::Status::OutputOpenFailed:
-      return Replace(cli::kOutputOpenFailed, options.output);
+      text.Format(EngineMessages::kDestinationOpenFailed, output);
+      break;
     case ConversionReport::Status::Converted:
       break;
   }
-  return {};
+  return text.ToUtf8();
 }
 
 // Removes a half-written output, but never a device or anything else that is not a file
@@ -76,7 +74,7 @@ int Run(const cli::Options& options) {
   } else {
     separator = GuessSeparator(source);
     if (!options.quiet)
-      Say("separator guessed from the header line: " + separator.ToUtf8());
+      Say(cli::Text(cli::kSeparatorGuessed, separator.ToUtf8().c_str()));
   }
 
   ConversionReport report;
@@ -92,23 +90,22 @@ int Run(const cli::Options& options) {
     // The document is incomplete: it must not pose as a result.
     if (!toStdout)
       RemoveIfRegularFile(options.output);
-    Say("could not convert: " + error.GetErrorMessage().ToUtf8());
+    Say(cli::Text(cli::kCouldNotConvert, error.GetErrorMessage().ToUtf8().c_str()));
     if (!toStdout)
-      Say("no output was left at " + options.output);
+      Say(cli::Text(cli::kNoOutputLeft, options.output.c_str()));
     return kFailed;
   }
   progress.Clear();
 
   if (report.status != ConversionReport::Status::Converted) {
-    Say(FailureCause(report, options));
+    Say(FailureCause(report, source, CString::FromUtf8(options.output)));
     return kFailed;
   }
   if (!options.quiet) {
-    std::string summary = std::to_string(report.rowsWritten) + " rows written, " +
-                          std::to_string(report.linesLeftOut) + " lines left out";
+    std::string summary = cli::Text(cli::kSummary, static_cast<long long>(report.rowsWritten),
+                                    static_cast<long long>(report.linesLeftOut));
     if (report.linesLeftOut > 0)
-      summary += " (their field count differs from the header's; the log lists them: " +
-                 CLog::GetLogPath().ToUtf8() + ")";
+      summary += cli::Text(cli::kSummaryLogHint, CLog::GetLogPath().ToUtf8().c_str());
     Say(summary);
   }
   return kWritten;
