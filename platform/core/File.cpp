@@ -174,10 +174,10 @@ UINT CFile::Read(void* buffer, UINT count) {
 }
 
 void CFile::AllocateBuffer() {
-  m_buffer.resize(kBufferSize + kBlockSlack);
+  m_buffer.resize(kBufferSize + kSimdPadding);
   // The slack is only ever read past the end of a text, and its bytes ignored; zeros keep
   // those reads defined.
-  std::memset(m_buffer.data() + kBufferSize, 0, kBlockSlack);
+  std::memset(m_buffer.data() + kBufferSize, 0, kSimdPadding);
 }
 
 std::string_view CFile::NextBlock() {

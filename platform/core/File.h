@@ -26,6 +26,7 @@
 
 #include "platform/core/ByteBuffer.h"
 #include "platform/core/CString.h"
+#include "platform/core/Simd.h"
 #include "platform/core/Types.h"
 
 class CFileException : public std::exception {
@@ -88,9 +89,6 @@ class CFile {
 
   // Size of the read and write buffer.
   static constexpr size_t kBufferSize = 1 << 20;
-  // Readable bytes after every view NextBlock returns, so that a scan may load whole
-  // chunks past the end of a short text instead of going byte by byte.
-  static constexpr size_t kBlockSlack = 64;
 
   CFile() = default;
   virtual ~CFile();
@@ -117,7 +115,8 @@ class CFile {
   // Direct access to the read buffer, so that a reader can scan bytes without a call
   // per character. NextBlock returns the bytes not consumed yet, reading a new block
   // when none are left; an empty view means end of input. Consume(n) marks the first n
-  // of them as read. The view is followed by kBlockSlack readable bytes.
+  // of them as read. The view is followed by kSimdPadding readable bytes, so that
+  // a scan may load whole chunks past the end of a short text.
   std::string_view NextBlock();
   void Consume(size_t count) { m_readPos += count; }
   // Bytes of the file consumed so far (read position as seen by the user).
