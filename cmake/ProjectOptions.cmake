@@ -2,11 +2,15 @@
 # nothing touches the global flags.
 option(CORVANE_SANITIZE "Build with AddressSanitizer and UndefinedBehaviorSanitizer" OFF)
 option(CORVANE_WARNINGS_AS_ERRORS "Treat warnings as errors" OFF)
+option(CORVANE_SIMD "Use vector instructions (OFF builds the scalar fallbacks of platform/core/Simd.h)" ON)
 
 add_library(corvane_options INTERFACE)
 target_compile_options(corvane_options INTERFACE -Wall -Wextra)
 if(CORVANE_WARNINGS_AS_ERRORS)
   target_compile_options(corvane_options INTERFACE -Werror)
+endif()
+if(NOT CORVANE_SIMD)
+  target_compile_definitions(corvane_options INTERFACE CORVANE_NO_SIMD)
 endif()
 if(CORVANE_SANITIZE)
   target_compile_options(corvane_options INTERFACE -fsanitize=address,undefined
