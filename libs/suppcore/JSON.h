@@ -17,7 +17,8 @@
 //
 // The writer does not own the file: it writes to it through a 1 MiB buffer, and Close()
 // hands over everything pending. A write error of the file passes through as the file's
-// CFileException; the writer then no longer touches the file.
+// CFileException, and a BSON row over BSON's 2 GiB limit throws one (EFBIG). After Close,
+// also one that throws, the writer no longer touches the file.
 #pragma once
 
 #include <memory>
