@@ -2,7 +2,7 @@
 # nothing touches the global flags.
 option(CORVANE_SANITIZE "Build with AddressSanitizer and UndefinedBehaviorSanitizer" OFF)
 option(CORVANE_WARNINGS_AS_ERRORS "Treat warnings as errors" OFF)
-option(CORVANE_SIMD "Use vector instructions where the processor has them (OFF builds the scalar code)" ON)
+option(CORVANE_SIMD "Use vector instructions (OFF builds the scalar fallbacks of platform/core/Simd.h)" ON)
 
 add_library(corvane_options INTERFACE)
 target_compile_options(corvane_options INTERFACE -Wall -Wextra)

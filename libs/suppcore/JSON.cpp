@@ -1,56 +1,42 @@
 #include "libs/suppcore/JSON.h"
 
+#include <algorithm>
+#include <string>
 #include <vector>
 
 #include "libs/suppcore/BsonEncoder.h"
 #include "libs/suppcore/JsonEncoder.h"
-#include "libs/suppcore/TextEncode.h"
 #include "libs/suppcore/WriteBuffer.h"
 
-// The writer keeps the document's structure itself: a call that does not fit what is open
-// (a pair outside an object, a second top value, a close with nothing to close) is ignored,
-// and Close() ends whatever is still open, so the output is always one well-formed
-// document. The layout follows from the structure: SwitchIndent chooses indented or
-// compact text, while SetIndent, WriteIndent and the newLine argument of Array only say
-// where the caller expects line breaks, which the structure already gives.
 struct JSON::Impl {
-  struct Frame {
-    bool object;
-    size_t count;  // members written so far
-  };
+  enum class State { kUnbound, kReady, kInArray, kInObject, kDone };
 
   WriteBuffer out;
-  std::unique_ptr<DocumentEncoder> encoder;  // chosen when the document begins
-  std::vector<Frame> open;
+  std::unique_ptr<DocumentEncoder> encoder;  // made when the array begins
+  State state = State::kUnbound;
   bool bson = false;
-  bool indent = true;
-  bool topWritten = false;
+  std::size_t rows = 0;
 
-  bool Bound() const { return out.File() != nullptr; }
+  // The object being gathered: its first pairs names, its values in UTF-8, each followed
+  // by kSimdPadding bytes, and their places in values.
+  std::vector<std::u16string> names;  // reused from row to row
+  std::size_t pairs = 0;
+  std::string values;
+  std::vector<std::pair<std::size_t, std::size_t>> places;  // offset, size
+  std::vector<std::string_view> views;                      // of values, at EndValue
+  // The names of the objects gathered so far, as one ObjectNames while they stay the same,
+  // so that the encoders' caches hold.
+  std::vector<std::u16string> lastNames;
+  std::unique_ptr<ObjectNames> objectNames;
 
-  DocumentEncoder& Encoder() {
-    if (!encoder) {
-      if (bson)
-        encoder = std::make_unique<BsonEncoder>(out);
-      else
-        encoder = std::make_unique<JsonEncoder>(out, indent);
+  const ObjectNames& GatheredNames() {
+    const bool same = objectNames && lastNames.size() == pairs &&
+                      std::equal(lastNames.begin(), lastNames.end(), names.begin());
+    if (!same) {
+      lastNames.assign(names.begin(), names.begin() + static_cast<std::ptrdiff_t>(pairs));
+      objectNames = std::make_unique<ObjectNames>(lastNames);
     }
-    return *encoder;
-  }
-
-  bool CanBeginTop() const { return open.empty() && !topWritten; }
-
-  void CloseInnermost() {
-    Frame frame = open.back();
-    open.pop_back();
-    if (frame.object)
-      Encoder().EndObject(open.size());
-    else
-      Encoder().EndArray();
-    if (open.empty()) {
-      topWritten = true;
-      Encoder().EndDocument();
-    }
+    return *objectNames;
   }
 };
 
@@ -58,125 +44,103 @@ JSON::JSON() : m_impl(std::make_unique<Impl>()) {}
 
 JSON::~JSON() = default;
 
-void JSON::SwitchIndent(int on) {
-  if (!m_impl->encoder)
-    m_impl->indent = on != 0;
-}
+void JSON::SwitchIndent(int /*on*/) {}
 
 BOOL JSON::Open(CFile* file, int /*flags*/) {
   Impl& impl = *m_impl;
-  impl.out.Bind(file);
   impl.encoder.reset();
-  impl.open.clear();
-  impl.topWritten = false;
+  impl.state = file ? Impl::State::kReady : Impl::State::kUnbound;
+  impl.rows = 0;
+  if (file)
+    impl.out.Bind(file);
   return file ? TRUE : FALSE;
 }
 
 void JSON::SetBSON(int bson) {
-  if (!m_impl->encoder)
+  if (m_impl->state <= Impl::State::kReady)
     m_impl->bson = bson != 0;
 }
 
 void JSON::Array(int open, int /*newLine*/) {
   Impl& impl = *m_impl;
-  if (!impl.Bound())
-    return;
-  if (open) {
-    // Only the top value can be an array: BSON has no place for an array of arrays.
-    if (!impl.CanBeginTop())
-      return;
-    impl.Encoder().BeginArray();
-    impl.open.push_back({false, 0});
-    return;
+  if (open && impl.state == Impl::State::kReady) {
+    if (impl.bson)
+      impl.encoder = std::make_unique<BsonEncoder>(impl.out);
+    else
+      impl.encoder = std::make_unique<JsonEncoder>(impl.out);
+    impl.encoder->BeginArray();
+    impl.state = Impl::State::kInArray;
+  } else if (!open &&
+             (impl.state == Impl::State::kInArray || impl.state == Impl::State::kInObject)) {
+    EndValue();
+    impl.encoder->EndArray();
+    impl.state = Impl::State::kDone;
   }
-  if (impl.open.empty() || impl.open.front().object)
-    return;
-  while (!impl.open.empty())
-    impl.CloseInnermost();
 }
 
-void JSON::EndOfPair() {
-  // Separators follow from the structure (see JsonEncoder::BeginMember).
-}
+void JSON::EndOfPair() {}
 
 void JSON::SetIndent(int /*level*/) {}
 
-void JSON::BeginValue(LPCWSTR name) {
+void JSON::BeginValue(LPCWSTR /*name*/) {
   Impl& impl = *m_impl;
-  if (!impl.Bound())
+  if (impl.state != Impl::State::kInArray)
     return;
-  if (impl.open.empty()) {
-    if (!impl.CanBeginTop())
-      return;
-    impl.Encoder().BeginObject(0, 0, false, {});
-  } else {
-    Impl::Frame& parent = impl.open.back();
-    std::u16string_view memberName = name ? std::u16string_view(name) : std::u16string_view();
-    impl.Encoder().BeginObject(impl.open.size(), parent.count, parent.object, memberName);
-    ++parent.count;
-  }
-  impl.open.push_back({true, 0});
+  impl.state = Impl::State::kInObject;
+  impl.pairs = 0;
+  impl.values.clear();
+  impl.places.clear();
 }
 
 void JSON::EndValue() {
   Impl& impl = *m_impl;
-  if (!impl.Bound() || impl.open.empty() || !impl.open.back().object)
+  if (impl.state != Impl::State::kInObject)
     return;
-  impl.CloseInnermost();
+  impl.state = Impl::State::kInArray;
+  // The views are taken once the values no longer move.
+  impl.views.clear();
+  for (const auto& [offset, size] : impl.places)
+    impl.views.emplace_back(impl.values.data() + offset, size);
+  AddObjectUtf8(impl.GatheredNames(), impl.views.data());
 }
 
 void JSON::WriteIndent() {}
 
 void JSON::AddPair(const CString& name, const CString& value) {
-  AddPair(name.View(), value.View());
-}
-
-void JSON::AddPair(std::u16string_view name, std::u16string_view value) {
   Impl& impl = *m_impl;
-  if (!impl.Bound() || impl.open.empty() || !impl.open.back().object)
+  if (impl.state != Impl::State::kInObject)
     return;
-  Impl::Frame& object = impl.open.back();
-  impl.Encoder().Pair(impl.open.size(), object.count, name, value);
-  ++object.count;
-}
-
-void JSON::AddPairUtf8(std::u16string_view name, std::string_view valueUtf8) {
-  Impl& impl = *m_impl;
-  if (!impl.Bound() || impl.open.empty() || !impl.open.back().object)
-    return;
-  Impl::Frame& object = impl.open.back();
-  impl.Encoder().PairUtf8(impl.open.size(), object.count, name, valueUtf8);
-  ++object.count;
+  if (impl.pairs == impl.names.size())
+    impl.names.emplace_back(name.View());
+  else
+    impl.names[impl.pairs].assign(name.View());
+  ++impl.pairs;
+  const std::size_t offset = impl.values.size();
+  AppendUtf8(impl.values, value.View());
+  impl.places.emplace_back(offset, impl.values.size() - offset);
+  impl.values.append(kSimdPadding, '\0');
 }
 
 void JSON::AddObjectUtf8(const ObjectNames& names, const std::string_view* valuesUtf8) {
-  static_assert(kValueSlack >= DocumentEncoder::kValueSlack && kValueSlack >= kTextSlack);
   Impl& impl = *m_impl;
-  if (!impl.Bound())
+  if (impl.state != Impl::State::kInArray)
     return;
-  if (impl.open.empty() || impl.open.back().object) {
-    // The top value, or a member of an object: rare enough to go step by step.
-    BeginValue(nullptr);
-    for (size_t k = 0; k < names.size(); ++k)
-      AddPairUtf8(names[k], valuesUtf8[k]);
-    EndValue();
-    return;
-  }
-  Impl::Frame& array = impl.open.back();
-  impl.Encoder().ObjectUtf8(impl.open.size(), array.count, names, valuesUtf8);
-  ++array.count;
+  impl.encoder->Row(impl.rows, names, valuesUtf8);
+  ++impl.rows;
 }
 
 void JSON::Close() {
   Impl& impl = *m_impl;
-  if (!impl.Bound())
+  if (impl.state == Impl::State::kUnbound)
     return;
-  try {
-    while (!impl.open.empty())
-      impl.CloseInnermost();
-  } catch (...) {
-    impl.out.Detach();
-    throw;
+  if (impl.state == Impl::State::kReady) {
+    impl.state = Impl::State::kUnbound;
+    return;
   }
+  struct LetGo {
+    Impl& impl;
+    ~LetGo() { impl.state = Impl::State::kUnbound; }
+  } letGo{impl};
+  Array(0, 1);
   impl.out.Finish();
 }

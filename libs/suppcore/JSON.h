@@ -1,19 +1,24 @@
-// JSON: the document writer. It writes one JSON document (UTF-8 without a mark, valid by
-// RFC 8259, every value a string, two-space indentation, one member a line, a final line
-// feed), or after SetBSON(1) the same rows as BSON: one BSON document per row, one after
-// another, each holding the row's string elements in the order given.
+// JSON: the document writer. It writes one array of objects whose members are strings,
+// either as JSON (UTF-8 without a mark, valid by RFC 8259, two-space indentation, one
+// member a line, a final line feed) or, after SetBSON(1), as BSON: one BSON document per
+// object, one after another, each holding the object's string elements in order; an empty
+// array is then an empty file.
 //
-// Call sequence for an array of objects:
+// The conversion's call sequence:
 //   SwitchIndent(1); Open(&file, 0); SetBSON(flag); Array(1, 1);
-//   per row:  [EndOfPair() before every row but the first] SetIndent(1); BeginValue(nullptr);
-//             per pair: [EndOfPair() before every pair but the first] WriteIndent();
-//                       AddPair(name, value);
+//   per row:  [EndOfPair()] SetIndent(1); BeginValue(nullptr);
+//             per pair: [EndOfPair()] WriteIndent(); AddPair(name, value);
 //             SetIndent(0); EndValue();
 //   Array(0, 1); Close();
-// Separators come only from EndOfPair(); SwitchIndent, SetIndent and WriteIndent change the
-// layout only. The writer does not own the file: it writes to it through a large buffer and
-// Close() hands over everything pending. A write error of the file passes through as the
-// file's CFileException.
+// or, per row, one AddObjectUtf8 call in place of BeginValue ... EndValue. Every row goes
+// through AddObjectUtf8: BeginValue, AddPair and EndValue only gather the row for it. The
+// writer puts the commas and line breaks itself. Calls that do not fit this sequence (a
+// pair outside an object, a second array) are ignored.
+//
+// The writer does not own the file: it writes to it through a 1 MiB buffer, and Close()
+// hands over everything pending. A write error of the file passes through as the file's
+// CFileException, and a BSON row over BSON's 2 GiB limit throws one (EFBIG). After Close,
+// also one that throws, the writer no longer touches the file.
 #pragma once
 
 #include <memory>
@@ -22,6 +27,7 @@
 #include "libs/suppcore/ObjectNames.h"
 #include "platform/core/CString.h"
 #include "platform/core/File.h"
+#include "platform/core/Simd.h"
 
 class JSON {
  public:
@@ -30,32 +36,39 @@ class JSON {
   JSON(const JSON&) = delete;
   JSON& operator=(const JSON&) = delete;
 
+  // Does nothing: JSON is always indented.
   void SwitchIndent(int on);
-  // Binds the writer to an open file; flags is unused (0). Returns non-zero.
+  // Binds the writer to an open file and starts a new document; flags is unused. Returns
+  // non-zero when file is not null.
   BOOL Open(CFile* file, int flags);
-  // Chooses BSON (non-zero) or JSON for the whole document; called before the first element.
+  // Chooses BSON (non-zero) or JSON; ignored once the array has begun.
   void SetBSON(int bson);
-  // open 1 begins the array, 0 ends it; newLine asks for the array's brackets on lines of
-  // their own.
+  // open 1 begins the array, open 0 ends it (and an object still being gathered before
+  // it); newLine is unused.
   void Array(int open, int newLine);
+  // Does nothing: the writer puts the commas itself.
   void EndOfPair();
+  // Does nothing: the layout follows from the structure.
   void SetIndent(int level);
-  // Begins an object; a null name makes it an element of the enclosing array.
+  // Begins gathering an object, an element of the array; name is unused.
   void BeginValue(LPCWSTR name);
+  // Writes the object gathered since BeginValue through AddObjectUtf8.
   void EndValue();
+  // Does nothing: the layout follows from the structure.
   void WriteIndent();
+  // Adds a pair to the object being gathered; both are turned into UTF-8 here (a lone
+  // surrogate becomes U+FFFD).
   void AddPair(const CString& name, const CString& value);
-  void AddPair(std::u16string_view name, std::u16string_view value);
-  // The same with the value as well-formed UTF-8 bytes, written without a detour through
-  // UTF-16.
-  void AddPairUtf8(std::u16string_view name, std::string_view valueUtf8);
-  // A whole object of names.size() pairs, names[k]: valuesUtf8[k], in one call: the same
-  // as BeginValue(nullptr), AddPairUtf8 for each pair and EndValue(), several times faster
-  // for the rows of a table. Each value is well-formed UTF-8 followed by kValueSlack
+
+  // Writes one element of the array, the object names[k]: valuesUtf8[k], in one call: the
+  // one way every row is written. Each value is well-formed UTF-8 followed by kSimdPadding
   // readable bytes, which the writer may read but ignores.
-  static constexpr size_t kValueSlack = 16;
+  static constexpr std::size_t kValueSlack = kSimdPadding;
   void AddObjectUtf8(const ObjectNames& names, const std::string_view* valuesUtf8);
-  // Writes everything pending to the file; the writer no longer touches it afterwards.
+
+  // Ends whatever is still open, writes everything pending to the file and flushes it;
+  // the writer no longer touches the file afterwards, also when this throws. Writes
+  // nothing when the array was never begun.
   void Close();
 
   // Renders a JSON file written by this class (an array of objects) as an HTML page.

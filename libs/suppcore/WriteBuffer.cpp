@@ -5,8 +5,6 @@
 void WriteBuffer::Bind(CFile* file) {
   m_file = file;
   m_used = 0;
-  m_handedOver = 0;
-  m_pinned = false;
   // Sized here rather than in the constructor, so that an unopened writer costs nothing.
   if (m_data.size() < kBlockSize)
     m_data.resize(kBlockSize);
@@ -16,38 +14,36 @@ void WriteBuffer::Finish() {
   // The file is let go even when its Write throws: the caller releases the file next.
   struct LetGo {
     WriteBuffer& buffer;
-    ~LetGo() { buffer.Detach(); }
+    ~LetGo() {
+      buffer.m_file = nullptr;
+      buffer.m_used = 0;
+    }
   } letGo{*this};
-  HandOver(m_used);
+  HandOver();
   // The caller may only destroy the file after this, and a file's destructor drops write
   // errors: its own buffer is emptied here so that a full disk is not taken for success.
-  if (m_file)
-    m_file->Flush();
+  m_file->Flush();
 }
 
-void WriteBuffer::Detach() {
-  m_file = nullptr;
-  m_used = 0;
-  m_pinned = false;
+void WriteBuffer::MakeRoom(std::size_t count) {
+  HandOver();
+  if (m_data.size() < count)
+    m_data.resize(count);
 }
 
-void WriteBuffer::MakeRoom(size_t count) {
-  HandOver(m_pinned ? static_cast<size_t>(m_pin - m_handedOver) : m_used);
-  if (m_data.size() - m_used < count)
-    m_data.resize(std::max(m_data.size() * 2, m_used + count));
-}
-
-// Writes the first count pending bytes to the file and moves the rest to the front.
-void WriteBuffer::HandOver(size_t count) {
-  if (count == 0)
-    return;
-  if (m_file) {
-    // CFile::Write takes a UINT count; pieces of 1 GiB keep a grown buffer within it.
-    constexpr size_t kMaxPiece = size_t{1} << 30;
-    for (size_t done = 0; done < count; done += kMaxPiece)
-      m_file->Write(m_data.data() + done, static_cast<UINT>(std::min(kMaxPiece, count - done)));
+void WriteBuffer::AppendInPieces(std::string_view bytes) {
+  while (!bytes.empty()) {
+    if (m_used == m_data.size())
+      HandOver();
+    const std::size_t piece = std::min(bytes.size(), m_data.size() - m_used);
+    std::memcpy(m_data.data() + m_used, bytes.data(), piece);
+    m_used += piece;
+    bytes.remove_prefix(piece);
   }
-  std::memmove(m_data.data(), m_data.data() + count, m_used - count);
-  m_used -= count;
-  m_handedOver += count;
+}
+
+void WriteBuffer::HandOver() {
+  if (m_used > 0)
+    m_file->Write(m_data.data(), static_cast<UINT>(m_used));
+  m_used = 0;
 }

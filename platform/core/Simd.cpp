@@ -1,12 +1,12 @@
 #include "platform/core/Simd.h"
 
-#if defined(CORVANE_X86_DISPATCH)
+#if defined(CORVANE_SIMD_X86_DISPATCH)
 #include <immintrin.h>
 #endif
 
 namespace simd {
 
-#if defined(CORVANE_X86_DISPATCH)
+#if defined(CORVANE_SIMD_X86_DISPATCH)
 
 namespace {
 

@@ -1,28 +1,127 @@
-// The vector primitives of the program, in one place. The instruction set is chosen in
-// the block below: SSE2 where the compiler targets it (every x86-64), SSSE3 and AVX2 for
-// the UTF-8 check where the processor has them (chosen at run time). Building with
-// CORVANE_NO_SIMD (the CMake option CORVANE_SIMD=OFF) compiles the scalar fallbacks
-// instead, so that they are built and tested too.
+// Simd.h: the project's vector primitives, each with its scalar fallback, in one place.
 //
-// One padding rule: every text handed to a primitive is followed by kSimdPadding readable
-// bytes, which it may load and ignore, so that the last chunk of a short text needs no
-// copy; a primitive that writes may write up to kSimdPadding bytes past the end it
-// returns.
+// Sections: the instruction set (chosen once, below), the padding rule every primitive
+// shares, then the primitives grouped by what they serve. A new primitive goes into the
+// section of its job, follows the padding rule, and has its scalar fallback beside it.
 #pragma once
 
 #include <cstddef>
+#include <cstring>
+#include <string_view>
 
-#if !defined(CORVANE_NO_SIMD)
-#if defined(__SSE2__)
+// ---- Instruction set ---------------------------------------------------------------------
+// SSE2 is part of every x86-64 processor. CORVANE_NO_SIMD (the CMake option CORVANE_SIMD
+// set to OFF) compiles the scalar fallbacks instead, so that they are built and tested too.
+#if defined(__SSE2__) && !defined(CORVANE_NO_SIMD)
+#define CORVANE_SIMD_SSE2 1
 #include <emmintrin.h>
-#define CORVANE_SSE2 1
 #endif
-#if defined(__x86_64__) || defined(__i386__)
-#define CORVANE_X86_DISPATCH 1
-#endif
+// SSSE3 and AVX2, for the UTF-8 check, are chosen at run time where the processor has them.
+#if (defined(__x86_64__) || defined(__i386__)) && !defined(CORVANE_NO_SIMD)
+#define CORVANE_SIMD_X86_DISPATCH 1
 #endif
 
+// ---- Padding -----------------------------------------------------------------------------
+// Every text handed to a vector primitive is followed by kSimdPadding readable bytes (of
+// any value), and a primitive may write up to kSimdPadding bytes past the end it returns.
+// Whole chunks are then loaded and stored without a check for the text's end.
 inline constexpr std::size_t kSimdPadding = 64;
+
+// ---- Copies ------------------------------------------------------------------------------
+
+// Copies text to out; returns the end of the copy.
+inline char* CopyPadded(char* out, std::string_view text) {
+#if defined(CORVANE_SIMD_SSE2)
+  for (std::size_t done = 0; done < text.size(); done += 16)
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(out + done),
+                     _mm_loadu_si128(reinterpret_cast<const __m128i*>(text.data() + done)));
+#else
+  std::memcpy(out, text.data(), text.size());
+#endif
+  return out + text.size();
+}
+
+// ---- JSON strings ------------------------------------------------------------------------
+
+// Bytes of output per byte of text at most: "\u001f".
+inline constexpr std::size_t kMaxJsonBytesPerByte = 6;
+
+// Writes the JSON escape of a byte that needs one: '"', '\\' or a control character (the
+// short forms \b \f \n \r \t, \u00XX for the others).
+inline char* PutJsonEscape(char* out, unsigned char byte) {
+  static constexpr char kHex[] = "0123456789abcdef";
+  *out++ = '\\';
+  switch (byte) {
+    case '"':
+    case '\\':
+      *out++ = static_cast<char>(byte);
+      return out;
+    case '\b':
+      *out++ = 'b';
+      return out;
+    case '\f':
+      *out++ = 'f';
+      return out;
+    case '\n':
+      *out++ = 'n';
+      return out;
+    case '\r':
+      *out++ = 'r';
+      return out;
+    case '\t':
+      *out++ = 't';
+      return out;
+    default:
+      std::memcpy(out, "u00", 3);
+      out[3] = kHex[byte >> 4];
+      out[4] = kHex[byte & 0xF];
+      return out + 5;
+  }
+}
+
+// Writes UTF-8 text as the inside of a JSON string: '"', '\\' and the control characters
+// escaped, every other byte as it is. Needs kMaxJsonBytesPerByte bytes of room per byte of
+// text; returns the end of the output.
+inline char* EscapeJsonPadded(char* out, std::string_view text) {
+  const auto* pos = reinterpret_cast<const unsigned char*>(text.data());
+  std::size_t left = text.size();
+#if defined(CORVANE_SIMD_SSE2)
+  for (;;) {
+    // Stored before it is tested: a chunk without escapes is then done.
+    const __m128i chunk = _mm_loadu_si128(reinterpret_cast<const __m128i*>(pos));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(out), chunk);
+    // Control bytes are those that the unsigned minimum with 0x1F leaves unchanged.
+    const __m128i control = _mm_cmpeq_epi8(_mm_min_epu8(chunk, _mm_set1_epi8(0x1F)), chunk);
+    const __m128i special =
+        _mm_or_si128(control, _mm_or_si128(_mm_cmpeq_epi8(chunk, _mm_set1_epi8('"')),
+                                           _mm_cmpeq_epi8(chunk, _mm_set1_epi8('\\'))));
+    auto mask = static_cast<unsigned>(_mm_movemask_epi8(special));
+    if (left <= 16) {
+      // The last chunk, the only one of most values: bits past the text's end are dropped.
+      mask &= (1u << left) - 1;
+      if (mask == 0)
+        return out + left;
+    } else if (mask == 0) {
+      out += 16;
+      pos += 16;
+      left -= 16;
+      continue;
+    }
+    const auto plain = static_cast<std::size_t>(__builtin_ctz(mask));
+    out = PutJsonEscape(out + plain, pos[plain]);
+    pos += plain + 1;
+    left -= plain + 1;
+  }
+#else
+  for (; left > 0; --left, ++pos) {
+    if (*pos < 0x20 || *pos == '"' || *pos == '\\')
+      out = PutJsonEscape(out, *pos);
+    else
+      *out++ = static_cast<char>(*pos);
+  }
+  return out;
+#endif
+}
 
 namespace simd {
 
@@ -40,7 +139,7 @@ struct ChunkMasks {
 // Reads 16 bytes from bytes on, of which the first count (<= 16) are marked.
 inline ChunkMasks MasksOf(const unsigned char* bytes, std::size_t count, unsigned char separator) {
   ChunkMasks masks;
-#if defined(CORVANE_SSE2)
+#if defined(CORVANE_SIMD_SSE2)
   const unsigned valid = count < 16 ? (1u << count) - 1 : 0xFFFFu;
   const __m128i chunk = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes));
   auto match = [&](char byte) {

@@ -24,10 +24,6 @@ std::string Log() {
   return ReadBytesFromFile(CLog::GetLogPath().ToUtf8());
 }
 
-size_t CountOf(const std::string& text, char ch) {
-  return static_cast<size_t>(std::count(text.begin(), text.end(), ch));
-}
-
 // The part of a page between two markers, markers excluded.
 std::string Between(const std::string& page, const std::string& from, const std::string& to) {
   const size_t begin = page.find(from);
@@ -51,10 +47,6 @@ class PreviewTest : public ::testing::Test {
     EXPECT_EQ(noTitle, !fs::exists(m_html));
     return ReadBytesFromFile(m_html);
   }
-  // The tbody of the page rendered from json.
-  std::string Body(const std::string& json) {
-    return Between(Render(json), "<tbody>\n", "</tbody>");
-  }
 
   TempDir m_dir;
   const std::string m_json = m_dir.File("in.json");
@@ -75,8 +67,9 @@ TEST_F(PreviewTest, EmptyArraySaysNoRows) {
   EXPECT_EQ(Between(page, "<table>\n", "</table>"), "<tbody>\n</tbody>\n");
 }
 
-// Values the golden page does not hold, shown so that their edges can be seen, and objects
-// that do not follow the first one's names, shown by name, never by position.
+// Values the golden page does not hold, shown so that their edges can be seen,
+// and objects that do not follow the first one's names, shown by name, never by
+// position.
 struct BodyCase {
   const char* name;
   const char* json;
@@ -86,23 +79,21 @@ struct BodyCase {
 class BodyTest : public PreviewTest, public ::testing::WithParamInterface<BodyCase> {};
 
 TEST_P(BodyTest, ShowsEveryValueInItsColumn) {
-  EXPECT_EQ(Body(GetParam().json), GetParam().body);
+  EXPECT_EQ(Between(Render(GetParam().json), "<tbody>\n", "</tbody>"), GetParam().body);
 }
 
 const std::string kMissing = "<td><span class=\"mark\">(missing)</span></td>";
 const BodyCase kBodies[] = {
     {"MarkerWordIsPlainText", "[{\"a\":\"(empty)\"}]", "<tr><td>(empty)</td></tr>\n"},
     {"BothEdges", R"([{"a":"\t x \t"}])",
-     "<tr><td><span class=\"space\">\t </span>x<span class=\"space\"> \t</span></td></tr>\n"},
+     "<tr><td><span class=\"space\">\t </span>x<span class=\"space\"> "
+     "\t</span></td></tr>\n"},
     {"Nul", R"([{"a":"a\u0000b"}])", "<tr><td>a\uFFFDb</td></tr>\n"},
-    {"Number", R"([{"a":12.50}])", "<tr><td>12.50</td></tr>\n"},
-    {"BigInteger", R"([{"a":18446744073709551615}])", "<tr><td>18446744073709551615</td></tr>\n"},
-    {"True", R"([{"a":true}])", "<tr><td>true</td></tr>\n"},
-    {"Null", R"([{"a":null}])", "<tr><td>null</td></tr>\n"},
     {"ColumnsByName",
      R"([{"a":"1","b":"2","a":"3"},{"b":"4","a":"5","a":"6"},{"a":"7"},
          {"c":"8","a":"9","b":"10","a":"11","a":"12"},{"a":"13","a":"14","a":"15"}])",
-     "<tr><td>1</td><td>2</td><td>3</td></tr>\n<tr><td>5</td><td>4</td><td>6</td></tr>\n<tr><td>7</"
+     "<tr><td>1</td><td>2</td><td>3</td></tr>\n<tr><td>5</td><td>4</td><td>6</"
+     "td></tr>\n<tr><td>7</"
      "td>" +
          kMissing + kMissing + "</tr>\n<tr><td>9</td><td>10</td><td>11</td></tr>\n<tr><td>13</td>" +
          kMissing + "<td>14</td></tr>\n"},
@@ -111,51 +102,37 @@ INSTANTIATE_TEST_SUITE_P(Values, BodyTest, ::testing::ValuesIn(kBodies), kRowNam
 
 struct HostileCase {
   const char* name;
-  const char* text;     // raw, as a name and as a value
-  const char* escaped;  // how it must appear in the page
+  std::string json;     // as a JSON string's inside, both the name and the value
+  std::string escaped;  // how it must appear in the page
 };
 
-class HostileTextTest : public PreviewTest, public ::testing::WithParamInterface<HostileCase> {
- protected:
-  // A one-object page whose name and value are the given text (JSON-escaped here).
-  std::string PageWith(const std::string& text) {
-    std::string quoted;
-    for (const char ch : text)
-      quoted += (ch == '"' || ch == '\\') ? std::string{'\\', ch} : std::string{ch};
-    return Render("[{\"" + quoted + "\":\"" + quoted + "\"}]");
-  }
-};
+class HostileTextTest : public PreviewTest, public ::testing::WithParamInterface<HostileCase> {};
 
-// Nothing in a name or value may turn into markup: the page has exactly the tags of a
-// harmless page of the same shape, and the text is there, escaped, twice.
+// Nothing in a name or value may turn into markup.
 TEST_P(HostileTextTest, AppearsOnlyAsEscapedText) {
-  const std::string page = PageWith(GetParam().text);
-  const std::string harmless = PageWith("x");
-  EXPECT_EQ(CountOf(page, '<'), CountOf(harmless, '<'));
-  EXPECT_EQ(CountOf(page, '>'), CountOf(harmless, '>'));
-  EXPECT_NE(page.find(std::string("<th>") + GetParam().escaped + "</th>"), std::string::npos);
-  EXPECT_NE(page.find(std::string("<td>") + GetParam().escaped + "</td>"), std::string::npos);
+  const HostileCase& c = GetParam();
+  EXPECT_EQ(Between(Render("[{\"" + c.json + "\":\"" + c.json + "\"}]"), "<thead>\n", "</tbody>"),
+            "<tr><th>" + c.escaped + "</th></tr>\n</thead>\n<tbody>\n<tr><td>" + c.escaped +
+                "</td></tr>\n");
 }
 
 const HostileCase kHostile[] = {
     {"Script", "<SCRIPT src=//x></SCRIPT>", "&lt;SCRIPT src=//x&gt;&lt;/SCRIPT&gt;"},
-    {"ImageHandler", "<img src=x onerror=alert(1)>", "&lt;img src=x onerror=alert(1)&gt;"},
-    {"Quotes", "\"&'", "&quot;&amp;&#39;"},
+    {"Quotes", "\\\"&'", "&quot;&amp;&#39;"},
     {"EntityLookalike", "&lt;b&gt;", "&amp;lt;b&amp;gt;"},
     {"BreakOutOfTable", "</td></tr></table><style>",
      "&lt;/td&gt;&lt;/tr&gt;&lt;/table&gt;&lt;style&gt;"},
-    {"Comment", "<!-- x", "&lt;!-- x"},
 };
 INSTANTIATE_TEST_SUITE_P(Markup, HostileTextTest, ::testing::ValuesIn(kHostile), kRowName);
 
 const std::string kPage = "in.json.html";
 
-// JSON that is missing or not rows of values, a page that cannot be written, a full disk
-// while it is written (no part of a page may stay behind to be shown) and a failing read.
+// JSON that is missing or not rows of values, a page that cannot be written, a
+// full disk while it is written (no part of a page may stay behind to be shown)
+// and a failing read.
 struct UnreadableCase {
   const char* name;
   const char* bytes;  // nullptr: no file at all
-  bool directory = false;
   std::string html = kPage;
   int error = 0;  // ENOSPC: every write fails; EIO: every read fails
 };
@@ -164,9 +141,7 @@ class UnreadableTest : public PreviewTest, public ::testing::WithParamInterface<
 
 TEST_P(UnreadableTest, WritesNothingAndLogsOnce) {
   const UnreadableCase& c = GetParam();
-  if (c.directory)
-    fs::create_directory(m_json);
-  else if (c.bytes != nullptr)
+  if (c.bytes != nullptr)
     WriteBytesToFile(m_json, c.bytes);
   SysCalls calls = RealSysCalls();
   if (c.error == ENOSPC)
@@ -178,7 +153,8 @@ TEST_P(UnreadableTest, WritesNothingAndLogsOnce) {
     EXPECT_TRUE(ToHtml(c.html).IsEmpty());
   }
   EXPECT_FALSE(fs::exists(m_dir.File(c.html)));
-  EXPECT_EQ(CountOf(Log(), '\n'), 1u);
+  const std::string log = Log();
+  EXPECT_EQ(std::count(log.begin(), log.end(), '\n'), 1);
   // The log names the page when it cannot be created, the JSON file otherwise.
   const std::string named = c.html == kPage ? m_json : m_dir.File(c.html);
   EXPECT_NE(Log().find(named), std::string::npos) << Log();
@@ -187,25 +163,19 @@ TEST_P(UnreadableTest, WritesNothingAndLogsOnce) {
 const char kRow[] = R"([{"a":"1"}])";
 const UnreadableCase kUnreadable[] = {
     {"Missing", nullptr},
-    {"Directory", nullptr, true},
-    {"EmptyFile", ""},
     {"NotJson", "id,name\n1,x\n"},
-    {"Truncated", "[\n  {\n    \"a\": \"1\",\n    \"b\": \"2"},
-    {"TrailingText", "[] x"},
     {"InvalidUtf8", "[{\"a\":\"\xff\"}]"},
-    {"TopLevelObject", R"({"a":"1"})"},
-    {"ElementNotObject", R"([{"a":"1"},"b"])"},
     {"NestedObject", R"([{"a":{"b":"c"}}])"},
-    {"NestedArray", R"([{"a":["b"]}])"},
     {"DeepNesting", "[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[["},
-    {"PageInMissingDirectory", kRow, false, "no-such-dir/out.html"},
-    {"DiskFull", kRow, false, kPage, ENOSPC},
-    {"ReadError", kRow, false, kPage, EIO},
+    {"PageInMissingDirectory", kRow, "no-such-dir/out.html"},
+    {"DiskFull", kRow, kPage, ENOSPC},
+    {"ReadError", kRow, kPage, EIO},
 };
 INSTANTIATE_TEST_SUITE_P(Files, UnreadableTest, ::testing::ValuesIn(kUnreadable), kRowName);
 
-// Under a name like the temporary directory's, with a non-ASCII folder on the way: the page
-// is written beside the JSON file, which is deleted whether or not rendering succeeds.
+// Under a name like the temporary directory's, with a non-ASCII folder on the
+// way: the page is written beside the JSON file, which is deleted whether or
+// not rendering succeeds.
 TEST_F(PreviewTest, RenderPreviewWritesBesideAndDeletesTheJson) {
   const std::string json = m_dir.File("Zo\xC3\xAB/js1A2B.tmp.json");
   fs::create_directory(m_dir.File("Zo\xC3\xAB"));
