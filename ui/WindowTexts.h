@@ -27,9 +27,6 @@ inline constexpr const char16_t* kOneLineLeftOut =
     u"1 line was left out because its number of fields differs from the header's; "
     u"Tools > View Log lists it.";
 
-// The prefix of the preview's temporary names.
-inline constexpr const char16_t* kPreviewPrefix = u"js";
-
 // The smallest window, in pixels at 96 dots per inch.
 inline constexpr int kMinWindowWidth = 640;
 inline constexpr int kMinWindowHeight = 480;

@@ -14,7 +14,6 @@
 #include "platform/gui/EditBrowseBox.h"
 #include "platform/gui/Images.h"
 #include "platform/gui/MessageBox.h"
-#include "platform/gui/PaintDC.h"
 #include "platform/gui/WxText.h"
 
 namespace {
@@ -175,13 +174,7 @@ LRESULT CWnd::SendMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     // The toolkit takes the whole group and picks the size each place needs.
     top->SetIcons(reinterpret_cast<HICON>(lParam)->Bundle());
   }
-  // WM_ICONERASEBKGND: the client area of a minimised window is never painted here.
   return 0;
-}
-
-BOOL CWnd::IsIconic() const {
-  auto* top = dynamic_cast<wxTopLevelWindow*>(m_pWnd);
-  return top != nullptr && top->IsIconized() ? TRUE : FALSE;
 }
 
 void CWnd::GetClientRect(LPRECT rect) const {
@@ -238,10 +231,6 @@ void CWnd::OnShowWindow(BOOL) {}
 
 BOOL CWnd::OnHelpInfo(HELPINFO*) {
   return FALSE;
-}
-
-void CWnd::OnPaint() {
-  CPaintDC dc(this);
 }
 
 HCURSOR CWnd::OnQueryDragIcon() {

@@ -47,6 +47,7 @@ MainWindowTest::~MainWindowTest() {
 
 void MainWindowTest::Open() {
   dlg = std::make_unique<CMainWindowProbe>();
+  dlg->UseSettings(&store);
   ASSERT_TRUE(dlg->Create());
   AfxGetApp()->m_pMainWnd = dlg.get();
   if (wxWebView* pane = Pane()) {

@@ -11,9 +11,16 @@
 #include <gtest/gtest.h>
 #include <wx/webview.h>
 
-#include "app/SettingsKeys.h"
 #include "platform/core/SysCalls.h"
 #include "tests/gui/MainWindowFixture.h"
+
+namespace SettingsKey {
+inline constexpr const char16_t* kTextFileName = u"TextFileName";
+inline constexpr const char16_t* kJSONFileName = u"JSONFileName";
+inline constexpr const char16_t* kSeparator = u"Separator";
+inline constexpr const char16_t* kCustom = u"Custom";
+inline constexpr const char16_t* kFormat = u"Format";
+}  // namespace SettingsKey
 
 namespace {
 

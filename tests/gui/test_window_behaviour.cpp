@@ -13,12 +13,19 @@
 #include <wx/textctrl.h>
 #include <nlohmann/json.hpp>
 
-#include "app/SettingsKeys.h"
 #include "libs/dlgframe/LogViewer.h"
 #include "libs/suppcore/Log.h"
 #include "platform/core/SysCalls.h"
 #include "platform/gui/LaunchUrl.h"
 #include "tests/gui/MainWindowFixture.h"
+
+namespace SettingsKey {
+inline constexpr const char16_t* kTextFileName = u"TextFileName";
+inline constexpr const char16_t* kJSONFileName = u"JSONFileName";
+inline constexpr const char16_t* kSeparator = u"Separator";
+inline constexpr const char16_t* kCustom = u"Custom";
+inline constexpr const char16_t* kFormat = u"Format";
+}  // namespace SettingsKey
 
 namespace {
 

@@ -13,7 +13,6 @@
 
 #include "../platform/TempDir.h"
 #include "app/Settings.h"
-#include "app/SettingsKeys.h"
 #include "libs/suppcore/Log.h"
 #include "libs/suppcore/SettingsMessages.h"
 #include "platform/core/SysCalls.h"
@@ -21,6 +20,14 @@
 namespace fs = std::filesystem;
 using namespace std::literals;
 using namespace SettingsMessages;
+
+namespace SettingsKey {
+inline constexpr const char16_t* kTextFileName = u"TextFileName";
+inline constexpr const char16_t* kJSONFileName = u"JSONFileName";
+inline constexpr const char16_t* kSeparator = u"Separator";
+inline constexpr const char16_t* kCustom = u"Custom";
+inline constexpr const char16_t* kFormat = u"Format";
+}  // namespace SettingsKey
 
 namespace {
 
