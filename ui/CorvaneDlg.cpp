@@ -8,6 +8,7 @@
 #include "platform/core/FileSystem.h"
 #include "platform/core/IncompleteFileGuard.h"
 #include "platform/gui/Images.h"
+#include "platform/gui/MessageBox.h"
 #include "platform/gui/Resources.h"
 #include "ui/CorvaneResources.h"
 #include "ui/Resource.h"

@@ -213,9 +213,9 @@ void CWnd::RunGuarded(const std::function<void()>& work) {
   try {
     work();
   } catch (const CFileException& error) {
-    MessageBox(error.GetErrorMessage(), u"Error", MB_ICONERROR);
+    MessageBox(error.GetErrorMessage(), kErrorCaption, MB_ICONERROR);
   } catch (const std::exception& error) {
-    MessageBox(CString::FromUtf8(error.what()), u"Error", MB_ICONERROR);
+    MessageBox(CString::FromUtf8(error.what()), kErrorCaption, MB_ICONERROR);
   }
 }
 
