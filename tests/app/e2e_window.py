@@ -1,14 +1,11 @@
 #!/usr/bin/env python3
 """End to end: drives the real corvane program from outside with xdotool, as a user would.
 
-Run 1 (nothing saved) quits at once: the defaults are what it saves. Run 2 types a source
-path (a preview is built), picks "," with the keyboard, types an output path, presses
-Alt+V (the file is written and an "Information" box appears), then Escape. Run 3 starts
-again and quits: the values of run 2 come back and are saved unchanged.
+It types a source path (a preview is built), picks "," with the keyboard, types an output
+path, presses Alt+V (the file is written and an "Information" box appears), then Escape.
 
 Usage: e2e_window.py CORVANE SAMPLES_DIR   (needs an X display and xdotool)
 """
-import configparser
 import json
 import os
 import shutil
@@ -52,15 +49,6 @@ def type_text(wid, text):
     time.sleep(0.5)
 
 
-def read_settings(config):
-    parser = configparser.ConfigParser(interpolation=None)
-    parser.optionxform = str
-    parser.read(os.path.join(config, "ostrel", "corvane.ini"), encoding="utf-8")
-    section = parser["corvane"]
-    keys = ("TextFileName", "JSONFileName", "Separator", "Custom", "Format")
-    return {key: json.loads(section[key]) for key in section if key in keys}
-
-
 def run(program, env, steps):
     proc = subprocess.Popen([program], env=env)
     try:
@@ -84,12 +72,6 @@ def main():
         output = os.path.join(work, "cities.json")
         shutil.copy(os.path.join(samples, "cities.csv"), source)
 
-        run(program, env, lambda wid: None)
-        first = read_settings(env["XDG_CONFIG_HOME"])
-        assert first == {"TextFileName": "", "JSONFileName": "", "Separator": "<tab>",
-                         "Custom": "", "Format": "JSON"}, first
-        print("run 1: defaults shown and saved")
-
         def convert(wid):
             type_text(wid, source)        # the source field has the focus at start
             keys(wid, "alt+p", "Down")    # separator list: "<tab>" -> ","
@@ -103,14 +85,7 @@ def main():
         run(program, env, convert)
         rows = json.load(open(output, encoding="utf-8"))
         assert len(rows) == 25 and rows[0]["city"] == "Reykjavík", rows[:1]
-        second = read_settings(env["XDG_CONFIG_HOME"])
-        assert second == {"TextFileName": source, "JSONFileName": output, "Separator": ",",
-                          "Custom": "", "Format": "JSON"}, second
-        print("run 2: preview, conversion of 25 rows, settings saved")
-
-        run(program, env, lambda wid: None)
-        assert read_settings(env["XDG_CONFIG_HOME"]) == second
-        print("run 3: values restored")
+        print("the window previewed and converted 25 rows")
         print("1 passed, 0 failed")
     finally:
         shutil.rmtree(work, ignore_errors=True)
