@@ -7,7 +7,6 @@
 #include <wx/frame.h>
 
 #include "platform/core/File.h"
-#include "platform/gui/DataExchange.h"
 #include "platform/gui/Dialog.h"
 #include "platform/gui/EditBrowseBox.h"
 #include "platform/gui/Resources.h"
@@ -25,10 +24,6 @@ class CTestDlg : public CDialog {
     return CDialog::OnCommand(wParam, lParam);
   }
   void OnDestroy() override { frameAtDestroy = GetFrame() != nullptr; }
-  void DoDataExchange(CDataExchange* pDX) override {
-    DDX_Control(pDX, 100, name);
-    DDX_Control(pDX, missingId, list);
-  }
 
   void OnNameChanged() { ++nameChanges; }
   void OnListChanged() { ++listChanges; }
@@ -46,9 +41,6 @@ class CTestDlg : public CDialog {
   int nameChanges = 0, listChanges = 0, goes = 0;
   bool frameAtDestroy = false;
   Failure failure = Failure::kNone;
-  int missingId = 101;
-  CWnd name;
-  CWnd list;
 
   DECLARE_MESSAGE_MAP()
 };
@@ -83,19 +75,6 @@ class DialogTest : public testing::Test {
 
   CDerivedTestDlg dlg;
 };
-
-TEST_F(DialogTest, ControlsSitAtTheirTemplatePositionsInDialogUnits) {
-  wxWindow* panel = dlg.GetClientWindow();
-  for (const DlgControl& res : AfxFindDialogTemplate(kTestDialog)->controls) {
-    if (res.id != IDC_STATIC) {
-      const wxRect rect = Item(res.id)->GetRect();
-      EXPECT_EQ(rect.GetPosition(), panel->ConvertDialogToPixels(wxPoint(res.x, res.y))) << res.id;
-      if (res.className != kClassComboBox) {
-        EXPECT_EQ(rect.GetSize(), panel->ConvertDialogToPixels(wxSize(res.cx, res.cy))) << res.id;
-      }
-    }
-  }
-}
 
 TEST_F(DialogTest, SettingTextAndTypingRaiseOneChangeNotificationEach) {
   dlg.SetDlgItemText(100, u"abc");
@@ -168,13 +147,6 @@ TEST_F(DialogTest, EnterPressesAFocusedButtonAndIsIdOkInAField) {
     ASSERT_FALSE(dlg.commands.empty());
     EXPECT_EQ(dlg.commands.front(), command);
   }
-}
-
-TEST_F(DialogTest, DataExchangeBindsMembersAndRefusesUnknownIds) {
-  dlg.UpdateData(FALSE);
-  EXPECT_EQ(dlg.GetDlgItem(100), &dlg.name);
-  dlg.missingId = 999;
-  EXPECT_THROW(dlg.UpdateData(FALSE), std::runtime_error);
 }
 
 // A file chosen to save without an extension gets the default one.
