@@ -170,6 +170,7 @@ TEST_F(MainWindowTest, StartUpRestoresTheInputsAndShowsOnePreview) {
 
 TEST_F(MainWindowTest, AGoneSavedSourceIsReportedOnceAtStart) {
   store.SetSourceFile(dir.WFile("gone.txt"));
+  store.SetCustomSeparator(u";");  // restoring it raises a change notification too
   Open();
   EXPECT_EQ(Boxes(), BoxList{ErrorBox(u"The source text file does not exist or inaccessible")});
 }
