@@ -34,11 +34,11 @@ CString TakeError(GError* error) {
   return reason;
 }
 
-// The UTF-8 form of text, when it holds the text exactly and a C string can carry it.
+// The UTF-8 form of text, when it holds the text exactly and a C string can carry it
+// (g_utf8_validate refuses a NUL within the length it is given).
 bool ExactUtf8(const CString& text, std::string& utf8) {
   utf8 = text.ToUtf8();
-  return utf8.find('\0') == std::string::npos &&
-         g_utf8_validate(utf8.data(), static_cast<gssize>(utf8.size()), nullptr) &&
+  return g_utf8_validate(utf8.data(), static_cast<gssize>(utf8.size()), nullptr) &&
          CString::FromUtf8(utf8) == text;
 }
 
