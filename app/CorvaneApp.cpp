@@ -16,13 +16,16 @@ BOOL CCorvaneApp::InitInstance() {
   INITCOMMONCONTROLSEX controls{sizeof(INITCOMMONCONTROLSEX), ICC_WIN95_CLASSES};
   InitCommonControlsEx(&controls);
 
-  g_settings = new CSettings;
+  auto* settings = new CSettings;
+  g_settings = settings;
   Initialize(OSTREL_CORVANE_CONVERTER, g_settings, nullptr);
   g_settings->LoadData();
+  dlg.UseSettings(settings);
 
   m_pMainWnd = &dlg;
   dlg.DoModal();
   m_pMainWnd = nullptr;
+  dlg.UseSettings(nullptr);
 
   // The window has saved what it keeps; nothing is saved here.
   if (g_settings != nullptr) {

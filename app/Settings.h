@@ -1,11 +1,25 @@
 // CSettings: the program's settings store, the library's store with the program's keys
-// (SettingsKeys.h) registered with their defaults. Every value is text, kept exactly as the
-// window's controls show it.
+// registered with their defaults and reached through one typed accessor each. Every value
+// is text, kept exactly as the window's controls show it. The key names are private to it.
 #pragma once
 
 #include "libs/suppcore/Settings.h"
+#include "ui/MainWindowSettings.h"
 
-class CSettings : public _Settings {
+class CSettings : public _Settings, public CMainWindowSettings {
  public:
   CSettings();
+
+  CString SourceFile() const override;
+  void SetSourceFile(const CString& path) override;
+  CString OutputFile() const override;
+  void SetOutputFile(const CString& path) override;
+  CString Separator() const override;
+  void SetSeparator(const CString& text) override;
+  CString CustomSeparator() const override;
+  void SetCustomSeparator(const CString& text) override;
+  CString Format() const override;
+  void SetFormat(const CString& text) override;
+
+  void SaveData() override { _Settings::SaveData(); }
 };

@@ -17,7 +17,6 @@
 #include <wx/uiaction.h>
 
 #include "app/Settings.h"
-#include "app/SettingsKeys.h"
 #include "engine/ConvertToJson.h"
 #include "engine/RenderPreview.h"
 #include "libs/dlgframe/HistCBox.h"
@@ -93,12 +92,13 @@ class CScreenshotApp : public CSmApp {
   void ShowWindowOnSample(bool convert) {
     CSettings store;
     store.SetPath(m_work + "/corvane.ini");
-    store.setStr(SettingsKey::kTextFileName, CString::FromUtf8(m_work + "/Documents/cities.csv"));
-    store.setStr(SettingsKey::kJSONFileName, CString::FromUtf8(m_work + "/Documents/cities.json"));
-    store.setStr(SettingsKey::kSeparator, u",");
+    store.SetSourceFile(CString::FromUtf8(m_work + "/Documents/cities.csv"));
+    store.SetOutputFile(CString::FromUtf8(m_work + "/Documents/cities.json"));
+    store.SetSeparator(u",");
     g_settings = &store;
     Initialize(OSTREL_CORVANE_CONVERTER, &store, nullptr);
     CCorvaneDlg dlg;
+    dlg.UseSettings(&store);
     m_pMainWnd = &dlg;
     dlg.Create();
     Pump(2500);

@@ -1,17 +1,23 @@
 #include "ui/CorvaneDlg.h"
 
-#include "app/SettingsKeys.h"
 #include "engine/ConvertToJson.h"
+#include "engine/PreviewFiles.h"
+#include "engine/RenderPreview.h"
+#include "libs/dlgframe/SmApp.h"
 #include "libs/suppcore/Limit.h"
 #include "platform/core/FileSystem.h"
+#include "platform/core/IncompleteFileGuard.h"
 #include "platform/gui/Images.h"
-#include "platform/gui/PaintDC.h"
+#include "platform/gui/MessageBox.h"
+#include "platform/gui/Resources.h"
 #include "ui/CorvaneResources.h"
-#include "ui/IncompleteFileGuard.h"
 #include "ui/Resource.h"
 #include "ui/WindowTexts.h"
 
 namespace {
+
+// The preview shows this many lines of the source; mismatched lines count too.
+constexpr int kPreviewRows = 10;
 
 // Lines left out are never left out in silence: the report gets a line about them.
 CString WithLinesLeftOut(CString text, std::int64_t linesLeftOut) {
@@ -42,7 +48,6 @@ CCorvaneDlg::~CCorvaneDlg() {
 }
 
 BEGIN_MESSAGE_MAP(CCorvaneDlg, CSmDialog)
-ON_WM_PAINT()
 ON_WM_QUERYDRAGICON()
 ON_EN_CHANGE(IDC_SOURCE_FILE, OnSourceChanged)
 ON_CBN_SELCHANGE(IDC_SEPARATOR, OnSeparatorChanged)
@@ -60,6 +65,65 @@ void CCorvaneDlg::DoDataExchange(CDataExchange* pDX) {
   DDX_Control(pDX, IDC_PREVIEW, m_browser);
   DDX_Control(pDX, IDC_FORMAT, m_formatBox);
   CSmDialog::DoDataExchange(pDX);
+}
+
+BOOL CCorvaneDlg::OnInitDialog() {
+  CSmDialog::OnInitDialog();
+  SetUpButtons();
+  SetUpBrowseButtons();
+  AnchorControls();
+  m_formatBox.SendMessage(CB_SETCURSEL, 0, 0);
+  Load();
+  m_separatorBox.SendMessage(CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(kCustomSeparator));
+  m_formatBox.EnableWindow(TRUE);
+  if (m_settings != nullptr) {
+    m_formatBox.SetActiveOrAdd(m_settings->Format(), 0);
+  }
+  SendMessage(WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_hIcon));
+  SetMinSizes(kMinWindowWidth, kMinWindowHeight);
+  if (m_settings != nullptr) {
+    // Setting the texts raises the fields' change notifications; while m_previewEnabled
+    // is still 0 they build no preview.
+    m_sourceEdit.SetWindowText(m_settings->SourceFile());
+    m_targetEdit.SetWindowText(m_settings->OutputFile());
+    SetDlgItemText(IDC_CUSTOM_SEPARATOR, m_settings->CustomSeparator());
+    m_separatorBox.SetActiveOrAdd(m_settings->Separator(), 0);
+  }
+  m_previewEnabled = 1;
+  GetDlgItemText(IDC_SEPARATOR, m_separator);
+  EnableCustomSeparator();
+  // The one preview of start-up.
+  UpdatePreview();
+  return TRUE;
+}
+
+void CCorvaneDlg::SetUpButtons() {
+  m_convertButton.SetTooltip(kConvertTooltip);
+  m_convertButton.SetImage(IDB_CONVERT, 0, 0);
+  m_quitButton.SetTooltip(kQuitTooltip);
+  m_quitButton.SetImage(IDB_QUIT, 0, 0);
+}
+
+void CCorvaneDlg::SetUpBrowseButtons() {
+  CString sourceFilter;
+  CString targetFilter;
+  AfxLoadString(IDS_SOURCE_FILTER, sourceFilter);
+  AfxLoadString(IDS_TARGET_FILTER, targetFilter);
+  m_sourceEdit.EnableFileBrowseButton(kSourceExtension, sourceFilter);
+  m_targetEdit.EnableFileBrowseButton(kTargetExtension, targetFilter);
+  // The output usually does not exist yet: its browse button asks where to save.
+  m_targetEdit.SetBrowseForSaving(TRUE);
+}
+
+void CCorvaneDlg::AnchorControls() {
+  AddControl(IDC_SOURCE_FILE, RZ_GROW_WIDTH, SPLIT_NONE);
+  AddControl(IDC_PREVIEW, RZ_GROW_BOTH, SPLIT_NONE);
+  AddControl(IDC_TARGET_LABEL, RZ_MOVE_DOWN, SPLIT_NONE);
+  AddControl(IDC_TARGET_FILE, RZ_MOVE_DOWN_GROW_WIDTH, SPLIT_NONE);
+  AddControl(IDC_CONVERT, RZ_MOVE_RIGHT_DOWN, SPLIT_NONE);
+  AddControl(IDCANCEL, RZ_MOVE_RIGHT_DOWN, SPLIT_NONE);
+  AddControl(IDC_FORMAT_LABEL, RZ_MOVE_DOWN, SPLIT_NONE);
+  AddControl(IDC_FORMAT, RZ_MOVE_DOWN, SPLIT_NONE);
 }
 
 // The menu's entries for the library's commands carry the library's ids.
@@ -111,6 +175,45 @@ void CCorvaneDlg::EnableCustomSeparator() {
   }
 }
 
+int CCorvaneDlg::CheckInputs() {
+  GetDlgItemText(IDC_SOURCE_FILE, m_sourceFile);
+  // Existence only: a directory or an unreadable file passes, and the conversion reports.
+  if (_waccess(m_sourceFile, 0) != 0) {
+    // An empty field is a choice not made yet, not a mistake.
+    if (!m_sourceFile.IsEmpty()) {
+      MessageBox(kSourceMissing, kErrorCaption, MB_ICONERROR);
+    }
+    return 0;
+  }
+  GetDlgItemText(IDC_SEPARATOR, m_separator);
+  if (m_separator == kCustomSeparator) {
+    GetDlgItemText(IDC_CUSTOM_SEPARATOR, m_separator);
+  }
+  return 1;
+}
+
+void CCorvaneDlg::UpdatePreview() {
+  if (m_previewEnabled == 0 || CheckInputs() == 0) {
+    return;
+  }
+  CPreviewFiles files(m_previewFile);
+  if (!files.Reserved()) {
+    return;
+  }
+  // Always JSON, whatever format is chosen: the page is rendered from JSON.
+  if (ConvertToJson(m_sourceFile, m_separator, files.JsonPath(), kPreviewRows, 0) == 0) {
+    return;  // the page on show stays
+  }
+  RenderPreview(files.JsonPath());
+  m_browser.Navigate(m_previewFile, nullptr, nullptr, nullptr, nullptr);
+  files.Shown();
+}
+
+void CCorvaneDlg::Deactivate() {
+  DeletePreviewPage(m_previewFile);
+  CSmDialog::Deactivate();
+}
+
 void CCorvaneDlg::OnConvert() {
   if (CheckInputs() == 0) {
     return;
@@ -144,37 +247,21 @@ void CCorvaneDlg::OnConvert() {
 
 void CCorvaneDlg::OnCancel() {
   Save();
-  if (g_settings != nullptr) {
+  if (m_settings != nullptr) {
     CString text;
     GetDlgItemText(IDC_SOURCE_FILE, text);
-    g_settings->setStr(SettingsKey::kTextFileName, text);
+    m_settings->SetSourceFile(text);
     GetDlgItemText(IDC_TARGET_FILE, text);
-    g_settings->setStr(SettingsKey::kJSONFileName, text);
+    m_settings->SetOutputFile(text);
     GetDlgItemText(IDC_SEPARATOR, text);
-    g_settings->setStr(SettingsKey::kSeparator, text);
+    m_settings->SetSeparator(text);
     GetDlgItemText(IDC_CUSTOM_SEPARATOR, text);
-    g_settings->setStr(SettingsKey::kCustom, text);
+    m_settings->SetCustomSeparator(text);
     GetDlgItemText(IDC_FORMAT, text);
-    g_settings->setStr(SettingsKey::kFormat, text);
-    g_settings->SaveData();
+    m_settings->SetFormat(text);
+    m_settings->SaveData();
   }
   CDialog::OnCancel();
-}
-
-void CCorvaneDlg::OnPaint() {
-  if (!IsIconic()) {
-    CSmDialog::OnPaint();
-    return;
-  }
-  CPaintDC dc(this);
-  SendMessage(WM_ICONERASEBKGND, reinterpret_cast<WPARAM>(dc.GetSafeHdc()), 0);
-  const int iconWidth = GetSystemMetrics(SM_CXICON);
-  const int iconHeight = GetSystemMetrics(SM_CYICON);
-  RECT rect;
-  GetClientRect(&rect);
-  const int x = (static_cast<int>(rect.right - rect.left) - iconWidth + 1) / 2;
-  const int y = (static_cast<int>(rect.bottom - rect.top) - iconHeight + 1) / 2;
-  dc.DrawIcon(x, y, m_hIcon);
 }
 
 HCURSOR CCorvaneDlg::OnQueryDragIcon() {

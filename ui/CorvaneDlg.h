@@ -12,12 +12,17 @@
 #include "libs/dlgframe/WebBrowser2.h"
 #include "platform/gui/EditBrowseCtrl.h"
 #include "platform/gui/MFCButton.h"
+#include "ui/MainWindowSettings.h"
 
 class CCorvaneDlg : public CSmDialog {
  public:
   // parent is not used: the main window has none.
   explicit CCorvaneDlg(CWnd* parent = nullptr);
   ~CCorvaneDlg() override;
+
+  // The values the window restores when it opens and saves when it is closed; the
+  // application hands them over before the window runs. Without them nothing is kept.
+  void UseSettings(CMainWindowSettings* settings) { m_settings = settings; }
 
   // Deletes the latest preview's page, then does the library's deactivation.
   void Deactivate() override;
@@ -28,7 +33,6 @@ class CCorvaneDlg : public CSmDialog {
   BOOL OnInitDialog() override;
   void OnCancel() override;
 
-  void OnPaint();
   HCURSOR OnQueryDragIcon();
   void OnSourceChanged();
   void OnSeparatorChanged();
@@ -67,4 +71,7 @@ class CCorvaneDlg : public CSmDialog {
   CMFCButton m_quitButton;
   std::unique_ptr<CAboutDlg> m_aboutDlg;
   int m_previewEnabled = 0;
+
+ private:
+  CMainWindowSettings* m_settings = nullptr;
 };

@@ -1,6 +1,7 @@
 // Dialog template 102 and its initialisation data.
 #include <array>
 
+#include "libs/dlgframe/DlgframeTexts.h"
 #include "platform/gui/Resources.h"
 #include "ui/CorvaneResources.h"
 #include "ui/Resource.h"
@@ -42,7 +43,7 @@ constexpr DWORD kMainStyle = 0x90CF0048;
 
 const std::array<DlgTemplate, 1> kDialogs = {{
     {IDD_MAIN_DIALOG, kMainStyle, WS_EX_APPWINDOW, 0, 0, 473, 274, IDR_MAIN_MENU,
-     u"Ostrel Corvane Converter", u"MS Shell Dlg", 8, kMainControls},
+     DlgframeTexts::kConverterName, u"MS Shell Dlg", 8, kMainControls},
 }};
 
 // The edit-browse mode record: 42 bytes, no terminator.

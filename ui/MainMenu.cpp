@@ -2,6 +2,7 @@
 // label (the toolkit makes the label's key work too).
 #include <array>
 
+#include "libs/suppcore/Products.h"
 #include "platform/gui/Resources.h"
 #include "ui/Resource.h"
 #include "ui/ResourceTables.h"
@@ -10,29 +11,20 @@ namespace {
 
 const std::array<MenuItemRes, 1> kFile = {{{u"Quit", IDCANCEL}}};
 
-// The maker's other products, at 25000 plus each product's code.
-const std::array<MenuItemRes, 20> kTools = {{
-    {u"View Log...\tCtrl+L", ID_TOOLS_VIEW_LOG},
-    {u"Truncate Log", ID_TOOLS_TRUNCATE_LOG},
-    {nullptr, 0},
-    {u"Ostrel Sheet Viewer", ID_PRODUCT_FIRST + 0},
-    {u"Ostrel Image Resizer", ID_PRODUCT_FIRST + 1},
-    {u"Ostrel File Splitter", ID_PRODUCT_FIRST + 2},
-    {u"Ostrel Archive Builder", ID_PRODUCT_FIRST + 3},
-    {u"Ostrel Disk Cleaner", ID_PRODUCT_FIRST + 4},
-    {u"Ostrel Photo Album", ID_PRODUCT_FIRST + 5},
-    {u"Ostrel Report Designer", ID_PRODUCT_FIRST + 6},
-    {u"Ostrel Backup Keeper", ID_PRODUCT_FIRST + 7},
-    {u"Ostrel Text Compare", ID_PRODUCT_FIRST + 8},
-    {u"Ostrel Mail Merger", ID_PRODUCT_FIRST + 10},
-    {u"Ostrel Label Printer", ID_PRODUCT_FIRST + 11},
-    {u"Ostrel Data Explorer", ID_PRODUCT_FIRST + 12},
-    {u"Ostrel Font Browser", ID_PRODUCT_FIRST + 16},
-    {u"Ostrel Audio Trimmer", ID_PRODUCT_FIRST + 17},
-    {u"Ostrel Clipboard Keeper", ID_PRODUCT_FIRST + 18},
-    {u"Ostrel Screen Ruler", ID_PRODUCT_FIRST + 19},
-    {u"Ostrel Task Timer", ID_PRODUCT_FIRST + 20},
-}};
+// The Tools menu ends with the maker's other products, at 25000 plus each product's code,
+// named as the product list names them.
+const std::array<MenuItemRes, 20> kTools = [] {
+  std::array<MenuItemRes, 20> items = {{
+      {u"View Log...\tCtrl+L", ID_TOOLS_VIEW_LOG},
+      {u"Truncate Log", ID_TOOLS_TRUNCATE_LOG},
+      {nullptr, 0},
+  }};
+  std::size_t next = 3;
+  for (const ProductInfo& product : OtherProducts()) {
+    items.at(next++) = {product.name, ID_PRODUCT_FIRST + product.code};
+  }
+  return items;
+}();
 
 const std::array<MenuItemRes, 4> kHelp = {{
     {u"&Write an e-mail to Technical Support", ID_HELP_SUPPORT_MAIL},

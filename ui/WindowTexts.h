@@ -10,9 +10,7 @@ inline constexpr const char16_t* kSourceExtension = u"txt";
 inline constexpr const char16_t* kTargetExtension = u"json";
 inline constexpr const char16_t* kAboutYears = u"Copyright \u00A9 2011\u20132025 Ostrel";
 
-// Message boxes: captions and texts.
-inline constexpr const char16_t* kErrorCaption = u"Error";
-inline constexpr const char16_t* kInformationCaption = u"Information";
+// Message boxes' texts; their captions are the platform's (platform/gui/MessageBox.h).
 inline constexpr const char16_t* kSourceMissing =
     u"The source text file does not exist or inaccessible";
 inline constexpr const char16_t* kTargetMissing = u"The target file is not specified yet.";
@@ -26,9 +24,6 @@ inline constexpr const char16_t* kLinesLeftOut =
 inline constexpr const char16_t* kOneLineLeftOut =
     u"1 line was left out because its number of fields differs from the header's; "
     u"Tools > View Log lists it.";
-
-// The prefix of the preview's temporary names.
-inline constexpr const char16_t* kPreviewPrefix = u"js";
 
 // The smallest window, in pixels at 96 dots per inch.
 inline constexpr int kMinWindowWidth = 640;

@@ -1,5 +1,7 @@
 #include "libs/dlgframe/AboutDlg.h"
 
+#include "libs/dlgframe/DlgframeTexts.h"
+
 #include <wx/platinfo.h>
 #include <wx/stattext.h>
 #include <wx/utils.h>
@@ -27,14 +29,14 @@ void CAboutDlg::Initialize(LPCWSTR years, OSTREL_PRODUCT product, _Settings* set
 
 BOOL CAboutDlg::OnInitDialog() {
   CDialog::OnInitDialog();
-  SetWindowText(CString(u"About ") + ProductName(m_product));
+  SetWindowText(CString(DlgframeTexts::kAboutTitle) + ProductName(m_product));
   if (CWnd* icon = GetDlgItem(IDC_ABOUT_ICON)) {
     icon->SendMessage(STM_SETICON, reinterpret_cast<WPARAM>(m_icon), 0);
   }
   SetDlgItemText(IDC_ABOUT_PRODUCT, ProductName(m_product));
-  SetDlgItemText(IDC_ABOUT_VERSION, CString(u"Version ") + CORVANE_VERSION_U);
+  SetDlgItemText(IDC_ABOUT_VERSION, CString(DlgframeTexts::kVersionLabel) + CORVANE_VERSION_U);
   SetDlgItemText(IDC_ABOUT_YEARS, m_years);
-  CString libraries = CString(u"Runs on ") + LibraryVersions() + u".";
+  CString libraries = CString(DlgframeTexts::kRunsOn) + LibraryVersions() + u".";
   if (!m_extra.IsEmpty()) {
     libraries += u"\n";
     libraries += m_extra;
@@ -53,8 +55,8 @@ BOOL CAboutDlg::OnHelpInfo(HELPINFO*) {
 }
 
 CString CAboutDlg::ProductName(OSTREL_PRODUCT product) {
-  return product == OSTREL_CORVANE_CONVERTER ? CString(u"Ostrel Corvane Converter")
-                                             : CString(u"Ostrel");
+  return product == OSTREL_CORVANE_CONVERTER ? CString(DlgframeTexts::kConverterName)
+                                             : CString(DlgframeTexts::kMakerName);
 }
 
 CString CAboutDlg::LibraryVersions() {

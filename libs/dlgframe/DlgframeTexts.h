@@ -3,8 +3,15 @@
 
 namespace DlgframeTexts {
 
-inline constexpr const char16_t* kErrorCaption = u"Error";
-inline constexpr const char16_t* kInformationCaption = u"Information";
+// The program's name, as its window and its About box show it.
+inline constexpr const char16_t* kConverterName = u"Ostrel Corvane Converter";
+// The maker's name, for a product without one of its own.
+inline constexpr const char16_t* kMakerName = u"Ostrel";
+// The About box: its title before the product's name, the version's label, and the line
+// naming the libraries ("Runs on ...").
+inline constexpr const char16_t* kAboutTitle = u"About ";
+inline constexpr const char16_t* kVersionLabel = u"Version ";
+inline constexpr const char16_t* kRunsOn = u"Runs on ";
 // %s: the address that no program could be found for.
 inline constexpr const char16_t* kCannotOpen = u"No program to open %s was found on this computer.";
 

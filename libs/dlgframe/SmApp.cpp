@@ -3,7 +3,6 @@
 #include "libs/dlgframe/DlgframeTexts.h"
 #include "libs/dlgframe/LogViewer.h"
 #include "libs/suppcore/Limit.h"
-#include "platform/core/LifecycleTrace.h"
 #include "platform/gui/MessageBox.h"
 #include "platform/gui/Wnd.h"
 
@@ -13,9 +12,9 @@ namespace {
 
 void ShowNotice(CWnd* parent, const CString& text) {
   if (parent != nullptr) {
-    parent->MessageBox(text, DlgframeTexts::kInformationCaption, MB_ICONINFORMATION);
+    parent->MessageBox(text, kInformationCaption, MB_ICONINFORMATION);
   } else {
-    AfxShowMessageBox(nullptr, text, DlgframeTexts::kInformationCaption, MB_ICONINFORMATION);
+    AfxShowMessageBox(nullptr, text, kInformationCaption, MB_ICONINFORMATION);
   }
 }
 
@@ -25,7 +24,6 @@ BOOL CSmApp::Initialize(OSTREL_PRODUCT product, _Settings* settings, LPCWSTR) {
   m_product = product;
   m_settings = settings;
   CLimit::SetNotifier(ShowNotice);
-  ReportLifecycleStep("dialog library initialised, product " + std::to_string(product));
   return TRUE;
 }
 
@@ -33,7 +31,6 @@ void CSmApp::Terminate() {
   CLogViewer::Destroy();
   CLimit::SetNotifier(nullptr);
   m_settings = nullptr;
-  ReportLifecycleStep("dialog library terminated");
 }
 
 CSmApp* AfxGetSmApp() {

@@ -21,7 +21,7 @@ void Open(const CWinAppEx& app, const CString& url) {
   }
   CString text;
   text.Format(DlgframeTexts::kCannotOpen, url.GetString());
-  AfxShowMessageBox(MainWindowOf(app), text, DlgframeTexts::kErrorCaption, MB_ICONERROR);
+  AfxShowMessageBox(MainWindowOf(app), text, kErrorCaption, MB_ICONERROR);
 }
 
 }  // namespace

@@ -6,7 +6,6 @@
 #include "libs/suppcore/SettingsFile.h"
 #include "libs/suppcore/SettingsIni.h"
 #include "libs/suppcore/SettingsMessages.h"
-#include "platform/core/LifecycleTrace.h"
 
 namespace {
 
@@ -18,13 +17,9 @@ CString Decimal(int value) {
 
 }  // namespace
 
-_Settings::_Settings() : m_path(DefaultSettingsPath()) {
-  ReportLifecycleStep("settings store created");
-}
+_Settings::_Settings() : m_path(DefaultSettingsPath()) {}
 
-_Settings::~_Settings() {
-  ReportLifecycleStep("settings store destroyed");
-}
+_Settings::~_Settings() = default;
 
 void _Settings::Add(LPCWSTR name, S_TYPE type, int intValue, LPCWSTR defaultText) {
   CString key(name);
@@ -44,7 +39,6 @@ void _Settings::Add(LPCWSTR name, S_TYPE type, int intValue, LPCWSTR defaultText
 }
 
 void _Settings::LoadData() {
-  ReportLifecycleStep("settings loaded");
   for (auto& [key, entry] : m_entries) {
     entry.value.Empty();
     entry.hasValue = false;
@@ -60,11 +54,10 @@ void _Settings::LoadData() {
     return;
   }
   std::vector<SettingsPair> pairs;
-  SettingsParseError error;
   // All or nothing: values from a file that is only partly understood could be wrong
   // in ways nobody would notice.
-  if (!ParseSettingsIni(bytes, pairs, error)) {
-    CLog::Bug2(SettingsMessages::kMalformed, path.GetString(), error.line, error.reason);
+  if (!ParseSettingsIni(bytes, pairs, reason)) {
+    CLog::Bug2(SettingsMessages::kMalformed, path.GetString(), reason.GetString());
     return;
   }
   for (SettingsPair& pair : pairs) {
@@ -80,7 +73,6 @@ void _Settings::LoadData() {
 }
 
 void _Settings::SaveData() {
-  ReportLifecycleStep("settings saved");
   std::vector<SettingsPair> pairs;
   pairs.reserve(m_order.size());
   for (const CString& key : m_order) {

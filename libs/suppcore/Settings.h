@@ -1,9 +1,9 @@
-// _Settings: the settings store, a set of named texts kept in an INI file under
-// $XDG_CONFIG_HOME/ostrel/corvane.ini (default ~/.config). Keys are registered with a
-// default; LoadData replaces defaults with saved values; SaveData writes a new file and
-// renames it into place, so a crash never leaves a half-written store. Every text
-// round-trips exactly (spaces at either end, '=', ';', '#', quotes, backslashes, tabs,
-// line breaks, non-ASCII, the empty text).
+// _Settings: the settings store, a set of named texts kept in a GLib key file under
+// $XDG_CONFIG_HOME/ostrel/corvane.ini (default ~/.config; SettingsIni.h has the form).
+// Keys are registered with a default; LoadData replaces defaults with saved values;
+// SaveData writes a new file and renames it into place, so a crash never leaves a
+// half-written store. Every text round-trips exactly (spaces at either end, '=', ';',
+// '#', quotes, backslashes, tabs, line breaks, non-ASCII, the empty text).
 //
 // A missing store leaves the defaults. An unreadable or malformed store leaves the
 // defaults, is logged, and is left as it is until the next SaveData.

@@ -9,7 +9,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <atomic>
+#include <glib.h>
 
 #include "libs/suppcore/SettingsMessages.h"
 #include "platform/core/SysCalls.h"
@@ -35,77 +35,6 @@ std::string HomeDirectory() {
       found->pw_dir[0] == '/')
     return found->pw_dir;
   return std::string();
-}
-
-// Creates every missing directory on the way to the file's own directory.
-int MakeParentDirectories(const std::string& path) {
-  for (size_t slash = path.find('/', 1); slash != std::string::npos;
-       slash = path.find('/', slash + 1)) {
-    std::string directory = path.substr(0, slash);
-    if (mkdir(directory.c_str(), 0700) == 0 || errno == EEXIST)
-      continue;
-    int osError = errno;
-    struct stat info;
-    // Some file systems refuse mkdir on an existing directory with EACCES or EROFS.
-    if (stat(directory.c_str(), &info) == 0 && S_ISDIR(info.st_mode))
-      continue;
-    return osError;
-  }
-  return 0;
-}
-
-int WriteAll(int fd, std::string_view bytes) {
-  SysCalls& sys = ActiveSysCalls();
-  while (!bytes.empty()) {
-    ssize_t written = sys.write(fd, bytes.data(), bytes.size());
-    if (written < 0 && errno == EINTR)
-      continue;
-    if (written < 0)
-      return errno;
-    if (written == 0)
-      return ENOSPC;
-    bytes.remove_prefix(static_cast<size_t>(written));
-  }
-  return 0;
-}
-
-// Opens a new file beside path that nobody else can have opened; its name goes to temp.
-int CreateTemporary(const std::string& path, std::string& temp, int& fd) {
-  static std::atomic<unsigned> counter{0};
-  for (int attempt = 0; attempt < 100; ++attempt) {
-    char suffix[48];
-    snprintf(suffix, sizeof suffix, ".%ld-%u.tmp", static_cast<long>(getpid()), counter++);
-    temp = path + suffix;
-    fd = ActiveSysCalls().open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
-    if (fd >= 0)
-      return 0;
-    if (errno != EEXIST)
-      return errno;
-  }
-  return EEXIST;
-}
-
-// Writes bytes to the new file, makes them durable and closes it.
-int FillTemporary(int fd, std::string_view bytes) {
-  int osError = WriteAll(fd, bytes);
-  if (osError == 0 && fsync(fd) != 0)
-    osError = errno;
-  if (ActiveSysCalls().close(fd) != 0 && osError == 0)
-    osError = errno;
-  return osError;
-}
-
-// Without this the rename itself may not survive a crash.
-void SyncDirectory(const std::string& path) {
-  size_t slash = path.rfind('/');
-  std::string directory = slash == std::string::npos ? "."
-                          : slash == 0               ? "/"
-                                                     : path.substr(0, slash);
-  int fd = open(directory.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  if (fd < 0)
-    return;
-  fsync(fd);
-  close(fd);
 }
 
 int ReadAll(int fd, std::string& bytes, CString& error) {
@@ -176,22 +105,17 @@ bool ReplaceSettingsFile(const std::string& path, std::string_view bytes, CStrin
     error = SettingsMessages::kNoHome;
     return false;
   }
-  std::string temp;
-  int fd = -1;
-  int osError = MakeParentDirectories(path);
-  if (osError == 0)
-    osError = CreateTemporary(path, temp, fd);
-  if (osError == 0) {
-    osError = FillTemporary(fd, bytes);
-    if (osError == 0 && rename(temp.c_str(), path.c_str()) != 0)
-      osError = errno;
-    if (osError != 0)
-      unlink(temp.c_str());
-  }
-  if (osError != 0) {
-    error = SystemReason(osError);
+  const std::string directory = path.substr(0, path.rfind('/'));
+  if (g_mkdir_with_parents(directory.c_str(), 0700) != 0) {
+    error = SystemReason(errno);
     return false;
   }
-  SyncDirectory(path);
+  GError* failure = nullptr;
+  if (!g_file_set_contents_full(path.c_str(), bytes.data(), static_cast<gssize>(bytes.size()),
+                                G_FILE_SET_CONTENTS_CONSISTENT, 0600, &failure)) {
+    error = CString::FromUtf8(failure->message);
+    g_error_free(failure);
+    return false;
+  }
   return true;
 }

@@ -1,5 +1,5 @@
-// Where the settings store lives and how its file is read and replaced. Reads and writes go
-// through the SysCalls seam, so tests can fail a write.
+// Where the settings store lives and how its file is read and replaced. Reads go through
+// the SysCalls seam, so tests can fail them.
 #pragma once
 
 #include <string>
@@ -17,8 +17,8 @@ enum class SettingsRead { ok, missing, failed };
 // Reads the whole file into bytes. missing: nothing by that name. failed: error says why.
 SettingsRead ReadSettingsFile(const std::string& path, std::string& bytes, CString& error);
 
-// Replaces the file at path by one holding bytes, or leaves it as it was: the bytes go to a
-// new file beside it (created exclusively, mode 0600), which is flushed to disk and then
-// renamed over the old one. Missing directories are created with mode 0700. false, with
-// error saying why, when the file could not be replaced; no temporary file is left.
+// Replaces the file at path by one holding bytes, or leaves it as it was (GLib writes a
+// new file beside it, mode 0600, and renames it over the old one). Missing directories are
+// created with mode 0700. false, with error saying why, when the file could not be
+// replaced.
 bool ReplaceSettingsFile(const std::string& path, std::string_view bytes, CString& error);

@@ -1,270 +1,252 @@
 #include "libs/suppcore/SettingsIni.h"
 
-#include <set>
+#include <glib.h>
+
+#include <memory>
 
 #include "libs/suppcore/SettingsMessages.h"
 
 namespace {
 
-constexpr std::string_view kHeader =
-    "; Ostrel Corvane Converter settings. Values are in double quotes; inside them\n"
-    "; \\\\ \\\" \\t \\n \\r and \\uXXXX are escapes.\n"
-    "[corvane]\n";
-constexpr std::u16string_view kSection = u"[corvane]";
+constexpr char kGroup[] = "Settings";
+constexpr char kExactGroup[] = "UTF-16";
+constexpr std::string_view kLegacySection = "[corvane]";
+constexpr char kLegacyGroup[] = "corvane";
+// Starts every key of [UTF-16], so that the empty key has a name too.
+constexpr char kExactKeyMark[] = "u";
+constexpr char kComment[] =
+    " Ostrel Corvane Converter settings. A text that UTF-8 cannot hold is in [UTF-16],\n"
+    " key and value as hexadecimal UTF-16 units.";
 
-bool IsHighSurrogate(char16_t u) {
-  return u >= 0xD800 && u <= 0xDBFF;
-}
-bool IsLowSurrogate(char16_t u) {
-  return u >= 0xDC00 && u <= 0xDFFF;
-}
-bool IsControl(char16_t u) {
-  return u < 0x20 || u == 0x7F;
-}
-bool IsBlank(char16_t u) {
-  return u == u' ' || u == u'\t';
+struct KeyFileFree {
+  void operator()(GKeyFile* file) const { g_key_file_free(file); }
+};
+using KeyFile = std::unique_ptr<GKeyFile, KeyFileFree>;
+struct GFree {
+  void operator()(void* memory) const { g_free(memory); }
+};
+using GText = std::unique_ptr<char, GFree>;
+using StrList = std::unique_ptr<char*, decltype(&g_strfreev)>;
+
+CString TakeError(GError* error) {
+  CString reason = CString::FromUtf8(error->message);
+  g_error_free(error);
+  return reason;
 }
 
-void AppendUnitEscape(std::string& out, char16_t unit) {
-  static constexpr char kHex[] = "0123456789ABCDEF";
-  out += "\\u";
-  for (int shift = 12; shift >= 0; shift -= 4)
-    out.push_back(kHex[(unit >> shift) & 0xF]);
+// The UTF-8 form of text, when it holds the text exactly and a C string can carry it
+// (g_utf8_validate refuses a NUL within the length it is given).
+bool ExactUtf8(const CString& text, std::string& utf8) {
+  utf8 = text.ToUtf8();
+  return g_utf8_validate(utf8.data(), static_cast<gssize>(utf8.size()), nullptr) &&
+         CString::FromUtf8(utf8) == text;
 }
 
-void AppendQuoted(std::string& out, std::u16string_view text) {
-  out.push_back('"');
-  for (size_t i = 0; i < text.size(); ++i) {
-    char16_t u = text[i];
-    switch (u) {
-      case u'\\':
-        out += "\\\\";
-        continue;
-      case u'"':
-        out += "\\\"";
-        continue;
-      case u'\t':
-        out += "\\t";
-        continue;
-      case u'\n':
-        out += "\\n";
-        continue;
-      case u'\r':
-        out += "\\r";
-        continue;
-      default:
-        break;
-    }
-    if (IsHighSurrogate(u) && i + 1 < text.size() && IsLowSurrogate(text[i + 1])) {
-      AppendUtf8(out, text.substr(i, 2));
-      ++i;
-    } else if (IsControl(u) || IsHighSurrogate(u) || IsLowSurrogate(u)) {
-      // UTF-8 has no form for a lone surrogate, and a raw control character would break
-      // the line or be lost to an editor.
-      AppendUnitEscape(out, u);
-    } else {
-      AppendUtf8(out, text.substr(i, 1));
-    }
+// A key file takes a key that is not empty, has no '=', '[', ']' or control character,
+// no space at either end and does not look like a comment.
+bool ExactKey(const CString& key, std::string& utf8) {
+  if (!ExactUtf8(key, utf8) || utf8.empty() || utf8.front() == ' ' || utf8.back() == ' ' ||
+      utf8.front() == '#') {
+    return false;
   }
-  out.push_back('"');
-}
-
-bool IsPlainKey(std::u16string_view key) {
-  if (key.empty() || IsBlank(key.front()) || IsBlank(key.back()))
-    return false;
-  if (key.front() == u'[' || key.front() == u';' || key.front() == u'#')
-    return false;
-  for (char16_t u : key) {
-    if (IsControl(u) || u == u'"' || u == u'\\' || u == u'=' || IsHighSurrogate(u) ||
-        IsLowSurrogate(u))
+  for (unsigned char c : utf8) {
+    if (c == '=' || c == '[' || c == ']' || c < 0x20 || c == 0x7F) {
       return false;
+    }
   }
   return true;
 }
 
-int HexValue(char16_t u) {
-  if (u >= u'0' && u <= u'9')
-    return u - u'0';
-  if (u >= u'a' && u <= u'f')
-    return u - u'a' + 10;
-  if (u >= u'A' && u <= u'F')
-    return u - u'A' + 10;
-  return -1;
+std::string Hex(const CString& text) {
+  static constexpr char kDigits[] = "0123456789ABCDEF";
+  std::string hex;
+  for (char16_t unit : text.View()) {
+    for (int shift = 12; shift >= 0; shift -= 4) {
+      hex.push_back(kDigits[(unit >> shift) & 0xF]);
+    }
+  }
+  return hex;
 }
 
-// Reads one escape after a backslash at line[pos - 1]; pos ends after it.
-LPCWSTR ReadEscape(std::u16string_view line, size_t& pos, std::u16string& out) {
-  if (pos >= line.size())
-    return SettingsMessages::kUnterminated;
-  switch (line[pos++]) {
-    case u'\\':
-      out.push_back(u'\\');
-      return nullptr;
-    case u'"':
-      out.push_back(u'"');
-      return nullptr;
-    case u't':
-      out.push_back(u'\t');
-      return nullptr;
-    case u'n':
-      out.push_back(u'\n');
-      return nullptr;
-    case u'r':
-      out.push_back(u'\r');
-      return nullptr;
-    case u'u':
+bool FromHex(std::string_view hex, CString& text) {
+  if (hex.size() % 4 != 0) {
+    return false;
+  }
+  std::u16string units;
+  for (std::size_t at = 0; at < hex.size(); at += 4) {
+    unsigned unit = 0;
+    for (char c : hex.substr(at, 4)) {
+      const int digit = g_ascii_xdigit_value(c);
+      if (digit < 0) {
+        return false;
+      }
+      unit = unit * 16 + static_cast<unsigned>(digit);
+    }
+    units.push_back(static_cast<char16_t>(unit));
+  }
+  text = CString(std::move(units));
+  return true;
+}
+
+// The first section line decides the form: the earlier form allows no other section.
+bool IsLegacyForm(std::string_view bytes) {
+  while (!bytes.empty()) {
+    const std::size_t end = bytes.find('\n');
+    std::string_view line = bytes.substr(0, end);
+    bytes = end == std::string_view::npos ? std::string_view() : bytes.substr(end + 1);
+    while (!line.empty() && (line.front() == ' ' || line.front() == '\t')) {
+      line.remove_prefix(1);
+    }
+    if (line.starts_with('[')) {
+      return line.starts_with(kLegacySection);
+    }
+  }
+  return false;
+}
+
+// One value of the earlier form: "text" with its escapes, blanks after it allowed.
+LPCWSTR ReadLegacyValue(std::string_view raw, CString& value) {
+  std::u16string units;
+  CString text = CString::FromUtf8(raw);
+  std::u16string_view rest = text.View();
+  if (rest.empty() || rest.front() != u'"') {
+    return SettingsMessages::kBadLine;
+  }
+  rest.remove_prefix(1);
+  for (;;) {
+    if (rest.empty()) {
+      return SettingsMessages::kUnterminated;
+    }
+    const char16_t u = rest.front();
+    rest.remove_prefix(1);
+    if (u == u'"') {
       break;
-    default:
-      return SettingsMessages::kBadEscape;
-  }
-  int unit = 0;
-  for (int k = 0; k < 4; ++k, ++pos) {
-    int digit = pos < line.size() ? HexValue(line[pos]) : -1;
-    if (digit < 0)
-      return SettingsMessages::kBadEscape;
-    unit = unit * 16 + digit;
-  }
-  out.push_back(static_cast<char16_t>(unit));
-  return nullptr;
-}
-
-// Reads a quoted text starting at the quote at line[pos]; pos ends after the closing
-// quote. Returns the reason when it is malformed.
-LPCWSTR ReadQuoted(std::u16string_view line, size_t& pos, std::u16string& out) {
-  for (++pos; pos < line.size();) {
-    char16_t u = line[pos++];
-    if (u == u'"')
-      return nullptr;
-    if (u == u'\\') {
-      if (LPCWSTR reason = ReadEscape(line, pos, out))
-        return reason;
-    } else if (u < 0x20) {
+    }
+    if (u < 0x20) {
       return SettingsMessages::kControlCharacter;
-    } else {
-      out.push_back(u);
     }
+    if (u != u'\\') {
+      units.push_back(u);
+      continue;
+    }
+    if (rest.empty()) {
+      return SettingsMessages::kUnterminated;
+    }
+    const char16_t escape = rest.front();
+    rest.remove_prefix(1);
+    const std::u16string_view simple = u"\\\"tnr";
+    const std::u16string_view meaning = u"\\\"\t\n\r";
+    if (const std::size_t at = simple.find(escape); at != std::u16string_view::npos) {
+      units.push_back(meaning[at]);
+      continue;
+    }
+    CString unit;
+    if (escape != u'u' || rest.size() < 4 || !FromHex(CString(rest.substr(0, 4)).ToUtf8(), unit)) {
+      return SettingsMessages::kBadEscape;
+    }
+    units += unit.View();
+    rest.remove_prefix(4);
   }
-  return SettingsMessages::kUnterminated;
-}
-
-void SkipBlanks(std::u16string_view line, size_t& pos) {
-  while (pos < line.size() && IsBlank(line[pos]))
-    ++pos;
-}
-
-LPCWSTR ReadKey(std::u16string_view line, size_t& pos, std::u16string& key) {
-  if (line[pos] == u'"')
-    return ReadQuoted(line, pos, key);
-  size_t end = line.find(u'=', pos);
-  if (end == std::u16string_view::npos)
+  if (rest.find_first_not_of(u" \t") != std::u16string_view::npos) {
     return SettingsMessages::kBadLine;
-  size_t last = end;
-  while (last > pos && IsBlank(line[last - 1]))
-    --last;
-  key.assign(line.substr(pos, last - pos));
-  pos = last;
-  return IsPlainKey(key) ? nullptr : SettingsMessages::kBadLine;
-}
-
-// Reads a key="value" line whose first non-blank unit is at pos.
-LPCWSTR ReadPair(std::u16string_view line, size_t pos, SettingsPair& pair) {
-  std::u16string key;
-  std::u16string value;
-  if (LPCWSTR reason = ReadKey(line, pos, key))
-    return reason;
-  SkipBlanks(line, pos);
-  if (pos >= line.size() || line[pos] != u'=')
-    return SettingsMessages::kBadLine;
-  SkipBlanks(line, ++pos);
-  if (pos >= line.size() || line[pos] != u'"')
-    return SettingsMessages::kBadLine;
-  if (LPCWSTR reason = ReadQuoted(line, pos, value))
-    return reason;
-  SkipBlanks(line, pos);
-  if (pos != line.size())
-    return SettingsMessages::kBadLine;
-  pair = {CString(std::move(key)), CString(std::move(value))};
+  }
+  value = CString(std::move(units));
   return nullptr;
 }
 
-class Parser {
- public:
-  explicit Parser(std::vector<SettingsPair>& pairs) : m_pairs(pairs) {}
-
-  // Takes one line without its line end; returns the reason when it is malformed.
-  LPCWSTR Line(std::u16string_view line) {
-    size_t pos = 0;
-    SkipBlanks(line, pos);
-    if (pos == line.size() || line[pos] == u';' || line[pos] == u'#')
-      return nullptr;
-    if (line[pos] == u'[') {
-      size_t end = line.size();
-      while (end > pos && IsBlank(line[end - 1]))
-        --end;
-      m_inSection = line.substr(pos, end - pos) == kSection;
-      return m_inSection ? nullptr : SettingsMessages::kBadSection;
+bool ParseLegacy(std::string_view bytes, std::vector<SettingsPair>& pairs, CString& reason) {
+  // A key file takes '#' comments only: the earlier form's ';' lines become blank ones.
+  std::string text;
+  while (!bytes.empty()) {
+    const std::size_t end = bytes.find('\n');
+    std::string_view line = bytes.substr(0, end);
+    bytes = end == std::string_view::npos ? std::string_view() : bytes.substr(end + 1);
+    const std::size_t first = line.find_first_not_of(" \t");
+    if (first == std::string_view::npos || line[first] != ';') {
+      text += line;
     }
-    if (!m_inSection)
-      return SettingsMessages::kOutsideSection;
-    SettingsPair pair;
-    if (LPCWSTR reason = ReadPair(line, pos, pair))
-      return reason;
-    if (!m_keys.insert(pair.key).second)
-      return SettingsMessages::kDuplicateKey;
-    m_pairs.push_back(std::move(pair));
-    return nullptr;
+    text += '\n';
   }
-
- private:
-  std::vector<SettingsPair>& m_pairs;
-  std::set<CString> m_keys;
-  bool m_inSection = false;
-};
-
-int LineOfOffset(std::string_view bytes, size_t offset) {
-  int line = 1;
-  for (size_t i = 0; i < offset; ++i)
-    line += bytes[i] == '\n';
-  return line;
+  KeyFile file(g_key_file_new());
+  GError* error = nullptr;
+  if (!g_key_file_load_from_data(file.get(), text.data(), text.size(), G_KEY_FILE_NONE, &error)) {
+    reason = TakeError(error);
+    return false;
+  }
+  StrList groups(g_key_file_get_groups(file.get(), nullptr), g_strfreev);
+  for (char** group = groups.get(); *group != nullptr; ++group) {
+    if (std::string_view(*group) != kLegacyGroup) {
+      reason = SettingsMessages::kBadSection;
+      return false;
+    }
+  }
+  StrList keys(g_key_file_get_keys(file.get(), kLegacyGroup, nullptr, nullptr), g_strfreev);
+  for (char** key = keys.get(); key != nullptr && *key != nullptr; ++key) {
+    GText raw(g_key_file_get_value(file.get(), kLegacyGroup, *key, nullptr));
+    SettingsPair pair{CString::FromUtf8(*key), CString()};
+    if (LPCWSTR problem = ReadLegacyValue(raw.get(), pair.value)) {
+      reason = pair.key + u": " + problem;
+      return false;
+    }
+    pairs.push_back(std::move(pair));
+  }
+  return true;
 }
 
 }  // namespace
 
 std::string FormatSettingsIni(const std::vector<SettingsPair>& pairs) {
-  std::string out(kHeader);
+  KeyFile file(g_key_file_new());
   for (const SettingsPair& pair : pairs) {
-    if (IsPlainKey(pair.key.View()))
-      AppendUtf8(out, pair.key.View());
-    else
-      AppendQuoted(out, pair.key.View());
-    out.push_back('=');
-    AppendQuoted(out, pair.value.View());
-    out.push_back('\n');
+    std::string key;
+    std::string value;
+    if (ExactKey(pair.key, key) && ExactUtf8(pair.value, value)) {
+      g_key_file_set_string(file.get(), kGroup, key.c_str(), value.c_str());
+    } else {
+      g_key_file_set_string(file.get(), kExactGroup, (kExactKeyMark + Hex(pair.key)).c_str(),
+                            Hex(pair.value).c_str());
+    }
   }
-  return out;
+  g_key_file_set_comment(file.get(), nullptr, nullptr, kComment, nullptr);
+  gsize length = 0;
+  GText data(g_key_file_to_data(file.get(), &length, nullptr));
+  return std::string(data.get(), length);
 }
 
-bool ParseSettingsIni(std::string_view bytes, std::vector<SettingsPair>& pairs,
-                      SettingsParseError& error) {
-  if (bytes.starts_with("\xEF\xBB\xBF"))
+bool ParseSettingsIni(std::string_view bytes, std::vector<SettingsPair>& pairs, CString& reason) {
+  if (bytes.starts_with("\xEF\xBB\xBF")) {
     bytes.remove_prefix(3);
-  std::u16string text;
-  size_t bad = 0;
-  if (!Utf8ToUtf16Strict(bytes, text, &bad)) {
-    error = {LineOfOffset(bytes, bad), SettingsMessages::kBadUtf8};
+  }
+  if (!g_utf8_validate(bytes.data(), static_cast<gssize>(bytes.size()), nullptr)) {
+    reason = SettingsMessages::kBadUtf8;
     return false;
   }
-  Parser parser(pairs);
-  std::u16string_view rest = text;
-  for (int number = 1; !rest.empty(); ++number) {
-    size_t end = rest.find(u'\n');
-    std::u16string_view line = rest.substr(0, end);
-    rest = end == std::u16string_view::npos ? std::u16string_view() : rest.substr(end + 1);
-    if (line.ends_with(u'\r'))
-      line.remove_suffix(1);
-    if (LPCWSTR reason = parser.Line(line)) {
-      error = {number, reason};
-      return false;
+  if (IsLegacyForm(bytes)) {
+    return ParseLegacy(bytes, pairs, reason);
+  }
+  KeyFile file(g_key_file_new());
+  GError* error = nullptr;
+  if (!g_key_file_load_from_data(file.get(), bytes.data(), bytes.size(), G_KEY_FILE_NONE, &error)) {
+    reason = TakeError(error);
+    return false;
+  }
+  for (const char* group : {kGroup, kExactGroup}) {
+    StrList keys(g_key_file_get_keys(file.get(), group, nullptr, nullptr), g_strfreev);
+    for (char** key = keys.get(); key != nullptr && *key != nullptr; ++key) {
+      GText value(g_key_file_get_string(file.get(), group, *key, &error));
+      if (value == nullptr) {
+        reason = TakeError(error);
+        return false;
+      }
+      SettingsPair pair{CString::FromUtf8(*key), CString::FromUtf8(value.get())};
+      const std::string_view mark = kExactKeyMark;
+      if (group == kExactGroup && (!std::string_view(*key).starts_with(mark) ||
+                                   !FromHex(std::string_view(*key).substr(mark.size()), pair.key) ||
+                                   !FromHex(value.get(), pair.value))) {
+        reason = SettingsMessages::kBadHex;
+        return false;
+      }
+      pairs.push_back(std::move(pair));
     }
   }
   return true;

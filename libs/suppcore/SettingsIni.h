@@ -1,24 +1,20 @@
-// The text form of the settings store: a UTF-8 INI file of one section.
+// The text form of the settings store: a GLib key file, UTF-8.
 //
-//   ; Ostrel Corvane Converter settings. ...
-//   [corvane]
-//   TextFileName="/home/me/cities.txt"
-//   Separator="<tab>"
+//   # Ostrel Corvane Converter settings. ...
+//   [Settings]
+//   TextFileName=/home/me/cities.txt
+//   Separator=<tab>
 //
-// Every value is written in double quotes, so spaces at either end, '=', ';' and '#' are
-// plain characters. Inside the quotes a backslash starts one of the escapes \\ \" \t \n \r
-// or \uXXXX (four hex digits, one UTF-16 unit); the writer uses \uXXXX for every other
-// control character and for a surrogate without its partner, so every UTF-16 text
-// round-trips. A key is written bare when it is plain (not empty; no control character,
-// quote, backslash or '='; no space at either end; not starting with '[', ';' or '#'),
-// otherwise quoted like a value. Lines end in a line feed.
+// GLib escapes what a key file cannot hold as it is (a leading space as \s, line breaks,
+// tabs and backslashes), so every text that UTF-8 can hold round-trips exactly. A pair
+// whose key or value UTF-8 cannot hold (a NUL, half of a surrogate pair), or whose key is
+// no key-file name, is written in the group [UTF-16] instead, key and value as
+// hexadecimal UTF-16 units (four digits a unit), the key after a "u".
 //
-// The reader also takes what an editor may leave: blank lines, comment lines starting
-// with ';' or '#', spaces and tabs around the key, the '=' and after the closing quote,
-// CR LF line ends, a leading UTF-8 mark. Anything else makes the whole file malformed: a
-// key line before "[corvane]", another section, a line that is not key="value", a bad
-// escape, invalid UTF-8, an unterminated quote, a raw control character inside quotes, a
-// key given twice (which of the two was meant cannot be told).
+// Earlier releases wrote their own form: a [corvane] section of key="value" lines with
+// the escapes \\ \" \t \n \r and \uXXXX inside the quotes, after comment lines that begin
+// with ';'. A file whose first section is [corvane] is read in that form, so an existing
+// store keeps its values; the next save writes the key-file form.
 #pragma once
 
 #include <string>
@@ -32,15 +28,9 @@ struct SettingsPair {
   CString value;
 };
 
-struct SettingsParseError {
-  int line = 0;              // from 1
-  LPCWSTR reason = nullptr;  // one of the reasons in SettingsMessages.h
-};
-
 // The whole file for these pairs, in their order.
 std::string FormatSettingsIni(const std::vector<SettingsPair>& pairs);
 
-// Reads the pairs of a file in file order; false with error filled when it is malformed
-// (pairs may then hold the lines before the fault).
-bool ParseSettingsIni(std::string_view bytes, std::vector<SettingsPair>& pairs,
-                      SettingsParseError& error);
+// Reads the pairs of a file, in either form; false with reason saying why when it is
+// malformed (pairs may then hold some of them).
+bool ParseSettingsIni(std::string_view bytes, std::vector<SettingsPair>& pairs, CString& reason);

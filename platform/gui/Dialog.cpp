@@ -8,7 +8,6 @@
 #include <wx/app.h>
 #include <wx/utils.h>
 
-#include "platform/core/LifecycleTrace.h"
 #include "platform/gui/DialogImpl.h"
 #include "platform/gui/GtkBridge.h"
 #include "platform/gui/MessageBox.h"
@@ -47,14 +46,11 @@ CDialog::CDialog() : m_impl(std::make_unique<Impl>()) {
 CDialog::CDialog(UINT templateId, CWnd* parent) : CDialog() {
   m_nIDTemplate = templateId;
   m_pParentWnd = parent;
-  ReportLifecycleStep("dialog " + std::to_string(templateId) + " constructed");
 }
 
 CDialog::~CDialog() {
   // A window still open here gets no OnDestroy: the derived parts are gone already.
   DestroyFrame();
-  if (m_nIDTemplate != 0)
-    ReportLifecycleStep("dialog " + std::to_string(m_nIDTemplate) + " destroyed");
   auto& live = LiveDialogs();
   live.erase(std::remove(live.begin(), live.end(), this), live.end());
 }
@@ -73,7 +69,7 @@ bool CDialog::BuildWindow() {
     BuildDialogWindow(*this, *m_impl, parent);
   } catch (const std::exception& error) {
     DestroyFrame();
-    AfxShowMessageBox(parent, CString::FromUtf8(error.what()), u"Error", MB_ICONERROR);
+    AfxShowMessageBox(parent, CString::FromUtf8(error.what()), kErrorCaption, MB_ICONERROR);
     return false;
   }
   SetWxWindow(m_impl->frame, 0);
@@ -92,7 +88,6 @@ INT_PTR CDialog::DoModal() {
   RunGuarded([&] { focusFirst = OnInitDialog(); });
   if (m_impl->frame != nullptr && !m_impl->ended) {
     ShowBuiltWindow(focusFirst);
-    ReportLifecycleStep("dialog " + std::to_string(m_nIDTemplate) + " runs");
     wxGUIEventLoop loop;
     m_impl->loop = &loop;
     if (ModalHook()) {
@@ -107,7 +102,6 @@ INT_PTR CDialog::DoModal() {
   }
   DestroyWindow();
   disabler.reset();
-  ReportLifecycleStep("dialog " + std::to_string(m_nIDTemplate) + " closed");
   return m_impl->result;
 }
 

@@ -172,7 +172,7 @@ UINT SizeKind(const wxFrame* frame) {
   return frame->IsMaximized() ? SIZE_MAXIMIZED : SIZE_RESTORED;
 }
 
-void BindFrame(CDialog& dialog, CDialog::Impl& impl, const AFX_MSGMAP_ENTRY* paint) {
+void BindFrame(CDialog& dialog, CDialog::Impl& impl) {
   wxFrame* frame = impl.frame;
   frame->Bind(wxEVT_CHAR_HOOK, Guarded<wxKeyEvent>(impl.alive, [&dialog, &impl](wxKeyEvent& e) {
                 if (!HandleDialogKey(dialog, impl, e.GetKeyCode(), e.GetModifiers())) {
@@ -199,13 +199,6 @@ void BindFrame(CDialog& dialog, CDialog::Impl& impl, const AFX_MSGMAP_ENTRY* pai
                      dialog.RunGuarded([&] { dialog.OnSize(SizeKind(frame), size.x, size.y); });
                      e.Skip();
                    }));
-  if (paint != nullptr && paint->pfn != nullptr) {
-    const AFX_PMSG handler = paint->pfn;
-    impl.panel->Bind(wxEVT_PAINT,
-                     Guarded<wxPaintEvent>(impl.alive, [&dialog, handler](wxPaintEvent&) {
-                       dialog.RunGuarded([&] { (dialog.*handler)(); });
-                     }));
-  }
 }
 
 }  // namespace
@@ -242,6 +235,6 @@ void BuildDialogWindow(CDialog& dialog, CDialog::Impl& impl, wxWindow* parent) {
   }
   impl.frame->SetClientSize(impl.panel->ConvertDialogToPixels(wxSize(res->cx, res->cy)));
   impl.panel->SetSize(impl.frame->GetClientSize());
-  BindFrame(dialog, impl, dialog.FindMessageEntry(WM_PAINT, 0, 0));
+  BindFrame(dialog, impl);
   impl.frame->CentreOnParent();
 }

@@ -9,6 +9,10 @@
 
 class wxWindow;
 
+// The captions of the two kinds of box every window shows.
+inline constexpr const char16_t* kErrorCaption = u"Error";
+inline constexpr const char16_t* kInformationCaption = u"Information";
+
 using MessageBoxHook = std::function<int(const CString& text, const CString& caption, UINT type)>;
 
 // Replaces every message box of the process with hook; an empty hook restores the box.

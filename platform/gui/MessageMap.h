@@ -1,7 +1,7 @@
 // Message maps: a static table per window class of (message, notification code, control
 // id, handler), chained to the base class's table. CWnd::OnCommand looks a WM_COMMAND up
-// in the class's table and then in its bases' tables; WM_PAINT and WM_QUERYDRAGICON are
-// looked up the same way.
+// in the class's table and then in its bases' tables; WM_QUERYDRAGICON is looked up the
+// same way.
 #pragma once
 
 #include "platform/gui/WinTypes.h"
@@ -53,6 +53,5 @@ struct AFX_MSGMAP {
 #define ON_CBN_SELCHANGE(id, memberFxn) ON_CONTROL(CBN_SELCHANGE, id, memberFxn)
 #define ON_CBN_EDITCHANGE(id, memberFxn) ON_CONTROL(CBN_EDITCHANGE, id, memberFxn)
 #define ON_BN_CLICKED(id, memberFxn) ON_CONTROL(BN_CLICKED, id, memberFxn)
-#define ON_WM_PAINT() {WM_PAINT, 0, 0, static_cast<AFX_PMSG>(&ThisClass::OnPaint), nullptr},
 #define ON_WM_QUERYDRAGICON() \
   {WM_QUERYDRAGICON, 0, 0, nullptr, static_cast<AFX_PMSG_ICON>(&ThisClass::OnQueryDragIcon)},

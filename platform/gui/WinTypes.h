@@ -40,8 +40,6 @@ constexpr UINT WM_DESTROY = 0x0002;
 constexpr UINT WM_SIZE = 0x0005;
 constexpr UINT WM_SETTEXT = 0x000C;
 constexpr UINT WM_GETTEXT = 0x000D;
-constexpr UINT WM_PAINT = 0x000F;
-constexpr UINT WM_ICONERASEBKGND = 0x0027;
 constexpr UINT WM_QUERYDRAGICON = 0x0037;
 constexpr UINT WM_SETICON = 0x0080;
 constexpr UINT WM_KEYDOWN = 0x0100;
@@ -78,10 +76,6 @@ constexpr UINT MB_ICONINFORMATION = 0x00000040;
 // WM_SETICON kinds.
 constexpr WPARAM ICON_SMALL = 0;
 constexpr WPARAM ICON_BIG = 1;
-
-// System metrics.
-constexpr int SM_CXICON = 11;
-constexpr int SM_CYICON = 12;
 
 // Window styles honoured by the dialog builder.
 constexpr DWORD WS_TABSTOP = 0x00010000;

@@ -14,7 +14,6 @@
 #include "platform/gui/EditBrowseBox.h"
 #include "platform/gui/Images.h"
 #include "platform/gui/MessageBox.h"
-#include "platform/gui/PaintDC.h"
 #include "platform/gui/WxText.h"
 
 namespace {
@@ -175,13 +174,7 @@ LRESULT CWnd::SendMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     // The toolkit takes the whole group and picks the size each place needs.
     top->SetIcons(reinterpret_cast<HICON>(lParam)->Bundle());
   }
-  // WM_ICONERASEBKGND: the client area of a minimised window is never painted here.
   return 0;
-}
-
-BOOL CWnd::IsIconic() const {
-  auto* top = dynamic_cast<wxTopLevelWindow*>(m_pWnd);
-  return top != nullptr && top->IsIconized() ? TRUE : FALSE;
 }
 
 void CWnd::GetClientRect(LPRECT rect) const {
@@ -220,9 +213,9 @@ void CWnd::RunGuarded(const std::function<void()>& work) {
   try {
     work();
   } catch (const CFileException& error) {
-    MessageBox(error.GetErrorMessage(), u"Error", MB_ICONERROR);
+    MessageBox(error.GetErrorMessage(), kErrorCaption, MB_ICONERROR);
   } catch (const std::exception& error) {
-    MessageBox(CString::FromUtf8(error.what()), u"Error", MB_ICONERROR);
+    MessageBox(CString::FromUtf8(error.what()), kErrorCaption, MB_ICONERROR);
   }
 }
 
@@ -238,10 +231,6 @@ void CWnd::OnShowWindow(BOOL) {}
 
 BOOL CWnd::OnHelpInfo(HELPINFO*) {
   return FALSE;
-}
-
-void CWnd::OnPaint() {
-  CPaintDC dc(this);
 }
 
 HCURSOR CWnd::OnQueryDragIcon() {

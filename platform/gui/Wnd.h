@@ -48,11 +48,9 @@ class CWnd {
   static CWnd* GetFocus();
 
   // The few messages the system sends: CB_ADDSTRING (lParam: the text), CB_SETCURSEL,
-  // CB_GETCURSEL, CB_GETCOUNT, WM_SETICON (lParam: HICON), WM_ICONERASEBKGND,
-  // WM_QUERYDRAGICON and WM_COMMAND.
+  // CB_GETCURSEL, CB_GETCOUNT, WM_SETICON (lParam: HICON), WM_QUERYDRAGICON and WM_COMMAND.
   LRESULT SendMessage(UINT message, WPARAM wParam = 0, LPARAM lParam = 0);
 
-  BOOL IsIconic() const;
   void GetClientRect(LPRECT rect) const;
   void GetWindowRect(LPRECT rect) const;
   void Invalidate();
@@ -77,7 +75,6 @@ class CWnd {
   // F1; non-zero when handled.
   virtual BOOL OnHelpInfo(HELPINFO* info);
 
-  void OnPaint();
   HCURSOR OnQueryDragIcon();
 
   // The window that paints this one's client area (the frame's panel for a dialog).

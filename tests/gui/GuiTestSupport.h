@@ -15,6 +15,12 @@ class wxWindow;
 // Names each parameterised test after its case.
 inline constexpr auto ByName = [](const auto& info) { return std::string(info.param.name); };
 
+// A dialog for the window classes' own tests: the label "&Name", field 100, list 101
+// holding "<tab>", "," and "|", button 102 "&Go", Cancel, disabled field 103, edit-browse
+// field 104 and browser pane 105, in that order.
+inline constexpr UINT kTestDialog = 9001;
+void RegisterTestDialog();
+
 // Handles the toolkit's events for ms milliseconds.
 void Pump(int ms);
 // Handles events until done() is true or timeoutMs has passed; returns done().
@@ -22,8 +28,6 @@ bool PumpUntil(const std::function<bool()>& done, int timeoutMs = 3000);
 
 // Sends a key press and release through the X server (XTest), then handles events.
 void PressKey(int keyCode, int modifiers = 0);
-// Clicks the middle of window with the left button through the X server.
-void ClickWindow(wxWindow* window);
 // Gives the dialog's control id the keyboard focus.
 void FocusOn(CDialog& dialog, int id);
 // Presses the dialog's button id as a click does: the button's own event.

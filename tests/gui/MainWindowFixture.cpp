@@ -25,37 +25,26 @@ MainWindowTest::MainWindowTest() {
   store.SetPath(dir.File("corvane.ini"));
   g_settings = &store;
   AfxGetSmApp()->Initialize(OSTREL_CORVANE_CONVERTER, &store, nullptr);
-  // The private temporary directory is made under $TMPDIR: here, inside the test's own.
-  if (const char* tmpdir = getenv("TMPDIR")) {
-    m_hadTmpdir = true;
-    m_savedTmpdir = tmpdir;
-  }
-  std::filesystem::create_directory(dir.File("tmp"));
-  setenv("TMPDIR", dir.File("tmp").c_str(), 1);
+  setenv("TMPDIR", dir.Path().c_str(), 1);
 }
 
 MainWindowTest::~MainWindowTest() {
   Destroy();
   AfxGetSmApp()->Terminate();
   g_settings = nullptr;
-  if (m_hadTmpdir) {
-    setenv("TMPDIR", m_savedTmpdir.c_str(), 1);
-  } else {
-    unsetenv("TMPDIR");
-  }
+  unsetenv("TMPDIR");
 }
 
 void MainWindowTest::Open() {
   dlg = std::make_unique<CMainWindowProbe>();
+  dlg->UseSettings(&store);
   ASSERT_TRUE(dlg->Create());
   AfxGetApp()->m_pMainWnd = dlg.get();
-  if (wxWebView* pane = Pane()) {
-    // The toolkit deletes the window later, and it may still report a load after the test.
-    pane->Bind(wxEVT_WEBVIEW_LOADED, [loaded = m_loaded](wxWebViewEvent& event) {
-      loaded->push_back(event.GetURL());
-      event.Skip();
-    });
-  }
+  // The toolkit deletes the pane later, and it may still report a load after the test.
+  Item(IDC_PREVIEW)->Bind(wxEVT_WEBVIEW_LOADED, [loaded = m_loaded](wxWebViewEvent& event) {
+    loaded->push_back(event.GetURL().utf8_string());
+    event.Skip();
+  });
   ActivateWindow(*dlg);
 }
 
@@ -74,45 +63,33 @@ CString MainWindowTest::Source(const std::string& name, const std::string& bytes
 
 void MainWindowTest::Choose(int id, const char16_t* text) {
   auto* list = dynamic_cast<wxChoice*>(Item(id));
-  ASSERT_NE(list, nullptr);
   const int index = list->FindString(ToWx(text), true);
   ASSERT_NE(index, wxNOT_FOUND) << CString(text).ToUtf8();
   list->SetSelection(index);
   wxCommandEvent event(wxEVT_CHOICE, id);
   event.SetEventObject(list);
   event.SetInt(index);
-  event.SetString(list->GetString(static_cast<unsigned>(index)));
   list->ProcessWindowEvent(event);
-}
-
-std::string MainWindowTest::PrivateTempDir() const {
-  return dir.File("tmp") + "/corvane-" + std::to_string(geteuid());
 }
 
 std::vector<std::string> MainWindowTest::TempFiles() const {
   std::vector<std::string> names;
   std::error_code error;
-  for (const auto& entry : std::filesystem::directory_iterator(PrivateTempDir(), error)) {
+  const std::string folder = dir.File("corvane-" + std::to_string(geteuid()));
+  for (const auto& entry : std::filesystem::directory_iterator(folder, error)) {
     names.push_back(entry.path().filename().string());
   }
-  std::sort(names.begin(), names.end());
   return names;
 }
 
-wxWebView* MainWindowTest::Pane() const {
-  return dynamic_cast<wxWebView*>(Item(900));
-}
-
-bool MainWindowTest::WaitForPage(const CString& path) const {
-  wxWebView* pane = Pane();
-  if (pane == nullptr) {
-    return false;
-  }
-  const wxString url = wxFileSystem::FileNameToURL(ToWx(path));
-  return PumpUntil(
+std::string MainWindowTest::ShownPage(const CString& path) const {
+  auto* pane = dynamic_cast<wxWebView*>(Item(IDC_PREVIEW));
+  const std::string url = wxFileSystem::FileNameToURL(ToWx(path)).utf8_string();
+  const bool shown = PumpUntil(
       [&] {
         return std::find(m_loaded->begin(), m_loaded->end(), url) != m_loaded->end() &&
-               !pane->IsBusy() && pane->GetCurrentURL() == url;
+               !pane->IsBusy() && pane->GetCurrentURL().utf8_string() == url;
       },
       10000);
+  return shown ? pane->GetPageSource().utf8_string() : std::string();
 }

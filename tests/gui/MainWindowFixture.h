@@ -3,52 +3,34 @@
 // the test's own directory.
 #pragma once
 
-#include <sys/types.h>
-
-#include <cerrno>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include <gtest/gtest.h>
-#include <wx/string.h>
 
 #include "app/Settings.h"
 #include "tests/gui/GuiTestSupport.h"
 #include "tests/platform/TempDir.h"
 #include "ui/CorvaneDlg.h"
+#include "ui/Resource.h"
+#include "ui/WindowTexts.h"
 
 class wxWebView;
-
-inline constexpr const char16_t* kMissingSource =
-    u"The source text file does not exist or inaccessible";
-
-// Stand-ins for write and read that fail as a full disk and a failing device do.
-inline ssize_t FullDiskWrite(int, const void*, size_t) {
-  errno = ENOSPC;
-  return -1;
-}
-inline ssize_t FailingRead(int, void*, size_t) {
-  errno = EIO;
-  return -1;
-}
 
 // A source text: a header "name<sep>value", then rows "row<i><sep><i>" for i from 1.
 std::string SourceRows(int count, char separator);
 
-// The window with the members and operations the tests look at, and the commands it gets.
+// The window with the members the tests look at, and the commands it gets.
 class CMainWindowProbe : public CCorvaneDlg {
  public:
   using CCorvaneDlg::CheckInputs;
-  using CCorvaneDlg::UpdatePreview;
   BOOL OnCommand(WPARAM wParam, LPARAM lParam) override {
     commands.push_back(wParam);
     return CCorvaneDlg::OnCommand(wParam, lParam);
   }
-  const CString& SourceFile() const { return m_sourceFile; }
   const CString& Separator() const { return m_separator; }
   const CString& PreviewFile() const { return m_previewFile; }
-  void SetPreviewEnabled(int enabled) { m_previewEnabled = enabled; }
   std::vector<WPARAM> commands;
 };
 
@@ -73,13 +55,10 @@ class MainWindowTest : public testing::Test {
   // Sends a WM_COMMAND with wParam to the window, as a menu does; its result.
   BOOL Command(WPARAM wParam) { return dlg->SendCommand(LOWORD(wParam), HIWORD(wParam)); }
 
-  // The private temporary directory and the names of the files in it, sorted.
-  std::string PrivateTempDir() const;
+  // The names of the files in the private temporary directory.
   std::vector<std::string> TempFiles() const;
-
-  wxWebView* Pane() const;
-  // Waits until the pane has loaded the page at path and shows it; false after the timeout.
-  bool WaitForPage(const CString& path) const;
+  // The page the pane shows once it has loaded path; empty after the timeout.
+  std::string ShownPage(const CString& path) const;
 
   const BoxList& Boxes() const { return m_boxes.Calls(); }
 
@@ -90,7 +69,5 @@ class MainWindowTest : public testing::Test {
  private:
   MessageBoxRecorder m_boxes;
   // The pages the pane has finished loading.
-  std::shared_ptr<std::vector<wxString>> m_loaded = std::make_shared<std::vector<wxString>>();
-  std::string m_savedTmpdir;
-  bool m_hadTmpdir = false;
+  std::shared_ptr<std::vector<std::string>> m_loaded = std::make_shared<std::vector<std::string>>();
 };

