@@ -2,6 +2,7 @@
 
 #include "engine/EngineMessages.h"
 #include "libs/suppcore/Log.h"
+#include "platform/core/Utf8.h"
 
 namespace {
 
@@ -19,12 +20,9 @@ CString ChooseSeparatorText(LPCWSTR separatorText) {
 }
 
 char32_t FirstCharacter(const CString& text) {
-  const char16_t first = text.GetAt(0);
-  if (first >= 0xD800 && first <= 0xDBFF && text.GetLength() > 1) {
-    const char16_t second = text.GetAt(1);
-    if (second >= 0xDC00 && second <= 0xDFFF)
-      return 0x10000 + ((static_cast<char32_t>(first) - 0xD800) << 10) + (second - 0xDC00);
-  }
+  const char32_t first = text.GetAt(0);
+  if (utf8::IsHighSurrogate(first) && text.GetLength() > 1 && utf8::IsLowSurrogate(text.GetAt(1)))
+    return utf8::JoinSurrogates(first, text.GetAt(1));
   return first;
 }
 

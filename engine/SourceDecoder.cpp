@@ -69,13 +69,6 @@ char32_t UnitAt(const unsigned char* bytes) {
                    : static_cast<char32_t>(bytes[0] | (bytes[1] << 8));
 }
 
-bool IsHighSurrogate(char32_t unit) {
-  return unit >= 0xD800 && unit <= 0xDBFF;
-}
-bool IsLowSurrogate(char32_t unit) {
-  return unit >= 0xDC00 && unit <= 0xDFFF;
-}
-
 // UTF-16 as UTF-8. Stops before a unit cut in half or a high surrogate whose partner may
 // follow, unless atEnd: then an odd last byte is the character of its own value.
 template <bool BigEndian>
@@ -89,12 +82,12 @@ std::size_t TranscodeUtf16(const unsigned char* bytes, std::size_t size, bool at
       continue;
     }
     std::size_t used = 2;
-    if (IsHighSurrogate(unit)) {
+    if (utf8::IsHighSurrogate(unit)) {
       if (size - pos < 4 && !atEnd)
         break;
       const char32_t next = size - pos >= 4 ? UnitAt<BigEndian>(bytes + pos + 2) : 0;
-      if (IsLowSurrogate(next)) {
-        unit = 0x10000 + ((unit - 0xD800) << 10) + (next - 0xDC00);
+      if (utf8::IsLowSurrogate(next)) {
+        unit = utf8::JoinSurrogates(unit, next);
         used = 4;
       }
     }

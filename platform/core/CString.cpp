@@ -8,13 +8,6 @@ namespace {
 
 constexpr char16_t kReplacement = utf8::kReplacement;
 
-bool IsHighSurrogate(char16_t u) {
-  return u >= 0xD800 && u <= 0xDBFF;
-}
-bool IsLowSurrogate(char16_t u) {
-  return u >= 0xDC00 && u <= 0xDFFF;
-}
-
 void AppendNumber(std::u16string& out, const char* digits, int width, bool zeroPad) {
   std::string_view text(digits);
   bool negative = !text.empty() && text[0] == '-';
@@ -41,8 +34,9 @@ void AppendUtf8(std::string& out, std::u16string_view text) {
   char bytes[4];
   for (size_t i = 0; i < text.size(); ++i) {
     char32_t codePoint = text[i];
-    if (IsHighSurrogate(text[i]) && i + 1 < text.size() && IsLowSurrogate(text[i + 1])) {
-      codePoint = 0x10000 + ((codePoint - 0xD800) << 10) + (text[i + 1] - 0xDC00);
+    if (utf8::IsHighSurrogate(text[i]) && i + 1 < text.size() &&
+        utf8::IsLowSurrogate(text[i + 1])) {
+      codePoint = utf8::JoinSurrogates(text[i], text[i + 1]);
       ++i;
     }
     // A lone surrogate becomes U+FFFD.

@@ -1,6 +1,6 @@
-// UTF-8 in one place: what a well-formed sequence is (shortest form, no surrogate code
-// points, nothing above U+10FFFF), how one is read and how one is written. Every reader
-// of UTF-8 in the program (the source decoder, CString, the settings file) and every
+// UTF-8 (and the UTF-16 pairs it meets) in one place: what a well-formed sequence is (shortest
+// form, no surrogate code points, nothing above U+10FFFF), how one is read and how one is written.
+// Every reader of UTF-8 in the program (the source decoder, CString, the settings file) and every
 // writer of it goes through these.
 #pragma once
 
@@ -78,6 +78,17 @@ inline char* Encode(char32_t codePoint, char* out) {
     *out++ = static_cast<char>(0x80 | (codePoint & 0x3F));
   }
   return out;
+}
+
+// UTF-16 surrogates: a high one followed by a low one is one character beyond U+FFFF.
+inline bool IsHighSurrogate(char32_t unit) {
+  return unit >= 0xD800 && unit <= 0xDBFF;
+}
+inline bool IsLowSurrogate(char32_t unit) {
+  return unit >= 0xDC00 && unit <= 0xDFFF;
+}
+inline char32_t JoinSurrogates(char32_t high, char32_t low) {
+  return 0x10000 + ((high - 0xD800) << 10) + (low - 0xDC00);
 }
 
 // True when the bytes are well-formed UTF-8 throughout. Uses the vector check of Simd.h
