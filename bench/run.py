@@ -230,7 +230,8 @@ def find_duckdb(args):
             return None, "%s holds no node_modules/@duckdb/node-api" % where
         if not shutil.which("node"):
             return None, "node is not installed"
-        return ["node", os.path.join(BENCH_DIR, "duckdb_copy.js"), where], None
+        # node resolves the package from the script's folder: hand it an absolute path.
+        return ["node", os.path.join(BENCH_DIR, "duckdb_copy.js"), os.path.abspath(where)], None
     if os.access(where, os.X_OK):
         return [where], None
     return None, "%s is not an executable" % where
