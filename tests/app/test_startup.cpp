@@ -34,33 +34,28 @@ void ObserveAndQuit(CDialog* dialog) {
   g_observed.product = library->GetProduct();
   dialog->GetDlgItemText(IDC_SEPARATOR, g_observed.separatorShown);
   dialog->SetDlgItemText(IDC_CUSTOM_SEPARATOR, u"typed before quitting");
-  dialog->SendCommand(ID_HELP, 0);   // as F1 sends it: no window takes it, the application does
-  dialog->SendCommand(IDCANCEL, 0);  // Quit
+  dialog->SendCommand(ID_HELP, 0);
+  dialog->SendCommand(IDCANCEL, 0);
 }
 
-TEST(StartUp, TheWindowRanWithTheLoadedStoreAndTheLibraryReady) {
+// F1 becomes ID_HELP when no window takes it: the application opens the user guide.
+TEST(StartUp, TheWindowRanWithTheLoadedStoreTheLibraryReadyAndHelpOpensTheGuide) {
   EXPECT_TRUE(g_observed.libraryHadTheStore);
   EXPECT_EQ(g_observed.product, 23);
   EXPECT_EQ(g_observed.separatorShown, u"|");
+  ASSERT_EQ(g_observed.launched.size(), 1u);
+  const std::string& url = g_observed.launched[0];
+  EXPECT_TRUE(url.starts_with("file:///") && url.find("/docs/user-guide.md") != std::string::npos)
+      << url;
+  EXPECT_TRUE(std::filesystem::exists(url.substr(7))) << url;
 }
 
-TEST(Shutdown, QuittingSavedTheWindowsTextsForTheNextRun) {
+// Reaching this point at all means InitInstance returned and no main loop ran.
+TEST(Shutdown, QuittingSavedTheTextsAndReleasedTheStoreAndTheLibrary) {
   CSettings next;
   next.LoadData();
   EXPECT_EQ(next.Separator(), u"|");
   EXPECT_EQ(next.CustomSeparator(), u"typed before quitting");
-}
-
-TEST(StartUp, TheHelpCommandOpensTheUserGuide) {
-  ASSERT_EQ(g_observed.launched.size(), 1u);
-  const std::string& url = g_observed.launched[0];
-  EXPECT_EQ(url.rfind("file:///", 0), 0u) << url;
-  EXPECT_NE(url.find("/docs/user-guide.md"), std::string::npos) << url;
-  EXPECT_TRUE(std::filesystem::exists(url.substr(7))) << url;
-}
-
-TEST(Shutdown, StoreAndLibraryAreGoneAndNoLoopFollowed) {
-  // Reaching this point at all means InitInstance returned and no main loop ran.
   EXPECT_EQ(g_settings, nullptr);
   EXPECT_EQ(AfxGetSmApp()->GetSettings(), nullptr);
   EXPECT_EQ(g_observed.exitStatus, 0);

@@ -16,22 +16,13 @@
 #include "ui/Resource.h"
 #include "ui/WindowTexts.h"
 
-class wxWebView;
-
 // A source text: a header "name<sep>value", then rows "row<i><sep><i>" for i from 1.
 std::string SourceRows(int count, char separator);
 
-// The window with the members the tests look at, and the commands it gets.
+// The window with the page it shows.
 class CMainWindowProbe : public CCorvaneDlg {
  public:
-  using CCorvaneDlg::CheckInputs;
-  BOOL OnCommand(WPARAM wParam, LPARAM lParam) override {
-    commands.push_back(wParam);
-    return CCorvaneDlg::OnCommand(wParam, lParam);
-  }
-  const CString& Separator() const { return m_separator; }
   const CString& PreviewFile() const { return m_previewFile; }
-  std::vector<WPARAM> commands;
 };
 
 class MainWindowTest : public testing::Test {

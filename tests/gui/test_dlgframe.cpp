@@ -1,5 +1,5 @@
-// The dialog library in real windows: anchoring, placement, deactivation, Enter, history
-// lists and the browser pane.
+// The dialog library in real windows: placement, deactivation, history lists and the
+// browser pane. Anchoring and Enter are seen in the main window's tests.
 #include <fstream>
 #include <tuple>
 
@@ -16,16 +16,11 @@
 
 namespace {
 
-// A kind the library does not know stays where it is.
-constexpr RZ_TYPE kUnknownAnchor = static_cast<RZ_TYPE>(99);
-
 class CFrameDlg : public CSmDialog {
  public:
   CFrameDlg() : CSmDialog(kTestDialog, nullptr) { m_windowName = u"TestWnd"; }
   BOOL OnInitDialog() override {
     CSmDialog::OnInitDialog();
-    AddControl(100, RZ_GROW_BOTH, SPLIT_NONE);
-    AddControl(103, kUnknownAnchor, SPLIT_NONE);
     Load();
     SetMinSizes(640, 480);
     return TRUE;
@@ -60,7 +55,6 @@ class SmDialogTest : public testing::Test {
     ASSERT_TRUE(dlg.Create());
     ActivateWindow(dlg);
   }
-  static wxWindow* Item(CDialog& dlg, int id) { return dlg.GetDlgItem(id)->GetWxWindow(); }
   static void Resize(CDialog& dlg, const wxRect& rect) {
     dlg.GetFrame()->SetSize(rect);
     PumpUntil([&] { return dlg.GetFrame()->GetSize() == rect.GetSize(); });
@@ -70,21 +64,6 @@ class SmDialogTest : public testing::Test {
   TempDir dir;
   _Settings store;
 };
-
-// Every size change counts from where the controls started, not from the last one.
-TEST_F(SmDialogTest, ControlsFollowTheEdgesTheirKindNamesCountedFromWhereTheyStarted) {
-  CFrameDlg dlg;
-  Open(dlg);
-  const wxRect grows = Item(dlg, 100)->GetRect(), stays = Item(dlg, 103)->GetRect();
-  const wxRect frame = dlg.GetFrame()->GetRect();
-  Resize(dlg, wxRect(frame.GetPosition(), frame.GetSize() + wxSize(100, 60)));
-  EXPECT_EQ(Item(dlg, 100)->GetRect(),
-            wxRect(grows.GetPosition(), grows.GetSize() + wxSize(100, 60)));
-  EXPECT_EQ(Item(dlg, 103)->GetRect(), stays);
-  Resize(dlg, frame);
-  EXPECT_EQ(Item(dlg, 100)->GetRect(), grows);
-  dlg.DestroyWindow();
-}
 
 TEST_F(SmDialogTest, SavedPlacementIsRestoredByTheNextWindow) {
   wxRect saved;
@@ -125,17 +104,6 @@ TEST_F(SmDialogTest, DeactivateRunsBeforeTheWindowGoes) {
   EXPECT_EQ(modal.DoModal(), IDCANCEL);
   EXPECT_EQ(modal.deactivations, 1);
   EXPECT_TRUE(modal.frameAtDeactivate);
-}
-
-TEST_F(SmDialogTest, EnterDoesNotCloseTheWindowButEscapeDoes) {
-  CFrameDlg dlg;
-  Open(dlg);
-  FocusOn(dlg, 100);
-  PressKey(WXK_RETURN);
-  EXPECT_TRUE(dlg.GetFrame()->IsShown());
-  PressKey(WXK_ESCAPE);
-  EXPECT_FALSE(dlg.GetFrame()->IsShown());
-  dlg.DestroyWindow();
 }
 
 // The list holds "<tab>", "," and "|", the first selected; "<TAB>" is not "<tab>".

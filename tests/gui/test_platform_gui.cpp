@@ -1,6 +1,7 @@
 // The window classes over the toolkit: dialogs built from templates, message maps,
 // notifications from real controls, keys, modal runs, message boxes and exceptions.
 #include <cerrno>
+#include <functional>
 #include <stdexcept>
 
 #include <gtest/gtest.h>
@@ -13,8 +14,6 @@
 #include "tests/gui/GuiTestSupport.h"
 
 namespace {
-
-enum class Failure { kNone, kStd, kFile };
 
 class CTestDlg : public CDialog {
  public:
@@ -29,18 +28,13 @@ class CTestDlg : public CDialog {
   void OnListChanged() { ++listChanges; }
   void OnGo() {
     ++goes;
-    if (failure == Failure::kStd) {
-      throw std::runtime_error("the handler failed");
-    }
-    if (failure == Failure::kFile) {
-      throw CFileException(CFileException::diskFull, ENOSPC, u"/tmp/out.json");
-    }
+    go();
   }
 
   std::vector<WPARAM> commands;
   int nameChanges = 0, listChanges = 0, goes = 0;
   bool frameAtDestroy = false;
-  Failure failure = Failure::kNone;
+  std::function<void()> go = [] {};
 
   DECLARE_MESSAGE_MAP()
 };
@@ -71,33 +65,28 @@ class DialogTest : public testing::Test {
     ActivateWindow(dlg);
   }
   void TearDown() override { dlg.DestroyWindow(); }
-  wxWindow* Item(int id) { return dlg.GetDlgItem(id)->GetWxWindow(); }
 
   CDerivedTestDlg dlg;
 };
 
-TEST_F(DialogTest, SettingTextAndTypingRaiseOneChangeNotificationEach) {
+// A selection by the program is no user's choice; one by a key is.
+TEST_F(DialogTest, ControlsNotifyTheMessageMapsOfTheWindowAndItsBase) {
   dlg.SetDlgItemText(100, u"abc");
   Pump(50);
   EXPECT_EQ(dlg.nameChanges, 1);
-  EXPECT_EQ(dlg.commands.back(), MAKEWPARAM(100, EN_CHANGE));
   FocusOn(dlg, 100);
   PressKey(WXK_END);
   PressKey('x');
   EXPECT_EQ(dlg.GetDlgItem(100)->GetWindowText(), u"abcx");
   EXPECT_EQ(dlg.nameChanges, 2);
-}
 
-TEST_F(DialogTest, ChoosingAnEntryRaisesSelectionChangeAndShowsItsText) {
   dlg.GetDlgItem(101)->SendMessage(CB_SETCURSEL, 0, 0);
-  EXPECT_EQ(dlg.listChanges, 0) << "a selection by the program is no user's choice";
+  EXPECT_EQ(dlg.listChanges, 0);
   FocusOn(dlg, 101);
   PressKey(WXK_DOWN);
   EXPECT_EQ(dlg.listChanges, 1);
   EXPECT_EQ(dlg.GetDlgItem(101)->GetWindowText(), u",");
-}
 
-TEST_F(DialogTest, ClickReachesTheHandlerAndDerivedAndBaseMapsBothApply) {
   PressButton(dlg, 102);
   EXPECT_EQ(dlg.commands.back(), MAKEWPARAM(102, BN_CLICKED));
   EXPECT_TRUE(dlg.SendCommand(103, EN_CHANGE));
@@ -107,8 +96,9 @@ TEST_F(DialogTest, ClickReachesTheHandlerAndDerivedAndBaseMapsBothApply) {
 }
 
 // Tab follows the template's order, passing labels, browse buttons and disabled fields,
-// and wraps round; Alt+letter focuses the control after a label or presses a button.
-TEST_F(DialogTest, KeysFollowTheTemplateOrderAndTheMnemonics) {
+// and wraps round; Alt+letter focuses the control after a label or presses a button;
+// Enter presses a focused button and is otherwise the default command, IDOK.
+TEST_F(DialogTest, KeysFollowTheTemplateOrderTheMnemonicsAndTheDefaultCommand) {
   FocusOn(dlg, 100);
   std::vector<int> order{FocusedId()};
   for (int i = 0; i < 6; ++i) {
@@ -122,36 +112,32 @@ TEST_F(DialogTest, KeysFollowTheTemplateOrderAndTheMnemonics) {
   EXPECT_EQ(FocusedId(), 100);
   PressKey('g', wxMOD_ALT);
   EXPECT_EQ(dlg.goes, 1);
-}
-
-TEST_F(DialogTest, ExceptionFromHandlerIsShownAndTheWindowGoesOn) {
-  MessageBoxRecorder boxes;
-  dlg.failure = Failure::kStd;
-  dlg.SendCommand(102, BN_CLICKED);
-  dlg.failure = Failure::kFile;
-  dlg.SendCommand(102, BN_CLICKED);
-  dlg.failure = Failure::kNone;
-  EXPECT_TRUE(dlg.SendCommand(102, BN_CLICKED));
-  EXPECT_EQ(boxes.Calls(), (BoxList{ErrorBox(u"the handler failed"),
-                                    ErrorBox(u"/tmp/out.json: No space left on device")}));
-  EXPECT_TRUE(dlg.GetFrame()->IsShown());
-}
-
-// Enter on a button presses it; elsewhere it is the default command, IDOK (last: it closes).
-TEST_F(DialogTest, EnterPressesAFocusedButtonAndIsIdOkInAField) {
   for (auto [focus, command] :
-       {std::pair{102, MAKEWPARAM(102, BN_CLICKED)}, std::pair{100, MAKEWPARAM(IDOK, 0)}}) {
+       {std::pair{102, MAKEWPARAM(102, BN_CLICKED)}, {100, MAKEWPARAM(IDOK, 0)}}) {
     FocusOn(dlg, focus);
     dlg.commands.clear();
-    PressKey(WXK_RETURN);
+    PressKey(WXK_RETURN);  // last: IDOK closes
     ASSERT_FALSE(dlg.commands.empty());
     EXPECT_EQ(dlg.commands.front(), command);
   }
 }
 
+TEST_F(DialogTest, ExceptionFromHandlerIsShownAndTheWindowGoesOn) {
+  MessageBoxRecorder boxes;
+  dlg.go = [] { throw std::runtime_error("the handler failed"); };
+  dlg.SendCommand(102, BN_CLICKED);
+  dlg.go = [] { throw CFileException(CFileException::diskFull, ENOSPC, u"/tmp/out.json"); };
+  dlg.SendCommand(102, BN_CLICKED);
+  EXPECT_EQ(boxes.Calls(), (BoxList{ErrorBox(u"the handler failed"),
+                                    ErrorBox(u"/tmp/out.json: No space left on device")}));
+  dlg.go = [] {};
+  EXPECT_TRUE(dlg.SendCommand(102, BN_CLICKED));
+  EXPECT_TRUE(dlg.GetFrame()->IsShown());
+}
+
 // A file chosen to save without an extension gets the default one.
 TEST_F(DialogTest, BrowseForSavingCompletesTheDefaultExtension) {
-  auto* box = dynamic_cast<CEditBrowseBox*>(Item(104));
+  auto* box = dynamic_cast<CEditBrowseBox*>(dlg.GetDlgItem(104)->GetWxWindow());
   box->SetFileDialog(u"json", u"JSON files|*.json||");
   EXPECT_EQ(box->GetWildcard(), "JSON files|*.json");
   EXPECT_EQ(box->CompletePath(u"/tmp/out"), u"/tmp/out") << "an opened file keeps its name";
