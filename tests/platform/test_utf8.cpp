@@ -27,11 +27,10 @@ const std::set<std::string>& Encodings() {
 
 bool DecodesWhole(const std::string& text) {
   const auto* bytes = reinterpret_cast<const unsigned char*>(text.data());
-  for (std::size_t pos = 0; pos < text.size();) {
-    const utf8::Decoded decoded = utf8::Decode(bytes + pos, text.size() - pos, true);
-    if (!decoded.wellFormed)
+  utf8::Decoded decoded;
+  for (std::size_t pos = 0; pos < text.size(); pos += decoded.used) {
+    if (!(decoded = utf8::Decode(bytes + pos, text.size() - pos, true)).wellFormed)
       return false;
-    pos += decoded.used;
   }
   return true;
 }
@@ -62,11 +61,10 @@ TEST(Utf8, DecodesExactlyTheEncodingsOfScalarValues) {
   EXPECT_EQ(utf8::Decode(reinterpret_cast<const unsigned char*>("\xE2\x82"), 2, false).used, 0u);
 }
 
-using CheckFn = bool (*)(const unsigned char*, std::size_t);
 struct Way {
   const char* label;
   bool (*has)();
-  CheckFn check;
+  bool (*check)(const unsigned char*, std::size_t);
 };
 
 class Utf8VectorCheck : public testing::TestWithParam<Way> {
