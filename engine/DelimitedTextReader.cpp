@@ -39,9 +39,9 @@ BOOL CDelimitedTextReader::Open(LPCWSTR path, CFileException* error, Access acce
   constexpr UINT kFlags = CFile::typeText | CFile::shareDenyWrite;
   switch (access) {
     case Access::StandardInput:
-      return m_file.OpenDescriptor(STDIN_FILENO, path, kFlags, error);
+      return m_file.OpenDescriptor(dup(STDIN_FILENO), path, kFlags, error);
     case Access::RegularFileOnly:
-      return m_file.Open(path, kFlags | CFile::modeRegularOnly, error);
+      return m_file.Open(path, kFlags | CFile::regularFileOnly, error);
     case Access::AnySource:
       break;
   }
