@@ -89,8 +89,12 @@ BOOL CAtomicOutput::Fail(int osError, CFileException* error) const {
 }
 
 BOOL CAtomicOutput::Open(LPCWSTR path, const struct stat* source, CFileException* error) {
-  if (m_file.IsOpen())
-    return Fail(EBUSY, error);
+  if (m_file.IsOpen()) {
+    // The output being written keeps its name for its own errors.
+    if (error)
+      *error = CFileException(CFileException::sharingViolation, EBUSY, path ? path : u"");
+    return FALSE;
+  }
   m_userPath = path ? CString(path) : CString();
   m_inPlace = false;
   if (m_userPath.IsEmpty())

@@ -48,7 +48,8 @@ class CAtomicOutput {
   // the user's path is thrown.
   void Commit();
   // Drops what was written: the new file is removed and the target is untouched. An
-  // output written in place is only closed. Never throws.
+  // output written in place is only closed, what is still buffered dropped (a full pipe
+  // cannot hold it up). Never throws.
   void Discard();
   // True for an output written in place (a device, a FIFO, a descriptor's name).
   bool IsInPlace() const { return m_inPlace; }
