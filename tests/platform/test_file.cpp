@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -114,6 +115,51 @@ TEST_F(CFileTest, FailedOpenFillsTheRecord) {
     EXPECT_EQ(error.m_cause, cause) << path;
     EXPECT_EQ(error.GetErrorMessage(),
               m_dir.WFile(path) + u": " + CString::FromUtf8(strerror(osError)));
+  }
+}
+
+// A source that must be a regular file: anything else is refused at once with what it is
+// (a FIFO without a writer would otherwise block the open for ever), a regular file reads.
+TEST_F(CFileTest, RegularFileOnlyRefusesWhatIsNotAFileWithoutWaiting) {
+  std::filesystem::create_directory(m_dir.File("dir"));
+  ASSERT_EQ(mkfifo(m_dir.File("fifo").c_str(), 0600), 0);
+  const std::pair<std::string, const char*> kSources[] = {{m_dir.File("fifo"), "is a FIFO"},
+                                                          {"/dev/null", "is a device"},
+                                                          {m_dir.File("dir"), "is a directory"},
+                                                          {m_dir.Write("f", "a;b"), nullptr}};
+  for (const auto& [path, reason] : kSources) {
+    CFile file;
+    CFileException error;
+    const CString name = CString::FromUtf8(path);
+    EXPECT_EQ(file.Open(name, kSourceFlags | CFile::regularFileOnly, &error), !reason) << path;
+    if (reason)
+      EXPECT_EQ(error.GetErrorMessage(), name + u": " + CString::FromUtf8(reason));
+    else
+      EXPECT_EQ(file.NextBlock(), "a;b");
+  }
+}
+
+// An adopted descriptor (standard input as a pipe) reads, tells what it is, and is closed
+// with the file; refused, it is closed at once.
+TEST_F(CFileTest, AdoptedDescriptorReadsAndIsClosedWithTheFile) {
+  for (UINT extra : {0u, UINT{CFile::regularFileOnly}}) {
+    int ends[2];
+    ASSERT_EQ(pipe(ends), 0);
+    ASSERT_EQ(write(ends[1], "a,b\n1,2\n", 8), 8);
+    close(ends[1]);
+    CFile in;
+    CFileException error;
+    const bool opened = in.OpenDescriptor(ends[0], u"-", kSourceFlags | extra, &error);
+    EXPECT_EQ(opened, !extra);
+    if (opened) {
+      struct stat info {};
+      EXPECT_TRUE(in.GetStatus(info) && S_ISFIFO(info.st_mode));
+      EXPECT_EQ(in.NextBlock(), "a,b\n1,2\n");
+      in.Close();
+    } else {
+      EXPECT_EQ(error.GetErrorMessage(), u"-: is a FIFO");
+    }
+    EXPECT_TRUE(IsClosed(ends[0]));
   }
 }
 
