@@ -76,6 +76,7 @@ TEST_F(SettingsTest, FirstRunGivesTheDefaultsAndEveryValueComesBackAfterSaveAndL
   EXPECT_EQ(info.st_mode & 0777, 0700u);
   stat(m_store.c_str(), &info);
   EXPECT_EQ(info.st_mode & 0777, 0600u);
+  EXPECT_NE(ReadBytesFromFile(m_store).find("=/data/in.txt\n"), std::string::npos);
   CSettings second;
   ExpectDefaults(second);  // nothing is read before LoadData
   second.LoadData();
@@ -113,7 +114,8 @@ INSTANTIATE_TEST_SUITE_P(Texts, SettingsRoundTripTest,
                                            u"C:\\dir\\ \\s \\u0041 \\n"sv, u"end\\"sv,
                                            u"one\ntwo\r\nthree\r"sv, u"\x01\x1f\x7f"sv, u"a\0b"sv,
                                            u"Zürich — 東京 \U0001F600"sv,
-                                           u"\xD83D x \xDE00 \xDE00\xD83D"sv));
+                                           u"\xD83D x \xDE00 \xDE00\xD83D"sv,
+                                           u"/home/caf\xDCE9/\xDCFF\xDCC3.csv"sv));
 
 // What the earlier release wrote loads with the same values; the next save writes the
 // key-file form, which gives them back again.
