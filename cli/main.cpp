@@ -48,7 +48,8 @@ int Run(const cli::Options& options) {
                                                   : CString::FromUtf8(options.source);
   const CString output = CString::FromUtf8(toStdout ? kStandardOutput : options.output);
   // The separator is typed as bytes, like the source's own text: decoded the same way.
-  const CString separator = options.separator ? DecodeLikeSource(*options.separator) : CString();
+  const CString separator =
+      options.separator ? utf8::DecodeLikeSource(*options.separator) : CString();
 
   ConversionReport report;
   cli::ProgressLine progress(!options.quiet && isatty(STDERR_FILENO));
