@@ -140,8 +140,8 @@ const CliCase kCliCases[] = {
     // A read error before the output is opened, without a separator given.
     {"ReadError", kCities, "/proc/self/mem keep.json", 1,
      "could not convert: /proc/self/mem: Input/output error\n"},
-    {"LineTooLong", kCities, "-s , --max-line-bytes 8 in.csv keep.json", 1,
-     "could not convert: in.csv: line 2 is longer than 8 bytes; lines may end with a lone "
+    {"LineTooLong", "a,b\n1,2\n333,44444\n", "-s , --max-line-bytes 8 in.csv keep.json", 1,
+     "could not convert: in.csv: line 3 is longer than 8 bytes; lines may end with a lone "
      "carriage return (--max-line-bytes sets the limit)\n"},
     // A reader that goes away ends the run quietly.
     {"BrokenPipe", kBig.c_str(), "-q -s , in.csv - | head -c 10 >/dev/null; exit ${PIPESTATUS[0]}",
