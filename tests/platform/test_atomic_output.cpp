@@ -22,18 +22,18 @@ int HiddenFiles(const std::string& folder) {
   return count;
 }
 
-// For the rest of a child process, an unprivileged user, as root may write anything; a
-// fault that replaced a device must not reach the machine's own /dev.
+// For the rest of a child process, an unprivileged user.
 bool Unprivileged() {
   return geteuid() != 0 || (setgid(65534) == 0 && setuid(65534) == 0);
 }
 
-// Runs body in a child process and returns the wait status.
+// Runs body in a child process and returns the wait status: exit status 0 when body
+// returned true.
 template <typename Body>
 int InChild(const Body& body) {
   const pid_t pid = fork();
   if (pid == 0)
-    _exit(body());
+    _exit(body() ? 0 : 1);
   int status = 0;
   waitpid(pid, &status, 0);
   return status;
@@ -131,43 +131,12 @@ TEST(AtomicOutput, AnOutputNotCommittedLeavesTheEarlierFileAsItWas) {
   }
 }
 
-// Devices and descriptors the process has are written where they are: never renamed or
-// removed, and a file behind a descriptor (a shell's '>>') is appended to, not replaced.
-// A name reaching a device through a link is written in place too.
-TEST(AtomicOutput, DevicesAndDescriptorsAreWrittenInPlace) {
-  TempDir dir;
-  chmod(dir.Path().c_str(), 0755);
-  const int appended = open(dir.Write("log", "earlier").c_str(), O_WRONLY | O_APPEND);
-  fs::create_symlink("/dev/null", dir.File("null"));
-  const std::string fd = std::to_string(appended);
-  for (const auto& [path, reason] : {std::pair<std::string, const char*>{"/dev/null", nullptr},
-                                     {dir.File("null"), nullptr},
-                                     {"/dev/full", "No space left on device"},
-                                     {"/dev/fd/" + fd, nullptr},
-                                     {"/proc/self/fd/" + fd, nullptr}}) {
-    const int status = InChild([&, &path = path, &reason = reason] {
-      CAtomicOutput out;
-      if (!Unprivileged() || !out.Open(CString::FromUtf8(path), nullptr) || !out.IsInPlace())
-        return 1;
-      out.File().WriteBytes("+");
-      try {
-        out.Commit();
-        return reason ? 2 : 0;
-      } catch (const CFileException& e) {
-        return reason && std::string(e.what()) == path + ": " + reason ? 0 : 3;
-      }
-    });
-    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << path << " " << status;
-  }
-  EXPECT_TRUE(fs::is_symlink(dir.File("null")) && fs::is_character_file("/dev/full"));
-  EXPECT_EQ(ReadBytesFromFile(dir.File("log")), "earlier++");
-  close(appended);
-}
-
-// The source under any name (itself, a link, a hard link, the descriptor of a shell's
-// '>>'), a folder and a file that the user may not write: refused with the reason before
-// anything is created.
-TEST(AtomicOutput, RefusedOutputsCreateNothing) {
+// What is not a regular file to replace is written in place or refused, never renamed or
+// removed: devices (also through a link), and descriptors the process has, where a file
+// behind one (a shell's '>>') is appended to. The source under any name (itself, a link,
+// a hard link, the descriptor of a '>>'), a folder and a file that the user may not write
+// are refused with the reason before anything is created.
+TEST(AtomicOutput, WhatIsNotReplacedIsWrittenInPlaceOrRefused) {
   TempDir dir;
   CFile source;
   ASSERT_TRUE(source.Open(CString::FromUtf8(dir.Write("in.csv", "a;b\n")), CFile::shareDenyWrite));
@@ -175,31 +144,49 @@ TEST(AtomicOutput, RefusedOutputsCreateNothing) {
   ASSERT_TRUE(source.GetStatus(info));
   fs::create_symlink("in.csv", dir.File("link"));
   fs::create_hard_link(dir.File("in.csv"), dir.File("hard"));
+  fs::create_symlink("/dev/null", dir.File("null"));
   fs::create_directory(dir.File("sub"));
   chmod(dir.Write("sub/out.json", "earlier").c_str(), 0666);
   chmod(dir.Write("read-only.json", "earlier").c_str(), 0444);
   chmod(dir.File("sub").c_str(), 0555), chmod(dir.Path().c_str(), 0777);
-  const int appended = open(dir.File("in.csv").c_str(), O_WRONLY | O_APPEND);
-  const std::pair<std::string, const char16_t*> kRefusals[] = {
-      {dir.File("in.csv"), u"is the source file"},
-      {dir.File("link"), u"is the source file"},
-      {dir.File("hard"), u"is the source file"},
-      {"/dev/fd/" + std::to_string(appended), u"is the source file"},
-      {dir.File("sub/out.json"), u"Permission denied"},
-      {dir.File("read-only.json"), u"Permission denied"}};
-  for (const auto& [path, reason] : kRefusals) {
-    const int status = InChild([&, &path = path, &reason = reason] {
-      if (!Unprivileged())
-        return 2;
+  const std::string log =
+      std::to_string(open(dir.Write("log", "earlier").c_str(), O_WRONLY | O_APPEND));
+  const std::string in = std::to_string(open(dir.File("in.csv").c_str(), O_WRONLY | O_APPEND));
+  const char16_t *kSource = u"is the source file", *kDenied = u"Permission denied";
+  const std::tuple<std::string, bool, const char16_t*> kOutputs[] = {
+      {"/dev/null", true, nullptr},
+      {dir.File("null"), true, nullptr},
+      {"/dev/full", true, u"No space left on device"},
+      {"/dev/fd/" + log, true, nullptr},
+      {"/proc/self/fd/" + log, true, nullptr},
+      {dir.File("in.csv"), false, kSource},
+      {dir.File("link"), false, kSource},
+      {dir.File("hard"), false, kSource},
+      {"/dev/fd/" + in, false, kSource},
+      {dir.File("sub/out.json"), false, kDenied},
+      {dir.File("read-only.json"), false, kDenied}};
+  for (const auto& [path, opens, reason] : kOutputs) {
+    // As root could write anything, and a fault that replaced a device must not reach the
+    // machine's own /dev, the output is opened by an unprivileged user.
+    const int status = InChild([&, &path = path, &opens = opens, &reason = reason] {
       CAtomicOutput out;
       CFileException error;
       const CString name = CString::FromUtf8(path);
-      const bool refused = !out.Open(name, &info, &error);
-      return refused && error.GetErrorMessage() == name + u": " + reason ? 0 : 1;
+      if (!Unprivileged() || out.Open(name, &info, &error) != opens || out.IsInPlace() != opens)
+        return false;
+      try {
+        if (opens)
+          out.File().WriteBytes("+"), out.Commit();
+      } catch (const CFileException& e) {
+        error = e;
+      }
+      return reason ? error.GetErrorMessage() == name + u": " + reason
+                    : error.m_cause == CFileException::none;
     });
     EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << path;
   }
-  close(appended);
+  EXPECT_TRUE(fs::is_symlink(dir.File("null")) && fs::is_character_file("/dev/full"));
+  EXPECT_EQ(ReadBytesFromFile(dir.File("log")), "earlier++");
   EXPECT_EQ(ReadBytesFromFile(dir.File("in.csv")) + ReadBytesFromFile(dir.File("sub/out.json")),
             "a;b\nearlier");
   EXPECT_EQ(HiddenFiles(dir.Path()), 0);
@@ -233,7 +220,7 @@ TEST(AtomicOutput, SignalsRemoveTheHiddenFile) {
       out.File().Flush();
       raise(c.signal);
       out.Commit();
-      return 0;
+      return true;
     });
     EXPECT_TRUE(c.ignored ? WIFEXITED(status)
                           : WIFSIGNALED(status) && WTERMSIG(status) == c.signal);
