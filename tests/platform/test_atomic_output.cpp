@@ -190,6 +190,7 @@ TEST(AtomicOutput, WhatIsNotReplacedIsWrittenInPlaceOrRefused) {
   EXPECT_EQ(ReadBytesFromFile(dir.File("in.csv")) + ReadBytesFromFile(dir.File("sub/out.json")),
             "a;b\nearlier");
   EXPECT_EQ(HiddenFiles(dir.Path()), 0);
+  chmod(dir.File("sub").c_str(), 0755);  // so that a user who is not root can remove it
 }
 
 // A real signal in the middle of writing: the earlier file stays, the hidden file goes and
