@@ -18,7 +18,9 @@
 //
 // The output may not be the source: the same device and inode, whatever path, symbolic
 // link or hard link reaches it, is refused before anything is created. A terminal or a
-// socket is the exception: reading one and writing it back loses nothing.
+// socket is the exception: reading one and writing it back loses nothing. An existing
+// file that the user may not write is refused ("Permission denied") as writing it in
+// place would be, although its folder would allow replacing it.
 #pragma once
 
 #include <sys/stat.h>

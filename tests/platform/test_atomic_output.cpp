@@ -1,13 +1,9 @@
 #include <gtest/gtest.h>
-#include <signal.h>
-#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <cerrno>
+#include <csignal>
 #include <cstring>
-#include <functional>
-#include <string>
 
 #include "TempDir.h"
 #include "platform/core/AtomicOutput.h"
@@ -18,73 +14,71 @@ namespace {
 namespace fs = std::filesystem;
 const std::string kBig(CFile::kBufferSize + 1, 'x');  // reaches the disk before Commit
 
-// Entries of the folder whose names begin with a dot: the hidden files left behind.
+// Files whose names begin with a dot under folder: those left behind.
 int HiddenFiles(const std::string& folder) {
   int count = 0;
-  for (const auto& entry : fs::directory_iterator(folder))
+  for (const auto& entry : fs::recursive_directory_iterator(folder))
     count += entry.path().filename().string()[0] == '.';
   return count;
 }
 
-// "sub/t.json" holds the earlier document wherever a case needs one.
-struct ReplaceCase {
-  const char* name;
-  std::function<void(const TempDir&)> setup;
-  const char* output;  // the name the user gives
-  const char* target;  // the file that is replaced
-  mode_t umask;
-  mode_t mode;  // expected afterwards
-};
-
-void PrintTo(const ReplaceCase& c, std::ostream* os) {
-  *os << c.name;
+// For the rest of a child process, an unprivileged user.
+bool Unprivileged() {
+  return geteuid() != 0 || (setgid(65534) == 0 && setuid(65534) == 0);
 }
 
-class Replaced : public ::testing::TestWithParam<ReplaceCase> {};
-
-TEST_P(Replaced, OnlyAtCommitAndInTheResolvedTargetsFolder) {
-  const ReplaceCase& c = GetParam();
-  TempDir dir;
-  fs::create_directory(dir.File("sub"));
-  c.setup(dir);
-  const bool existed = fs::exists(dir.File(c.target));
-  const mode_t savedMask = umask(c.umask);
-  CAtomicOutput out;
-  ASSERT_TRUE(out.Open(dir.WFile(c.output), nullptr));
-  umask(savedMask);
-  EXPECT_FALSE(out.IsInPlace());
-  out.File().WriteBytes(kBig);
-  EXPECT_EQ(existed ? ReadBytesFromFile(dir.File(c.target)) : "", existed ? "earlier" : "");
-  EXPECT_EQ(HiddenFiles(fs::path(dir.File(c.target)).parent_path()), 1);
-  out.Commit();
-  EXPECT_TRUE(ReadBytesFromFile(dir.File(c.target)) == kBig);
-  EXPECT_EQ(fs::is_symlink(dir.File(c.output)), std::string(c.output) != c.target);
-  EXPECT_EQ(fs::status(dir.File(c.target)).permissions(), fs::perms(c.mode));
-  EXPECT_EQ(HiddenFiles(dir.Path()) + HiddenFiles(dir.File("sub")), 0);
+// Runs body in a child process and returns the wait status: exit status 0 when body
+// returned true.
+template <typename Body>
+int InChild(const Body& body) {
+  const pid_t pid = fork();
+  if (pid == 0)
+    _exit(body() ? 0 : 1);
+  int status = 0;
+  waitpid(pid, &status, 0);
+  return status;
 }
 
-void Earlier(const TempDir& dir) {
-  dir.Write("sub/t.json", "earlier");
-  chmod(dir.File("sub/t.json").c_str(), 0604);
+// A regular file, named directly or through links, is replaced only at Commit, from a
+// hidden file beside the resolved target ("sub/t.json"), keeping its mode or taking the
+// umask's; a link stays a link, and a dangling one gets the file it names.
+TEST(AtomicOutput, ReplacesOnlyAtCommitFromBesideTheResolvedTarget) {
+  const struct {
+    const char* name;
+    bool earlier;      // sub/t.json exists, mode 0604
+    const char* l;     // where the link "l" leads, if made
+    const char* subB;  // where the link "sub/b" leads, if made
+    const char* output;
+    mode_t umask, mode;
+  } kCases[] = {{"NewFile", false, nullptr, nullptr, "sub/t.json", 002, 0664},
+                {"ExistingKeepsItsMode", true, nullptr, nullptr, "sub/t.json", 077, 0604},
+                {"LinkStaysALink", true, "sub/t.json", nullptr, "l", 022, 0604},
+                {"RelativeLinkChain", true, "sub/b", "t.json", "l", 022, 0604},
+                {"DanglingLink", false, "sub/t.json", nullptr, "l", 022, 0644}};
+  for (const auto& c : kCases) {
+    SCOPED_TRACE(c.name);
+    TempDir dir;
+    fs::create_directory(dir.File("sub"));
+    if (c.earlier)
+      chmod(dir.Write("sub/t.json", "earlier").c_str(), 0604);
+    if (c.l)
+      fs::create_symlink(c.l, dir.File("l"));
+    if (c.subB)
+      fs::create_symlink(c.subB, dir.File("sub/b"));
+    const mode_t savedMask = umask(c.umask);
+    CAtomicOutput out;
+    ASSERT_TRUE(out.Open(dir.WFile(c.output), nullptr));
+    umask(savedMask);
+    out.File().WriteBytes(kBig);
+    EXPECT_EQ(ReadBytesFromFile(dir.File("sub/t.json")), c.earlier ? "earlier" : "");
+    EXPECT_EQ(HiddenFiles(dir.File("sub")), 1) << "beside the resolved target";
+    out.Commit();
+    EXPECT_TRUE(ReadBytesFromFile(dir.File("sub/t.json")) == kBig);
+    EXPECT_EQ(fs::is_symlink(dir.File(c.output)), c.l != nullptr);
+    EXPECT_EQ(fs::status(dir.File("sub/t.json")).permissions(), fs::perms(c.mode));
+    EXPECT_EQ(HiddenFiles(dir.Path()), 0);
+  }
 }
-const ReplaceCase kReplaceCases[] = {
-    {"NewFile", [](const TempDir&) {}, "sub/t.json", "sub/t.json", 027, 0640},
-    {"ExistingKeepsItsMode", Earlier, "sub/t.json", "sub/t.json", 077, 0604},
-    {"LinkStaysALink",
-     [](const TempDir& dir) { Earlier(dir), fs::create_symlink("sub/t.json", dir.File("l")); }, "l",
-     "sub/t.json", 022, 0604},
-    {"RelativeLinkChain",
-     [](const TempDir& dir) {
-       Earlier(dir), fs::create_symlink("t.json", dir.File("sub/b"));
-       fs::create_symlink(dir.File("sub/b"), dir.File("l"));
-     },
-     "l", "sub/t.json", 022, 0604},
-    {"DanglingLinkWritesWhatItNames",
-     [](const TempDir& dir) { fs::create_symlink("sub/t.json", dir.File("l")); }, "l", "sub/t.json",
-     022, 0644},
-};
-INSTANTIATE_TEST_SUITE_P(Outputs, Replaced, ::testing::ValuesIn(kReplaceCases),
-                         [](const auto& info) { return std::string(info.param.name); });
 
 ssize_t WriteFull(int, const void*, size_t) {
   return errno = ENOSPC, -1;
@@ -137,92 +131,66 @@ TEST(AtomicOutput, AnOutputNotCommittedLeavesTheEarlierFileAsItWas) {
   }
 }
 
-// Devices and descriptors the process has are written where they are: never renamed or
-// removed, and a file behind a descriptor (a shell's '>>') is appended to, not replaced.
-TEST(AtomicOutput, DevicesAndDescriptorsAreWrittenInPlace) {
-  TempDir dir;
-  const int appended = open(dir.Write("log", "earlier").c_str(), O_WRONLY | O_APPEND);
-  fs::create_symlink("/dev/null", dir.File("null"));
-  const std::string fd = std::to_string(appended);
-  const std::pair<std::string, int> kOutputs[] = {{"/dev/null", 0},
-                                                  {dir.File("null"), 0},
-                                                  {"/dev/full", ENOSPC},
-                                                  {"/dev/fd/" + fd, 0},
-                                                  {"/proc/self/fd/" + fd, 0}};
-  struct stat before {
-  }, now{};
-  stat(dir.File("log").c_str(), &before);
-  for (const auto& [path, osError] : kOutputs) {
-    CAtomicOutput out;
-    ASSERT_TRUE(out.Open(CString::FromUtf8(path), nullptr)) << path;
-    EXPECT_TRUE(out.IsInPlace());
-    out.File().WriteBytes("+");
-    try {
-      out.Commit();
-      EXPECT_EQ(osError, 0) << path;
-    } catch (const CFileException& e) {
-      EXPECT_EQ(std::string(e.what()), path + ": " + strerror(osError));
-    }
-  }
-  EXPECT_TRUE(fs::is_symlink(dir.File("null")) && fs::is_character_file("/dev/full"));
-  stat(dir.File("log").c_str(), &now);
-  EXPECT_EQ(now.st_ino, before.st_ino);
-  EXPECT_EQ(ReadBytesFromFile(dir.File("log")), "earlier++");
-  close(appended);
-}
-
-// The source under any name (itself, a link, a hard link, the descriptor of a shell's
-// '>>') is refused with the reason, and nothing is created or changed.
-TEST(AtomicOutput, TheSourceUnderAnyNameIsRefused) {
+// What is not a regular file to replace is written in place or refused, never renamed or
+// removed: devices (also through a link), and descriptors the process has, where a file
+// behind one (a shell's '>>') is appended to. The source under any name (itself, a link,
+// a hard link, the descriptor of a '>>'), a folder and a file that the user may not write
+// are refused with the reason before anything is created.
+TEST(AtomicOutput, WhatIsNotReplacedIsWrittenInPlaceOrRefused) {
   TempDir dir;
   CFile source;
-  ASSERT_TRUE(source.Open(CString::FromUtf8(dir.Write("in.csv", "a;b\n")),
-                          CFile::typeText | CFile::shareDenyWrite));
+  ASSERT_TRUE(source.Open(CString::FromUtf8(dir.Write("in.csv", "a;b\n")), CFile::shareDenyWrite));
   struct stat info {};
   ASSERT_TRUE(source.GetStatus(info));
   fs::create_symlink("in.csv", dir.File("link"));
   fs::create_hard_link(dir.File("in.csv"), dir.File("hard"));
-  const int appended = open(dir.File("in.csv").c_str(), O_WRONLY | O_APPEND);
-  for (const std::string& path : {dir.File("in.csv"), dir.File("link"), dir.File("hard"),
-                                  "/dev/fd/" + std::to_string(appended)}) {
-    CAtomicOutput out;
-    CFileException error;
-    EXPECT_FALSE(out.Open(CString::FromUtf8(path), &info, &error));
-    EXPECT_EQ(error.GetErrorMessage(), CString::FromUtf8(path) + u": is the source file");
-  }
-  close(appended);
-  EXPECT_EQ(ReadBytesFromFile(dir.File("in.csv")), "a;b\n");
-  EXPECT_EQ(std::distance(fs::directory_iterator(dir.Path()), {}), 3);
-}
-
-// A folder the user may not write and a file the user may not write are refused with
-// the system's reason; the check runs as an unprivileged user, since root may write all.
-TEST(AtomicOutput, WhatTheUserMayNotWriteIsRefused) {
-  TempDir dir;
-  fs::create_directory(dir.File("locked"));
-  dir.Write("locked/out.json", "earlier");
-  dir.Write("read-only.json", "earlier");
-  chmod(dir.File("locked/out.json").c_str(), 0666);
-  chmod(dir.File("read-only.json").c_str(), 0444);
-  chmod(dir.File("locked").c_str(), 0555);
-  chmod(dir.Path().c_str(), 0777);
-  for (const char* name : {"locked/out.json", "read-only.json"}) {
-    const pid_t pid = fork();
-    if (pid == 0) {
-      if (geteuid() == 0 && (setgid(65534) != 0 || setuid(65534) != 0))
-        _exit(2);
+  fs::create_symlink("/dev/null", dir.File("null"));
+  fs::create_directory(dir.File("sub"));
+  chmod(dir.Write("sub/out.json", "earlier").c_str(), 0666);
+  chmod(dir.Write("read-only.json", "earlier").c_str(), 0444);
+  chmod(dir.File("sub").c_str(), 0555), chmod(dir.Path().c_str(), 0777);
+  const std::string log =
+      std::to_string(open(dir.Write("log", "earlier").c_str(), O_WRONLY | O_APPEND));
+  const std::string in = std::to_string(open(dir.File("in.csv").c_str(), O_WRONLY | O_APPEND));
+  const char16_t *kSource = u"is the source file", *kDenied = u"Permission denied";
+  const std::tuple<std::string, bool, const char16_t*> kOutputs[] = {
+      {"/dev/null", true, nullptr},
+      {dir.File("null"), true, nullptr},
+      {"/dev/full", true, u"No space left on device"},
+      {"/dev/fd/" + log, true, nullptr},
+      {"/proc/self/fd/" + log, true, nullptr},
+      {dir.File("in.csv"), false, kSource},
+      {dir.File("link"), false, kSource},
+      {dir.File("hard"), false, kSource},
+      {"/dev/fd/" + in, false, kSource},
+      {dir.File("sub/out.json"), false, kDenied},
+      {dir.File("read-only.json"), false, kDenied}};
+  for (const auto& [path, opens, reason] : kOutputs) {
+    // As root could write anything, and a fault that replaced a device must not reach the
+    // machine's own /dev, the output is opened by an unprivileged user.
+    const int status = InChild([&, &path = path, &opens = opens, &reason = reason] {
       CAtomicOutput out;
       CFileException error;
-      const bool refused = !out.Open(dir.WFile(name), nullptr, &error) &&
-                           error.GetErrorMessage() == dir.WFile(name) + u": Permission denied";
-      _exit(refused ? 0 : 1);
-    }
-    int status = 0;
-    waitpid(pid, &status, 0);
-    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << name;
-    EXPECT_EQ(ReadBytesFromFile(dir.File(name)), "earlier");
+      const CString name = CString::FromUtf8(path);
+      if (!Unprivileged() || out.Open(name, &info, &error) != opens || out.IsInPlace() != opens)
+        return false;
+      try {
+        if (opens)
+          out.File().WriteBytes("+"), out.Commit();
+      } catch (const CFileException& e) {
+        error = e;
+      }
+      return reason ? error.GetErrorMessage() == name + u": " + reason
+                    : error.m_cause == CFileException::none;
+    });
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << path;
   }
-  EXPECT_EQ(HiddenFiles(dir.Path()) + HiddenFiles(dir.File("locked")), 0);
+  EXPECT_TRUE(fs::is_symlink(dir.File("null")) && fs::is_character_file("/dev/full"));
+  EXPECT_EQ(ReadBytesFromFile(dir.File("log")), "earlier++");
+  EXPECT_EQ(ReadBytesFromFile(dir.File("in.csv")) + ReadBytesFromFile(dir.File("sub/out.json")),
+            "a;b\nearlier");
+  EXPECT_EQ(HiddenFiles(dir.Path()), 0);
+  chmod(dir.File("sub").c_str(), 0755);  // so that a user who is not root can remove it
 }
 
 // A real signal in the middle of writing: the earlier file stays, the hidden file goes and
@@ -231,22 +199,19 @@ TEST(AtomicOutput, WhatTheUserMayNotWriteIsRefused) {
 TEST(AtomicOutput, SignalsRemoveTheHiddenFile) {
   const struct {
     int signal;
-    bool sentByParent, ignored;
+    bool ignored;
     const char* after;
     int hiddenLeft;
-  } kCases[] = {{SIGTERM, false, false, "earlier", 0},
-                {SIGINT, true, false, "earlier", 0},
-                {SIGHUP, true, false, "earlier", 0},
-                {SIGKILL, true, false, "earlier", 1},
-                {SIGHUP, false, true, "new", 0}};
+  } kCases[] = {{SIGTERM, false, "earlier", 0},
+                {SIGINT, false, "earlier", 0},
+                {SIGHUP, false, "earlier", 0},
+                {SIGKILL, false, "earlier", 1},
+                {SIGHUP, true, "new", 0}};
   for (const auto& c : kCases) {
     SCOPED_TRACE(testing::Message() << strsignal(c.signal) << (c.ignored ? " ignored" : ""));
     TempDir dir;
     dir.Write("out.json", "earlier");
-    int ready[2];
-    ASSERT_EQ(pipe(ready), 0);
-    const pid_t pid = fork();
-    if (pid == 0) {
+    const int status = InChild([&] {
       if (c.ignored)
         signal(SIGHUP, SIG_IGN);
       RemovePendingOutputsOnSignals();
@@ -254,22 +219,12 @@ TEST(AtomicOutput, SignalsRemoveTheHiddenFile) {
       out.Open(dir.WFile("out.json"), nullptr);
       out.File().WriteBytes("new");
       out.File().Flush();
-      if (c.sentByParent && write(ready[1], "", 1) == 1)
-        pause();
       raise(c.signal);
       out.Commit();
-      _exit(0);
-    }
-    char byte;
-    if (c.sentByParent) {
-      ASSERT_EQ(read(ready[0], &byte, 1), 1);
-      kill(pid, c.signal);
-    }
-    int status = 0;
-    waitpid(pid, &status, 0);
-    close(ready[0]), close(ready[1]);
-    EXPECT_EQ(c.ignored ? WIFEXITED(status) : WIFSIGNALED(status) && WTERMSIG(status) == c.signal,
-              true);
+      return true;
+    });
+    EXPECT_TRUE(c.ignored ? WIFEXITED(status)
+                          : WIFSIGNALED(status) && WTERMSIG(status) == c.signal);
     EXPECT_EQ(ReadBytesFromFile(dir.File("out.json")), c.after);
     EXPECT_EQ(HiddenFiles(dir.Path()), c.hiddenLeft);
   }
