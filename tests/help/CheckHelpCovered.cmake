@@ -31,7 +31,8 @@ if(NOT options OR NOT formats)
   message(FATAL_ERROR "found no options or no formats in the help:\n${help}")
 endif()
 
-# True when NAME stands in TEXT as a word of its own (a dash continues a word).
+# Fails the check unless NAME stands in TEXT as a word of its own (a dash continues a
+# word, so -s is not found inside --separator).
 function(require_word text name where)
   string(REGEX REPLACE "([][.*+?^$()|\\\\])" "\\\\\\1" pattern "${name}")
   if(NOT text MATCHES "(^|[^a-zA-Z0-9-])${pattern}([^a-zA-Z0-9-]|$)")
