@@ -82,6 +82,8 @@ int CDelimitedTextReader::ReadHeader(bool lineRead) {
     return 2;
   }
   FillFieldList(Fields(), FieldCount(), m_columns);
+  // A row wider than the header is left out: one field more tells it apart.
+  m_splitter->KeepFields(m_columns.size() + 1);
   return 0;
 }
 
@@ -97,7 +99,7 @@ int CDelimitedTextReader::ReadRow(FieldList& row) {
     row.clear();
     return 1;
   }
-  FillFieldList(Fields(), FieldCount(), row);
+  FillFieldList(Fields(), m_splitter->StoredFieldCount(), row);
   return 0;
 }
 

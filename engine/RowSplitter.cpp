@@ -69,6 +69,9 @@ bool CRowSplitter::ReadLine() {
         ended ? static_cast<std::size_t>(static_cast<const char*>(lineFeed) - piece.data())
               : piece.size();
     CheckLineSize(m_line.size() + size);
+    // Grown by half rather than doubled: a long line's memory stays near its length.
+    if (m_line.capacity() < m_line.size() + size + kSimdPadding)
+      m_line.reserve((m_line.size() + size + kSimdPadding) * 3 / 2);
     m_line.append(piece.data(), size);
     m_piece = ended ? piece.substr(size + 1) : piece.substr(size);
   }
@@ -106,7 +109,7 @@ void CRowSplitter::Split(const char* text, std::size_t size) {
   m_values = m_fields.data();
   if ((found & kFoundNulOrQuote) != 0) {
     m_valueList.assign(m_fields.begin(),
-                       m_fields.begin() + static_cast<std::ptrdiff_t>(m_fieldCount));
+                       m_fields.begin() + static_cast<std::ptrdiff_t>(m_storedFields));
     for (std::string_view& value : m_valueList)
       value = FieldValue(value);
     m_values = m_valueList.data();
@@ -123,14 +126,20 @@ unsigned CRowSplitter::SplitAt(const char* text, std::size_t size) {
   const std::size_t separatorSize = m_separatorSize;
   unsigned carriageReturns = 0;
   unsigned nulsOrQuotes = 0;
+  std::size_t folded = 0;
   const char* fieldStart = text;
   std::string_view* field = m_fields.data();
   std::string_view* room = field + m_fields.size();
   for (std::size_t base = 0; base == 0 || base < size; base += 16) {
     // A chunk ends at most 16 fields, and the line's last field follows.
     if (room - field < 17) {
-      const auto used = static_cast<std::size_t>(field - m_fields.data());
-      m_fields.resize(2 * used + 32);
+      auto used = static_cast<std::size_t>(field - m_fields.data());
+      if (used > m_keptFields) {
+        folded += used - m_keptFields;
+        used = m_keptFields;
+      }
+      if (m_fields.size() - used < 17)
+        m_fields.resize(2 * used + 32);
       field = m_fields.data() + used;
       room = m_fields.data() + m_fields.size();
     }
@@ -147,14 +156,20 @@ unsigned CRowSplitter::SplitAt(const char* text, std::size_t size) {
     }
   }
   *field++ = {fieldStart, static_cast<std::size_t>(text + size - fieldStart)};
-  m_fieldCount = static_cast<std::size_t>(field - m_fields.data());
+  m_storedFields = static_cast<std::size_t>(field - m_fields.data());
+  m_fieldCount = m_storedFields + folded;
   return (carriageReturns != 0 ? kFoundCarriageReturn : 0) |
          (nulsOrQuotes != 0 ? kFoundNulOrQuote : 0);
 }
 
-// Grows the fields so that one more fits after field; returns where field is then.
-std::string_view* CRowSplitter::RoomForField(std::string_view* field) {
-  const auto used = static_cast<std::size_t>(field - m_fields.data());
+// Makes room for one more field after field, folding those past the kept ones into the
+// count; returns where field is then.
+std::string_view* CRowSplitter::RoomForField(std::string_view* field, std::size_t& folded) {
+  auto used = static_cast<std::size_t>(field - m_fields.data());
+  if (used > m_keptFields) {
+    folded += used - m_keptFields;
+    used = m_keptFields;
+  }
   if (used == m_fields.size())
     m_fields.resize(2 * used + 32);
   return m_fields.data() + used;
@@ -167,6 +182,7 @@ void CRowSplitter::SplitLineWithCarriageReturns(const char* text, std::size_t si
   char* out = m_scratch.data();
   const char* fieldStart = out;
   std::string_view* field = m_fields.data();
+  std::size_t folded = 0;
   bool afterCarriageReturn = false;
   for (std::size_t pos = 0; pos < size; ++pos) {
     const char byte = text[pos];
@@ -176,7 +192,7 @@ void CRowSplitter::SplitLineWithCarriageReturns(const char* text, std::size_t si
     }
     afterCarriageReturn = false;
     if (byte == m_separator[0] && SeparatorAt(text, size, pos)) {
-      field = RoomForField(field);
+      field = RoomForField(field, folded);
       *field++ = {fieldStart, static_cast<std::size_t>(out - fieldStart)};
       fieldStart = out;
       pos += m_separatorSize - 1;
@@ -184,11 +200,12 @@ void CRowSplitter::SplitLineWithCarriageReturns(const char* text, std::size_t si
     }
     *out++ = byte;
   }
-  field = RoomForField(field);
+  field = RoomForField(field, folded);
   *field++ = {fieldStart, static_cast<std::size_t>(out - fieldStart)};
-  m_fieldCount = static_cast<std::size_t>(field - m_fields.data());
+  m_storedFields = static_cast<std::size_t>(field - m_fields.data());
+  m_fieldCount = m_storedFields + folded;
   m_valueList.assign(m_fields.begin(),
-                     m_fields.begin() + static_cast<std::ptrdiff_t>(m_fieldCount));
+                     m_fields.begin() + static_cast<std::ptrdiff_t>(m_storedFields));
   for (std::string_view& value : m_valueList)
     value = FieldValue(value);
   m_values = m_valueList.data();

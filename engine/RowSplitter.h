@@ -70,8 +70,14 @@ class CRowSplitter {
   std::size_t FieldCount() const { return m_fieldCount; }
   // The fields as the line holds them (after the carriage-return rule) and their values,
   // UTF-8, each followed by kSimdPadding readable bytes. Valid until the next call of Next.
+  // Only StoredFieldCount of them are held: all of a row up to the kept number of fields,
+  // enough of a wider one to tell it is wider.
   const std::string_view* Fields() const { return m_fields.data(); }
   const std::string_view* Values() const { return m_values; }
+  std::size_t StoredFieldCount() const { return m_storedFields; }
+  // Rows wider than fields are left out: past that, fields are counted, not held, so that
+  // a line of separators costs no more memory than its text.
+  void KeepFields(std::size_t fields) { m_keptFields = fields; }
   // The number of the line the row came from; the first line is 1.
   std::int64_t LineNumber() const { return m_lineNumber; }
   // Bytes of the source read up to the end of the row.
@@ -80,7 +86,7 @@ class CRowSplitter {
  private:
   void CheckLineSize(std::size_t size) const;
   void Split(const char* text, std::size_t size);
-  std::string_view* RoomForField(std::string_view* field);
+  std::string_view* RoomForField(std::string_view* field, std::size_t& folded);
   template <bool kMultiByteSeparator>
   unsigned SplitAt(const char* text, std::size_t size);
   void SplitLineWithCarriageReturns(const char* text, std::size_t size);
@@ -103,5 +109,7 @@ class CRowSplitter {
   std::vector<std::string_view> m_fields;
   std::vector<std::string_view> m_valueList;
   std::size_t m_fieldCount = 0;
+  std::size_t m_storedFields = 0;
+  std::size_t m_keptFields = SIZE_MAX;
   const std::string_view* m_values = nullptr;  // m_fields when no value differs
 };

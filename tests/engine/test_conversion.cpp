@@ -126,17 +126,18 @@ INSTANTIATE_TEST_SUITE_P(Conversion, ConversionCases, ::testing::ValuesIn(kConve
                          [](const auto& info) { return std::string(info.param.name); });
 
 // With a report, lines 3 to 102 are logged one by one, then the total; without one,
-// nothing is logged.
+// nothing is logged. Rows far wider than the header are counted exactly.
 TEST_F(ConversionTest, LinesLeftOutAreLoggedWithAReport) {
-  std::string lines = "a,b\n1,2\n";
-  for (int i = 0; i < 105; ++i)
+  std::string lines = "a,b\n1,2\n" + std::string(999, ',') + "\n\r" + std::string(999, ',') + "\n";
+  for (int i = 2; i < 105; ++i)
     lines += "bad\n";
   lines += "3,4\n";
   const Outcome outcome = Run(lines, u",", -1, 0);
   EXPECT_EQ(outcome.result, 2);
   EXPECT_EQ(outcome.report.linesLeftOut, 105);
   const std::string log = Log();
-  EXPECT_NE(log.find(Entry(EngineMessages::kLineLeftOut, 3LL, 1LL, 2LL)), std::string::npos);
+  EXPECT_NE(log.find(Entry(EngineMessages::kLineLeftOut, 3LL, 1000LL, 2LL)), std::string::npos);
+  EXPECT_NE(log.find(Entry(EngineMessages::kLineLeftOut, 4LL, 1000LL, 2LL)), std::string::npos);
   EXPECT_NE(log.find(Entry(EngineMessages::kLineLeftOut, 102LL, 1LL, 2LL)), std::string::npos);
   EXPECT_EQ(log.find(Entry(EngineMessages::kLineLeftOut, 103LL, 1LL, 2LL)), std::string::npos);
   EXPECT_NE(log.find(Entry(EngineMessages::kLinesLeftOutTotal, 105LL)), std::string::npos);
