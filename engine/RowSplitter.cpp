@@ -52,7 +52,7 @@ bool CRowSplitter::ReadLine() {
   if (lineFeed != nullptr) {
     const auto size = static_cast<std::size_t>(static_cast<const char*>(lineFeed) - m_piece.data());
     CheckLineSize(size);
-    m_lineText = m_piece.substr(0, size);
+    m_lineText = std::string_view(m_piece.data(), size);
     m_piece.remove_prefix(size + 1);
     m_lineEnded = true;
     return true;
