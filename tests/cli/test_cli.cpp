@@ -82,6 +82,7 @@ TEST_P(CliCases, ExitStatusMessagesAndDocument) {
   EXPECT_EQ(Read("in.csv"), c.source);
   EXPECT_EQ(Read("keep.json"), "precious");
   EXPECT_TRUE(fs::exists("/dev/full")) << "a device is never removed as a half-written output";
+  EXPECT_TRUE(fs::is_symlink("/dev/stdout")) << "nor the system's link to standard output";
   for (const auto& entry : fs::directory_iterator(m_dir.Path())) {
     const std::string file = entry.path().filename();
     EXPECT_TRUE(file[0] != '.' || file == ".stdout" || file == ".stderr") << file;
@@ -146,6 +147,10 @@ const CliCase kCliCases[] = {
     // A reader that goes away ends the run quietly.
     {"BrokenPipe", kBig.c_str(), "-q -s , in.csv - | head -c 10 >/dev/null; exit ${PIPESTATUS[0]}",
      0, ""},
+    {"SourceIsAFolder", kCities, "-s , . out.json", 1, "could not convert: .: Is a directory\n"},
+    {"FailureOnStandardOutput", kCities, "-s , --max-line-bytes 8 in.csv /dev/stdout", 1,
+     "could not convert: in.csv: line 1 is longer than 8 bytes; lines may end with a lone "
+     "carriage return (--max-line-bytes sets the limit)\n"},
     {"WriteErrorOnADevice", kCities, "-s , in.csv /dev/full", 1,
      "could not convert: /dev/full: No space left on device\n"},
     // Past the file size limit a write fails with EFBIG, once the signal is ignored.
@@ -158,6 +163,33 @@ const CliCase kCliCases[] = {
 };
 INSTANTIATE_TEST_SUITE_P(Runs, CliCases, ::testing::ValuesIn(kCliCases),
                          [](const auto& info) { return std::string(info.param.name); });
+
+// Memory runs out on a long line: reported like any failure, the output kept.
+TEST_F(CliTest, RunningOutOfMemoryIsAFailureLikeAnyOther) {
+#if defined(__SANITIZE_ADDRESS__)
+  GTEST_SKIP() << "the address sanitizer needs more address space than the limit leaves";
+#endif
+  m_dir.Write("keep.json", "precious");
+  const Result r = Run("-q -s , --max-line-bytes 1G big.csv keep.json",
+                       "{ echo a,b; head -c 150000000 /dev/zero | tr '\\0' x; } >big.csv; "
+                       "ulimit -v 120000");
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(r.err,
+            "corvane-convert: could not convert: big.csv: not enough memory to convert it\n");
+  EXPECT_EQ(Read("keep.json"), "precious");
+}
+
+// The link is kept and its target replaced; a failure leaves both as they were.
+TEST_F(CliTest, AnOutputLinkStaysALink) {
+  m_dir.Write("in.csv", kCities);
+  m_dir.Write("keep.json", "precious");
+  fs::create_symlink("keep.json", m_dir.File("link.json"));
+  EXPECT_EQ(Run("-q -s , --max-line-bytes 8 in.csv link.json").status, 1);
+  EXPECT_EQ(Read("keep.json"), "precious");
+  EXPECT_EQ(Run("-q -s , in.csv link.json").status, 0);
+  EXPECT_TRUE(fs::is_symlink(m_dir.File("link.json")));
+  EXPECT_EQ(outputrows::JsonRows(Read("keep.json")), outputrows::JsonRows(kCitiesJson));
+}
 
 // Ties, none found included, go to the earliest of tab, comma, bar and semicolon.
 TEST_F(CliTest, GuessesTheSeparatorFromTheHeaderLine) {
