@@ -1,11 +1,9 @@
 // The preview's temporary files: a reserved name, its JSON file and page, the page on show
 // replaced, a failed attempt leaving nothing, and the last page removed at the end.
 #include <stdlib.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <filesystem>
-#include <regex>
 #include <set>
 
 #include <gtest/gtest.h>
@@ -47,19 +45,13 @@ class PreviewFilesTest : public ::testing::Test {
   TempDir m_dir;
 };
 
-TEST_F(PreviewFilesTest, PageIsNamedAfterAReservedNameInADirectoryOfTheUsersOwn) {
-  CString page;
-  Preview(page, true);
-  EXPECT_TRUE(std::regex_match(Name(page), std::regex("js[0-9A-F]+\\.tmp\\.json\\.html")));
-  EXPECT_EQ(Files(), std::set<std::string>{Name(page)}) << "the reserved name is gone";
-  struct stat info {};
-  ASSERT_EQ(stat(Private().c_str(), &info), 0);
-  EXPECT_EQ(info.st_mode & 0777, 0700u);
-}
-
+// The reserved name's number and the private directory are the file system layer's; here
+// what the preview adds: the suffixes, and that one page at most is left.
 TEST_F(PreviewFilesTest, NewPageReplacesThePreviousAndAFailedOneLeavesNothing) {
   CString page;
   Preview(page, true);
+  EXPECT_TRUE(Name(page).ends_with(".tmp.json.html")) << Name(page);
+  EXPECT_EQ(Files(), std::set<std::string>{Name(page)}) << "the reserved name is gone";
   const CString first = page;
   Preview(page, true);
   EXPECT_NE(page, first);
