@@ -1,5 +1,6 @@
 // The preview's temporary files: a reserved name, its JSON file and page, the page on show
-// replaced, a failed attempt leaving nothing, and the last page removed at the end.
+// replaced, a failed attempt leaving nothing, and the last page removed at the end, as one
+// window's session goes through them.
 #include <stdlib.h>
 #include <unistd.h>
 
@@ -46,8 +47,9 @@ class PreviewFilesTest : public ::testing::Test {
 };
 
 // The reserved name's number and the private directory are the file system layer's; here
-// what the preview adds: the suffixes, and that one page at most is left.
-TEST_F(PreviewFilesTest, NewPageReplacesThePreviousAndAFailedOneLeavesNothing) {
+// what the preview adds: the suffixes, one page at most left, and none after closing.
+TEST_F(PreviewFilesTest, EachPageReplacesThePreviousAndClosingDeletesTheLast) {
+  DeletePreviewPage(CString());  // before any preview
   CString page;
   Preview(page, true);
   EXPECT_TRUE(Name(page).ends_with(".tmp.json.html")) << Name(page);
@@ -56,17 +58,12 @@ TEST_F(PreviewFilesTest, NewPageReplacesThePreviousAndAFailedOneLeavesNothing) {
   Preview(page, true);
   EXPECT_NE(page, first);
   EXPECT_EQ(Files(), std::set<std::string>{Name(page)});
-
   const CString shown = page;
   Preview(page, false);
   EXPECT_EQ(page, shown) << "the page on show is the one to delete at the end";
   EXPECT_EQ(Files(), std::set<std::string>{Name(page)});
-}
 
-TEST_F(PreviewFilesTest, ClosingDeletesTheLastPageAndTheDirectoryOnceEmpty) {
-  DeletePreviewPage(CString());  // before any preview
-  CString page;
-  Preview(page, true);
+  // The directory stays while another window's page is in it.
   WriteBytesToFile(Private() + "/other.html", "another window's page");
   DeletePreviewPage(page);
   EXPECT_EQ(Files(), std::set<std::string>{"other.html"});
