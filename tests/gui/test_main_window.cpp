@@ -3,6 +3,8 @@
 // restored at start and saved on closing, resizing, and the commands of the window and the
 // dialog library. What the conversion writes, the preview's files and the settings file's
 // text are the engine's and the store's own tests.
+#include <sys/stat.h>
+
 #include <filesystem>
 #include <functional>
 
@@ -114,6 +116,17 @@ TEST_F(MainWindowTest, FullDiskIsReportedWithItsReasonAndTheEarlierOutputKept) {
   EXPECT_EQ(Boxes()[0], ErrorBox(u"Conversion error.\n" + dir.WFile("out.json") +
                                  u": No space left on device"));
   EXPECT_EQ(ReadBytesFromFile(dir.File("out.json")), "earlier");
+}
+
+// Neither the preview nor Convert waits for a writer to open the FIFO.
+TEST_F(MainWindowTest, AFifoSourceIsRefusedWithoutWaiting) {
+  Open();
+  ASSERT_EQ(mkfifo(dir.File("pipe").c_str(), 0600), 0);
+  SetText(IDC_TARGET_FILE, dir.WFile("out.json"));
+  SetText(IDC_SOURCE_FILE, dir.WFile("pipe"));
+  PressButton(*dlg, IDC_CONVERT);
+  EXPECT_EQ(Boxes(),
+            BoxList{ErrorBox(u"Conversion error.\n" + dir.WFile("pipe") + u": is a FIFO")});
 }
 
 TEST_F(MainWindowTest, CustomFieldIsOnlyEnabledForCustomAndKeepsItsText) {
