@@ -142,15 +142,10 @@ TEST(AtomicOutput, WhatIsNotReplacedIsWrittenInPlaceOrRefused) {
   const std::string in = std::to_string(open(dir.File("in.csv").c_str(), O_WRONLY | O_APPEND));
   const char16_t *kSource = u"is the source file", *kDenied = u"Permission denied";
   const std::tuple<std::string, bool, const char16_t*> kOutputs[] = {
-      {"/dev/null", true, nullptr},
-      {dir.File("null"), true, nullptr},
-      {"/dev/full", true, u"No space left on device"},
-      {"/dev/fd/" + log, true, nullptr},
-      {"/proc/self/fd/" + log, true, nullptr},
-      {dir.File("in.csv"), false, kSource},
-      {dir.File("link"), false, kSource},
-      {"/dev/fd/" + in, false, kSource},
-      {dir.File("sub/out.json"), false, kDenied},
+      {dir.File("null"), true, nullptr},           {"/dev/full", true, u"No space left on device"},
+      {"/dev/fd/" + log, true, nullptr},           {"/proc/self/fd/" + log, true, nullptr},
+      {dir.File("in.csv"), false, kSource},        {dir.File("link"), false, kSource},
+      {"/dev/fd/" + in, false, kSource},           {dir.File("sub/out.json"), false, kDenied},
       {dir.File("read-only.json"), false, kDenied}};
   for (const auto& [path, opens, reason] : kOutputs) {
     // As root could write anything, and a fault that replaced a device must not reach the

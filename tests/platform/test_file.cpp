@@ -213,7 +213,6 @@ TEST_F(CFileTest, FailedWritesAndClosesAreReportedAndTheFileStillCloses) {
     int osError;
   } kFailures[] = {{ENOSPC, CFileException::diskFull, ENOSPC},
                    {0, CFileException::diskFull, ENOSPC},
-                   {EIO, CFileException::hardIO, EIO},
                    {-1, CFileException::hardIO, EIO}};
   const std::string name = "sortie-\xC3\xA9.json";
   for (const auto& c : kFailures) {
