@@ -123,7 +123,7 @@ TEST(AtomicOutput, AnOutputNotCommittedLeavesTheEarlierFileAsItWas) {
 // What is not a regular file to replace is written in place or refused, never renamed or
 // removed: devices (also through a link), and descriptors the process has, where a file
 // behind one (a shell's '>>') is appended to. The source under any name (itself, a link,
-// the descriptor of a '>>'), a folder and a file that the user may not write
+// a hard link, the descriptor of a '>>'), a folder and a file that the user may not write
 // are refused with the reason before anything is created.
 TEST(AtomicOutput, WhatIsNotReplacedIsWrittenInPlaceOrRefused) {
   TempDir dir;
@@ -132,6 +132,7 @@ TEST(AtomicOutput, WhatIsNotReplacedIsWrittenInPlaceOrRefused) {
   struct stat info {};
   ASSERT_TRUE(source.GetStatus(info));
   fs::create_symlink("in.csv", dir.File("link"));
+  fs::create_hard_link(dir.File("in.csv"), dir.File("hard"));
   fs::create_symlink("/dev/null", dir.File("null"));
   fs::create_directory(dir.File("sub"));
   chmod(dir.Write("sub/out.json", "earlier").c_str(), 0666);
@@ -142,11 +143,11 @@ TEST(AtomicOutput, WhatIsNotReplacedIsWrittenInPlaceOrRefused) {
   const std::string in = std::to_string(open(dir.File("in.csv").c_str(), O_WRONLY | O_APPEND));
   const char16_t *kSource = u"is the source file", *kDenied = u"Permission denied";
   const std::tuple<std::string, bool, const char16_t*> kOutputs[] = {
-      {dir.File("null"), true, nullptr},           {"/dev/full", true, u"No space left on device"},
-      {"/dev/fd/" + log, true, nullptr},           {"/proc/self/fd/" + log, true, nullptr},
-      {dir.File("in.csv"), false, kSource},        {dir.File("link"), false, kSource},
-      {"/dev/fd/" + in, false, kSource},           {dir.File("sub/out.json"), false, kDenied},
-      {dir.File("read-only.json"), false, kDenied}};
+      {dir.File("null"), true, nullptr},          {"/dev/full", true, u"No space left on device"},
+      {"/dev/fd/" + log, true, nullptr},          {"/proc/self/fd/" + log, true, nullptr},
+      {dir.File("in.csv"), false, kSource},       {dir.File("link"), false, kSource},
+      {dir.File("hard"), false, kSource},         {"/dev/fd/" + in, false, kSource},
+      {dir.File("sub/out.json"), false, kDenied}, {dir.File("read-only.json"), false, kDenied}};
   for (const auto& [path, opens, reason] : kOutputs) {
     // As root could write anything, and a fault that replaced a device must not reach the
     // machine's own /dev, the output is opened by an unprivileged user.
