@@ -180,36 +180,27 @@ TEST(AtomicOutput, WhatIsNotReplacedIsWrittenInPlaceOrRefused) {
 // the process ends by that signal; SIGKILL can only leave the hidden file; an ignored
 // hang-up (nohup) stays ignored and the output is committed.
 TEST(AtomicOutput, SignalsRemoveTheHiddenFile) {
-  const struct {
-    int signal;
-    bool ignored;
-    const char* after;
-    int hiddenLeft;
-  } kCases[] = {{SIGTERM, false, "earlier", 0},
-                {SIGINT, false, "earlier", 0},
-                {SIGHUP, false, "earlier", 0},
-                {SIGKILL, false, "earlier", 1},
-                {SIGHUP, true, "new", 0}};
-  for (const auto& c : kCases) {
-    SCOPED_TRACE(testing::Message() << strsignal(c.signal) << (c.ignored ? " ignored" : ""));
+  const std::pair<int, bool> kCases[] = {
+      {SIGTERM, false}, {SIGINT, false}, {SIGHUP, false}, {SIGKILL, false}, {SIGHUP, true}};
+  for (const auto& [sig, ignored] : kCases) {
+    SCOPED_TRACE(testing::Message() << strsignal(sig) << (ignored ? " ignored" : ""));
     TempDir dir;
     dir.Write("out.json", "earlier");
-    const int status = InChild([&] {
-      if (c.ignored)
+    const int status = InChild([&, sig = sig, ignored = ignored] {
+      if (ignored)
         signal(SIGHUP, SIG_IGN);
       RemovePendingOutputsOnSignals();
       CAtomicOutput out;
       out.Open(dir.WFile("out.json"), nullptr);
       out.File().WriteBytes("new");
       out.File().Flush();
-      raise(c.signal);
+      raise(sig);
       out.Commit();
       return true;
     });
-    EXPECT_TRUE(c.ignored ? WIFEXITED(status)
-                          : WIFSIGNALED(status) && WTERMSIG(status) == c.signal);
-    EXPECT_EQ(ReadBytesFromFile(dir.File("out.json")), c.after);
-    EXPECT_EQ(HiddenFiles(dir.Path()), c.hiddenLeft);
+    EXPECT_TRUE(ignored ? WIFEXITED(status) : WIFSIGNALED(status) && WTERMSIG(status) == sig);
+    EXPECT_EQ(ReadBytesFromFile(dir.File("out.json")), ignored ? "new" : "earlier");
+    EXPECT_EQ(HiddenFiles(dir.Path()), sig == SIGKILL);
   }
 }
 
