@@ -166,7 +166,7 @@ INSTANTIATE_TEST_SUITE_P(Runs, CliCases, ::testing::ValuesIn(kCliCases),
 
 // Memory runs out on a long line: reported like any failure, the output kept.
 TEST_F(CliTest, RunningOutOfMemoryIsAFailureLikeAnyOther) {
-#if defined(__SANITIZE_ADDRESS__)
+#ifdef CORVANE_SANITIZED
   GTEST_SKIP() << "the address sanitizer needs more address space than the limit leaves";
 #endif
   m_dir.Write("keep.json", "precious");
