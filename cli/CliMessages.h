@@ -16,13 +16,17 @@ constexpr const char* kUsage =
     "\n"
     "Converts the delimited text file SOURCE (header line of column names, one row per\n"
     "line) into one JSON array of objects, or the same rows as BSON, written to OUTPUT.\n"
-    "OUTPUT - writes to standard output.\n"
+    "SOURCE - reads standard input; OUTPUT - writes to standard output. An existing\n"
+    "OUTPUT file is replaced only when the whole document has been written.\n"
     "\n"
     "Options:\n"
     "  -s, --separator TEXT  \"<tab>\", \",\", \"|\" or any text whose first character\n"
     "                        separates; guessed from the header line when not given\n"
     "  -f, --format FORMAT   json or bson (default: bson when OUTPUT ends in .bson)\n"
     "  -n, --limit N         read at most N data lines\n"
+    "      --max-line-bytes N\n"
+    "                        fail on a line longer than N bytes (K, M, G: KiB, MiB,\n"
+    "                        GiB; default 256M)\n"
     "  -q, --quiet           print nothing but errors\n"
     "  -h, --help            show this help\n"
     "      --version         show the version\n"
@@ -36,7 +40,8 @@ constexpr const char* kTryHelp = "Try 'corvane-convert --help'.";
 // conversion are the engine's own log texts (EngineMessages.h).
 constexpr const char* kSeparatorGuessed = "separator guessed from the header line: %s";
 constexpr const char* kCouldNotConvert = "could not convert: %s";
-constexpr const char* kNoOutputLeft = "no output was left at %s";
+constexpr const char* kStandardInputName = "standard input";
+constexpr const char* kLineTooLongHint = " (--max-line-bytes sets the limit)";
 constexpr const char* kSummary = "%lld rows written, %lld lines left out";
 constexpr const char* kSummaryLogHint =
     " (their field count differs from the header's; the log lists them: %s)";
@@ -44,6 +49,8 @@ constexpr const char* kSummaryLogHint =
 // Usage errors; %s is the option as given.
 constexpr const char* kNeedsSeparator = "option %s needs a separator text";
 constexpr const char* kTakesFormat = "option %s takes json or bson";
+constexpr const char* kTakesByteCount =
+    "option %s takes a number of bytes, 1 or more, with K, M or G after it if wanted";
 constexpr const char* kTakesLimit = "option %s takes a whole number of lines, 0 or more";
 constexpr const char* kTakesNoValue = "option %s takes no value";
 constexpr const char* kUnknownOption = "unknown option %s";

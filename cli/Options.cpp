@@ -1,6 +1,7 @@
 #include "cli/Options.h"
 
 #include <cerrno>
+#include <cstdint>
 #include <cstdlib>
 
 #include "cli/CliMessages.h"
@@ -22,6 +23,24 @@ bool ParseLimit(const std::string& text, int& limit) {
   if (*end != '\0' || errno != 0 || value < 0 || value > 0x7fffffff)
     return false;
   limit = static_cast<int>(value);
+  return true;
+}
+
+// A byte count: digits, then optionally K, M or G (powers of 1024); at least 1.
+bool ParseByteCount(const std::string& text, std::uint64_t& bytes) {
+  if (text.empty() || text[0] < '0' || text[0] > '9')
+    return false;
+  errno = 0;
+  char* end = nullptr;
+  const unsigned long long value = std::strtoull(text.c_str(), &end, 10);
+  unsigned shift = 0;
+  if (*end != '\0') {
+    const std::string suffix(end);
+    shift = suffix == "K" || suffix == "k" ? 10 : suffix == "M" ? 20 : suffix == "G" ? 30 : 64;
+  }
+  if (errno != 0 || shift == 64 || value == 0 || value > (~0ULL >> (shift + 1)))
+    return false;
+  bytes = value << shift;
   return true;
 }
 
@@ -79,6 +98,10 @@ ParseResult ParseOptions(const std::vector<std::string>& args) {
       format = takeValue();
       if (!format || (*format != "json" && *format != "bson"))
         return {options, Text(kTakesFormat, name.c_str())};
+    } else if (name == "--max-line-bytes") {
+      std::optional<std::string> value = takeValue();
+      if (!value || !ParseByteCount(*value, options.maxLineBytes))
+        return {options, Text(kTakesByteCount, name.c_str())};
     } else if (name == "-n" || name == "--limit") {
       std::optional<std::string> value = takeValue();
       if (!value || !ParseLimit(*value, options.limit))

@@ -1,6 +1,7 @@
 // The command line of corvane-convert, parsed.
 #pragma once
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <vector>
@@ -8,11 +9,12 @@
 namespace cli {
 
 struct Options {
-  std::string source;
+  std::string source;  // "-" for standard input
   std::string output;  // "-" for standard output
   std::optional<std::string> separator;
   bool bson = false;
   int limit = -1;
+  std::uint64_t maxLineBytes = std::uint64_t{256} << 20;
   bool quiet = false;
   bool help = false;
   bool version = false;

@@ -6,10 +6,10 @@
 
 namespace cli {
 
-ProgressLine::ProgressLine(std::uint64_t total, bool enabled)
-    : m_total(total), m_enabled(enabled), m_start(Clock::now()), m_lastDraw(m_start) {}
+ProgressLine::ProgressLine(bool enabled)
+    : m_enabled(enabled), m_start(Clock::now()), m_lastDraw(m_start) {}
 
-void ProgressLine::Update(std::uint64_t bytesRead) {
+void ProgressLine::Update(std::uint64_t bytesRead, std::uint64_t total) {
   if (!m_enabled)
     return;
   Clock::time_point now = Clock::now();
@@ -20,9 +20,9 @@ void ProgressLine::Update(std::uint64_t bytesRead) {
   m_lastDraw = now;
   double seconds = std::chrono::duration<double>(now - m_start).count();
   double rate = bytesRead / 1e6 / seconds;
-  if (m_total > 0)
+  if (total > 0)
     std::fprintf(stderr, kProgressOfTotal,
-                 100.0 * static_cast<double>(bytesRead) / static_cast<double>(m_total), rate);
+                 100.0 * static_cast<double>(bytesRead) / static_cast<double>(total), rate);
   else
     std::fprintf(stderr, kProgressBytes, bytesRead / 1e6, rate);
   std::fflush(stderr);

@@ -1,21 +1,24 @@
 // corvane-convert: the command-line front end of the conversion engine.
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <csignal>
 #include <cstdio>
+#include <new>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
 #include "cli/CliMessages.h"
 #include "cli/Options.h"
 #include "cli/Progress.h"
+#include "engine/ConversionFailure.h"
 #include "engine/ConvertToJson.h"
 #include "engine/EngineMessages.h"
-#include "engine/SeparatorGuess.h"
 #include "libs/suppcore/Log.h"
+#include "platform/core/AtomicOutput.h"
 #include "platform/core/File.h"
+#include "platform/core/Utf8.h"
 
 namespace {
 
@@ -23,84 +26,57 @@ enum ExitStatus { kWritten = 0, kFailed = 1, kUsage = 2 };
 
 // Standard output is written through its descriptor, so that '>>' appends and a pipe
 // streams.
-constexpr const char* kStandardOutput = "/dev/fd/1";
+constexpr const char* kStandardOutput = "/dev/stdout";
 
 void Say(const std::string& text) {
   std::fprintf(stderr, "%s: %s\n", cli::kProgram, text.c_str());
 }
 
-// The engine's log text for a failed conversion, as the command line says it.
-std::string FailureCause(const ConversionReport& report, LPCWSTR source, LPCWSTR output) {
-  CString text;
-  switch (report.status) {
-    case ConversionReport::Status::SourceOpenFailed:
-      text.Format(EngineMessages::kSourceOpenFailed, source);
-      break;
-    case ConversionReport::Status::NoHeader:
-      text = EngineMessages::kNoColumnList;
-      break;
-    case ConversionReport::Status::OutputOpenFailed:
-      text.Format(EngineMessages::kDestinationOpenFailed, output);
-      break;
-    case ConversionReport::Status::Converted:
-      break;
-  }
-  return text.ToUtf8();
-}
-
-// Removes a half-written output, but never a device or anything else that is not a file
-// of its own (root may be converting into /dev/full).
-void RemoveIfRegularFile(const std::string& path) {
-  struct stat info;
-  if (stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode))
-    unlink(path.c_str());
-}
-
-std::uint64_t SourceSize(LPCWSTR path) {
-  CFile file;
-  if (!file.Open(path, CFile::modeRead | CFile::shareDenyNone))
-    return 0;
-  return file.GetLength();
+// Says why the conversion failed: the file and the reason. The output is as it was.
+int Failed(const std::string& reason) {
+  Say(cli::Text(cli::kCouldNotConvert, reason.c_str()));
+  return kFailed;
 }
 
 int Run(const cli::Options& options) {
   const bool toStdout = options.output == "-";
-  CString source = CString::FromUtf8(options.source);
-  CString output = CString::FromUtf8(toStdout ? kStandardOutput : options.output);
-
-  CString separator;
-  if (options.separator) {
-    separator = CString::FromUtf8(*options.separator);
-  } else {
-    separator = GuessSeparator(source);
-    if (!options.quiet)
-      Say(cli::Text(cli::kSeparatorGuessed, separator.ToUtf8().c_str()));
-  }
+  ConversionOptions conversion;
+  conversion.standardInput = options.source == "-";
+  conversion.guessSeparator = !options.separator;
+  conversion.maxLineBytes = options.maxLineBytes;
+  const CString source = conversion.standardInput ? CString::FromUtf8(cli::kStandardInputName)
+                                                  : CString::FromUtf8(options.source);
+  const CString output = CString::FromUtf8(toStdout ? kStandardOutput : options.output);
+  // The separator is typed as bytes, like the source's own text: decoded the same way.
+  const CString separator =
+      options.separator ? utf8::DecodeLikeSource(*options.separator) : CString();
 
   ConversionReport report;
-  cli::ProgressLine progress(SourceSize(source), !options.quiet && isatty(STDERR_FILENO));
-  report.progress = [&progress](std::uint64_t bytesRead) { progress.Update(bytesRead); };
+  cli::ProgressLine progress(!options.quiet && isatty(STDERR_FILENO));
+  report.progress = [&](std::uint64_t bytesRead) { progress.Update(bytesRead, report.sourceSize); };
 
   try {
-    ConvertToJson(source, separator, output, options.limit, options.bson ? 1 : 0, report);
+    ConvertToJson(source, separator, output, options.limit, options.bson ? 1 : 0, report,
+                  conversion);
   } catch (const CFileException& error) {
     progress.Clear();
     if (toStdout && error.m_lOsError == EPIPE)
       return kWritten;  // the reader went away
-    // The document is incomplete: it must not pose as a result.
-    if (!toStdout)
-      RemoveIfRegularFile(options.output);
-    Say(cli::Text(cli::kCouldNotConvert, error.GetErrorMessage().ToUtf8().c_str()));
-    if (!toStdout)
-      Say(cli::Text(cli::kNoOutputLeft, options.output.c_str()));
-    return kFailed;
+    return Failed(error.GetErrorMessage().ToUtf8());
+  } catch (const CLineTooLong&) {
+    progress.Clear();
+    return Failed(DescribeFailure(std::current_exception(), source).ToUtf8() +
+                  cli::kLineTooLongHint);
+  } catch (...) {
+    progress.Clear();
+    return Failed(DescribeFailure(std::current_exception(), source).ToUtf8());
   }
   progress.Clear();
 
-  if (report.status != ConversionReport::Status::Converted) {
-    Say(FailureCause(report, source, CString::FromUtf8(options.output)));
-    return kFailed;
-  }
+  if (report.status != ConversionReport::Status::Converted)
+    return Failed(report.failure.ToUtf8());
+  if (!options.quiet && conversion.guessSeparator)
+    Say(cli::Text(cli::kSeparatorGuessed, report.separatorText.ToUtf8().c_str()));
   if (!options.quiet) {
     std::string summary = cli::Text(cli::kSummary, static_cast<long long>(report.rowsWritten),
                                     static_cast<long long>(report.linesLeftOut));
@@ -116,6 +92,8 @@ int Run(const cli::Options& options) {
 int main(int argc, char** argv) {
   // A closed pipe shows up as EPIPE from write, which ends the run quietly.
   std::signal(SIGPIPE, SIG_IGN);
+  // Ctrl-C, a closed terminal or kill leave the earlier output as it was.
+  RemovePendingOutputsOnSignals();
 
   cli::ParseResult parsed = cli::ParseOptions(std::vector<std::string>(argv + 1, argv + argc));
   if (!parsed.error.empty()) {

@@ -1,8 +1,12 @@
-// What a conversion did, for callers that report more than the row count.
+// What a conversion did, for callers that report more than the row count, and how the
+// caller wants it done.
 #pragma once
 
 #include <cstdint>
 #include <functional>
+
+#include "engine/RowSplitter.h"
+#include "platform/core/CString.h"
 
 struct ConversionReport {
   enum class Status {
@@ -12,6 +16,12 @@ struct ConversionReport {
     OutputOpenFailed,  // the output could not be opened or created; output untouched
   };
   Status status = Status::Converted;
+  // For a failed status: the file and the system's reason, "<path>: <reason>".
+  CString failure;
+  // The separator text used: the one given, or the one guessed from the header line.
+  CString separatorText;
+  // The source's size in bytes once it is open; 0 when it has none (a pipe).
+  std::uint64_t sourceSize = 0;
   std::int64_t rowsRead = 0;
   std::int64_t rowsWritten = 0;
   // Lines whose field count differs from the header's; each is logged (the first 100,
@@ -20,6 +30,17 @@ struct ConversionReport {
   // Called now and then while rows are read (every kProgressInterval lines), with the
   // bytes of the source read so far; for progress displays. May be empty.
   std::function<void(std::uint64_t bytesRead)> progress;
+};
+
+struct ConversionOptions {
+  // The separator comes from the header line; the separator text passed is ignored.
+  bool guessSeparator = false;
+  // How the source is opened: standard input, or only a regular file (for the window,
+  // which must not block on a FIFO).
+  bool standardInput = false;
+  bool regularFileOnly = false;
+  // A longer line fails the conversion (CLineTooLong) and leaves the output as it was.
+  std::uint64_t maxLineBytes = kDefaultMaxLineBytes;
 };
 
 // Rows between two progress calls: often enough for a display, rare enough to cost nothing.

@@ -1,7 +1,8 @@
 #include "engine/ConvertToJson.h"
 
+#include <sys/stat.h>
+
 #include <climits>
-#include <optional>
 #include <string_view>
 #include <vector>
 
@@ -9,6 +10,7 @@
 #include "engine/EngineMessages.h"
 #include "libs/suppcore/HTML.h"
 #include "libs/suppcore/Log.h"
+#include "platform/core/AtomicOutput.h"
 
 namespace {
 
@@ -44,39 +46,59 @@ void WriteRows(CDelimitedTextReader& reader, JSON& writer, int rowLimit, bool lo
   }
 }
 
+CDelimitedTextReader::Access SourceAccess(const ConversionOptions& options) {
+  if (options.standardInput)
+    return CDelimitedTextReader::Access::StandardInput;
+  return options.regularFileOnly ? CDelimitedTextReader::Access::RegularFileOnly
+                                 : CDelimitedTextReader::Access::AnySource;
+}
+
 int Convert(LPCWSTR sourcePath, LPCWSTR separatorText, LPCWSTR outputPath, int rowLimit, int bson,
-            bool logLeftOut, ConversionReport& report) {
-  // The caller's progress callback stays; the counts start afresh.
+            bool logLeftOut, const ConversionOptions& options, ConversionReport& report) {
+  // The caller's progress callback stays; the rest starts afresh.
   report.status = ConversionReport::Status::Converted;
+  report.failure.Empty();
+  report.sourceSize = 0;
   report.rowsRead = report.rowsWritten = report.linesLeftOut = 0;
   // Declared in order of creation, so that they are released in reverse: the output
-  // file, the reader (closing the source), the writer, the HTML object.
+  // (dropped unless committed), the reader (closing the source), the writer, the HTML
+  // object.
   [[maybe_unused]] HTML html;
   JSON writer;
   CDelimitedTextReader reader;
-  std::optional<CFile> output;
+  CAtomicOutput output;
 
-  if (!reader.Open(sourcePath)) {
+  CFileException error;
+  if (!reader.Open(sourcePath, &error, SourceAccess(options))) {
     CLog::Bug2(EngineMessages::kSourceOpenFailed, sourcePath);
     report.status = ConversionReport::Status::SourceOpenFailed;
+    report.failure = error.GetErrorMessage();
     return 0;
   }
-  if (reader.Prepare(separatorText) != 0) {
+  struct stat source {};
+  const bool sourceKnown = reader.GetStatus(source) != 0;
+  if (sourceKnown && S_ISREG(source.st_mode))
+    report.sourceSize = static_cast<std::uint64_t>(source.st_size);
+  reader.SetMaxLineBytes(options.maxLineBytes);
+  const int header =
+      options.guessSeparator ? reader.PrepareGuessingSeparator() : reader.Prepare(separatorText);
+  report.separatorText = reader.SeparatorText();
+  if (header != 0) {
     report.status = ConversionReport::Status::NoHeader;
+    report.failure = CString(sourcePath) + u": " + EngineMessages::kNoColumnList;
     return 0;
   }
-  // The output is touched only now, so that a source that cannot be read leaves an
-  // existing output as it was.
-  output.emplace();
-  if (!output->Open(outputPath, CFile::modeCreate | CFile::modeWrite, nullptr)) {
+  // The output is touched only now, so that a source without a header leaves no trace.
+  if (!output.Open(outputPath, sourceKnown ? &source : nullptr, &error)) {
     CLog::Bug2(EngineMessages::kDestinationOpenFailed, outputPath);
     reader.Close();
     report.status = ConversionReport::Status::OutputOpenFailed;
+    report.failure = error.GetErrorMessage();
     return 0;
   }
 
   writer.SwitchIndent(1);
-  writer.Open(&*output, 0);
+  writer.Open(&output.File(), 0);
   writer.SetBSON(bson);
   writer.Array(1, 1);
   WriteRows(reader, writer, rowLimit, logLeftOut, report);
@@ -84,8 +106,8 @@ int Convert(LPCWSTR sourcePath, LPCWSTR separatorText, LPCWSTR outputPath, int r
   reader.Close();
   writer.Array(0, 1);
   writer.Close();
-  // Closed here rather than on release, so that a failing close is heard, not dropped.
-  output->Close();
+  // Only a whole document takes the output's place.
+  output.Commit();
 
   if (logLeftOut && report.linesLeftOut > 0)
     CLog::Bug2(EngineMessages::kLinesLeftOutTotal, static_cast<long long>(report.linesLeftOut));
@@ -98,12 +120,12 @@ int Convert(LPCWSTR sourcePath, LPCWSTR separatorText, LPCWSTR outputPath, int r
 int ConvertToJson(LPCWSTR sourcePath, LPCWSTR separatorText, LPCWSTR outputPath, int rowLimit,
                   int bson) {
   ConversionReport report;
-  return Convert(sourcePath, separatorText, outputPath, rowLimit, bson, false, report);
+  return Convert(sourcePath, separatorText, outputPath, rowLimit, bson, false, {}, report);
 }
 
 int ConvertToJson(LPCWSTR sourcePath, LPCWSTR separatorText, LPCWSTR outputPath, int rowLimit,
-                  int bson, ConversionReport& report) {
-  return Convert(sourcePath, separatorText, outputPath, rowLimit, bson, true, report);
+                  int bson, ConversionReport& report, const ConversionOptions& options) {
+  return Convert(sourcePath, separatorText, outputPath, rowLimit, bson, true, options, report);
 }
 
 void WriteRowObject(const FieldList& columns, const FieldList& row, JSON& writer) {

@@ -11,12 +11,15 @@
 
 // Returns the number of row objects written; 0 after any failure and when no row was
 // written. rowLimit: data lines to read, negative for all. bson: non-zero writes BSON.
-// A file error while reading or writing passes through as CFileException.
+// The output is replaced only by a whole document: after any failure it is as it was.
+// A file error while reading or writing passes through as CFileException, a line over
+// the limit as CLineTooLong, running out of memory as std::bad_alloc.
 int ConvertToJson(LPCWSTR sourcePath, LPCWSTR separatorText, LPCWSTR outputPath, int rowLimit,
                   int bson);
-// The same, filling report; with a report, lines left out are also logged.
+// The same, filling report and done as options say; with a report, lines left out are
+// also logged.
 int ConvertToJson(LPCWSTR sourcePath, LPCWSTR separatorText, LPCWSTR outputPath, int rowLimit,
-                  int bson, ConversionReport& report);
+                  int bson, ConversionReport& report, const ConversionOptions& options = {});
 
 // Writes one row as one object through the writer's step-by-step calls; nothing when the
 // lists differ in length.

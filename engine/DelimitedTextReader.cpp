@@ -1,6 +1,9 @@
 #include "engine/DelimitedTextReader.h"
 
+#include <unistd.h>
+
 #include "engine/EngineMessages.h"
+#include "engine/SeparatorGuess.h"
 #include "libs/suppcore/Log.h"
 #include "platform/core/Utf8.h"
 
@@ -8,18 +11,13 @@ namespace {
 
 constexpr char16_t kTab = u'\t';
 
+constexpr char16_t kTabText[] = u"<tab>";
+
 // Null, empty and "<tab>" mean a tab (the text a user can type for an invisible
 // character); any other text contributes its first character.
-CString ChooseSeparatorText(LPCWSTR separatorText) {
-  if (separatorText == nullptr || separatorText[0] == 0)
-    return CString(kTab);
-  CString text(separatorText);
-  if (text == u"<tab>")
-    return CString(kTab);
-  return text;
-}
-
-char32_t FirstCharacter(const CString& text) {
+char32_t SeparatorOf(const CString& text) {
+  if (text.IsEmpty() || text == kTabText)
+    return kTab;
   const char32_t first = text.GetAt(0);
   if (utf8::IsHighSurrogate(first) && text.GetLength() > 1 && utf8::IsLowSurrogate(text.GetAt(1)))
     return utf8::JoinSurrogates(first, text.GetAt(1));
@@ -37,21 +35,55 @@ void FillFieldList(const std::string_view* fields, std::size_t count, FieldList&
 CDelimitedTextReader::CDelimitedTextReader() = default;
 CDelimitedTextReader::~CDelimitedTextReader() = default;
 
-BOOL CDelimitedTextReader::Open(LPCWSTR path, CFileException* error) {
-  return m_file.Open(path, CFile::typeText | CFile::shareDenyWrite, error);
+BOOL CDelimitedTextReader::Open(LPCWSTR path, CFileException* error, Access access) {
+  constexpr UINT kFlags = CFile::typeText | CFile::shareDenyWrite;
+  switch (access) {
+    case Access::StandardInput:
+      return m_file.OpenDescriptor(dup(STDIN_FILENO), path, kFlags, error);
+    case Access::RegularFileOnly:
+      return m_file.Open(path, kFlags | CFile::regularFileOnly, error);
+    case Access::AnySource:
+      break;
+  }
+  return m_file.Open(path, kFlags, error);
+}
+
+void CDelimitedTextReader::StartDecoding() {
+  if (!m_file.IsOpen())
+    return;
+  m_decoder = std::make_unique<CSourceDecoder>(m_file);
+  m_utf16 = m_decoder->GetEncoding() != CSourceDecoder::Encoding::Bytes;
+  m_splitter =
+      std::make_unique<CRowSplitter>(*m_decoder, SeparatorOf(m_separatorText), m_maxLineBytes);
 }
 
 int CDelimitedTextReader::Prepare(LPCWSTR separatorText) {
-  m_separatorText = ChooseSeparatorText(separatorText);
-  if (m_file.IsOpen()) {
-    m_decoder = std::make_unique<CSourceDecoder>(m_file);
-    m_utf16 = m_decoder->GetEncoding() != CSourceDecoder::Encoding::Bytes;
-    m_splitter = std::make_unique<CRowSplitter>(*m_decoder, FirstCharacter(m_separatorText));
+  m_separatorText = separatorText == nullptr || separatorText[0] == 0 ? kTabText : separatorText;
+  StartDecoding();
+  return ReadHeader(m_splitter && m_file.IsOpen() && m_splitter->ReadLine());
+}
+
+int CDelimitedTextReader::PrepareGuessingSeparator() {
+  m_separatorText = kTabText;
+  StartDecoding();
+  const bool lineRead = m_splitter && m_file.IsOpen() && m_splitter->ReadLine();
+  if (lineRead) {
+    m_separatorText = GuessSeparator(m_splitter->LineText());
+    m_splitter->SetSeparator(SeparatorOf(m_separatorText));
   }
-  if (ReadRow(m_columns) != 0) {
+  return ReadHeader(lineRead);
+}
+
+int CDelimitedTextReader::ReadHeader(bool lineRead) {
+  if (!lineRead || !m_splitter->SplitLine()) {
+    Close();
+    m_columns.clear();
     CLog::Bug(EngineMessages::kNoColumnList, nullptr, nullptr, 0);
     return 2;
   }
+  FillFieldList(Fields(), FieldCount(), m_columns);
+  // A row wider than the header is left out: one field more tells it apart.
+  m_splitter->KeepFields(m_columns.size() + 1);
   return 0;
 }
 
@@ -67,7 +99,7 @@ int CDelimitedTextReader::ReadRow(FieldList& row) {
     row.clear();
     return 1;
   }
-  FillFieldList(Fields(), FieldCount(), row);
+  FillFieldList(Fields(), m_splitter->StoredFieldCount(), row);
   return 0;
 }
 

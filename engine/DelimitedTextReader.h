@@ -2,9 +2,12 @@
 // line holds the column names, every further line is one row. The file's encoding is
 // found by CSourceDecoder, its lines and fields by CRowSplitter (the rules are there).
 //
-// Use: Open, Prepare once, then NextRow (UTF-8 views, for the conversion) or ReadRow
-// (UTF-16 texts) while they give rows. A file error passes through as CFileException.
+// Use: Open, Prepare (or PrepareGuessingSeparator) once, then NextRow (UTF-8 views, for the
+// conversion) or ReadRow (UTF-16 texts) while they give rows. A file error passes through as
+// CFileException.
 #pragma once
+
+#include <sys/stat.h>
 
 #include <cstdint>
 #include <memory>
@@ -23,13 +26,26 @@ class CDelimitedTextReader {
   CDelimitedTextReader(const CDelimitedTextReader&) = delete;
   CDelimitedTextReader& operator=(const CDelimitedTextReader&) = delete;
 
+  enum class Access {
+    AnySource,        // a file, a pipe or a FIFO, read as it comes (may block)
+    RegularFileOnly,  // refused without blocking when it is a FIFO, a device or a directory
+    StandardInput,    // path only names it in messages
+  };
   // Opens the source for reading; others may still read it but not write it. Returns
-  // non-zero on success; error, when given, receives the cause.
-  BOOL Open(LPCWSTR path, CFileException* error = nullptr);
+  // non-zero on success; error, when given, receives the path and the reason.
+  BOOL Open(LPCWSTR path, CFileException* error = nullptr, Access access = Access::AnySource);
+  // The open source's identity and size, from its one descriptor.
+  BOOL GetStatus(struct stat& info) const { return m_file.GetStatus(info); }
+  // The longest line to read, in UTF-8 bytes; a longer one throws CLineTooLong. Before
+  // Prepare.
+  void SetMaxLineBytes(std::uint64_t bytes) { m_maxLineBytes = bytes; }
   // Chooses the encoding and the separator (null, empty and "<tab>" mean a tab; else the
   // text's first character) and reads the header line. Returns 0 on success, 2 when there
   // is no header line (logged, file closed).
   int Prepare(LPCWSTR separatorText);
+  // The same, with the separator guessed from the header line itself (GuessSeparator), so
+  // that a source that can be read only once still loses nothing.
+  int PrepareGuessingSeparator();
 
   // Reads the next row: true when there is one (FieldCount, Fields and Values hold it),
   // false at the end of the input, which closes the file.
@@ -46,6 +62,7 @@ class CDelimitedTextReader {
   bool IsOpen() const { return m_file.IsOpen(); }
 
   bool IsUtf16() const { return m_utf16; }
+  // The separator text as given or guessed ("<tab>" for a tab).
   const CString& SeparatorText() const { return m_separatorText; }
   const FieldList& Columns() const { return m_columns; }
   // Number of the line that the last row came from (the header is line 1).
@@ -54,7 +71,11 @@ class CDelimitedTextReader {
   std::uint64_t BytesRead() const { return m_splitter ? m_splitter->SourceBytesRead() : 0; }
 
  private:
+  void StartDecoding();
+  int ReadHeader(bool lineRead);
+
   bool m_utf16 = false;
+  std::uint64_t m_maxLineBytes = kDefaultMaxLineBytes;
   CString m_separatorText;
   CStdioFile m_file;
   FieldList m_columns;

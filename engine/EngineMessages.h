@@ -11,6 +11,12 @@ inline constexpr char16_t kSourceOpenFailed[] = u"Could not open '%s' for read."
 // The output could not be opened or created; %s is the output path (CLog::Bug2).
 inline constexpr char16_t kDestinationOpenFailed[] =
     u"Could not open or create destination file '%s'";
+// A line longer than the conversion's limit, after the source's name and ": ": its line
+// number and the limit in bytes, both passed as long long.
+inline constexpr char16_t kLineTooLong[] =
+    u"line %lld is longer than %lld bytes; lines may end with a lone carriage return";
+// Running out of memory (or any other unforeseen failure), after the source's name.
+inline constexpr char16_t kOutOfMemory[] = u"not enough memory to convert it";
 // One line left out of the output: its line number (the header is line 1), its number of
 // fields and the header's number of fields, all passed as long long.
 inline constexpr char16_t kLineLeftOut[] =

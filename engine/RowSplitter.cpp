@@ -14,8 +14,12 @@ constexpr unsigned kFoundNulOrQuote = 2;
 
 }  // namespace
 
-CRowSplitter::CRowSplitter(CSourceDecoder& source, char32_t separator) : m_source(source) {
-  m_separatorSize = static_cast<std::size_t>(utf8::Encode(separator, m_separator) - m_separator);
+CLineTooLong::CLineTooLong(std::int64_t lineNumber, std::uint64_t limit)
+    : std::length_error("line too long"), m_lineNumber(lineNumber), m_limit(limit) {}
+
+CRowSplitter::CRowSplitter(CSourceDecoder& source, char32_t separator, std::uint64_t maxLineBytes)
+    : m_source(source), m_maxLineBytes(maxLineBytes) {
+  SetSeparator(separator);
   m_fields.resize(64);
 }
 
@@ -23,7 +27,16 @@ std::uint64_t CRowSplitter::SourceBytesRead() const {
   return m_source.SourceOffset(static_cast<std::size_t>(m_piece.data() - m_pieceStart));
 }
 
-bool CRowSplitter::Next() {
+void CRowSplitter::SetSeparator(char32_t separator) {
+  m_separatorSize = static_cast<std::size_t>(utf8::Encode(separator, m_separator) - m_separator);
+}
+
+void CRowSplitter::CheckLineSize(std::size_t size) const {
+  if (size > m_maxLineBytes)
+    throw CLineTooLong(m_lineNumber, m_maxLineBytes);
+}
+
+bool CRowSplitter::ReadLine() {
   if (m_atEnd)
     return false;
   if (m_piece.empty()) {
@@ -38,8 +51,10 @@ bool CRowSplitter::Next() {
   const void* lineFeed = std::memchr(m_piece.data(), kLineFeed, m_piece.size());
   if (lineFeed != nullptr) {
     const auto size = static_cast<std::size_t>(static_cast<const char*>(lineFeed) - m_piece.data());
-    SplitLine(m_piece.data(), size);
+    CheckLineSize(size);
+    m_lineText = std::string_view(m_piece.data(), size);
     m_piece.remove_prefix(size + 1);
+    m_lineEnded = true;
     return true;
   }
   // The line goes on in the next piece: gathered here, so that its fields are whole.
@@ -53,16 +68,25 @@ bool CRowSplitter::Next() {
     const std::size_t size =
         ended ? static_cast<std::size_t>(static_cast<const char*>(lineFeed) - piece.data())
               : piece.size();
+    CheckLineSize(m_line.size() + size);
+    // Grown by half rather than doubled: a long line's memory stays near its length.
+    if (m_line.capacity() < m_line.size() + size + kSimdPadding)
+      m_line.reserve((m_line.size() + size + kSimdPadding) * 3 / 2);
     m_line.append(piece.data(), size);
     m_piece = ended ? piece.substr(size + 1) : piece.substr(size);
   }
   const std::size_t size = m_line.size();
   m_line.append(kSimdPadding, '\0');
-  SplitLine(m_line.data(), size);
-  if (ended)
-    return true;
-  m_atEnd = true;
-  return m_fieldCount > 1 || !m_fields[0].empty();
+  m_lineText = std::string_view(m_line.data(), size);
+  m_lineEnded = ended;
+  if (!ended)
+    m_atEnd = true;
+  return true;
+}
+
+bool CRowSplitter::SplitLine() {
+  Split(m_lineText.data(), m_lineText.size());
+  return m_lineEnded || m_fieldCount > 1 || !m_fields[0].empty();
 }
 
 bool CRowSplitter::SeparatorAt(const char* text, std::size_t size, std::size_t at) const {
@@ -71,7 +95,7 @@ bool CRowSplitter::SeparatorAt(const char* text, std::size_t size, std::size_t a
 
 // Splits a line 16 bytes at a time. In the common line, without a carriage return, every
 // field is a view of the line.
-void CRowSplitter::SplitLine(const char* text, std::size_t size) {
+void CRowSplitter::Split(const char* text, std::size_t size) {
   // The carriage return of CR LF: skipped, as the first of its run.
   if (size > 0 && text[size - 1] == kCarriageReturn &&
       (size == 1 || text[size - 2] != kCarriageReturn))
@@ -85,7 +109,7 @@ void CRowSplitter::SplitLine(const char* text, std::size_t size) {
   m_values = m_fields.data();
   if ((found & kFoundNulOrQuote) != 0) {
     m_valueList.assign(m_fields.begin(),
-                       m_fields.begin() + static_cast<std::ptrdiff_t>(m_fieldCount));
+                       m_fields.begin() + static_cast<std::ptrdiff_t>(m_storedFields));
     for (std::string_view& value : m_valueList)
       value = FieldValue(value);
     m_values = m_valueList.data();
@@ -102,14 +126,20 @@ unsigned CRowSplitter::SplitAt(const char* text, std::size_t size) {
   const std::size_t separatorSize = m_separatorSize;
   unsigned carriageReturns = 0;
   unsigned nulsOrQuotes = 0;
+  std::size_t folded = 0;
   const char* fieldStart = text;
   std::string_view* field = m_fields.data();
   std::string_view* room = field + m_fields.size();
   for (std::size_t base = 0; base == 0 || base < size; base += 16) {
     // A chunk ends at most 16 fields, and the line's last field follows.
     if (room - field < 17) {
-      const auto used = static_cast<std::size_t>(field - m_fields.data());
-      m_fields.resize(2 * used + 32);
+      auto used = static_cast<std::size_t>(field - m_fields.data());
+      if (used > m_keptFields) {
+        folded += used - m_keptFields;
+        used = m_keptFields;
+      }
+      if (m_fields.size() - used < 17)
+        m_fields.resize(2 * used + 32);
       field = m_fields.data() + used;
       room = m_fields.data() + m_fields.size();
     }
@@ -126,20 +156,33 @@ unsigned CRowSplitter::SplitAt(const char* text, std::size_t size) {
     }
   }
   *field++ = {fieldStart, static_cast<std::size_t>(text + size - fieldStart)};
-  m_fieldCount = static_cast<std::size_t>(field - m_fields.data());
+  m_storedFields = static_cast<std::size_t>(field - m_fields.data());
+  m_fieldCount = m_storedFields + folded;
   return (carriageReturns != 0 ? kFoundCarriageReturn : 0) |
          (nulsOrQuotes != 0 ? kFoundNulOrQuote : 0);
+}
+
+// Makes room for one more field after field, folding those past the kept ones into the
+// count; returns where field is then.
+std::string_view* CRowSplitter::RoomForField(std::string_view* field, std::size_t& folded) {
+  auto used = static_cast<std::size_t>(field - m_fields.data());
+  if (used > m_keptFields) {
+    folded += used - m_keptFields;
+    used = m_keptFields;
+  }
+  if (used == m_fields.size())
+    m_fields.resize(2 * used + 32);
+  return m_fields.data() + used;
 }
 
 // The same for a line that holds a carriage return, character by character into scratch.
 void CRowSplitter::SplitLineWithCarriageReturns(const char* text, std::size_t size) {
   if (m_scratch.size() < size + kSimdPadding)
     m_scratch.resize(size + kSimdPadding);
-  if (m_fields.size() < size + 1)
-    m_fields.resize(size + 1);
   char* out = m_scratch.data();
   const char* fieldStart = out;
   std::string_view* field = m_fields.data();
+  std::size_t folded = 0;
   bool afterCarriageReturn = false;
   for (std::size_t pos = 0; pos < size; ++pos) {
     const char byte = text[pos];
@@ -149,6 +192,7 @@ void CRowSplitter::SplitLineWithCarriageReturns(const char* text, std::size_t si
     }
     afterCarriageReturn = false;
     if (byte == m_separator[0] && SeparatorAt(text, size, pos)) {
+      field = RoomForField(field, folded);
       *field++ = {fieldStart, static_cast<std::size_t>(out - fieldStart)};
       fieldStart = out;
       pos += m_separatorSize - 1;
@@ -156,10 +200,12 @@ void CRowSplitter::SplitLineWithCarriageReturns(const char* text, std::size_t si
     }
     *out++ = byte;
   }
+  field = RoomForField(field, folded);
   *field++ = {fieldStart, static_cast<std::size_t>(out - fieldStart)};
-  m_fieldCount = static_cast<std::size_t>(field - m_fields.data());
+  m_storedFields = static_cast<std::size_t>(field - m_fields.data());
+  m_fieldCount = m_storedFields + folded;
   m_valueList.assign(m_fields.begin(),
-                     m_fields.begin() + static_cast<std::ptrdiff_t>(m_fieldCount));
+                     m_fields.begin() + static_cast<std::ptrdiff_t>(m_storedFields));
   for (std::string_view& value : m_valueList)
     value = FieldValue(value);
   m_values = m_valueList.data();

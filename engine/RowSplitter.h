@@ -12,6 +12,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <stdexcept>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -29,28 +30,63 @@ std::basic_string_view<Char> FieldValue(std::basic_string_view<Char> field) {
   return field;
 }
 
+// Lines longer than this fail the conversion: memory follows the longest line, and a file
+// without line feeds (or whose lines end with a lone carriage return) is one line.
+inline constexpr std::uint64_t kDefaultMaxLineBytes = std::uint64_t{256} << 20;
+
+// A line of the source is longer than the limit.
+class CLineTooLong : public std::length_error {
+ public:
+  CLineTooLong(std::int64_t lineNumber, std::uint64_t limit);
+  std::int64_t LineNumber() const { return m_lineNumber; }
+  std::uint64_t Limit() const { return m_limit; }
+
+ private:
+  std::int64_t m_lineNumber;
+  std::uint64_t m_limit;
+};
+
 class CRowSplitter {
  public:
   // separator: the character that splits fields (a surrogate is taken as U+FFFD).
-  CRowSplitter(CSourceDecoder& source, char32_t separator);
+  // maxLineBytes: the longest line read (in UTF-8 bytes); a longer one throws CLineTooLong.
+  CRowSplitter(CSourceDecoder& source, char32_t separator,
+               std::uint64_t maxLineBytes = kDefaultMaxLineBytes);
   CRowSplitter(const CRowSplitter&) = delete;
   CRowSplitter& operator=(const CRowSplitter&) = delete;
 
   // Reads the next line into the row; false at the end of the input, with no row.
-  bool Next();
+  bool Next() { return ReadLine() && SplitLine(); }
+
+  // The two steps of Next, for a caller that looks at a line before choosing the separator.
+  // ReadLine: false at the end of the input; LineText holds the line until the next call.
+  // SplitLine: splits it with the separator; false when it is no row (a last line without
+  // a line feed that holds nothing).
+  bool ReadLine();
+  std::string_view LineText() const { return m_lineText; }
+  void SetSeparator(char32_t separator);
+  bool SplitLine();
 
   std::size_t FieldCount() const { return m_fieldCount; }
   // The fields as the line holds them (after the carriage-return rule) and their values,
   // UTF-8, each followed by kSimdPadding readable bytes. Valid until the next call of Next.
+  // Only StoredFieldCount of them are held: all of a row up to the kept number of fields,
+  // enough of a wider one to tell it is wider.
   const std::string_view* Fields() const { return m_fields.data(); }
   const std::string_view* Values() const { return m_values; }
+  std::size_t StoredFieldCount() const { return m_storedFields; }
+  // Rows wider than fields are left out: past that, fields are counted, not held, so that
+  // a line of separators costs no more memory than its text.
+  void KeepFields(std::size_t fields) { m_keptFields = fields; }
   // The number of the line the row came from; the first line is 1.
   std::int64_t LineNumber() const { return m_lineNumber; }
   // Bytes of the source read up to the end of the row.
   std::uint64_t SourceBytesRead() const;
 
  private:
-  void SplitLine(const char* text, std::size_t size);
+  void CheckLineSize(std::size_t size) const;
+  void Split(const char* text, std::size_t size);
+  std::string_view* RoomForField(std::string_view* field, std::size_t& folded);
   template <bool kMultiByteSeparator>
   unsigned SplitAt(const char* text, std::size_t size);
   void SplitLineWithCarriageReturns(const char* text, std::size_t size);
@@ -59,16 +95,21 @@ class CRowSplitter {
   CSourceDecoder& m_source;
   char m_separator[4];  // its UTF-8 bytes
   std::size_t m_separatorSize;
+  std::uint64_t m_maxLineBytes;
   std::string_view m_piece;  // what is left of the source's last piece
   const char* m_pieceStart = nullptr;
   bool m_atEnd = false;
   std::int64_t m_lineNumber = 0;
-  std::string m_line;     // a line that the end of a piece splits, gathered
-  std::string m_scratch;  // fields rewritten by the carriage-return rule
+  std::string_view m_lineText;  // the line last read, without its line feed
+  bool m_lineEnded = false;     // whether a line feed ended it
+  std::string m_line;           // a line that the end of a piece splits, gathered
+  std::string m_scratch;        // fields rewritten by the carriage-return rule
   // The first m_fieldCount are the row's; only ever grown, so that splitting stores
   // without a check per field.
   std::vector<std::string_view> m_fields;
   std::vector<std::string_view> m_valueList;
   std::size_t m_fieldCount = 0;
+  std::size_t m_storedFields = 0;
+  std::size_t m_keptFields = SIZE_MAX;
   const std::string_view* m_values = nullptr;  // m_fields when no value differs
 };

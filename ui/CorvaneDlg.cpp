@@ -1,12 +1,12 @@
 #include "ui/CorvaneDlg.h"
 
+#include "engine/ConversionFailure.h"
 #include "engine/ConvertToJson.h"
 #include "engine/PreviewFiles.h"
 #include "engine/RenderPreview.h"
 #include "libs/dlgframe/SmApp.h"
 #include "libs/suppcore/Limit.h"
 #include "platform/core/FileSystem.h"
-#include "platform/core/IncompleteFileGuard.h"
 #include "platform/gui/Images.h"
 #include "platform/gui/MessageBox.h"
 #include "platform/gui/Resources.h"
@@ -18,6 +18,8 @@ namespace {
 
 // The preview shows this many lines of the source; mismatched lines count too.
 constexpr int kPreviewRows = 10;
+// Longer lines give no preview, so that a file without line ends cannot hold up the window.
+constexpr std::uint64_t kPreviewMaxLineBytes = std::uint64_t{16} << 20;
 
 // Lines left out are never left out in silence: the report gets a line about them.
 CString WithLinesLeftOut(CString text, std::int64_t linesLeftOut) {
@@ -201,8 +203,17 @@ void CCorvaneDlg::UpdatePreview() {
     return;
   }
   // Always JSON, whatever format is chosen: the page is rendered from JSON.
-  if (ConvertToJson(m_sourceFile, m_separator, files.JsonPath(), kPreviewRows, 0) == 0) {
-    return;  // the page on show stays
+  ConversionReport report;
+  ConversionOptions options;
+  options.regularFileOnly = true;
+  options.maxLineBytes = kPreviewMaxLineBytes;
+  try {
+    if (ConvertToJson(m_sourceFile, m_separator, files.JsonPath(), kPreviewRows, 0, report,
+                      options) == 0) {
+      return;  // the page on show stays
+    }
+  } catch (const CLineTooLong&) {
+    return;  // a source without line ends gives no preview; Convert says why
   }
   RenderPreview(files.JsonPath());
   m_browser.Navigate(m_previewFile, nullptr, nullptr, nullptr, nullptr);
@@ -229,15 +240,21 @@ void CCorvaneDlg::OnConvert() {
   const int bson = format == kBsonFormat ? 1 : 0;
 
   ConversionReport report;
-  // A write error (a full disk) passes on to the dispatch, which shows its reason; the
-  // half-written output goes first.
-  CIncompleteFileGuard incomplete(target);
-  const int rows = ConvertToJson(m_sourceFile, m_separator, target, -1, bson, report);
-  incomplete.Keep();
-
-  if (rows == 0) {
-    MessageBox(WithLinesLeftOut(kConversionError, report.linesLeftOut), kErrorCaption,
-               MB_ICONERROR);
+  ConversionOptions options;
+  options.regularFileOnly = true;
+  int rows = 0;
+  CString failure;
+  try {
+    rows = ConvertToJson(m_sourceFile, m_separator, target, -1, bson, report, options);
+    if (report.status != ConversionReport::Status::Converted)
+      failure = report.failure;
+  } catch (...) {
+    // The output is as it was: only a whole document replaces it.
+    failure = DescribeFailure(std::current_exception(), m_sourceFile);
+  }
+  if (!failure.IsEmpty()) {
+    MessageBox(WithLinesLeftOut(CString(kConversionError) + u"\n" + failure, report.linesLeftOut),
+               kErrorCaption, MB_ICONERROR);
     return;
   }
   CString text;

@@ -203,8 +203,10 @@ std::string FormatSettingsIni(const std::vector<SettingsPair>& pairs) {
     if (ExactKey(pair.key, key) && ExactUtf8(pair.value, value)) {
       g_key_file_set_string(file.get(), kGroup, key.c_str(), value.c_str());
     } else {
-      g_key_file_set_string(file.get(), kExactGroup, (kExactKeyMark + Hex(pair.key)).c_str(),
-                            Hex(pair.value).c_str());
+      // Appended rather than added to the mark: GCC 12 warns falsely on the sum.
+      std::string exactKey(kExactKeyMark);
+      exactKey += Hex(pair.key);
+      g_key_file_set_string(file.get(), kExactGroup, exactKey.c_str(), Hex(pair.value).c_str());
     }
   }
   g_key_file_set_comment(file.get(), nullptr, nullptr, kComment, nullptr);

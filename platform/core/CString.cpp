@@ -30,7 +30,10 @@ constexpr std::u16string_view kWhitespace = u" \t\r\n\v\f";
 
 }  // namespace
 
-void AppendUtf8(std::string& out, std::u16string_view text) {
+namespace {
+
+// Lone surrogates become U+FFFD, or, with escapes, U+DC80..U+DCFF the bytes they stand for.
+void EncodeUnits(std::string& out, std::u16string_view text, bool escapes) {
   char bytes[4];
   for (size_t i = 0; i < text.size(); ++i) {
     char32_t codePoint = text[i];
@@ -38,20 +41,13 @@ void AppendUtf8(std::string& out, std::u16string_view text) {
         utf8::IsLowSurrogate(text[i + 1])) {
       codePoint = utf8::JoinSurrogates(text[i], text[i + 1]);
       ++i;
+    } else if (escapes && utf8::IsEscapedByte(codePoint)) {
+      out.push_back(static_cast<char>(codePoint - 0xDC00));
+      continue;
     }
-    // A lone surrogate becomes U+FFFD.
     out.append(bytes, utf8::Encode(codePoint, bytes));
   }
 }
-
-std::string Utf16ToUtf8(std::u16string_view text) {
-  std::string out;
-  out.reserve(text.size());
-  AppendUtf8(out, text);
-  return out;
-}
-
-namespace {
 
 // Decodes the well-formed sequence at p into out; returns the bytes it takes, 0 when none
 // starts at p.
@@ -59,20 +55,12 @@ size_t DecodeSequence(const unsigned char* p, size_t available, std::u16string& 
   const utf8::Decoded decoded = utf8::Decode(p, available, true);
   if (!decoded.wellFormed)
     return 0;
-  char32_t codePoint = decoded.codePoint;
-  if (codePoint >= 0x10000) {
-    codePoint -= 0x10000;
-    out.push_back(static_cast<char16_t>(0xD800 + (codePoint >> 10)));
-    out.push_back(static_cast<char16_t>(0xDC00 + (codePoint & 0x3FF)));
-  } else {
-    out.push_back(static_cast<char16_t>(codePoint));
-  }
+  utf8::AppendUtf16(decoded.codePoint, out);
   return decoded.used;
 }
 
-}  // namespace
-
-std::u16string Utf8ToUtf16(std::string_view text) {
+// A byte that starts no well-formed sequence becomes U+FFFD, or, with escapes, its escape.
+std::u16string DecodeBytes(std::string_view text, bool escapes) {
   std::u16string out;
   out.reserve(text.size());
   const auto* p = reinterpret_cast<const unsigned char*>(text.data());
@@ -80,12 +68,29 @@ std::u16string Utf8ToUtf16(std::string_view text) {
   while (p < end) {
     size_t used = DecodeSequence(p, static_cast<size_t>(end - p), out);
     if (used == 0) {
-      out.push_back(kReplacement);
+      out.push_back(escapes ? utf8::EscapeByte(*p) : kReplacement);
       used = 1;
     }
     p += used;
   }
   return out;
+}
+
+}  // namespace
+
+void AppendUtf8(std::string& out, std::u16string_view text) {
+  EncodeUnits(out, text, false);
+}
+
+std::string Utf16ToUtf8(std::u16string_view text) {
+  std::string out;
+  out.reserve(text.size());
+  EncodeUnits(out, text, false);
+  return out;
+}
+
+std::u16string Utf8ToUtf16(std::string_view text) {
+  return DecodeBytes(text, false);
 }
 
 bool Utf8ToUtf16Strict(std::string_view text, std::u16string& out, size_t* badOffset) {
@@ -110,11 +115,14 @@ CString::CString(const char16_t* text, int length) {
 }
 
 CString CString::FromUtf8(std::string_view utf8) {
-  return CString(Utf8ToUtf16(utf8));
+  return CString(DecodeBytes(utf8, true));
 }
 
 std::string CString::ToUtf8() const {
-  return Utf16ToUtf8(m_text);
+  std::string out;
+  out.reserve(m_text.size());
+  EncodeUnits(out, m_text, true);
+  return out;
 }
 
 CString& CString::operator=(const char16_t* text) {

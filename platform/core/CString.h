@@ -1,8 +1,12 @@
 // CString: a counted UTF-16 text, the framework's string class on Linux.
 //
-// Conversion to and from UTF-8 happens only at the edges (paths, toolkit, output):
-// FromUtf8 decodes (invalid bytes become U+FFFD), ToUtf8 encodes (a lone surrogate
-// becomes U+FFFD). Comparisons are exact, on the 16-bit units.
+// Conversion to and from UTF-8 happens only at the edges. FromUtf8 and ToUtf8 carry
+// names, arguments and settings, which on Linux are bytes that need not be UTF-8: FromUtf8
+// decodes and keeps each byte that is no part of a well-formed sequence as U+DC80..U+DCFF
+// (the byte's value plus 0xDC00), ToUtf8 gives such a unit back as that byte, so
+// FromUtf8(b).ToUtf8() == b for every b; any other lone surrogate becomes U+FFFD.
+// Utf16ToUtf8 and AppendUtf8 write output that must be valid UTF-8 (documents, the log):
+// every lone surrogate becomes U+FFFD. Comparisons are exact, on the 16-bit units.
 #pragma once
 
 #include <cstdarg>
@@ -72,7 +76,8 @@ class CString {
   std::u16string m_text;
 };
 
-// UTF-16 <-> UTF-8 helpers used at the edges.
+// UTF-16 <-> UTF-8 for text that must be valid UTF-8: a lone surrogate and a byte that
+// starts no well-formed sequence both become U+FFFD.
 std::string Utf16ToUtf8(std::u16string_view text);
 std::u16string Utf8ToUtf16(std::string_view text);
 // Decodes well-formed UTF-8 only, appending to out; on the first byte that starts no

@@ -19,10 +19,10 @@
 // lock is held: truncating at open(2) would destroy a file that the lock then refuses.
 // Descriptors are always close-on-exec, so that no started program inherits a lock.
 //
-// "/dev/fd/N" (and /dev/stdout) names a descriptor the program already has: it is
-// duplicated, not opened again, and never emptied, so that output to a shell's '>>'
-// appends and output to a pipe streams. It still takes its lock, so that appending to
-// the file being read is refused.
+// "/dev/fd/N" (and /dev/stdout, /proc/self/fd/N, ...) names a descriptor the program
+// already has: it is duplicated, not opened again, and never emptied, so that output to a
+// shell's '>>' appends and output to a pipe streams. It still takes its lock, so that
+// appending to the file being read is refused. An adopted descriptor is treated alike.
 #include "platform/core/File.h"
 
 #include <unistd.h>
@@ -31,6 +31,7 @@
 #include <cerrno>
 #include <cstring>
 
+#include "platform/core/DescriptorName.h"
 #include "platform/core/SysCalls.h"
 
 namespace {
@@ -70,42 +71,48 @@ int TakeSharingLock(int fd, UINT openFlags) {
   return errno == EAGAIN || errno == EACCES ? EBUSY : errno;
 }
 
-// Everything of Open after open(2). Returns 0 or an errno value.
-int PrepareOpened(int fd, UINT openFlags) {
+// Why a file is not one to read when only regular files are wanted.
+const char16_t* NotRegularReason(mode_t mode) {
+  if (S_ISFIFO(mode))
+    return u"is a FIFO";
+  if (S_ISCHR(mode) || S_ISBLK(mode))
+    return u"is a device";
+  if (S_ISDIR(mode))
+    return u"is a directory";
+  if (S_ISSOCK(mode))
+    return u"is a socket";
+  return u"is not a regular file";
+}
+
+// Why Open failed after open(2): an errno value, or a reason no errno describes.
+struct Refusal {
+  int osError = 0;
+  const char16_t* reason = nullptr;
+  explicit operator bool() const { return osError != 0 || reason != nullptr; }
+};
+
+// Everything of Open after open(2).
+Refusal PrepareOpened(int fd, UINT openFlags) {
   struct stat info {};
   if (ActiveSysCalls().fstat(fd, &info) < 0)
-    return errno;
+    return {errno};
+  if ((openFlags & CFile::regularFileOnly) && !S_ISREG(info.st_mode))
+    return {0, NotRegularReason(info.st_mode)};
   // open(2) accepts a directory read-only; here it is not a file to read.
   if (S_ISDIR(info.st_mode))
-    return EISDIR;
+    return {EISDIR};
   // Sharing guards files on disk; pipes and devices are not shared that way, and some
   // refuse locks.
   if (!S_ISREG(info.st_mode))
-    return 0;
+    return {};
   if (int error = TakeSharingLock(fd, openFlags))
-    return error;
+    return {error};
   // A read-only descriptor cannot truncate: modeCreate with modeRead only creates.
   bool writing = (openFlags & kAccessMask) != CFile::modeRead;
   if (writing && (openFlags & CFile::modeCreate) && !(openFlags & CFile::modeNoTruncate) &&
       info.st_size != 0 && ActiveSysCalls().ftruncate(fd, 0) < 0)
-    return errno;
-  return 0;
-}
-
-// The descriptor a path names, or -1 for an ordinary path.
-int InheritedDescriptor(const std::string& path) {
-  if (path == "/dev/stdout")
-    return STDOUT_FILENO;
-  constexpr std::string_view prefix = "/dev/fd/";
-  if (path.size() <= prefix.size() || path.compare(0, prefix.size(), prefix) != 0)
-    return -1;
-  int fd = 0;
-  for (size_t i = prefix.size(); i < path.size(); ++i) {
-    if (path[i] < '0' || path[i] > '9' || fd > 100000)
-      return -1;
-    fd = fd * 10 + (path[i] - '0');
-  }
-  return fd;
+    return {errno};
+  return {};
 }
 
 }  // namespace
@@ -132,27 +139,57 @@ BOOL CFile::Open(LPCWSTR fileName, UINT openFlags, CFileException* error) {
   int access = AccessFlags(openFlags);
   if (!fileName || access < 0)
     return fail(EINVAL);
-  int flags = access | O_CLOEXEC | O_NOCTTY | ((openFlags & modeCreate) ? O_CREAT : 0);
   std::string utf8 = path.ToUtf8();
-  int fd;
-  UINT prepareFlags = openFlags;
-  if (int inherited = InheritedDescriptor(utf8); inherited >= 0) {
-    fd = fcntl(inherited, F_DUPFD_CLOEXEC, 0);
-    prepareFlags |= modeNoTruncate;
-  } else {
-    do {
-      fd = ActiveSysCalls().open(utf8.c_str(), flags, 0666);
-    } while (fd < 0 && errno == EINTR);
+  if (int inherited = DescriptorNamed(utf8); inherited >= 0) {
+    int fd = fcntl(inherited, F_DUPFD_CLOEXEC, 0);
+    if (fd < 0)
+      return fail(errno);
+    return Adopt(fd, path, openFlags, openFlags | modeNoTruncate, error);
   }
+  bool probe = openFlags & regularFileOnly;
+  int flags = access | O_CLOEXEC | O_NOCTTY | ((openFlags & modeCreate) ? O_CREAT : 0) |
+              (probe ? O_NONBLOCK : 0);
+  int fd;
+  do {
+    fd = ActiveSysCalls().open(utf8.c_str(), flags, 0666);
+  } while (fd < 0 && errno == EINTR);
   if (fd < 0)
     return fail(errno);
-  if (int osError = PrepareOpened(fd, prepareFlags)) {
+  if (!Adopt(fd, path, openFlags, openFlags, error))
+    return FALSE;
+  // Only a regular file got this far, and reads of it never wait; the flag goes so that
+  // nothing downstream meets EAGAIN.
+  if (probe)
+    fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+  return TRUE;
+}
+
+BOOL CFile::OpenDescriptor(int fd, const CString& name, UINT openFlags, CFileException* error) {
+  if (IsOpen() || fd < 0 || AccessFlags(openFlags) < 0) {
+    int osError = IsOpen() ? EBUSY : fd < 0 ? EBADF : EINVAL;
+    if (fd >= 0)
+      ActiveSysCalls().close(fd);
+    if (error)
+      *error = CFileException(CFileException::OsErrorToCause(osError), osError, name);
+    return FALSE;
+  }
+  return Adopt(fd, name, openFlags, openFlags | modeNoTruncate, error);
+}
+
+BOOL CFile::Adopt(int fd, const CString& name, UINT openFlags, UINT prepareFlags,
+                  CFileException* error) {
+  if (Refusal refusal = PrepareOpened(fd, prepareFlags)) {
     ActiveSysCalls().close(fd);
-    return fail(osError);
+    if (error && refusal.reason)
+      *error = CFileException(CFileException::invalidFile, name, refusal.reason);
+    else if (error)
+      *error =
+          CFileException(CFileException::OsErrorToCause(refusal.osError), refusal.osError, name);
+    return FALSE;
   }
   m_fd = fd;
   m_flags = openFlags;
-  m_path = path;
+  m_path = name;
   m_readPos = m_readEnd = m_writeUsed = 0;
   m_fileOffset = 0;
   return TRUE;
@@ -335,6 +372,10 @@ std::uint64_t CFile::GetLength() const {
   if (ActiveSysCalls().fstat(m_fd, &info) < 0)
     ThrowOsError(errno);
   return std::max(static_cast<std::uint64_t>(info.st_size), m_fileOffset + m_writeUsed);
+}
+
+BOOL CFile::GetStatus(struct stat& info) const {
+  return IsOpen() && ActiveSysCalls().fstat(m_fd, &info) == 0;
 }
 
 void CFile::ThrowOsError(int osError) const {

@@ -16,7 +16,11 @@
 // - An existing file opened with modeCreate is emptied only after its lock is held, so
 //   a refused open never truncates it.
 // - No text-mode translation: typeText and typeBinary read the bytes as they are.
+// - regularFileOnly refuses anything but a regular file ("is a FIFO", "is a device", "is a
+//   directory") without blocking on it; without it a FIFO or a pipe is read as it comes.
 #pragma once
+
+#include <sys/stat.h>
 
 #include <cstddef>
 #include <cstdint>
@@ -51,10 +55,15 @@ class CFileException : public std::exception {
 
   CFileException() = default;
   CFileException(int cause, long osError, const CString& fileName);
+  // A failure that no errno describes ("is a FIFO", "is the source file"): m_lOsError
+  // stays 0 and the reason is given as text.
+  CFileException(int cause, const CString& fileName, const CString& reason);
 
   // The system's reason with the file's name, e.g.
   // "/tmp/out.json: No space left on device".
   CString GetErrorMessage() const;
+  // The reason alone, e.g. "No space left on device" or "is a FIFO".
+  CString GetReason() const;
   const char* what() const noexcept override { return m_what.c_str(); }
 
   // Maps an errno value to a cause.
@@ -65,6 +74,7 @@ class CFileException : public std::exception {
   CString m_strFileName;
 
  private:
+  CString m_strReason;
   std::string m_what;
 };
 
@@ -80,6 +90,9 @@ class CFile {
     shareDenyRead = 0x0030,
     shareDenyNone = 0x0040,
     modeNoInherit = 0x0080,
+    // Opens without blocking, and only a regular file: a FIFO with no writer, a tape or a
+    // terminal would otherwise hold the caller until something arrives.
+    regularFileOnly = 0x0100,
     modeCreate = 0x1000,
     modeNoTruncate = 0x2000,
     typeText = 0x4000,
@@ -96,6 +109,11 @@ class CFile {
   CFile& operator=(const CFile&) = delete;
 
   virtual BOOL Open(LPCWSTR fileName, UINT openFlags, CFileException* error = nullptr);
+  // Takes over a descriptor that is already open (standard input, a duplicated output, a
+  // file created elsewhere), with the same checks and locks as Open; name is what errors
+  // call it. The descriptor belongs to this object in every case: it is closed when the
+  // adoption fails, and by Close. It is never emptied.
+  BOOL OpenDescriptor(int fd, const CString& name, UINT openFlags, CFileException* error = nullptr);
   virtual UINT Read(void* buffer, UINT count);
   virtual void Write(const void* buffer, UINT count);
   // Returns the new position from the start of the file.
@@ -111,6 +129,9 @@ class CFile {
   CString GetFilePath() const { return m_path; }
   // Size of the file in bytes (for progress reports).
   std::uint64_t GetLength() const;
+  // What the open descriptor is (fstat): its identity, type and size, without opening the
+  // file again. FALSE when no file is open or the call fails.
+  BOOL GetStatus(struct stat& info) const;
 
   // Direct access to the read buffer, so that a reader can scan bytes without a call
   // per character. NextBlock returns the bytes not consumed yet, reading a new block
@@ -130,6 +151,7 @@ class CFile {
   void FlushWriteBuffer();
 
  private:
+  BOOL Adopt(int fd, const CString& name, UINT openFlags, UINT prepareFlags, CFileException* error);
   void WriteAll(const char* data, size_t size);
   void AllocateBuffer();
   int m_fd = -1;

@@ -58,12 +58,22 @@ CFileException::CFileException(int cause, long osError, const CString& fileName)
   m_what = GetErrorMessage().ToUtf8();
 }
 
+CFileException::CFileException(int cause, const CString& fileName, const CString& reason)
+    : m_cause(cause), m_strFileName(fileName), m_strReason(reason) {
+  m_what = GetErrorMessage().ToUtf8();
+}
+
 CString CFileException::GetErrorMessage() const {
-  std::string text = m_strFileName.ToUtf8();
-  if (!text.empty())
-    text += ": ";
-  text += m_lOsError != 0 ? DescribeError(m_lOsError) : std::string("File error");
-  return CString::FromUtf8(text);
+  CString text = m_strFileName;
+  if (!text.IsEmpty())
+    text += u": ";
+  return text + GetReason();
+}
+
+CString CFileException::GetReason() const {
+  if (m_lOsError != 0)
+    return CString::FromUtf8(DescribeError(m_lOsError));
+  return m_strReason.IsEmpty() ? CString(u"File error") : m_strReason;
 }
 
 int CFileException::OsErrorToCause(long osError) {

@@ -13,8 +13,9 @@
 
 namespace {
 
-std::string Utf8Path(LPCWSTR path) {
-  return Utf16ToUtf8(path);
+// A path's bytes, escapes given back as the bytes they stand for.
+std::string PathBytes(LPCWSTR path) {
+  return CString(path).ToUtf8();
 }
 
 // "<$TMPDIR or /tmp>/corvane-<uid>", created 0700 when missing. Empty when it cannot be
@@ -83,7 +84,7 @@ int _waccess(LPCWSTR path, int mode) {
     how |= W_OK;
   if (mode & 4)
     how |= R_OK;
-  return access(Utf8Path(path).c_str(), how) == 0 ? 0 : -1;
+  return access(PathBytes(path).c_str(), how) == 0 ? 0 : -1;
 }
 
 int _wunlink(LPCWSTR path) {
@@ -91,7 +92,7 @@ int _wunlink(LPCWSTR path) {
     errno = EINVAL;
     return -1;
   }
-  return unlink(Utf8Path(path).c_str()) == 0 ? 0 : -1;
+  return unlink(PathBytes(path).c_str()) == 0 ? 0 : -1;
 }
 
 BOOL DeleteFileW(LPCWSTR path) {
@@ -102,7 +103,7 @@ DWORD GetTempPathW(DWORD bufferLength, LPWSTR buffer) {
   std::string dir = PrivateTempDir();
   if (dir.empty())
     return 0;
-  std::u16string text = Utf8ToUtf16(dir);
+  std::u16string text = CString::FromUtf8(dir).Str();
   auto length = static_cast<DWORD>(text.size());
   if (!buffer || bufferLength <= length)
     return length + 1;
@@ -134,7 +135,7 @@ UINT GetTempFileNameW(LPCWSTR pathName, LPCWSTR prefix, UINT unique, LPWSTR temp
     std::u16string name = nameFor(number);
     if (name.size() >= MAX_PATH)
       return 0;
-    int error = CreateExclusive(Utf16ToUtf8(name));
+    int error = CreateExclusive(PathBytes(name.c_str()));
     if (error == 0)
       return StoreName(name, tempFileName) ? number : 0;
     if (error != EEXIST)

@@ -2,6 +2,8 @@
 
 #include <unistd.h>
 
+#include <cstdio>
+
 namespace {
 
 // Thin wrappers: open and fcntl are variadic, and taking the address of the others
@@ -30,10 +32,13 @@ int RealFstat(int fd, struct stat* info) {
 int RealLock(int fd, int command, struct flock* lock) {
   return ::fcntl(fd, command, lock);
 }
+int RealRename(const char* from, const char* to) {
+  return ::rename(from, to);
+}
 
 // Constant-initialised, so it is ready before any static constructor runs.
-constexpr SysCalls kReal = {RealOpen,  RealRead,      RealWrite, RealClose,
-                            RealLseek, RealFtruncate, RealFstat, RealLock};
+constexpr SysCalls kReal = {RealOpen,      RealRead,  RealWrite, RealClose, RealLseek,
+                            RealFtruncate, RealFstat, RealLock,  RealRename};
 
 }  // namespace
 

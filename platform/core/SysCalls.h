@@ -17,6 +17,7 @@ struct SysCalls {
   int (*fstat)(int fd, struct stat* info);
   // fcntl with a struct flock argument (the open-file-description locks).
   int (*lock)(int fd, int command, struct flock* lock);
+  int (*rename)(const char* from, const char* to);
 };
 
 // The table in use. Starts as the real system calls.

@@ -5,6 +5,10 @@
 #pragma once
 
 #include <cstddef>
+#include <string>
+#include <string_view>
+
+#include "platform/core/CString.h"
 
 namespace utf8 {
 
@@ -90,6 +94,32 @@ inline bool IsLowSurrogate(char32_t unit) {
 inline char32_t JoinSurrogates(char32_t high, char32_t low) {
   return 0x10000 + ((high - 0xD800) << 10) + (low - 0xDC00);
 }
+// Appends a code point as one unit, or as a pair beyond U+FFFF.
+inline void AppendUtf16(char32_t codePoint, std::u16string& out) {
+  if (codePoint >= 0x10000) {
+    codePoint -= 0x10000;
+    out.push_back(static_cast<char16_t>(0xD800 + (codePoint >> 10)));
+    out.push_back(static_cast<char16_t>(0xDC00 + (codePoint & 0x3FF)));
+  } else {
+    out.push_back(static_cast<char16_t>(codePoint));
+  }
+}
+
+// File names on Linux are bytes, not always UTF-8. A byte that is no part of a well-formed
+// sequence (always 0x80..0xFF) travels in UTF-16 text as the lone low surrogate
+// U+DC80..U+DCFF, its value plus 0xDC00 (the "surrogate escape"), so that it can be given
+// back to the file system unchanged.
+inline char16_t EscapeByte(unsigned char byte) {
+  return static_cast<char16_t>(0xDC00 + byte);
+}
+inline bool IsEscapedByte(char32_t unit) {
+  return unit >= 0xDC80 && unit <= 0xDCFF;
+}
+
+// Decodes bytes as an 8-bit source file's text is decoded: well-formed sequences as UTF-8,
+// every other byte as the character of its own value (a lone 0xA7 is U+00A7). For texts
+// that stand for characters of the file, such as the separator given on the command line.
+CString DecodeLikeSource(std::string_view bytes);
 
 // True when the bytes are well-formed UTF-8 throughout. Uses the vector check of Simd.h
 // where the processor has one, so it may read up to kSimdPadding bytes past size.

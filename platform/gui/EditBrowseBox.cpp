@@ -88,7 +88,7 @@ void CEditBrowseBox::PlaceChildren() {
 }
 
 void CEditBrowseBox::OnBrowse() {
-  wxFileName current(m_text->GetValue());
+  wxFileName current(PathToWx(FromWx(m_text->GetValue())));
   long style = m_save ? (wxFD_SAVE | wxFD_OVERWRITE_PROMPT) : (wxFD_OPEN | wxFD_FILE_MUST_EXIST);
   wxFileDialog dialog(wxGetTopLevelParent(this), m_save ? _("Save As") : _("Open"),
                       current.GetPath(), current.GetFullName(), m_wildcard, style);
@@ -96,6 +96,6 @@ void CEditBrowseBox::OnBrowse() {
     return;
   }
   // SetValue raises the field's change notification, as choosing a file does on Windows.
-  m_text->SetValue(ToWx(CompletePath(FromWx(dialog.GetPath()))));
+  m_text->SetValue(ToWx(CompletePath(PathFromWx(dialog.GetPath()))));
   m_text->SetFocus();
 }

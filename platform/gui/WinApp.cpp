@@ -7,6 +7,7 @@
 #include <wx/utils.h>
 
 #include "platform/gui/LaunchUrl.h"
+#include "platform/gui/WxText.h"
 
 namespace {
 
@@ -84,7 +85,7 @@ CString CWinAppEx::GetHelpFilePath() {
   installed.RemoveLastDir();
   const wxString guide = installed.GetPath() + "/" + CORVANE_INSTALL_DOCDIR + "/user-guide.md";
   if (wxFileName::FileExists(guide)) {
-    return CString::FromUtf8(guide.utf8_string());
+    return PathFromWx(guide);
   }
   return CString::FromUtf8(CORVANE_SOURCE_USER_GUIDE);
 }

@@ -39,26 +39,22 @@ void ObserveAndQuit(CDialog* dialog) {
 }
 
 // F1 becomes ID_HELP when no window takes it: the application opens the user guide.
-TEST(StartUp, TheWindowRanWithTheLoadedStoreTheLibraryReadyAndHelpOpensTheGuide) {
+// Reaching this point at all means InitInstance returned and no main loop ran.
+TEST(StartUp, TheWindowRanWithTheLoadedStoreAndTheLibraryAndQuittingSavedAndReleasedThem) {
   EXPECT_TRUE(g_observed.libraryHadTheStore);
   EXPECT_EQ(g_observed.product, 23);
   EXPECT_EQ(g_observed.separatorShown, u"|");
+  CSettings next;
+  next.LoadData();
+  EXPECT_EQ(next.CustomSeparator(), u"typed before quitting");
+  EXPECT_EQ(g_settings, nullptr);
+  EXPECT_EQ(AfxGetSmApp()->GetSettings(), nullptr);
+  EXPECT_EQ(g_observed.exitStatus, 0);
   ASSERT_EQ(g_observed.launched.size(), 1u);
   const std::string& url = g_observed.launched[0];
   EXPECT_TRUE(url.starts_with("file:///") && url.find("/docs/user-guide.md") != std::string::npos)
       << url;
   EXPECT_TRUE(std::filesystem::exists(url.substr(7))) << url;
-}
-
-// Reaching this point at all means InitInstance returned and no main loop ran.
-TEST(Shutdown, QuittingSavedTheTextsAndReleasedTheStoreAndTheLibrary) {
-  CSettings next;
-  next.LoadData();
-  EXPECT_EQ(next.Separator(), u"|");
-  EXPECT_EQ(next.CustomSeparator(), u"typed before quitting");
-  EXPECT_EQ(g_settings, nullptr);
-  EXPECT_EQ(AfxGetSmApp()->GetSettings(), nullptr);
-  EXPECT_EQ(g_observed.exitStatus, 0);
 }
 
 }  // namespace

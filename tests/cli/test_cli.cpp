@@ -65,7 +65,8 @@ struct CliCase {
 
 class CliCases : public CliTest, public ::testing::WithParamInterface<CliCase> {};
 
-// The source and an unrelated output never change, and a failed run leaves no output.
+// The source and an earlier output never change on failure, a failed run leaves no output,
+// and no run leaves a hidden file behind.
 TEST_P(CliCases, ExitStatusMessagesAndDocument) {
   const CliCase& c = GetParam();
   if (std::string(c.args).find("/dev/full") != std::string::npos && !fs::exists("/dev/full"))
@@ -81,6 +82,11 @@ TEST_P(CliCases, ExitStatusMessagesAndDocument) {
   EXPECT_EQ(Read("in.csv"), c.source);
   EXPECT_EQ(Read("keep.json"), "precious");
   EXPECT_TRUE(fs::exists("/dev/full")) << "a device is never removed as a half-written output";
+  EXPECT_TRUE(fs::is_symlink("/dev/stdout")) << "nor the system's link to standard output";
+  for (const auto& entry : fs::directory_iterator(m_dir.Path())) {
+    const std::string file = entry.path().filename();
+    EXPECT_TRUE(file[0] != '.' || file == ".stdout" || file == ".stderr") << file;
+  }
   if (!c.output) {
     EXPECT_FALSE(fs::exists(m_dir.File("out.json")));
     return;
@@ -113,26 +119,77 @@ const CliCase kCliCases[] = {
      "lists them: $D/state/ostrel/corvane.log)\n",
      "out.json", R"([{"a":"1","b":"2"},{"a":"7","b":"8"}])"},
     {"MissingSource", kCities, "-s , missing.csv out.json", 1,
-     "Could not open 'missing.csv' for read.\n"},
-    {"NoHeader", "", "-s , in.csv keep.json", 1, "Could not read column list\n"},
+     "could not convert: missing.csv: No such file or directory\n"},
+    {"NoHeader", "", "-s , in.csv keep.json", 1,
+     "could not convert: in.csv: Could not read column list\n"},
     {"OutputIsTheSource", kCities, "-s , in.csv in.csv", 1,
-     "Could not open or create destination file 'in.csv'\n"},
+     "could not convert: in.csv: is the source file\n"},
     // Standard output is the shell's own descriptor: appending to the source is refused.
     {"StandardOutputAppendedToTheSource", kCities, "-q -s , in.csv - >> in.csv", 1,
-     "Could not open or create destination file '-'\n"},
+     "could not convert: /dev/stdout: is the source file\n"},
+    // A source that can be read only once, guessed from and converted in one reading.
+    {"StandardInputPipe", kCities, "- out.json < <(cat in.csv)", 0,
+     "separator guessed from the header line: ,\n2 rows written, 0 lines left out\n", "out.json",
+     kCitiesJson},
+    {"Fifo", kCities, "-q f out.json", 0, "", "out.json", kCitiesJson, "mkfifo f; cat in.csv >f &"},
+    // Names and a separator that are not UTF-8 are the user's bytes.
+    {"Latin1NamesAndSeparator",
+     "a\xA7"
+     "b\n1\xA7"
+     "2\n",
+     "-q -s $'\\xa7' in.csv $'out\\xe9.json'", 0, "", "out\xE9.json", R"([{"a":"1","b":"2"}])"},
+    // A read error before the output is opened, without a separator given.
+    {"ReadError", kCities, "/proc/self/mem keep.json", 1,
+     "could not convert: /proc/self/mem: Input/output error\n"},
+    {"LineTooLong", "a,b\n1,2\n333,44444\n", "-s , --max-line-bytes 8 in.csv keep.json", 1,
+     "could not convert: in.csv: line 3 is longer than 8 bytes; lines may end with a lone "
+     "carriage return (--max-line-bytes sets the limit)\n"},
     // A reader that goes away ends the run quietly.
     {"BrokenPipe", kBig.c_str(), "-q -s , in.csv - | head -c 10 >/dev/null; exit ${PIPESTATUS[0]}",
      0, ""},
+    {"SourceIsAFolder", kCities, "-s , . out.json", 1, "could not convert: .: Is a directory\n"},
+    {"FailureOnStandardOutput", kCities, "-s , --max-line-bytes 8 in.csv /dev/stdout", 1,
+     "could not convert: in.csv: line 1 is longer than 8 bytes; lines may end with a lone "
+     "carriage return (--max-line-bytes sets the limit)\n"},
     {"WriteErrorOnADevice", kCities, "-s , in.csv /dev/full", 1,
-     "could not convert: /dev/full: No space left on device\nno output was left at /dev/full\n"},
-    // Past the file size limit a write fails with EFBIG, once the signal is ignored; the
-    // half-written file is removed.
-    {"WriteErrorOnAFile", kBig.c_str(), "-q -s , in.csv out.json", 1,
-     "could not convert: out.json: File too large\nno output was left at out.json\n", nullptr,
-     nullptr, "trap '' XFSZ; ulimit -f 64"},
+     "could not convert: /dev/full: No space left on device\n"},
+    // Past the file size limit a write fails with EFBIG, once the signal is ignored.
+    {"WriteErrorOnAFile", kBig.c_str(), "-q -s , in.csv keep.json", 1,
+     "could not convert: keep.json: File too large\n", nullptr, nullptr,
+     "trap '' XFSZ; ulimit -f 64"},
+    // Interrupted while it waits for more rows: the signal ends it, the output stays.
+    {"Interrupted", kCities, "-q -s , f keep.json & sleep 0.5; kill -TERM $!; wait $!", 143, "",
+     nullptr, nullptr, "mkfifo f; (head -2 in.csv; sleep 3) >f &"},
 };
 INSTANTIATE_TEST_SUITE_P(Runs, CliCases, ::testing::ValuesIn(kCliCases),
                          [](const auto& info) { return std::string(info.param.name); });
+
+// Memory runs out on a long line: reported like any failure, the output kept.
+TEST_F(CliTest, RunningOutOfMemoryIsAFailureLikeAnyOther) {
+#ifdef CORVANE_SANITIZED
+  GTEST_SKIP() << "the address sanitizer needs more address space than the limit leaves";
+#endif
+  m_dir.Write("keep.json", "precious");
+  const Result r = Run("-q -s , --max-line-bytes 1G big.csv keep.json",
+                       "{ echo a,b; head -c 150000000 /dev/zero | tr '\\0' x; } >big.csv; "
+                       "ulimit -v 120000");
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(r.err,
+            "corvane-convert: could not convert: big.csv: not enough memory to convert it\n");
+  EXPECT_EQ(Read("keep.json"), "precious");
+}
+
+// The link is kept and its target replaced; a failure leaves both as they were.
+TEST_F(CliTest, AnOutputLinkStaysALink) {
+  m_dir.Write("in.csv", kCities);
+  m_dir.Write("keep.json", "precious");
+  fs::create_symlink("keep.json", m_dir.File("link.json"));
+  EXPECT_EQ(Run("-q -s , --max-line-bytes 8 in.csv link.json").status, 1);
+  EXPECT_EQ(Read("keep.json"), "precious");
+  EXPECT_EQ(Run("-q -s , in.csv link.json").status, 0);
+  EXPECT_TRUE(fs::is_symlink(m_dir.File("link.json")));
+  EXPECT_EQ(outputrows::JsonRows(Read("keep.json")), outputrows::JsonRows(kCitiesJson));
+}
 
 // Ties, none found included, go to the earliest of tab, comma, bar and semicolon.
 TEST_F(CliTest, GuessesTheSeparatorFromTheHeaderLine) {
@@ -149,7 +206,8 @@ TEST_F(CliTest, GuessesTheSeparatorFromTheHeaderLine) {
 
 TEST_F(CliTest, UsageErrorsExitTwo) {
   for (const char* args :
-       {"", "only-one", "a b c", "-f xml a b", "-n -3 a b", "-n ten a b", "--bogus a b", "-s"}) {
+       {"", "only-one", "a b c", "-f xml a b", "-n -3 a b", "-n ten a b", "--bogus a b", "-s",
+        "--max-line-bytes 0 a b", "--max-line-bytes 5X a b", "--max-line-bytes 99999999999G a b"}) {
     const Result r = Run(args);
     EXPECT_EQ(r.status, 2) << args;
     EXPECT_TRUE(r.err.ends_with("\nTry 'corvane-convert --help'.\n")) << r.err;

@@ -224,4 +224,56 @@ TEST_F(ReaderTest, TextsAcrossBufferBlocks) {
           .rows == Rows{{wide}});
 }
 
+// The header decides the separator; it is read once, from the same buffer as the rows, so
+// that a pipe loses nothing. Reads of one byte split the header from its rows.
+TEST_F(ReaderTest, GuessedSeparatorSplitsTheHeaderAndTheRows) {
+  const std::pair<std::string, const char16_t*> kSources[] = {
+      {"a;b|c;d\n1;2|3;4\n", u";"}, {"a\tb,c\n1\t2,3\n", u"<tab>"}, {"ab\n1\n", u"<tab>"}};
+  for (const auto& [text, guess] : kSources) {
+    g_readLimit = 1;
+    SysCalls calls = RealSysCalls();
+    calls.read = ShortRead;
+    ScopedSysCalls scoped(calls);
+    CDelimitedTextReader reader;
+    ASSERT_TRUE(reader.Open(U16(m_dir.Write("g.txt", text)).c_str()));
+    ASSERT_EQ(reader.PrepareGuessingSeparator(), 0);
+    EXPECT_EQ(reader.SeparatorText(), guess) << text;
+    FieldList row;
+    ASSERT_EQ(reader.ReadRow(row), 0);
+    EXPECT_EQ(row.size(), reader.Columns().size()) << text;
+    EXPECT_EQ(row.front(), u"1");
+  }
+}
+
+// A line over the limit fails with its number, also when it spans blocks or has no line
+// feed; a line of exactly the limit is read.
+TEST_F(ReaderTest, LinesOverTheLimitFailWithTheirNumber) {
+  const std::string block(CFile::kBufferSize, 'x');
+  const struct {
+    std::string text;
+    std::uint64_t limit;
+    std::int64_t failingLine;  // 0: read to the end
+  } kCases[] = {{"h\n0123456789\n", 10, 0},
+                {"h\n0123456789a\n", 10, 2},
+                {"header\n1\n", 5, 1},
+                {"h\n1\n" + block + block, 2 * CFile::kBufferSize - 1, 3},
+                {"h\n1\n" + block + block + "\n", 2 * CFile::kBufferSize, 0}};
+  for (const auto& c : kCases) {
+    CDelimitedTextReader reader;
+    ASSERT_TRUE(reader.Open(U16(m_dir.Write("l.txt", c.text)).c_str()));
+    reader.SetMaxLineBytes(c.limit);
+    std::int64_t failingLine = 0;
+    try {
+      FieldList row;
+      if (reader.Prepare(u",") == 0)
+        while (reader.ReadRow(row) == 0) {
+        }
+    } catch (const CLineTooLong& error) {
+      failingLine = error.LineNumber();
+      EXPECT_EQ(error.Limit(), c.limit);
+    }
+    EXPECT_EQ(failingLine, c.failingLine) << c.text.substr(0, 20) << " limit " << c.limit;
+  }
+}
+
 }  // namespace

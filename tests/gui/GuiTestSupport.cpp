@@ -8,7 +8,6 @@
 #include <wx/uiaction.h>
 #include <wx/utils.h>
 
-#include "platform/gui/MessageBox.h"
 #include "platform/gui/Resources.h"
 
 namespace {
@@ -46,9 +45,8 @@ void RegisterTestDialog() {
 bool PumpUntil(const std::function<bool()>& done, int timeoutMs) {
   wxStopWatch watch;
   while (!done()) {
-    if (watch.Time() > timeoutMs) {
+    if (watch.Time() > timeoutMs)
       return false;
-    }
     wxTheApp->ProcessPendingEvents();
     wxYield();
     wxMilliSleep(5);
@@ -61,8 +59,7 @@ void Pump(int ms) {
 }
 
 void PressKey(int keyCode, int modifiers) {
-  wxUIActionSimulator simulator;
-  simulator.Char(keyCode, modifiers);
+  wxUIActionSimulator().Char(keyCode, modifiers);
   Pump(150);
 }
 
@@ -88,18 +85,9 @@ void ActivateWindow(CDialog& dialog) {
   frame->Raise();
   Pump(100);
   // Without a window manager the X input focus follows the pointer: keep it inside.
-  wxUIActionSimulator simulator;
   const wxRect rect = frame->GetScreenRect();
-  simulator.MouseMove(rect.x + rect.width / 2, rect.y + 5);
+  wxUIActionSimulator().MouseMove(rect.x + rect.width / 2, rect.y + 5);
   Pump(100);
-}
-
-MessageBoxCall ErrorBox(const CString& text) {
-  return {text, kErrorCaption, MB_ICONERROR};
-}
-
-MessageBoxCall InfoBox(const CString& text) {
-  return {text, kInformationCaption, MB_ICONINFORMATION};
 }
 
 void PrintTo(const MessageBoxCall& call, std::ostream* out) {
@@ -114,20 +102,11 @@ MessageBoxRecorder::MessageBoxRecorder() {
   });
 }
 
-MessageBoxRecorder::~MessageBoxRecorder() {
-  SetMessageBoxHook(nullptr);
-}
-
 ModalDialogRecorder::ModalDialogRecorder(int result, std::function<void(CDialog*)> inspect) {
   SetModalDialogHook([this, result, inspect](CDialog* dialog) {
     m_dialogs.push_back(dialog);
-    if (inspect) {
+    if (inspect)
       inspect(dialog);
-    }
     dialog->EndDialog(result);
   });
-}
-
-ModalDialogRecorder::~ModalDialogRecorder() {
-  SetModalDialogHook(nullptr);
 }

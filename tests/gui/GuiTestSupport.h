@@ -9,6 +9,7 @@
 
 #include "platform/core/CString.h"
 #include "platform/gui/Dialog.h"
+#include "platform/gui/MessageBox.h"
 
 class wxWindow;
 
@@ -46,15 +47,19 @@ struct MessageBoxCall {
   bool operator==(const MessageBoxCall& other) const = default;
 };
 using BoxList = std::vector<MessageBoxCall>;
-MessageBoxCall ErrorBox(const CString& text);
-MessageBoxCall InfoBox(const CString& text);
+inline MessageBoxCall ErrorBox(const CString& text) {
+  return {text, kErrorCaption, MB_ICONERROR};
+}
+inline MessageBoxCall InfoBox(const CString& text) {
+  return {text, kInformationCaption, MB_ICONINFORMATION};
+}
 void PrintTo(const MessageBoxCall& call, std::ostream* out);
 
 // Replaces message boxes while it lives; every box is recorded and answered with IDOK.
 class MessageBoxRecorder {
  public:
   MessageBoxRecorder();
-  ~MessageBoxRecorder();
+  ~MessageBoxRecorder() { SetMessageBoxHook(nullptr); }
   const BoxList& Calls() const { return m_calls; }
 
  private:
@@ -65,7 +70,7 @@ class MessageBoxRecorder {
 class ModalDialogRecorder {
  public:
   explicit ModalDialogRecorder(int result = IDOK, std::function<void(CDialog*)> inspect = nullptr);
-  ~ModalDialogRecorder();
+  ~ModalDialogRecorder() { SetModalDialogHook(nullptr); }
   const std::vector<CDialog*>& Dialogs() const { return m_dialogs; }
 
  private:

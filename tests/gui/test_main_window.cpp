@@ -3,6 +3,8 @@
 // restored at start and saved on closing, resizing, and the commands of the window and the
 // dialog library. What the conversion writes, the preview's files and the settings file's
 // text are the engine's and the store's own tests.
+#include <sys/stat.h>
+
 #include <filesystem>
 #include <functional>
 
@@ -58,8 +60,8 @@ const ConvertCase kConvertCases[] = {
      InfoBox(Converted(2)), "["},
     {"CustomTextIgnoredOffCustom", "in.txt", kRows2, u",", u";", u"JSON", true,
      InfoBox(Converted(2)), "["},
-    {"HeaderOnly", "in.txt", SourceRows(0, ','), u",", u"", u"JSON", true,
-     ErrorBox(u"Conversion error."), nullptr},
+    {"HeaderOnly", "in.txt", SourceRows(0, ','), u",", u"", u"JSON", true, InfoBox(Converted(0)),
+     "["},
     {"OneLineLeftOut", "in.txt", SourceRows(4, ',') + kBadLine, u",", u"", u"JSON", true,
      InfoBox(Converted(4,
                        u"1 line was left out because its number of fields differs from the "
@@ -67,9 +69,10 @@ const ConvertCase kConvertCases[] = {
      "["},
     {"EveryLineLeftOut", "in.txt", SourceRows(0, ',') + kBadLine + kBadLine + kBadLine, u",", u"",
      u"JSON", true,
-     ErrorBox(u"Conversion error.\n3 lines were left out because their number of fields differs "
-              u"from the header's; Tools > View Log lists them."),
-     nullptr},
+     InfoBox(Converted(0,
+                       u"3 lines were left out because their number of fields differs from the "
+                       u"header's; Tools > View Log lists them.")),
+     "["},
 };
 
 class ConvertTest : public MainWindowTest, public testing::WithParamInterface<ConvertCase> {};
@@ -99,9 +102,10 @@ TEST_P(ConvertTest, ConvertChecksConvertsAndReports) {
 
 INSTANTIATE_TEST_SUITE_P(Cases, ConvertTest, testing::ValuesIn(kConvertCases), ByName);
 
-// The reason comes from the platform's handler; the window's part is removing the output.
-TEST_F(MainWindowTest, FullDiskIsReportedWithItsReasonAndTheIncompleteOutputRemoved) {
+// The reason is the second line; the earlier output stays as it was.
+TEST_F(MainWindowTest, FullDiskIsReportedWithItsReasonAndTheEarlierOutputKept) {
   Open();
+  dir.Write("out.json", "earlier");
   SetText(IDC_TARGET_FILE, dir.WFile("out.json"));
   SetText(IDC_SOURCE_FILE, Source("in.txt", SourceRows(25, '\t')));
   SysCalls fullDisk = RealSysCalls();
@@ -109,8 +113,20 @@ TEST_F(MainWindowTest, FullDiskIsReportedWithItsReasonAndTheIncompleteOutputRemo
   ScopedSysCalls seam(fullDisk);
   PressButton(*dlg, IDC_CONVERT);
   ASSERT_EQ(Boxes().size(), 1u);
-  EXPECT_EQ(Boxes()[0], ErrorBox(dir.WFile("out.json") + u": No space left on device"));
-  EXPECT_FALSE(std::filesystem::exists(dir.File("out.json")));
+  EXPECT_EQ(Boxes()[0], ErrorBox(u"Conversion error.\n" + dir.WFile("out.json") +
+                                 u": No space left on device"));
+  EXPECT_EQ(ReadBytesFromFile(dir.File("out.json")), "earlier");
+}
+
+// Neither the preview nor Convert waits for a writer to open the FIFO.
+TEST_F(MainWindowTest, AFifoSourceIsRefusedWithoutWaiting) {
+  Open();
+  ASSERT_EQ(mkfifo(dir.File("pipe").c_str(), 0600), 0);
+  SetText(IDC_TARGET_FILE, dir.WFile("out.json"));
+  SetText(IDC_SOURCE_FILE, dir.WFile("pipe"));
+  PressButton(*dlg, IDC_CONVERT);
+  EXPECT_EQ(Boxes(),
+            BoxList{ErrorBox(u"Conversion error.\n" + dir.WFile("pipe") + u": is a FIFO")});
 }
 
 TEST_F(MainWindowTest, CustomFieldIsOnlyEnabledForCustomAndKeepsItsText) {

@@ -11,6 +11,7 @@
 #include "platform/gui/Dialog.h"
 #include "platform/gui/EditBrowseBox.h"
 #include "platform/gui/Resources.h"
+#include "platform/gui/WxText.h"
 #include "tests/gui/GuiTestSupport.h"
 
 namespace {
@@ -159,6 +160,18 @@ TEST(DialogModalTest, DoModalRunsUntilEndDialogAndFailsWithAMessageWithoutATempl
   MessageBoxRecorder boxes;
   EXPECT_EQ(CDialog(4242, nullptr).DoModal(), -1);
   EXPECT_EQ(boxes.Calls(), BoxList{ErrorBox(u"No dialog template 4242.")});
+}
+
+// A name that is not UTF-8 keeps its bytes in a field and as the file dialog hands it over.
+TEST_F(DialogTest, PathThatIsNotUtf8ComesBackExactly) {
+  const std::string bytes = "/tmp/caf\xE9 \xE2\x82\xAC \xF0\x9F\x98\x80\xFF.csv";
+  const CString path = CString::FromUtf8(bytes);
+  dlg.SetDlgItemText(104, path);
+  CString shown;
+  dlg.GetDlgItemText(104, shown);
+  EXPECT_EQ(shown.ToUtf8(), bytes);
+  EXPECT_EQ(PathFromWx(wxString(bytes.data(), *wxConvFileName, bytes.size())).ToUtf8(), bytes);
+  EXPECT_EQ(std::string(PathToWx(path).fn_str()), bytes);
 }
 
 }  // namespace

@@ -4,7 +4,6 @@
 
 #include <cerrno>
 #include <cstdlib>
-#include <optional>
 #include <set>
 #include <string>
 #include <vector>
@@ -21,17 +20,11 @@ mode_t ModeOf(const std::string& path) {
   return info.st_mode;
 }
 
-// Points $TMPDIR at a directory of the test, restoring the old value afterwards.
+// Points $TMPDIR at a directory of the test.
 class FileSystemTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    if (const char* old = std::getenv("TMPDIR"))
-      m_oldTmpdir = old;
-    setenv("TMPDIR", m_dir.Path().c_str(), 1);
-  }
-  void TearDown() override {
-    m_oldTmpdir ? setenv("TMPDIR", m_oldTmpdir->c_str(), 1) : unsetenv("TMPDIR");
-  }
+  FileSystemTest() { setenv("TMPDIR", m_dir.Path().c_str(), 1); }
+  ~FileSystemTest() override { unsetenv("TMPDIR"); }
   // The private directory's place, without the final slash.
   std::string PrivateDir() const { return m_dir.File("corvane-" + std::to_string(geteuid())); }
   static std::u16string TempPath() {
@@ -41,7 +34,6 @@ class FileSystemTest : public ::testing::Test {
   }
 
   TempDir m_dir;
-  std::optional<std::string> m_oldTmpdir;
 };
 
 TEST_F(FileSystemTest, TempPathIsAPrivateDirectoryUnderTmpdir) {
@@ -49,8 +41,7 @@ TEST_F(FileSystemTest, TempPathIsAPrivateDirectoryUnderTmpdir) {
   std::u16string path = TempPath();
   umask(oldMask);
   EXPECT_EQ(path, Utf8ToUtf16(PrivateDir() + "/"));
-  EXPECT_TRUE(S_ISDIR(ModeOf(PrivateDir())));
-  EXPECT_EQ(ModeOf(PrivateDir()) & 0777, 0700u);
+  EXPECT_EQ(ModeOf(PrivateDir()), S_IFDIR | 0700u);
   setenv("TMPDIR", (m_dir.Path() + "//").c_str(), 1);
   EXPECT_EQ(TempPath(), path) << "used again, whatever the trailing slashes of $TMPDIR";
 }
@@ -118,8 +109,7 @@ TEST_F(FileSystemTest, TempFileNamesAreFreshEmptyPrivateFiles) {
   EXPECT_EQ(CString(name), CString(dir) + u"js" + hex + u".tmp");
   ASSERT_EQ(std::set<std::string>(g_opened.begin(), g_opened.end()).size(), 4u);
   EXPECT_EQ(Utf16ToUtf8(name), g_opened.back());
-  EXPECT_TRUE(S_ISREG(ModeOf(g_opened.back())));
-  EXPECT_EQ(ModeOf(g_opened.back()) & 0777, 0600u);
+  EXPECT_EQ(ModeOf(g_opened.back()), S_IFREG | 0600u);
   EXPECT_EQ(std::filesystem::file_size(g_opened.back()), 0u);
 
   g_opened.clear(), g_failures = 1, g_failWith = EACCES;

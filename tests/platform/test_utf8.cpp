@@ -131,3 +131,17 @@ INSTANTIATE_TEST_SUITE_P(
     [](const auto& info) { return std::string(info.param.label); });
 
 }  // namespace
+
+// A separator given as bytes means what the same bytes mean in an 8-bit source.
+TEST(Utf8, DecodesLikeASourceFile) {
+  const std::pair<std::string, std::u16string> kCases[] = {
+      {"\xA7", u"\u00A7"},
+      {"\xC2\xA7", u"\u00A7"},
+      {"\xE2\x82\xAC;\xFF", u"\u20AC;\u00FF"},
+      {"\xF0\x9F\x98\x80", u"\xD83D\xDE00"},
+      {"\xE2\x82", u"\u00E2\u0082"},
+      {"\xED\xA0\x80", u"\u00ED\u00A0\u0080"},
+  };
+  for (const auto& [bytes, text] : kCases)
+    EXPECT_EQ(utf8::DecodeLikeSource(bytes).Str(), text) << ::testing::PrintToString(bytes);
+}

@@ -34,12 +34,12 @@ void PlayRows(JSON& w, const Rows& rows, Path path) {
     std::vector<std::u16string> rowNames;
     std::vector<std::string> storage;
     std::vector<std::string_view> values;
+    storage.reserve(row.size());  // the views stay valid
     for (const auto& [name, value] : row) {
       rowNames.push_back(Utf8ToUtf16(name));
-      storage.push_back(value + std::string(JSON::kValueSlack, '\\'));
+      values.emplace_back(storage.emplace_back(value + std::string(JSON::kValueSlack, '\\')).data(),
+                          value.size());
     }
-    for (const std::string& value : storage)
-      values.emplace_back(value.data(), value.size() - JSON::kValueSlack);
     if (!names || rowNames != lastNames)
       names = std::make_unique<ObjectNames>(lastNames = rowNames);
     w.AddObjectUtf8(*names, values.data());

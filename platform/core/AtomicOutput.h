@@ -1,0 +1,80 @@
+// CAtomicOutput: writes a document so that the user's earlier file is either replaced by
+// the whole new one or left exactly as it was; a cut document never appears under the
+// user's name.
+//
+// A regular file (existing or not, named directly or through symbolic links) is written
+// to a new hidden file beside the final target, ".<name>.<random>.tmp" in the folder of
+// the link's resolved target, and renamed over the target only by Commit: a link stays a
+// link, and the rename is atomic because both names are in one folder. The new file gets
+// the existing file's mode and owner (as far as the system allows), or 0666 less the
+// umask. No fsync: like `sed -i` and `sort -o`, a power cut may cost the new document but
+// never leaves a cut one in the target's place. After SIGKILL only the hidden file can
+// remain; SIGINT, SIGTERM and SIGHUP remove it once RemovePendingOutputsOnSignals is on.
+//
+// Anything else is written in place and never renamed or removed: a device (/dev/null,
+// /dev/full, a terminal), a FIFO, and the names of descriptors the process already has
+// (/dev/stdout, /dev/stderr, /dev/fd/N, /proc/self/fd/N), which are duplicated so that a
+// shell's '>>' keeps appending and a file the shell opened is written, not replaced.
+//
+// The output may not be the source: the same device and inode, whatever path, symbolic
+// link or hard link reaches it, is refused before anything is created. A terminal or a
+// socket is the exception: reading one and writing it back loses nothing. An existing
+// file that the user may not write is refused ("Permission denied") as writing it in
+// place would be, although its folder would allow replacing it.
+#pragma once
+
+#include <sys/stat.h>
+
+#include <string>
+
+#include "platform/core/CString.h"
+#include "platform/core/File.h"
+#include "platform/core/Types.h"
+
+class CAtomicOutput {
+ public:
+  CAtomicOutput() = default;
+  // Discards an output that was not committed; never throws.
+  ~CAtomicOutput();
+  CAtomicOutput(const CAtomicOutput&) = delete;
+  CAtomicOutput& operator=(const CAtomicOutput&) = delete;
+
+  // Prepares to write path. source (may be null) is the status of the file being read;
+  // an output that is the same file is refused. On failure nothing is created and error
+  // names path and the reason ("Permission denied", "is the source file").
+  BOOL Open(LPCWSTR path, const struct stat* source, CFileException* error = nullptr);
+  // Where the document is written; errors name the user's path.
+  CFile& File() { return m_file; }
+  // Writes what is buffered, closes, and puts the new file in the target's place. On any
+  // failure the new file is removed, the target is as it was, and CFileException naming
+  // the user's path is thrown.
+  void Commit();
+  // Drops what was written: the new file is removed and the target is untouched. An
+  // output written in place is only closed, what is still buffered dropped (a full pipe
+  // cannot hold it up). Never throws.
+  void Discard();
+  // True for an output written in place (a device, a FIFO, a descriptor's name).
+  bool IsInPlace() const { return m_inPlace; }
+
+ private:
+  BOOL OpenDuplicate(int descriptor, const struct stat* source, CFileException* error);
+  BOOL OpenInPlace(const std::string& path, const struct stat* source, CFileException* error);
+  BOOL OpenReplacement(const std::string& target, const struct stat* existing,
+                       const struct stat* source, CFileException* error);
+  BOOL AdoptInPlace(int fd, const struct stat* source, CFileException* error);
+  BOOL Fail(int osError, CFileException* error) const;
+  void RemoveHiddenFile();
+
+  CFile m_file;
+  CString m_userPath;
+  std::string m_hiddenPath;  // empty when no hidden file exists
+  std::string m_targetPath;  // the resolved target the hidden file replaces
+  int m_pendingSlot = -1;
+  bool m_inPlace = false;
+};
+
+// Installs handlers for SIGINT, SIGTERM and SIGHUP that remove the hidden file of every
+// output that is open and not committed, then end the process by the same signal. A
+// signal that is ignored (nohup) stays ignored. The handlers only call unlink, signal and
+// raise.
+void RemovePendingOutputsOnSignals();

@@ -1,0 +1,28 @@
+// The hidden files of outputs that are being written and not yet committed, kept where a
+// signal handler can reach them: a fixed table of preformatted names, so that the handler
+// only reads memory and calls unlink(2). A name is added once its file exists and dropped
+// once the file is renamed or removed.
+#pragma once
+
+#include <signal.h>
+
+#include <string>
+
+// Records path; returns its slot, or -1 when the table is full or the name too long (the
+// file is then left behind by a signal, as by SIGKILL).
+int AddPendingOutput(const std::string& path);
+// Forgets a slot that AddPendingOutput returned; -1 is ignored.
+void DropPendingOutput(int slot);
+
+// Holds back the signals that remove pending outputs for the lifetime of the object, so
+// that a file is never created without its name being recorded.
+class CHeldSignals {
+ public:
+  CHeldSignals();
+  ~CHeldSignals();
+  CHeldSignals(const CHeldSignals&) = delete;
+  CHeldSignals& operator=(const CHeldSignals&) = delete;
+
+ private:
+  sigset_t m_saved;
+};
