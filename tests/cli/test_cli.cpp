@@ -29,15 +29,15 @@ class CliTest : public ::testing::Test {
   // before: shell commands run first, in the same shell.
   Result Run(const std::string& args, const std::string& before = "") {
     m_dir.Write("run.sh",
-                "exec >.stdout 2>.stderr\n" + before + "\n" + CORVANE_CONVERT + " " + args);
+                "exec >stdout.txt 2>stderr.txt\n" + before + "\n" + CORVANE_CONVERT + " " + args);
     const std::string& dir = m_dir.Path();
     const int status = std::system(("cd " + dir + " && env -i XDG_STATE_HOME=" + dir +
                                     "/state HOME=" + dir + " PATH=/usr/bin:/bin bash run.sh")
                                        .c_str());
-    std::string err = Read(".stderr");
+    std::string err = Read("stderr.txt");
     for (size_t at; (at = err.find(dir)) != std::string::npos;)
       err.replace(at, dir.size(), "$D");
-    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, Read(".stdout"), err};
+    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, Read("stdout.txt"), err};
   }
   std::string Read(const std::string& name) const { return ReadBytesFromFile(m_dir.File(name)); }
 
@@ -83,10 +83,7 @@ TEST_P(CliCases, ExitStatusMessagesAndDocument) {
   EXPECT_EQ(Read("keep.json"), "precious");
   EXPECT_TRUE(fs::exists("/dev/full")) << "a device is never removed as a half-written output";
   EXPECT_TRUE(fs::is_symlink("/dev/stdout")) << "nor the system's link to standard output";
-  for (const auto& entry : fs::directory_iterator(m_dir.Path())) {
-    const std::string file = entry.path().filename();
-    EXPECT_TRUE(file[0] != '.' || file == ".stdout" || file == ".stderr") << file;
-  }
+  EXPECT_EQ(HiddenFiles(m_dir.Path()), 0);
   if (!c.output) {
     EXPECT_FALSE(fs::exists(m_dir.File("out.json")));
     return;

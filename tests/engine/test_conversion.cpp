@@ -164,14 +164,6 @@ TEST_F(ConversionTest, ProgressIsReportedWhileReading) {
   EXPECT_EQ(calls, (std::vector<std::uint64_t>{2 + 2 * 65536, 2 + 4 * 65536}));
 }
 
-// Files whose name starts with a dot: what an unfinished output would leave.
-int HiddenFiles(const std::string& folder) {
-  int count = 0;
-  for (const auto& entry : std::filesystem::directory_iterator(folder))
-    count += entry.path().filename().string()[0] == '.';
-  return count;
-}
-
 // Conversions that fail before writing, to JSON or BSON: a source that cannot be opened or
 // has no header line, an output that is the source itself or lies in a missing directory.
 // Every file is left as it was, an output not created, the cause logged, and the failure
