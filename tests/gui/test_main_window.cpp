@@ -138,12 +138,10 @@ TEST_F(MainWindowTest, StartUpRestoresTheInputsAndShowsOnePreview) {
   store.SetCustomSeparator(u",");
   store.SetFormat(u"BSON");
   Open();
-  EXPECT_EQ(Text(IDC_SOURCE_FILE), dir.WFile("in.txt"));
-  EXPECT_EQ(Text(IDC_TARGET_FILE), u"out.json");
-  EXPECT_EQ(Text(IDC_SEPARATOR), u"Custom");
-  EXPECT_EQ(Text(IDC_CUSTOM_SEPARATOR), u",");
+  EXPECT_EQ((std::vector<CString>{Text(IDC_SOURCE_FILE), Text(IDC_TARGET_FILE), Text(IDC_SEPARATOR),
+                                  Text(IDC_CUSTOM_SEPARATOR), Text(IDC_FORMAT)}),
+            (std::vector<CString>{dir.WFile("in.txt"), u"out.json", u"Custom", u",", u"BSON"}));
   EXPECT_TRUE(dlg->GetDlgItem(IDC_CUSTOM_SEPARATOR)->IsWindowEnabled());
-  EXPECT_EQ(Text(IDC_FORMAT), u"BSON");
   const std::string page = ShownPage(dlg->PreviewFile());
   EXPECT_NE(page.find("<th>name</th><th>value</th>"), std::string::npos) << page;
   EXPECT_NE(page.find("<td>row10</td>"), std::string::npos);
@@ -223,11 +221,10 @@ TEST_P(QuitTest, EveryWayOfClosingSavesTheFiveTexts) {
   CSettings saved;
   saved.SetPath(dir.File("corvane.ini"));
   saved.LoadData();
-  EXPECT_EQ(saved.SourceFile(), dir.WFile("never-converted.txt"));
-  EXPECT_EQ(saved.OutputFile(), u"out.json");
-  EXPECT_EQ(saved.Separator(), u"|");
-  EXPECT_EQ(saved.CustomSeparator(), u";");
-  EXPECT_EQ(saved.Format(), u"BSON");
+  EXPECT_EQ(
+      (std::vector<CString>{saved.SourceFile(), saved.OutputFile(), saved.Separator(),
+                            saved.CustomSeparator(), saved.Format()}),
+      (std::vector<CString>{dir.WFile("never-converted.txt"), u"out.json", u"|", u";", u"BSON"}));
   EXPECT_GT(saved.getInt(u"MainWnd.Width"), 0) << "the library's placement is saved with them";
 }
 
