@@ -82,8 +82,11 @@ TEST_P(CliCases, ExitStatusMessagesAndDocument) {
   }
   const std::string name = c.output;
   const std::string bytes = name == "-" ? r.out : Read(name);
-  EXPECT_EQ(name.ends_with("json") || name == "-" ? outputrows::JsonRows(bytes)
-                                                  : outputrows::BsonRows(bytes),
+  const bool lines = name.ends_with(".jsonl") || name.ends_with(".ndjson") ||
+                     std::string(c.args).find("-f jsonl") != std::string::npos;
+  EXPECT_EQ(lines                                   ? outputrows::JsonLinesRows(bytes)
+            : name.ends_with("json") || name == "-" ? outputrows::JsonRows(bytes)
+                                                    : outputrows::BsonRows(bytes),
             outputrows::JsonRows(c.json));
 }
 
@@ -99,6 +102,8 @@ const CliCase kCliCases[] = {
      "1 rows written, 0 lines left out\n", "out.json", R"([{"a;b|c":"1;2|3"}])"},
     {"BsonByExtension", kCities, "-q in.csv out.bson", 0, "", "out.bson", kCitiesJson},
     {"BsonByOption", kCities, "-q -f bson in.csv out.bin", 0, "", "out.bin", kCitiesJson},
+    {"JsonLinesByExtension", kCities, "-q in.csv out.ndjson", 0, "", "out.ndjson", kCitiesJson},
+    {"JsonLinesByOption", kCities, "-q -f jsonl in.csv out.bson", 0, "", "out.bson", kCitiesJson},
     {"StandardOutputAndLimit", kCities, "-q -s , -n 1 in.csv -", 0, "", "-",
      R"([{"city":"Zürich","country":"CH"}])"},
     {"LinesLeftOut", "a,b\n1,2\n3\n4,5,6\n7,8\n", "-s , in.csv out.json", 0,

@@ -63,6 +63,29 @@ std::optional<Rows> JsonRows(const std::string& text) {
   return collector.rows;
 }
 
+std::optional<Rows> JsonLinesRows(const std::string& text) {
+  Rows rows;
+  for (std::size_t from = 0; from < text.size();) {
+    const std::size_t end = text.find('\n', from);
+    if (end == std::string::npos)
+      return std::nullopt;
+    const std::string line = text.substr(from, end - from);
+    std::optional<Rows> one = JsonRows("[" + line + "]");
+    if (!one || one->size() != 1)
+      return std::nullopt;
+    // Compact: the line is exactly its members written without any space.
+    std::string compact = "{";
+    for (const auto& [name, value] : one->front())
+      compact += (compact.size() > 1 ? "," : "") + nlohmann::json(name).dump() + ":" +
+                 nlohmann::json(value).dump();
+    if (line != compact + "}")
+      return std::nullopt;
+    rows.push_back(std::move(one->front()));
+    from = end + 1;
+  }
+  return rows;
+}
+
 // Each document as libbson writes it in JSON: strings stay strings, other types become
 // numbers or objects, which JsonRows refuses, as it refuses text that is not UTF-8.
 std::optional<Rows> BsonRows(const std::string& bytes) {

@@ -1,4 +1,4 @@
-// ConvertToJson: the rows it writes (read back from JSON and from BSON), what it leaves
+// ConvertToJson: the rows it writes (read back from JSON, JSON Lines and BSON), what it leaves
 // out and logs, and how it fails without harming the source or an existing output.
 #include <gtest/gtest.h>
 #include <unistd.h>
@@ -28,13 +28,16 @@ struct Outcome {
 
 class ConversionTest : public ::testing::Test {
  protected:
-  // Converts source, written to source.txt, into out.json or out.bson.
-  Outcome Run(const std::string& source, const char16_t* separator, int limit, int bson) {
+  // Converts source, written to source.txt, into out.json, out.bson or out.jsonl.
+  Outcome Run(const std::string& source, const char16_t* separator, int limit, int bson,
+              bool jsonLines = false) {
     Outcome outcome;
-    const std::string output = m_dir.File(bson ? "out.bson" : "out.json");
+    const std::string output = m_dir.File(bson ? "out.bson" : jsonLines ? "out.jsonl" : "out.json");
+    ConversionOptions options;
+    options.jsonLines = jsonLines;
     outcome.result =
         ConvertToJson(Utf8ToUtf16(m_dir.Write("source.txt", source)).c_str(), separator,
-                      Utf8ToUtf16(output).c_str(), limit, bson, outcome.report);
+                      Utf8ToUtf16(output).c_str(), limit, bson, outcome.report, options);
     if (std::filesystem::exists(output))
       outcome.output = ReadBytesFromFile(output);
     return outcome;
@@ -122,6 +125,11 @@ TEST_P(ConversionCases, JsonAndBsonHoldTheRows) {
   EXPECT_EQ(bson.result, json.result);
   ASSERT_TRUE(bson.output);
   EXPECT_EQ(outputrows::BsonRows(*bson.output), rows);
+  // No rows are an empty file: the only text JsonLinesRows reads as none.
+  const Outcome lines = Run(c.source, c.separator, c.limit, 0, true);
+  EXPECT_EQ(lines.result, json.result);
+  ASSERT_TRUE(lines.output);
+  EXPECT_EQ(outputrows::JsonLinesRows(*lines.output), rows) << *lines.output;
 }
 
 INSTANTIATE_TEST_SUITE_P(Conversion, ConversionCases, ::testing::ValuesIn(kConversionCases),

@@ -56,6 +56,8 @@ const ConvertCase kConvertCases[] = {
      ErrorBox(u"The target file is not specified yet."), nullptr},
     {"Bson", "in.txt", SourceRows(3, ','), u",", u"", u"BSON", true, InfoBox(Converted(3)),
      "!"},  // a document of 33 bytes
+    {"JsonLines", "in.txt", SourceRows(2, ','), u",", u"", u"JSON Lines", true,
+     InfoBox(Converted(2)), "{"},
     {"CustomSemicolon", "in.txt", SourceRows(2, ';'), u"Custom", u";", u"JSON", true,
      InfoBox(Converted(2)), "["},
     {"CustomTextIgnoredOffCustom", "in.txt", kRows2, u",", u";", u"JSON", true,

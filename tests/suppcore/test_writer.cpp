@@ -1,4 +1,4 @@
-// The writer's bytes, JSON and BSON, through the row-object calls and through the
+// The writer's bytes, JSON, JSON Lines and BSON, through the row-object calls and through the
 // whole-row call; both are read back strictly, duplicate names kept.
 #include <errno.h>
 #include <gtest/gtest.h>
@@ -49,7 +49,7 @@ void PlayRows(JSON& w, const Rows& rows, Path path) {
 size_t g_largestWrite = 0;
 
 // The whole document for rows. Memory stays flat: no write is larger than the buffer.
-std::string Write(const Rows& rows, bool bson, Path path) {
+std::string Write(const Rows& rows, bool bson, Path path, bool lines = false) {
   TempDir dir;
   SysCalls measured = RealSysCalls();
   measured.write = [](int fd, const void* bytes, size_t count) {
@@ -65,6 +65,7 @@ std::string Write(const Rows& rows, bool bson, Path path) {
     w.SwitchIndent(1);
     w.Open(&file, 0);
     w.SetBSON(bson);
+    w.SetJsonLines(lines);
     w.Array(1, 1);
     PlayRows(w, rows, path);
     w.Array(0, 1);
@@ -82,6 +83,18 @@ TEST_P(Writer, JsonLayoutAndEmptyBson) {
   EXPECT_EQ(Write({{}, {{"a", "1"}, {"b", ""}}}, false, GetParam()),
             "[\n  {\n  },\n  {\n    \"a\": \"1\",\n    \"b\": \"\"\n  }\n]\n");
   EXPECT_EQ(Write({}, true, GetParam()), "") << "BSON: one document a row, nothing else";
+}
+
+// One compact object a line, nothing around them; a row larger than the buffer, cut into
+// pieces at an escape, stays one line.
+TEST_P(Writer, JsonLinesLayout) {
+  EXPECT_EQ(Write({}, false, GetParam(), true), "");
+  EXPECT_EQ(Write({{}, {{"a", "1"}, {"b", "\n"}}}, false, GetParam(), true),
+            "{}\n{\"a\":\"1\",\"b\":\"\\n\"}\n");
+  std::string huge(2 << 20, 'v');
+  huge[16383] = '\n';
+  const Rows rows = {{{"a", "x"}}, {{"a", huge}, {"b", "y"}}, {{"a", "z"}}};
+  EXPECT_TRUE(outputrows::JsonLinesRows(Write(rows, false, GetParam(), true)) == rows);
 }
 
 // Every byte that escaping treats apart, at every position of values that are escaped 16
