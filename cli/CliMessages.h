@@ -15,14 +15,16 @@ constexpr const char* kUsage =
     "Usage: corvane-convert [options] SOURCE OUTPUT\n"
     "\n"
     "Converts the delimited text file SOURCE (header line of column names, one row per\n"
-    "line) into one JSON array of objects, or the same rows as BSON, written to OUTPUT.\n"
+    "line) into one JSON array of objects, or the same rows as JSON Lines (one object a\n"
+    "line) or BSON, written to OUTPUT.\n"
     "SOURCE - reads standard input; OUTPUT - writes to standard output. An existing\n"
     "OUTPUT file is replaced only when the whole document has been written.\n"
     "\n"
     "Options:\n"
     "  -s, --separator TEXT  \"<tab>\", \",\", \"|\" or any text whose first character\n"
     "                        separates; guessed from the header line when not given\n"
-    "  -f, --format FORMAT   json or bson (default: bson when OUTPUT ends in .bson)\n"
+    "  -f, --format FORMAT   json, jsonl or bson (default: jsonl when OUTPUT ends in\n"
+    "                        .jsonl or .ndjson, bson when it ends in .bson)\n"
     "  -n, --limit N         read at most N data lines\n"
     "      --max-line-bytes N\n"
     "                        fail on a line longer than N bytes (K, M, G: KiB, MiB,\n"
@@ -48,7 +50,7 @@ constexpr const char* kSummaryLogHint =
 
 // Usage errors; %s is the option as given.
 constexpr const char* kNeedsSeparator = "option %s needs a separator text";
-constexpr const char* kTakesFormat = "option %s takes json or bson";
+constexpr const char* kTakesFormat = "option %s takes json, jsonl or bson";
 constexpr const char* kTakesByteCount =
     "option %s takes a number of bytes, 1 or more, with K, M or G after it if wanted";
 constexpr const char* kTakesLimit = "option %s takes a whole number of lines, 0 or more";

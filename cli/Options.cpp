@@ -96,7 +96,7 @@ ParseResult ParseOptions(const std::vector<std::string>& args) {
         return {options, Text(kNeedsSeparator, name.c_str())};
     } else if (name == "-f" || name == "--format") {
       format = takeValue();
-      if (!format || (*format != "json" && *format != "bson"))
+      if (!format || (*format != "json" && *format != "jsonl" && *format != "bson"))
         return {options, Text(kTakesFormat, name.c_str())};
     } else if (name == "--max-line-bytes") {
       std::optional<std::string> value = takeValue();
@@ -121,6 +121,9 @@ ParseResult ParseOptions(const std::vector<std::string>& args) {
   options.source = positional[0];
   options.output = positional[1];
   options.bson = format ? *format == "bson" : EndsWith(options.output, ".bson");
+  options.jsonLines =
+      format ? *format == "jsonl"
+             : EndsWith(options.output, ".jsonl") || EndsWith(options.output, ".ndjson");
   return result;
 }
 

@@ -13,6 +13,7 @@ struct Options {
   std::string output;  // "-" for standard output
   std::optional<std::string> separator;
   bool bson = false;
+  bool jsonLines = false;
   int limit = -1;
   std::uint64_t maxLineBytes = std::uint64_t{256} << 20;
   bool quiet = false;

@@ -44,6 +44,7 @@ int Run(const cli::Options& options) {
   conversion.standardInput = options.source == "-";
   conversion.guessSeparator = !options.separator;
   conversion.maxLineBytes = options.maxLineBytes;
+  conversion.jsonLines = options.jsonLines;
   const CString source = conversion.standardInput ? CString::FromUtf8(cli::kStandardInputName)
                                                   : CString::FromUtf8(options.source);
   const CString output = CString::FromUtf8(toStdout ? kStandardOutput : options.output);

@@ -41,6 +41,9 @@ struct ConversionOptions {
   bool regularFileOnly = false;
   // A longer line fails the conversion (CLineTooLong) and leaves the output as it was.
   std::uint64_t maxLineBytes = kDefaultMaxLineBytes;
+  // JSON Lines, one compact object a line, in place of indented JSON; BSON, when chosen,
+  // wins.
+  bool jsonLines = false;
 };
 
 // Rows between two progress calls: often enough for a display, rare enough to cost nothing.

@@ -1,7 +1,7 @@
-// ConvertToJson converts one delimited text file into one JSON (or BSON) document: an
-// array holding one object per data row whose field count matches the header, pairing
-// each column name with the row's value (FieldValue: cut at a NUL, without double quotes
-// at either end).
+// ConvertToJson converts one delimited text file into one JSON (or JSON Lines, or BSON)
+// document: an array holding one object per data row whose field count matches the
+// header, pairing each column name with the row's value (FieldValue: cut at a NUL, without double
+// quotes at either end).
 #pragma once
 
 #include "engine/ConversionReport.h"
@@ -16,8 +16,8 @@
 // the limit as CLineTooLong, running out of memory as std::bad_alloc.
 int ConvertToJson(LPCWSTR sourcePath, LPCWSTR separatorText, LPCWSTR outputPath, int rowLimit,
                   int bson);
-// The same, filling report and done as options say; with a report, lines left out are
-// also logged.
+// The same, filling report and done as options say (options.jsonLines: JSON Lines unless
+// bson); with a report, lines left out are also logged.
 int ConvertToJson(LPCWSTR sourcePath, LPCWSTR separatorText, LPCWSTR outputPath, int rowLimit,
                   int bson, ConversionReport& report, const ConversionOptions& options = {});
 

@@ -242,6 +242,7 @@ void CCorvaneDlg::OnConvert() {
   ConversionReport report;
   ConversionOptions options;
   options.regularFileOnly = true;
+  options.jsonLines = format == kJsonLinesFormat;
   int rows = 0;
   CString failure;
   try {

@@ -33,7 +33,7 @@ const std::array<DlgControl, 13> kMainControls = {{
     {IDCANCEL, kClassButton, u"Quit", kButton, 417, 250, 50, 18},
     {IDC_PREVIEW, kClassWebBrowser, u"", WS_CHILD | WS_VISIBLE | WS_TABSTOP, 43, 50, 423, 164},
     {IDC_FORMAT_LABEL, kClassStatic, u"Format", kLabel, 44, 250, 24, 8},
-    {IDC_FORMAT, kClassComboBox, u"", kList | WS_DISABLED, 78, 248, 48, 42},
+    {IDC_FORMAT, kClassComboBox, u"", kList | WS_DISABLED, 78, 248, 64, 42},
     {IDC_CUSTOM_SEPARATOR, kClassEdit, u"", kField | WS_DISABLED, 177, 30, 27, 14},
 }};
 
@@ -54,7 +54,7 @@ static_assert(kFileBrowseMode.size() == 42);
 // two little-endian 32-bit numbers: the only part of its persisted state a web view uses.
 constexpr char kBrowserExtent[] = {'\xA1', '\x41', 0, 0, '\x98', '\x1B', 0, 0};
 
-const std::array<DlgInitRecord, 8> kMainInit = {{
+const std::array<DlgInitRecord, 9> kMainInit = {{
     {IDC_SOURCE_FILE, kDlgInitMfcControl, kFileBrowseMode},
     {IDC_SEPARATOR, kDlgInitAddString, std::string_view("<tab>\0", 6)},
     {IDC_SEPARATOR, kDlgInitAddString, std::string_view(",\0", 2)},
@@ -63,6 +63,7 @@ const std::array<DlgInitRecord, 8> kMainInit = {{
     {IDC_PREVIEW, kDlgInitOleControl, std::string_view(kBrowserExtent, sizeof kBrowserExtent)},
     {IDC_FORMAT, kDlgInitAddString, std::string_view("JSON\0", 5)},
     {IDC_FORMAT, kDlgInitAddString, std::string_view("BSON\0", 5)},
+    {IDC_FORMAT, kDlgInitAddString, std::string_view("JSON Lines\0", 11)},
 }};
 
 const std::array<DlgInit, 1> kDialogInits = {{{IDD_MAIN_DIALOG, kMainInit}}};

@@ -12,7 +12,7 @@ class CMainWindowSettings {
   // Path of the delimited text file to convert.
   virtual CString SourceFile() const = 0;
   virtual void SetSourceFile(const CString& path) = 0;
-  // Path of the JSON or BSON file to write.
+  // Path of the JSON, JSON Lines or BSON file to write.
   virtual CString OutputFile() const = 0;
   virtual void SetOutputFile(const CString& path) = 0;
   // Text of the separator list's selected item ("<tab>", ",", "|" or "Custom").

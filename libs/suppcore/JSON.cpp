@@ -15,6 +15,7 @@ struct JSON::Impl {
   std::unique_ptr<DocumentEncoder> encoder;  // made when the array begins
   State state = State::kUnbound;
   bool bson = false;
+  bool jsonLines = false;
   std::size_t rows = 0;
 
   // The object being gathered: its first pairs names, its values in UTF-8, each followed
@@ -61,13 +62,19 @@ void JSON::SetBSON(int bson) {
     m_impl->bson = bson != 0;
 }
 
+void JSON::SetJsonLines(int lines) {
+  if (m_impl->state <= Impl::State::kReady)
+    m_impl->jsonLines = lines != 0;
+}
+
 void JSON::Array(int open, int /*newLine*/) {
   Impl& impl = *m_impl;
   if (open && impl.state == Impl::State::kReady) {
     if (impl.bson)
       impl.encoder = std::make_unique<BsonEncoder>(impl.out);
     else
-      impl.encoder = std::make_unique<JsonEncoder>(impl.out);
+      impl.encoder = std::make_unique<JsonEncoder>(
+          impl.out, impl.jsonLines ? JsonEncoder::Layout::kLines : JsonEncoder::Layout::kIndented);
     impl.encoder->BeginArray();
     impl.state = Impl::State::kInArray;
   } else if (!open &&

@@ -1,11 +1,12 @@
 // JSON: the document writer. It writes one array of objects whose members are strings,
 // either as JSON (UTF-8 without a mark, valid by RFC 8259, two-space indentation, one
-// member a line, a final line feed) or, after SetBSON(1), as BSON: one BSON document per
-// object, one after another, each holding the object's string elements in order; an empty
-// array is then an empty file.
+// member a line, a final line feed); after SetJsonLines(1), as JSON Lines: each object
+// compact on a line of its own, no array around them; or, after SetBSON(1), as BSON: one
+// BSON document per object, one after another, each holding the object's string elements
+// in order. An empty array is an empty file in JSON Lines and BSON.
 //
 // The conversion's call sequence:
-//   SwitchIndent(1); Open(&file, 0); SetBSON(flag); Array(1, 1);
+//   SwitchIndent(1); Open(&file, 0); SetBSON(flag); [SetJsonLines(flag);] Array(1, 1);
 //   per row:  [EndOfPair()] SetIndent(1); BeginValue(nullptr);
 //             per pair: [EndOfPair()] WriteIndent(); AddPair(name, value);
 //             SetIndent(0); EndValue();
@@ -43,6 +44,9 @@ class JSON {
   BOOL Open(CFile* file, int flags);
   // Chooses BSON (non-zero) or JSON; ignored once the array has begun.
   void SetBSON(int bson);
+  // Chooses JSON Lines (non-zero) or indented JSON when BSON is not chosen; ignored once
+  // the array has begun.
+  void SetJsonLines(int lines);
   // open 1 begins the array, open 0 ends it (and an object still being gathered before
   // it); newLine is unused.
   void Array(int open, int newLine);

@@ -8,8 +8,27 @@
 
 namespace {
 
-constexpr std::string_view kRowOpen = "\n  {";
-constexpr std::string_view kRowClose = "\n  }";
+// The bytes of each layout, known at compile time, so that a row copies them without
+// looking up their sizes.
+struct IndentedBytes {
+  static constexpr std::string_view kArrayOpen = "[";
+  static constexpr std::string_view kArrayClose = "\n]\n";
+  static constexpr bool kCommaBetweenRows = true;
+  static constexpr std::string_view kRowOpen = "\n  {";
+  static constexpr std::string_view kRowClose = "\n  }";
+  static constexpr std::string_view kNameOpen = "\n    \"";
+  static constexpr std::string_view kNameClose = "\": \"";
+};
+struct LineBytes {
+  static constexpr std::string_view kArrayOpen = "";
+  static constexpr std::string_view kArrayClose = "";
+  static constexpr bool kCommaBetweenRows = false;
+  static constexpr std::string_view kRowOpen = "{";
+  static constexpr std::string_view kRowClose = "}\n";
+  static constexpr std::string_view kNameOpen = "\"";
+  static constexpr std::string_view kNameClose = "\":\"";
+};
+
 // A row too large for one reservation has its values escaped in pieces of this size.
 constexpr std::size_t kPieceBytes = 16 * 1024;
 
@@ -18,57 +37,69 @@ char* Put(char* out, std::string_view bytes) {
   return out + bytes.size();
 }
 
+template <class Bytes>
 void EncodeLead(std::size_t index, std::string_view name, std::string& bytes) {
-  bytes.resize(8 + name.size() * kMaxJsonBytesPerByte + kSimdPadding + 4);
+  bytes.resize(1 + Bytes::kNameOpen.size() + name.size() * kMaxJsonBytesPerByte + kSimdPadding +
+               Bytes::kNameClose.size());
   char* out = bytes.data();
   if (index > 0)
     *out++ = ',';
-  out = Put(out, "\n    \"");
+  out = Put(out, Bytes::kNameOpen);
   out = EscapeJsonPadded(out, name);
-  out = Put(out, "\": \"");
+  out = Put(out, Bytes::kNameClose);
   bytes.resize(static_cast<std::size_t>(out - bytes.data()));
 }
 
 }  // namespace
 
 void JsonEncoder::BeginArray() {
-  m_out.Append("[");
+  m_out.Append(m_layout == Layout::kLines ? LineBytes::kArrayOpen : IndentedBytes::kArrayOpen);
 }
 
 void JsonEncoder::EndArray() {
-  m_out.Append("\n]\n");
+  m_out.Append(m_layout == Layout::kLines ? LineBytes::kArrayClose : IndentedBytes::kArrayClose);
+}
+
+void JsonEncoder::Row(std::size_t index, const ObjectNames& names, const std::string_view* values) {
+  if (m_layout == Layout::kLines)
+    RowIn<LineBytes>(index, names, values);
+  else
+    RowIn<IndentedBytes>(index, names, values);
 }
 
 // The whole row in one reservation: no call, no buffer check per member, which is most of
 // the time a row takes otherwise.
-void JsonEncoder::Row(std::size_t index, const ObjectNames& names, const std::string_view* values) {
-  const ObjectNameCache& leads = m_leads.Get(names, EncodeLead);
+template <class Bytes>
+void JsonEncoder::RowIn(std::size_t index, const ObjectNames& names,
+                        const std::string_view* values) {
+  const ObjectNameCache& leads = m_leads.Get(names, EncodeLead<Bytes>);
   const std::size_t count = names.size();
-  std::size_t bound = 1 + kRowOpen.size() + leads.PaddedSize() + kRowClose.size();
+  std::size_t bound = 1 + Bytes::kRowOpen.size() + leads.PaddedSize() + Bytes::kRowClose.size();
   for (std::size_t k = 0; k < count; ++k)
     bound += values[k].size() * kMaxJsonBytesPerByte + 1 + kSimdPadding;
   if (bound > kMaxRowReservation) {
-    RowInPieces(index, leads, count, values);
+    RowInPieces<Bytes>(index, leads, count, values);
     return;
   }
   char* out = m_out.Reserve(bound);
-  if (index > 0)
+  if (Bytes::kCommaBetweenRows && index > 0)
     *out++ = ',';
-  out = Put(out, kRowOpen);
+  out = Put(out, Bytes::kRowOpen);
   for (std::size_t k = 0; k < count; ++k) {
     out = CopyPadded(out, leads[k]);
     out = EscapeJsonPadded(out, values[k]);
     *out++ = '"';
   }
-  out = Put(out, kRowClose);
+  out = Put(out, Bytes::kRowClose);
   m_out.Commit(out);
 }
 
+template <class Bytes>
 void JsonEncoder::RowInPieces(std::size_t index, const ObjectNameCache& leads, std::size_t count,
                               const std::string_view* values) {
-  if (index > 0)
+  if (Bytes::kCommaBetweenRows && index > 0)
     m_out.Append(",");
-  m_out.Append(kRowOpen);
+  m_out.Append(Bytes::kRowOpen);
   for (std::size_t k = 0; k < count; ++k) {
     m_out.Append(leads[k]);
     // A piece is followed by the rest of its value or the value's padding: readable.
@@ -79,5 +110,5 @@ void JsonEncoder::RowInPieces(std::size_t index, const ObjectNameCache& leads, s
     }
     m_out.Append("\"");
   }
-  m_out.Append(kRowClose);
+  m_out.Append(Bytes::kRowClose);
 }

@@ -1,6 +1,9 @@
-// JsonEncoder: the document as JSON text, UTF-8 without a mark, every value a string, two
-// spaces of indentation a level, one member a line, brackets of the array and braces of
-// its objects on lines of their own, a final line feed.
+// JsonEncoder: the document as JSON text, UTF-8 without a mark, every value a string, in
+// one of two layouts. Indented: two spaces of indentation a level, one member a line,
+// brackets of the array and braces of its objects on lines of their own, a final line
+// feed. Lines (JSON Lines): no array, each object compact on a line of its own
+// ({"a":"1","b":"2"}) ended by a line feed, so that no objects make an empty file. Both
+// escape strings alike, so a line feed in a value never ends a line.
 #pragma once
 
 #include "libs/suppcore/DocumentEncoder.h"
@@ -9,17 +12,24 @@
 
 class JsonEncoder : public DocumentEncoder {
  public:
-  explicit JsonEncoder(WriteBuffer& out) : m_out(out) {}
+  enum class Layout { kIndented, kLines };
+
+  explicit JsonEncoder(WriteBuffer& out, Layout layout = Layout::kIndented)
+      : m_out(out), m_layout(layout) {}
 
   void BeginArray() override;
   void Row(std::size_t index, const ObjectNames& names, const std::string_view* values) override;
   void EndArray() override;
 
  private:
+  template <class Bytes>
+  void RowIn(std::size_t index, const ObjectNames& names, const std::string_view* values);
+  template <class Bytes>
   void RowInPieces(std::size_t index, const ObjectNameCache& leads, std::size_t count,
                    const std::string_view* values);
 
   WriteBuffer& m_out;
+  const Layout m_layout;
   // Per member, the bytes before its value: the comma after an earlier member, the line
   // break and indentation, the quoted name, the colon and the value's opening quote.
   ObjectNameCache m_leads;

@@ -129,5 +129,7 @@ CString CLog::GetLogPath() {
 }
 
 void CLog::Truncate() {
-  truncate(LogPath().c_str(), 0);
+  if (truncate(LogPath().c_str(), 0) != 0) {
+    // A log that is missing or not ours to change is left as it is, like a failed entry.
+  }
 }

@@ -54,24 +54,6 @@ class RowCollector : public nlohmann::json_sax<nlohmann::json> {
   std::optional<std::string> m_key;
 };
 
-std::optional<Row> BsonRow(const bson_t* document) {
-  size_t errorOffset = 0;
-  if (!bson_validate(document, BSON_VALIDATE_UTF8, &errorOffset))
-    return std::nullopt;
-  bson_iter_t iter;
-  if (!bson_iter_init(&iter, document))
-    return std::nullopt;
-  Row row;
-  while (bson_iter_next(&iter)) {
-    if (!BSON_ITER_HOLDS_UTF8(&iter))
-      return std::nullopt;
-    uint32_t length = 0;
-    const char* value = bson_iter_utf8(&iter, &length);
-    row.emplace_back(bson_iter_key(&iter), std::string(value, length));
-  }
-  return row;
-}
-
 }  // namespace
 
 std::optional<Rows> JsonRows(const std::string& text) {
@@ -81,24 +63,48 @@ std::optional<Rows> JsonRows(const std::string& text) {
   return collector.rows;
 }
 
+std::optional<Rows> JsonLinesRows(const std::string& text) {
+  Rows rows;
+  for (std::size_t from = 0; from < text.size();) {
+    const std::size_t end = text.find('\n', from);
+    if (end == std::string::npos)
+      return std::nullopt;
+    const std::string line = text.substr(from, end - from);
+    std::optional<Rows> one = JsonRows("[" + line + "]");
+    if (!one || one->size() != 1)
+      return std::nullopt;
+    // Compact: the line is exactly its members written without any space.
+    std::string compact = "{";
+    for (const auto& [name, value] : one->front())
+      compact += (compact.size() > 1 ? "," : "") + nlohmann::json(name).dump() + ":" +
+                 nlohmann::json(value).dump();
+    if (line != compact + "}")
+      return std::nullopt;
+    rows.push_back(std::move(one->front()));
+    from = end + 1;
+  }
+  return rows;
+}
+
+// Each document as libbson writes it in JSON: strings stay strings, other types become
+// numbers or objects, which JsonRows refuses, as it refuses text that is not UTF-8.
 std::optional<Rows> BsonRows(const std::string& bytes) {
   bson_reader_t* reader =
       bson_reader_new_from_data(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size());
   Rows rows;
   bool atEnd = false;
-  bool valid = true;
   while (const bson_t* document = bson_reader_read(reader, &atEnd)) {
-    std::optional<Row> row = BsonRow(document);
-    if (!row) {
-      valid = false;
+    char* json = bson_as_relaxed_extended_json(document, nullptr);
+    const std::optional<Rows> row = json ? JsonRows("[" + std::string(json) + "]") : std::nullopt;
+    bson_free(json);
+    if (!row || row->size() != 1) {
+      atEnd = false;
       break;
     }
-    rows.push_back(std::move(*row));
+    rows.push_back(row->front());
   }
   bson_reader_destroy(reader);
-  if (!valid || !atEnd)
-    return std::nullopt;
-  return rows;
+  return atEnd ? std::optional(rows) : std::nullopt;
 }
 
 }  // namespace outputrows

@@ -17,6 +17,11 @@ using Rows = std::vector<Row>;
 // parsed strictly; nothing when the text is anything else.
 std::optional<Rows> JsonRows(const std::string& text);
 
+// The rows of JSON Lines text: each line one object whose members are all strings,
+// written compactly ({"a":"1","b":"2"}, no spaces) and ended by a line feed; no rows are
+// an empty text. Nothing when the text is anything else.
+std::optional<Rows> JsonLinesRows(const std::string& text);
+
 // The rows of BSON documents stored one after another, each holding only valid UTF-8
 // string elements; nothing when the bytes are anything else.
 std::optional<Rows> BsonRows(const std::string& bytes);

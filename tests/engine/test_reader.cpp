@@ -6,12 +6,11 @@
 #include <string>
 #include <vector>
 
-#include "TestFiles.h"
 #include "engine/DelimitedTextReader.h"
 #include "platform/core/SysCalls.h"
+#include "tests/platform/TempDir.h"
 
 using namespace std::string_literals;
-using testfiles::U16;
 
 namespace {
 
@@ -40,7 +39,7 @@ ReadResult ReadAll(const std::string& path, const char16_t* separator, size_t re
   ScopedSysCalls scoped(calls);
   ReadResult result;
   CDelimitedTextReader reader;
-  EXPECT_TRUE(reader.Open(U16(path).c_str()));
+  EXPECT_TRUE(reader.Open(Utf8ToUtf16(path).c_str()));
   result.prepare = reader.Prepare(separator);
   result.utf16 = reader.IsUtf16();
   result.columns = reader.Columns();
@@ -75,7 +74,7 @@ struct ReaderCase {
 
 // The files in the test data hold one table in several encodings.
 std::string DataFile(const char* name) {
-  return testfiles::ReadBytes(std::string(CORVANE_TEST_DATA) + "/reader/" + name).value_or("");
+  return ReadBytesFromFile(std::string(CORVANE_TEST_DATA) + "/reader/" + name);
 }
 const FieldList kDataColumns = {u"name", u"city"};
 const Rows kDataRows = {{u"Zo\u00EB", u"K\u00F8benhavn"},
@@ -157,8 +156,8 @@ const ReaderCase kReaderCases[] = {
 // A directory for the source; the log goes there too.
 class InTempDir {
  protected:
+  InTempDir() { setenv("XDG_STATE_HOME", m_dir.Path().c_str(), 1); }
   TempDir m_dir;
-  testfiles::ScopedLogDirectory m_log{m_dir.Path()};
 };
 
 // Parameters: the case and the most bytes one read gives (0: no limit); reads that split
@@ -191,7 +190,7 @@ class ReaderTest : public InTempDir, public ::testing::Test {};
 
 TEST_F(ReaderTest, LineNumbersCountEveryLine) {
   CDelimitedTextReader reader;
-  ASSERT_TRUE(reader.Open(U16(m_dir.Write("n.txt", "h\r\n1\n\n2\r3\n4")).c_str()));
+  ASSERT_TRUE(reader.Open(Utf8ToUtf16(m_dir.Write("n.txt", "h\r\n1\n\n2\r3\n4")).c_str()));
   ASSERT_EQ(reader.Prepare(u","), 0);
   EXPECT_EQ(reader.LineNumber(), 1);
   std::vector<std::int64_t> numbers;
@@ -211,13 +210,13 @@ TEST_F(ReaderTest, TextsAcrossBufferBlocks) {
   for (size_t shift = 1; shift < 9; ++shift) {
     const std::string filler(CFile::kBufferSize - shift - 2, 'x');
     const ReadResult result = ReadAll(m_dir.Write("big.txt", "h\n" + filler + "€😀é\n"), u",");
-    EXPECT_TRUE(result.rows == (Rows{{U16(filler) + u"€😀é"}})) << shift;
+    EXPECT_TRUE(result.rows == (Rows{{Utf8ToUtf16(filler) + u"€😀é"}})) << shift;
   }
   std::string field;
   for (size_t i = 0; field.size() < 3 * CFile::kBufferSize; ++i)
     field += i % 7 ? "ab" : "é";
   EXPECT_TRUE(ReadAll(m_dir.Write("long.txt", "h,i\n" + field + ",z\n"), u",").rows ==
-              (Rows{{U16(field), u"z"}}));
+              (Rows{{Utf8ToUtf16(field), u"z"}}));
   const std::u16string wide(CFile::kBufferSize, u'é');
   EXPECT_TRUE(
       ReadAll(m_dir.Write("wide.txt", Utf16(u"h\n" + wide + u"\n")), u",", CFile::kBufferSize - 1)
@@ -228,14 +227,17 @@ TEST_F(ReaderTest, TextsAcrossBufferBlocks) {
 // that a pipe loses nothing. Reads of one byte split the header from its rows.
 TEST_F(ReaderTest, GuessedSeparatorSplitsTheHeaderAndTheRows) {
   const std::pair<std::string, const char16_t*> kSources[] = {
-      {"a;b|c;d\n1;2|3;4\n", u";"}, {"a\tb,c\n1\t2,3\n", u"<tab>"}, {"ab\n1\n", u"<tab>"}};
+      {"a;b|c;d\n1;2|3;4\n", u";"},
+      {"a|b,c|d\n1|2,3|4\n", u"|"},
+      {"a\tb,c\n1\t2,3\n", u"<tab>"},  // a tie: the earliest of tab, comma, bar, semicolon
+      {"ab\n1\n", u"<tab>"}};
   for (const auto& [text, guess] : kSources) {
     g_readLimit = 1;
     SysCalls calls = RealSysCalls();
     calls.read = ShortRead;
     ScopedSysCalls scoped(calls);
     CDelimitedTextReader reader;
-    ASSERT_TRUE(reader.Open(U16(m_dir.Write("g.txt", text)).c_str()));
+    ASSERT_TRUE(reader.Open(Utf8ToUtf16(m_dir.Write("g.txt", text)).c_str()));
     ASSERT_EQ(reader.PrepareGuessingSeparator(), 0);
     EXPECT_EQ(reader.SeparatorText(), guess) << text;
     FieldList row;
@@ -260,7 +262,7 @@ TEST_F(ReaderTest, LinesOverTheLimitFailWithTheirNumber) {
                 {"h\n1\n" + block + block + "\n", 2 * CFile::kBufferSize, 0}};
   for (const auto& c : kCases) {
     CDelimitedTextReader reader;
-    ASSERT_TRUE(reader.Open(U16(m_dir.Write("l.txt", c.text)).c_str()));
+    ASSERT_TRUE(reader.Open(Utf8ToUtf16(m_dir.Write("l.txt", c.text)).c_str()));
     reader.SetMaxLineBytes(c.limit);
     std::int64_t failingLine = 0;
     try {

@@ -1,10 +1,8 @@
 #include "tests/gui/MainWindowFixture.h"
 
 #include <stdlib.h>
-#include <unistd.h>
 
 #include <algorithm>
-#include <filesystem>
 
 #include <wx/choice.h>
 #include <wx/filesys.h>
@@ -70,16 +68,6 @@ void MainWindowTest::Choose(int id, const char16_t* text) {
   event.SetEventObject(list);
   event.SetInt(index);
   list->ProcessWindowEvent(event);
-}
-
-std::vector<std::string> MainWindowTest::TempFiles() const {
-  std::vector<std::string> names;
-  std::error_code error;
-  const std::string folder = dir.File("corvane-" + std::to_string(geteuid()));
-  for (const auto& entry : std::filesystem::directory_iterator(folder, error)) {
-    names.push_back(entry.path().filename().string());
-  }
-  return names;
 }
 
 std::string MainWindowTest::ShownPage(const CString& path) const {

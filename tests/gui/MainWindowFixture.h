@@ -46,8 +46,6 @@ class MainWindowTest : public testing::Test {
   // Sends a WM_COMMAND with wParam to the window, as a menu does; its result.
   BOOL Command(WPARAM wParam) { return dlg->SendCommand(LOWORD(wParam), HIWORD(wParam)); }
 
-  // The names of the files in the private temporary directory.
-  std::vector<std::string> TempFiles() const;
   // The page the pane shows once it has loaded path; empty after the timeout.
   std::string ShownPage(const CString& path) const;
 

@@ -38,6 +38,15 @@ class TempDir {
   std::string m_path;
 };
 
+// Files whose names begin with a dot under folder, at any depth: what an unfinished output
+// would leave behind.
+inline int HiddenFiles(const std::string& folder) {
+  int count = 0;
+  for (const auto& entry : std::filesystem::recursive_directory_iterator(folder))
+    count += entry.path().filename().string()[0] == '.';
+  return count;
+}
+
 inline void WriteBytesToFile(const std::string& path, const std::string& bytes) {
   std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
 }

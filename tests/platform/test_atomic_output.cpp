@@ -14,14 +14,6 @@ namespace {
 namespace fs = std::filesystem;
 const std::string kBig(CFile::kBufferSize + 1, 'x');  // reaches the disk before Commit
 
-// Files whose names begin with a dot under folder: those left behind.
-int HiddenFiles(const std::string& folder) {
-  int count = 0;
-  for (const auto& entry : fs::recursive_directory_iterator(folder))
-    count += entry.path().filename().string()[0] == '.';
-  return count;
-}
-
 // For the rest of a child process, an unprivileged user.
 bool Unprivileged() {
   return geteuid() != 0 || (setgid(65534) == 0 && setuid(65534) == 0);

@@ -1,4 +1,4 @@
-// The writer's bytes, JSON and BSON, through the row-object calls and through the
+// The writer's bytes, JSON, JSON Lines and BSON, through the row-object calls and through the
 // whole-row call; both are read back strictly, duplicate names kept.
 #include <errno.h>
 #include <gtest/gtest.h>
@@ -49,7 +49,7 @@ void PlayRows(JSON& w, const Rows& rows, Path path) {
 size_t g_largestWrite = 0;
 
 // The whole document for rows. Memory stays flat: no write is larger than the buffer.
-std::string Write(const Rows& rows, bool bson, Path path) {
+std::string Write(const Rows& rows, bool bson, Path path, bool lines = false) {
   TempDir dir;
   SysCalls measured = RealSysCalls();
   measured.write = [](int fd, const void* bytes, size_t count) {
@@ -65,6 +65,7 @@ std::string Write(const Rows& rows, bool bson, Path path) {
     w.SwitchIndent(1);
     w.Open(&file, 0);
     w.SetBSON(bson);
+    w.SetJsonLines(lines);
     w.Array(1, 1);
     PlayRows(w, rows, path);
     w.Array(0, 1);
@@ -77,8 +78,12 @@ std::string Write(const Rows& rows, bool bson, Path path) {
 
 class Writer : public testing::TestWithParam<Path> {};
 
-TEST_P(Writer, JsonLayoutAndEmptyBson) {
+// JSON Lines: one compact object a line, nothing around them.
+TEST_P(Writer, LayoutsAndEmptyDocuments) {
   EXPECT_EQ(Write({}, false, GetParam()), "[\n]\n");
+  EXPECT_EQ(Write({}, false, GetParam(), true), "");
+  EXPECT_EQ(Write({{}, {{"a", "1"}, {"b", "\n"}}}, false, GetParam(), true),
+            "{}\n{\"a\":\"1\",\"b\":\"\\n\"}\n");
   EXPECT_EQ(Write({{}, {{"a", "1"}, {"b", ""}}}, false, GetParam()),
             "[\n  {\n  },\n  {\n    \"a\": \"1\",\n    \"b\": \"\"\n  }\n]\n");
   EXPECT_EQ(Write({}, true, GetParam()), "") << "BSON: one document a row, nothing else";
@@ -108,10 +113,10 @@ TEST_P(Writer, JsonEscapesEveryPosition) {
   }
 }
 
-// Rows read back from both formats: empty and duplicate names, names that change from row
+// Rows read back from every format: empty and duplicate names, names that change from row
 // to row, rows larger than the buffer with escapes where their values are cut into
 // pieces, many rows.
-TEST_P(Writer, RowsReadBackFromBothFormats) {
+TEST_P(Writer, RowsReadBackFromEveryFormat) {
   std::string huge(3 << 20, 'v');
   for (size_t at : {16383, 16384, 32767, 1 << 20})
     huge[at] = at % 2 ? '"' : '\n';
@@ -132,6 +137,7 @@ TEST_P(Writer, RowsReadBackFromBothFormats) {
   for (const Rows& rows : kCases) {
     EXPECT_TRUE(outputrows::BsonRows(Write(rows, true, GetParam())) == rows);
     EXPECT_TRUE(outputrows::JsonRows(Write(rows, false, GetParam())) == rows);
+    EXPECT_TRUE(outputrows::JsonLinesRows(Write(rows, false, GetParam(), true)) == rows);
   }
 }
 
