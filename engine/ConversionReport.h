@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <vector>
 
 #include "engine/RowSplitter.h"
 #include "platform/core/CString.h"
@@ -27,6 +28,9 @@ struct ConversionReport {
   // Lines whose field count differs from the header's; each is logged (the first 100,
   // then one line with the total).
   std::int64_t linesLeftOut = 0;
+  // The first lines left out (kLeftOutLinesLogged of them), each described as the log
+  // gives it ("Line 4 left out: a quote is not closed"), for the preview to show.
+  std::vector<CString> leftOutLines;
   // Called now and then while rows are read (every kProgressInterval lines), with the
   // bytes of the source read so far; for progress displays. May be empty.
   std::function<void(std::uint64_t bytesRead)> progress;
@@ -44,6 +48,12 @@ struct ConversionOptions {
   // JSON Lines, one compact object a line, in place of indented JSON; BSON, when chosen,
   // wins.
   bool jsonLines = false;
+  // Quoted fields: a field that begins with a double quote runs to its closing quote, and
+  // may hold separators, line ends and doubled quotes. Off: the separator always splits.
+  bool quoted = false;
+  // Typed values: true, false, integers and numbers become JSON numbers and booleans (BSON
+  // int32, int64, double, boolean) instead of strings.
+  bool typedValues = false;
 };
 
 // Rows between two progress calls: often enough for a display, rare enough to cost nothing.

@@ -4,7 +4,7 @@
 #include "platform/core/CString.h"
 #include "platform/core/FileSystem.h"
 
-void RenderPreview(LPCWSTR jsonPreviewPath) {
+void RenderPreview(LPCWSTR jsonPreviewPath, const std::vector<CString>& /*notes*/) {
   const CString jsonPath(jsonPreviewPath);
   const CString htmlPath = jsonPath + u".html";
   JSON::ToHTML(jsonPath, htmlPath, 1);
