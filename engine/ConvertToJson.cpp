@@ -16,29 +16,44 @@ namespace {
 
 // The column names as the writer receives them; worked out once per conversion.
 std::vector<std::u16string_view> ColumnNames(const FieldList& columns) {
-  std::vector<std::u16string_view> names;
-  names.reserve(columns.size());
-  for (const std::u16string& column : columns)
-    names.push_back(FieldValue(std::u16string_view(column)));
-  return names;
+  return std::vector<std::u16string_view>(columns.begin(), columns.end());
+}
+
+const char16_t* FaultText(CRowSplitter::Fault fault) {
+  return fault == CRowSplitter::Fault::kQuoteNotClosed ? EngineMessages::kQuoteNotClosed
+                                                       : EngineMessages::kTextAfterQuote;
+}
+
+// Logs a line left out (the first ones of a conversion) and keeps its description for
+// the preview.
+void NoteLineLeftOut(const CDelimitedTextReader& reader, std::size_t columns, bool log,
+                     ConversionReport& report) {
+  ++report.linesLeftOut;
+  if (!log || report.linesLeftOut > EngineMessages::kLeftOutLinesLogged)
+    return;
+  CString text;
+  const auto line = static_cast<long long>(reader.LineNumber());
+  if (reader.RecordFault() != CRowSplitter::Fault::kNone)
+    text.Format(EngineMessages::kRecordLeftOut, line, FaultText(reader.RecordFault()));
+  else
+    text.Format(EngineMessages::kLineLeftOut, line, static_cast<long long>(reader.FieldCount()),
+                static_cast<long long>(columns));
+  CLog::Bug(text, nullptr, nullptr, 0);
+  report.leftOutLines.push_back(text);
 }
 
 // Reads rows up to the limit and writes those whose field count matches the header.
 void WriteRows(CDelimitedTextReader& reader, JSON& writer, int rowLimit, bool logLeftOut,
                ConversionReport& report) {
-  const ObjectNames names(ColumnNames(reader.Columns()));
+  const ObjectNames names(ColumnNames(reader.ColumnNames()));
   while (rowLimit < 0 || report.rowsRead < rowLimit) {
     if (!reader.NextRow())
       break;
-    if (reader.FieldCount() == names.size()) {
+    if (reader.FieldCount() == names.size() && reader.RecordFault() == CRowSplitter::Fault::kNone) {
       writer.AddObjectUtf8(names, reader.Values());
       ++report.rowsWritten;
     } else {
-      ++report.linesLeftOut;
-      if (logLeftOut && report.linesLeftOut <= EngineMessages::kLeftOutLinesLogged)
-        CLog::Bug2(EngineMessages::kLineLeftOut, static_cast<long long>(reader.LineNumber()),
-                   static_cast<long long>(reader.FieldCount()),
-                   static_cast<long long>(names.size()));
+      NoteLineLeftOut(reader, names.size(), logLeftOut, report);
     }
     ++report.rowsRead;
     if (report.progress && report.rowsRead % kProgressInterval == 0)
@@ -60,6 +75,7 @@ int Convert(LPCWSTR sourcePath, LPCWSTR separatorText, LPCWSTR outputPath, int r
   report.failure.Empty();
   report.sourceSize = 0;
   report.rowsRead = report.rowsWritten = report.linesLeftOut = 0;
+  report.leftOutLines.clear();
   // Declared in order of creation, so that they are released in reverse: the output
   // (dropped unless committed), the reader (closing the source), the writer, the HTML
   // object.
@@ -80,12 +96,15 @@ int Convert(LPCWSTR sourcePath, LPCWSTR separatorText, LPCWSTR outputPath, int r
   if (sourceKnown && S_ISREG(source.st_mode))
     report.sourceSize = static_cast<std::uint64_t>(source.st_size);
   reader.SetMaxLineBytes(options.maxLineBytes);
+  reader.SetQuoted(options.quoted);
   const int header =
       options.guessSeparator ? reader.PrepareGuessingSeparator() : reader.Prepare(separatorText);
   report.separatorText = reader.SeparatorText();
   if (header != 0) {
     report.status = ConversionReport::Status::NoHeader;
     report.failure = CString(sourcePath) + u": " + EngineMessages::kNoColumnList;
+    if (reader.HeaderFault() != CRowSplitter::Fault::kNone)
+      report.failure += CString(u": ") + FaultText(reader.HeaderFault());
     return 0;
   }
   // The output is touched only now, so that a source without a header leaves no trace.

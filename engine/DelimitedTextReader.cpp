@@ -55,6 +55,7 @@ void CDelimitedTextReader::StartDecoding() {
   m_utf16 = m_decoder->GetEncoding() != CSourceDecoder::Encoding::Bytes;
   m_splitter =
       std::make_unique<CRowSplitter>(*m_decoder, SeparatorOf(m_separatorText), m_maxLineBytes);
+  m_splitter->SetQuoted(m_quoted);
 }
 
 int CDelimitedTextReader::Prepare(LPCWSTR separatorText) {
@@ -68,20 +69,24 @@ int CDelimitedTextReader::PrepareGuessingSeparator() {
   StartDecoding();
   const bool lineRead = m_splitter && m_file.IsOpen() && m_splitter->ReadLine();
   if (lineRead) {
-    m_separatorText = GuessSeparator(m_splitter->LineText());
+    m_separatorText = GuessSeparator(m_splitter->LineText(), m_quoted);
     m_splitter->SetSeparator(SeparatorOf(m_separatorText));
   }
   return ReadHeader(lineRead);
 }
 
 int CDelimitedTextReader::ReadHeader(bool lineRead) {
-  if (!lineRead || !m_splitter->SplitLine()) {
+  const bool split = lineRead && m_splitter->SplitLine();
+  m_headerFault = split ? m_splitter->RecordFault() : CRowSplitter::Fault::kNone;
+  if (!split || m_headerFault != CRowSplitter::Fault::kNone) {
     Close();
     m_columns.clear();
+    m_columnNames.clear();
     CLog::Bug(EngineMessages::kNoColumnList, nullptr, nullptr, 0);
     return 2;
   }
   FillFieldList(Fields(), FieldCount(), m_columns);
+  FillFieldList(Values(), FieldCount(), m_columnNames);
   // A row wider than the header is left out: one field more tells it apart.
   m_splitter->KeepFields(m_columns.size() + 1);
   return 0;

@@ -39,17 +39,22 @@ class CDelimitedTextReader {
   // The longest line to read, in UTF-8 bytes; a longer one throws CLineTooLong. Before
   // Prepare.
   void SetMaxLineBytes(std::uint64_t bytes) { m_maxLineBytes = bytes; }
+  // Quoted fields (CRowSplitter::SetQuoted) on or off, for the header too. Before Prepare.
+  void SetQuoted(bool quoted) { m_quoted = quoted; }
   // Chooses the encoding and the separator (null, empty and "<tab>" mean a tab; else the
   // text's first character) and reads the header line. Returns 0 on success, 2 when there
-  // is no header line (logged, file closed).
+  // is no header line or it is a malformed quoted record (logged, file closed; HeaderFault
+  // says which).
   int Prepare(LPCWSTR separatorText);
   // The same, with the separator guessed from the header line itself (GuessSeparator), so
   // that a source that can be read only once still loses nothing.
   int PrepareGuessingSeparator();
 
-  // Reads the next row: true when there is one (FieldCount, Fields and Values hold it),
-  // false at the end of the input, which closes the file.
+  // Reads the next row: true when there is one (FieldCount, Fields and Values hold it, or
+  // RecordFault says why it is no row), false at the end of the input, which closes the
+  // file.
   bool NextRow();
+  CRowSplitter::Fault RecordFault() const { return m_splitter->RecordFault(); }
   std::size_t FieldCount() const { return m_splitter->FieldCount(); }
   const std::string_view* Fields() const { return m_splitter->Fields(); }
   const std::string_view* Values() const { return m_splitter->Values(); }
@@ -65,6 +70,9 @@ class CDelimitedTextReader {
   // The separator text as given or guessed ("<tab>" for a tab).
   const CString& SeparatorText() const { return m_separatorText; }
   const FieldList& Columns() const { return m_columns; }
+  // The column names: the header's field values.
+  const FieldList& ColumnNames() const { return m_columnNames; }
+  CRowSplitter::Fault HeaderFault() const { return m_headerFault; }
   // Number of the line that the last row came from (the header is line 1).
   std::int64_t LineNumber() const { return m_splitter ? m_splitter->LineNumber() : 0; }
   // Bytes of the source read so far, for progress reports.
@@ -75,10 +83,13 @@ class CDelimitedTextReader {
   int ReadHeader(bool lineRead);
 
   bool m_utf16 = false;
+  bool m_quoted = false;
+  CRowSplitter::Fault m_headerFault = CRowSplitter::Fault::kNone;
   std::uint64_t m_maxLineBytes = kDefaultMaxLineBytes;
   CString m_separatorText;
   CStdioFile m_file;
   FieldList m_columns;
+  FieldList m_columnNames;
   std::unique_ptr<CSourceDecoder> m_decoder;
   std::unique_ptr<CRowSplitter> m_splitter;
 };

@@ -21,6 +21,11 @@ inline constexpr char16_t kOutOfMemory[] = u"not enough memory to convert it";
 // fields and the header's number of fields, all passed as long long.
 inline constexpr char16_t kLineLeftOut[] =
     u"Line %lld left out: it has %lld field(s), the header has %lld";
+// A quoted record left out of the output: the number of the line it began on, and why
+// (kQuoteNotClosed or kTextAfterQuote).
+inline constexpr char16_t kRecordLeftOut[] = u"Line %lld left out: %s";
+inline constexpr char16_t kQuoteNotClosed[] = u"a quote is not closed";
+inline constexpr char16_t kTextAfterQuote[] = u"text after a closing quote";
 // After a conversion that left lines out: how many, passed as long long.
 inline constexpr char16_t kLinesLeftOutTotal[] =
     u"%lld line(s) left out because their number of fields differs from the header's";

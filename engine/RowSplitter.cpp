@@ -10,7 +10,8 @@ namespace {
 constexpr char kLineFeed = '\n';
 constexpr char kCarriageReturn = '\r';
 constexpr unsigned kFoundCarriageReturn = 1;
-constexpr unsigned kFoundNulOrQuote = 2;
+constexpr unsigned kFoundNul = 2;
+constexpr unsigned kFoundQuote = 4;
 
 }  // namespace
 
@@ -31,12 +32,23 @@ void CRowSplitter::SetSeparator(char32_t separator) {
   m_separatorSize = static_cast<std::size_t>(utf8::Encode(separator, m_separator) - m_separator);
 }
 
-void CRowSplitter::CheckLineSize(std::size_t size) const {
+void CRowSplitter::SetQuoted(bool quoted) {
+  m_quoted = quoted;
+}
+
+void CRowSplitter::CheckLineSize(std::size_t size, std::int64_t lineNumber) const {
   if (size > m_maxLineBytes)
-    throw CLineTooLong(m_lineNumber, m_maxLineBytes);
+    throw CLineTooLong(lineNumber, m_maxLineBytes);
 }
 
 bool CRowSplitter::ReadLine() {
+  if (!ReadPhysicalLine())
+    return false;
+  m_recordLineNumber = m_lineNumber;
+  return true;
+}
+
+bool CRowSplitter::ReadPhysicalLine() {
   if (m_atEnd)
     return false;
   if (m_piece.empty()) {
@@ -51,7 +63,7 @@ bool CRowSplitter::ReadLine() {
   const void* lineFeed = std::memchr(m_piece.data(), kLineFeed, m_piece.size());
   if (lineFeed != nullptr) {
     const auto size = static_cast<std::size_t>(static_cast<const char*>(lineFeed) - m_piece.data());
-    CheckLineSize(size);
+    CheckLineSize(size, m_lineNumber);
     m_lineText = std::string_view(m_piece.data(), size);
     m_piece.remove_prefix(size + 1);
     m_lineEnded = true;
@@ -68,7 +80,7 @@ bool CRowSplitter::ReadLine() {
     const std::size_t size =
         ended ? static_cast<std::size_t>(static_cast<const char*>(lineFeed) - piece.data())
               : piece.size();
-    CheckLineSize(m_line.size() + size);
+    CheckLineSize(m_line.size() + size, m_lineNumber);
     // Grown by half rather than doubled: a long line's memory stays near its length.
     if (m_line.capacity() < m_line.size() + size + kSimdPadding)
       m_line.reserve((m_line.size() + size + kSimdPadding) * 3 / 2);
@@ -85,7 +97,9 @@ bool CRowSplitter::ReadLine() {
 }
 
 bool CRowSplitter::SplitLine() {
-  Split(m_lineText.data(), m_lineText.size());
+  m_fault = Fault::kNone;
+  if (!Split(m_lineText.data(), m_lineText.size()))
+    return SplitQuotedRecord();
   return m_lineEnded || m_fieldCount > 1 || !m_fields[0].empty();
 }
 
@@ -94,30 +108,34 @@ bool CRowSplitter::SeparatorAt(const char* text, std::size_t size, std::size_t a
 }
 
 // Splits a line 16 bytes at a time. In the common line, without a carriage return, every
-// field is a view of the line.
-void CRowSplitter::Split(const char* text, std::size_t size) {
+// field is a view of the line. False for a line that quoted fields must read instead.
+bool CRowSplitter::Split(const char* text, std::size_t size) {
   // The carriage return of CR LF: skipped, as the first of its run.
   if (size > 0 && text[size - 1] == kCarriageReturn &&
       (size == 1 || text[size - 2] != kCarriageReturn))
     --size;
   const unsigned found =
       m_separatorSize == 1 ? SplitAt<false>(text, size) : SplitAt<true>(text, size);
+  // A double quote that is the separator never opens a field.
+  if (m_quoted && (found & kFoundQuote) != 0 && !(m_separatorSize == 1 && m_separator[0] == '"'))
+    return false;
   if ((found & kFoundCarriageReturn) != 0) {
     SplitLineWithCarriageReturns(text, size);
-    return;
+    return true;
   }
   m_values = m_fields.data();
-  if ((found & kFoundNulOrQuote) != 0) {
+  if ((found & (kFoundNul | kFoundQuote)) != 0) {
     m_valueList.assign(m_fields.begin(),
                        m_fields.begin() + static_cast<std::ptrdiff_t>(m_storedFields));
     for (std::string_view& value : m_valueList)
       value = FieldValue(value);
     m_values = m_valueList.data();
   }
+  return true;
 }
 
 // Cuts the line at its separators into m_fields; says whether it met a carriage return,
-// a NUL or a double quote. Locals rather than members in the loop: its stores to the
+// a NUL or a double quote (kFound...). Locals rather than members in the loop: its stores to the
 // fields could otherwise alias them.
 template <bool kMultiByteSeparator>
 unsigned CRowSplitter::SplitAt(const char* text, std::size_t size) {
@@ -125,7 +143,8 @@ unsigned CRowSplitter::SplitAt(const char* text, std::size_t size) {
   const auto lead = static_cast<unsigned char>(m_separator[0]);
   const std::size_t separatorSize = m_separatorSize;
   unsigned carriageReturns = 0;
-  unsigned nulsOrQuotes = 0;
+  unsigned nuls = 0;
+  unsigned quotes = 0;
   std::size_t folded = 0;
   const char* fieldStart = text;
   std::string_view* field = m_fields.data();
@@ -146,7 +165,8 @@ unsigned CRowSplitter::SplitAt(const char* text, std::size_t size) {
     const simd::ChunkMasks masks =
         simd::MasksOf(bytes + base, size - base < 16 ? size - base : 16, lead);
     carriageReturns |= masks.carriageReturns;
-    nulsOrQuotes |= masks.nuls | masks.quotes;
+    nuls |= masks.nuls;
+    quotes |= masks.quotes;
     for (unsigned separators = masks.separators; separators != 0; separators &= separators - 1) {
       const std::size_t at = base + static_cast<std::size_t>(__builtin_ctz(separators));
       if (kMultiByteSeparator && !SeparatorAt(text, size, at))
@@ -158,8 +178,8 @@ unsigned CRowSplitter::SplitAt(const char* text, std::size_t size) {
   *field++ = {fieldStart, static_cast<std::size_t>(text + size - fieldStart)};
   m_storedFields = static_cast<std::size_t>(field - m_fields.data());
   m_fieldCount = m_storedFields + folded;
-  return (carriageReturns != 0 ? kFoundCarriageReturn : 0) |
-         (nulsOrQuotes != 0 ? kFoundNulOrQuote : 0);
+  return (carriageReturns != 0 ? kFoundCarriageReturn : 0) | (nuls != 0 ? kFoundNul : 0) |
+         (quotes != 0 ? kFoundQuote : 0);
 }
 
 // Makes room for one more field after field, folding those past the kept ones into the

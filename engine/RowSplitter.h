@@ -5,7 +5,11 @@
 // - One carriage return before any character is skipped, so CR LF ends a line like LF; of
 //   a run of carriage returns every second one is kept (or, when the carriage return is
 //   the separator, splits).
-// - The separator character always splits: there is no quoting.
+// - The separator character always splits, unless quoted fields are on (SetQuoted): then a
+//   field whose first character is a double quote runs to its closing quote, holding
+//   separators, carriage returns, line feeds and doubled quotes as text, and its value is
+//   that inside text. Such a record may span lines; a malformed one is still read, whole,
+//   and says what is wrong with it (RecordFault).
 // - A field's value is its text up to the first NUL, without the double quotes at either
 //   end (FieldValue).
 #pragma once
@@ -55,7 +59,15 @@ class CRowSplitter {
   CRowSplitter(const CRowSplitter&) = delete;
   CRowSplitter& operator=(const CRowSplitter&) = delete;
 
-  // Reads the next line into the row; false at the end of the input, with no row.
+  // What is wrong with a quoted record; such a record is no row.
+  enum class Fault {
+    kNone,
+    kQuoteNotClosed,  // the input ends inside a quoted field
+    kTextAfterQuote,  // a closing quote is followed by more than the separator or line end
+  };
+
+  // Reads the next record (a line, or more with quoted fields) into the row; false at the
+  // end of the input, with no row.
   bool Next() { return ReadLine() && SplitLine(); }
 
   // The two steps of Next, for a caller that looks at a line before choosing the separator.
@@ -65,10 +77,15 @@ class CRowSplitter {
   bool ReadLine();
   std::string_view LineText() const { return m_lineText; }
   void SetSeparator(char32_t separator);
+  // Quoted fields on or off (off by default). With a double quote as the separator,
+  // nothing is quoted.
+  void SetQuoted(bool quoted);
   bool SplitLine();
+  Fault RecordFault() const { return m_fault; }
 
   std::size_t FieldCount() const { return m_fieldCount; }
-  // The fields as the line holds them (after the carriage-return rule) and their values,
+  // The fields as the line holds them (after the carriage-return rule; a quoted field is
+  // its inside text) and their values,
   // UTF-8, each followed by kSimdPadding readable bytes. Valid until the next call of Next.
   // Only StoredFieldCount of them are held: all of a row up to the kept number of fields,
   // enough of a wider one to tell it is wider.
@@ -78,14 +95,23 @@ class CRowSplitter {
   // Rows wider than fields are left out: past that, fields are counted, not held, so that
   // a line of separators costs no more memory than its text.
   void KeepFields(std::size_t fields) { m_keptFields = fields; }
-  // The number of the line the row came from; the first line is 1.
-  std::int64_t LineNumber() const { return m_lineNumber; }
+  // The number of the line the row began on; the first line is 1, and a line feed inside
+  // a quoted field starts a new line.
+  std::int64_t LineNumber() const { return m_recordLineNumber; }
   // Bytes of the source read up to the end of the row.
   std::uint64_t SourceBytesRead() const;
 
  private:
-  void CheckLineSize(std::size_t size) const;
-  void Split(const char* text, std::size_t size);
+  bool ReadPhysicalLine();
+  void CheckLineSize(std::size_t size, std::int64_t lineNumber) const;
+  bool Split(const char* text, std::size_t size);
+  // Quoted records, field by field: see QuotedRecord.cpp.
+  bool SplitQuotedRecord();
+  bool ExtendRecord(std::string_view& text);
+  std::size_t QuotedField(std::string_view& text, std::size_t pos);
+  std::size_t UnquotedField(std::string_view text, std::size_t pos, std::size_t end);
+  std::size_t FindSeparator(std::string_view text, std::size_t pos, std::size_t end) const;
+  void AddQuotedRecordField(std::size_t start, bool quoted, std::size_t& folded);
   std::string_view* RoomForField(std::string_view* field, std::size_t& folded);
   template <bool kMultiByteSeparator>
   unsigned SplitAt(const char* text, std::size_t size);
@@ -99,11 +125,22 @@ class CRowSplitter {
   std::string_view m_piece;  // what is left of the source's last piece
   const char* m_pieceStart = nullptr;
   bool m_atEnd = false;
-  std::int64_t m_lineNumber = 0;
+  bool m_quoted = false;
+  std::int64_t m_lineNumber = 0;  // of the last physical line read
+  std::int64_t m_recordLineNumber = 0;
+  Fault m_fault = Fault::kNone;
   std::string_view m_lineText;  // the line last read, without its line feed
   bool m_lineEnded = false;     // whether a line feed ended it
   std::string m_line;           // a line that the end of a piece splits, gathered
-  std::string m_scratch;        // fields rewritten by the carriage-return rule
+  std::string m_scratch;        // fields rewritten by the carriage-return or quote rules
+  std::string m_record;         // a quoted record of several lines, gathered
+  // A quoted record's fields, as offsets into m_scratch until the record is whole.
+  struct FieldSpan {
+    std::size_t start;
+    std::size_t size;
+    bool quoted;
+  };
+  std::vector<FieldSpan> m_spans;
   // The first m_fieldCount are the row's; only ever grown, so that splitting stores
   // without a check per field.
   std::vector<std::string_view> m_fields;

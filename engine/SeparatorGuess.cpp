@@ -2,7 +2,19 @@
 
 #include <algorithm>
 
-CString GuessSeparator(std::string_view headerLine) {
+CString GuessSeparator(std::string_view headerLine, bool quoted) {
+  std::string outsideQuotes;
+  if (quoted) {
+    // A doubled quote inside quoted text closes and opens again: nothing in between.
+    bool inside = false;
+    for (const char byte : headerLine) {
+      if (byte == '"')
+        inside = !inside;
+      else if (!inside)
+        outsideQuotes.push_back(byte);
+    }
+    headerLine = outsideQuotes;
+  }
   struct Candidate {
     char byte;
     const char16_t* text;
