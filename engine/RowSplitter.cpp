@@ -98,30 +98,31 @@ bool CRowSplitter::ReadPhysicalLine() {
 
 bool CRowSplitter::SplitLine() {
   m_fault = Fault::kNone;
-  if (!Split(m_lineText.data(), m_lineText.size()))
+  // A double quote that is the separator never opens a field.
+  if (m_quoted && !(m_separatorSize == 1 && m_separator[0] == '"'))
     return SplitQuotedRecord();
+  Split(m_lineText.data(), m_lineText.size());
   return m_lineEnded || m_fieldCount > 1 || !m_fields[0].empty();
 }
 
 bool CRowSplitter::SeparatorAt(const char* text, std::size_t size, std::size_t at) const {
+  if (m_separatorSize == 1)
+    return at < size && text[at] == m_separator[0];
   return size - at >= m_separatorSize && std::memcmp(text + at, m_separator, m_separatorSize) == 0;
 }
 
 // Splits a line 16 bytes at a time. In the common line, without a carriage return, every
-// field is a view of the line. False for a line that quoted fields must read instead.
-bool CRowSplitter::Split(const char* text, std::size_t size) {
+// field is a view of the line.
+void CRowSplitter::Split(const char* text, std::size_t size) {
   // The carriage return of CR LF: skipped, as the first of its run.
   if (size > 0 && text[size - 1] == kCarriageReturn &&
       (size == 1 || text[size - 2] != kCarriageReturn))
     --size;
   const unsigned found =
       m_separatorSize == 1 ? SplitAt<false>(text, size) : SplitAt<true>(text, size);
-  // A double quote that is the separator never opens a field.
-  if (m_quoted && (found & kFoundQuote) != 0 && !(m_separatorSize == 1 && m_separator[0] == '"'))
-    return false;
   if ((found & kFoundCarriageReturn) != 0) {
     SplitLineWithCarriageReturns(text, size);
-    return true;
+    return;
   }
   m_values = m_fields.data();
   if ((found & (kFoundNul | kFoundQuote)) != 0) {
@@ -131,7 +132,6 @@ bool CRowSplitter::Split(const char* text, std::size_t size) {
       value = FieldValue(value);
     m_values = m_valueList.data();
   }
-  return true;
 }
 
 // Cuts the line at its separators into m_fields; says whether it met a carriage return,

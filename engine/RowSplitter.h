@@ -104,14 +104,13 @@ class CRowSplitter {
  private:
   bool ReadPhysicalLine();
   void CheckLineSize(std::size_t size, std::int64_t lineNumber) const;
-  bool Split(const char* text, std::size_t size);
+  void Split(const char* text, std::size_t size);
   // Quoted records, field by field: see QuotedRecord.cpp.
   bool SplitQuotedRecord();
   bool ExtendRecord(std::string_view& text);
   std::size_t QuotedField(std::string_view& text, std::size_t pos);
   std::size_t UnquotedField(std::string_view text, std::size_t pos, std::size_t end);
-  std::size_t FindSeparator(std::string_view text, std::size_t pos, std::size_t end) const;
-  void AddQuotedRecordField(std::size_t start, bool quoted, std::size_t& folded);
+  void AddUndoubled(std::string_view inside, bool nul);
   std::string_view* RoomForField(std::string_view* field, std::size_t& folded);
   template <bool kMultiByteSeparator>
   unsigned SplitAt(const char* text, std::size_t size);
@@ -134,11 +133,14 @@ class CRowSplitter {
   std::string m_line;           // a line that the end of a piece splits, gathered
   std::string m_scratch;        // fields rewritten by the carriage-return or quote rules
   std::string m_record;         // a quoted record of several lines, gathered
-  // A quoted record's fields, as offsets into m_scratch until the record is whole.
+  // A quoted record's fields, as offsets until the record is whole: into the record's
+  // text, or into m_scratch when rewritten.
   struct FieldSpan {
     std::size_t start;
     std::size_t size;
     bool quoted;
+    bool rewritten;
+    bool holdsNulOrQuote;  // so that its value is cut or trimmed
   };
   std::vector<FieldSpan> m_spans;
   // The first m_fieldCount are the row's; only ever grown, so that splitting stores
