@@ -130,7 +130,9 @@ int Convert(LPCWSTR sourcePath, LPCWSTR separatorText, LPCWSTR outputPath, int r
   output.Commit();
 
   if (logLeftOut && report.linesLeftOut > 0)
-    CLog::Bug2(EngineMessages::kLinesLeftOutTotal, static_cast<long long>(report.linesLeftOut));
+    CLog::Bug2(options.quoted ? EngineMessages::kLinesLeftOutTotalQuoted
+                              : EngineMessages::kLinesLeftOutTotal,
+               static_cast<long long>(report.linesLeftOut));
   // The count is 64-bit inside so that a huge file cannot overflow it.
   return report.rowsWritten > INT_MAX ? INT_MAX : static_cast<int>(report.rowsWritten);
 }

@@ -29,6 +29,10 @@ inline constexpr char16_t kTextAfterQuote[] = u"text after a closing quote";
 // After a conversion that left lines out: how many, passed as long long.
 inline constexpr char16_t kLinesLeftOutTotal[] =
     u"%lld line(s) left out because their number of fields differs from the header's";
+// The same with quoted fields, where a malformed record is left out too.
+inline constexpr char16_t kLinesLeftOutTotalQuoted[] =
+    u"%lld line(s) left out because their number of fields differs from the header's or a "
+    u"quote is malformed";
 // How many left-out lines one conversion logs one by one; the total is logged after them.
 inline constexpr int kLeftOutLinesLogged = 100;
 
