@@ -226,18 +226,25 @@ TEST_F(ReaderTest, TextsAcrossBufferBlocks) {
 // The header decides the separator; it is read once, from the same buffer as the rows, so
 // that a pipe loses nothing. Reads of one byte split the header from its rows.
 TEST_F(ReaderTest, GuessedSeparatorSplitsTheHeaderAndTheRows) {
-  const std::pair<std::string, const char16_t*> kSources[] = {
+  struct Source {
+    std::string text;
+    const char16_t* guess;
+    bool quoted = false;
+  };
+  const Source kSources[] = {
       {"a;b|c;d\n1;2|3;4\n", u";"},
       {"a|b,c|d\n1|2,3|4\n", u"|"},
       {"a\tb,c\n1\t2,3\n", u"<tab>"},  // a tie: the earliest of tab, comma, bar, semicolon
-      {"ab\n1\n", u"<tab>"}};
-  for (const auto& [text, guess] : kSources) {
+      {"ab\n1\n", u"<tab>"},
+      {"\"a;b;\"\"c\",d\n1,2\n", u",", true}};  // separators inside quotes don't count
+  for (const auto& [text, guess, quoted] : kSources) {
     g_readLimit = 1;
     SysCalls calls = RealSysCalls();
     calls.read = ShortRead;
     ScopedSysCalls scoped(calls);
     CDelimitedTextReader reader;
     ASSERT_TRUE(reader.Open(Utf8ToUtf16(m_dir.Write("g.txt", text)).c_str()));
+    reader.SetQuoted(quoted);
     ASSERT_EQ(reader.PrepareGuessingSeparator(), 0);
     EXPECT_EQ(reader.SeparatorText(), guess) << text;
     FieldList row;
