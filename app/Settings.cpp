@@ -7,6 +7,10 @@ constexpr const char16_t* kJSONFileName = u"JSONFileName";
 constexpr const char16_t* kSeparator = u"Separator";
 constexpr const char16_t* kCustom = u"Custom";
 constexpr const char16_t* kFormat = u"Format";
+constexpr const char16_t* kQuoted = u"Quoted";
+constexpr const char16_t* kTypes = u"Types";
+constexpr const char16_t* kOff = u"0";
+constexpr const char16_t* kOn = u"1";
 
 }  // namespace
 
@@ -17,6 +21,9 @@ CSettings::CSettings() {
   Add(kSeparator, S_STRING, 0, u"<tab>");
   Add(kCustom, S_STRING, 0, u"");
   Add(kFormat, S_STRING, 0, u"JSON");
+  // A store written before these keys existed reads as both off.
+  Add(kQuoted, S_STRING, 0, kOff);
+  Add(kTypes, S_STRING, 0, kOff);
 }
 
 CString CSettings::SourceFile() const {
@@ -48,4 +55,17 @@ CString CSettings::Format() const {
 }
 void CSettings::SetFormat(const CString& text) {
   setStr(kFormat, text);
+}
+// Anything but "1" (a hand-edited "yes", an empty text) is off, as the default is.
+bool CSettings::QuotedFields() const {
+  return getStr(kQuoted) == kOn;
+}
+void CSettings::SetQuotedFields(bool on) {
+  setStr(kQuoted, on ? kOn : kOff);
+}
+bool CSettings::TypedValues() const {
+  return getStr(kTypes) == kOn;
+}
+void CSettings::SetTypedValues(bool on) {
+  setStr(kTypes, on ? kOn : kOff);
 }

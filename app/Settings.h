@@ -1,6 +1,7 @@
 // CSettings: the program's settings store, the library's store with the program's keys
 // registered with their defaults and reached through one typed accessor each. Every value
-// is text, kept exactly as the window's controls show it. The key names are private to it.
+// is text, kept exactly as the window's controls show it; a check box's state is "0" or "1".
+// The key names are private to it.
 #pragma once
 
 #include "libs/suppcore/Settings.h"
@@ -20,6 +21,10 @@ class CSettings : public _Settings, public CMainWindowSettings {
   void SetCustomSeparator(const CString& text) override;
   CString Format() const override;
   void SetFormat(const CString& text) override;
+  bool QuotedFields() const override;
+  void SetQuotedFields(bool on) override;
+  bool TypedValues() const override;
+  void SetTypedValues(bool on) override;
 
   void SaveData() override { _Settings::SaveData(); }
 };

@@ -90,6 +90,10 @@ ParseResult ParseOptions(const std::vector<std::string>& args) {
       options.version = true;
     } else if (name == "-q" || name == "--quiet") {
       options.quiet = true;
+    } else if (name == "--quoted") {
+      options.quoted = true;
+    } else if (name == "--types") {
+      options.typedValues = true;
     } else if (name == "-s" || name == "--separator") {
       options.separator = takeValue();
       if (!options.separator)
@@ -110,7 +114,7 @@ ParseResult ParseOptions(const std::vector<std::string>& args) {
       return {options, Text(kUnknownOption, arg.c_str())};
     }
     if (inlineValue && (name == "-h" || name == "--help" || name == "--version" || name == "-q" ||
-                        name == "--quiet"))
+                        name == "--quiet" || name == "--quoted" || name == "--types"))
       return {options, Text(kTakesNoValue, name.c_str())};
   }
 

@@ -14,6 +14,8 @@ struct Options {
   std::optional<std::string> separator;
   bool bson = false;
   bool jsonLines = false;
+  bool quoted = false;
+  bool typedValues = false;
   int limit = -1;
   std::uint64_t maxLineBytes = std::uint64_t{256} << 20;
   bool quiet = false;

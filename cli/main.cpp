@@ -45,6 +45,8 @@ int Run(const cli::Options& options) {
   conversion.guessSeparator = !options.separator;
   conversion.maxLineBytes = options.maxLineBytes;
   conversion.jsonLines = options.jsonLines;
+  conversion.quoted = options.quoted;
+  conversion.typedValues = options.typedValues;
   const CString source = conversion.standardInput ? CString::FromUtf8(cli::kStandardInputName)
                                                   : CString::FromUtf8(options.source);
   const CString output = CString::FromUtf8(toStdout ? kStandardOutput : options.output);

@@ -55,6 +55,8 @@ ON_EN_CHANGE(IDC_SOURCE_FILE, OnSourceChanged)
 ON_CBN_SELCHANGE(IDC_SEPARATOR, OnSeparatorChanged)
 ON_CBN_EDITCHANGE(IDC_SEPARATOR, OnSeparatorChanged)
 ON_EN_CHANGE(IDC_CUSTOM_SEPARATOR, OnSeparatorChanged)
+ON_BN_CLICKED(IDC_QUOTED_FIELDS, OnOptionChanged)
+ON_BN_CLICKED(IDC_TYPED_VALUES, OnOptionChanged)
 ON_BN_CLICKED(IDC_CONVERT, OnConvert)
 END_MESSAGE_MAP()
 
@@ -90,6 +92,8 @@ BOOL CCorvaneDlg::OnInitDialog() {
     m_targetEdit.SetWindowText(m_settings->OutputFile());
     SetDlgItemText(IDC_CUSTOM_SEPARATOR, m_settings->CustomSeparator());
     m_separatorBox.SetActiveOrAdd(m_settings->Separator(), 0);
+    CheckDlgButton(IDC_QUOTED_FIELDS, m_settings->QuotedFields() ? BST_CHECKED : BST_UNCHECKED);
+    CheckDlgButton(IDC_TYPED_VALUES, m_settings->TypedValues() ? BST_CHECKED : BST_UNCHECKED);
   }
   m_previewEnabled = 1;
   GetDlgItemText(IDC_SEPARATOR, m_separator);
@@ -126,6 +130,7 @@ void CCorvaneDlg::AnchorControls() {
   AddControl(IDCANCEL, RZ_MOVE_RIGHT_DOWN, SPLIT_NONE);
   AddControl(IDC_FORMAT_LABEL, RZ_MOVE_DOWN, SPLIT_NONE);
   AddControl(IDC_FORMAT, RZ_MOVE_DOWN, SPLIT_NONE);
+  AddControl(IDC_TYPED_VALUES, RZ_MOVE_DOWN, SPLIT_NONE);
 }
 
 // The menu's entries for the library's commands carry the library's ids.
@@ -171,6 +176,18 @@ void CCorvaneDlg::OnSeparatorChanged() {
   UpdatePreview();
 }
 
+void CCorvaneDlg::OnOptionChanged() {
+  UpdatePreview();
+}
+
+ConversionOptions CCorvaneDlg::CheckedOptions() const {
+  ConversionOptions options;
+  options.regularFileOnly = true;
+  options.quoted = IsDlgButtonChecked(IDC_QUOTED_FIELDS) == BST_CHECKED;
+  options.typedValues = IsDlgButtonChecked(IDC_TYPED_VALUES) == BST_CHECKED;
+  return options;
+}
+
 void CCorvaneDlg::EnableCustomSeparator() {
   if (CWnd* custom = GetDlgItem(IDC_CUSTOM_SEPARATOR)) {
     custom->EnableWindow(m_separator == kCustomSeparator ? TRUE : FALSE);
@@ -204,8 +221,7 @@ void CCorvaneDlg::UpdatePreview() {
   }
   // Always JSON, whatever format is chosen: the page is rendered from JSON.
   ConversionReport report;
-  ConversionOptions options;
-  options.regularFileOnly = true;
+  ConversionOptions options = CheckedOptions();
   options.maxLineBytes = kPreviewMaxLineBytes;
   try {
     if (ConvertToJson(m_sourceFile, m_separator, files.JsonPath(), kPreviewRows, 0, report,
@@ -215,7 +231,7 @@ void CCorvaneDlg::UpdatePreview() {
   } catch (const CLineTooLong&) {
     return;  // a source without line ends gives no preview; Convert says why
   }
-  RenderPreview(files.JsonPath());
+  RenderPreview(files.JsonPath(), report.leftOutLines);
   m_browser.Navigate(m_previewFile, nullptr, nullptr, nullptr, nullptr);
   files.Shown();
 }
@@ -240,8 +256,7 @@ void CCorvaneDlg::OnConvert() {
   const int bson = format == kBsonFormat ? 1 : 0;
 
   ConversionReport report;
-  ConversionOptions options;
-  options.regularFileOnly = true;
+  ConversionOptions options = CheckedOptions();
   options.jsonLines = format == kJsonLinesFormat;
   int rows = 0;
   CString failure;
@@ -277,6 +292,8 @@ void CCorvaneDlg::OnCancel() {
     m_settings->SetCustomSeparator(text);
     GetDlgItemText(IDC_FORMAT, text);
     m_settings->SetFormat(text);
+    m_settings->SetQuotedFields(IsDlgButtonChecked(IDC_QUOTED_FIELDS) == BST_CHECKED);
+    m_settings->SetTypedValues(IsDlgButtonChecked(IDC_TYPED_VALUES) == BST_CHECKED);
     m_settings->SaveData();
   }
   CDialog::OnCancel();

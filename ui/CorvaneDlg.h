@@ -1,11 +1,12 @@
 // CCorvaneDlg: the converter's main window, built from dialog template 102 with menu 131.
 // It restores the saved inputs when it opens, previews the first rows of the source
-// whenever the source or the separator changes, converts on Convert and reports the
-// result, routes the menu's commands and saves the inputs when it is closed.
+// whenever the source, the separator or a check box changes, converts on Convert and
+// reports the result, routes the menu's commands and saves the inputs when it is closed.
 #pragma once
 
 #include <memory>
 
+#include "engine/ConversionReport.h"
 #include "libs/dlgframe/AboutDlg.h"
 #include "libs/dlgframe/HistCBox.h"
 #include "libs/dlgframe/SmDialog.h"
@@ -36,6 +37,7 @@ class CCorvaneDlg : public CSmDialog {
   HCURSOR OnQueryDragIcon();
   void OnSourceChanged();
   void OnSeparatorChanged();
+  void OnOptionChanged();
   void OnConvert();
 
   // Reads the source path into m_sourceFile and, when something of that name exists, the
@@ -56,6 +58,8 @@ class CCorvaneDlg : public CSmDialog {
   void ShowAbout();
   // Enables the custom separator field exactly while m_separator is "Custom".
   void EnableCustomSeparator();
+  // The options the two check boxes set, for the preview and for Convert alike.
+  ConversionOptions CheckedOptions() const;
 
  protected:
   HICON m_hIcon = nullptr;

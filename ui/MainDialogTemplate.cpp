@@ -14,11 +14,14 @@ constexpr DWORD kField =
     WS_CHILD | WS_VISIBLE | WS_BORDER | WS_TABSTOP | ES_LEFT | ES_AUTOHSCROLL;  // 0x50810080
 constexpr DWORD kList = WS_CHILD | WS_VISIBLE | WS_VSCROLL | WS_TABSTOP | CBS_DROPDOWNLIST;
 constexpr DWORD kButton = WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON;  // 0x50010000
+constexpr DWORD kCheckBox = WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_AUTOCHECKBOX;
 
 static_assert(kLabel == 0x50020000 && kField == 0x50810080 && kList == 0x50210003 &&
-              kButton == 0x50010000);
+              kButton == 0x50010000 && kCheckBox == 0x50010003);
 
-const std::array<DlgControl, 13> kMainControls = {{
+// Template order is tab order: each check box comes right after the controls it sits beside,
+// and the custom separator field right after the separator list.
+const std::array<DlgControl, 15> kMainControls = {{
     {IDC_STATIC, kClassStatic,
      u"&Source file with data (text or CSV format). The header with column name is required. "
      u"One row per line.",
@@ -26,6 +29,8 @@ const std::array<DlgControl, 13> kMainControls = {{
     {IDC_SOURCE_FILE, kClassEditBrowse, u"", kField, 43, 14, 423, 14},
     {IDC_STATIC, kClassStatic, u"Value Se&parator", kLabel, 45, 33, 52, 8},
     {IDC_SEPARATOR, kClassComboBox, u"", kList, 109, 31, 66, 76},
+    {IDC_CUSTOM_SEPARATOR, kClassEdit, u"", kField | WS_DISABLED, 177, 30, 27, 14},
+    {IDC_QUOTED_FIELDS, kClassButton, u"&Quoted fields", kCheckBox, 214, 32, 58, 10},
     {IDC_STATIC, kClassStatic, u"Preview", kLabel, 7, 48, 26, 8},
     {IDC_TARGET_LABEL, kClassStatic, u"Output file", kLabel, 7, 220, 35, 8},
     {IDC_TARGET_FILE, kClassEditBrowse, u"", kField, 43, 231, 423, 14},
@@ -34,7 +39,7 @@ const std::array<DlgControl, 13> kMainControls = {{
     {IDC_PREVIEW, kClassWebBrowser, u"", WS_CHILD | WS_VISIBLE | WS_TABSTOP, 43, 50, 423, 164},
     {IDC_FORMAT_LABEL, kClassStatic, u"Format", kLabel, 44, 250, 24, 8},
     {IDC_FORMAT, kClassComboBox, u"", kList | WS_DISABLED, 78, 248, 64, 42},
-    {IDC_CUSTOM_SEPARATOR, kClassEdit, u"", kField | WS_DISABLED, 177, 30, 27, 14},
+    {IDC_TYPED_VALUES, kClassButton, u"&Typed values", kCheckBox, 148, 251, 58, 10},
 }};
 
 // WS_POPUP, WS_VISIBLE, WS_CAPTION, WS_SYSMENU, WS_THICKFRAME, WS_MINIMIZEBOX,

@@ -24,6 +24,11 @@ class CMainWindowSettings {
   // Text of the format list's selected item.
   virtual CString Format() const = 0;
   virtual void SetFormat(const CString& text) = 0;
+  // Whether quoted fields are read, and whether values are written typed; both off at first.
+  virtual bool QuotedFields() const = 0;
+  virtual void SetQuotedFields(bool on) = 0;
+  virtual bool TypedValues() const = 0;
+  virtual void SetTypedValues(bool on) = 0;
 
   // Makes the values persistent for the next run.
   virtual void SaveData() = 0;

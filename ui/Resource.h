@@ -19,6 +19,8 @@ constexpr int IDC_CONVERT = 1004;
 constexpr int IDC_FORMAT = 1008;
 constexpr int IDC_FORMAT_LABEL = 1009;
 constexpr int IDC_CUSTOM_SEPARATOR = 1010;
+constexpr int IDC_QUOTED_FIELDS = 1011;
+constexpr int IDC_TYPED_VALUES = 1012;
 constexpr int IDC_TARGET_LABEL = 1017;
 
 // Menu commands of menu 131 (Quit is IDCANCEL).

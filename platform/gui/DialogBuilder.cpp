@@ -6,6 +6,7 @@
 #include <string>
 
 #include <wx/button.h>
+#include <wx/checkbox.h>
 #include <wx/choice.h>
 #include <wx/menu.h>
 #include <wx/statbmp.h>
@@ -88,9 +89,12 @@ wxWindow* CreateControl(wxPanel* panel, const DlgControl& res) {
     // The template's height is that of the open list; the closed list keeps its own.
     return new wxChoice(panel, id, pos, wxSize(size.x, -1));
   }
+  if (IsClass(res, kClassButton) && (res.style & BS_TYPEMASK) == BS_AUTOCHECKBOX) {
+    return new wxCheckBox(panel, id, ToWx(res.text), pos, size);
+  }
   if (IsClass(res, kClassButton)) {
     auto* button = new wxButton(panel, id, ToWx(res.text), pos, size);
-    if ((res.style & 0x0F) == BS_DEFPUSHBUTTON) {
+    if ((res.style & BS_TYPEMASK) == BS_DEFPUSHBUTTON) {
       button->SetDefault();
     }
     return button;
@@ -162,6 +166,8 @@ void BindControl(CDialog& dialog, CDialog::Impl& impl, const DialogControl& cont
     window->Bind(wxEVT_CHOICE, Guarded<wxCommandEvent>(impl.alive, command(CBN_SELCHANGE)));
   } else if (dynamic_cast<wxButton*>(window) != nullptr) {
     window->Bind(wxEVT_BUTTON, Guarded<wxCommandEvent>(impl.alive, command(BN_CLICKED)));
+  } else if (dynamic_cast<wxCheckBox*>(window) != nullptr) {
+    window->Bind(wxEVT_CHECKBOX, Guarded<wxCommandEvent>(impl.alive, command(BN_CLICKED)));
   }
 }
 

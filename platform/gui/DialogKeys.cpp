@@ -1,6 +1,7 @@
 // The keys a dialog handles itself, as the Windows dialog manager does, so that they
 // behave the same whatever the toolkit's own mnemonic handling does.
 #include <wx/button.h>
+#include <wx/checkbox.h>
 #include <wx/stattext.h>
 
 #include "platform/gui/DialogImpl.h"
@@ -61,12 +62,15 @@ bool IsButton(const DialogControl& control) {
 }
 
 bool HasMnemonic(const DialogControl& control, wxChar letter) {
-  const bool labelled = IsButton(control) || dynamic_cast<wxStaticText*>(control.window) != nullptr;
+  const bool labelled = IsButton(control) ||
+                        dynamic_cast<wxStaticText*>(control.window) != nullptr ||
+                        dynamic_cast<wxCheckBox*>(control.window) != nullptr;
   return labelled && control.window->IsShown() && MnemonicOf(control.window->GetLabel()) == letter;
 }
 
-// Acts on the control whose mnemonic is letter: a button is pressed, a label gives the
-// focus to the next control after it that takes the focus.
+// Acts on the control whose mnemonic is letter: a button is pressed, a check box takes the
+// focus and changes its state as a click does, a label gives the focus to the next control
+// after it that takes the focus.
 bool HandleMnemonic(CDialog& dialog, CDialog::Impl& impl, wxChar letter) {
   auto& controls = impl.controls;
   for (size_t i = 0; i < controls.size(); ++i) {
@@ -76,6 +80,14 @@ bool HandleMnemonic(CDialog& dialog, CDialog::Impl& impl, wxChar letter) {
     }
     if (IsButton(control)) {
       if (control.window->IsThisEnabled()) {
+        dialog.SendCommand(static_cast<UINT>(control.id), BN_CLICKED);
+      }
+      return true;
+    }
+    if (auto* box = dynamic_cast<wxCheckBox*>(control.window)) {
+      if (box->IsThisEnabled()) {
+        box->SetFocus();
+        box->SetValue(!box->GetValue());  // raises no event of its own
         dialog.SendCommand(static_cast<UINT>(control.id), BN_CLICKED);
       }
       return true;

@@ -54,6 +54,12 @@ constexpr UINT CB_GETCURSEL = 0x0147;
 constexpr UINT CB_SETCURSEL = 0x014E;
 constexpr int CB_ERR = -1;
 
+// Check-box messages and states.
+constexpr UINT BM_GETCHECK = 0x00F0;
+constexpr UINT BM_SETCHECK = 0x00F1;
+constexpr UINT BST_UNCHECKED = 0;
+constexpr UINT BST_CHECKED = 1;
+
 // Notification codes carried in the high word of a WM_COMMAND parameter.
 constexpr UINT BN_CLICKED = 0;
 constexpr UINT CBN_SELCHANGE = 1;
@@ -99,6 +105,8 @@ constexpr DWORD ES_LEFT = 0x0000;
 constexpr DWORD ES_AUTOHSCROLL = 0x0080;
 constexpr DWORD BS_PUSHBUTTON = 0x0000;
 constexpr DWORD BS_DEFPUSHBUTTON = 0x0001;
+constexpr DWORD BS_AUTOCHECKBOX = 0x0003;
+constexpr DWORD BS_TYPEMASK = 0x000F;
 constexpr DWORD CBS_DROPDOWNLIST = 0x0003;
 constexpr DWORD DS_SETFONT = 0x0040;
 constexpr DWORD DS_FIXEDSYS = 0x0008;

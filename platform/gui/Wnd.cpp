@@ -4,6 +4,7 @@
 
 #include <exception>
 
+#include <wx/checkbox.h>
 #include <wx/choice.h>
 #include <wx/statbmp.h>
 #include <wx/textctrl.h>
@@ -87,6 +88,17 @@ void CWnd::SetDlgItemText(int id, LPCWSTR text) {
   }
 }
 
+UINT CWnd::IsDlgButtonChecked(int id) const {
+  CWnd* item = GetDlgItem(id);
+  return item != nullptr ? static_cast<UINT>(item->SendMessage(BM_GETCHECK)) : BST_UNCHECKED;
+}
+
+void CWnd::CheckDlgButton(int id, UINT check) {
+  if (CWnd* item = GetDlgItem(id)) {
+    item->SendMessage(BM_SETCHECK, check);
+  }
+}
+
 void CWnd::GetWindowText(CString& text) const {
   text = GetWindowText();
 }
@@ -161,6 +173,12 @@ LRESULT CWnd::SendMessage(UINT message, WPARAM wParam, LPARAM lParam) {
   }
   if (auto* list = dynamic_cast<wxChoice*>(m_pWnd)) {
     return ComboMessage(list, message, wParam, lParam);
+  }
+  if (auto* box = dynamic_cast<wxCheckBox*>(m_pWnd)) {
+    if (message == BM_SETCHECK) {
+      box->SetValue(wParam == BST_CHECKED);
+    }
+    return message == BM_GETCHECK && box->GetValue() ? BST_CHECKED : BST_UNCHECKED;
   }
   if (auto* picture = dynamic_cast<wxStaticBitmap*>(m_pWnd)) {
     if (message == STM_SETICON && wParam != 0) {

@@ -32,6 +32,9 @@ class CWnd {
   virtual CWnd* GetDlgItem(int id) const;
   int GetDlgItemText(int id, CString& text) const;
   void SetDlgItemText(int id, LPCWSTR text);
+  // A check box's state, BST_CHECKED or BST_UNCHECKED; setting it raises no notification.
+  UINT IsDlgButtonChecked(int id) const;
+  void CheckDlgButton(int id, UINT check);
 
   // A drop-down list's text is its selected entry; an edit control's change raises
   // EN_CHANGE as on Windows.
@@ -48,7 +51,8 @@ class CWnd {
   static CWnd* GetFocus();
 
   // The few messages the system sends: CB_ADDSTRING (lParam: the text), CB_SETCURSEL,
-  // CB_GETCURSEL, CB_GETCOUNT, WM_SETICON (lParam: HICON), WM_QUERYDRAGICON and WM_COMMAND.
+  // CB_GETCURSEL, CB_GETCOUNT, BM_GETCHECK, BM_SETCHECK, WM_SETICON (lParam: HICON),
+  // WM_QUERYDRAGICON and WM_COMMAND.
   LRESULT SendMessage(UINT message, WPARAM wParam = 0, LPARAM lParam = 0);
 
   void GetClientRect(LPRECT rect) const;

@@ -138,11 +138,15 @@ TEST_F(MainWindowTest, StartUpRestoresTheInputsAndShowsOnePreview) {
   store.SetSeparator(u"Custom");
   store.SetCustomSeparator(u",");
   store.SetFormat(u"BSON");
+  store.SetQuotedFields(true);
+  store.SetTypedValues(true);
   Open();
   EXPECT_EQ((std::vector<CString>{Text(IDC_SOURCE_FILE), Text(IDC_TARGET_FILE), Text(IDC_SEPARATOR),
                                   Text(IDC_CUSTOM_SEPARATOR), Text(IDC_FORMAT)}),
             (std::vector<CString>{dir.WFile("in.txt"), u"out.json", u"Custom", u",", u"BSON"}));
   EXPECT_TRUE(dlg->GetDlgItem(IDC_CUSTOM_SEPARATOR)->IsWindowEnabled());
+  EXPECT_TRUE(dlg->IsDlgButtonChecked(IDC_QUOTED_FIELDS) &&
+              dlg->IsDlgButtonChecked(IDC_TYPED_VALUES));
   const std::string page = ShownPage(dlg->PreviewFile());
   EXPECT_NE(page.find("<th>name</th><th>value</th>"), std::string::npos) << page;
   EXPECT_NE(page.find("<td>row10</td>"), std::string::npos);
@@ -157,7 +161,7 @@ TEST_F(MainWindowTest, AGoneSavedSourceIsReportedOnceAtStart) {
   EXPECT_EQ(Boxes(), BoxList{kSourceMissing});
 }
 
-TEST_F(MainWindowTest, PreviewFollowsTheSourceAndTheSeparatorAndLeavesNothingBehind) {
+TEST_F(MainWindowTest, PreviewFollowsTheSourceTheSeparatorAndQuotedFieldsAndLeavesNothing) {
   Open();
   Choose(IDC_SEPARATOR, u"Custom");
   SetText(IDC_SOURCE_FILE, dir.WFile("in.tx"));
@@ -171,6 +175,9 @@ TEST_F(MainWindowTest, PreviewFollowsTheSourceAndTheSeparatorAndLeavesNothingBeh
   SetText(IDC_SOURCE_FILE, Source("header.txt", "name|value\n"));
   EXPECT_NE(ShownPage(dlg->PreviewFile()).find("<td>first;1</td>"), std::string::npos)
       << "a source without rows keeps the page on show";
+  SetText(IDC_SOURCE_FILE, Source("quoted.txt", "name|value\n\"a|b\"|c\n"));
+  PressKey('q', wxMOD_ALT);
+  EXPECT_NE(ShownPage(dlg->PreviewFile()).find("<td>a|b</td>"), std::string::npos) << "Alt+Q";
   Destroy();
   EXPECT_FALSE(std::filesystem::exists(dir.File("corvane-" + std::to_string(geteuid()))));
 }
@@ -207,8 +214,10 @@ using QuitWay = std::pair<const char*, std::function<void(CMainWindowProbe&)>>;
 
 class QuitTest : public MainWindowTest, public testing::WithParamInterface<QuitWay> {};
 
-TEST_P(QuitTest, EveryWayOfClosingSavesTheFiveTexts) {
+TEST_P(QuitTest, EveryWayOfClosingSavesTheTextsAndTheCheckBoxes) {
   Open();
+  PressKey('q', wxMOD_ALT);
+  PressKey('t', wxMOD_ALT);
   Choose(IDC_FORMAT, u"BSON");
   Choose(IDC_SEPARATOR, u"|");
   SetText(IDC_CUSTOM_SEPARATOR, u";");
@@ -225,6 +234,7 @@ TEST_P(QuitTest, EveryWayOfClosingSavesTheFiveTexts) {
       (std::vector<CString>{saved.SourceFile(), saved.OutputFile(), saved.Separator(),
                             saved.CustomSeparator(), saved.Format()}),
       (std::vector<CString>{dir.WFile("never-converted.txt"), u"out.json", u"|", u";", u"BSON"}));
+  EXPECT_TRUE(saved.QuotedFields() && saved.TypedValues());
   EXPECT_GT(saved.getInt(u"MainWnd.Width"), 0) << "the library's placement is saved with them";
 }
 

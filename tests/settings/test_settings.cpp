@@ -44,11 +44,13 @@ class SettingsTest : public ::testing::Test {
   const std::string m_store = m_dir.File("config/ostrel/corvane.ini");
 };
 
-// The program's values, in the order of its accessors.
+// The program's values, in the order of its accessors; a check box on as its key's name.
 std::vector<CString> Values(const CSettings& s) {
-  return {s.SourceFile(), s.OutputFile(), s.Separator(), s.CustomSeparator(), s.Format()};
+  const char16_t* q = s.QuotedFields() ? u"Quoted" : u"";
+  const char16_t* t = s.TypedValues() ? u"Types" : u"";
+  return {s.SourceFile(), s.OutputFile(), s.Separator(), s.CustomSeparator(), s.Format(), q, t};
 }
-const std::vector<CString> kDefaults = {u"", u"", u"<tab>", u"", u"JSON"};
+const std::vector<CString> kDefaults = {u"", u"", u"<tab>", u"", u"JSON", u"", u""};
 
 // Nothing is created before the first save. Each accessor has a key of its own; keys this
 // program does not know (the dialog library's) are kept.
@@ -64,6 +66,8 @@ TEST_F(SettingsTest, FirstRunGivesTheDefaultsAndEveryValueComesBackAfterSaveAndL
     first.SetSeparator(u"Custom");
     first.SetCustomSeparator(u";");
     first.SetFormat(u"BSON");
+    first.SetQuotedFields(true);
+    first.SetTypedValues(true);
     first.setInt(u"MainWnd.X", -12);
     first.SaveData();
     first.SaveData();  // over its own store
@@ -76,11 +80,12 @@ TEST_F(SettingsTest, FirstRunGivesTheDefaultsAndEveryValueComesBackAfterSaveAndL
   stat(m_store.c_str(), &info);
   EXPECT_EQ(info.st_mode & 0777, 0600u);
   EXPECT_NE(ReadBytesFromFile(m_store).find("=/data/in.txt\n"), std::string::npos);
+  EXPECT_NE(ReadBytesFromFile(m_store).find("\nQuoted=1\nTypes=1\n"), std::string::npos);
   CSettings second;
   EXPECT_EQ(Values(second), kDefaults);  // nothing is read before LoadData
   second.LoadData();
-  EXPECT_EQ(Values(second),
-            (std::vector<CString>{u"/data/in.txt", u"/data/out.json", u"Custom", u";", u"BSON"}));
+  EXPECT_EQ(Values(second), (std::vector<CString>{u"/data/in.txt", u"/data/out.json", u"Custom",
+                                                  u";", u"BSON", u"Quoted", u"Types"}));
   EXPECT_EQ(second.getInt(u"MainWnd.X"), -12);
   EXPECT_EQ(Log(), "");
 }
@@ -126,7 +131,7 @@ TEST_F(SettingsTest, StoreOfTheEarlierReleaseKeepsItsValues) {
     settings.LoadData();
     EXPECT_EQ(Values(settings),
               (std::vector<CString>{u"/home/me/a \"b\" = c;#.txt", u"  out\\x.json  ", u"Custom",
-                                    u"\t\n\r\x01\xD83D", u"BSON"}));
+                                    u"\t\n\r\x01\xD83D", u"BSON", u"", u""}));
     EXPECT_EQ(settings.getInt(u"MainWnd.Width"), 700);
     settings.SaveData();
     EXPECT_EQ(ReadBytesFromFile(m_store).find("[corvane]"), std::string::npos);
