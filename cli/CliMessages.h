@@ -54,6 +54,10 @@ constexpr const char* kLineTooLongHint = " (--max-line-bytes sets the limit)";
 constexpr const char* kSummary = "%lld rows written, %lld lines left out";
 constexpr const char* kSummaryLogHint =
     " (their field count differs from the header's; the log lists them: %s)";
+// The same with --quoted, where a malformed quote leaves a record out too.
+constexpr const char* kSummaryLogHintQuoted =
+    " (their field count differs from the header's or a quote is malformed; the log lists "
+    "them: %s)";
 
 // Usage errors; %s is the option as given.
 constexpr const char* kNeedsSeparator = "option %s needs a separator text";

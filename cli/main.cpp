@@ -84,7 +84,8 @@ int Run(const cli::Options& options) {
     std::string summary = cli::Text(cli::kSummary, static_cast<long long>(report.rowsWritten),
                                     static_cast<long long>(report.linesLeftOut));
     if (report.linesLeftOut > 0)
-      summary += cli::Text(cli::kSummaryLogHint, CLog::GetLogPath().ToUtf8().c_str());
+      summary += cli::Text(options.quoted ? cli::kSummaryLogHintQuoted : cli::kSummaryLogHint,
+                           CLog::GetLogPath().ToUtf8().c_str());
     Say(summary);
   }
   return kWritten;

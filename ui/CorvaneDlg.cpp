@@ -22,15 +22,15 @@ constexpr int kPreviewRows = 10;
 constexpr std::uint64_t kPreviewMaxLineBytes = std::uint64_t{16} << 20;
 
 // Lines left out are never left out in silence: the report gets a line about them.
-CString WithLinesLeftOut(CString text, std::int64_t linesLeftOut) {
+CString WithLinesLeftOut(CString text, std::int64_t linesLeftOut, bool quoted) {
   if (linesLeftOut <= 0) {
     return text;
   }
   CString line;
   if (linesLeftOut == 1) {
-    line = kOneLineLeftOut;
+    line = quoted ? kOneLineLeftOutQuoted : kOneLineLeftOut;
   } else {
-    line.Format(kLinesLeftOut, static_cast<long long>(linesLeftOut));
+    line.Format(quoted ? kLinesLeftOutQuoted : kLinesLeftOut, static_cast<long long>(linesLeftOut));
   }
   return text + u"\n" + line;
 }
@@ -269,13 +269,15 @@ void CCorvaneDlg::OnConvert() {
     failure = DescribeFailure(std::current_exception(), m_sourceFile);
   }
   if (!failure.IsEmpty()) {
-    MessageBox(WithLinesLeftOut(CString(kConversionError) + u"\n" + failure, report.linesLeftOut),
+    MessageBox(WithLinesLeftOut(CString(kConversionError) + u"\n" + failure, report.linesLeftOut,
+                                options.quoted),
                kErrorCaption, MB_ICONERROR);
     return;
   }
   CString text;
   text.Format(kRowsConverted, rows);
-  MessageBox(WithLinesLeftOut(text, report.linesLeftOut), kInformationCaption, MB_ICONINFORMATION);
+  MessageBox(WithLinesLeftOut(text, report.linesLeftOut, options.quoted), kInformationCaption,
+             MB_ICONINFORMATION);
 }
 
 void CCorvaneDlg::OnCancel() {

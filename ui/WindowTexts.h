@@ -25,6 +25,13 @@ inline constexpr const char16_t* kLinesLeftOut =
 inline constexpr const char16_t* kOneLineLeftOut =
     u"1 line was left out because its number of fields differs from the header's; "
     u"Tools > View Log lists it.";
+// The same with quoted fields on, where a malformed quote leaves a record out too.
+inline constexpr const char16_t* kLinesLeftOutQuoted =
+    u"%lld lines were left out because their number of fields differs from the header's or "
+    u"a quote is malformed; Tools > View Log lists them.";
+inline constexpr const char16_t* kOneLineLeftOutQuoted =
+    u"1 line was left out because its number of fields differs from the header's or a quote "
+    u"is malformed; Tools > View Log lists it.";
 
 // The smallest window, in pixels at 96 dots per inch.
 inline constexpr int kMinWindowWidth = 640;
