@@ -4,18 +4,24 @@
 Makes a deterministic comma-separated file (10 columns, mixed content with non-ASCII
 text), converts it with every tool in alternation so that drift of the machine cancels
 out, and prints the median input MB/s, the peak memory and the ratio of each rate to
-ours, then checks the targets.
+ours, then checks the targets. Then the same for a second file of the same size and shape
+whose fields are a quarter of them quoted, some holding commas and doubled quotes.
 
   bench/run.py --converter build/cli/corvane-convert [--size-mb 200] [--rounds 3]
                [--duckdb DIR_OR_EXE] [--skip-python] [--scaling] [--large-mb 2000]
                [--preview]
 
-Tools: corvane-convert to JSON and to BSON; a block copy written here (reads the input in
-1 MiB blocks and writes as many bytes as our JSON output has); Miller (`mlr`); DuckDB,
+Tools: corvane-convert to JSON, to BSON, to JSON Lines and to JSON with typed values
+(--types); a block copy written here (reads the input in 1 MiB blocks and writes as many
+bytes as our JSON output has); Miller (`mlr`); DuckDB,
 either a `duckdb` executable or the npm package @duckdb/node-api, whose engine ships in
 the package (`npm install --prefix DIR @duckdb/node-api`, then --duckdb DIR or
-CORVANE_BENCH_DUCKDB=DIR); Python's csv + json. Tools that are missing are skipped with a
-note. Generated files are kept in --data-dir and reused by later runs.
+CORVANE_BENCH_DUCKDB=DIR); Python's csv + json. On the quoted file: corvane-convert to JSON
+without --quoted (it splits at every comma, and lines whose field count then differs are
+left out: the same bytes read) and with --quoted, and the same other converters, which
+read quoted fields anyway. Tools that are missing, and our options that the converter
+refuses as unknown, are skipped with a note. Generated files are kept in --data-dir and
+reused by later runs.
 
 Every tool writes its output to a file in --data-dir; the file is removed after the run,
 outside the timing, so that one tool's output waiting for the disk does not slow the next
@@ -35,9 +41,9 @@ BENCH_DIR = os.path.dirname(os.path.abspath(__file__))
 # Part of every generated file's name: a change of the generator makes new files.
 GENERATOR = "v2"
 
-# No double quote: Miller and DuckDB read quoted fields, our converter splits at every
-# separator, and the file must mean the same to all of them. The backslash still needs
-# escaping in JSON.
+# No double quote in the plain file: Miller and DuckDB read quoted fields, our converter
+# splits at every separator unless told --quoted, and the file must mean the same to all of
+# them. The backslash still needs escaping in JSON.
 WORDS = ["alpha", "bravo", "Zürich", "naïve", "façade", "smörgåsbord", "東京", "Ελλάδα",
          "data", "value", "north", "south", "😀", "back\\slash", "tab-free", "Ærøskøbing",
          "Łódź", "über", "café", "semi;colon"]
@@ -50,6 +56,9 @@ PYTHON = "Python csv+json"
 BLOCK_COPY = "block copy"
 JSON_NAME = "corvane JSON"
 BSON_NAME = "corvane BSON"
+JSONL_NAME = "corvane JSON Lines"
+TYPED_NAME = "corvane JSON --types"
+QUOTED_NAME = "corvane JSON --quoted"
 MEMORY_LIMIT_MB = 32
 PREVIEW_RUNS = 21  # a run takes milliseconds: many of them keep the median steady
 
@@ -58,9 +67,9 @@ PREVIEW_RUNS = 21  # a run takes milliseconds: many of them keep the median stea
 # Test files
 
 
-def row_body(rng):
+def row_fields(rng):
     """One row without its id: 9 fields of mixed content."""
-    return ",".join([
+    return [
         rng.choice(WORDS) + " " + rng.choice(WORDS),
         rng.choice(WORDS),
         str(rng.randint(-100000, 100000)),
@@ -70,7 +79,20 @@ def row_body(rng):
         " ".join(rng.choice(WORDS) for _ in range(rng.randint(1, 6))),
         "2026-%02d-%02d" % (rng.randint(1, 12), rng.randint(1, 28)),
         "" if rng.random() < 0.7 else "x",
-    ]) + "\n"
+    ]
+
+
+def quoted(rng, field):
+    """A quarter of the fields come quoted; of those, some hold a comma and some doubled
+    quotes, which only a reader of quoted fields keeps inside the field."""
+    if rng.random() >= 0.25:
+        return field
+    roll = rng.random()
+    if roll < 0.3:
+        field += ", " + rng.choice(WORDS)
+    elif roll < 0.5:
+        field = '"%s" %s' % (rng.choice(WORDS), field)
+    return '"' + field.replace('"', '""') + '"'
 
 
 def write_until(out, target, header, make_chunk):
@@ -79,15 +101,22 @@ def write_until(out, target, header, make_chunk):
         out.write(make_chunk())
 
 
-def make_mixed(out, target):
-    rng = random.Random(20261206)
-    pool = [row_body(rng) for _ in range(POOL_ROWS)]
+def make_mixed(out, target, quote=False):
+    """The quoted file is the plain file's rows with their quoting, and the commas and
+    quotes added inside quotes, drawn from a generator of its own; every fourth id is
+    quoted too."""
+    rng, quoting = random.Random(20261206), random.Random(20261207)
+    pool = [",".join(quoted(quoting, f) if quote else f for f in row_fields(rng)) + "\n"
+            for _ in range(POOL_ROWS)]
     state = {"next": 0}
+
+    def row(i):
+        return ('"%d",%s' if quote and i % 4 == 0 else "%d,%s") % (i, pool[i % POOL_ROWS])
 
     def chunk():
         first = state["next"]
         state["next"] += 10000
-        return "".join("%d,%s" % (i, pool[i % POOL_ROWS]) for i in range(first, first + 10000))
+        return "".join(row(i) for i in range(first, first + 10000))
 
     write_until(out, target, HEADER, chunk)
 
@@ -117,6 +146,8 @@ def make_csv(path, size_mb, kind="mixed", amount=0):
             make_wide(out, target, amount)
         elif kind == "fields":
             make_fields(out, target, amount)
+        elif kind == "quoted":
+            make_mixed(out, target, quote=True)
         else:
             make_mixed(out, target)
     os.replace(tmp, path)
@@ -219,6 +250,16 @@ class Tool:
         return run(self.cmd, self.output)
 
 
+NOTED = set()
+
+
+def note(text):
+    """Says once what is not measured, however many files the run reads."""
+    if text not in NOTED:
+        NOTED.add(text)
+        print("note: " + text)
+
+
 def find_duckdb(args):
     """A command prefix that converts with DuckDB, or None and the reason."""
     where = args.duckdb or os.environ.get("CORVANE_BENCH_DUCKDB") or shutil.which("duckdb")
@@ -245,40 +286,84 @@ def duckdb_command(prefix, src, out):
     return prefix + ["-c", sql]
 
 
+def corvane(args, work, name, options, src, suffix):
+    output = os.path.join(work, "out" + suffix)
+    return Tool(name, [os.path.abspath(args.converter), "-q", "-s", ","] + options + [src, output],
+                output)
+
+
 def corvane_tools(args, src, work):
-    conv = os.path.abspath(args.converter)
-    json_out = os.path.join(work, "out.json")
-    bson_out = os.path.join(work, "out.bson")
-    return [Tool(JSON_NAME, [conv, "-q", "-s", ",", src, json_out], json_out),
-            Tool(BSON_NAME, [conv, "-q", "-s", ",", "-f", "bson", src, bson_out], bson_out)]
+    return [corvane(args, work, JSON_NAME, [], src, ".json"),
+            corvane(args, work, BSON_NAME, ["-f", "bson"], src, ".bson")]
 
 
-def all_tools(args, src, work, others):
-    """Our two conversions first: the block copy writes as much as our JSON output has."""
-    tools = corvane_tools(args, src, work)
-    run(tools[0].cmd, tools[0].output, keep=True)
-    json_size = os.path.getsize(tools[0].output)
-    remove(tools[0].output)
-    copy_out = os.path.join(work, "copy")
-    tools.append(Tool(BLOCK_COPY, [sys.executable, "-c", BLOCK_COPY_SCRIPT, src, copy_out,
-                                   str(json_size)], copy_out))
-    if not others:
-        return tools
+def refusal(args, work, options):
+    """The converter's complaint when it takes the options for a usage error (an older
+    converter), else None: a run that fails otherwise fails the benchmark."""
+    probe = os.path.join(work, "probe.csv")
+    with open(probe, "w") as f:
+        f.write("a,b\n1,2\n")
+    tool = corvane(args, work, "probe", options, probe, ".probe")
+    proc = subprocess.run(tool.cmd, stdout=subprocess.DEVNULL, stderr=subprocess.PIPE, text=True)
+    remove(tool.output)
+    remove(probe)
+    if proc.returncode != 2:
+        return None
+    return (proc.stderr.strip().splitlines() or ["usage error"])[0]
+
+
+def corvane_modes(args, src, work, modes):
+    """Our runs with options beyond the plain ones: (name, options, output suffix) each,
+    left out with a note when the converter does not know the options yet."""
+    tools = []
+    for name, options, suffix in modes:
+        reason = refusal(args, work, options)
+        if reason:
+            note("%s not measured: the converter refuses %s (%s)" %
+                 (name, " ".join(options), reason))
+        else:
+            tools.append(corvane(args, work, name, options, src, suffix))
+    return tools
+
+
+def other_tools(args, src, work):
+    tools = []
     if shutil.which("mlr"):
         tools.append(Tool(MILLER, ["mlr", "--icsv", "--ojson", "-S", "cat", src],
                           os.path.join(work, "mlr.json"), stdout=True))
     else:
-        print("note: Miller (mlr) is not installed: not measured")
+        note("Miller (mlr) is not installed: not measured")
     prefix, reason = find_duckdb(args)
     if prefix:
         duck_out = os.path.join(work, "duck.json")
         tools.append(Tool(DUCKDB, duckdb_command(prefix, src, duck_out), duck_out))
     else:
-        print("note: DuckDB not measured: %s" % reason)
+        note("DuckDB not measured: %s" % reason)
     if not args.skip_python:
         py_out = os.path.join(work, "py.json")
         tools.append(Tool(PYTHON, [sys.executable, "-c", PYTHON_SCRIPT, src, py_out], py_out))
     return tools
+
+
+def all_tools(args, src, work, others):
+    """Our conversions first: the block copy writes as much as our JSON output has."""
+    tools = corvane_tools(args, src, work)
+    run(tools[0].cmd, tools[0].output, keep=True)
+    json_size = os.path.getsize(tools[0].output)
+    remove(tools[0].output)
+    tools += corvane_modes(args, src, work, [(JSONL_NAME, ["-f", "jsonl"], ".jsonl"),
+                                             (TYPED_NAME, ["--types"], "-types.json")])
+    copy_out = os.path.join(work, "copy")
+    tools.append(Tool(BLOCK_COPY, [sys.executable, "-c", BLOCK_COPY_SCRIPT, src, copy_out,
+                                   str(json_size)], copy_out))
+    return tools + (other_tools(args, src, work) if others else [])
+
+
+def quoted_tools(args, src, work, others):
+    """Ours without --quoted reads the same bytes, split at every comma."""
+    tools = [corvane(args, work, JSON_NAME, [], src, ".json")]
+    tools += corvane_modes(args, src, work, [(QUOTED_NAME, ["--quoted"], "-quoted.json")])
+    return tools + (other_tools(args, src, work) if others else [])
 
 
 def measure(tools, rounds):
@@ -313,36 +398,85 @@ def verdict(met):
     return "met" if met else "MISSED"
 
 
-def check_targets(results):
-    """Prints one line per target of the 200 MB run; returns the number missed."""
-    seconds = {name: s for name, (s, _) in results.items()}
-    missed = 0
-    print("\nTargets:")
+class Targets:
+    """Prints one line per target and counts the ones missed."""
 
-    def line(met, text):
-        nonlocal missed
-        missed += 0 if met else 1
+    def __init__(self, title, results):
+        self.results, self.missed = results, 0
+        self.seconds = {name: s for name, (s, _) in results.items()}
+        print("\n%s:" % title)
+
+    def line(self, met, text):
+        self.missed += 0 if met else 1
         print("- %s: %s" % (verdict(met), text))
 
+    def measured(self, *names):
+        for name in names:
+            if name not in self.seconds:
+                print("- not checked: %s was not measured" % name)
+                return False
+        return True
+
+    def rate_ratio(self, name, base, least, text, base_text="the JSON rate"):
+        """name's input rate against base's, on the same file."""
+        if self.measured(name, base):
+            ratio = self.seconds[base] / self.seconds[name]
+            self.line(ratio >= least, "%s is %.2fx %s (target at least %gx)" %
+                      (text, ratio, base_text, least))
+
+    def over_miller(self, labels):
+        """Each of our modes at least 10 times Miller's rate on the same file: one line."""
+        names = [name for name in labels if name in self.seconds]
+        if names and self.measured(MILLER):
+            ratios = [self.seconds[MILLER] / self.seconds[name] for name in names]
+            self.line(min(ratios) >= 10, "%s: %s Miller's rate (target at least 10x each)" % (
+                ", ".join(labels[name] for name in names),
+                ", ".join("%.1fx" % ratio for ratio in ratios)))
+
+    def memory(self, names):
+        for name in names:
+            if name in self.results:
+                peak = self.results[name][1]
+                self.line(peak < MEMORY_LIMIT_MB, "%s peak memory %.1f MB (target under %d MB)"
+                          % (name, peak, MEMORY_LIMIT_MB))
+
+
+def check_targets(results):
+    """The targets on the plain file; returns the number missed."""
+    targets = Targets("Targets", results)
+    seconds = targets.seconds
     ours = seconds[JSON_NAME]
     for other, factor in ((MILLER, 15), (DUCKDB, 5)):
         if other in seconds:
             ratio = seconds[other] / ours
-            line(ratio >= factor, "JSON is %.1fx %s's rate (target %dx)" % (ratio, other, factor))
+            targets.line(ratio >= factor,
+                         "JSON is %.1fx %s's rate (target %dx)" % (ratio, other, factor))
         else:
             print("- not checked: %s was not measured" % other)
     copy = seconds[BLOCK_COPY]
-    line(ours <= 2 * copy, "JSON takes %.2fx the time of the block copy that writes as many "
-         "bytes (target at most 2x)" % (ours / copy))
+    targets.line(ours <= 2 * copy, "JSON takes %.2fx the time of the block copy that writes as "
+                 "many bytes (target at most 2x)" % (ours / copy))
     bson = seconds[BSON_NAME]
-    line(bson <= ours, "BSON rate is %.2fx the JSON rate (target at least 1x)" % (ours / bson))
-    for name in (JSON_NAME, BSON_NAME):
-        peak = results[name][1]
-        line(peak < MEMORY_LIMIT_MB, "%s peak memory %.1f MB (target under %d MB)" %
-             (name, peak, MEMORY_LIMIT_MB))
+    targets.line(bson <= ours, "BSON rate is %.2fx the JSON rate (target at least 1x)" %
+                 (ours / bson))
+    # Like BSON, with no allowance for noise: one run of the table is one sample.
+    targets.rate_ratio(JSONL_NAME, JSON_NAME, 1, "JSON Lines rate")
+    targets.rate_ratio(TYPED_NAME, JSON_NAME, 0.7, "JSON --types rate")
+    targets.over_miller({BSON_NAME: "BSON", JSONL_NAME: "JSON Lines", TYPED_NAME: "JSON --types"})
+    targets.memory((JSON_NAME, BSON_NAME, JSONL_NAME, TYPED_NAME))
     if PYTHON in seconds:
         print("- for information: JSON is %.1fx Python csv+json's rate" % (seconds[PYTHON] / ours))
-    return missed
+    return targets.missed
+
+
+def check_quoted_targets(results):
+    """The targets on the quoted file; returns the number missed."""
+    targets = Targets("Targets on the quoted file", results)
+    targets.rate_ratio(QUOTED_NAME, JSON_NAME, 0.6, "--quoted rate",
+                       "the rate without it on the same file")
+    targets.over_miller({JSON_NAME: "JSON without --quoted", QUOTED_NAME: "--quoted"})
+    targets.memory((JSON_NAME, QUOTED_NAME))
+    return targets.missed
 
 
 # ---------------------------------------------------------------------------------------
@@ -470,12 +604,20 @@ def main():
     if not GNU_TIME:
         print("note: GNU time is not installed: peak memory includes this script's own")
     src = data_file(args, "mixed", args.size_mb)
+    quoted_src = data_file(args, "quoted", args.size_mb, "quoted")
     missed = 0
     with tempfile.TemporaryDirectory(dir=args.data_dir) as work:
+        # The quoted file read without --quoted leaves lines out, which are logged: keep
+        # them out of the user's log.
+        os.environ["XDG_STATE_HOME"] = work
         tools = all_tools(args, src, work, not args.skip_others)
         results = measure(tools, args.rounds)
         print_rates("Conversion", src, results, args.rounds)
         missed += check_targets(results)
+        tools = quoted_tools(args, quoted_src, work, not args.skip_others)
+        results = measure(tools, args.rounds)
+        print_rates("Quoted fields", quoted_src, results, args.rounds)
+        missed += check_quoted_targets(results)
         for tool in tools:
             remove(tool.output)
         if args.scaling:

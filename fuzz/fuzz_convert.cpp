@@ -1,9 +1,10 @@
 // Fuzzes the whole conversion: any bytes as a source file must give either a refusal
-// (no header) or an output that a strict JSON parser or a BSON reader accepts, holding as
-// many rows as the conversion reported.
+// (no header) or an output that a strict JSON, JSON Lines or BSON reader accepts, holding
+// as many rows as the conversion reported; strings only, unless values are typed.
 //
 // The first input byte chooses the run: bits 0-1 the separator (tab , | ;), bit 2 BSON,
-// bit 3 a row limit of 10. The rest is the source file.
+// bit 3 a row limit of 10, bit 4 quoted fields, bit 5 typed values, bit 6 JSON Lines
+// (BSON wins when bit 2 is set too); bit 7 is unused. The rest is the source file.
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -69,10 +70,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   unlink(output.c_str());
 
   const bool bson = data[0] & 4;
+  ConversionOptions options;
+  options.quoted = data[0] & 16;
+  options.typedValues = data[0] & 32;
+  options.jsonLines = data[0] & 64;
   ConversionReport report;
   const int result =
       ConvertToJson(Utf8ToUtf16(source).c_str(), kSeparators[data[0] & 3],
-                    Utf8ToUtf16(output).c_str(), data[0] & 8 ? 10 : -1, bson, report);
+                    Utf8ToUtf16(output).c_str(), data[0] & 8 ? 10 : -1, bson, report, options);
   if (result < 0 || result != report.rowsWritten)
     Fail("result differs from the rows written");
   if (report.status != ConversionReport::Status::Converted) {
@@ -83,9 +88,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     return 0;
   }
   const std::string bytes = ReadAll(output);
-  const auto rows = bson ? outputrows::BsonRows(bytes) : outputrows::JsonRows(bytes);
+  const bool typed = options.typedValues;
+  const auto rows = bson                ? outputrows::BsonRows(bytes, typed)
+                    : options.jsonLines ? outputrows::JsonLinesRows(bytes, typed)
+                                        : outputrows::JsonRows(bytes, typed);
   if (!rows)
-    Fail(bson ? "the output is not valid BSON" : "the output is not valid JSON");
+    Fail(bson                ? "the output is not valid BSON"
+         : options.jsonLines ? "the output is not valid JSON Lines"
+                             : "the output is not valid JSON");
   if (rows->size() != static_cast<std::size_t>(result))
     Fail("the output holds another row count");
   return 0;

@@ -12,18 +12,16 @@ class RowCollector : public nlohmann::json_sax<nlohmann::json> {
  public:
   Rows rows;
 
+  explicit RowCollector(bool typed) : m_typed(typed) {}
   bool null() override { return false; }
-  bool boolean(bool) override { return false; }
-  bool number_integer(number_integer_t) override { return false; }
-  bool number_unsigned(number_unsigned_t) override { return false; }
-  bool number_float(number_float_t, const string_t&) override { return false; }
+  bool boolean(bool b) override { return Typed(b ? "true" : "false"); }
+  // Only "-0" reaches here as 0: non-negative integers come as unsigned.
+  bool number_integer(number_integer_t n) override { return Typed(n ? std::to_string(n) : "-0"); }
+  bool number_unsigned(number_unsigned_t n) override { return Typed(std::to_string(n)); }
+  bool number_float(number_float_t, const string_t& text) override { return Typed(text); }
   bool binary(binary_t&) override { return false; }
   bool string(string_t& value) override {
-    if (m_depth != 2 || !m_key)
-      return false;
-    rows.back().emplace_back(std::move(*m_key), value);
-    m_key.reset();
-    return true;
+    return Value(m_typed ? nlohmann::json(value).dump() : value);
   }
   bool key(string_t& name) override {
     m_key = name;
@@ -50,34 +48,44 @@ class RowCollector : public nlohmann::json_sax<nlohmann::json> {
   }
 
  private:
+  bool Value(const std::string& value) {
+    if (m_depth != 2 || !m_key)
+      return false;
+    rows.back().emplace_back(std::move(*m_key), value);
+    m_key.reset();
+    return true;
+  }
+  bool Typed(const std::string& text) { return m_typed && Value(text); }
+
+  bool m_typed;
   int m_depth = 0;
   std::optional<std::string> m_key;
 };
 
 }  // namespace
 
-std::optional<Rows> JsonRows(const std::string& text) {
-  RowCollector collector;
+std::optional<Rows> JsonRows(const std::string& text, bool typed) {
+  RowCollector collector(typed);
   if (!nlohmann::json::sax_parse(text, &collector, nlohmann::json::input_format_t::json, true))
     return std::nullopt;
   return collector.rows;
 }
 
-std::optional<Rows> JsonLinesRows(const std::string& text) {
+std::optional<Rows> JsonLinesRows(const std::string& text, bool typed) {
   Rows rows;
   for (std::size_t from = 0; from < text.size();) {
     const std::size_t end = text.find('\n', from);
     if (end == std::string::npos)
       return std::nullopt;
     const std::string line = text.substr(from, end - from);
-    std::optional<Rows> one = JsonRows("[" + line + "]");
+    std::optional<Rows> one = JsonRows("[" + line + "]", typed);
     if (!one || one->size() != 1)
       return std::nullopt;
     // Compact: the line is exactly its members written without any space.
     std::string compact = "{";
     for (const auto& [name, value] : one->front())
       compact += (compact.size() > 1 ? "," : "") + nlohmann::json(name).dump() + ":" +
-                 nlohmann::json(value).dump();
+                 (typed ? value : nlohmann::json(value).dump());
     if (line != compact + "}")
       return std::nullopt;
     rows.push_back(std::move(one->front()));
@@ -86,16 +94,18 @@ std::optional<Rows> JsonLinesRows(const std::string& text) {
   return rows;
 }
 
-// Each document as libbson writes it in JSON: strings stay strings, other types become
-// numbers or objects, which JsonRows refuses, as it refuses text that is not UTF-8.
-std::optional<Rows> BsonRows(const std::string& bytes) {
+// Each document as libbson writes it in JSON: strings stay strings, numbers and booleans
+// stay so, other types become objects, which JsonRows refuses, as it refuses text that is
+// not UTF-8.
+std::optional<Rows> BsonRows(const std::string& bytes, bool typed) {
   bson_reader_t* reader =
       bson_reader_new_from_data(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size());
   Rows rows;
   bool atEnd = false;
   while (const bson_t* document = bson_reader_read(reader, &atEnd)) {
     char* json = bson_as_relaxed_extended_json(document, nullptr);
-    const std::optional<Rows> row = json ? JsonRows("[" + std::string(json) + "]") : std::nullopt;
+    const std::optional<Rows> row =
+        json ? JsonRows("[" + std::string(json) + "]", typed) : std::nullopt;
     bson_free(json);
     if (!row || row->size() != 1) {
       atEnd = false;
