@@ -1,12 +1,11 @@
 #!/usr/bin/env python3
-"""Checks corvane-convert --quoted against Python's csv module (strict, same separator).
-
-Generated well-formed files hold separators, doubled quotes, CR LF and lone line feeds
-inside quoted fields, non-ASCII text, UTF-8 and UTF-16 sources, and every separator kind;
-a second set puts each of those at every position around the reader's 1 MiB block edge.
-
-  check_quoted_against_python.py CORVANE_CONVERT
-"""
+# Checks corvane-convert --quoted against Python's csv module (strict, same separator).
+#
+# Generated well-formed files hold separators, doubled quotes, CR LF and lone line feeds
+# inside quoted fields, non-ASCII text, UTF-8 and UTF-16 sources, and every separator kind;
+# a second set puts each of those at every position around the reader's 1 MiB block edge.
+#
+#   check_quoted_against_python.py CORVANE_CONVERT
 import csv
 import io
 import json
@@ -32,10 +31,6 @@ def field(rng, sep):
     return quote(text) if special or rng.random() < 0.25 else text
 
 
-def record(fields, sep, rng):
-    return sep.join(fields) + rng.choice(["\n", "\r\n"])
-
-
 def expected(text, sep):
     rows = list(csv.reader(io.StringIO(text, newline=""), delimiter=sep, strict=True))
     return [dict(zip(rows[0], row)) for row in rows[1:]]
@@ -56,9 +51,9 @@ def random_files(rng):
         sep = list(SEPARATORS)[number % len(SEPARATORS)]
         columns = rng.randint(2, 5)
         names = [quote(f"c{k}{sep}\"") if rng.random() < 0.5 else f"c{k}" for k in range(columns)]
-        text = record(names, sep, rng)
-        for _ in range(rng.randint(0, 40)):
-            text += record([field(rng, sep) for _ in range(columns)], sep, rng)
+        records = [names] + [[field(rng, sep) for _ in range(columns)]
+                             for _ in range(rng.randint(0, 40))]
+        text = "".join(sep.join(fields) + rng.choice(["\n", "\r\n"]) for fields in records)
         if rng.random() < 0.3:
             text = text.rstrip("\n").rstrip("\r")  # the last record without a line end
         yield text, sep, "utf-16" if number % 4 == 3 else "utf-8"
