@@ -1,9 +1,11 @@
 // The writer's bytes, JSON, JSON Lines and BSON, through the row-object calls and through the
 // whole-row call; both are read back strictly, duplicate names kept.
+#include <bson/bson.h>
 #include <errno.h>
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 #include <memory>
 
 #include "../engine/OutputRows.h"
@@ -49,7 +51,7 @@ void PlayRows(JSON& w, const Rows& rows, Path path) {
 size_t g_largestWrite = 0;
 
 // The whole document for rows. Memory stays flat: no write is larger than the buffer.
-std::string Write(const Rows& rows, bool bson, Path path, bool lines = false) {
+std::string Write(const Rows& rows, bool bson, Path path, bool lines = false, bool typed = false) {
   TempDir dir;
   SysCalls measured = RealSysCalls();
   measured.write = [](int fd, const void* bytes, size_t count) {
@@ -66,6 +68,7 @@ std::string Write(const Rows& rows, bool bson, Path path, bool lines = false) {
     w.Open(&file, 0);
     w.SetBSON(bson);
     w.SetJsonLines(lines);
+    w.SetTypedValues(typed);
     w.Array(1, 1);
     PlayRows(w, rows, path);
     w.Array(0, 1);
@@ -139,6 +142,70 @@ TEST_P(Writer, RowsReadBackFromEveryFormat) {
     EXPECT_TRUE(outputrows::JsonRows(Write(rows, false, GetParam())) == rows);
     EXPECT_TRUE(outputrows::JsonLinesRows(Write(rows, false, GetParam(), true)) == rows);
   }
+}
+
+// A BSON element as the type and the text it was written from.
+std::pair<bson_type_t, std::string> ElementText(const bson_iter_t& element) {
+  const bson_type_t type = bson_iter_type(&element);
+  double number = 0;
+  switch (type) {
+    case BSON_TYPE_BOOL:
+      return {type, bson_iter_bool(&element) ? "true" : "false"};
+    case BSON_TYPE_INT32:
+      return {type, std::to_string(bson_iter_int32(&element))};
+    case BSON_TYPE_INT64:
+      return {type, std::to_string(bson_iter_int64(&element))};
+    case BSON_TYPE_DOUBLE:  // the texts of the test are the shortest ones of their doubles
+      number = bson_iter_double(&element);
+      return {type, std::signbit(number) && number == 0 ? "-0.0" : std::to_string(number)};
+    default:
+      return {type, bson_iter_utf8(&element, nullptr)};
+  }
+}
+
+// Typed values: JSON and JSON Lines write their text without quotes, BSON the smallest
+// element type that holds them; a row larger than the buffer is written the same way.
+TEST_P(Writer, TypedValuesInEveryFormat) {
+  const std::pair<std::string, bson_type_t> kValues[] = {
+      {"true", BSON_TYPE_BOOL},        {"false", BSON_TYPE_BOOL},
+      {"2147483647", BSON_TYPE_INT32}, {"-2147483648", BSON_TYPE_INT32},
+      {"2147483648", BSON_TYPE_INT64}, {"-2147483649", BSON_TYPE_INT64},
+      {"-0.0", BSON_TYPE_DOUBLE},      {std::to_string(1.5e3), BSON_TYPE_DOUBLE},
+      {"007", BSON_TYPE_UTF8},         {std::string(2 << 20, 'v'), BSON_TYPE_UTF8}};
+  Row small, large;
+  std::string smallLine, largeLine;
+  for (const auto& [text, type] : kValues) {
+    const std::string json = type == BSON_TYPE_UTF8 ? "\"" + text + "\"" : text;
+    if (text.size() < 100) {
+      small.emplace_back("k", text);
+      smallLine += (smallLine.empty() ? "{\"k\":" : ",\"k\":") + json;
+    }
+    large.emplace_back("k", text);
+    largeLine += (largeLine.empty() ? "{\"k\":" : ",\"k\":") + json;
+  }
+  EXPECT_EQ(Write({small, large}, false, GetParam(), true, true),
+            smallLine + "}\n" + largeLine + "}\n");
+  EXPECT_EQ(Write({{{"a", "true"}, {"b", "-1"}, {"c", ""}}}, false, GetParam(), false, true),
+            "[\n  {\n    \"a\": true,\n    \"b\": -1,\n    \"c\": \"\"\n  }\n]\n");
+
+  const std::string bson = Write({small, large}, true, GetParam(), false, true);
+  bson_reader_t* reader =
+      bson_reader_new_from_data(reinterpret_cast<const uint8_t*>(bson.data()), bson.size());
+  for (const Row& row : {small, large}) {
+    const bson_t* document = bson_reader_read(reader, nullptr);
+    ASSERT_TRUE(document && bson_validate(document, BSON_VALIDATE_UTF8, nullptr));
+    bson_iter_t element;
+    ASSERT_TRUE(bson_iter_init(&element, document));
+    for (const auto& [text, type] : kValues) {
+      if (row.size() == small.size() && text.size() >= 100)
+        continue;
+      ASSERT_TRUE(bson_iter_next(&element));
+      EXPECT_TRUE(ElementText(element) == std::pair(type, text)) << text.substr(0, 20);
+    }
+    EXPECT_FALSE(bson_iter_next(&element));
+  }
+  EXPECT_EQ(bson_reader_read(reader, nullptr), nullptr);
+  bson_reader_destroy(reader);
 }
 
 INSTANTIATE_TEST_SUITE_P(Paths, Writer, testing::Values(Path::kPairs, Path::kWhole),
