@@ -28,6 +28,7 @@
 
 #include <memory>
 #include <string_view>
+#include <vector>
 
 #include "libs/suppcore/ObjectNames.h"
 #include "platform/core/CString.h"
@@ -85,6 +86,9 @@ class JSON {
   // Renders a JSON file written by this class (an array of objects) as an HTML page.
   // Returns the page's title text, empty when the JSON file could not be read.
   static CString ToHTML(LPCWSTR jsonPath, LPCWSTR htmlPath, int flags);
+  // The same, with notes shown under the table, one paragraph each.
+  static CString ToHTML(LPCWSTR jsonPath, LPCWSTR htmlPath, int flags,
+                        const std::vector<CString>& notes);
 
  private:
   struct Impl;
