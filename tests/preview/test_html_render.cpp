@@ -156,15 +156,13 @@ TEST_F(PreviewTest, RenderPreviewWritesBesideAndDeletesTheJson) {
   const std::string json = m_dir.File("Zo\xC3\xAB/js1A2B.tmp.json");
   for (const auto& [bytes, rendered] : {std::pair{"[{\"a\":", false}, {kRow, true}}) {
     WriteBytesToFile(json, bytes);
-    RenderPreview(CString::FromUtf8(json), {u"Line 4 <b>left</b> out", u"Line 9 & \"5\""});
+    RenderPreview(CString::FromUtf8(json), {u"Line 4 <b>left</b> & \"out\""});
     EXPECT_FALSE(fs::exists(json)) << bytes;
     const std::string page = ReadBytesFromFile(json + ".html");
     EXPECT_EQ(page.find("<td>1</td>") != std::string::npos, rendered);
-    if (rendered) {
-      EXPECT_EQ(Between(page, "</table>\n", "</body>"),
-                "<p class=\"note\">Line 4 &lt;b&gt;left&lt;/b&gt; out</p>\n"
-                "<p class=\"note\">Line 9 &amp; &quot;5&quot;</p>\n");
-    }
+    EXPECT_EQ(page.find("</table>\n<p class=\"note\">Line 4 &lt;b&gt;left&lt;/b&gt; &amp; "
+                        "&quot;out&quot;</p>\n</body>") != std::string::npos,
+              rendered);
   }
 }
 
