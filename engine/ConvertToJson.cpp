@@ -120,6 +120,7 @@ int Convert(LPCWSTR sourcePath, LPCWSTR separatorText, LPCWSTR outputPath, int r
   writer.Open(&output.File(), 0);
   writer.SetBSON(bson);
   writer.SetJsonLines(options.jsonLines);
+  writer.SetTypedValues(options.typedValues);
   writer.Array(1, 1);
   WriteRows(reader, writer, rowLimit, logLeftOut, report);
   // At the limit the rest of the source is never read: let it go now.

@@ -4,9 +4,9 @@
 #include "platform/core/CString.h"
 #include "platform/core/FileSystem.h"
 
-void RenderPreview(LPCWSTR jsonPreviewPath, const std::vector<CString>& /*notes*/) {
+void RenderPreview(LPCWSTR jsonPreviewPath, const std::vector<CString>& notes) {
   const CString jsonPath(jsonPreviewPath);
   const CString htmlPath = jsonPath + u".html";
-  JSON::ToHTML(jsonPath, htmlPath, 1);
+  JSON::ToHTML(jsonPath, htmlPath, 1, notes);
   _wunlink(jsonPath);
 }

@@ -2,65 +2,151 @@
 
 #include <cerrno>
 #include <cstdint>
+#include <cstring>
+#include <limits>
 #include <string>
 
+#include "libs/suppcore/ValueType.h"
 #include "platform/core/Simd.h"
 
 namespace {
 
-// BSON's little-endian int32.
+constexpr char kStringType = '\x02';
+
+// BSON's little-endian integers.
+template <class Unsigned>
+char* PutLittleEndian(char* out, Unsigned value) {
+  for (std::size_t i = 0; i < sizeof value; ++i)
+    out[i] = static_cast<char>((value >> (8 * i)) & 0xFF);
+  return out + sizeof value;
+}
+
 char* PutLength(char* out, std::uint32_t length) {
-  for (int i = 0; i < 4; ++i)
-    out[i] = static_cast<char>((length >> (8 * i)) & 0xFF);
-  return out + 4;
+  return PutLittleEndian(out, length);
 }
 
 void EncodeKey(std::size_t /*index*/, std::string_view name, std::string& bytes) {
-  bytes.assign(1, '\x02');
+  bytes.assign(1, kStringType);
   bytes.append(name.substr(0, name.find('\0')));
   bytes.push_back('\0');
 }
 
+bool FitsInt32(std::int64_t value) {
+  return value >= std::numeric_limits<std::int32_t>::min() &&
+         value <= std::numeric_limits<std::int32_t>::max();
+}
+
+// The bytes of a typed value's element after its key: at most 8.
+std::size_t TypedSize(const TypedValue& value) {
+  switch (value.type) {
+    case ValueType::kBoolean:
+      return 1;
+    case ValueType::kInteger:
+      return FitsInt32(value.integer) ? 4 : 8;
+    default:
+      return 8;
+  }
+}
+
+// Writes a typed value's element type over the key's and its bytes after the key.
+[[gnu::always_inline]] inline char* PutTyped(char* element, char* out, const TypedValue& value) {
+  switch (value.type) {
+    case ValueType::kBoolean:
+      *element = '\x08';
+      *out = value.boolean ? '\x01' : '\x00';
+      return out + 1;
+    case ValueType::kInteger:
+      if (FitsInt32(value.integer)) {
+        *element = '\x10';
+        return PutLittleEndian(out, static_cast<std::uint32_t>(value.integer));
+      }
+      *element = '\x12';
+      return PutLittleEndian(out, static_cast<std::uint64_t>(value.integer));
+    default: {
+      *element = '\x01';
+      std::uint64_t bits = 0;
+      static_assert(sizeof bits == sizeof value.number);
+      std::memcpy(&bits, &value.number, sizeof bits);
+      return PutLittleEndian(out, bits);
+    }
+  }
+}
+
 }  // namespace
 
-// A row's length is known before its bytes are written, since its values are UTF-8
-// already: the document needs no going back.
+// Typed or not is chosen once a row, so that plain strings pay nothing for it.
 void BsonEncoder::Row(std::size_t /*index*/, const ObjectNames& names,
                       const std::string_view* values) {
+  if (m_typed)
+    RowIn<true>(names, values);
+  else
+    RowIn<false>(names, values);
+}
+
+// The room a row needs is known before its bytes are written, since its values are UTF-8
+// already (a typed value takes less than its text would), and the length is put in front
+// once they are: the document needs no second pass.
+template <bool kTyped>
+void BsonEncoder::RowIn(const ObjectNames& names, const std::string_view* values) {
   const ObjectNameCache& keys = m_keys.Get(names, EncodeKey);
   const std::size_t count = names.size();
-  std::uint64_t length = 4 + 1;
   std::size_t bound = 4 + keys.PaddedSize() + 1;
-  for (std::size_t k = 0; k < count; ++k) {
-    length += keys[k].size() + 4 + values[k].size() + 1;
+  for (std::size_t k = 0; k < count; ++k)
     bound += 4 + values[k].size() + 1 + kSimdPadding;
+  if (bound > kMaxRowReservation) {
+    RowInPieces<kTyped>(keys, count, values);
+    return;
+  }
+  char* const start = m_out.Reserve(bound);
+  char* out = start + 4;
+  for (std::size_t k = 0; k < count; ++k) {
+    char* const element = out;
+    out = CopyPadded(out, keys[k]);
+    if (kTyped) {
+      const TypedValue typed = ParseTypedValue(values[k]);
+      if (typed.type != ValueType::kString) {
+        out = PutTyped(element, out, typed);
+        continue;
+      }
+    }
+    out = PutLength(out, static_cast<std::uint32_t>(values[k].size() + 1));
+    out = CopyPadded(out, values[k]);
+    *out++ = '\0';
+  }
+  *out++ = '\0';
+  PutLength(start, static_cast<std::uint32_t>(out - start));
+  m_out.Commit(out);
+}
+
+// A row too large for one reservation: its length is counted first, the values' types
+// worked out again as they are written.
+template <bool kTyped>
+void BsonEncoder::RowInPieces(const ObjectNameCache& keys, std::size_t count,
+                              const std::string_view* values) {
+  std::uint64_t length = 4 + 1;
+  for (std::size_t k = 0; k < count; ++k) {
+    const TypedValue typed = kTyped ? ParseTypedValue(values[k]) : TypedValue{};
+    length += keys[k].size() +
+              (typed.type != ValueType::kString ? TypedSize(typed) : 4 + values[k].size() + 1);
   }
   if (length > INT32_MAX) {
     // BSON counts in signed 32 bits: a longer row cannot be written, and a wrong length
     // would make every following document unreadable.
     throw CFileException(CFileException::genericException, EFBIG, m_out.File()->GetFilePath());
   }
-  if (bound > kMaxRowReservation) {
-    RowInPieces(static_cast<std::uint32_t>(length), keys, count, values);
-    return;
-  }
-  char* out = PutLength(m_out.Reserve(bound), static_cast<std::uint32_t>(length));
-  for (std::size_t k = 0; k < count; ++k) {
-    out = CopyPadded(out, keys[k]);
-    out = PutLength(out, static_cast<std::uint32_t>(values[k].size() + 1));
-    out = CopyPadded(out, values[k]);
-    *out++ = '\0';
-  }
-  *out++ = '\0';
-  m_out.Commit(out);
-}
-
-void BsonEncoder::RowInPieces(std::uint32_t length, const ObjectNameCache& keys, std::size_t count,
-                              const std::string_view* values) {
-  char bytes[4];
-  PutLength(bytes, length);
+  char bytes[8];
+  PutLength(bytes, static_cast<std::uint32_t>(length));
   m_out.Append({bytes, 4});
   for (std::size_t k = 0; k < count; ++k) {
+    const TypedValue typed = kTyped ? ParseTypedValue(values[k]) : TypedValue{};
+    if (typed.type != ValueType::kString) {
+      char type = kStringType;
+      const std::size_t size = static_cast<std::size_t>(PutTyped(&type, bytes, typed) - bytes);
+      m_out.Append({&type, 1});
+      m_out.Append(keys[k].substr(1));
+      m_out.Append({bytes, size});
+      continue;
+    }
     m_out.Append(keys[k]);
     PutLength(bytes, static_cast<std::uint32_t>(values[k].size() + 1));
     m_out.Append({bytes, 4});

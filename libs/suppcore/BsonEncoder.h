@@ -2,7 +2,9 @@
 // elements is one BSON document, written one after another, so that the output streams
 // without seeking and has no size limit as a whole; an empty array is an empty file. A
 // row's members are string elements (0x02) in the order given, duplicate and empty names
-// kept. A name ends at its first NUL, which a BSON key cannot hold.
+// kept. With typed values, a value that ValueType finds typed is a boolean (0x08), an
+// int32 (0x10) where it fits, else an int64 (0x12), or a double (0x01). A name ends at its
+// first NUL, which a BSON key cannot hold.
 #pragma once
 
 #include <cstdint>
@@ -13,7 +15,7 @@
 
 class BsonEncoder : public DocumentEncoder {
  public:
-  explicit BsonEncoder(WriteBuffer& out) : m_out(out) {}
+  explicit BsonEncoder(WriteBuffer& out, bool typed = false) : m_out(out), m_typed(typed) {}
 
   void BeginArray() override {}
   // Throws CFileException (EFBIG) for a row whose document would pass BSON's 2 GiB limit.
@@ -21,10 +23,14 @@ class BsonEncoder : public DocumentEncoder {
   void EndArray() override {}
 
  private:
-  void RowInPieces(std::uint32_t length, const ObjectNameCache& keys, std::size_t count,
-                   const std::string_view* values);
+  template <bool kTyped>
+  void RowIn(const ObjectNames& names, const std::string_view* values);
+  template <bool kTyped>
+  void RowInPieces(const ObjectNameCache& keys, std::size_t count, const std::string_view* values);
 
   WriteBuffer& m_out;
-  // Per member, the element's type byte and its key, ending in a NUL.
+  const bool m_typed;
+  // Per member, the element's type byte (a string's, replaced for a typed value) and its
+  // key, ending in a NUL.
   ObjectNameCache m_keys;
 };

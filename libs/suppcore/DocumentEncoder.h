@@ -1,5 +1,6 @@
 // DocumentEncoder: the bytes of one output format for the one document the writer makes,
-// an array of objects whose members are strings. The writer calls BeginArray once, Row
+// an array of objects whose members are strings (or typed values, when the encoder is made
+// so). The writer calls BeginArray once, Row
 // for each element, EndArray once.
 #pragma once
 

@@ -24,7 +24,10 @@ constexpr std::string_view kStyle =
     "tbody tr:nth-child(even) { background: #f5f5f5; }\n"
     ".mark { color: #8a8a8a; font-style: italic; font-weight: normal; }\n"
     ".space { background: #fbe3a8; }\n"
-    ".note { color: #666; margin: 0 0 6px 0; }\n";
+    ".note { color: #666; margin: 0 0 6px 0; }\n"
+    "table + .note { margin-top: 6px; }\n"
+    "td.number { text-align: right; font-variant-numeric: tabular-nums; }\n"
+    "td.literal { color: #1a5fb4; font-weight: 600; }\n";
 
 // Only ASCII blanks count as the spaces worth marking at the ends of a text.
 constexpr std::string_view kBlanks = " \t\r\n";
@@ -82,9 +85,13 @@ void WriteHeader(std::ostream& out, const std::vector<std::string>& columns) {
 void WriteRow(std::ostream& out, const std::vector<HtmlCell>& cells) {
   out << "<tr>";
   for (const HtmlCell& cell : cells) {
-    out << "<td>";
+    using Kind = JsonScalar::Kind;
+    const Kind kind = cell ? cell->kind : Kind::kString;
+    out << (kind == Kind::kString   ? "<td>"
+            : kind == Kind::kNumber ? "<td class=\"number\">"
+                                    : "<td class=\"literal\">");
     if (cell) {
-      WriteText(out, *cell);
+      WriteText(out, cell->text);
     } else {
       WriteMark(out, "(missing)");
     }
@@ -123,7 +130,8 @@ std::string EscapeHtml(std::string_view text) {
 }
 
 void WriteHtmlTable(std::ostream& out, const std::vector<std::string>& columns,
-                    const std::vector<std::vector<HtmlCell>>& rows) {
+                    const std::vector<std::vector<HtmlCell>>& rows,
+                    const std::vector<std::string>& notes) {
   out << kHead << "<title>" << EscapeHtml(kHtmlPageTitle) << "</title>\n"
       << "<style>\n"
       << kStyle << "</style>\n</head>\n<body>\n";
@@ -136,5 +144,9 @@ void WriteHtmlTable(std::ostream& out, const std::vector<std::string>& columns,
   for (const std::vector<HtmlCell>& cells : rows) {
     WriteRow(out, cells);
   }
-  out << "</tbody>\n</table>\n</body>\n</html>\n";
+  out << "</tbody>\n</table>\n";
+  for (const std::string& note : notes) {
+    out << "<p class=\"note\">" << EscapeHtml(note) << "</p>\n";
+  }
+  out << "</body>\n</html>\n";
 }

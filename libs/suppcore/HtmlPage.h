@@ -9,18 +9,24 @@
 #include <string_view>
 #include <vector>
 
+#include "libs/suppcore/JsonRows.h"
+
 // The page's title, also the text that a successful rendering returns.
 inline constexpr std::string_view kHtmlPageTitle = "Preview";
 
-// One cell: the value, or nullopt when the row has no member for that column.
-using HtmlCell = std::optional<std::string>;
+// One cell: the value and what it was, or nullopt when the row has no member for that
+// column.
+using HtmlCell = std::optional<JsonScalar>;
 
 // Writes the page: a header row with the column names in order (duplicates and empty
 // names as they come), then one table row per entry of rows, each holding one cell per
-// column. An empty value, a missing member and spaces at either end of a text are marked
-// so that they can be told apart at a glance. With no rows the page says "No rows".
+// column, then the notes, one paragraph each. An empty value, a missing member and spaces
+// at either end of a text are marked so that they can be told apart at a glance; numbers
+// are aligned to the right and true, false and null have a style of their own, so that
+// they stand apart from strings of the same text. With no rows the page says "No rows".
 void WriteHtmlTable(std::ostream& out, const std::vector<std::string>& columns,
-                    const std::vector<std::vector<HtmlCell>>& rows);
+                    const std::vector<std::vector<HtmlCell>>& rows,
+                    const std::vector<std::string>& notes = {});
 
 // Replaces & < > " ' by their character references, and control characters other than
 // tab, line feed and carriage return by U+FFFD.

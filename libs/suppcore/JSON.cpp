@@ -16,6 +16,7 @@ struct JSON::Impl {
   State state = State::kUnbound;
   bool bson = false;
   bool jsonLines = false;
+  bool typedValues = false;
   std::size_t rows = 0;
 
   // The object being gathered: its first pairs names, its values in UTF-8, each followed
@@ -67,14 +68,20 @@ void JSON::SetJsonLines(int lines) {
     m_impl->jsonLines = lines != 0;
 }
 
+void JSON::SetTypedValues(int typed) {
+  if (m_impl->state <= Impl::State::kReady)
+    m_impl->typedValues = typed != 0;
+}
+
 void JSON::Array(int open, int /*newLine*/) {
   Impl& impl = *m_impl;
   if (open && impl.state == Impl::State::kReady) {
     if (impl.bson)
-      impl.encoder = std::make_unique<BsonEncoder>(impl.out);
+      impl.encoder = std::make_unique<BsonEncoder>(impl.out, impl.typedValues);
     else
       impl.encoder = std::make_unique<JsonEncoder>(
-          impl.out, impl.jsonLines ? JsonEncoder::Layout::kLines : JsonEncoder::Layout::kIndented);
+          impl.out, impl.jsonLines ? JsonEncoder::Layout::kLines : JsonEncoder::Layout::kIndented,
+          impl.typedValues);
     impl.encoder->BeginArray();
     impl.state = Impl::State::kInArray;
   } else if (!open &&

@@ -3,10 +3,14 @@
 // member a line, a final line feed); after SetJsonLines(1), as JSON Lines: each object
 // compact on a line of its own, no array around them; or, after SetBSON(1), as BSON: one
 // BSON document per object, one after another, each holding the object's string elements
-// in order. An empty array is an empty file in JSON Lines and BSON.
+// in order. An empty array is an empty file in JSON Lines and BSON. After
+// SetTypedValues(1), a value that ValueType (ValueType.h) finds a boolean or a number is
+// written as one: in JSON without quotes, its text as it stands; in BSON as a boolean, an
+// int32, an int64 or a double.
 //
 // The conversion's call sequence:
-//   SwitchIndent(1); Open(&file, 0); SetBSON(flag); [SetJsonLines(flag);] Array(1, 1);
+//   SwitchIndent(1); Open(&file, 0); SetBSON(flag); [SetJsonLines(flag);]
+//   [SetTypedValues(flag);] Array(1, 1);
 //   per row:  [EndOfPair()] SetIndent(1); BeginValue(nullptr);
 //             per pair: [EndOfPair()] WriteIndent(); AddPair(name, value);
 //             SetIndent(0); EndValue();
@@ -24,6 +28,7 @@
 
 #include <memory>
 #include <string_view>
+#include <vector>
 
 #include "libs/suppcore/ObjectNames.h"
 #include "platform/core/CString.h"
@@ -47,6 +52,9 @@ class JSON {
   // Chooses JSON Lines (non-zero) or indented JSON when BSON is not chosen; ignored once
   // the array has begun.
   void SetJsonLines(int lines);
+  // Chooses typed values (non-zero) or every value a string, in every format; ignored once
+  // the array has begun.
+  void SetTypedValues(int typed);
   // open 1 begins the array, open 0 ends it (and an object still being gathered before
   // it); newLine is unused.
   void Array(int open, int newLine);
@@ -78,6 +86,9 @@ class JSON {
   // Renders a JSON file written by this class (an array of objects) as an HTML page.
   // Returns the page's title text, empty when the JSON file could not be read.
   static CString ToHTML(LPCWSTR jsonPath, LPCWSTR htmlPath, int flags);
+  // The same, with notes shown under the table, one paragraph each.
+  static CString ToHTML(LPCWSTR jsonPath, LPCWSTR htmlPath, int flags,
+                        const std::vector<CString>& notes);
 
  private:
   struct Impl;

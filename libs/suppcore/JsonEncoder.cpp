@@ -4,6 +4,7 @@
 #include <cstring>
 #include <string>
 
+#include "libs/suppcore/ValueType.h"
 #include "platform/core/Simd.h"
 
 namespace {
@@ -28,6 +29,9 @@ struct LineBytes {
   static constexpr std::string_view kNameOpen = "\"";
   static constexpr std::string_view kNameClose = "\":\"";
 };
+
+// A typed value takes the place of the opening quote that ends each member's lead.
+static_assert(IndentedBytes::kNameClose.back() == '"' && LineBytes::kNameClose.back() == '"');
 
 // A row too large for one reservation has its values escaped in pieces of this size.
 constexpr std::size_t kPieceBytes = 16 * 1024;
@@ -60,16 +64,28 @@ void JsonEncoder::EndArray() {
   m_out.Append(m_layout == Layout::kLines ? LineBytes::kArrayClose : IndentedBytes::kArrayClose);
 }
 
+// Typed or not is chosen once a row, and the typed rows are written elsewhere, so that
+// plain strings pay nothing for them.
 void JsonEncoder::Row(std::size_t index, const ObjectNames& names, const std::string_view* values) {
-  if (m_layout == Layout::kLines)
-    RowIn<LineBytes>(index, names, values);
+  if (m_typed)
+    TypedRow(index, names, values);
+  else if (m_layout == Layout::kLines)
+    RowIn<LineBytes, false>(index, names, values);
   else
-    RowIn<IndentedBytes>(index, names, values);
+    RowIn<IndentedBytes, false>(index, names, values);
+}
+
+void JsonEncoder::TypedRow(std::size_t index, const ObjectNames& names,
+                           const std::string_view* values) {
+  if (m_layout == Layout::kLines)
+    RowIn<LineBytes, true>(index, names, values);
+  else
+    RowIn<IndentedBytes, true>(index, names, values);
 }
 
 // The whole row in one reservation: no call, no buffer check per member, which is most of
 // the time a row takes otherwise.
-template <class Bytes>
+template <class Bytes, bool kTyped>
 void JsonEncoder::RowIn(std::size_t index, const ObjectNames& names,
                         const std::string_view* values) {
   const ObjectNameCache& leads = m_leads.Get(names, EncodeLead<Bytes>);
@@ -78,7 +94,7 @@ void JsonEncoder::RowIn(std::size_t index, const ObjectNames& names,
   for (std::size_t k = 0; k < count; ++k)
     bound += values[k].size() * kMaxJsonBytesPerByte + 1 + kSimdPadding;
   if (bound > kMaxRowReservation) {
-    RowInPieces<Bytes>(index, leads, count, values);
+    RowInPieces<Bytes, kTyped>(index, leads, count, values);
     return;
   }
   char* out = m_out.Reserve(bound);
@@ -87,20 +103,29 @@ void JsonEncoder::RowIn(std::size_t index, const ObjectNames& names,
   out = Put(out, Bytes::kRowOpen);
   for (std::size_t k = 0; k < count; ++k) {
     out = CopyPadded(out, leads[k]);
-    out = EscapeJsonPadded(out, values[k]);
-    *out++ = '"';
+    // A typed value, ASCII that needs no escape, goes in place of the opening quote and
+    // has no closing one: no branch that a mix of types would make hard to predict.
+    const bool bare = kTyped && TypeOfValue(values[k]) != ValueType::kString;
+    out = EscapeJsonPadded(out - bare, values[k]);
+    *out = '"';
+    out += !bare;
   }
   out = Put(out, Bytes::kRowClose);
   m_out.Commit(out);
 }
 
-template <class Bytes>
+template <class Bytes, bool kTyped>
 void JsonEncoder::RowInPieces(std::size_t index, const ObjectNameCache& leads, std::size_t count,
                               const std::string_view* values) {
   if (Bytes::kCommaBetweenRows && index > 0)
     m_out.Append(",");
   m_out.Append(Bytes::kRowOpen);
   for (std::size_t k = 0; k < count; ++k) {
+    if (kTyped && TypeOfValue(values[k]) != ValueType::kString) {
+      m_out.Append(leads[k].substr(0, leads[k].size() - 1));
+      m_out.Append(values[k]);
+      continue;
+    }
     m_out.Append(leads[k]);
     // A piece is followed by the rest of its value or the value's padding: readable.
     for (std::size_t done = 0; done < values[k].size(); done += kPieceBytes) {

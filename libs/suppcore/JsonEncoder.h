@@ -1,7 +1,8 @@
-// JsonEncoder: the document as JSON text, UTF-8 without a mark, every value a string, in
-// one of two layouts. Indented: two spaces of indentation a level, one member a line,
-// brackets of the array and braces of its objects on lines of their own, a final line
-// feed. Lines (JSON Lines): no array, each object compact on a line of its own
+// JsonEncoder: the document as JSON text, UTF-8 without a mark, every value a string (or,
+// with typed values, a boolean or number where ValueType says so, written as its text
+// stands), in one of two layouts. Indented: two spaces of indentation a level, one member
+// a line, brackets of the array and braces of its objects on lines of their own, a final
+// line feed. Lines (JSON Lines): no array, each object compact on a line of its own
 // ({"a":"1","b":"2"}) ended by a line feed, so that no objects make an empty file. Both
 // escape strings alike, so a line feed in a value never ends a line.
 #pragma once
@@ -14,23 +15,27 @@ class JsonEncoder : public DocumentEncoder {
  public:
   enum class Layout { kIndented, kLines };
 
-  explicit JsonEncoder(WriteBuffer& out, Layout layout = Layout::kIndented)
-      : m_out(out), m_layout(layout) {}
+  explicit JsonEncoder(WriteBuffer& out, Layout layout = Layout::kIndented, bool typed = false)
+      : m_out(out), m_layout(layout), m_typed(typed) {}
 
   void BeginArray() override;
   void Row(std::size_t index, const ObjectNames& names, const std::string_view* values) override;
   void EndArray() override;
 
  private:
-  template <class Bytes>
+  [[gnu::noinline]] void TypedRow(std::size_t index, const ObjectNames& names,
+                                  const std::string_view* values);
+  template <class Bytes, bool kTyped>
   void RowIn(std::size_t index, const ObjectNames& names, const std::string_view* values);
-  template <class Bytes>
+  template <class Bytes, bool kTyped>
   void RowInPieces(std::size_t index, const ObjectNameCache& leads, std::size_t count,
                    const std::string_view* values);
 
   WriteBuffer& m_out;
   const Layout m_layout;
+  const bool m_typed;
   // Per member, the bytes before its value: the comma after an earlier member, the line
-  // break and indentation, the quoted name, the colon and the value's opening quote.
+  // break and indentation, the quoted name, the colon and the value's opening quote (left
+  // out again for a typed value).
   ObjectNameCache m_leads;
 };

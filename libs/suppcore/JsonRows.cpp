@@ -14,12 +14,20 @@ class RowCollector {
   RowCollector(std::vector<JsonRowObject>& objects, std::string& error)
       : m_objects(objects), m_error(error) {}
 
-  bool null() { return Scalar("null"); }
-  bool boolean(bool value) { return Scalar(value ? "true" : "false"); }
-  bool number_integer(json::number_integer_t value) { return Scalar(std::to_string(value)); }
-  bool number_unsigned(json::number_unsigned_t value) { return Scalar(std::to_string(value)); }
-  bool number_float(json::number_float_t, const json::string_t& text) { return Scalar(text); }
-  bool string(json::string_t& value) { return Scalar(std::move(value)); }
+  using Kind = JsonScalar::Kind;
+
+  bool null() { return Scalar("null", Kind::kNull); }
+  bool boolean(bool value) { return Scalar(value ? "true" : "false", Kind::kBoolean); }
+  bool number_integer(json::number_integer_t value) {
+    return Scalar(std::to_string(value), Kind::kNumber);
+  }
+  bool number_unsigned(json::number_unsigned_t value) {
+    return Scalar(std::to_string(value), Kind::kNumber);
+  }
+  bool number_float(json::number_float_t, const json::string_t& text) {
+    return Scalar(text, Kind::kNumber);
+  }
+  bool string(json::string_t& value) { return Scalar(std::move(value), Kind::kString); }
   bool binary(json::binary_t&) { return Fail("binary data"); }
 
   bool start_array(std::size_t) {
@@ -48,7 +56,7 @@ class RowCollector {
     return true;
   }
   bool key(json::string_t& name) {
-    m_objects.back().emplace_back(std::move(name), std::string());
+    m_objects.back().emplace_back(std::move(name), JsonScalar());
     return true;
   }
 
@@ -61,12 +69,12 @@ class RowCollector {
   // Where the parser is: outside the array, inside it, inside one of its objects.
   enum Depth { kDocument, kArray, kObject };
 
-  bool Scalar(std::string text) {
+  bool Scalar(std::string text, Kind kind) {
     if (m_depth != kObject) {
       return Fail(m_depth == kDocument ? "the document is not an array"
                                        : "an element is not an object");
     }
-    m_objects.back().back().second = std::move(text);
+    m_objects.back().back().second = {std::move(text), kind};
     return true;
   }
   bool Fail(const char* reason) {

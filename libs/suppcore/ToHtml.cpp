@@ -68,7 +68,8 @@ std::vector<HtmlCell> MatchColumns(const std::vector<std::string>& columns,
   return cells;
 }
 
-std::string RenderPage(const std::vector<JsonRowObject>& objects) {
+std::string RenderPage(const std::vector<JsonRowObject>& objects,
+                       const std::vector<std::string>& notes) {
   std::vector<std::string> columns;
   if (!objects.empty()) {
     for (const auto& member : objects.front()) {
@@ -81,7 +82,7 @@ std::string RenderPage(const std::vector<JsonRowObject>& objects) {
     rows.push_back(MatchColumns(columns, object));
   }
   std::ostringstream page;
-  WriteHtmlTable(page, columns, rows);
+  WriteHtmlTable(page, columns, rows, notes);
   return std::move(page).str();
 }
 
@@ -108,8 +109,13 @@ bool WritePage(LPCWSTR path, const std::string& page) {
 
 }  // namespace
 
+CString JSON::ToHTML(LPCWSTR jsonPath, LPCWSTR htmlPath, int flags) {
+  return ToHTML(jsonPath, htmlPath, flags, {});
+}
+
 // Every flag value renders the whole page; the preview passes 1.
-CString JSON::ToHTML(LPCWSTR jsonPath, LPCWSTR htmlPath, int /*flags*/) {
+CString JSON::ToHTML(LPCWSTR jsonPath, LPCWSTR htmlPath, int /*flags*/,
+                     const std::vector<CString>& notes) {
   std::string text;
   if (!ReadWholeFile(jsonPath, text)) {
     return CString();
@@ -121,7 +127,12 @@ CString JSON::ToHTML(LPCWSTR jsonPath, LPCWSTR htmlPath, int /*flags*/) {
                CString::FromUtf8(error).GetString());
     return CString();
   }
-  if (!WritePage(htmlPath, RenderPage(objects))) {
+  std::vector<std::string> notesUtf8;
+  notesUtf8.reserve(notes.size());
+  for (const CString& note : notes) {
+    notesUtf8.push_back(Utf16ToUtf8(note.View()));
+  }
+  if (!WritePage(htmlPath, RenderPage(objects, notesUtf8))) {
     return CString();
   }
   return CString::FromUtf8(kHtmlPageTitle);

@@ -172,4 +172,40 @@ bool IsWellFormedUtf8Chunks(const unsigned char* bytes, std::size_t size);
 bool HasUtf8WideChunks();
 bool IsWellFormedUtf8WideChunks(const unsigned char* bytes, std::size_t size);
 
+// ---- Typed values ------------------------------------------------------------------------
+
+// Marks in the first 16 bytes of a text (bit k for byte k) the bytes a number is made of:
+// ASCII digits, '-', '.' and 'e' or 'E'. All 16 bytes are read, the text's own and its
+// padding's.
+struct NumberMasks {
+  unsigned digits = 0;
+  unsigned minuses = 0;
+  unsigned dots = 0;
+  unsigned exponents = 0;
+};
+
+inline NumberMasks NumberMasksOf(const char* text) {
+  NumberMasks masks;
+#if defined(CORVANE_SIMD_SSE2)
+  const __m128i chunk = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text));
+  auto mask = [](__m128i bytes) { return static_cast<unsigned>(_mm_movemask_epi8(bytes)); };
+  // Signed compares: bytes from 0x80 on are negative, below '0'.
+  masks.digits = mask(_mm_and_si128(_mm_cmpgt_epi8(chunk, _mm_set1_epi8('0' - 1)),
+                                    _mm_cmplt_epi8(chunk, _mm_set1_epi8('9' + 1))));
+  masks.minuses = mask(_mm_cmpeq_epi8(chunk, _mm_set1_epi8('-')));
+  masks.dots = mask(_mm_cmpeq_epi8(chunk, _mm_set1_epi8('.')));
+  masks.exponents =
+      mask(_mm_cmpeq_epi8(_mm_or_si128(chunk, _mm_set1_epi8(0x20)), _mm_set1_epi8('e')));
+#else
+  for (unsigned k = 0; k < 16; ++k) {
+    const unsigned bit = 1u << k;
+    masks.digits |= text[k] >= '0' && text[k] <= '9' ? bit : 0;
+    masks.minuses |= text[k] == '-' ? bit : 0;
+    masks.dots |= text[k] == '.' ? bit : 0;
+    masks.exponents |= text[k] == 'e' || text[k] == 'E' ? bit : 0;
+  }
+#endif
+  return masks;
+}
+
 }  // namespace simd

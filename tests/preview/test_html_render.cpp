@@ -87,6 +87,10 @@ const PageCase kPages[] = {
      R"([{"<SCRIPT src=//x></td></table>":"<SCRIPT src=//x></td></table>"}])",
      "<tr><td>" + kMarkup + "</td></tr>\n",
      "<table>\n<thead>\n<tr><th>" + kMarkup + "</th></tr>\n</thead>\n"},
+    {"TypedCellsApartFromStrings", R"([{"a":12.50,"b":true,"c":"12.50","d":"true"}])",
+     "<tr><td class=\"number\">12.50</td><td class=\"literal\">true</td><td>12.50</td>"
+     "<td>true</td></tr>\n",
+     "<table>\n<thead>\n<tr><th>a</th><th>b</th><th>c</th><th>d</th></tr>\n</thead>\n"},
     {"ColumnsByName",
      R"([{"a":"1","b":"2","a":"3"},{"b":"4","a":"5","a":"6"},{"a":"7"},
          {"c":"8","a":"9","b":"10","a":"11","a":"12"},{"a":"13","a":"14","a":"15"}])",
@@ -146,15 +150,19 @@ INSTANTIATE_TEST_SUITE_P(Files, UnreadableTest, ::testing::ValuesIn(kUnreadable)
 
 // Under a name like the temporary directory's, with a non-ASCII folder on the
 // way: the page is written beside the JSON file, which is deleted whether or
-// not rendering succeeds.
+// not rendering succeeds; the notes follow the table, escaped.
 TEST_F(PreviewTest, RenderPreviewWritesBesideAndDeletesTheJson) {
   fs::create_directory(m_dir.File("Zo\xC3\xAB"));
   const std::string json = m_dir.File("Zo\xC3\xAB/js1A2B.tmp.json");
   for (const auto& [bytes, rendered] : {std::pair{"[{\"a\":", false}, {kRow, true}}) {
     WriteBytesToFile(json, bytes);
-    RenderPreview(CString::FromUtf8(json));
+    RenderPreview(CString::FromUtf8(json), {u"Line 4 <b>left</b> & \"out\""});
     EXPECT_FALSE(fs::exists(json)) << bytes;
-    EXPECT_EQ(ReadBytesFromFile(json + ".html").find("<td>1</td>") != std::string::npos, rendered);
+    const std::string page = ReadBytesFromFile(json + ".html");
+    EXPECT_EQ(page.find("<td>1</td>") != std::string::npos, rendered);
+    EXPECT_EQ(page.find("</table>\n<p class=\"note\">Line 4 &lt;b&gt;left&lt;/b&gt; &amp; "
+                        "&quot;out&quot;</p>\n</body>") != std::string::npos,
+              rendered);
   }
 }
 

@@ -1,5 +1,6 @@
 // The writer's bytes, JSON, JSON Lines and BSON, through the row-object calls and through the
 // whole-row call; both are read back strictly, duplicate names kept.
+#include <bson/bson.h>
 #include <errno.h>
 #include <gtest/gtest.h>
 
@@ -49,7 +50,7 @@ void PlayRows(JSON& w, const Rows& rows, Path path) {
 size_t g_largestWrite = 0;
 
 // The whole document for rows. Memory stays flat: no write is larger than the buffer.
-std::string Write(const Rows& rows, bool bson, Path path, bool lines = false) {
+std::string Write(const Rows& rows, bool bson, Path path, bool lines = false, bool typed = false) {
   TempDir dir;
   SysCalls measured = RealSysCalls();
   measured.write = [](int fd, const void* bytes, size_t count) {
@@ -66,6 +67,7 @@ std::string Write(const Rows& rows, bool bson, Path path, bool lines = false) {
     w.Open(&file, 0);
     w.SetBSON(bson);
     w.SetJsonLines(lines);
+    w.SetTypedValues(typed);
     w.Array(1, 1);
     PlayRows(w, rows, path);
     w.Array(0, 1);
@@ -139,6 +141,35 @@ TEST_P(Writer, RowsReadBackFromEveryFormat) {
     EXPECT_TRUE(outputrows::JsonRows(Write(rows, false, GetParam())) == rows);
     EXPECT_TRUE(outputrows::JsonLinesRows(Write(rows, false, GetParam(), true)) == rows);
   }
+}
+
+// Typed values: JSON and JSON Lines write their text without quotes, BSON the smallest
+// element type that holds them, byte for byte as libbson makes it (so also valid, and
+// -0.0 keeps its sign); a row larger than the buffer is written the same way.
+TEST_P(Writer, TypedValuesInEveryFormat) {
+  const Row small = {{"k", "true"},        {"k", "false"},      {"k", "2147483647"},
+                     {"k", "-2147483648"}, {"k", "2147483648"}, {"k", "-2147483649"},
+                     {"k", "-0.0"},        {"k", "1.5e3"},      {"k", "007"}};
+  const std::string members = R"(,"k":true,"k":false,"k":2147483647,"k":-2147483648,)"
+                              R"("k":2147483648,"k":-2147483649,"k":-0.0,"k":1.5e3,"k":"007")";
+  const std::string huge(2 << 20, 'v');
+  Row large = small;
+  large.emplace(large.begin(), "k", huge);
+  EXPECT_TRUE(Write({small, large}, false, GetParam(), true, true) ==
+              "{" + members.substr(1) + "}\n{\"k\":\"" + huge + "\"" + members + "}\n");
+  EXPECT_EQ(Write({{{"a", "true"}, {"b", "-1"}, {"c", ""}}}, false, GetParam(), false, true),
+            "[\n  {\n    \"a\": true,\n    \"b\": -1,\n    \"c\": \"\"\n  }\n]\n");
+
+  std::string bson;
+  for (bson_t* document : {bson_new(), BCON_NEW("k", BCON_UTF8(huge.c_str()))}) {
+    BCON_APPEND(document, "k", BCON_BOOL(true), "k", BCON_BOOL(false), "k", BCON_INT32(INT32_MAX),
+                "k", BCON_INT32(INT32_MIN), "k", BCON_INT64(2147483648), "k",
+                BCON_INT64(-2147483649), "k", BCON_DOUBLE(-0.0), "k", BCON_DOUBLE(1.5e3), "k",
+                BCON_UTF8("007"));
+    bson.append(reinterpret_cast<const char*>(bson_get_data(document)), document->len);
+    bson_destroy(document);
+  }
+  EXPECT_TRUE(Write({small, large}, true, GetParam(), false, true) == bson);
 }
 
 INSTANTIATE_TEST_SUITE_P(Paths, Writer, testing::Values(Path::kPairs, Path::kWhole),

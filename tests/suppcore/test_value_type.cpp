@@ -1,0 +1,71 @@
+// What each value's text is taken for when values are typed.
+#include <gtest/gtest.h>
+
+#include <bit>
+#include <cstdint>
+#include <string>
+
+#include "libs/suppcore/ValueType.h"
+#include "platform/core/Simd.h"
+
+namespace {
+
+struct TypeCase {
+  std::string text;
+  ValueType type;
+  std::int64_t integer = 0;  // the boolean (0 or 1) or the integer
+  double number = 0;
+};
+
+constexpr auto kS = ValueType::kString;
+constexpr auto kB = ValueType::kBoolean;
+constexpr auto kI = ValueType::kInteger;
+constexpr auto kN = ValueType::kNumber;
+
+// clang-format off
+const TypeCase kCases[] = {
+    {"true", kB, 1}, {"false", kB, 0}, {"True", kS}, {"true ", kS}, {"t", kS}, {"fals", kS},
+    {"0", kI, 0}, {"-0", kI, 0}, {"42", kI, 42}, {"-17", kI, -17},
+    {"1234567890123456", kI, 1234567890123456}, {"-12345678901234567", kI, -12345678901234567},
+    {"9223372036854775807", kI, INT64_MAX}, {"-9223372036854775808", kI, INT64_MIN},
+    {"9223372036854775808", kS}, {"-9223372036854775809", kS}, {"99999999999999999999", kS},
+    {"", kS}, {"007", kS}, {"+1", kS}, {"-", kS}, {" 1", kS}, {"1 ", kS}, {"1\n", kS},
+    {"0x10", kS}, {"NaN", kS}, {"Infinity", kS}, {"-Infinity", kS}, {"\xD9\xA3", kS},
+    {"2026-08-21", kS}, {"1E5A3B2C", kS},
+    {"1.5", kN, 0, 1.5}, {"-0.0", kN, 0, -0.0}, {"1234567890.12345", kN, 0, 1234567890.12345},
+    {"-0.1234567890123", kN, 0, -0.1234567890123},
+    {"0.30000000000000004", kN, 0, 0.30000000000000004}, {"1e5", kN, 0, 1e5},
+    {"1E+5", kN, 0, 1e5}, {"-2.5e-3", kN, 0, -2.5e-3}, {"0e0", kN, 0, 0},
+    {"0.000e999999999999999999999", kN, 0, 0},
+    {"12345678901234567890.5", kN, 0, 12345678901234567890.5}, {"4.9e-324", kN, 0, 4.9e-324},
+    {"1e-400", kN, 0, 0}, {"-1e-400", kN, 0, -0.0}, {"0.0001e-320", kN, 0, 0},
+    {"1e308", kN, 0, 1e308}, {"1.7976931348623157e308", kN, 0, 1.7976931348623157e308},
+    {"1.8e308", kS}, {"1e400", kS}, {"-1e400", kS}, {"100e307", kS}, {"1e99999999999999999999", kS},
+    {"1.", kS}, {".5", kS}, {"-.5", kS}, {"1.e5", kS}, {"1e", kS}, {"1e+", kS}, {"01.5", kS},
+    {"1.5.5", kS}, {"1e5e5", kS}, {"1,5", kS},
+};
+// clang-format on
+
+// Short texts are decided from the classes of their bytes, the others step by step: both
+// ways must agree on every case, and ignore the padding, made of number bytes here.
+TEST(ValueType, EveryEdgeOfTheRules) {
+  for (const TypeCase& c : kCases) {
+    SCOPED_TRACE(c.text);
+    std::string padded = c.text;
+    for (std::size_t k = 0; k < kSimdPadding; ++k)
+      padded += "0.e-"[k % 4];
+    const std::string_view text(padded.data(), c.text.size());
+    EXPECT_EQ(TypeOfValue(text), c.type);
+    EXPECT_EQ(valuetype_detail::TypeOf(text), c.type);
+    for (const TypedValue& parsed : {ParseTypedValue(text), valuetype_detail::Parse(text)}) {
+      EXPECT_EQ(parsed.type, c.type);
+      EXPECT_EQ(parsed.boolean, c.type == kB && c.integer);
+      EXPECT_EQ(parsed.integer, c.type == kI ? c.integer : 0);
+      // Bit for bit: -0.0 keeps its sign.
+      EXPECT_EQ(std::bit_cast<std::uint64_t>(parsed.number),
+                std::bit_cast<std::uint64_t>(c.number));
+    }
+  }
+}
+
+}  // namespace
