@@ -224,8 +224,8 @@ void CCorvaneDlg::UpdatePreview() {
   ConversionOptions options = CheckedOptions();
   options.maxLineBytes = kPreviewMaxLineBytes;
   try {
-    if (ConvertToJson(m_sourceFile, m_separator, files.JsonPath(), kPreviewRows, 0, report,
-                      options) == 0) {
+    ConvertToJson(m_sourceFile, m_separator, files.JsonPath(), kPreviewRows, 0, report, options);
+    if (report.status != ConversionReport::Status::Converted) {
       return;  // the page on show stays
     }
   } catch (const CLineTooLong&) {

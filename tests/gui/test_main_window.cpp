@@ -173,11 +173,13 @@ TEST_F(MainWindowTest, PreviewFollowsTheSourceTheSeparatorAndQuotedFieldsAndLeav
   SetText(IDC_CUSTOM_SEPARATOR, u"|");
   EXPECT_NE(ShownPage(dlg->PreviewFile()).find("<td>first;1</td>"), std::string::npos);
   SetText(IDC_SOURCE_FILE, Source("header.txt", "name|value\n"));
-  EXPECT_NE(ShownPage(dlg->PreviewFile()).find("<td>first;1</td>"), std::string::npos)
-      << "a source without rows keeps the page on show";
-  SetText(IDC_SOURCE_FILE, Source("quoted.txt", "name|value\n\"a|b\"|c\n"));
+  EXPECT_EQ(ShownPage(dlg->PreviewFile()).find("first;1"), std::string::npos)
+      << "a source without rows never shows the rows of the one before";
+  SetText(IDC_SOURCE_FILE, Source("quoted.txt", "name|value\n\"a|b\"|c\n\"x\"y|z\n"));
   PressKey('q', wxMOD_ALT);
-  EXPECT_NE(ShownPage(dlg->PreviewFile()).find("<td>a|b</td>"), std::string::npos) << "Alt+Q";
+  const std::string page = ShownPage(dlg->PreviewFile());
+  EXPECT_NE(page.find("<td>a|b</td>"), std::string::npos) << "Alt+Q";
+  EXPECT_NE(page.find("Line 3 left out: text after a closing quote"), std::string::npos);
   Destroy();
   EXPECT_FALSE(std::filesystem::exists(dir.File("corvane-" + std::to_string(geteuid()))));
 }
