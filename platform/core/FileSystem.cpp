@@ -40,8 +40,10 @@ std::string TempBase() {
   return "/tmp";
 }
 
-// Private directories are "corvane-" and mkdtemp's six random letters or digits.
-constexpr std::string_view kFolderPrefix = "corvane-";
+// Private directories are this prefix and mkdtemp's six random letters or digits, mode
+// 0700: a name no one gives a directory of their own by chance, since abandoned ones are
+// removed.
+constexpr std::string_view kFolderPrefix = "corvane-preview-";
 
 bool IsPrivateFolderName(std::string_view name) {
   return name.size() == kFolderPrefix.size() + 6 && name.starts_with(kFolderPrefix) &&
@@ -59,7 +61,8 @@ void RemoveIfAbandoned(int baseFd, const char* name) {
   if (fd < 0)
     return;
   struct stat info {};
-  if (fstat(fd, &info) == 0 && info.st_uid == geteuid() && flock(fd, LOCK_EX | LOCK_NB) == 0) {
+  if (fstat(fd, &info) == 0 && info.st_uid == geteuid() && (info.st_mode & 07777) == 0700 &&
+      flock(fd, LOCK_EX | LOCK_NB) == 0) {
     const int listFd = openat(fd, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (DIR* files = listFd >= 0 ? fdopendir(listFd) : nullptr) {
       while (const dirent* entry = readdir(files))

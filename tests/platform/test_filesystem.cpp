@@ -41,7 +41,8 @@ TEST_F(FileSystemTest, TempPathIsAPrivateRandomDirectoryUnderTheRuntimeOne) {
   mode_t oldMask = umask(0777);  // even a hostile umask gives 0700
   const std::string path = Utf16ToUtf8(TempPath());
   umask(oldMask);
-  EXPECT_TRUE(std::regex_match(path, std::regex(m_dir.File("corvane-[A-Za-z0-9]{6}/")))) << path;
+  EXPECT_TRUE(std::regex_match(path, std::regex(m_dir.File("corvane-preview-[A-Za-z0-9]{6}/"))))
+      << path;
   EXPECT_EQ(ModeOf(path), S_IFDIR | 0700u);
   EXPECT_EQ(Utf16ToUtf8(TempPath()), path) << "made once";
 }
@@ -74,7 +75,7 @@ TEST_F(FileSystemTest, DirectoriesOfKilledRunsGoThoseOfLiveRunsStay) {
   kill(first, SIGKILL), waitpid(first, nullptr, 0);
   mkdir(m_dir.File("elsewhere").c_str(), 0700);
   WriteBytesToFile(m_dir.File("elsewhere/kept"), "");
-  symlink(m_dir.File("elsewhere").c_str(), m_dir.File("corvane-linked").c_str());
+  symlink(m_dir.File("elsewhere").c_str(), m_dir.File("corvane-preview-linked").c_str());
   TempPath();
   EXPECT_FALSE(std::filesystem::exists(killed));
   EXPECT_EQ(ReadBytesFromFile(living + "page.html"), "rows");
