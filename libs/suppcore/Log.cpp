@@ -56,22 +56,6 @@ bool IsOwnRegularFile(int fd) {
   return fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && info.st_uid == geteuid();
 }
 
-// Opens the log without following a link at its place and without waiting for a FIFO's
-// reader; -1 when it is missing (and flags lack O_CREAT) or not a regular file of ours.
-int OpenLog(const std::string& path, int flags) {
-  flags |= O_WRONLY | O_CLOEXEC | O_NOCTTY | O_NOFOLLOW | O_NONBLOCK;
-  int fd = open(path.c_str(), flags, 0600);
-  if (fd < 0 && errno == ENOENT && (flags & O_CREAT)) {
-    MakeParentDirectories(path);
-    fd = open(path.c_str(), flags, 0600);
-  }
-  if (fd >= 0 && !IsOwnRegularFile(fd)) {
-    close(fd);
-    return -1;
-  }
-  return fd;
-}
-
 std::string OlderLogPath(const std::string& path) {
   return path + ".1";
 }
@@ -92,7 +76,7 @@ int RotateIfFull(const std::string& path, int fd) {
   if (same)
     rename(path.c_str(), OlderLogPath(path).c_str());
   close(fd);  // drops the lock
-  return OpenLog(path, O_CREAT | O_APPEND);
+  return CLog::OpenChecked(path, O_WRONLY | O_CREAT | O_APPEND);
 }
 
 std::string Timestamp() {
@@ -121,7 +105,7 @@ std::string FormatEntry(const CString& message) {
 void Append(const CString& message) {
   std::string line = FormatEntry(message);
   const std::string path = LogPath();
-  int fd = OpenLog(path, O_CREAT | O_APPEND);
+  int fd = CLog::OpenChecked(path, O_WRONLY | O_CREAT | O_APPEND);
   if (fd >= 0)
     fd = RotateIfFull(path, fd);
   if (fd < 0)
@@ -164,6 +148,20 @@ void CLog::Bug2(LPCWSTR format, ...) {
   Append(text);
 }
 
+int CLog::OpenChecked(const std::string& path, int flags) {
+  flags |= O_CLOEXEC | O_NOCTTY | O_NOFOLLOW | O_NONBLOCK;
+  int fd = open(path.c_str(), flags, 0600);
+  if (fd < 0 && errno == ENOENT && (flags & O_CREAT)) {
+    MakeParentDirectories(path);
+    fd = open(path.c_str(), flags, 0600);
+  }
+  if (fd >= 0 && !IsOwnRegularFile(fd)) {
+    close(fd);
+    return -1;
+  }
+  return fd;
+}
+
 CString CLog::GetLogPath() {
   return CString::FromUtf8(LogPath());
 }
@@ -171,7 +169,7 @@ CString CLog::GetLogPath() {
 // The older log goes too: emptying the log is asked for to be rid of its entries.
 void CLog::Truncate() {
   const std::string path = LogPath();
-  const int fd = OpenLog(path, 0);
+  const int fd = OpenChecked(path, O_WRONLY);
   if (fd < 0)
     return;  // missing or not ours to change: left as it is, like a failed entry
   struct stat older {};

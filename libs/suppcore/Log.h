@@ -6,6 +6,8 @@
 // corvane.log.1 (replacing the older one) and a new log starts.
 #pragma once
 
+#include <string>
+
 #include "platform/core/CString.h"
 
 class CLog {
@@ -18,6 +20,10 @@ class CLog {
 
   // Where the log lives.
   static CString GetLogPath();
+  // Opens path, the log or its older one (flags as open(2)), only when it is a regular file
+  // of the user, never following a link at its place nor waiting for a FIFO; the descriptor
+  // is close-on-exec. -1 otherwise.
+  static int OpenChecked(const std::string& path, int flags);
   // Empties the log and removes the older one.
   static void Truncate();
 };
