@@ -1,5 +1,6 @@
 #include "engine/DelimitedTextReader.h"
 
+#include <fcntl.h>
 #include <unistd.h>
 
 #include "engine/EngineMessages.h"
@@ -39,7 +40,7 @@ BOOL CDelimitedTextReader::Open(LPCWSTR path, CFileException* error, Access acce
   constexpr UINT kFlags = CFile::typeText | CFile::shareDenyWrite;
   switch (access) {
     case Access::StandardInput:
-      return m_file.OpenDescriptor(dup(STDIN_FILENO), path, kFlags, error);
+      return m_file.OpenDescriptor(fcntl(STDIN_FILENO, F_DUPFD_CLOEXEC, 0), path, kFlags, error);
     case Access::RegularFileOnly:
       return m_file.Open(path, kFlags | CFile::regularFileOnly, error);
     case Access::AnySource:

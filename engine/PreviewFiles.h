@@ -35,5 +35,5 @@ class CPreviewFiles {
 };
 
 // Deletes the page on show when the window closes, and the private directory with it once
-// it is empty (another window of the program that still has a page there keeps it).
+// it is empty (each process has its own, see GetTempPathW).
 void DeletePreviewPage(const CString& page);

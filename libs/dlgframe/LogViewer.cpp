@@ -1,6 +1,10 @@
 #include "libs/dlgframe/LogViewer.h"
 
-#include <fstream>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
 
 #include <wx/button.h>
 #include <wx/dialog.h>
@@ -111,17 +115,30 @@ wxTextCtrl* CLogViewer::TextControl() {
   return window != nullptr ? window->Text() : nullptr;
 }
 
+// Read as CLog writes it: never through a link at its place, never waiting for a FIFO.
 CString CLogViewer::ReadTail(const std::string& path, std::size_t maxBytes) {
-  std::ifstream in(path, std::ios::binary | std::ios::ate);
-  if (!in) {
+  const int fd = CLog::OpenChecked(path, O_RDONLY);
+  struct stat info {};
+  if (fd < 0 || fstat(fd, &info) != 0) {
+    if (fd >= 0)
+      close(fd);
     return CString();
   }
-  const auto size = static_cast<std::size_t>(std::max<std::streamoff>(in.tellg(), 0));
+  const auto size = static_cast<std::size_t>(info.st_size);
   const std::size_t start = size > maxBytes ? size - maxBytes : 0;
   std::string bytes(size - start, '\0');
-  in.seekg(static_cast<std::streamoff>(start));
-  in.read(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-  bytes.resize(static_cast<std::size_t>(std::max<std::streamsize>(in.gcount(), 0)));
+  std::size_t done = 0;
+  while (done < bytes.size()) {
+    const ssize_t got =
+        pread(fd, bytes.data() + done, bytes.size() - done, static_cast<off_t>(start + done));
+    if (got < 0 && errno == EINTR)
+      continue;
+    if (got <= 0)
+      break;
+    done += static_cast<std::size_t>(got);
+  }
+  close(fd);
+  bytes.resize(done);
   if (start == 0) {
     return CString::FromUtf8(bytes);
   }

@@ -4,6 +4,7 @@
 #include "libs/dlgframe/ProductLinks.h"
 #include "libs/dlgframe/SmApp.h"
 #include "libs/suppcore/Log.h"
+#include "libs/suppcore/MailtoUrl.h"
 #include "platform/gui/LaunchUrl.h"
 #include "platform/gui/MessageBox.h"
 #include "platform/gui/Wnd.h"
@@ -36,7 +37,7 @@ int CSmApp::DoCommand(UINT command) {
       CLogViewer::Reload();
       return 1;
     case ID_SM_SUPPORT_MAIL:
-      Open(*this, CString(u"mailto:") + ProductLinks::kSupportAddress);
+      Open(*this, MailtoUrl(ProductLinks::kSupportAddress));
       return 1;
     case ID_SM_WEB_SITE:
       Open(*this, ProductLinks::kWebSite);

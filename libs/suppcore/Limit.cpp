@@ -51,8 +51,16 @@ bool StartDetached(const std::string& program, const std::string& arguments) {
     argv.push_back(word.data());
   argv.push_back(nullptr);
 
+  // The product gets standard input, output and error only: descriptors the toolkit or a
+  // library opened without close-on-exec stay here.
+  posix_spawn_file_actions_t actions;
+  if (posix_spawn_file_actions_init(&actions) != 0)
+    return false;
   pid_t child;
-  if (posix_spawnp(&child, "setsid", nullptr, nullptr, argv.data(), environ) != 0)
+  const bool started = posix_spawn_file_actions_addclosefrom_np(&actions, STDERR_FILENO + 1) == 0 &&
+                       posix_spawnp(&child, "setsid", &actions, nullptr, argv.data(), environ) == 0;
+  posix_spawn_file_actions_destroy(&actions);
+  if (!started)
     return false;
   int status = 0;
   while (waitpid(child, &status, 0) < 0 && errno == EINTR) {

@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 #include <pwd.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -48,14 +49,34 @@ void MakeParentDirectories(const std::string& path) {
   }
 }
 
-int OpenForAppend(const std::string& path) {
-  constexpr int kFlags = O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC;
-  int fd = open(path.c_str(), kFlags, 0600);
-  if (fd < 0 && errno == ENOENT) {
-    MakeParentDirectories(path);
-    fd = open(path.c_str(), kFlags, 0600);
-  }
-  return fd;
+// The log is a regular file of this user: a symbolic link (whose target could be anyone's
+// file), a FIFO (which would block the program) or a device at its place is left alone.
+bool IsOwnRegularFile(int fd) {
+  struct stat info {};
+  return fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && info.st_uid == geteuid();
+}
+
+std::string OlderLogPath(const std::string& path) {
+  return path + ".1";
+}
+
+// A log past kRotateBytes is renamed to the older log's name, replacing it, and a new one
+// started, so the two together stay near twice that size. Another process of the program
+// may be rotating too: the lock and the check that the name still holds the file this
+// process opened keep one of them from renaming the other's new log over the older one.
+constexpr off_t kRotateBytes = off_t{1} << 20;
+
+int RotateIfFull(const std::string& path, int fd) {
+  struct stat opened {};
+  if (fstat(fd, &opened) != 0 || opened.st_size < kRotateBytes || flock(fd, LOCK_EX | LOCK_NB) != 0)
+    return fd;
+  struct stat named {};
+  const bool same = lstat(path.c_str(), &named) == 0 && named.st_dev == opened.st_dev &&
+                    named.st_ino == opened.st_ino;
+  if (same)
+    rename(path.c_str(), OlderLogPath(path).c_str());
+  close(fd);  // drops the lock
+  return CLog::OpenChecked(path, O_WRONLY | O_CREAT | O_APPEND);
 }
 
 std::string Timestamp() {
@@ -83,7 +104,10 @@ std::string FormatEntry(const CString& message) {
 
 void Append(const CString& message) {
   std::string line = FormatEntry(message);
-  int fd = OpenForAppend(LogPath());
+  const std::string path = LogPath();
+  int fd = CLog::OpenChecked(path, O_WRONLY | O_CREAT | O_APPEND);
+  if (fd >= 0)
+    fd = RotateIfFull(path, fd);
   if (fd < 0)
     return;
   // One write keeps the line whole when another process of the program logs at once.
@@ -124,12 +148,33 @@ void CLog::Bug2(LPCWSTR format, ...) {
   Append(text);
 }
 
+int CLog::OpenChecked(const std::string& path, int flags) {
+  flags |= O_CLOEXEC | O_NOCTTY | O_NOFOLLOW | O_NONBLOCK;
+  int fd = open(path.c_str(), flags, 0600);
+  if (fd < 0 && errno == ENOENT && (flags & O_CREAT)) {
+    MakeParentDirectories(path);
+    fd = open(path.c_str(), flags, 0600);
+  }
+  if (fd >= 0 && !IsOwnRegularFile(fd)) {
+    close(fd);
+    return -1;
+  }
+  return fd;
+}
+
 CString CLog::GetLogPath() {
   return CString::FromUtf8(LogPath());
 }
 
+// The older log goes too: emptying the log is asked for to be rid of its entries.
 void CLog::Truncate() {
-  if (truncate(LogPath().c_str(), 0) != 0) {
-    // A log that is missing or not ours to change is left as it is, like a failed entry.
-  }
+  const std::string path = LogPath();
+  const int fd = OpenChecked(path, O_WRONLY);
+  if (fd < 0)
+    return;  // missing or not ours to change: left as it is, like a failed entry
+  struct stat older {};
+  if (ftruncate(fd, 0) == 0 && lstat(OlderLogPath(path).c_str(), &older) == 0 &&
+      S_ISREG(older.st_mode) && older.st_uid == geteuid())
+    unlink(OlderLogPath(path).c_str());
+  close(fd);
 }

@@ -1,8 +1,12 @@
 // CLog: the program's log, one timestamped line per entry, in
 // $XDG_STATE_HOME/ostrel/corvane.log (default ~/.local/state). Directories are created
-// when missing. A log that cannot be written is skipped in silence: logging never fails
-// the work that logs.
+// when missing. Only a regular file of the user is written: a symbolic link, a FIFO or a
+// device at the log's place is left untouched, and a log that cannot be written is skipped
+// in silence: logging never fails the work that logs. Past 1 MiB the log becomes
+// corvane.log.1 (replacing the older one) and a new log starts.
 #pragma once
+
+#include <string>
 
 #include "platform/core/CString.h"
 
@@ -16,6 +20,10 @@ class CLog {
 
   // Where the log lives.
   static CString GetLogPath();
-  // Empties the log.
+  // Opens path, the log or its older one (flags as open(2)), only when it is a regular file
+  // of the user, never following a link at its place nor waiting for a FIFO; the descriptor
+  // is close-on-exec. -1 otherwise.
+  static int OpenChecked(const std::string& path, int flags);
+  // Empties the log and removes the older one.
   static void Truncate();
 };

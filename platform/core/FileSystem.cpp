@@ -1,12 +1,19 @@
 #include "platform/core/FileSystem.h"
 
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <cctype>
 #include <cerrno>
 #include <chrono>
 #include <cstdlib>
 #include <string>
+#include <string_view>
+#include <utility>
 
 #include "platform/core/CString.h"
 #include "platform/core/SysCalls.h"
@@ -18,28 +25,111 @@ std::string PathBytes(LPCWSTR path) {
   return CString(path).ToUtf8();
 }
 
-// "<$TMPDIR or /tmp>/corvane-<uid>", created 0700 when missing. Empty when it cannot be
-// created or when what is there is not a directory of ours that nobody else can enter:
-// in a shared /tmp another user could have created the name first to watch or plant
-// our temporary files.
-std::string PrivateTempDir() {
-  const char* tmpdir = std::getenv("TMPDIR");
-  std::string base = tmpdir && tmpdir[0] == '/' ? tmpdir : "/tmp";
-  while (!base.empty() && base.back() == '/')
-    base.pop_back();
-  std::string dir = base + "/corvane-" + std::to_string(geteuid());
-  if (mkdir(dir.c_str(), 0700) == 0) {
-    if (chmod(dir.c_str(), 0700) < 0)
-      return {};  // the umask may have taken bits away
-  } else if (errno != EEXIST) {
-    return {};
+// The place of the private directories: $XDG_RUNTIME_DIR (the user's own, emptied at
+// logout), else $TMPDIR, else /tmp; a value that is not an absolute path is ignored.
+std::string TempBase() {
+  for (const char* variable : {"XDG_RUNTIME_DIR", "TMPDIR"}) {
+    const char* value = std::getenv(variable);
+    if (value && value[0] == '/') {
+      std::string base = value;
+      while (!base.empty() && base.back() == '/')
+        base.pop_back();
+      return base;
+    }
   }
+  return "/tmp";
+}
+
+// Private directories are this prefix and mkdtemp's six random letters or digits, mode
+// 0700: a name no one gives a directory of their own by chance, since abandoned ones are
+// removed.
+constexpr std::string_view kFolderPrefix = "corvane-preview-";
+
+bool IsPrivateFolderName(std::string_view name) {
+  return name.size() == kFolderPrefix.size() + 6 && name.starts_with(kFolderPrefix) &&
+         std::all_of(name.begin() + kFolderPrefix.size(), name.end(),
+                     [](char c) { return std::isalnum(static_cast<unsigned char>(c)); });
+}
+
+// Each process holds an exclusive lock on its directory as long as it runs (systemd's
+// tmpfiles ages no locked directory either). A directory of ours under the same base that
+// nobody holds is left by a run that ended without cleaning up (killed, or its display
+// lost): its files, which hold a user's rows, go with it. Links are never followed and
+// other users' directories never touched.
+void RemoveIfAbandoned(int baseFd, const char* name) {
+  const int fd = openat(baseFd, name, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+  if (fd < 0)
+    return;
   struct stat info {};
-  if (lstat(dir.c_str(), &info) < 0)
-    return {};
-  if (!S_ISDIR(info.st_mode) || info.st_uid != geteuid() || (info.st_mode & 0777) != 0700)
-    return {};
-  return dir + "/";
+  if (fstat(fd, &info) == 0 && info.st_uid == geteuid() && (info.st_mode & 07777) == 0700 &&
+      flock(fd, LOCK_EX | LOCK_NB) == 0) {
+    const int listFd = openat(fd, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (DIR* files = listFd >= 0 ? fdopendir(listFd) : nullptr) {
+      while (const dirent* entry = readdir(files))
+        unlinkat(fd, entry->d_name, 0);  // "." and ".." refuse, as would a subdirectory
+      closedir(files);
+    } else if (listFd >= 0) {
+      close(listFd);
+    }
+    unlinkat(baseFd, name, AT_REMOVEDIR);
+  }
+  close(fd);
+}
+
+void RemoveAbandonedFolders(const std::string& base) {
+  const int baseFd = open(base.empty() ? "/" : base.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  DIR* entries = baseFd >= 0 ? fdopendir(baseFd) : nullptr;
+  if (!entries) {
+    if (baseFd >= 0)
+      close(baseFd);
+    return;
+  }
+  while (const dirent* entry = readdir(entries)) {
+    if (IsPrivateFolderName(entry->d_name))
+      RemoveIfAbandoned(baseFd, entry->d_name);
+  }
+  closedir(entries);
+}
+
+// This process's private directory, with the descriptor that holds its lock.
+struct PrivateFolder {
+  std::string base;
+  std::string path;
+  int fd = -1;
+};
+
+// Made with a random name, so that nobody can take its place beforehand; once a process,
+// and again when it was removed (the window removes it when it closes) or the base changed.
+std::string PrivateTempDir() {
+  static PrivateFolder folder;
+  const std::string base = TempBase();
+  struct stat info {};
+  if (folder.fd >= 0 && folder.base == base && fstat(folder.fd, &info) == 0 && info.st_nlink > 0)
+    return folder.path + "/";
+  if (folder.fd >= 0)
+    close(std::exchange(folder.fd, -1));
+  RemoveAbandonedFolders(base);
+  // Another process clearing abandoned directories can take a new one for abandoned
+  // between mkdtemp and the lock: then it is gone, or going, and another name is made.
+  for (int attempt = 0; attempt < 3; ++attempt) {
+    std::string path = base + "/" + std::string(kFolderPrefix) + "XXXXXX";
+    if (!mkdtemp(path.data()))
+      return {};
+    const int fd = open(path.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    if (fd < 0)
+      return {};
+    if (flock(fd, LOCK_EX | LOCK_NB) == 0 && fstat(fd, &info) == 0 && info.st_nlink > 0) {
+      if (fchmod(fd, 0700) == 0) {  // the umask may have taken bits away
+        folder = {base, path, fd};
+        return path + "/";
+      }
+      rmdir(path.c_str());
+      close(fd);
+      return {};
+    }
+    close(fd);
+  }
+  return {};
 }
 
 // Copies name with its terminator into a buffer of MAX_PATH units; false when too long.

@@ -11,9 +11,12 @@ int _wunlink(LPCWSTR path);
 // Non-zero when the file was removed.
 BOOL DeleteFileW(LPCWSTR path);
 
-// Fills buffer with the user's private temporary directory (mode 0700, created when
-// missing) under $TMPDIR or /tmp, ending in '/'. Returns the length written, the length
-// needed (including the terminator) when the buffer is too small, or 0 on failure.
+// Fills buffer with this process's private temporary directory, ending in '/': mode 0700,
+// a random name "corvane-preview-XXXXXX" under $XDG_RUNTIME_DIR, else $TMPDIR, else /tmp,
+// made at the first call (and again when it was removed). Making it removes the user's
+// directories of that name form left there by runs that have ended. Returns the length
+// written, the length needed (including the terminator) when the buffer is too small, or 0
+// on failure.
 DWORD GetTempPathW(DWORD bufferLength, LPWSTR buffer);
 // Creates "<path>js<hex>.tmp" exclusively (prefix: up to three characters of prefix) and
 // writes its name, at most MAX_PATH units with the terminator, to tempFileName.

@@ -16,17 +16,20 @@ namespace {
 
 class PreviewFilesTest : public ::testing::Test {
  protected:
-  // The private temporary directory is made under $TMPDIR: here, inside the test's own.
-  PreviewFilesTest() { setenv("TMPDIR", m_dir.Path().c_str(), 1); }
-  ~PreviewFilesTest() override { unsetenv("TMPDIR"); }
+  // The private temporary directory is made under $XDG_RUNTIME_DIR: here, the test's own.
+  PreviewFilesTest() { setenv("XDG_RUNTIME_DIR", m_dir.Path().c_str(), 1); }
+  ~PreviewFilesTest() override { unsetenv("XDG_RUNTIME_DIR"); }
 
-  std::string Private() const { return m_dir.File("corvane-" + std::to_string(geteuid())); }
-  std::set<std::string> Files() const {
+  // The files in the private directory, found from a page in it.
+  static std::set<std::string> Files(const CString& page) {
     std::set<std::string> names;
     std::error_code error;
-    for (const auto& entry : std::filesystem::directory_iterator(Private(), error))
+    for (const auto& entry : std::filesystem::directory_iterator(Private(page), error))
       names.insert(entry.path().filename().string());
     return names;
+  }
+  static std::string Private(const CString& page) {
+    return std::filesystem::path(page.ToUtf8()).parent_path().string();
   }
   static std::string Name(const CString& path) {
     return std::filesystem::path(path.ToUtf8()).filename().string();
@@ -53,24 +56,17 @@ TEST_F(PreviewFilesTest, EachPageReplacesThePreviousAndClosingDeletesTheLast) {
   CString page;
   Preview(page, true);
   EXPECT_TRUE(Name(page).ends_with(".tmp.json.html")) << Name(page);
-  EXPECT_EQ(Files(), std::set<std::string>{Name(page)}) << "the reserved name is gone";
+  EXPECT_EQ(Files(page), std::set<std::string>{Name(page)}) << "the reserved name is gone";
   const CString first = page;
   Preview(page, true);
   EXPECT_NE(page, first);
-  EXPECT_EQ(Files(), std::set<std::string>{Name(page)});
+  EXPECT_EQ(Files(page), std::set<std::string>{Name(page)});
   const CString shown = page;
   Preview(page, false);
   EXPECT_EQ(page, shown) << "the page on show is the one to delete at the end";
-  EXPECT_EQ(Files(), std::set<std::string>{Name(page)});
-
-  // The directory stays while another window's page is in it.
-  WriteBytesToFile(Private() + "/other.html", "another window's page");
+  EXPECT_EQ(Files(page), std::set<std::string>{Name(page)});
   DeletePreviewPage(page);
-  EXPECT_EQ(Files(), std::set<std::string>{"other.html"});
-  std::filesystem::remove(Private() + "/other.html");
-  Preview(page, true);
-  DeletePreviewPage(page);
-  EXPECT_FALSE(std::filesystem::exists(Private()));
+  EXPECT_FALSE(std::filesystem::exists(Private(page)));
 }
 
 }  // namespace

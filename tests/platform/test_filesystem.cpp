@@ -1,9 +1,12 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <csignal>
 #include <cstdlib>
+#include <regex>
 #include <set>
 #include <string>
 #include <vector>
@@ -20,65 +23,65 @@ mode_t ModeOf(const std::string& path) {
   return info.st_mode;
 }
 
-// Points $TMPDIR at a directory of the test.
+std::u16string TempPath() {
+  char16_t buffer[MAX_PATH] = {};
+  DWORD length = GetTempPathW(MAX_PATH, buffer);
+  return std::u16string(buffer, length < MAX_PATH ? length : 0);
+}
+
+// Points $XDG_RUNTIME_DIR at a directory of the test.
 class FileSystemTest : public ::testing::Test {
  protected:
-  FileSystemTest() { setenv("TMPDIR", m_dir.Path().c_str(), 1); }
-  ~FileSystemTest() override { unsetenv("TMPDIR"); }
-  // The private directory's place, without the final slash.
-  std::string PrivateDir() const { return m_dir.File("corvane-" + std::to_string(geteuid())); }
-  static std::u16string TempPath() {
-    char16_t buffer[MAX_PATH] = {};
-    DWORD length = GetTempPathW(MAX_PATH, buffer);
-    return std::u16string(buffer, length < MAX_PATH ? length : 0);
-  }
-
+  FileSystemTest() { setenv("XDG_RUNTIME_DIR", m_dir.Path().c_str(), 1); }
+  ~FileSystemTest() override { unsetenv("XDG_RUNTIME_DIR"); }
   TempDir m_dir;
 };
 
-TEST_F(FileSystemTest, TempPathIsAPrivateDirectoryUnderTmpdir) {
+TEST_F(FileSystemTest, TempPathIsAPrivateRandomDirectoryUnderTheRuntimeOne) {
   mode_t oldMask = umask(0777);  // even a hostile umask gives 0700
-  std::u16string path = TempPath();
+  const std::string path = Utf16ToUtf8(TempPath());
   umask(oldMask);
-  EXPECT_EQ(path, Utf8ToUtf16(PrivateDir() + "/"));
-  EXPECT_EQ(ModeOf(PrivateDir()), S_IFDIR | 0700u);
-  setenv("TMPDIR", (m_dir.Path() + "//").c_str(), 1);
-  EXPECT_EQ(TempPath(), path) << "used again, whatever the trailing slashes of $TMPDIR";
+  EXPECT_TRUE(std::regex_match(path, std::regex(m_dir.File("corvane-preview-[A-Za-z0-9]{6}/"))))
+      << path;
+  EXPECT_EQ(ModeOf(path), S_IFDIR | 0700u);
+  EXPECT_EQ(Utf16ToUtf8(TempPath()), path) << "made once";
 }
 
-// What is found at the private directory's place: a directory, a file, or a symbolic
-// link to a directory of ours, with that mode and owner.
-struct Squatter {
-  const char* name;
-  char kind;
-  mode_t mode;
-  bool otherOwner;
-};
-
-class TempPathRefused : public FileSystemTest, public ::testing::WithParamInterface<Squatter> {};
-
-TEST_P(TempPathRefused, WhenThePlaceIsNotOursAlone) {
-  const Squatter& s = GetParam();
-  if (s.otherOwner && geteuid() != 0)
-    GTEST_SKIP() << "only root can give a directory away";
-  const std::string place = PrivateDir();
-  const std::string target = s.kind == 'l' ? m_dir.File("elsewhere") : place;
-  s.kind == 'f' ? WriteBytesToFile(target, "") : void(mkdir(target.c_str(), 0700));
-  ASSERT_TRUE(s.kind != 'l' || symlink(target.c_str(), place.c_str()) == 0);
-  ASSERT_EQ(chmod(target.c_str(), s.mode), 0);
-  ASSERT_TRUE(!s.otherOwner || chown(target.c_str(), 65534, 65534) == 0);
-  const mode_t before = ModeOf(place);
-  char16_t buffer[MAX_PATH] = {};
-  EXPECT_EQ(GetTempPathW(MAX_PATH, buffer), 0u);
-  EXPECT_EQ(ModeOf(place), before) << "left as found";
+// Another run of the program: it makes its directory (dir), leaves a page in it and waits
+// to be ended. Returns its process id.
+pid_t StartAnotherRun(std::string& dir) {
+  int report[2];
+  EXPECT_EQ(pipe(report), 0);
+  const pid_t child = fork();
+  if (child == 0) {
+    const std::string made = Utf16ToUtf8(TempPath());
+    WriteBytesToFile(made + "page.html", "rows");
+    (void)!write(report[1], made.data(), made.size());
+    pause();
+  }
+  close(report[1]);
+  char buffer[MAX_PATH] = {};
+  (void)!read(report[0], buffer, sizeof buffer - 1);
+  close(report[0]);
+  dir = buffer;
+  return child;
 }
 
-const Squatter kSquatters[] = {{"OpenToAll", 'd', 0777, false},
-                               {"RegularFile", 'f', 0700, false},
-                               {"SymlinkToOurDirectory", 'l', 0700, false},
-                               {"OtherUsersDirectory", 'd', 0700, true}};
-INSTANTIATE_TEST_SUITE_P(Places, TempPathRefused, ::testing::ValuesIn(kSquatters),
-                         [](const auto& info) { return std::string(info.param.name); });
+// A killed run leaves its directory behind: the next one made removes it, never a live
+// run's, nor what a link of that name leads to.
+TEST_F(FileSystemTest, DirectoriesOfKilledRunsGoThoseOfLiveRunsStay) {
+  std::string killed, living;
+  const pid_t first = StartAnotherRun(killed), second = StartAnotherRun(living);
+  kill(first, SIGKILL), waitpid(first, nullptr, 0);
+  mkdir(m_dir.File("elsewhere").c_str(), 0700);
+  WriteBytesToFile(m_dir.File("elsewhere/kept"), "");
+  symlink(m_dir.File("elsewhere").c_str(), m_dir.File("corvane-preview-linked").c_str());
+  TempPath();
+  EXPECT_FALSE(std::filesystem::exists(killed));
+  EXPECT_EQ(ReadBytesFromFile(living + "page.html"), "rows");
+  EXPECT_TRUE(std::filesystem::exists(m_dir.File("elsewhere/kept")));
+  kill(second, SIGKILL), waitpid(second, nullptr, 0);
+}
 
 std::vector<std::string> g_opened;
 int g_failures = 0;

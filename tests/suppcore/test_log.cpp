@@ -1,7 +1,10 @@
 // The log: where it lives, the text of its entries, and that it never fails its caller.
 #include "libs/suppcore/Log.h"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <filesystem>
 #include <regex>
@@ -63,6 +66,39 @@ TEST_F(LogTest, UnwritableLocationIsSkippedInSilence) {
   CLog::Bug2(u"lost %s", u"too");
   CLog::Truncate();
   EXPECT_EQ(ReadBytesFromFile(m_dir.File("state")), "keep");
+}
+
+// Past 1 MiB the log becomes the older one, replacing its predecessor; emptying the log
+// removes the older one too.
+TEST_F(LogTest, AFullLogBecomesTheOlderOne) {
+  CLog::Bug(u"first", nullptr, nullptr, 0);
+  const std::string full = ReadBytesFromFile(m_log) + std::string(1 << 20, 'x');
+  WriteBytesToFile(m_log, full);
+  WriteBytesToFile(m_log + ".1", "oldest");
+  CLog::Bug(u"next", nullptr, nullptr, 0);
+  EXPECT_EQ(ReadBytesFromFile(m_log + ".1"), full);
+  EXPECT_EQ(ReadBytesFromFile(m_log).substr(19), " next\n");
+  CLog::Truncate();
+  EXPECT_FALSE(fs::exists(m_log + ".1"));
+}
+
+// A link or a FIFO at the log's place is neither followed, nor written, nor waited for.
+TEST_F(LogTest, ALinkOrAFifoAtItsPlaceIsLeftUntouched) {
+  CLog::Bug(u"first", nullptr, nullptr, 0);
+  fs::rename(m_log, m_dir.File("target"));
+  fs::create_symlink(m_dir.File("target"), m_log);
+  CLog::Bug(u"lost", nullptr, nullptr, 0);
+  CLog::Truncate();
+  EXPECT_EQ(ReadBytesFromFile(m_dir.File("target")).substr(19), " first\n");
+  fs::remove(m_log);
+  ASSERT_EQ(mkfifo(m_log.c_str(), 0600), 0);
+  CLog::Bug(u"lost", nullptr, nullptr, 0);  // no reader
+  const int reader = open(m_log.c_str(), O_RDONLY | O_NONBLOCK);
+  CLog::Bug(u"lost", nullptr, nullptr, 0);
+  CLog::Truncate();
+  char byte;
+  EXPECT_EQ(read(reader, &byte, 1), 0) << "written into the FIFO";
+  close(reader);
 }
 
 }  // namespace
