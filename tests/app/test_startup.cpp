@@ -80,7 +80,5 @@ int main(int argc, char** argv) {
   SetMessageBoxHook([](const CString&, const CString&, UINT) { return IDOK; });
   char* programArgs[] = {argv[0], nullptr};
   g_observed.exitStatus = AfxWinMain(1, programArgs);
-  SetModalDialogHook(nullptr);
-  SetMessageBoxHook(nullptr);
   return RUN_ALL_TESTS();
 }

@@ -53,7 +53,6 @@ struct CliCase {
   const char* output = nullptr;  // the file holding the document, "-" for standard output
   const char* json = nullptr;    // the rows it must hold
   const char* before = "";       // shell commands run first
-  const char* exact = nullptr;   // or the document's exact text, for values that are not text
 };
 
 class CliCases : public CliTest, public ::testing::WithParamInterface<CliCase> {};
@@ -62,8 +61,10 @@ class CliCases : public CliTest, public ::testing::WithParamInterface<CliCase> {
 // and no run leaves a hidden file behind.
 TEST_P(CliCases, ExitStatusMessagesAndDocument) {
   const CliCase& c = GetParam();
-  if (std::string(c.args).find("/dev/full") != std::string::npos && !fs::exists("/dev/full"))
-    GTEST_SKIP() << "no /dev/full";
+#ifdef CORVANE_SANITIZED
+  if (std::string(c.before).find("ulimit -v") != std::string::npos)
+    GTEST_SKIP() << "the address sanitizer needs more address space than the limit leaves";
+#endif
   m_dir.Write("in.csv", c.source);
   m_dir.Write("keep.json", "precious");
   const Result r = Run(c.args, c.before);
@@ -85,41 +86,32 @@ TEST_P(CliCases, ExitStatusMessagesAndDocument) {
   const std::string bytes = name == "-" ? r.out : Read(name);
   const bool lines = name.ends_with(".jsonl") || name.ends_with(".ndjson") ||
                      std::string(c.args).find("-f jsonl") != std::string::npos;
-  if (c.exact)
-    EXPECT_EQ(bytes, c.exact);
-  else
-    EXPECT_EQ(lines                                   ? outputrows::JsonLinesRows(bytes)
-              : name.ends_with("json") || name == "-" ? outputrows::JsonRows(bytes)
-                                                      : outputrows::BsonRows(bytes),
-              outputrows::JsonRows(c.json));
+  const bool typed = std::string(c.args).find("--types") != std::string::npos;
+  EXPECT_EQ(lines                                   ? outputrows::JsonLinesRows(bytes, typed)
+            : name.ends_with("json") || name == "-" ? outputrows::JsonRows(bytes, typed)
+                                                    : outputrows::BsonRows(bytes, typed),
+            outputrows::JsonRows(c.json, typed));
 }
 
 const CliCase kCliCases[] = {
-    {"GuessComma", kCities, "in.csv out.json", 0,
-     "separator guessed from the header line: ,\n2 rows written, 0 lines left out\n", "out.json",
-     kCitiesJson},
     {"SeparatorWithEquals", "a;b|c\n1;2|3\n", "'--separator=|' in.csv out.json", 0,
      "1 rows written, 0 lines left out\n", "out.json", R"([{"a;b":"1;2","c":"3"}])"},
     {"SeparatorAttached", "a;b|c\n1;2|3\n", "'-s|' in.csv out.json", 0,
      "1 rows written, 0 lines left out\n", "out.json", R"([{"a;b":"1;2","c":"3"}])"},
-    {"SeparatorTabWord", "a;b|c\n1;2|3\n", "--separator '<tab>' in.csv out.json", 0,
-     "1 rows written, 0 lines left out\n", "out.json", R"([{"a;b|c":"1;2|3"}])"},
     {"BsonByExtension", kCities, "-q in.csv out.bson", 0, "", "out.bson", kCitiesJson},
     {"BsonByOption", kCities, "-q -f bson in.csv out.bin", 0, "", "out.bin", kCitiesJson},
     {"JsonLinesByExtension", kCities, "-q in.csv out.ndjson", 0, "", "out.ndjson", kCitiesJson},
     {"JsonLinesByOption", kCities, "-q -f jsonl in.csv out.bson", 0, "", "out.bson", kCitiesJson},
     {"Quoted", "name,note\n\"Smith, J.\",\"said \"\"hi\"\"\"\n", "-q --quoted in.csv out.json", 0,
      "", "out.json", R"([{"name":"Smith, J.","note":"said \"hi\""}])"},
-    {"Types", "a,b\n12,true\n", "-q --types -f jsonl in.csv -", 0, "", "-", nullptr, "",
-     "{\"a\":12,\"b\":true}\n"},
+    {"Types", "a,b\n12,true\n", "-q --types -f jsonl in.csv -", 0, "", "-",
+     R"([{"a":12,"b":true}])"},
     {"StandardOutputAndLimit", kCities, "-q -s , -n 1 in.csv -", 0, "", "-",
      R"([{"city":"Zürich","country":"CH"}])"},
     {"LinesLeftOut", "a,b\n1,2\n3\n4,5,6\n7,8\n", "-s , in.csv out.json", 0,
      "2 rows written, 2 lines left out (their field count differs from the header's; the log "
      "lists them: $D/state/ostrel/corvane.log)\n",
      "out.json", R"([{"a":"1","b":"2"},{"a":"7","b":"8"}])"},
-    {"MissingSource", kCities, "-s , missing.csv out.json", 1,
-     "could not convert: missing.csv: No such file or directory\n"},
     // Standard output is the shell's own descriptor: appending to the source is refused.
     {"StandardOutputAppendedToTheSource", kCities, "-q -s , in.csv - >> in.csv", 1,
      "could not convert: /dev/stdout: is the source file\n"},
@@ -127,7 +119,6 @@ const CliCase kCliCases[] = {
     {"StandardInputPipe", kCities, "- out.json < <(cat in.csv)", 0,
      "separator guessed from the header line: ,\n2 rows written, 0 lines left out\n", "out.json",
      kCitiesJson},
-    {"Fifo", kCities, "-q f out.json", 0, "", "out.json", kCitiesJson, "mkfifo f; cat in.csv >f &"},
     // Names and a separator that are not UTF-8 are the user's bytes.
     {"Latin1NamesAndSeparator",
      "a\xA7"
@@ -150,27 +141,16 @@ const CliCase kCliCases[] = {
     {"FullDiskKeepsTheEarlierOutput", kCities, "-q -s , big.csv keep.json", 1,
      "could not convert: keep.json: File too large\n", nullptr, nullptr,
      "yes a,b | head -n 100000 >big.csv; trap '' XFSZ; ulimit -f 64"},
+    // Memory runs out on a long line: reported like any failure, the output kept.
+    {"OutOfMemory", kCities, "-q -s , --max-line-bytes 1G big.csv keep.json", 1,
+     "could not convert: big.csv: not enough memory to convert it\n", nullptr, nullptr,
+     "{ echo a,b; head -c 150000000 /dev/zero | tr '\\0' x; } >big.csv; ulimit -v 120000"},
     // Interrupted while it waits for more rows: the signal ends it, the output stays.
     {"Interrupted", kCities, "-q -s , f keep.json & sleep 0.5; kill -TERM $!; wait $!", 143, "",
      nullptr, nullptr, "mkfifo f; (head -2 in.csv; sleep 3) >f &"},
 };
 INSTANTIATE_TEST_SUITE_P(Runs, CliCases, ::testing::ValuesIn(kCliCases),
                          [](const auto& info) { return std::string(info.param.name); });
-
-// Memory runs out on a long line: reported like any failure, the output kept.
-TEST_F(CliTest, RunningOutOfMemoryIsAFailureLikeAnyOther) {
-#ifdef CORVANE_SANITIZED
-  GTEST_SKIP() << "the address sanitizer needs more address space than the limit leaves";
-#endif
-  m_dir.Write("keep.json", "precious");
-  const Result r = Run("-q -s , --max-line-bytes 1G big.csv keep.json",
-                       "{ echo a,b; head -c 150000000 /dev/zero | tr '\\0' x; } >big.csv; "
-                       "ulimit -v 120000");
-  EXPECT_EQ(r.status, 1);
-  EXPECT_EQ(r.err,
-            "corvane-convert: could not convert: big.csv: not enough memory to convert it\n");
-  EXPECT_EQ(Read("keep.json"), "precious");
-}
 
 TEST_F(CliTest, UsageErrorsExitTwo) {
   for (const char* args : {"", "only-one", "a b c", "-f xml a b", "-n -3 a b", "-n ten a b",

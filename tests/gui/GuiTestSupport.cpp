@@ -103,8 +103,7 @@ MessageBoxRecorder::MessageBoxRecorder() {
 }
 
 ModalDialogRecorder::ModalDialogRecorder(int result, std::function<void(CDialog*)> inspect) {
-  SetModalDialogHook([this, result, inspect](CDialog* dialog) {
-    m_dialogs.push_back(dialog);
+  SetModalDialogHook([result, inspect](CDialog* dialog) {
     if (inspect)
       inspect(dialog);
     dialog->EndDialog(result);

@@ -66,13 +66,9 @@ class MessageBoxRecorder {
   BoxList m_calls;
 };
 
-// Ends every modal dialog with result as soon as its loop runs, recording the dialog.
+// Ends every modal dialog with result as soon as its loop runs, after inspect has seen it.
 class ModalDialogRecorder {
  public:
   explicit ModalDialogRecorder(int result = IDOK, std::function<void(CDialog*)> inspect = nullptr);
   ~ModalDialogRecorder() { SetModalDialogHook(nullptr); }
-  const std::vector<CDialog*>& Dialogs() const { return m_dialogs; }
-
- private:
-  std::vector<CDialog*> m_dialogs;
 };

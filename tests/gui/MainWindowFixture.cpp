@@ -55,8 +55,7 @@ void MainWindowTest::Destroy() {
 }
 
 CString MainWindowTest::Source(const std::string& name, const std::string& bytes) {
-  WriteBytesToFile(dir.File(name), bytes);
-  return dir.WFile(name);
+  return CString::FromUtf8(dir.Write(name, bytes));
 }
 
 void MainWindowTest::Choose(int id, const char16_t* text) {

@@ -27,9 +27,8 @@ class CGuiTestApp : public CSmApp {
 
 int main(int argc, char** argv) {
   testing::InitGoogleTest(&argc, argv);
-  if (GTEST_FLAG_GET(list_tests)) {
+  if (GTEST_FLAG_GET(list_tests))
     return RUN_ALL_TESTS();
-  }
   // Compositing needs a GPU that a virtual X server does not have.
   setenv("WEBKIT_DISABLE_COMPOSITING_MODE", "1", 0);
   // Nothing a test writes may reach the user's own settings or log.

@@ -70,14 +70,12 @@ TEST_F(SmDialogTest, SavedPlacementIsRestoredByTheNextWindow) {
     Pump(100);
     saved = first.GetFrame()->GetRect();
     EXPECT_TRUE(first.Save());
-    first.DestroyWindow();
   }
   EXPECT_EQ(store.getInt(u"TestWnd.Width"), saved.width);
   EXPECT_EQ(store.getInt(u"TestWnd.Maximized", -1), 0);
   CFrameDlg second;
   Open(second);
   EXPECT_TRUE(PumpUntil([&] { return second.GetFrame()->GetRect() == saved; }));
-  second.DestroyWindow();
 }
 
 TEST(PlacementTest, PlacementIsUsableWhenEnoughOfItIsOnAScreen) {
@@ -113,7 +111,6 @@ TEST_F(SmDialogTest, SetActiveOrAddSelectsTheEqualEntryOrAppendsIt) {
     EXPECT_EQ(dlg.history.GetCurSel(), selected) << CString(text).ToUtf8();
     EXPECT_EQ(dlg.history.GetCount(), count);
   }
-  dlg.DestroyWindow();
 }
 
 TEST_F(SmDialogTest, BrowserShowsLocalFilesWithScriptsOff) {
@@ -135,7 +132,6 @@ TEST_F(SmDialogTest, BrowserShowsLocalFilesWithScriptsOff) {
   dlg.browser.Navigate(u"https://example.org/", nullptr, nullptr, nullptr, nullptr);
   Pump(100);
   EXPECT_EQ(dlg.browser.GetLocationURL(), CString(u"file://") + CString::FromUtf8(page));
-  dlg.DestroyWindow();
 }
 
 }  // namespace

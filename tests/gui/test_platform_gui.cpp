@@ -65,7 +65,6 @@ class DialogTest : public testing::Test {
     ASSERT_TRUE(dlg.Create());
     ActivateWindow(dlg);
   }
-  void TearDown() override { dlg.DestroyWindow(); }
 
   CDerivedTestDlg dlg;
 };

@@ -126,7 +126,8 @@ TEST_F(CFileTest, FailedOpenFillsTheRecord) {
     EXPECT_EQ(error.GetErrorMessage(), m_dir.WFile(path) + u": " + CString::FromUtf8(reason));
   }
   CFile file;
-  EXPECT_TRUE(file.Open(CString::FromUtf8(m_dir.Write("f", "a;b")), kRegular));
+  // A name that is not UTF-8 reaches the file system as the same bytes.
+  EXPECT_TRUE(file.Open(CString::FromUtf8(m_dir.Write("caf\xE9 \xE2\x82.csv", "a;b")), kRegular));
   EXPECT_EQ(file.NextBlock(), "a;b");
 }
 
@@ -146,67 +147,50 @@ TEST_F(CFileTest, AdoptedDescriptorReadsAndIsClosedWithTheFile) {
   EXPECT_TRUE(IsClosed(ends[0]));
 }
 
-// Opens path. 0: opened, 1: refused for sharing, 2: failed otherwise. The locks belong to
-// the open file, so a second open in this process meets them as another process would.
-int OpenOutcome(const CString& path, UINT flags) {
-  CFile file;
-  CFileException error;
-  return file.Open(path, flags, &error)                      ? 0
-         : error.m_cause == CFileException::sharingViolation ? 1
-                                                             : 2;
+// The second open meets the first one's lock, or shares it; "hard" is a hard link to "f".
+// The locks belong to the open file, so a second open in this process meets them as another
+// process would.
+TEST_F(CFileTest, SecondOpenMeetsTheFirstOnesLock) {
+  std::filesystem::create_hard_link(m_dir.Write("f", ""), m_dir.File("hard"));
+  auto cause = [&](const char* name, UINT flags) {
+    CFile file;
+    CFileException error;
+    file.Open(m_dir.WFile(name), flags, &error);
+    return error.m_cause;
+  };
+  const std::tuple<UINT, const char*, UINT, int> kPairs[] = {
+      {kSourceFlags, "f", kSourceFlags, CFileException::none},
+      {kSourceFlags, "f", kOutputFlags, CFileException::sharingViolation},
+      {kSourceFlags, "hard", kOutputFlags, CFileException::sharingViolation},
+      {CFile::modeWrite, "f", kSourceFlags, CFileException::sharingViolation}};
+  for (const auto& [first, other, second, outcome] : kPairs) {
+    SCOPED_TRACE(testing::Message() << first << " then " << other << " " << second);
+    WriteBytesToFile(m_dir.File("f"), "contents");  // as a create that was let through emptied it
+    CFile firstFile;
+    ASSERT_TRUE(firstFile.Open(m_dir.WFile("f"), first | CFile::modeNoTruncate));
+    EXPECT_EQ(cause(other, second), outcome);
+    EXPECT_EQ(ReadBytesFromFile(m_dir.File("f")), "contents");
+    firstFile.Close();
+    EXPECT_EQ(cause(other, second), CFileException::none) << "lock kept after Close";
+  }
 }
-
-// "f" is opened first; "hard" is a hard link to it.
-struct ShareCase {
-  const char* name;
-  UINT first;
-  const char* other;
-  UINT second;
-  bool secondOpens;
-};
-
-class CFileSharing : public CFileTest, public ::testing::WithParamInterface<ShareCase> {};
-
-TEST_P(CFileSharing, SecondOpenMeetsTheFirstOnesLock) {
-  const ShareCase& c = GetParam();
-  WriteBytesToFile(m_dir.File("f"), "contents");
-  std::filesystem::create_hard_link(m_dir.File("f"), m_dir.File("hard"));
-  CFile first;
-  ASSERT_TRUE(first.Open(m_dir.WFile("f"), c.first | CFile::modeNoTruncate));
-  EXPECT_EQ(OpenOutcome(m_dir.WFile(c.other), c.second), c.secondOpens ? 0 : 1);
-  EXPECT_EQ(ReadBytesFromFile(m_dir.File("f")), "contents");
-  first.Close();
-  EXPECT_EQ(OpenOutcome(m_dir.WFile(c.other), c.second), 0) << "lock kept after Close";
-}
-
-constexpr UINT kSrc = kSourceFlags, kOut = kOutputFlags, kWrite = CFile::modeWrite;
-const ShareCase kShareCases[] = {
-    {"ReadersShare", kSrc, "f", kSrc, true},
-    {"ReaderRefusesCreate", kSrc, "f", kOut, false},
-    {"ReaderRefusesHardLink", kSrc, "hard", kOut, false},
-    {"WriterRefusesReader", kWrite, "f", kSrc, false},
-};
-INSTANTIATE_TEST_SUITE_P(Pairs, CFileSharing, ::testing::ValuesIn(kShareCases),
-                         [](const auto& info) { return std::string(info.param.name); });
 
 // Buffered output failing at Close, a large write failing at once, and a failing close(2):
 // the failure is reported with the path and errno, a later Close reports a failed write
 // again, the file is closed.
 TEST_F(CFileTest, FailedWritesAndClosesAreReportedAndTheFileStillCloses) {
-  const struct {
-    int writeErrno;  // 0: the write makes no progress and reports no error; -1: it works
-    int cause;
-    int osError;
-  } kFailures[] = {{ENOSPC, CFileException::diskFull, ENOSPC},
-                   {0, CFileException::diskFull, ENOSPC},
-                   {-1, CFileException::hardIO, EIO}};
+  // The write's errno (0: it makes no progress and reports no error; -1: it works), the
+  // cause and the errno reported.
+  const std::tuple<int, int, int> kFailures[] = {{ENOSPC, CFileException::diskFull, ENOSPC},
+                                                 {0, CFileException::diskFull, ENOSPC},
+                                                 {-1, CFileException::hardIO, EIO}};
   const std::string name = "sortie-\xC3\xA9.json";
-  for (const auto& c : kFailures) {
-    g_writeErrno = c.writeErrno;
-    ScopedSysCalls scope(c.writeErrno < 0 ? With(RealSysCalls().write, CloseFailing)
-                                          : With(WriteFailing));
+  for (const auto& [writeErrno, cause, osError] : kFailures) {
+    g_writeErrno = writeErrno;
+    ScopedSysCalls scope(writeErrno < 0 ? With(RealSysCalls().write, CloseFailing)
+                                        : With(WriteFailing));
     for (size_t big : {size_t{0}, kBuf + 1}) {
-      SCOPED_TRACE(testing::Message() << "errno " << c.writeErrno << " big " << big);
+      SCOPED_TRACE(testing::Message() << "errno " << writeErrno << " big " << big);
       CFile out;
       ASSERT_TRUE(out.Open(m_dir.WFile(name), kOutputFlags));
       out.WriteBytes("[\n]\n");  // buffered: nothing written yet
@@ -216,17 +200,17 @@ TEST_F(CFileTest, FailedWritesAndClosesAreReportedAndTheFileStillCloses) {
         out.Close();
         ADD_FAILURE() << "a failure reported success";
       } catch (const CFileException& e) {
-        EXPECT_EQ(e.m_cause, c.cause);
-        EXPECT_EQ(std::string(e.what()), m_dir.File(name) + ": " + strerror(c.osError));
+        EXPECT_EQ(e.m_cause, cause);
+        EXPECT_EQ(std::string(e.what()), m_dir.File(name) + ": " + strerror(osError));
         EXPECT_EQ(e.GetErrorMessage(), CString::FromUtf8(e.what()));
       }
-      if (big && c.writeErrno >= 0) {
+      if (big && writeErrno >= 0) {
         EXPECT_THROW(out.Close(), CFileException) << "Close after a failed Write";
       }
       EXPECT_FALSE(out.IsOpen());
       EXPECT_TRUE(IsClosed(g_lastClosed));
     }
-    if (c.writeErrno < 0) {
+    if (writeErrno < 0) {
       EXPECT_EQ(ReadBytesFromFile(m_dir.File(name)).size(), kBuf + 5) << "written before";
     }
   }
