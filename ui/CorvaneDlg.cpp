@@ -223,6 +223,7 @@ void CCorvaneDlg::UpdatePreview() {
   ConversionReport report;
   ConversionOptions options = CheckedOptions();
   options.maxLineBytes = kPreviewMaxLineBytes;
+  options.log = false;  // runs on every keystroke; Convert logs
   try {
     ConvertToJson(m_sourceFile, m_separator, files.JsonPath(), kPreviewRows, 0, report, options);
     if (report.status != ConversionReport::Status::Converted) {

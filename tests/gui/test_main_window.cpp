@@ -167,6 +167,10 @@ TEST_F(MainWindowTest, PreviewFollowsTheSourceTheSeparatorAndQuotedFieldsAndLeav
   SetText(IDC_SOURCE_FILE, dir.WFile("in.tx"));
   SetText(IDC_CUSTOM_SEPARATOR, u";");
   EXPECT_EQ(Boxes(), BoxList{kSourceMissing}) << "typing a path that names nothing did nothing";
+  CLog::Truncate();
+  SetText(IDC_SOURCE_FILE, CString::FromUtf8(dir.Path()));
+  SetText(IDC_SOURCE_FILE, Source("short.txt", "name;value\n1\n"));
+  EXPECT_EQ(ReadBytesFromFile(CLog::GetLogPath().ToUtf8()), "") << "the preview logs nothing";
 
   SetText(IDC_SOURCE_FILE, Source("first.txt", "name;value\nfirst;1\n"));
   EXPECT_NE(ShownPage(dlg->PreviewFile()).find("<td>first</td>"), std::string::npos);
@@ -283,6 +287,16 @@ TEST_F(MainWindowTest, LibraryCommandsShowAndTruncateTheLogAndOpenTheHelpLinks) 
   Open();
   EXPECT_TRUE(Command(ID_TOOLS_VIEW_LOG));
   EXPECT_TRUE(CLogViewer::TextControl()->GetValue().EndsWith("first entry\n"));
+  CLog::Bug2(u"second entry");
+  EXPECT_TRUE(PumpUntil([] {
+    return CLogViewer::TextControl()->GetValue().EndsWith("second entry\n");
+  })) << "the open window follows the log";
+  const MessageBoxCall question{
+      u"Delete every entry of the log?\nThe entries cannot be brought back.", u"Truncate Log",
+      MB_YESNO | MB_ICONQUESTION};
+  EXPECT_TRUE(Command(ID_TOOLS_TRUNCATE_LOG));
+  EXPECT_TRUE(CLogViewer::TextControl()->GetValue().EndsWith("second entry\n")) << "No keeps it";
+  Answer(IDYES);
   EXPECT_TRUE(Command(ID_TOOLS_TRUNCATE_LOG));
   EXPECT_TRUE(CLogViewer::TextControl()->IsEmpty()) << "the open window is emptied too";
   CLogViewer::Destroy();
@@ -292,7 +306,8 @@ TEST_F(MainWindowTest, LibraryCommandsShowAndTruncateTheLogAndOpenTheHelpLinks) 
   EXPECT_EQ(urls, (std::vector<CString>{u"mailto:support@ostrel.com",
                                         u"https://www.ostrel.com/corvane"}));
   EXPECT_EQ(Boxes(),
-            (BoxList{ErrorBox(u"No program to open https://www.ostrel.com/corvane was found on "
+            (BoxList{question, question,
+                     ErrorBox(u"No program to open https://www.ostrel.com/corvane was found on "
                               u"this computer.")}));
 }
 
