@@ -161,6 +161,19 @@ TEST_F(MainWindowTest, AGoneSavedSourceIsReportedOnceAtStart) {
   EXPECT_EQ(Boxes(), BoxList{kSourceMissing});
 }
 
+// A store in the earlier form with a quote left open; a file where a folder should be.
+TEST_F(MainWindowTest, SettingsThatCannotBeReadOrSavedAreShownInABox) {
+  WriteBytesToFile(dir.File("corvane.ini"), "[corvane]\nFormat=\"BSON\n");
+  store.LoadData();
+  Open();
+  WriteBytesToFile(dir.File("blocker"), "");
+  store.SetPath(dir.File("blocker/corvane.ini"));
+  PressButton(*dlg, IDCANCEL);
+  EXPECT_EQ(Boxes(), (BoxList{{store.LoadProblem(), kErrorCaption, MB_ICONWARNING},
+                              ErrorBox(u"Could not save the settings file '" +
+                                       dir.WFile("blocker/corvane.ini") + u"': Not a directory")}));
+}
+
 TEST_F(MainWindowTest, PreviewFollowsTheSourceTheSeparatorAndQuotedFieldsAndLeavesNothing) {
   Open();
   Choose(IDC_SEPARATOR, u"Custom");
