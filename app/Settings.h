@@ -26,5 +26,6 @@ class CSettings : public _Settings, public CMainWindowSettings {
   bool TypedValues() const override;
   void SetTypedValues(bool on) override;
 
-  void SaveData() override { _Settings::SaveData(); }
+  CString LoadProblem() const override { return _Settings::LoadProblem(); }
+  CString SaveData() override { return _Settings::SaveData(); }
 };

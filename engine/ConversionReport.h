@@ -54,6 +54,9 @@ struct ConversionOptions {
   // Typed values: true, false, integers and numbers become JSON numbers and booleans (BSON
   // int32, int64, double, boolean) instead of strings.
   bool typedValues = false;
+  // Failures and lines left out go to the log. Off for conversions run on every keystroke
+  // (the preview), which would fill the log with one line per key; the report is the same.
+  bool log = true;
 };
 
 // Rows between two progress calls: often enough for a display, rare enough to cost nothing.

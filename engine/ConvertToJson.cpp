@@ -24,12 +24,12 @@ const char16_t* FaultText(CRowSplitter::Fault fault) {
                                                        : EngineMessages::kTextAfterQuote;
 }
 
-// Logs a line left out (the first ones of a conversion) and keeps its description for
-// the preview.
-void NoteLineLeftOut(const CDelimitedTextReader& reader, std::size_t columns, bool log,
-                     ConversionReport& report) {
+// Keeps the description of a line left out (the first ones of a conversion) for the
+// preview, and logs it when log says so.
+void NoteLineLeftOut(const CDelimitedTextReader& reader, std::size_t columns, bool describe,
+                     bool log, ConversionReport& report) {
   ++report.linesLeftOut;
-  if (!log || report.linesLeftOut > EngineMessages::kLeftOutLinesLogged)
+  if (!describe || report.linesLeftOut > EngineMessages::kLeftOutLinesLogged)
     return;
   CString text;
   const auto line = static_cast<long long>(reader.LineNumber());
@@ -38,12 +38,13 @@ void NoteLineLeftOut(const CDelimitedTextReader& reader, std::size_t columns, bo
   else
     text.Format(EngineMessages::kLineLeftOut, line, static_cast<long long>(reader.FieldCount()),
                 static_cast<long long>(columns));
-  CLog::Bug(text, nullptr, nullptr, 0);
+  if (log)
+    CLog::Bug(text, nullptr, nullptr, 0);
   report.leftOutLines.push_back(text);
 }
 
 // Reads rows up to the limit and writes those whose field count matches the header.
-void WriteRows(CDelimitedTextReader& reader, JSON& writer, int rowLimit, bool logLeftOut,
+void WriteRows(CDelimitedTextReader& reader, JSON& writer, int rowLimit, bool describe, bool log,
                ConversionReport& report) {
   const ObjectNames names(ColumnNames(reader.ColumnNames()));
   while (rowLimit < 0 || report.rowsRead < rowLimit) {
@@ -53,7 +54,7 @@ void WriteRows(CDelimitedTextReader& reader, JSON& writer, int rowLimit, bool lo
       writer.AddObjectUtf8(names, reader.Values());
       ++report.rowsWritten;
     } else {
-      NoteLineLeftOut(reader, names.size(), logLeftOut, report);
+      NoteLineLeftOut(reader, names.size(), describe, log, report);
     }
     ++report.rowsRead;
     if (report.progress && report.rowsRead % kProgressInterval == 0)
@@ -69,7 +70,7 @@ CDelimitedTextReader::Access SourceAccess(const ConversionOptions& options) {
 }
 
 int Convert(LPCWSTR sourcePath, LPCWSTR separatorText, LPCWSTR outputPath, int rowLimit, int bson,
-            bool logLeftOut, const ConversionOptions& options, ConversionReport& report) {
+            bool describeLeftOut, const ConversionOptions& options, ConversionReport& report) {
   // The caller's progress callback stays; the rest starts afresh.
   report.status = ConversionReport::Status::Converted;
   report.failure.Empty();
@@ -86,7 +87,8 @@ int Convert(LPCWSTR sourcePath, LPCWSTR separatorText, LPCWSTR outputPath, int r
 
   CFileException error;
   if (!reader.Open(sourcePath, &error, SourceAccess(options))) {
-    CLog::Bug2(EngineMessages::kSourceOpenFailed, sourcePath);
+    if (options.log)
+      CLog::Bug2(EngineMessages::kSourceOpenFailed, sourcePath);
     report.status = ConversionReport::Status::SourceOpenFailed;
     report.failure = error.GetErrorMessage();
     return 0;
@@ -101,6 +103,8 @@ int Convert(LPCWSTR sourcePath, LPCWSTR separatorText, LPCWSTR outputPath, int r
       options.guessSeparator ? reader.PrepareGuessingSeparator() : reader.Prepare(separatorText);
   report.separatorText = reader.SeparatorText();
   if (header != 0) {
+    if (options.log)
+      CLog::Bug(EngineMessages::kNoColumnList, nullptr, nullptr, 0);
     report.status = ConversionReport::Status::NoHeader;
     report.failure = CString(sourcePath) + u": " + EngineMessages::kNoColumnList;
     if (reader.HeaderFault() != CRowSplitter::Fault::kNone)
@@ -109,7 +113,8 @@ int Convert(LPCWSTR sourcePath, LPCWSTR separatorText, LPCWSTR outputPath, int r
   }
   // The output is touched only now, so that a source without a header leaves no trace.
   if (!output.Open(outputPath, sourceKnown ? &source : nullptr, &error)) {
-    CLog::Bug2(EngineMessages::kDestinationOpenFailed, outputPath);
+    if (options.log)
+      CLog::Bug2(EngineMessages::kDestinationOpenFailed, outputPath);
     reader.Close();
     report.status = ConversionReport::Status::OutputOpenFailed;
     report.failure = error.GetErrorMessage();
@@ -122,7 +127,7 @@ int Convert(LPCWSTR sourcePath, LPCWSTR separatorText, LPCWSTR outputPath, int r
   writer.SetJsonLines(options.jsonLines);
   writer.SetTypedValues(options.typedValues);
   writer.Array(1, 1);
-  WriteRows(reader, writer, rowLimit, logLeftOut, report);
+  WriteRows(reader, writer, rowLimit, describeLeftOut, describeLeftOut && options.log, report);
   // At the limit the rest of the source is never read: let it go now.
   reader.Close();
   writer.Array(0, 1);
@@ -130,7 +135,7 @@ int Convert(LPCWSTR sourcePath, LPCWSTR separatorText, LPCWSTR outputPath, int r
   // Only a whole document takes the output's place.
   output.Commit();
 
-  if (logLeftOut && report.linesLeftOut > 0)
+  if (describeLeftOut && options.log && report.linesLeftOut > 0)
     CLog::Bug2(options.quoted ? EngineMessages::kLinesLeftOutTotalQuoted
                               : EngineMessages::kLinesLeftOutTotal,
                static_cast<long long>(report.linesLeftOut));

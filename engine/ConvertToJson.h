@@ -17,7 +17,7 @@
 int ConvertToJson(LPCWSTR sourcePath, LPCWSTR separatorText, LPCWSTR outputPath, int rowLimit,
                   int bson);
 // The same, filling report and done as options say (options.jsonLines: JSON Lines unless
-// bson); with a report, lines left out are also logged.
+// bson); with a report, lines left out are also logged (unless options.log is off).
 int ConvertToJson(LPCWSTR sourcePath, LPCWSTR separatorText, LPCWSTR outputPath, int rowLimit,
                   int bson, ConversionReport& report, const ConversionOptions& options = {});
 

@@ -3,9 +3,7 @@
 #include <fcntl.h>
 #include <unistd.h>
 
-#include "engine/EngineMessages.h"
 #include "engine/SeparatorGuess.h"
-#include "libs/suppcore/Log.h"
 #include "platform/core/Utf8.h"
 
 namespace {
@@ -83,7 +81,6 @@ int CDelimitedTextReader::ReadHeader(bool lineRead) {
     Close();
     m_columns.clear();
     m_columnNames.clear();
-    CLog::Bug(EngineMessages::kNoColumnList, nullptr, nullptr, 0);
     return 2;
   }
   FillFieldList(Fields(), FieldCount(), m_columns);

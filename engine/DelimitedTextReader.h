@@ -43,7 +43,7 @@ class CDelimitedTextReader {
   void SetQuoted(bool quoted) { m_quoted = quoted; }
   // Chooses the encoding and the separator (null, empty and "<tab>" mean a tab; else the
   // text's first character) and reads the header line. Returns 0 on success, 2 when there
-  // is no header line or it is a malformed quoted record (logged, file closed; HeaderFault
+  // is no header line or it is a malformed quoted record (file closed; HeaderFault
   // says which).
   int Prepare(LPCWSTR separatorText);
   // The same, with the separator guessed from the header line itself (GuessSeparator), so

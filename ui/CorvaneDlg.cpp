@@ -95,6 +95,9 @@ BOOL CCorvaneDlg::OnInitDialog() {
     CheckDlgButton(IDC_QUOTED_FIELDS, m_settings->QuotedFields() ? BST_CHECKED : BST_UNCHECKED);
     CheckDlgButton(IDC_TYPED_VALUES, m_settings->TypedValues() ? BST_CHECKED : BST_UNCHECKED);
   }
+  if (m_settings != nullptr && !m_settings->LoadProblem().IsEmpty()) {
+    MessageBox(m_settings->LoadProblem(), kErrorCaption, MB_ICONWARNING);
+  }
   m_previewEnabled = 1;
   GetDlgItemText(IDC_SEPARATOR, m_separator);
   EnableCustomSeparator();
@@ -223,6 +226,7 @@ void CCorvaneDlg::UpdatePreview() {
   ConversionReport report;
   ConversionOptions options = CheckedOptions();
   options.maxLineBytes = kPreviewMaxLineBytes;
+  options.log = false;  // runs on every keystroke; Convert logs
   try {
     ConvertToJson(m_sourceFile, m_separator, files.JsonPath(), kPreviewRows, 0, report, options);
     if (report.status != ConversionReport::Status::Converted) {
@@ -296,7 +300,10 @@ void CCorvaneDlg::OnCancel() {
     m_settings->SetFormat(text);
     m_settings->SetQuotedFields(IsDlgButtonChecked(IDC_QUOTED_FIELDS) == BST_CHECKED);
     m_settings->SetTypedValues(IsDlgButtonChecked(IDC_TYPED_VALUES) == BST_CHECKED);
-    m_settings->SaveData();
+    const CString failure = m_settings->SaveData();
+    if (!failure.IsEmpty()) {
+      MessageBox(failure, kErrorCaption, MB_ICONERROR);
+    }
   }
   CDialog::OnCancel();
 }

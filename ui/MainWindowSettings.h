@@ -30,6 +30,10 @@ class CMainWindowSettings {
   virtual bool TypedValues() const = 0;
   virtual void SetTypedValues(bool on) = 0;
 
-  // Makes the values persistent for the next run.
-  virtual void SaveData() = 0;
+  // What the user must be told about the settings found at start (a file that could not
+  // be used and was moved aside); empty when there is nothing to say.
+  virtual CString LoadProblem() const = 0;
+  // Makes the values persistent for the next run; empty, or the text that says which file
+  // could not be written and why.
+  virtual CString SaveData() = 0;
 };

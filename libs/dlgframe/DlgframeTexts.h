@@ -15,6 +15,11 @@ inline constexpr const char16_t* kRunsOn = u"Runs on ";
 // %s: the address that no program could be found for.
 inline constexpr const char16_t* kCannotOpen = u"No program to open %s was found on this computer.";
 
+// Tools > Truncate Log asks first: an emptied log cannot be brought back.
+inline constexpr const char16_t* kTruncateLogCaption = u"Truncate Log";
+inline constexpr const char16_t* kTruncateLogQuestion =
+    u"Delete every entry of the log?\nThe entries cannot be brought back.";
+
 inline constexpr const char* kLogTitle = "Log";
 inline constexpr const char* kLogFileLabel = "Log file: ";
 inline constexpr const char* kLogShortened = "(Older entries are not shown.)\n";

@@ -11,6 +11,7 @@
 #include <wx/sizer.h>
 #include <wx/stattext.h>
 #include <wx/textctrl.h>
+#include <wx/timer.h>
 #include <wx/weakref.h>
 
 #include "libs/dlgframe/DlgframeTexts.h"
@@ -21,6 +22,28 @@ namespace {
 
 // More than anyone reads in a window; a log that grew for years still opens at once.
 constexpr std::size_t kShownBytes = 2 * 1024 * 1024;
+// How often an open window looks whether the log changed: one lstat, soon enough to see
+// an entry the user has just caused.
+constexpr int kPollMilliseconds = 1000;
+
+// What tells a changed log apart: written to, emptied, or replaced by rotation.
+struct LogStamp {
+  ino_t inode = 0;
+  off_t size = -1;
+  timespec modified{};
+  bool operator==(const LogStamp& other) const {
+    return inode == other.inode && size == other.size && modified.tv_sec == other.modified.tv_sec &&
+           modified.tv_nsec == other.modified.tv_nsec;
+  }
+};
+
+LogStamp StampOf(const std::string& path) {
+  struct stat info {};
+  if (lstat(path.c_str(), &info) != 0) {
+    return LogStamp{};
+  }
+  return LogStamp{info.st_ino, info.st_size, info.st_mtim};
+}
 
 class CLogWindow : public wxDialog {
  public:
@@ -41,6 +64,12 @@ class CLogWindow : public wxDialog {
     SetEscapeId(wxID_CLOSE);
     // Closing only hides: the next View Log shows the same window in the same place.
     close->Bind(wxEVT_BUTTON, [this](wxCommandEvent&) { Hide(); });
+    m_poll.SetOwner(this);
+    Bind(wxEVT_TIMER, [this](wxTimerEvent&) {
+      if (!(StampOf(CLog::GetLogPath().ToUtf8()) == m_shown)) {
+        Reload();
+      }
+    });
     Bind(wxEVT_CLOSE_WINDOW, [this](wxCloseEvent& event) {
       if (event.CanVeto()) {
         event.Veto();
@@ -51,8 +80,19 @@ class CLogWindow : public wxDialog {
     });
   }
 
+  // The log is watched only while the window is on show.
+  bool Show(bool show = true) override {
+    if (show) {
+      m_poll.Start(kPollMilliseconds);
+    } else {
+      m_poll.Stop();
+    }
+    return wxDialog::Show(show);
+  }
+
   void Reload() {
     const CString path = CLog::GetLogPath();
+    m_shown = StampOf(path.ToUtf8());
     m_path->SetLabel(wxString(DlgframeTexts::kLogFileLabel) + ToWx(path));
     m_text->ChangeValue(ToWx(CLogViewer::ReadTail(path.ToUtf8(), kShownBytes)));
     ScrollToEnd();
@@ -70,6 +110,8 @@ class CLogWindow : public wxDialog {
 
   wxStaticText* m_path;
   wxTextCtrl* m_text;
+  wxTimer m_poll;
+  LogStamp m_shown;  // the log as the text shows it
 };
 
 // Cleared by the toolkit when the window goes with its parent.

@@ -1,5 +1,6 @@
 // The log window of Tools > View Log: the log file's text, oldest entry first and newest
-// at the end, scrolled to the end and read afresh every time the window is shown. One
+// at the end, scrolled to the end and read afresh every time the window is shown and
+// whenever the log changes while it is on show (looked at once a second). One
 // window per program, made on first use and kept (hidden) when the user closes it.
 #pragma once
 

@@ -33,8 +33,12 @@ int CSmApp::DoCommand(UINT command) {
       CLogViewer::Show(MainWindowOf(*this));
       return 1;
     case ID_SM_TRUNCATE_LOG:
-      CLog::Truncate();
-      CLogViewer::Reload();
+      if (AfxShowMessageBox(MainWindowOf(*this), DlgframeTexts::kTruncateLogQuestion,
+                            DlgframeTexts::kTruncateLogCaption,
+                            MB_YESNO | MB_ICONQUESTION) == IDYES) {
+        CLog::Truncate();
+        CLogViewer::Reload();
+      }
       return 1;
     case ID_SM_SUPPORT_MAIL:
       Open(*this, MailtoUrl(ProductLinks::kSupportAddress));

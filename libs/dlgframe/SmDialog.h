@@ -50,3 +50,7 @@ class CSmDialog : public CDialog, public _ControlContainer {
 
 // True when enough of rect lies on one of screens for the user to reach the window.
 bool IsPlacementOnScreen(const wxRect& rect, const std::vector<wxRect>& screens);
+// rect made to fit the work area (the screen less its panels) it is most on, or the first:
+// no larger than it, and moved inside it. Any size, even one near INT_MAX, gives a window
+// the screen can show.
+wxRect FitToWorkArea(const wxRect& rect, const std::vector<wxRect>& workAreas);

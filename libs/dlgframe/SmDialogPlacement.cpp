@@ -2,6 +2,7 @@
 // (pixels) and .Maximized (0 or 1).
 #include <algorithm>
 #include <climits>
+#include <cstdint>
 
 #include <wx/display.h>
 #include <wx/frame.h>
@@ -20,12 +21,25 @@ _Settings* LibraryStore() {
   return app != nullptr ? app->GetSettings() : nullptr;
 }
 
-std::vector<wxRect> Screens() {
+std::vector<wxRect> Screens(bool workAreas) {
   std::vector<wxRect> screens;
   for (unsigned i = 0; i < wxDisplay::GetCount(); ++i) {
-    screens.push_back(wxDisplay(i).GetGeometry());
+    const wxDisplay display(i);
+    screens.push_back(workAreas ? display.GetClientArea() : display.GetGeometry());
   }
   return screens;
+}
+
+// How far two spans overlap, in 64 bits: a saved size may be anything up to INT_MAX.
+std::int64_t Overlap(std::int64_t start, std::int64_t length, std::int64_t otherStart,
+                     std::int64_t otherLength) {
+  return std::max<std::int64_t>(
+      0, std::min(start + length, otherStart + otherLength) - std::max(start, otherStart));
+}
+
+// Where a span of length starts when it is moved inside the area's span.
+int Inside(std::int64_t start, int length, std::int64_t areaStart, int areaLength) {
+  return static_cast<int>(std::clamp(start, areaStart, areaStart + areaLength - length));
 }
 
 }  // namespace
@@ -37,9 +51,26 @@ bool IsPlacementOnScreen(const wxRect& rect, const std::vector<wxRect>& screens)
   const int needWidth = std::min(rect.width, kReachableWidth);
   const int needHeight = std::min(rect.height, kReachableHeight);
   return std::any_of(screens.begin(), screens.end(), [&](const wxRect& screen) {
-    const wxRect common = screen.Intersect(rect);
-    return common.width >= needWidth && common.height >= needHeight;
+    return Overlap(rect.x, rect.width, screen.x, screen.width) >= needWidth &&
+           Overlap(rect.y, rect.height, screen.y, screen.height) >= needHeight;
   });
+}
+
+wxRect FitToWorkArea(const wxRect& rect, const std::vector<wxRect>& workAreas) {
+  if (workAreas.empty()) {
+    return rect;
+  }
+  const auto covered = [&](const wxRect& area) {
+    return Overlap(rect.x, rect.width, area.x, area.width) *
+           Overlap(rect.y, rect.height, area.y, area.height);
+  };
+  const wxRect& area =
+      *std::max_element(workAreas.begin(), workAreas.end(),
+                        [&](const wxRect& a, const wxRect& b) { return covered(a) < covered(b); });
+  const int width = std::min(rect.width, area.width);
+  const int height = std::min(rect.height, area.height);
+  return wxRect(Inside(rect.x, width, area.x, area.width),
+                Inside(rect.y, height, area.y, area.height), width, height);
 }
 
 CString CSmDialog::Key(const char16_t* name) const {
@@ -54,10 +85,10 @@ BOOL CSmDialog::Load() {
   }
   const wxRect rect(store->getInt(Key(u"X"), INT_MIN), store->getInt(Key(u"Y"), INT_MIN),
                     store->getInt(Key(u"Width"), 0), store->getInt(Key(u"Height"), 0));
-  if (rect.x == INT_MIN || rect.y == INT_MIN || !IsPlacementOnScreen(rect, Screens())) {
+  if (rect.x == INT_MIN || rect.y == INT_MIN || !IsPlacementOnScreen(rect, Screens(false))) {
     return FALSE;
   }
-  frame->SetSize(rect);
+  frame->SetSize(FitToWorkArea(rect, Screens(true)));
   if (store->getInt(Key(u"Maximized"), 0) != 0) {
     frame->Maximize();
   }

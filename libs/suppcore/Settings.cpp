@@ -38,31 +38,57 @@ void _Settings::Add(LPCWSTR name, S_TYPE type, int intValue, LPCWSTR defaultText
   it->second.defaultText = fallback;
 }
 
+CString _Settings::NotSaved(const CString& reason) const {
+  CString text;
+  text.Format(SettingsMessages::kNotSaved, CString::FromUtf8(m_path).GetString(),
+              reason.GetString());
+  CLog::Bug(text, nullptr, nullptr, 0);
+  return text;
+}
+
+CString _Settings::MoveAside(const char16_t* format, const CString& reason) {
+  const CString path = CString::FromUtf8(m_path);
+  CString text;
+  text.Format(format, path.GetString(), reason.GetString());
+  std::string movedTo;
+  CString error;
+  CString outcome;
+  if (MoveSettingsFileAside(m_path, movedTo, error))
+    outcome.Format(SettingsMessages::kMovedAside, CString::FromUtf8(movedTo).GetString());
+  else
+    outcome.Format(SettingsMessages::kNotMovedAside, CString::FromUtf8(movedTo).GetString(),
+                   error.GetString());
+  text += outcome;
+  CLog::Bug(text, nullptr, nullptr, 0);
+  return text;
+}
+
 void _Settings::LoadData() {
+  m_loadProblem.Empty();
   for (auto& [key, entry] : m_entries) {
     entry.value.Empty();
     entry.hasValue = false;
+    entry.changed = false;
   }
   std::string bytes;
   CString reason;
   SettingsRead read = ReadSettingsFile(m_path, bytes, reason);
-  CString path = CString::FromUtf8(m_path);
   if (read == SettingsRead::missing)
     return;
   if (read == SettingsRead::failed) {
-    CLog::Bug2(SettingsMessages::kUnreadable, path.GetString(), reason.GetString());
+    m_loadProblem = MoveAside(SettingsMessages::kUnreadable, reason);
     return;
   }
   std::vector<SettingsPair> pairs;
   // All or nothing: values from a file that is only partly understood could be wrong
   // in ways nobody would notice.
   if (!ParseSettingsIni(bytes, pairs, reason)) {
-    CLog::Bug2(SettingsMessages::kMalformed, path.GetString(), reason.GetString());
+    m_loadProblem = MoveAside(SettingsMessages::kMalformed, reason);
     return;
   }
   for (SettingsPair& pair : pairs) {
     // Keys this program does not register (the dialog library's, a later version's) are
-    // kept so that saving writes them back.
+    // kept, for getStr; the file keeps them anyway.
     auto [it, added] =
         m_entries.try_emplace(pair.key, Entry{S_STRING, 0, CString(), CString(), false});
     if (added)
@@ -72,18 +98,38 @@ void _Settings::LoadData() {
   }
 }
 
-void _Settings::SaveData() {
-  std::vector<SettingsPair> pairs;
-  pairs.reserve(m_order.size());
+CString _Settings::SaveData() {
+  std::vector<SettingsPair> changes;
   for (const CString& key : m_order) {
     const Entry& entry = m_entries.at(key);
-    pairs.push_back({key, entry.hasValue ? entry.value : entry.defaultText});
+    if (entry.changed)
+      changes.push_back({key, entry.value});
   }
+  // Written over what is there now, so that another instance's changes stay.
+  std::string bytes;
   CString reason;
-  if (!ReplaceSettingsFile(m_path, FormatSettingsIni(pairs), reason)) {
-    CString path = CString::FromUtf8(m_path);
-    CLog::Bug2(SettingsMessages::kNotSaved, path.GetString(), reason.GetString());
+  SettingsRead read = ReadSettingsFile(m_path, bytes, reason);
+  // Nothing to write, unless the file is in the earlier form, which a save replaces.
+  if (changes.empty() && !(read == SettingsRead::ok && IsEarlierSettingsForm(bytes)))
+    return CString();
+  std::string merged;
+  bool usable = read != SettingsRead::failed;
+  if (usable && !MergeSettingsIni(bytes, changes, merged, reason))
+    usable = false;
+  if (!usable) {
+    // Broken since it was loaded: kept aside like one found broken at start.
+    MoveAside(
+        read == SettingsRead::failed ? SettingsMessages::kUnreadable : SettingsMessages::kMalformed,
+        reason);
+    if (ReadSettingsFile(m_path, bytes, reason) != SettingsRead::missing)
+      return NotSaved(SettingsMessages::kUnusable);
+    merged = FormatSettingsIni(changes);
   }
+  if (!ReplaceSettingsFile(m_path, merged, reason))
+    return NotSaved(reason);
+  for (auto& [key, entry] : m_entries)
+    entry.changed = false;
+  return CString();
 }
 
 CString _Settings::getStr(LPCWSTR name) const {
@@ -98,6 +144,8 @@ void _Settings::setStr(LPCWSTR name, CString value) {
   if (!m_entries.count(key))
     Add(key, S_STRING, 0, nullptr);
   Entry& entry = m_entries.at(key);
+  if (value != (entry.hasValue ? entry.value : entry.defaultText))
+    entry.changed = true;
   entry.value = std::move(value);
   entry.hasValue = true;
 }

@@ -1,12 +1,14 @@
 // _Settings: the settings store, a set of named texts kept in a GLib key file under
 // $XDG_CONFIG_HOME/ostrel/corvane.ini (default ~/.config; SettingsIni.h has the form).
 // Keys are registered with a default; LoadData replaces defaults with saved values;
-// SaveData writes a new file and renames it into place, so a crash never leaves a
-// half-written store. Every text round-trips exactly (spaces at either end, '=', ';',
-// '#', quotes, backslashes, tabs, line breaks, non-ASCII, the empty text).
+// SaveData writes the keys this run changed over the file as it is on disk then (other
+// keys, another instance's changes and comments stay) into a new file and renames it into
+// place, so a crash never leaves a half-written store. Every text round-trips exactly
+// (spaces at either end, '=', ';', '#', quotes, backslashes, tabs, line breaks,
+// non-ASCII, the empty text).
 //
 // A missing store leaves the defaults. An unreadable or malformed store leaves the
-// defaults, is logged, and is left as it is until the next SaveData.
+// defaults, is logged and moved aside to corvane.ini.bad, so that no save replaces it.
 #pragma once
 
 #include <map>
@@ -28,11 +30,17 @@ class _Settings {
   // own keys; every key of the program is text.
   void Add(LPCWSTR name, S_TYPE type, int intValue, LPCWSTR defaultText);
   void LoadData();
-  void SaveData();
+  // Empty when the changes are saved (or there were none), else the text that says which
+  // file could not be saved and why, which is also logged.
+  CString SaveData();
+  // What the last LoadData found wrong with the store and did about it, as logged; empty
+  // when the store was missing or fine.
+  CString LoadProblem() const { return m_loadProblem; }
 
   // The key's current text: the last loaded or set value, else its default, else empty.
   CString getStr(LPCWSTR name) const;
-  // Sets the key's text; a key not registered yet is registered with an empty default.
+  // Sets the key's text; a key not registered yet is registered with an empty default. A
+  // text other than the current one is a change, which the next SaveData writes.
   void setStr(LPCWSTR name, CString value);
   // Integer view of a key (the dialog library's window placement); fallback when the
   // text is not a number.
@@ -50,8 +58,14 @@ class _Settings {
     CString defaultText;
     CString value;
     bool hasValue;
+    bool changed = false;
   };
+  // Logs that the store could not be saved and why; the text logged.
+  CString NotSaved(const CString& reason) const;
+  // Moves an unusable store aside and logs it; the text logged.
+  CString MoveAside(const char16_t* format, const CString& reason);
   std::map<CString, Entry> m_entries;
   std::vector<CString> m_order;  // registration order, for a stable file
   std::string m_path;
+  CString m_loadProblem;
 };

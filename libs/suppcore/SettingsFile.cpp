@@ -78,7 +78,8 @@ SettingsRead ReadSettingsFile(const std::string& path, std::string& bytes, CStri
   SysCalls& sys = ActiveSysCalls();
   // O_NONBLOCK: a FIFO in the store's place must not hang the start.
   int fd = sys.open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK, 0);
-  if (fd < 0 && errno == ENOENT)
+  // ENOTDIR: a file where a folder of the path should be; nothing by that name either.
+  if (fd < 0 && (errno == ENOENT || errno == ENOTDIR))
     return SettingsRead::missing;
   if (fd < 0) {
     error = SystemReason(errno);
@@ -115,6 +116,15 @@ bool ReplaceSettingsFile(const std::string& path, std::string_view bytes, CStrin
                                 G_FILE_SET_CONTENTS_CONSISTENT, 0600, &failure)) {
     error = CString::FromUtf8(failure->message);
     g_error_free(failure);
+    return false;
+  }
+  return true;
+}
+
+bool MoveSettingsFileAside(const std::string& path, std::string& movedTo, CString& error) {
+  movedTo = path + ".bad";
+  if (rename(path.c_str(), movedTo.c_str()) != 0) {
+    error = SystemReason(errno);
     return false;
   }
   return true;

@@ -22,3 +22,8 @@ SettingsRead ReadSettingsFile(const std::string& path, std::string& bytes, CStri
 // created with mode 0700. false, with error saying why, when the file could not be
 // replaced.
 bool ReplaceSettingsFile(const std::string& path, std::string_view bytes, CString& error);
+
+// Renames the file at path to path + ".bad" (replacing an earlier one there), so that a
+// store that cannot be used is kept for the user while a new one takes its place. false,
+// with error saying why, when it could not be renamed.
+bool MoveSettingsFileAside(const std::string& path, std::string& movedTo, CString& error);

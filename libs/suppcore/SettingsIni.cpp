@@ -2,6 +2,7 @@
 
 #include <glib.h>
 
+#include <algorithm>
 #include <memory>
 
 #include "libs/suppcore/SettingsMessages.h"
@@ -193,32 +194,88 @@ bool ParseLegacy(std::string_view bytes, std::vector<SettingsPair>& pairs, CStri
   return true;
 }
 
+// Sets one pair in the group that holds it exactly, and removes it from the other, where
+// an earlier value may stand.
+void SetPair(GKeyFile* file, const SettingsPair& pair) {
+  std::string key;
+  std::string value;
+  // Appended rather than added to the mark: GCC 12 warns falsely on the sum.
+  std::string exactKey(kExactKeyMark);
+  exactKey += Hex(pair.key);
+  if (ExactKey(pair.key, key) && ExactUtf8(pair.value, value)) {
+    g_key_file_set_string(file, kGroup, key.c_str(), value.c_str());
+    g_key_file_remove_key(file, kExactGroup, exactKey.c_str(), nullptr);
+  } else {
+    g_key_file_set_string(file, kExactGroup, exactKey.c_str(), Hex(pair.value).c_str());
+    if (ExactKey(pair.key, key)) {
+      g_key_file_remove_key(file, kGroup, key.c_str(), nullptr);
+    }
+  }
+}
+
+std::string ToData(GKeyFile* file) {
+  gsize length = 0;
+  GText data(g_key_file_to_data(file, &length, nullptr));
+  return std::string(data.get(), length);
+}
+
+std::string_view WithoutMark(std::string_view bytes) {
+  if (bytes.starts_with("\xEF\xBB\xBF")) {
+    bytes.remove_prefix(3);
+  }
+  return bytes;
+}
+
 }  // namespace
 
 std::string FormatSettingsIni(const std::vector<SettingsPair>& pairs) {
   KeyFile file(g_key_file_new());
   for (const SettingsPair& pair : pairs) {
-    std::string key;
-    std::string value;
-    if (ExactKey(pair.key, key) && ExactUtf8(pair.value, value)) {
-      g_key_file_set_string(file.get(), kGroup, key.c_str(), value.c_str());
-    } else {
-      // Appended rather than added to the mark: GCC 12 warns falsely on the sum.
-      std::string exactKey(kExactKeyMark);
-      exactKey += Hex(pair.key);
-      g_key_file_set_string(file.get(), kExactGroup, exactKey.c_str(), Hex(pair.value).c_str());
-    }
+    SetPair(file.get(), pair);
   }
   g_key_file_set_comment(file.get(), nullptr, nullptr, kComment, nullptr);
-  gsize length = 0;
-  GText data(g_key_file_to_data(file.get(), &length, nullptr));
-  return std::string(data.get(), length);
+  return ToData(file.get());
+}
+
+bool IsEarlierSettingsForm(std::string_view bytes) {
+  return IsLegacyForm(WithoutMark(bytes));
+}
+
+bool MergeSettingsIni(std::string_view bytes, const std::vector<SettingsPair>& changes,
+                      std::string& merged, CString& reason) {
+  std::vector<SettingsPair> pairs;
+  if (!ParseSettingsIni(bytes, pairs, reason)) {
+    return false;
+  }
+  bytes = WithoutMark(bytes);
+  if (bytes.empty() || IsLegacyForm(bytes)) {
+    // Nothing to keep but the pairs: the key-file form is written afresh.
+    for (const SettingsPair& change : changes) {
+      auto same = std::find_if(pairs.begin(), pairs.end(),
+                               [&](const SettingsPair& pair) { return pair.key == change.key; });
+      if (same != pairs.end()) {
+        same->value = change.value;
+      } else {
+        pairs.push_back(change);
+      }
+    }
+    merged = FormatSettingsIni(pairs);
+    return true;
+  }
+  KeyFile file(g_key_file_new());
+  // Parsed above already: this load cannot fail.
+  g_key_file_load_from_data(
+      file.get(), bytes.data(), bytes.size(),
+      static_cast<GKeyFileFlags>(G_KEY_FILE_KEEP_COMMENTS | G_KEY_FILE_KEEP_TRANSLATIONS), nullptr);
+  for (const SettingsPair& change : changes) {
+    SetPair(file.get(), change);
+  }
+  merged = ToData(file.get());
+  return true;
 }
 
 bool ParseSettingsIni(std::string_view bytes, std::vector<SettingsPair>& pairs, CString& reason) {
-  if (bytes.starts_with("\xEF\xBB\xBF")) {
-    bytes.remove_prefix(3);
-  }
+  bytes = WithoutMark(bytes);
   if (!g_utf8_validate(bytes.data(), static_cast<gssize>(bytes.size()), nullptr)) {
     reason = SettingsMessages::kBadUtf8;
     return false;

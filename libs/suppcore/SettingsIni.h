@@ -34,3 +34,12 @@ std::string FormatSettingsIni(const std::vector<SettingsPair>& pairs);
 // Reads the pairs of a file, in either form; false with reason saying why when it is
 // malformed (pairs may then hold some of them).
 bool ParseSettingsIni(std::string_view bytes, std::vector<SettingsPair>& pairs, CString& reason);
+
+// Whether bytes are in the earlier release's form, which the next save replaces.
+bool IsEarlierSettingsForm(std::string_view bytes);
+
+// The file bytes (a store in either form, or empty for none) with changes written over
+// them: each pair's key set to its value, everything else (other keys, comments) kept.
+// false, with reason saying why, when bytes are malformed.
+bool MergeSettingsIni(std::string_view bytes, const std::vector<SettingsPair>& changes,
+                      std::string& merged, CString& reason);

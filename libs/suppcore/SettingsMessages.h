@@ -5,12 +5,18 @@
 namespace SettingsMessages {
 
 // The store exists but could not be read; %s the store's path, %s the system's reason.
-inline constexpr char16_t kUnreadable[] =
-    u"Could not read the settings file '%s': %s. Using the defaults.";
+// Followed by kMovedAside or kNotMovedAside.
+inline constexpr char16_t kUnreadable[] = u"Could not read the settings file '%s': %s.";
 // The store is not in a form the store reads; %s the path, %s why (GLib's reason or one of
-// those below). The file is left as it is until the settings are saved again.
-inline constexpr char16_t kMalformed[] =
-    u"The settings file '%s' is malformed (%s). Using the defaults.";
+// those below). Followed by kMovedAside or kNotMovedAside.
+inline constexpr char16_t kMalformed[] = u"The settings file '%s' is malformed (%s).";
+// A store that cannot be used is kept under another name, so that saving never replaces
+// it; %s the name it was given.
+inline constexpr char16_t kMovedAside[] =
+    u" It was moved to '%s' and the settings start again from the defaults.";
+// %s the name it should have been given, %s the system's reason.
+inline constexpr char16_t kNotMovedAside[] =
+    u" It could not be moved to '%s' (%s): the defaults are used and nothing is saved.";
 // The store could not be written; %s the path, %s the system's reason. The previous file
 // is left as it was.
 inline constexpr char16_t kNotSaved[] = u"Could not save the settings file '%s': %s";
@@ -29,5 +35,7 @@ inline constexpr char16_t kControlCharacter[] = u"control character inside quote
 inline constexpr char16_t kTooLarge[] = u"file too large";
 inline constexpr char16_t kNotRegularFile[] = u"not a regular file";
 inline constexpr char16_t kNoHome[] = u"no home directory";
+inline constexpr char16_t kUnusable[] =
+    u"the file there cannot be used and could not be moved aside";
 
 }  // namespace SettingsMessages

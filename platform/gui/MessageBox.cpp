@@ -36,6 +36,11 @@ int AfxShowMessageBox(wxWindow* owner, const CString& text, const CString& capti
   if (Hook()) {
     return Hook()(text, caption, type);
   }
+  if ((type & 0xF) == MB_YESNO) {
+    wxMessageDialog box(owner, ToWx(text), ToWx(caption),
+                        wxYES_NO | wxNO_DEFAULT | IconStyle(type));
+    return box.ShowModal() == wxID_YES ? IDYES : IDNO;
+  }
   wxMessageDialog box(owner, ToWx(text), ToWx(caption), wxOK | IconStyle(type));
   box.ShowModal();
   return IDOK;

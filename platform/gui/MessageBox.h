@@ -1,5 +1,5 @@
-// Message boxes: a modal box with one OK button, owned by a window. Tests replace the
-// box with a hook that records the call and answers.
+// Message boxes: a modal box with one OK button (or Yes and No), owned by a window. Tests replace
+// the box with a hook that records the call and answers.
 #pragma once
 
 #include <functional>
@@ -19,5 +19,6 @@ using MessageBoxHook = std::function<int(const CString& text, const CString& cap
 void SetMessageBoxHook(MessageBoxHook hook);
 
 // Shows text under caption with the icon that type names (MB_ICONERROR,
-// MB_ICONINFORMATION, ...); returns IDOK.
+// MB_ICONINFORMATION, ...); returns IDOK. With MB_YESNO the box asks, No being the default
+// (Escape and the close box answer it too), and returns IDYES or IDNO.
 int AfxShowMessageBox(wxWindow* owner, const CString& text, const CString& caption, UINT type);

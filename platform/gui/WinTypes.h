@@ -69,11 +69,14 @@ constexpr UINT EN_CHANGE = 0x0300;
 // Command ids.
 constexpr int IDOK = 1;
 constexpr int IDCANCEL = 2;
+constexpr int IDYES = 6;
+constexpr int IDNO = 7;
 constexpr int IDC_STATIC = -1;
 constexpr UINT ID_HELP = 0xE146;
 
 // Message-box types.
 constexpr UINT MB_OK = 0x00000000;
+constexpr UINT MB_YESNO = 0x00000004;
 constexpr UINT MB_ICONERROR = 0x00000010;
 constexpr UINT MB_ICONQUESTION = 0x00000020;
 constexpr UINT MB_ICONWARNING = 0x00000030;

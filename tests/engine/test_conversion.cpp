@@ -258,6 +258,10 @@ TEST_P(ConversionFailure, LeavesEveryFileAsItWas) {
       {"source.txt", "a,b\n1,2\n"}, {"mark.txt", "\xFF\xFE"}, {"out.json", "keep"}};
   for (const auto& [name, bytes] : kFiles)
     m_dir.Write(name, bytes);
+  ConversionReport unlogged;
+  ConvertToJson(Utf8ToUtf16(source).c_str(), u",", Utf8ToUtf16(output).c_str(), -1, 0, unlogged,
+                {.log = false});
+  EXPECT_EQ(Log(), "") << "told not to log";
   for (int bson : {0, 1}) {
     ConversionReport report;
     EXPECT_EQ(ConvertToJson(Utf8ToUtf16(source).c_str(), u",", Utf8ToUtf16(output).c_str(), -1,

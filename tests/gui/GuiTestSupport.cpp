@@ -98,7 +98,7 @@ void PrintTo(const MessageBoxCall& call, std::ostream* out) {
 MessageBoxRecorder::MessageBoxRecorder() {
   SetMessageBoxHook([this](const CString& text, const CString& caption, UINT type) {
     m_calls.push_back({text, caption, type});
-    return IDOK;
+    return (type & 0xF) == MB_YESNO ? yesNo : IDOK;
   });
 }
 

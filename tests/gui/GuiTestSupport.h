@@ -55,12 +55,14 @@ inline MessageBoxCall InfoBox(const CString& text) {
 }
 void PrintTo(const MessageBoxCall& call, std::ostream* out);
 
-// Replaces message boxes while it lives; every box is recorded and answered with IDOK.
+// Replaces message boxes while it lives; every box is recorded and answered with IDOK, a
+// question (MB_YESNO) with yesNo.
 class MessageBoxRecorder {
  public:
   MessageBoxRecorder();
   ~MessageBoxRecorder() { SetMessageBoxHook(nullptr); }
   const BoxList& Calls() const { return m_calls; }
+  int yesNo = IDNO;
 
  private:
   BoxList m_calls;

@@ -50,6 +50,8 @@ class MainWindowTest : public testing::Test {
   std::string ShownPage(const CString& path) const;
 
   const BoxList& Boxes() const { return m_boxes.Calls(); }
+  // How the next questions are answered: IDYES or IDNO.
+  void Answer(int yesNo) { m_boxes.yesNo = yesNo; }
 
   TempDir dir;
   CSettings store;

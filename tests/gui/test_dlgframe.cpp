@@ -1,9 +1,11 @@
 // The dialog library in real windows: placement, deactivation, history lists and the
 // browser pane. Anchoring and Enter are seen in the main window's tests.
+#include <climits>
 #include <fstream>
 #include <tuple>
 
 #include <gtest/gtest.h>
+#include <wx/display.h>
 #include <wx/frame.h>
 #include <wx/webview.h>
 
@@ -76,6 +78,12 @@ TEST_F(SmDialogTest, SavedPlacementIsRestoredByTheNextWindow) {
   CFrameDlg second;
   Open(second);
   EXPECT_TRUE(PumpUntil([&] { return second.GetFrame()->GetRect() == saved; }));
+  second.DestroyWindow();
+  store.setInt(u"TestWnd.Width", INT_MAX);
+  CFrameDlg huge;
+  Open(huge);
+  EXPECT_LE(huge.GetFrame()->GetSize().x, wxDisplay(0u).GetClientArea().width);
+  huge.DestroyWindow();
 }
 
 TEST(PlacementTest, PlacementIsUsableWhenEnoughOfItIsOnAScreen) {
@@ -88,6 +96,19 @@ TEST(PlacementTest, PlacementIsUsableWhenEnoughOfItIsOnAScreen) {
   };
   for (const auto& [rect, usable] : cases) {
     EXPECT_EQ(IsPlacementOnScreen(rect, screens), usable) << rect.x << "," << rect.y;
+  }
+}
+
+TEST(PlacementTest, PlacementIsFittedToTheWorkAreaItIsMostOn) {
+  const std::vector<wxRect> areas{wxRect(0, 32, 1920, 1048), wxRect(1920, 0, 1280, 1024)};
+  const std::pair<wxRect, wxRect> cases[] = {
+      {{100, 100, 800, 600}, {100, 100, 800, 600}},     // fits as it is
+      {{0, 0, INT_MAX, INT_MAX}, {0, 32, 1920, 1048}},  // a broken store's size
+      {{3000, 900, 800, 600}, {2400, 424, 800, 600}},   // mostly on the second
+      {{-700, -500, 800, 600}, {0, 32, 800, 600}},      // a corner showing
+  };
+  for (const auto& [rect, fitted] : cases) {
+    EXPECT_EQ(FitToWorkArea(rect, areas), fitted) << rect.x << "," << rect.y;
   }
 }
 

@@ -141,6 +141,19 @@ TEST_F(MainWindowTest, StartUpRestoresTheInputsAndShowsOnePreview) {
   EXPECT_EQ(Boxes(), BoxList{});
 }
 
+// A store in the earlier form with a quote left open; a file where a folder should be.
+TEST_F(MainWindowTest, SettingsThatCannotBeReadOrSavedAreShownInABox) {
+  WriteBytesToFile(dir.File("corvane.ini"), "[corvane]\nFormat=\"BSON\n");
+  store.LoadData();
+  Open();
+  WriteBytesToFile(dir.File("blocker"), "");
+  store.SetPath(dir.File("blocker/corvane.ini"));
+  PressButton(*dlg, IDCANCEL);
+  EXPECT_EQ(Boxes(), (BoxList{{store.LoadProblem(), kErrorCaption, MB_ICONWARNING},
+                              ErrorBox(u"Could not save the settings file '" +
+                                       dir.WFile("blocker/corvane.ini") + u"': Not a directory")}));
+}
+
 // The custom separator field is enabled for Custom only and keeps its text. Enter in a
 // field does not close the window.
 TEST_F(MainWindowTest, PreviewFollowsTheSourceTheSeparatorAndQuotedFieldsAndLeavesNothing) {
@@ -152,6 +165,10 @@ TEST_F(MainWindowTest, PreviewFollowsTheSourceTheSeparatorAndQuotedFieldsAndLeav
   SetText(IDC_SOURCE_FILE, dir.WFile("in.tx"));
   SetText(IDC_CUSTOM_SEPARATOR, u";");
   EXPECT_EQ(Boxes(), BoxList{kSourceMissing}) << "typing a path that names nothing did nothing";
+  CLog::Truncate();
+  SetText(IDC_SOURCE_FILE, CString::FromUtf8(dir.Path()));
+  SetText(IDC_SOURCE_FILE, Source("short.txt", "name;value\n1\n"));
+  EXPECT_EQ(ReadBytesFromFile(CLog::GetLogPath().ToUtf8()), "") << "the preview logs nothing";
 
   SetText(IDC_SOURCE_FILE, Source("first.txt", "name;value\nfirst;1\n"));
   EXPECT_NE(ShownPage(dlg->PreviewFile()).find("<td>first</td>"), std::string::npos);
@@ -268,6 +285,16 @@ TEST_F(MainWindowTest, LibraryCommandsShowAndTruncateTheLogOpenTheHelpLinksAndTh
   Open();
   EXPECT_TRUE(Command(ID_TOOLS_VIEW_LOG));
   EXPECT_TRUE(CLogViewer::TextControl()->GetValue().EndsWith("first entry\n"));
+  CLog::Bug2(u"second entry");
+  EXPECT_TRUE(PumpUntil([] {
+    return CLogViewer::TextControl()->GetValue().EndsWith("second entry\n");
+  })) << "the open window follows the log";
+  const MessageBoxCall question{
+      u"Delete every entry of the log?\nThe entries cannot be brought back.", u"Truncate Log",
+      MB_YESNO | MB_ICONQUESTION};
+  EXPECT_TRUE(Command(ID_TOOLS_TRUNCATE_LOG));
+  EXPECT_TRUE(CLogViewer::TextControl()->GetValue().EndsWith("second entry\n")) << "No keeps it";
+  Answer(IDYES);
   EXPECT_TRUE(Command(ID_TOOLS_TRUNCATE_LOG));
   EXPECT_TRUE(CLogViewer::TextControl()->IsEmpty()) << "the open window is emptied too";
   CLogViewer::Destroy();
@@ -277,7 +304,8 @@ TEST_F(MainWindowTest, LibraryCommandsShowAndTruncateTheLogOpenTheHelpLinksAndTh
   EXPECT_EQ(urls, (std::vector<CString>{u"mailto:support@ostrel.com",
                                         u"https://www.ostrel.com/corvane"}));
   EXPECT_EQ(Boxes(),
-            (BoxList{ErrorBox(u"No program to open https://www.ostrel.com/corvane was found on "
+            (BoxList{question, question,
+                     ErrorBox(u"No program to open https://www.ostrel.com/corvane was found on "
                               u"this computer.")}));
   CString product, version;
   ModalDialogRecorder modal(IDOK, [&](CDialog* about) {

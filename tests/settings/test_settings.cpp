@@ -127,7 +127,8 @@ TEST_F(SettingsTest, StoreOfTheEarlierReleaseKeepsItsValues) {
   EXPECT_EQ(Log(), "");
 }
 
-TEST_F(SettingsTest, MalformedStoreGivesTheDefaultsAndIsKeptUntilSaved) {
+// The file is kept aside before anything can replace it, and the user is told.
+TEST_F(SettingsTest, MalformedStoreGivesTheDefaultsAndIsMovedAsideBeforeASave) {
   const std::pair<std::string, std::u16string> kStores[] = {
       {"[Settings]\nFormat=BSON\nCustom x\n", u""},
       {"[Settings]\nCustom=Z\xFCrich\n", kBadUtf8},
@@ -143,11 +144,15 @@ TEST_F(SettingsTest, MalformedStoreGivesTheDefaultsAndIsKeptUntilSaved) {
       settings.SetFormat(u"set before loading");
       settings.LoadData();
       EXPECT_EQ(Values(settings), kDefaults);
-      EXPECT_EQ(ReadBytesFromFile(m_store), bytes);
+      EXPECT_EQ(ReadBytesFromFile(m_store + ".bad"), bytes);
+      const std::string told = settings.LoadProblem().ToUtf8();
       const std::string logged = Message(kMalformed, reason.c_str());
-      EXPECT_NE(Log().find(reason.empty() ? logged.substr(0, logged.find('(')) : logged),
-                std::string::npos)
-          << Log();
+      EXPECT_TRUE(told.starts_with(reason.empty() ? logged.substr(0, logged.find('(')) : logged))
+          << told;
+      EXPECT_TRUE(told.ends_with(" It was moved to '" + m_store +
+                                 ".bad' and the settings start again from the defaults."))
+          << told;
+      EXPECT_NE(Log().find(told), std::string::npos) << Log();
       settings.SetCustomSeparator(u"x");
       settings.SaveData();
     }
@@ -155,24 +160,49 @@ TEST_F(SettingsTest, MalformedStoreGivesTheDefaultsAndIsKeptUntilSaved) {
     CSettings again;
     again.LoadData();
     EXPECT_EQ(again.CustomSeparator(), u"x");
+    EXPECT_EQ(ReadBytesFromFile(m_store + ".bad"), bytes);
     EXPECT_EQ(Log(), "");
   }
 }
 
-TEST_F(SettingsTest, StoreThatCannotBeReadOrWrittenIsLoggedAndKeptAsItWas) {
+TEST_F(SettingsTest, StoreThatCannotBeReadIsMovedAsideAndOneThatCannotBeWrittenIsReported) {
   fs::create_directories(m_store);
   CSettings settings;
   settings.LoadData();
   EXPECT_EQ(Values(settings), kDefaults);
-  EXPECT_NE(Log().find(Message(kUnreadable, kNotRegularFile)), std::string::npos) << Log();
+  EXPECT_TRUE(settings.LoadProblem().ToUtf8().starts_with(Message(kUnreadable, kNotRegularFile)));
+  EXPECT_TRUE(fs::is_directory(m_store + ".bad"));
 
   WriteBytesToFile(m_dir.File("blocker"), "a file where a directory should be");
   settings.SetPath(m_dir.File("blocker/ostrel/corvane.ini"));
-  settings.SaveData();
-  EXPECT_NE(Log().find("Could not save the settings file '" + settings.GetPath() + "': "),
-            std::string::npos);
-  EXPECT_NE(Log().find("Not a directory"), std::string::npos) << Log();
+  settings.SetFormat(u"BSON");
+  const std::string failure = settings.SaveData().ToUtf8();
+  EXPECT_EQ(failure,
+            "Could not save the settings file '" + settings.GetPath() + "': Not a directory");
+  EXPECT_NE(Log().find(failure + "\n"), std::string::npos) << Log();
   EXPECT_EQ(ReadBytesFromFile(m_dir.File("blocker")), "a file where a directory should be");
+}
+
+// Two instances save over each other: each writes the keys it changed over the file as it
+// is then, so both changes stay, with comments and keys this program does not know.
+TEST_F(SettingsTest, ASaveWritesOnlyTheKeysItChangedOverTheFileOnDisk) {
+  WriteStore("# my note\n[Settings]\nSeparator=,\nFormat=BSON\nLater=from a later release\n");
+  CSettings first, second;
+  first.LoadData();
+  second.LoadData();
+  first.SetSourceFile(u"/data/first.txt");
+  first.SetFormat(u"BSON");  // as it was: no change
+  second.SetOutputFile(u"/data/second.json");
+  second.SetFormat(u"JSON Lines");
+  EXPECT_EQ(second.SaveData(), u"");
+  EXPECT_EQ(first.SaveData(), u"");
+  CSettings both;
+  both.LoadData();
+  EXPECT_EQ(Values(both), (std::vector<CString>{u"/data/first.txt", u"/data/second.json", u",", u"",
+                                                u"JSON Lines", u"", u""}));
+  EXPECT_EQ(both.getStr(u"Later"), u"from a later release");
+  EXPECT_TRUE(ReadBytesFromFile(m_store).starts_with("# my note\n")) << ReadBytesFromFile(m_store);
+  EXPECT_EQ(Log(), "");
 }
 
 TEST_F(SettingsTest, IntegersAreStoredAsDecimalText) {
