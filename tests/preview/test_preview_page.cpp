@@ -2,9 +2,6 @@
 #include <gtest/gtest.h>
 #include <stdlib.h>
 
-#include <string>
-#include <vector>
-
 #include "../platform/TempDir.h"
 #include "engine/PreviewPage.h"
 #include "engine/PreviewTexts.h"
@@ -14,23 +11,23 @@ namespace {
 
 namespace T = PreviewTexts;
 
-template <class... Args>
-std::string Said(const char16_t* format, Args... args) {
-  CString text;
-  text.Format(format, args...);
-  return EscapeHtml(text.ToUtf8());
+// A text of the page as the page holds it.
+template <class Char, class... Args>
+std::string Said(const Char* format, Args... args) {
+  if constexpr (std::is_same_v<Char, char16_t>) {
+    CString text;
+    text.Format(format, args...);
+    return EscapeHtml(text.ToUtf8());
+  } else {
+    char text[160];
+    std::snprintf(text, sizeof text, format, args...);
+    return EscapeHtml(text);
+  }
 }
 
-template <class... Args>
-std::string Cut(const char* format, Args... args) {
-  char text[160];
-  std::snprintf(text, sizeof text, format, args...);
-  return EscapeHtml(text);
-}
-
-std::string Repeat(const std::string& text, std::size_t times) {
+std::string Repeat(const std::string& text, int times) {
   std::string all;
-  for (std::size_t k = 0; k < times; ++k)
+  while (times-- > 0)
     all += text;
   return all;
 }
@@ -43,14 +40,8 @@ struct PageCase {
   std::vector<std::string> said;
 };
 
-constexpr std::size_t kMiB = std::size_t{1} << 20;
-const std::string kWideHeader = [] {
-  std::string line = "c0";
-  for (int k = 1; k < 200000; ++k)
-    line += ",c" + std::to_string(k);
-  return line + "\n";
-}();
-const std::string kEscapedRow = Repeat(Repeat("&", 200) + ",", 99) + Repeat("&", 200) + "\n";
+const std::string kWide = Repeat("c,", 199999) + "c\n";
+const std::string kEscaped = Repeat(std::string(200, '&') + ",", 99) + std::string(200, '&') + "\n";
 
 const PageCase kCases[] = {
     {"NoSource", "(none)", u",", 0, {Said(T::kBegin)}},
@@ -66,49 +57,44 @@ const PageCase kCases[] = {
      {Said(T::kShows, 1LL, u"UTF-16BE", 2LL, u",")}},
     {"Utf16WithoutMark", std::string("a\0,\0b\0\n\0", 8), u",", 0, {Said(T::kUtf16Suspected)}},
     {"OtherSeparator", "a;b;c;d\n1;2;3;4\n", u",", 1, {Said(T::kOtherSeparator, u";", 4LL)}},
-    {"NoLineFeed", std::string(17 * kMiB, 'x'), u",", 0, {Said(T::kLineTooLong, 1LL, 16LL)}},
+    {"NoLineFeed", std::string(17 << 20, 'x'), u",", 0, {Said(T::kLineTooLong, 1LL, 16LL)}},
     {"LongRow",
-     "a\n" + std::string(17 * kMiB, 'x'),
+     "a\n" + std::string(17 << 20, 'x'),
      u",",
      0,
      {Said(T::kNoRows, u"UTF-8", 1LL, u","), Said(T::kLineTooLong, 2LL, 16LL)}},
     {"StoppedAt16MiB",
-     "a,b\n" + Repeat("1," + std::string(2 * kMiB, 'x') + "\n", 9),
+     "a,b\n" + Repeat("1," + std::string(2 << 20, 'x') + "\n", 9),
      u",",
      7,
      {Said(T::kShows, 7LL, u"UTF-8", 2LL, u","), Said(T::kStopped, 16LL)}},
     {"Wide",
-     kWideHeader + std::string(300, 'v') + kWideHeader.substr(2),
+     kWide + std::string(300, 'v') + kWide.substr(1),
      u",",
      1,
-     {Cut(kHtmlColumnsCut, kHtmlMaxColumns, std::size_t{200000}),
-      Cut(kHtmlCellsCut, kHtmlMaxCellCharacters)}},
-    {"PageSize", Repeat(kEscapedRow, 11), u",", 9, {Cut(kHtmlRowsCut, std::size_t{9})}},
+     {Said(kHtmlColumnsCut, kHtmlMaxColumns, std::size_t{200000}),
+      Said(kHtmlCellsCut, kHtmlMaxCellCharacters)}},
+    {"PageSize", Repeat(kEscaped, 11), u",", 9, {Said(kHtmlRowsCut, std::size_t{9})}},
 };
 
-class PreviewPageTest : public ::testing::TestWithParam<PageCase> {
- protected:
-  void SetUp() override { setenv("XDG_STATE_HOME", m_dir.Path().c_str(), 1); }
-  TempDir m_dir;
-};
+using PreviewPageTest = ::testing::TestWithParam<PageCase>;
 
 TEST_P(PreviewPageTest, SaysWhatItShowsOrWhyNoRows) {
   const PageCase& c = GetParam();
-  CString source = m_dir.WFile("source.txt");
-  if (c.source == "(none)")
-    source.Empty();
-  else if (c.source == "(dir)")
-    source = CString::FromUtf8(m_dir.Path());
-  else
-    WriteBytesToFile(m_dir.File("source.txt"), c.source);
-  MakePreviewPage(source, c.separator, {}, m_dir.WFile("page.json"));
-  const std::string page = ReadBytesFromFile(m_dir.File("page.json.html"));
-  ASSERT_FALSE(page.empty());
+  const TempDir dir;
+  setenv("XDG_STATE_HOME", dir.Path().c_str(), 1);
+  CString source = c.source == "(none)" ? CString() : dir.WFile("source.txt");
+  if (c.source == "(dir)")
+    source = CString::FromUtf8(dir.Path());
+  else if (!source.IsEmpty())
+    WriteBytesToFile(dir.File("source.txt"), c.source);
+  MakePreviewPage(source, c.separator, {}, dir.WFile("page.json"));
+  const std::string page = ReadBytesFromFile(dir.File("page.json.html"));
   EXPECT_LT(page.size(), kHtmlMaxPageBytes);
   std::size_t rows = 0;
   for (std::size_t at = page.find("<tr>"); at != std::string::npos; at = page.find("<tr>", at + 1))
     ++rows;
-  EXPECT_EQ(rows, c.rows == 0 ? 0 : c.rows + 1) << "the header row and the rows";
+  EXPECT_EQ(rows, c.rows == 0 ? 0 : c.rows + 1);  // with the header row
   for (const std::string& text : c.said)
     EXPECT_NE(page.find(text), std::string::npos) << text;
 }
