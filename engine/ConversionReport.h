@@ -6,6 +6,7 @@
 #include <functional>
 #include <vector>
 
+#include "engine/FieldList.h"
 #include "engine/RowSplitter.h"
 #include "platform/core/CString.h"
 
@@ -23,6 +24,14 @@ struct ConversionReport {
   CString separatorText;
   // The source's size in bytes once it is open; 0 when it has none (a pipe).
   std::uint64_t sourceSize = 0;
+  // The source's encoding, known once its start is read.
+  CSourceDecoder::Encoding encoding = CSourceDecoder::Encoding::Bytes;
+  // The header's fields as the line holds them (NULs and quotes included).
+  FieldList header;
+  // With a read limit: reading stopped there with more of the source left, and the number
+  // of the line it cut (0 when it stopped at a line's end).
+  bool readLimitReached = false;
+  std::int64_t cutLine = 0;
   std::int64_t rowsRead = 0;
   std::int64_t rowsWritten = 0;
   // Lines whose field count differs from the header's; each is logged (the first 100,
@@ -45,6 +54,10 @@ struct ConversionOptions {
   bool regularFileOnly = false;
   // A longer line fails the conversion (CLineTooLong) and leaves the output as it was.
   std::uint64_t maxLineBytes = kDefaultMaxLineBytes;
+  // Bytes of the source to read at most, 0 for all. Past them, or at a line over
+  // maxLineBytes, reading stops and the rows before are kept (report.readLimitReached);
+  // a header line that does not end within them throws CLineTooLong.
+  std::uint64_t maxSourceBytes = 0;
   // JSON Lines, one compact object a line, in place of indented JSON; BSON, when chosen,
   // wins.
   bool jsonLines = false;

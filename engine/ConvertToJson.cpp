@@ -43,12 +43,28 @@ void NoteLineLeftOut(const CDelimitedTextReader& reader, std::size_t columns, bo
   report.leftOutLines.push_back(text);
 }
 
+// The next row; with a read limit, a line that the limit cuts or that is too long ends
+// the reading instead of the conversion.
+bool NextRowWithinLimit(CDelimitedTextReader& reader, bool limited, ConversionReport& report) {
+  if (!limited)
+    return reader.NextRow();
+  try {
+    if (reader.NextRow() && !reader.Cut())
+      return true;
+    report.cutLine = reader.Cut() ? reader.LineNumber() : 0;
+  } catch (const CLineTooLong& tooLong) {
+    report.cutLine = tooLong.LineNumber();
+  }
+  report.readLimitReached = reader.ReadLimitReached() || report.cutLine > 0;
+  return false;
+}
+
 // Reads rows up to the limit and writes those whose field count matches the header.
 void WriteRows(CDelimitedTextReader& reader, JSON& writer, int rowLimit, bool describe, bool log,
-               ConversionReport& report) {
+               bool limited, ConversionReport& report) {
   const ObjectNames names(ColumnNames(reader.ColumnNames()));
   while (rowLimit < 0 || report.rowsRead < rowLimit) {
-    if (!reader.NextRow())
+    if (!NextRowWithinLimit(reader, limited, report))
       break;
     if (reader.FieldCount() == names.size() && reader.RecordFault() == CRowSplitter::Fault::kNone) {
       writer.AddObjectUtf8(names, reader.Values());
@@ -75,6 +91,10 @@ int Convert(LPCWSTR sourcePath, LPCWSTR separatorText, LPCWSTR outputPath, int r
   report.status = ConversionReport::Status::Converted;
   report.failure.Empty();
   report.sourceSize = 0;
+  report.encoding = CSourceDecoder::Encoding::Bytes;
+  report.header.clear();
+  report.readLimitReached = false;
+  report.cutLine = 0;
   report.rowsRead = report.rowsWritten = report.linesLeftOut = 0;
   report.leftOutLines.clear();
   // Declared in order of creation, so that they are released in reverse: the output
@@ -97,11 +117,18 @@ int Convert(LPCWSTR sourcePath, LPCWSTR separatorText, LPCWSTR outputPath, int r
   const bool sourceKnown = reader.GetStatus(source) != 0;
   if (sourceKnown && S_ISREG(source.st_mode))
     report.sourceSize = static_cast<std::uint64_t>(source.st_size);
+  if (options.maxSourceBytes > 0 &&
+      !(report.sourceSize > 0 && report.sourceSize <= options.maxSourceBytes))
+    reader.SetReadLimit(options.maxSourceBytes);
   reader.SetMaxLineBytes(options.maxLineBytes);
   reader.SetQuoted(options.quoted);
   const int header =
       options.guessSeparator ? reader.PrepareGuessingSeparator() : reader.Prepare(separatorText);
   report.separatorText = reader.SeparatorText();
+  report.encoding = reader.Encoding();
+  if (header == 0 && reader.Cut())
+    throw CLineTooLong(1, options.maxSourceBytes);
+  report.header = reader.Columns();
   if (header != 0) {
     if (options.log)
       CLog::Bug(EngineMessages::kNoColumnList, nullptr, nullptr, 0);
@@ -127,7 +154,8 @@ int Convert(LPCWSTR sourcePath, LPCWSTR separatorText, LPCWSTR outputPath, int r
   writer.SetJsonLines(options.jsonLines);
   writer.SetTypedValues(options.typedValues);
   writer.Array(1, 1);
-  WriteRows(reader, writer, rowLimit, describeLeftOut, describeLeftOut && options.log, report);
+  WriteRows(reader, writer, rowLimit, describeLeftOut, describeLeftOut && options.log,
+            options.maxSourceBytes > 0, report);
   // At the limit the rest of the source is never read: let it go now.
   reader.Close();
   writer.Array(0, 1);

@@ -62,11 +62,21 @@ class CDelimitedTextReader {
   // input (the file is then closed and row is to be ignored).
   int ReadRow(FieldList& row);
 
+  // Reads at most this many bytes of the source (0: all), as if it ended there. After Open.
+  void SetReadLimit(std::uint64_t bytes) { m_file.SetReadLimit(bytes); }
+  // The read limit cut the source: the last line read is not whole (Cut) or more may
+  // follow (LimitReached).
+  bool ReadLimitReached() const { return m_file.ReadLimitReached(); }
+  bool Cut() const { return ReadLimitReached() && m_splitter && m_splitter->LineUnended(); }
+
   // Lets the source go before the end of the input.
   void Close();
   bool IsOpen() const { return m_file.IsOpen(); }
 
   bool IsUtf16() const { return m_utf16; }
+  CSourceDecoder::Encoding Encoding() const {
+    return m_decoder ? m_decoder->GetEncoding() : CSourceDecoder::Encoding::Bytes;
+  }
   // The separator text as given or guessed ("<tab>" for a tab).
   const CString& SeparatorText() const { return m_separatorText; }
   const FieldList& Columns() const { return m_columns; }

@@ -4,9 +4,10 @@
 #include "platform/core/CString.h"
 #include "platform/core/FileSystem.h"
 
-void RenderPreview(LPCWSTR jsonPreviewPath, const std::vector<CString>& notes) {
+void RenderPreview(LPCWSTR jsonPreviewPath, const std::vector<CString>& notes,
+                   const std::vector<CString>& lead) {
   const CString jsonPath(jsonPreviewPath);
   const CString htmlPath = jsonPath + u".html";
-  JSON::ToHTML(jsonPath, htmlPath, 1, notes);
+  JSON::ToHTML(jsonPath, htmlPath, 1, notes, lead);
   _wunlink(jsonPath);
 }

@@ -9,5 +9,6 @@
 // Renders the JSON preview file as an HTML file of the same name followed by ".html",
 // then deletes the JSON file, whether or not the rendering succeeded (a failure is in the
 // log). The caller shows the HTML path in every case.
-// notes: lines shown under the table (the lines left out and why).
-void RenderPreview(LPCWSTR jsonPreviewPath, const std::vector<CString>& notes = {});
+// notes: lines shown under the table (the lines left out and why); lead: above it.
+void RenderPreview(LPCWSTR jsonPreviewPath, const std::vector<CString>& notes = {},
+                   const std::vector<CString>& lead = {});

@@ -82,6 +82,8 @@ class CRowSplitter {
   void SetQuoted(bool quoted);
   bool SplitLine();
   Fault RecordFault() const { return m_fault; }
+  // The last line read had no line feed: the input ended inside it.
+  bool LineUnended() const { return !m_lineEnded; }
 
   std::size_t FieldCount() const { return m_fieldCount; }
   // The fields as the line holds them (after the carriage-return rule; a quoted field is

@@ -3,7 +3,7 @@
 #include "engine/ConversionFailure.h"
 #include "engine/ConvertToJson.h"
 #include "engine/PreviewFiles.h"
-#include "engine/RenderPreview.h"
+#include "engine/PreviewPage.h"
 #include "libs/dlgframe/SmApp.h"
 #include "libs/suppcore/Limit.h"
 #include "platform/core/FileSystem.h"
@@ -15,11 +15,6 @@
 #include "ui/WindowTexts.h"
 
 namespace {
-
-// The preview shows this many lines of the source; mismatched lines count too.
-constexpr int kPreviewRows = 10;
-// Longer lines give no preview, so that a file without line ends cannot hold up the window.
-constexpr std::uint64_t kPreviewMaxLineBytes = std::uint64_t{16} << 20;
 
 // Lines left out are never left out in silence: the report gets a line about them.
 CString WithLinesLeftOut(CString text, std::int64_t linesLeftOut, bool quoted) {
@@ -167,9 +162,11 @@ void CCorvaneDlg::ShowAbout() {
 
 void CCorvaneDlg::OnSourceChanged() {
   GetDlgItemText(IDC_SOURCE_FILE, m_sourceFile);
-  // No message while the user is still typing the path.
+  // No message while the user is still typing the path: the page says it names nothing.
   if (_waccess(m_sourceFile, 0) == 0) {
     UpdatePreview();
+  } else {
+    ShowPreview();
   }
 }
 
@@ -215,7 +212,16 @@ int CCorvaneDlg::CheckInputs() {
 }
 
 void CCorvaneDlg::UpdatePreview() {
-  if (m_previewEnabled == 0 || CheckInputs() == 0) {
+  if (m_previewEnabled == 0) {
+    return;
+  }
+  // A source that names nothing is told in a box, and the page says it too.
+  CheckInputs();
+  ShowPreview();
+}
+
+void CCorvaneDlg::ShowPreview() {
+  if (m_previewEnabled == 0) {
     return;
   }
   CPreviewFiles files(m_previewFile);
@@ -223,19 +229,9 @@ void CCorvaneDlg::UpdatePreview() {
     return;
   }
   // Always JSON, whatever format is chosen: the page is rendered from JSON.
-  ConversionReport report;
   ConversionOptions options = CheckedOptions();
-  options.maxLineBytes = kPreviewMaxLineBytes;
   options.log = false;  // runs on every keystroke; Convert logs
-  try {
-    ConvertToJson(m_sourceFile, m_separator, files.JsonPath(), kPreviewRows, 0, report, options);
-    if (report.status != ConversionReport::Status::Converted) {
-      return;  // the page on show stays
-    }
-  } catch (const CLineTooLong&) {
-    return;  // a source without line ends gives no preview; Convert says why
-  }
-  RenderPreview(files.JsonPath(), report.leftOutLines);
+  MakePreviewPage(m_sourceFile, m_separator, options, files.JsonPath());
   m_browser.Navigate(m_previewFile, nullptr, nullptr, nullptr, nullptr);
   files.Shown();
 }

@@ -44,10 +44,11 @@ class CCorvaneDlg : public CSmDialog {
   // separator text into m_separator; 1 then, else 0 after telling the user about a
   // non-empty path that names nothing.
   int CheckInputs();
-  // Converts the first rows of the source into a page in the private temporary directory
-  // and shows it in the preview pane; does nothing while m_previewEnabled is 0 or the
-  // inputs do not pass CheckInputs.
+  // CheckInputs, then ShowPreview; does nothing while m_previewEnabled is 0.
   void UpdatePreview();
+  // Shows the page of m_sourceFile in the preview pane (MakePreviewPage: its first rows, or
+  // why there are none, or how to begin), in place of the page on show.
+  void ShowPreview();
 
   DECLARE_MESSAGE_MAP()
 

@@ -13,11 +13,29 @@ void CWebBrowser2::Navigate(LPCWSTR path, VARIANT*, VARIANT*, VARIANT*, VARIANT*
   if (view == nullptr || target.empty()) {
     return;
   }
-  if (target.StartsWith("file:")) {
-    view->LoadURL(target);
-  } else if (target.StartsWith("/")) {
-    view->LoadURL(wxFileSystem::FileNameToURL(target));
+  if (!m_closed) {
+    m_closed = true;
+    view->Bind(wxEVT_WEBVIEW_NAVIGATING, [allowed = m_allowed](wxWebViewEvent& event) {
+      const wxString& url = event.GetURL();
+      // The engine may spell the address another way: the file it names decides.
+      const bool own = url == *allowed || url == wxWebViewDefaultURLStr ||
+                       (url.StartsWith("file:") &&
+                        wxFileSystem::URLToFileName(url) == wxFileSystem::URLToFileName(*allowed));
+      if (!own) {
+        event.Veto();
+      }
+    });
+    // Handled and nothing done: no window opens.
+    view->Bind(wxEVT_WEBVIEW_NEWWINDOW, [](wxWebViewEvent&) {});
   }
+  if (target.StartsWith("file:")) {
+    *m_allowed = target;
+  } else if (target.StartsWith("/")) {
+    *m_allowed = wxFileSystem::FileNameToURL(target);
+  } else {
+    return;
+  }
+  view->LoadURL(*m_allowed);
 }
 
 CString CWebBrowser2::GetLocationURL() const {

@@ -1,5 +1,12 @@
 // CWebBrowser2: the preview pane, a web view that shows local files with scripts off.
+// It is closed: it shows only the page the program last asked for and about:blank; every
+// other navigation (a link, a frame, a dropped file or address) and every new window is
+// refused.
 #pragma once
+
+#include <memory>
+
+#include <wx/string.h>
 
 #include "platform/gui/Wnd.h"
 
@@ -18,4 +25,9 @@ class CWebBrowser2 : public CWnd {
                 VARIANT* headers);
   // The address shown now, empty before the first Navigate.
   CString GetLocationURL() const;
+
+ private:
+  // The address Navigate allows, shared with the view's navigation handler.
+  std::shared_ptr<wxString> m_allowed = std::make_shared<wxString>();
+  bool m_closed = false;
 };

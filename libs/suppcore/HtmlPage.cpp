@@ -131,10 +131,13 @@ std::string EscapeHtml(std::string_view text) {
 
 void WriteHtmlTable(std::ostream& out, const std::vector<std::string>& columns,
                     const std::vector<std::vector<HtmlCell>>& rows,
-                    const std::vector<std::string>& notes) {
+                    const std::vector<std::string>& notes, const std::vector<std::string>& lead) {
   out << kHead << "<title>" << EscapeHtml(kHtmlPageTitle) << "</title>\n"
       << "<style>\n"
       << kStyle << "</style>\n</head>\n<body>\n";
+  for (const std::string& text : lead) {
+    out << "<p>" << EscapeHtml(text) << "</p>\n";
+  }
   if (rows.empty()) {
     out << "<p class=\"note\">No rows</p>\n";
   }

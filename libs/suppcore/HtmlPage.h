@@ -24,9 +24,20 @@ using HtmlCell = std::optional<JsonScalar>;
 // at either end of a text are marked so that they can be told apart at a glance; numbers
 // are aligned to the right and true, false and null have a style of their own, so that
 // they stand apart from strings of the same text. With no rows the page says "No rows".
+// lead: paragraphs above the table (what the page shows, or why it shows no rows).
 void WriteHtmlTable(std::ostream& out, const std::vector<std::string>& columns,
                     const std::vector<std::vector<HtmlCell>>& rows,
-                    const std::vector<std::string>& notes = {});
+                    const std::vector<std::string>& notes = {},
+                    const std::vector<std::string>& lead = {});
+
+// What a page shows at most, so that any source gives a page a browser handles at once.
+inline constexpr std::size_t kHtmlMaxColumns = 100;
+inline constexpr std::size_t kHtmlMaxCellCharacters = 200;
+inline constexpr std::size_t kHtmlMaxPageBytes = std::size_t{1} << 20;
+// The notes of what was cut: the columns shown and the columns there are; the rows shown.
+inline constexpr char kHtmlColumnsCut[] = "Only the first %zu of %zu columns are shown.";
+inline constexpr char kHtmlCellsCut[] = "Texts longer than %zu characters are cut (\u2026).";
+inline constexpr char kHtmlRowsCut[] = "Only the first %zu rows fit in the page.";
 
 // Replaces & < > " ' by their character references, and control characters other than
 // tab, line feed and carriage return by U+FFFD.

@@ -86,9 +86,10 @@ class JSON {
   // Renders a JSON file written by this class (an array of objects) as an HTML page.
   // Returns the page's title text, empty when the JSON file could not be read.
   static CString ToHTML(LPCWSTR jsonPath, LPCWSTR htmlPath, int flags);
-  // The same, with notes shown under the table, one paragraph each.
+  // The same, with notes shown under the table and lead paragraphs above it. The page is
+  // bounded (HtmlPage.h: columns, characters a cell, page size) and says what it cut.
   static CString ToHTML(LPCWSTR jsonPath, LPCWSTR htmlPath, int flags,
-                        const std::vector<CString>& notes);
+                        const std::vector<CString>& notes, const std::vector<CString>& lead = {});
 
  private:
   struct Impl;

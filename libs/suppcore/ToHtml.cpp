@@ -1,4 +1,5 @@
 // JSON::ToHTML: renders a JSON file of row objects as the preview page.
+#include <cstdio>
 #include <sstream>
 #include <string>
 #include <string_view>
@@ -68,8 +69,31 @@ std::vector<HtmlCell> MatchColumns(const std::vector<std::string>& columns,
   return cells;
 }
 
-std::string RenderPage(const std::vector<JsonRowObject>& objects,
-                       const std::vector<std::string>& notes) {
+// Cuts a UTF-8 text after its first kHtmlMaxCellCharacters characters; true when cut.
+bool CutText(std::string& text) {
+  std::size_t characters = 0;
+  for (std::size_t at = 0; at < text.size(); ++at) {
+    if ((static_cast<unsigned char>(text[at]) & 0xC0) != 0x80 &&
+        characters++ == kHtmlMaxCellCharacters) {
+      text.resize(at);
+      text += "\u2026";
+      return true;
+    }
+  }
+  return false;
+}
+
+template <class... Args>
+std::string Formatted(const char* format, Args... args) {
+  char text[160];
+  std::snprintf(text, sizeof text, format, args...);
+  return text;
+}
+
+// The page within its bounds: the first columns, each text cut to its length, and as
+// many rows as the page's size allows, with a note of each cut.
+std::string RenderPage(const std::vector<JsonRowObject>& objects, std::vector<std::string> notes,
+                       const std::vector<std::string>& lead) {
   std::vector<std::string> columns;
   if (!objects.empty()) {
     for (const auto& member : objects.front()) {
@@ -81,9 +105,38 @@ std::string RenderPage(const std::vector<JsonRowObject>& objects,
   for (const JsonRowObject& object : objects) {
     rows.push_back(MatchColumns(columns, object));
   }
-  std::ostringstream page;
-  WriteHtmlTable(page, columns, rows, notes);
-  return std::move(page).str();
+  if (columns.size() > kHtmlMaxColumns) {
+    notes.push_back(Formatted(kHtmlColumnsCut, kHtmlMaxColumns, columns.size()));
+    columns.resize(kHtmlMaxColumns);
+    for (std::vector<HtmlCell>& cells : rows) {
+      cells.resize(kHtmlMaxColumns);
+    }
+  }
+  bool cut = false;
+  for (std::string& name : columns) {
+    cut |= CutText(name);
+  }
+  for (std::vector<HtmlCell>& cells : rows) {
+    for (HtmlCell& cell : cells) {
+      cut |= cell && CutText(cell->text);
+    }
+  }
+  if (cut) {
+    notes.push_back(Formatted(kHtmlCellsCut, kHtmlMaxCellCharacters));
+  }
+  // A cell may grow sixfold when escaped: drop rows from the end until the page fits.
+  for (const std::size_t all = rows.size();;) {
+    std::ostringstream page;
+    std::vector<std::string> pageNotes = notes;
+    if (rows.size() < all) {
+      pageNotes.push_back(Formatted(kHtmlRowsCut, rows.size()));
+    }
+    WriteHtmlTable(page, columns, rows, pageNotes, lead);
+    if (page.tellp() < static_cast<std::streamoff>(kHtmlMaxPageBytes) || rows.empty()) {
+      return std::move(page).str();
+    }
+    rows.pop_back();
+  }
 }
 
 // Writes the page; a page that could not be written whole is removed, so that a broken
@@ -107,6 +160,15 @@ bool WritePage(LPCWSTR path, const std::string& page) {
   return true;
 }
 
+std::vector<std::string> ToUtf8(const std::vector<CString>& texts) {
+  std::vector<std::string> utf8;
+  utf8.reserve(texts.size());
+  for (const CString& text : texts) {
+    utf8.push_back(Utf16ToUtf8(text.View()));
+  }
+  return utf8;
+}
+
 }  // namespace
 
 CString JSON::ToHTML(LPCWSTR jsonPath, LPCWSTR htmlPath, int flags) {
@@ -115,7 +177,7 @@ CString JSON::ToHTML(LPCWSTR jsonPath, LPCWSTR htmlPath, int flags) {
 
 // Every flag value renders the whole page; the preview passes 1.
 CString JSON::ToHTML(LPCWSTR jsonPath, LPCWSTR htmlPath, int /*flags*/,
-                     const std::vector<CString>& notes) {
+                     const std::vector<CString>& notes, const std::vector<CString>& lead) {
   std::string text;
   if (!ReadWholeFile(jsonPath, text)) {
     return CString();
@@ -127,12 +189,7 @@ CString JSON::ToHTML(LPCWSTR jsonPath, LPCWSTR htmlPath, int /*flags*/,
                CString::FromUtf8(error).GetString());
     return CString();
   }
-  std::vector<std::string> notesUtf8;
-  notesUtf8.reserve(notes.size());
-  for (const CString& note : notes) {
-    notesUtf8.push_back(Utf16ToUtf8(note.View()));
-  }
-  if (!WritePage(htmlPath, RenderPage(objects, notesUtf8))) {
+  if (!WritePage(htmlPath, RenderPage(objects, ToUtf8(notes), ToUtf8(lead)))) {
     return CString();
   }
   return CString::FromUtf8(kHtmlPageTitle);

@@ -192,6 +192,7 @@ BOOL CFile::Adopt(int fd, const CString& name, UINT openFlags, UINT prepareFlags
   m_path = name;
   m_readPos = m_readEnd = m_writeUsed = 0;
   m_fileOffset = 0;
+  m_readLimitReached = false;
   return TRUE;
 }
 
@@ -226,9 +227,19 @@ std::string_view CFile::NextBlock() {
     return {m_buffer.data() + m_readPos, m_readEnd - m_readPos};
   if (m_buffer.empty())
     AllocateBuffer();
+  std::size_t want = kBufferSize;
+  if (m_readLimit > 0) {
+    want = static_cast<std::size_t>(
+        std::min<std::uint64_t>(want, m_readLimit - std::min(m_readLimit, m_fileOffset)));
+    if (want == 0) {
+      m_readLimitReached = true;
+      m_readPos = m_readEnd = 0;
+      return {};
+    }
+  }
   ssize_t n;
   do {
-    n = ActiveSysCalls().read(m_fd, m_buffer.data(), kBufferSize);
+    n = ActiveSysCalls().read(m_fd, m_buffer.data(), want);
   } while (n < 0 && errno == EINTR);
   if (n < 0)
     ThrowOsError(errno);

@@ -142,6 +142,10 @@ class CFile {
   void Consume(size_t count) { m_readPos += count; }
   // Bytes of the file consumed so far (read position as seen by the user).
   std::uint64_t BytesConsumed() const { return m_fileOffset - (m_readEnd - m_readPos); }
+  // Reading ends after this many bytes of the file, as if the input ended there; 0 reads
+  // all. ReadLimitReached: the limit stopped a read (the file may hold more).
+  void SetReadLimit(std::uint64_t bytes) { m_readLimit = bytes; }
+  bool ReadLimitReached() const { return m_readLimitReached; }
 
   // Writes bytes through the write buffer; large blocks go straight to the file.
   void WriteBytes(std::string_view bytes) { Write(bytes.data(), static_cast<UINT>(bytes.size())); }
@@ -162,6 +166,8 @@ class CFile {
   size_t m_readEnd = 0;
   size_t m_writeUsed = 0;
   std::uint64_t m_fileOffset = 0;  // offset of the descriptor in the file
+  std::uint64_t m_readLimit = 0;
+  bool m_readLimitReached = false;
 };
 
 // The framework's stream file. The system uses it only as a CFile; ReadString and

@@ -67,6 +67,7 @@ wxWindow* CreateWebBrowser(wxWindow* parent, int id, const wxPoint& pos, const w
   }
   // A preview shows data from any file: nothing in it may run as script.
   GtkDisableWebViewScripts(view->GetNativeBackend());
+  GtkKeepWebViewLocal(view->GetNativeBackend());
   view->EnableContextMenu(false);
   return view;
 }

@@ -1,7 +1,7 @@
-// The two things the toolkit does not offer on GTK, reached through the C functions of
+// What the toolkit does not offer on GTK, reached through the C functions of
 // GTK and WebKitGTK that the toolkit's libraries have already loaded (the development
-// headers are not needed): which widget of a window has the keyboard focus, and turning
-// a web view's scripts off.
+// headers are not needed): which widget of a window has the keyboard focus, turning
+// a web view's scripts off, and keeping it to local pages.
 #pragma once
 
 class wxWindow;
@@ -15,3 +15,8 @@ bool GtkFocusIsWithin(wxTopLevelWindow* top, wxWindow* window);
 // Turns JavaScript off for a web view created with the WebKit backend. False when the
 // functions are not available; the page then runs with the backend's default.
 bool GtkDisableWebViewScripts(void* webKitWebView);
+
+// Keeps a WebKit web view to the program's own pages: drops onto it are refused (it is
+// no drag destination, so a drop goes to the window around it) and its context caches
+// nothing, in memory or on disk. False when the functions are not available.
+bool GtkKeepWebViewLocal(void* webKitWebView);

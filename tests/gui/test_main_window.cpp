@@ -10,11 +10,15 @@
 #include <functional>
 
 #include <gtest/gtest.h>
+#include <wx/filesys.h>
 #include <wx/frame.h>
 #include <wx/textctrl.h>
+#include <wx/webview.h>
 
 #include "corvane/Version.h"
+#include "engine/PreviewTexts.h"
 #include "libs/dlgframe/LogViewer.h"
+#include "libs/suppcore/HtmlPage.h"
 #include "libs/suppcore/Log.h"
 #include "platform/core/SysCalls.h"
 #include "platform/gui/LaunchUrl.h"
@@ -188,9 +192,25 @@ TEST_F(MainWindowTest, PreviewFollowsTheSourceTheSeparatorAndQuotedFieldsAndLeav
   FocusOn(*dlg, IDC_TARGET_FILE);
   PressKey(WXK_RETURN);
   EXPECT_TRUE(dlg->GetFrame()->IsShown());
+  SetText(IDC_SOURCE_FILE, CString::FromUtf8(dir.Path()));
+  const std::string failed = ShownPage(dlg->PreviewFile());
+  EXPECT_EQ(failed.find("a|b"), std::string::npos) << "a source that cannot be read";
+  EXPECT_NE(failed.find(EscapeHtml(CString(PreviewTexts::kCannotRead).ToUtf8().substr(0, 20))),
+            std::string::npos);
   const std::filesystem::path folder = dlg->PreviewFile().ToUtf8();
   Destroy();
   EXPECT_FALSE(std::filesystem::exists(folder.parent_path()));
+}
+
+// Another page, as a link, a typed or a dropped address would ask for, is refused.
+TEST_F(MainWindowTest, PaneShowsOnlyItsOwnPages) {
+  Open();
+  SetText(IDC_SOURCE_FILE, Source("in.txt", "a\tb\n1\t2\n"));
+  ASSERT_NE(ShownPage(dlg->PreviewFile()).find("<td>1</td>"), std::string::npos);
+  Source("other.html", "<html><title>Other</title></html>");
+  auto* pane = dynamic_cast<wxWebView*>(Item(IDC_PREVIEW));
+  pane->LoadURL(wxFileSystem::FileNameToURL(wxString::FromUTF8(dir.File("other.html"))));
+  EXPECT_FALSE(PumpUntil([&] { return pane->GetCurrentTitle() == "Other"; }, 3000));
 }
 
 // Growth is counted from the first size, not the last one.

@@ -1,0 +1,160 @@
+#include "engine/PreviewPage.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <string_view>
+
+#include "engine/ConversionFailure.h"
+#include "engine/ConvertToJson.h"
+#include "engine/PreviewTexts.h"
+#include "engine/RenderPreview.h"
+#include "platform/core/File.h"
+#include "platform/core/FileSystem.h"
+
+namespace {
+
+constexpr char16_t kTabText[] = u"<tab>";
+
+const char16_t* EncodingName(CSourceDecoder::Encoding encoding) {
+  switch (encoding) {
+    case CSourceDecoder::Encoding::Utf16LE:
+      return u"UTF-16LE";
+    case CSourceDecoder::Encoding::Utf16BE:
+      return u"UTF-16BE";
+    case CSourceDecoder::Encoding::Bytes:
+      break;
+  }
+  return u"UTF-8";
+}
+
+char16_t SeparatorChar(const CString& text) {
+  return text.IsEmpty() || text == kTabText ? u'\t' : text.GetAt(0);
+}
+
+CString Text(const char16_t* format, auto... args) {
+  CString text;
+  text.Format(format, args...);
+  return text;
+}
+
+// UTF-16 read as 8-bit text puts a NUL beside nearly every ASCII character.
+bool LooksLikeUtf16(const ConversionReport& report) {
+  if (report.encoding != CSourceDecoder::Encoding::Bytes)
+    return false;
+  std::size_t characters = 0;
+  std::size_t nuls = 0;
+  for (const std::u16string& field : report.header) {
+    characters += field.size();
+    nuls += static_cast<std::size_t>(std::count(field.begin(), field.end(), u'\0'));
+  }
+  return nuls >= 2 && nuls * 4 >= characters;
+}
+
+// A header that stays one column, where one of the usual separators would split it.
+CString OtherSeparatorHint(const ConversionReport& report) {
+  if (report.header.size() != 1)
+    return {};
+  const std::u16string_view line = report.header.front();
+  const char16_t chosen = SeparatorChar(report.separatorText);
+  std::size_t best = 0;
+  char16_t bestSeparator = 0;
+  for (const char16_t separator : {u'\t', u',', u'|', u';'}) {
+    const auto count = static_cast<std::size_t>(std::count(line.begin(), line.end(), separator));
+    if (separator != chosen && count > best) {
+      best = count;
+      bestSeparator = separator;
+    }
+  }
+  if (best == 0)
+    return {};
+  const CString name = bestSeparator == u'\t' ? CString(kTabText) : CString(bestSeparator, 1);
+  return Text(PreviewTexts::kOtherSeparator, name.GetString(), static_cast<long long>(best + 1));
+}
+
+// Why a source that was read gives no rows.
+CString NoRowsReason(const ConversionReport& report) {
+  if (report.cutLine > 0)
+    return Text(PreviewTexts::kLineTooLong, static_cast<long long>(report.cutLine),
+                static_cast<long long>(kPreviewMaxBytes >> 20));
+  if (report.rowsRead == 0)
+    return PreviewTexts::kHeaderOnly;
+  return Text(PreviewTexts::kNoLineMatches, static_cast<long long>(report.rowsRead),
+              static_cast<long long>(report.header.size()));
+}
+
+// The texts above the table. tooLongLine: a line that failed the conversion, 0 for none.
+std::vector<CString> Lead(const ConversionReport& report, std::int64_t tooLongLine) {
+  using Status = ConversionReport::Status;
+  if (tooLongLine > 0)
+    return {Text(PreviewTexts::kLineTooLong, static_cast<long long>(tooLongLine),
+                 static_cast<long long>(kPreviewMaxBytes >> 20))};
+  if (report.status == Status::NoHeader && report.sourceSize == 0 && !report.readLimitReached)
+    return {PreviewTexts::kEmpty};
+  if (report.status != Status::Converted)
+    return {Text(PreviewTexts::kCannotRead, report.failure.GetString())};
+  const CString separator =
+      SeparatorChar(report.separatorText) == u'\t' ? CString(kTabText) : report.separatorText;
+  const auto columns = static_cast<long long>(report.header.size());
+  std::vector<CString> lead;
+  if (report.rowsWritten > 0) {
+    lead.push_back(Text(PreviewTexts::kShows, static_cast<long long>(report.rowsWritten),
+                        EncodingName(report.encoding), columns, separator.GetString()));
+  } else {
+    lead.push_back(
+        Text(PreviewTexts::kNoRows, EncodingName(report.encoding), columns, separator.GetString()));
+    lead.push_back(NoRowsReason(report));
+  }
+  if (report.readLimitReached && (report.rowsWritten > 0 || report.cutLine == 0))
+    lead.push_back(Text(PreviewTexts::kStopped, static_cast<long long>(kPreviewMaxBytes >> 20)));
+  if (LooksLikeUtf16(report)) {
+    lead.push_back(PreviewTexts::kUtf16Suspected);
+  } else if (const CString hint = OtherSeparatorHint(report); !hint.IsEmpty()) {
+    lead.push_back(hint);
+  }
+  return lead;
+}
+
+// A conversion that failed leaves no JSON file: the page is then made from no rows.
+void WriteNoRows(const CString& jsonPath) {
+  if (_waccess(jsonPath, 0) == 0)
+    return;
+  CFile file;
+  if (file.Open(jsonPath, CFile::modeCreate | CFile::modeWrite)) {
+    try {
+      file.WriteBytes("[]\n");
+      file.Close();
+    } catch (const CFileException&) {
+      file.Abort();  // RenderPreview logs the file it cannot read
+    }
+  }
+}
+
+}  // namespace
+
+void MakePreviewPage(const CString& sourcePath, const CString& separatorText,
+                     ConversionOptions options, const CString& jsonPath) {
+  ConversionReport report;
+  std::vector<CString> lead;
+  if (sourcePath.IsEmpty()) {
+    lead.push_back(PreviewTexts::kBegin);
+  } else if (_waccess(sourcePath, 0) != 0) {
+    // A path still being typed: said on the page, not in the log at every keystroke.
+    const CString reason = CString::FromUtf8(std::strerror(errno));
+    lead.push_back(Text(PreviewTexts::kCannotRead, (sourcePath + u": " + reason).GetString()));
+  } else {
+    options.maxLineBytes = kPreviewMaxBytes;
+    options.maxSourceBytes = kPreviewMaxBytes;
+    try {
+      ConvertToJson(sourcePath, separatorText, jsonPath, kPreviewRows, 0, report, options);
+      lead = Lead(report, 0);
+    } catch (const CLineTooLong& tooLong) {
+      lead = Lead(report, tooLong.LineNumber());
+    } catch (...) {
+      lead.push_back(Text(PreviewTexts::kCannotRead,
+                          DescribeFailure(std::current_exception(), sourcePath).GetString()));
+    }
+  }
+  WriteNoRows(jsonPath);
+  RenderPreview(jsonPath, report.leftOutLines, lead);
+}

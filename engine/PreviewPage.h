@@ -1,0 +1,21 @@
+// The preview page of a source: its first rows and what the page says about them, made
+// without a display so that every text can be tested.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "engine/ConversionReport.h"
+#include "platform/core/CString.h"
+
+// Lines of the source that the preview reads after the header; lines left out count too.
+inline constexpr int kPreviewRows = 10;
+// The most of the source that the preview reads, so that no file can hold up the window.
+inline constexpr std::uint64_t kPreviewMaxBytes = std::uint64_t{16} << 20;
+
+// Converts the first rows of the source into jsonPath and renders the page beside it
+// (jsonPath followed by ".html", see RenderPreview), whatever the outcome: the page says
+// what it shows, or why it shows no rows, and never holds another source's rows. An
+// empty sourcePath gives the page that says how to begin.
+void MakePreviewPage(const CString& sourcePath, const CString& separatorText,
+                     ConversionOptions options, const CString& jsonPath);

@@ -1,0 +1,34 @@
+// What the preview page says about its source. Tests compare against these, so the
+// wording lives in one place. Each %s is a char16_t text, each %lld a long long.
+#pragma once
+
+namespace PreviewTexts {
+
+inline constexpr char16_t kBegin[] =
+    u"Choose a source file with the button beside the Source file field, or drop one on the "
+    u"window, then choose its separator: its first rows show here.";
+// The rows shown, the encoding, the columns and the separator.
+inline constexpr char16_t kShows[] =
+    u"The first %lld row(s) of the source: %s, %lld column(s) split by '%s'.";
+inline constexpr char16_t kNoRows[] = u"No rows to show: %s, %lld column(s) split by '%s'.";
+inline constexpr char16_t kCannotRead[] = u"The source cannot be shown: %s";
+inline constexpr char16_t kEmpty[] = u"The file is empty.";
+inline constexpr char16_t kHeaderOnly[] = u"The file holds only its header line.";
+// The lines read after the header and the header's field count.
+inline constexpr char16_t kNoLineMatches[] =
+    u"None of the %lld line(s) read after the header has the header's %lld field(s); "
+    u"the lines left out are listed below.";
+// The line and the preview's limit in MiB.
+inline constexpr char16_t kLineTooLong[] =
+    u"Line %lld is longer than the %lld MiB the preview reads, or the file has no line feed; "
+    u"lines may end with a lone carriage return.";
+inline constexpr char16_t kStopped[] =
+    u"The preview stopped after reading %lld MiB of the source; the rest is not shown.";
+inline constexpr char16_t kUtf16Suspected[] =
+    u"The header holds many NUL bytes: the file may be UTF-16 without a byte-order mark. "
+    u"Save it as UTF-8, or as UTF-16 with its mark.";
+// The other separator and the columns it would give.
+inline constexpr char16_t kOtherSeparator[] =
+    u"The header is one column with this separator; '%s' would split it into %lld.";
+
+}  // namespace PreviewTexts
