@@ -21,6 +21,10 @@ BOOL CCorvaneApp::InitInstance() {
   Initialize(OSTREL_CORVANE_CONVERTER, g_settings, nullptr);
   g_settings->LoadData();
   dlg.UseSettings(settings);
+  // The desktop hands over one file; any more are left alone.
+  if (!GetFileArguments().empty()) {
+    dlg.OpenWith(GetFileArguments().front());
+  }
 
   m_pMainWnd = &dlg;
   dlg.DoModal();

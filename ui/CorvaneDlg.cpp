@@ -83,7 +83,7 @@ BOOL CCorvaneDlg::OnInitDialog() {
   if (m_settings != nullptr) {
     // Setting the texts raises the fields' change notifications; while m_previewEnabled
     // is still 0 they build no preview.
-    m_sourceEdit.SetWindowText(m_settings->SourceFile());
+    m_sourceEdit.SetWindowText(m_openWith.IsEmpty() ? m_settings->SourceFile() : m_openWith);
     m_targetEdit.SetWindowText(m_settings->OutputFile());
     SetDlgItemText(IDC_CUSTOM_SEPARATOR, m_settings->CustomSeparator());
     m_separatorBox.SetActiveOrAdd(m_settings->Separator(), 0);

@@ -24,6 +24,9 @@ class CCorvaneDlg : public CSmDialog {
   // The values the window restores when it opens and saves when it is closed; the
   // application hands them over before the window runs. Without them nothing is kept.
   void UseSettings(CMainWindowSettings* settings) { m_settings = settings; }
+  // The source the window opens with in place of the saved one (a file it was started
+  // with); the other inputs are restored as saved.
+  void OpenWith(const CString& source) { m_openWith = source; }
 
   // Deletes the latest preview's page, then does the library's deactivation.
   void Deactivate() override;
@@ -79,4 +82,5 @@ class CCorvaneDlg : public CSmDialog {
 
  private:
   CMainWindowSettings* m_settings = nullptr;
+  CString m_openWith;
 };

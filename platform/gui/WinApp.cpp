@@ -1,5 +1,13 @@
 #include "platform/gui/WinApp.h"
 
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <memory>
+#include <string>
+#include <string_view>
+
 #include <wx/app.h>
 #include <wx/filename.h>
 #include <wx/init.h>
@@ -35,6 +43,26 @@ class CToolkitApp : public wxApp {
   CWinAppEx* m_app;
   bool m_initialised = false;
 };
+
+// The toolkit's options that take their value as the next word.
+bool TakesValue(std::string_view option) {
+  static constexpr std::string_view kOptions[] = {"--display",    "--class",       "--name",
+                                                  "--gtk-module", "--gdk-debug",   "--gdk-no-debug",
+                                                  "--gtk-debug",  "--gtk-no-debug"};
+  return std::find(std::begin(kOptions), std::end(kOptions), option) != std::end(kOptions);
+}
+
+// Relative to the folder the program started in, which the settings outlive.
+CString AbsolutePath(std::string_view arg) {
+  std::string path(arg);
+  if (!path.starts_with('/')) {
+    std::unique_ptr<char, decltype(&free)> cwd(getcwd(nullptr, 0), &free);
+    if (cwd) {
+      path = std::string(cwd.get()) + "/" + path;
+    }
+  }
+  return CString::FromUtf8(path);
+}
 
 }  // namespace
 
@@ -106,7 +134,26 @@ int AfxWinMain(int argc, char** argv) {
   if (g_app == nullptr) {
     return 1;
   }
+  // Files never reach the toolkit: it drops an argument that is not valid text.
+  std::vector<char*> toolkitArgs{argv[0]};
+  g_app->m_fileArguments.clear();
+  bool optionsEnded = false;
+  for (int i = 1; i < argc; ++i) {
+    const std::string_view arg = argv[i];
+    if (!optionsEnded && arg == "--") {
+      optionsEnded = true;
+    } else if (!optionsEnded && arg.starts_with('-')) {
+      toolkitArgs.push_back(argv[i]);
+      if (TakesValue(arg) && i + 1 < argc) {
+        toolkitArgs.push_back(argv[++i]);
+      }
+    } else {
+      g_app->m_fileArguments.push_back(AbsolutePath(arg));
+    }
+  }
+  toolkitArgs.push_back(nullptr);
+  int toolkitArgc = static_cast<int>(toolkitArgs.size()) - 1;
   wxApp::SetInstance(new CToolkitApp(g_app));
-  const int status = wxEntry(argc, argv);
+  const int status = wxEntry(toolkitArgc, toolkitArgs.data());
   return status < 0 ? 1 : status;
 }

@@ -6,6 +6,8 @@
 // and deletes): the program's one application object is a static, as on Windows.
 #pragma once
 
+#include <vector>
+
 #include "platform/core/CString.h"
 #include "platform/gui/WinTypes.h"
 
@@ -63,9 +65,17 @@ class CWinAppEx {
   // The window the application runs; null when none runs.
   CWnd* m_pMainWnd = nullptr;
 
+  // The files named on the command line, in order, each an absolute path with its bytes
+  // kept exactly (CString::FromUtf8). The toolkit's own options are not among them.
+  const std::vector<CString>& GetFileArguments() const { return m_fileArguments; }
+
  protected:
   static const AFX_APP_COMMAND_MAP* GetThisCommandMap();
   virtual const AFX_APP_COMMAND_MAP* GetCommandMap() const;
+
+ private:
+  friend int AfxWinMain(int argc, char** argv);
+  std::vector<CString> m_fileArguments;
 };
 
 // The control classes of the old Windows toolkit need no registration here; the call and
@@ -81,6 +91,8 @@ BOOL InitCommonControlsEx(const INITCOMMONCONTROLSEX* controls);
 CWinAppEx* AfxGetApp();
 
 // Runs the application object: starts the toolkit, calls InitInstance, runs the main loop
-// only when it returned non-zero, then ExitInstance. Returns the exit status; 1 when the
+// only when it returned non-zero, then ExitInstance. An argument that starts with "-" is
+// the toolkit's (with the value after --display, --class, ... given as a word of its own);
+// the others, and all after "--", are files. Returns the exit status; 1 when the
 // toolkit cannot start (no display).
 int AfxWinMain(int argc, char** argv);

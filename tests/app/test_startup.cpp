@@ -23,29 +23,37 @@ struct Observed {
   bool libraryHadTheStore = false;
   int product = 0;
   CString separatorShown;
+  CString sourceShown;
   int exitStatus = -1;
   std::vector<std::string> launched;  // addresses handed to the desktop
 };
 Observed g_observed;
+// The file the program is started with, a name that is not UTF-8, given relative to the
+// current folder.
+std::string g_openedFile;
 
 void ObserveAndQuit(CDialog* dialog) {
   CSmApp* library = AfxGetSmApp();
   g_observed.libraryHadTheStore = g_settings != nullptr && library->GetSettings() == g_settings;
   g_observed.product = library->GetProduct();
   dialog->GetDlgItemText(IDC_SEPARATOR, g_observed.separatorShown);
+  dialog->GetDlgItemText(IDC_SOURCE_FILE, g_observed.sourceShown);
   dialog->SetDlgItemText(IDC_CUSTOM_SEPARATOR, u"typed before quitting");
   dialog->SendCommand(ID_HELP, 0);
   dialog->SendCommand(IDCANCEL, 0);
 }
 
+// Started with a file, the window shows it as the source and keeps the other inputs.
 // F1 becomes ID_HELP when no window takes it: the application opens the user guide.
 // Reaching this point at all means InitInstance returned and no main loop ran.
 TEST(StartUp, TheWindowRanWithTheLoadedStoreAndTheLibraryAndQuittingSavedAndReleasedThem) {
   EXPECT_TRUE(g_observed.libraryHadTheStore);
   EXPECT_EQ(g_observed.product, 23);
   EXPECT_EQ(g_observed.separatorShown, u"|");
+  EXPECT_EQ(g_observed.sourceShown, CString::FromUtf8(g_openedFile));
   CSettings next;
   next.LoadData();
+  EXPECT_EQ(next.SourceFile().ToUtf8(), g_openedFile);
   EXPECT_EQ(next.CustomSeparator(), u"typed before quitting");
   EXPECT_EQ(g_settings, nullptr);
   EXPECT_EQ(AfxGetSmApp()->GetSettings(), nullptr);
@@ -78,7 +86,11 @@ int main(int argc, char** argv) {
   });
   SetModalDialogHook(ObserveAndQuit);
   SetMessageBoxHook([](const CString&, const CString&, UINT) { return IDOK; });
-  char* programArgs[] = {argv[0], nullptr};
-  g_observed.exitStatus = AfxWinMain(1, programArgs);
+  home.Write("caf\xE9.csv", "a|b\n1|2\n");
+  std::filesystem::current_path(home.Path());
+  g_openedFile = std::filesystem::current_path().string() + "/caf\xE9.csv";
+  char opened[] = "caf\xE9.csv";
+  char* programArgs[] = {argv[0], opened, nullptr};
+  g_observed.exitStatus = AfxWinMain(2, programArgs);
   return RUN_ALL_TESTS();
 }
