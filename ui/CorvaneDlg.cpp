@@ -7,6 +7,7 @@
 #include "libs/dlgframe/SmApp.h"
 #include "libs/suppcore/Limit.h"
 #include "platform/core/FileSystem.h"
+#include "platform/gui/FileDrop.h"
 #include "platform/gui/Images.h"
 #include "platform/gui/MessageBox.h"
 #include "platform/gui/Resources.h"
@@ -71,6 +72,7 @@ BOOL CCorvaneDlg::OnInitDialog() {
   SetUpButtons();
   SetUpBrowseButtons();
   AnchorControls();
+  AcceptDroppedFiles(*this, [this](const CString& path) { m_sourceEdit.SetWindowText(path); });
   m_formatBox.SendMessage(CB_SETCURSEL, 0, 0);
   Load();
   m_separatorBox.SendMessage(CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(kCustomSeparator));

@@ -10,6 +10,7 @@
 #include <functional>
 
 #include <gtest/gtest.h>
+#include <wx/dnd.h>
 #include <wx/filesys.h>
 #include <wx/frame.h>
 #include <wx/textctrl.h>
@@ -23,6 +24,7 @@
 #include "platform/core/SysCalls.h"
 #include "platform/gui/LaunchUrl.h"
 #include "platform/gui/MessageBox.h"
+#include "platform/gui/WxText.h"
 #include "tests/gui/MainWindowFixture.h"
 
 namespace {
@@ -202,8 +204,10 @@ TEST_F(MainWindowTest, PreviewFollowsTheSourceTheSeparatorAndQuotedFieldsAndLeav
   EXPECT_FALSE(std::filesystem::exists(folder.parent_path()));
 }
 
-// Another page, as a link, a typed or a dropped address would ask for, is refused.
-TEST_F(MainWindowTest, PaneShowsOnlyItsOwnPages) {
+// Another page, as a link, a typed or a dropped address would ask for, is refused. A file
+// dropped onto the window (the pane takes no drops, so over it too) becomes the source,
+// its name's bytes kept.
+TEST_F(MainWindowTest, PaneShowsOnlyItsOwnPagesAndADroppedFileBecomesTheSource) {
   Open();
   SetText(IDC_SOURCE_FILE, Source("in.txt", "a\tb\n1\t2\n"));
   ASSERT_NE(ShownPage(dlg->PreviewFile()).find("<td>1</td>"), std::string::npos);
@@ -211,6 +215,11 @@ TEST_F(MainWindowTest, PaneShowsOnlyItsOwnPages) {
   auto* pane = dynamic_cast<wxWebView*>(Item(IDC_PREVIEW));
   pane->LoadURL(wxFileSystem::FileNameToURL(wxString::FromUTF8(dir.File("other.html"))));
   EXPECT_FALSE(PumpUntil([&] { return pane->GetCurrentTitle() == "Other"; }, 3000));
+
+  const CString dropped = Source("dropped\xE9.csv", "a\tb\ndropped\t2\n");
+  auto* target = dynamic_cast<wxFileDropTarget*>(dlg->GetClientWindow()->GetDropTarget());
+  ASSERT_TRUE(target && target->OnDropFiles(0, 0, wxArrayString(1, PathToWx(dropped))));
+  EXPECT_NE(ShownPage(dlg->PreviewFile()).find("<td>dropped</td>"), std::string::npos);
 }
 
 // Growth is counted from the first size, not the last one.

@@ -1,0 +1,13 @@
+// Files dropped onto a window from the file manager.
+#pragma once
+
+#include <functional>
+
+#include "platform/core/CString.h"
+
+class CWnd;
+
+// Makes window's client area a drop target for files; it takes the drops over every
+// window inside it that takes none of its own (labels, buttons, a web view that refuses
+// drops). A drop hands the first file's path, its bytes kept exactly, to onDrop.
+void AcceptDroppedFiles(CWnd& window, std::function<void(const CString& path)> onDrop);
