@@ -12,6 +12,7 @@
 #include "platform/gui/MessageBox.h"
 #include "platform/gui/Resources.h"
 #include "ui/CorvaneResources.h"
+#include "ui/OutputFormats.h"
 #include "ui/Resource.h"
 #include "ui/WindowTexts.h"
 
@@ -54,6 +55,7 @@ ON_EN_CHANGE(IDC_CUSTOM_SEPARATOR, OnSeparatorChanged)
 ON_BN_CLICKED(IDC_QUOTED_FIELDS, OnOptionChanged)
 ON_BN_CLICKED(IDC_TYPED_VALUES, OnOptionChanged)
 ON_BN_CLICKED(IDC_CONVERT, OnConvert)
+ON_CBN_SELCHANGE(IDC_FORMAT, OnFormatChanged)
 END_MESSAGE_MAP()
 
 void CCorvaneDlg::DoDataExchange(CDataExchange* pDX) {
@@ -80,6 +82,7 @@ BOOL CCorvaneDlg::OnInitDialog() {
   if (m_settings != nullptr) {
     m_formatBox.SetActiveOrAdd(m_settings->Format(), 0);
   }
+  OfferFormat(false);
   SendMessage(WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_hIcon));
   SetMinSizes(kMinWindowWidth, kMinWindowHeight);
   if (m_settings != nullptr) {
@@ -112,13 +115,26 @@ void CCorvaneDlg::SetUpButtons() {
 
 void CCorvaneDlg::SetUpBrowseButtons() {
   CString sourceFilter;
-  CString targetFilter;
   AfxLoadString(IDS_SOURCE_FILTER, sourceFilter);
-  AfxLoadString(IDS_TARGET_FILTER, targetFilter);
   m_sourceEdit.EnableFileBrowseButton(kSourceExtension, sourceFilter);
-  m_targetEdit.EnableFileBrowseButton(kTargetExtension, targetFilter);
   // The output usually does not exist yet: its browse button asks where to save.
   m_targetEdit.SetBrowseForSaving(TRUE);
+}
+
+void CCorvaneDlg::OfferFormat(bool renameOutput) {
+  CString name;
+  GetDlgItemText(IDC_FORMAT, name);
+  const OutputFormat& format = OutputFormatNamed(name);
+  m_targetEdit.EnableFileBrowseButton(format.extension, format.filter);
+  const CString output = m_targetEdit.GetWindowText();
+  const CString followed = WithFormatExtension(output, format);
+  if (renameOutput && !(followed == output)) {
+    m_targetEdit.SetWindowText(followed);
+  }
+}
+
+void CCorvaneDlg::OnFormatChanged() {
+  OfferFormat(true);
 }
 
 void CCorvaneDlg::AnchorControls() {

@@ -42,6 +42,10 @@ class CCorvaneDlg : public CSmDialog {
   void OnSeparatorChanged();
   void OnOptionChanged();
   void OnConvert();
+  // The save dialog offers the chosen format's files and extension; with renameOutput an
+  // output name ending in one of the formats' extensions takes the chosen one.
+  void OfferFormat(bool renameOutput);
+  void OnFormatChanged();
 
   // Reads the source path into m_sourceFile and, when something of that name exists, the
   // separator text into m_separator; 1 then, else 0 after telling the user about a

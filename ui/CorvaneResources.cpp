@@ -21,9 +21,11 @@ extern const std::size_t kRes_corvane_48_png_size;
 
 namespace {
 
-const std::array<StringRes, 2> kStrings = {{
-    {IDS_SOURCE_FILTER, u"Text files|*.txt|CSV files|*.csv|All Files|*.*||"},
-    {IDS_TARGET_FILTER, u"JSON files|*.json|All Files|*.*||"},
+// The output's filters follow the format chosen (ui/OutputFormats.cpp).
+const std::array<StringRes, 1> kStrings = {{
+    {IDS_SOURCE_FILTER,
+     u"Delimited text (*.csv, *.tsv, *.txt)|*.csv;*.tsv;*.txt|Text files|*.txt|CSV files|*.csv|"
+     u"Tab-separated values (*.tsv)|*.tsv|All Files|*.*||"},
 }};
 
 const ResourceModule& Module() {

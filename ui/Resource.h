@@ -5,7 +5,6 @@
 constexpr unsigned IDD_MAIN_DIALOG = 102;
 constexpr unsigned IDR_MAINFRAME = 128;
 constexpr unsigned IDS_SOURCE_FILTER = 130;
-constexpr unsigned IDS_TARGET_FILTER = 131;
 constexpr unsigned IDR_MAIN_MENU = 131;
 constexpr unsigned IDB_QUIT = 132;
 constexpr unsigned IDB_CONVERT = 915;

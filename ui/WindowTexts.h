@@ -8,7 +8,6 @@ inline constexpr const char16_t* kCustomSeparator = u"Custom";
 inline constexpr const char16_t* kBsonFormat = u"BSON";
 inline constexpr const char16_t* kJsonLinesFormat = u"JSON Lines";
 inline constexpr const char16_t* kSourceExtension = u"txt";
-inline constexpr const char16_t* kTargetExtension = u"json";
 inline constexpr const char16_t* kAboutYears = u"Copyright \u00A9 2011\u20132025 Ostrel";
 
 // Message boxes' texts; their captions are the platform's (platform/gui/MessageBox.h).

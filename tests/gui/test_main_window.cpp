@@ -22,6 +22,7 @@
 #include "libs/suppcore/HtmlPage.h"
 #include "libs/suppcore/Log.h"
 #include "platform/core/SysCalls.h"
+#include "platform/gui/EditBrowseBox.h"
 #include "platform/gui/LaunchUrl.h"
 #include "platform/gui/MessageBox.h"
 #include "platform/gui/WxText.h"
@@ -220,6 +221,27 @@ TEST_F(MainWindowTest, PaneShowsOnlyItsOwnPagesAndADroppedFileBecomesTheSource) 
   auto* target = dynamic_cast<wxFileDropTarget*>(dlg->GetClientWindow()->GetDropTarget());
   ASSERT_TRUE(target && target->OnDropFiles(0, 0, wxArrayString(1, PathToWx(dropped))));
   EXPECT_NE(ShownPage(dlg->PreviewFile()).find("<td>dropped</td>"), std::string::npos);
+}
+
+// The save dialog offers the chosen format's files first and adds its extension; an output
+// name ending in one of the formats' extensions (any case, also .ndjson) follows the choice.
+TEST_F(MainWindowTest, OutputFilterExtensionAndNameFollowTheFormat) {
+  store.SetOutputFile(dir.WFile("saved.bson"));
+  Open();
+  EXPECT_EQ(Text(IDC_TARGET_FILE), dir.WFile("saved.bson")) << "opening renames nothing";
+  auto* box = dynamic_cast<CEditBrowseBox*>(Item(IDC_TARGET_FILE));
+  for (auto [format, output, followed, extension] :
+       {std::tuple{u"BSON", "out.json", "out.bson", "bson"},
+        {u"JSON Lines", "x.JSON", "x.jsonl", "jsonl"},
+        {u"JSON", "a.ndjson", "a.json", "json"},
+        {u"BSON", "own.data", "own.data", "bson"},
+        {u"JSON Lines", "d.json/rows", "d.json/rows", "jsonl"}}) {
+    SetText(IDC_TARGET_FILE, dir.WFile(output));
+    Choose(IDC_FORMAT, format);
+    EXPECT_EQ(Text(IDC_TARGET_FILE), dir.WFile(followed)) << output;
+    EXPECT_EQ(box->GetWildcard().AfterFirst('|').BeforeFirst('|'), wxString("*.") + extension);
+    EXPECT_EQ(box->CompletePath(u"name"), CString(u"name.") + CString::FromUtf8(extension));
+  }
 }
 
 // Growth is counted from the first size, not the last one.
