@@ -40,8 +40,10 @@ struct ConversionReport {
   // The first lines left out (kLeftOutLinesLogged of them), each described as the log
   // gives it ("Line 4 left out: a quote is not closed"), for the preview to show.
   std::vector<CString> leftOutLines;
-  // Called now and then while rows are read (every kProgressInterval lines), with the
-  // bytes of the source read so far; for progress displays. May be empty.
+  // Called now and then while rows are read (every kProgressInterval lines, and after about
+  // kProgressBytes more of the source), with the bytes of the source read so far; for
+  // progress displays. May be empty. It may throw CConversionCancelled to stop: the
+  // conversion passes it on and leaves the output as it was.
   std::function<void(std::uint64_t bytesRead)> progress;
 };
 
@@ -74,3 +76,9 @@ struct ConversionOptions {
 
 // Rows between two progress calls: often enough for a display, rare enough to cost nothing.
 inline constexpr std::int64_t kProgressInterval = 65536;
+// Source bytes between two progress calls at most (give or take half of it), whatever the
+// length of the rows: a cancel is seen within a few milliseconds.
+inline constexpr std::uint64_t kProgressBytes = 1 << 20;
+
+// Thrown by a progress callback to stop a conversion; not a failure.
+struct CConversionCancelled {};

@@ -2,7 +2,9 @@
 
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <climits>
+#include <cstdint>
 #include <string_view>
 #include <vector>
 
@@ -59,10 +61,42 @@ bool NextRowWithinLimit(CDelimitedTextReader& reader, bool limited, ConversionRe
   return false;
 }
 
+// Decides when the row loop calls the progress callback: on every kProgressInterval-th row
+// and once about kProgressBytes more have been read. The bytes read are looked at only on
+// rows spaced by the last stretch's row length, so the loop pays one compare a row.
+class ProgressPacer {
+ public:
+  explicit ProgressPacer(bool active) : m_nextCheck(active ? 1 : INT64_MAX) {}
+  bool Due(std::int64_t rows) const { return rows >= m_nextCheck; }
+  void Check(std::int64_t rows, std::uint64_t bytes, ConversionReport& report) {
+    const bool call = rows % kProgressInterval == 0 || bytes - m_lastCall >= kProgressBytes;
+    const std::uint64_t stretch = bytes > m_lastCheckBytes ? bytes - m_lastCheckBytes : 1;
+    const auto rowsPerHalf =
+        static_cast<std::uint64_t>(rows - m_lastCheckRows) * (kProgressBytes / 2) / stretch;
+    const std::int64_t nextInterval = (rows / kProgressInterval + 1) * kProgressInterval;
+    m_nextCheck = std::min<std::int64_t>(
+        nextInterval, rows + static_cast<std::int64_t>(
+                                 std::clamp<std::uint64_t>(rowsPerHalf, 1, kProgressInterval)));
+    m_lastCheckRows = rows;
+    m_lastCheckBytes = bytes;
+    if (!call)
+      return;
+    m_lastCall = bytes;
+    report.progress(bytes);
+  }
+
+ private:
+  std::int64_t m_nextCheck;
+  std::int64_t m_lastCheckRows = 0;
+  std::uint64_t m_lastCheckBytes = 0;
+  std::uint64_t m_lastCall = 0;
+};
+
 // Reads rows up to the limit and writes those whose field count matches the header.
 void WriteRows(CDelimitedTextReader& reader, JSON& writer, int rowLimit, bool describe, bool log,
                bool limited, ConversionReport& report) {
   const ObjectNames names(ColumnNames(reader.ColumnNames()));
+  ProgressPacer pacer(static_cast<bool>(report.progress));
   while (rowLimit < 0 || report.rowsRead < rowLimit) {
     if (!NextRowWithinLimit(reader, limited, report))
       break;
@@ -73,8 +107,8 @@ void WriteRows(CDelimitedTextReader& reader, JSON& writer, int rowLimit, bool de
       NoteLineLeftOut(reader, names.size(), describe, log, report);
     }
     ++report.rowsRead;
-    if (report.progress && report.rowsRead % kProgressInterval == 0)
-      report.progress(reader.BytesRead());
+    if (pacer.Due(report.rowsRead))
+      pacer.Check(report.rowsRead, reader.BytesRead(), report);
   }
 }
 

@@ -10,6 +10,7 @@
 #include "platform/gui/FileDrop.h"
 #include "platform/gui/Images.h"
 #include "platform/gui/MessageBox.h"
+#include "platform/gui/ProgressWindow.h"
 #include "platform/gui/Resources.h"
 #include "ui/CorvaneResources.h"
 #include "ui/OutputFormats.h"
@@ -278,14 +279,22 @@ void CCorvaneDlg::OnConvert() {
   options.jsonLines = format == kJsonLinesFormat;
   int rows = 0;
   CString failure;
+  auto progress = std::make_unique<CProgressWindow>(*this, kConverting);
+  report.progress = [&](std::uint64_t bytesRead) {
+    if (!progress->Update(bytesRead, report.sourceSize))
+      throw CConversionCancelled();
+  };
   try {
     rows = ConvertToJson(m_sourceFile, m_separator, target, -1, bson, report, options);
     if (report.status != ConversionReport::Status::Converted)
       failure = report.failure;
+  } catch (const CConversionCancelled&) {
+    return;  // asked for: the output is as it was, and nothing more to say
   } catch (...) {
     // The output is as it was: only a whole document replaces it.
     failure = DescribeFailure(std::current_exception(), m_sourceFile);
   }
+  progress.reset();
   if (!failure.IsEmpty()) {
     MessageBox(WithLinesLeftOut(CString(kConversionError) + u"\n" + failure, report.linesLeftOut,
                                 options.quoted),

@@ -15,6 +15,8 @@ inline constexpr const char16_t* kSourceMissing =
     u"The source text file does not exist or inaccessible";
 inline constexpr const char16_t* kTargetMissing = u"The target file is not specified yet.";
 inline constexpr const char16_t* kConversionError = u"Conversion error.";
+// The progress dialog's title while Convert runs.
+inline constexpr const char16_t* kConverting = u"Converting";
 // %d: the number of rows written.
 inline constexpr const char16_t* kRowsConverted = u"%d rows has been converted";
 // The second line when lines were left out; %lld: how many (more than one).

@@ -234,6 +234,25 @@ TEST_F(ConversionTest, ProgressIsReportedWhileReading) {
             2 * 65536 + 10);
   // After 65,536 and 131,072 rows: the header and those rows, two bytes each.
   EXPECT_EQ(calls, (std::vector<std::uint64_t>{2 + 2 * 65536, 2 + 4 * 65536}));
+
+  // Long rows bring calls by bytes read; the callback's cancel leaves the earlier output.
+  std::string longRows = "a\n";
+  for (int i = 0; i < 8000; ++i)
+    longRows += std::string(999, 'x') + "\n";
+  calls.clear();
+  report.progress = [&calls](std::uint64_t bytes) {
+    if (calls.push_back(bytes); calls.size() == 3)
+      throw CConversionCancelled();
+  };
+  m_dir.Write("out.json", "keep");
+  EXPECT_THROW(ConvertToJson(Utf8ToUtf16(m_dir.Write("s.txt", longRows)).c_str(), u",",
+                             Utf8ToUtf16(m_dir.File("out.json")).c_str(), -1, 0, report),
+               CConversionCancelled);
+  for (std::size_t k = 0; k < 3; ++k)  // 1 to 1.5 MiB apart
+    EXPECT_NEAR(calls.at(k) - (k > 0 ? calls[k - 1] : 0), 1.25 * kProgressBytes,
+                kProgressBytes / 4);
+  EXPECT_EQ(ReadBytesFromFile(m_dir.File("out.json")), "keep");
+  EXPECT_EQ(HiddenFiles(m_dir.Path()), 0);
 }
 
 // Conversions that fail before writing, to JSON or BSON: a source that cannot be opened or

@@ -13,7 +13,9 @@
 #include <wx/dnd.h>
 #include <wx/filesys.h>
 #include <wx/frame.h>
+#include <wx/progdlg.h>
 #include <wx/textctrl.h>
+#include <wx/timer.h>
 #include <wx/webview.h>
 
 #include "corvane/Version.h"
@@ -103,6 +105,34 @@ TEST_P(ConvertTest, ConvertChecksConvertsAndReports) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Cases, ConvertTest, testing::ValuesIn(kConvertCases), ByName);
+
+// Cancel in the progress dialog of a long conversion (reads slowed through the seam) keeps
+// the earlier output, says nothing and gives the window back.
+TEST_F(MainWindowTest, CancelDuringALongConversionKeepsTheEarlierOutput) {
+  Open();
+  SetText(IDC_TARGET_FILE, CString::FromUtf8(dir.Write("out.json", "keep")));
+  SetText(IDC_SOURCE_FILE, Source("in.txt", SourceRows(500000, ',')));
+  wxTimer cancel;
+  cancel.Bind(wxEVT_TIMER, [](wxTimerEvent&) {
+    for (wxWindow* window : wxTopLevelWindows)
+      if (auto* progress = dynamic_cast<wxProgressDialog*>(window);
+          progress && progress->IsShown()) {
+        wxCommandEvent click(wxEVT_BUTTON, wxID_CANCEL);
+        progress->FindWindow(wxID_CANCEL)->GetEventHandler()->ProcessEvent(click);
+      }
+  });
+  cancel.Start(20);
+  SysCalls slow = RealSysCalls();
+  slow.read = [](int fd, void* buffer, size_t count) {
+    usleep(10000);
+    return RealSysCalls().read(fd, buffer, std::min<size_t>(count, 16384));
+  };
+  ScopedSysCalls seam(slow);
+  PressButton(*dlg, IDC_CONVERT);
+  EXPECT_EQ(Boxes(), BoxList{});
+  EXPECT_EQ(ReadBytesFromFile(dir.File("out.json")), "keep");
+  EXPECT_TRUE(Item(IDC_CONVERT)->IsEnabled());
+}
 
 // A saved source that is gone is reported once at start. The reason for a failed
 // conversion is the second line, whether the conversion reports it or throws it. Neither the
