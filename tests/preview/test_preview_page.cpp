@@ -34,60 +34,95 @@ std::string Repeat(const std::string& text, int times) {
 
 struct PageCase {
   const char* name;
-  std::string source;  // the file's bytes; "(none)": no source chosen, "(dir)": a folder
+  // The file's bytes; "(none)": no source chosen, "(dir)": a folder. Made when the case
+  // runs, so that listing the tests builds no megabytes.
+  std::string (*source)();
   const char16_t* separator;
   std::size_t rows;  // table rows shown
   std::vector<std::string> said;
 };
 
-const std::string kWide = Repeat("c,", 199999) + "c\n";
-const std::string kEscaped = Repeat(std::string(200, '&') + ",", 99) + std::string(200, '&') + "\n";
+std::string Wide() {
+  return Repeat("c,", 199999) + "c\n";
+}
+std::string Escaped() {
+  return Repeat(std::string(200, '&') + ",", 99) + std::string(200, '&') + "\n";
+}
 
 const PageCase kCases[] = {
-    {"NoSource", "(none)", u",", 0, {Said(T::kBegin)}},
-    {"Folder", "(dir)", u",", 0, {Said(T::kCannotRead, u"")}},
-    {"Empty", "", u",", 0, {Said(T::kEmpty)}},
-    {"HeaderOnly", "a,b\n", u",", 0, {Said(T::kNoRows, u"UTF-8", 2LL, u","), Said(T::kHeaderOnly)}},
-    {"NoLineMatches", "a,b\n1\n1,2,3\n", u",", 0, {Said(T::kNoLineMatches, 2LL, 2LL)}},
-    {"Rows", "a\tb\n1\t2\nx\n3\t4\n", u"<tab>", 2, {Said(T::kShows, 2LL, u"UTF-8", 2LL, u"<tab>")}},
+    {"NoSource", [] { return std::string("(none)"); }, u",", 0, {Said(T::kBegin)}},
+    {"Folder", [] { return std::string("(dir)"); }, u",", 0, {Said(T::kCannotRead, u"")}},
+    {"Empty", [] { return std::string(); }, u",", 0, {Said(T::kEmpty)}},
+    {"HeaderOnly",
+     [] { return std::string("a,b\n"); },
+     u",",
+     0,
+     {Said(T::kNoRows, u"UTF-8", 2LL, u","), Said(T::kHeaderOnly)}},
+    {"NoLineMatches",
+     [] { return std::string("a,b\n1\n1,2,3\n"); },
+     u",",
+     0,
+     {Said(T::kNoLineMatches, 2LL, 2LL)}},
+    {"Rows",
+     [] { return std::string("a\tb\n1\t2\nx\n3\t4\n"); },
+     u"<tab>",
+     2,
+     {Said(T::kShows, 2LL, u"UTF-8", 2LL, u"<tab>")}},
     {"Utf16BE",
-     std::string("\xFE\xFF\0a\0,\0b\0\n\0001\0,\0002\0\n", 18),
+     [] { return std::string("\xFE\xFF\0a\0,\0b\0\n\0001\0,\0002\0\n", 18); },
      u",",
      1,
      {Said(T::kShows, 1LL, u"UTF-16BE", 2LL, u",")}},
-    {"Utf16WithoutMark", std::string("a\0,\0b\0\n\0", 8), u",", 0, {Said(T::kUtf16Suspected)}},
-    {"OtherSeparator", "a;b;c;d\n1;2;3;4\n", u",", 1, {Said(T::kOtherSeparator, u";", 4LL)}},
-    {"NoLineFeed", std::string(17 << 20, 'x'), u",", 0, {Said(T::kLineTooLong, 1LL, 16LL)}},
+    {"Utf16WithoutMark",
+     [] { return std::string("a\0,\0b\0\n\0", 8); },
+     u",",
+     0,
+     {Said(T::kUtf16Suspected)}},
+    {"OtherSeparator",
+     [] { return std::string("a;b;c;d\n1;2;3;4\n"); },
+     u",",
+     1,
+     {Said(T::kOtherSeparator, u";", 4LL)}},
+    {"NoLineFeed",
+     [] { return std::string(17 << 20, 'x'); },
+     u",",
+     0,
+     {Said(T::kLineTooLong, 1LL, 16LL)}},
     {"LongRow",
-     "a\n" + std::string(17 << 20, 'x'),
+     [] { return "a\n" + std::string(17 << 20, 'x'); },
      u",",
      0,
      {Said(T::kNoRows, u"UTF-8", 1LL, u","), Said(T::kLineTooLong, 2LL, 16LL)}},
     {"StoppedAt16MiB",
-     "a,b\n" + Repeat("1," + std::string(2 << 20, 'x') + "\n", 9),
+     [] { return "a,b\n" + Repeat("1," + std::string(2 << 20, 'x') + "\n", 9); },
      u",",
      7,
      {Said(T::kShows, 7LL, u"UTF-8", 2LL, u","), Said(T::kStopped, 16LL)}},
     {"Wide",
-     kWide + std::string(300, 'v') + kWide.substr(1),
+     [] { return Wide() + std::string(300, 'v') + Wide().substr(1); },
      u",",
      1,
      {Said(kHtmlColumnsCut, kHtmlMaxColumns, std::size_t{200000}),
       Said(kHtmlCellsCut, kHtmlMaxCellCharacters)}},
-    {"PageSize", Repeat(kEscaped, 11), u",", 9, {Said(kHtmlRowsCut, std::size_t{9})}},
+    {"PageSize",
+     [] { return Repeat(Escaped(), 11); },
+     u",",
+     9,
+     {Said(kHtmlRowsCut, std::size_t{9})}},
 };
 
 using PreviewPageTest = ::testing::TestWithParam<PageCase>;
 
 TEST_P(PreviewPageTest, SaysWhatItShowsOrWhyNoRows) {
   const PageCase& c = GetParam();
+  const std::string bytes = c.source();
   const TempDir dir;
   setenv("XDG_STATE_HOME", dir.Path().c_str(), 1);
-  CString source = c.source == "(none)" ? CString() : dir.WFile("source.txt");
-  if (c.source == "(dir)")
+  CString source = bytes == "(none)" ? CString() : dir.WFile("source.txt");
+  if (bytes == "(dir)")
     source = CString::FromUtf8(dir.Path());
   else if (!source.IsEmpty())
-    WriteBytesToFile(dir.File("source.txt"), c.source);
+    WriteBytesToFile(dir.File("source.txt"), bytes);
   MakePreviewPage(source, c.separator, {}, dir.WFile("page.json"));
   const std::string page = ReadBytesFromFile(dir.File("page.json.html"));
   EXPECT_LT(page.size(), kHtmlMaxPageBytes);
