@@ -51,7 +51,10 @@ const std::array<MenuItemRes, 20> kTools = [] {
   return items;
 }();
 
-const std::array<MenuItemRes, 4> kHelp = {{
+// The guide's item carries the help command, which F1 gives too.
+const std::array<MenuItemRes, 6> kHelp = {{
+    {u"&User Guide\tF1", ID_HELP},
+    {nullptr, 0},
     {u"&Write an e-mail to Technical Support", ID_HELP_SUPPORT_MAIL},
     {u"&Go to converter's Web Site", ID_HELP_WEB_SITE},
     {nullptr, 0},
