@@ -5,9 +5,10 @@
 #include <gtest/gtest.h>
 #include <stdlib.h>
 
-#include <wx/dialog.h>
 #include <string>
 #include <vector>
+
+#include <wx/dialog.h>
 
 #include "app/CorvaneApp.h"
 #include "app/Settings.h"
