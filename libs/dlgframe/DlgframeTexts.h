@@ -20,6 +20,10 @@ inline constexpr const char16_t* kTruncateLogCaption = u"Truncate Log";
 inline constexpr const char16_t* kTruncateLogQuestion =
     u"Delete every entry of the log?\nThe entries cannot be brought back.";
 
+// %s: the user guide's page that is not there.
+inline constexpr const char16_t* kGuideMissing = u"The user guide was not found at %s.";
+inline constexpr const char* kGuideTitle = "User Guide";
+
 inline constexpr const char* kLogTitle = "Log";
 inline constexpr const char* kLogFileLabel = "Log file: ";
 inline constexpr const char* kLogShortened = "(Older entries are not shown.)\n";

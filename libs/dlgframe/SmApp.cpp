@@ -1,6 +1,7 @@
 #include "libs/dlgframe/SmApp.h"
 
 #include "libs/dlgframe/DlgframeTexts.h"
+#include "libs/dlgframe/GuideViewer.h"
 #include "libs/dlgframe/LogViewer.h"
 #include "libs/suppcore/Limit.h"
 #include "platform/gui/MessageBox.h"
@@ -29,6 +30,7 @@ BOOL CSmApp::Initialize(OSTREL_PRODUCT product, _Settings* settings, LPCWSTR) {
 
 void CSmApp::Terminate() {
   CLogViewer::Destroy();
+  CGuideViewer::Destroy();
   CLimit::SetNotifier(nullptr);
   m_settings = nullptr;
 }

@@ -22,14 +22,17 @@ class CSmApp : public CWinAppEx {
   // Keeps product and settings and has CLimit's notices shown as information boxes owned
   // by the window it names; options is unused (null). Returns non-zero.
   BOOL Initialize(OSTREL_PRODUCT product, _Settings* settings, LPCWSTR options);
-  // Forgets the settings store, which may be gone already, closes the log window and
-  // takes the notices back.
+  // Forgets the settings store, which may be gone already, closes the log and guide
+  // windows and takes the notices back.
   void Terminate();
   // Takes a WM_COMMAND first parameter, compared whole; non-zero when the library handled
-  // the command: View Log shows the log window, Truncate Log empties the log, the support
+  // the command: the help command (Help > User Guide, F1) shows the user guide in its
+  // window, View Log shows the log window, Truncate Log empties the log, the support
   // command opens the mail program on the support address and the web-site command the
   // browser on the product's page. Every other parameter gets 0.
   virtual int DoCommand(UINT command);
+  // Shows the user guide's window, or says where the guide's page is missing.
+  void OnHelp() override;
 
   OSTREL_PRODUCT GetProduct() const { return m_product; }
   // The store given to Initialize, null before it and after Terminate.

@@ -1,5 +1,6 @@
 // The library's menu commands.
 #include "libs/dlgframe/DlgframeTexts.h"
+#include "libs/dlgframe/GuideViewer.h"
 #include "libs/dlgframe/LogViewer.h"
 #include "libs/dlgframe/ProductLinks.h"
 #include "libs/dlgframe/SmApp.h"
@@ -27,8 +28,20 @@ void Open(const CWinAppEx& app, const CString& url) {
 
 }  // namespace
 
+void CSmApp::OnHelp() {
+  const CString guide = GetHelpFilePath();
+  if (!CGuideViewer::Show(MainWindowOf(*this), guide)) {
+    CString text;
+    text.Format(DlgframeTexts::kGuideMissing, guide.GetString());
+    AfxShowMessageBox(MainWindowOf(*this), text, kErrorCaption, MB_ICONERROR);
+  }
+}
+
 int CSmApp::DoCommand(UINT command) {
   switch (command) {
+    case ID_HELP:
+      OnHelp();
+      return 1;
     case ID_SM_VIEW_LOG:
       CLogViewer::Show(MainWindowOf(*this));
       return 1;

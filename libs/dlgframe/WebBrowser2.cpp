@@ -16,7 +16,8 @@ void CWebBrowser2::Navigate(LPCWSTR path, VARIANT*, VARIANT*, VARIANT*, VARIANT*
   if (!m_closed) {
     m_closed = true;
     view->Bind(wxEVT_WEBVIEW_NAVIGATING, [allowed = m_allowed](wxWebViewEvent& event) {
-      const wxString& url = event.GetURL();
+      // A place in the page itself (a link to one of its anchors) is the page.
+      const wxString url = event.GetURL().BeforeFirst('#');
       // The engine may spell the address another way: the file it names decides.
       const bool own = url == *allowed || url == wxWebViewDefaultURLStr ||
                        (url.StartsWith("file:") &&

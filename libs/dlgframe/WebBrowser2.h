@@ -1,7 +1,7 @@
-// CWebBrowser2: the preview pane, a web view that shows local files with scripts off.
-// It is closed: it shows only the page the program last asked for and about:blank; every
-// other navigation (a link, a frame, a dropped file or address) and every new window is
-// refused.
+// CWebBrowser2: the preview pane and the user guide's view, a web view that shows local
+// files with scripts off. It is closed: it shows only the page the program last asked for
+// (any place in it) and about:blank; every other navigation (a link, a frame, a dropped
+// file or address) and every new window is refused.
 #pragma once
 
 #include <memory>

@@ -17,6 +17,7 @@
 #include "platform/gui/DialogImpl.h"
 #include "platform/gui/EditBrowseBox.h"
 #include "platform/gui/GtkBridge.h"
+#include "platform/gui/WebView.h"
 #include "platform/gui/WxText.h"
 
 namespace {
@@ -56,6 +57,8 @@ wxMenuBar* BuildMenuBar(const MenuRes& menu, std::map<int, UINT>& commands) {
   return bar;
 }
 
+}  // namespace
+
 wxWindow* CreateWebBrowser(wxWindow* parent, int id, const wxPoint& pos, const wxSize& size) {
   if (!wxWebView::IsBackendAvailable(wxWebViewBackendDefault)) {
     // Without a web engine the pane stays empty; the rest of the window works.
@@ -71,6 +74,8 @@ wxWindow* CreateWebBrowser(wxWindow* parent, int id, const wxPoint& pos, const w
   view->EnableContextMenu(false);
   return view;
 }
+
+namespace {
 
 wxWindow* CreateControl(wxPanel* panel, const DlgControl& res) {
   const wxWindowID id = res.id == IDC_STATIC ? wxID_ANY : res.id;

@@ -14,7 +14,6 @@
 #include <wx/stdpaths.h>
 #include <wx/utils.h>
 
-#include "platform/gui/LaunchUrl.h"
 #include "platform/gui/WxText.h"
 
 namespace {
@@ -108,19 +107,17 @@ const AFX_APP_COMMAND_MAP* CWinAppEx::GetCommandMap() const {
 }
 
 CString CWinAppEx::GetHelpFilePath() {
-  // Installed, the guide sits in the documentation folder beside the program's bin/.
+  // Installed, the guide sits in the data folder beside the program's bin/.
   wxFileName installed(wxStandardPaths::Get().GetExecutablePath());
   installed.RemoveLastDir();
-  const wxString guide = installed.GetPath() + "/" + CORVANE_INSTALL_DOCDIR + "/user-guide.md";
+  const wxString guide = installed.GetPath() + "/" + CORVANE_INSTALL_GUIDE;
   if (wxFileName::FileExists(guide)) {
     return PathFromWx(guide);
   }
-  return CString::FromUtf8(CORVANE_SOURCE_USER_GUIDE);
+  return CString::FromUtf8(CORVANE_BUILD_USER_GUIDE);
 }
 
-void CWinAppEx::OnHelp() {
-  AfxLaunchUrl(CString(u"file://") + GetHelpFilePath());
-}
+void CWinAppEx::OnHelp() {}
 
 BOOL InitCommonControlsEx(const INITCOMMONCONTROLSEX* controls) {
   return controls != nullptr ? TRUE : FALSE;

@@ -57,9 +57,10 @@ class CWinAppEx {
 
   // Runs the command's entry of the command map; FALSE when there is none.
   BOOL OnCmdMsg(UINT id);
-  // Opens the user guide with the desktop's viewer for it.
-  void OnHelp();
-  // Where the user guide is: beside the installed program, else in the source tree.
+  // Shows the user guide; here nothing, as only the dialog library has a window for it.
+  virtual void OnHelp();
+  // Where the user guide's page is: in the installed program's data folder, else in the
+  // build tree the program was built in.
   static CString GetHelpFilePath();
 
   // The window the application runs; null when none runs.

@@ -9,7 +9,8 @@ set(id com.ostrel.CorvaneConverter)
 foreach(file bin/corvane bin/corvane-convert share/applications/${id}.desktop
              share/metainfo/${id}.metainfo.xml share/icons/hicolor/16x16/apps/${id}.png
              share/icons/hicolor/32x32/apps/${id}.png share/icons/hicolor/48x48/apps/${id}.png
-             share/icons/hicolor/256x256/apps/${id}.png)
+             share/icons/hicolor/256x256/apps/${id}.png share/corvane/guide/user-guide.html
+             share/corvane/guide/screenshot-preview.png)
   if(NOT EXISTS ${STAGE}/usr/${file})
     message(FATAL_ERROR "not installed: ${file}")
   endif()

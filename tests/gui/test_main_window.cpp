@@ -10,9 +10,11 @@
 #include <functional>
 
 #include <gtest/gtest.h>
+#include <wx/dialog.h>
 #include <wx/dnd.h>
 #include <wx/filesys.h>
 #include <wx/frame.h>
+#include <wx/menu.h>
 #include <wx/progdlg.h>
 #include <wx/textctrl.h>
 #include <wx/timer.h>
@@ -20,6 +22,7 @@
 
 #include "corvane/Version.h"
 #include "engine/PreviewTexts.h"
+#include "libs/dlgframe/GuideViewer.h"
 #include "libs/dlgframe/LogViewer.h"
 #include "libs/suppcore/HtmlPage.h"
 #include "libs/suppcore/Log.h"
@@ -396,6 +399,42 @@ TEST_F(MainWindowTest, LibraryCommandsShowAndTruncateTheLogOpenTheHelpLinksAndTh
   Command(ID_HELP_ABOUT);
   EXPECT_EQ(product, u"Ostrel Corvane Converter");
   EXPECT_EQ(version, u"Version " CORVANE_VERSION_U);
+}
+
+// F1 and Help > User Guide show the guide built from its Markdown in the program's own
+// window, with nothing handed to the desktop; Alt+F opens the File menu.
+TEST_F(MainWindowTest, F1AndTheHelpMenuShowTheBuiltGuideItselfAndAltFOpensTheFileMenu) {
+  std::vector<CString> urls;
+  SetUrlLaunchHook([&](const CString& url) {
+    urls.push_back(url);
+    return true;
+  });
+  Open();
+  auto* frame = dynamic_cast<wxFrame*>(wxGetTopLevelParent(Item(IDC_PREVIEW)));
+  wxMenuBar* bar = frame->GetMenuBar();
+  wxMenu* opened = nullptr;
+  frame->Bind(wxEVT_MENU_OPEN, [&](wxMenuEvent& event) {
+    opened = event.GetMenu();
+    event.Skip();
+  });
+  PressKey('F', wxMOD_ALT);
+  EXPECT_TRUE(PumpUntil([&] { return opened != nullptr; })) << "no menu opened";
+  EXPECT_EQ(opened, bar->GetMenu(bar->FindMenu("File")));
+  PressKey(WXK_ESCAPE);
+  ActivateWindow(*dlg);
+  PressKey(WXK_F1);
+  auto* view = dynamic_cast<wxWebView*>(CGuideViewer::View());
+  ASSERT_NE(view, nullptr);
+  const wxString title = wxString::FromUTF8("Ostrel Corvane Converter \u2014 user guide");
+  EXPECT_TRUE(PumpUntil([&] { return view->GetCurrentTitle() == title; }, 10000))
+      << view->GetCurrentTitle();
+  CGuideViewer::Window()->Hide();
+  wxCommandEvent guideItem(wxEVT_MENU, bar->FindMenuItem("Help", "User Guide"));
+  frame->ProcessWindowEvent(guideItem);
+  EXPECT_TRUE(CGuideViewer::Window()->IsShown());
+  CGuideViewer::Destroy();
+  SetUrlLaunchHook([](const CString&) { return true; });
+  EXPECT_TRUE(urls.empty());
 }
 
 }  // namespace
