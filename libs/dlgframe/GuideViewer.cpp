@@ -7,6 +7,7 @@
 #include <wx/weakref.h>
 
 #include "libs/dlgframe/DlgframeTexts.h"
+#include "libs/dlgframe/HideOnClose.h"
 #include "libs/dlgframe/WebBrowser2.h"
 #include "platform/gui/WebView.h"
 #include "platform/gui/WxText.h"
@@ -30,14 +31,7 @@ class CGuideWindow : public wxDialog {
     SetEscapeId(wxID_CLOSE);
     // Closing only hides: the next time the guide opens where the reader left it.
     close->Bind(wxEVT_BUTTON, [this](wxCommandEvent&) { Hide(); });
-    Bind(wxEVT_CLOSE_WINDOW, [this](wxCloseEvent& event) {
-      if (event.CanVeto()) {
-        event.Veto();
-        Hide();
-      } else {
-        event.Skip();
-      }
-    });
+    HideOnClose(*this);
   }
 
   void ShowPage(const CString& path) {

@@ -15,6 +15,7 @@
 #include <wx/weakref.h>
 
 #include "libs/dlgframe/DlgframeTexts.h"
+#include "libs/dlgframe/HideOnClose.h"
 #include "libs/suppcore/Log.h"
 #include "platform/gui/WxText.h"
 
@@ -70,14 +71,7 @@ class CLogWindow : public wxDialog {
         Reload();
       }
     });
-    Bind(wxEVT_CLOSE_WINDOW, [this](wxCloseEvent& event) {
-      if (event.CanVeto()) {
-        event.Veto();
-        Hide();
-      } else {
-        event.Skip();
-      }
-    });
+    HideOnClose(*this);
   }
 
   // The log is watched only while the window is on show.
