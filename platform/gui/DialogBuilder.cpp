@@ -17,6 +17,7 @@
 #include "platform/gui/DialogImpl.h"
 #include "platform/gui/EditBrowseBox.h"
 #include "platform/gui/GtkBridge.h"
+#include "platform/gui/PrivateWebContext.h"
 #include "platform/gui/WebView.h"
 #include "platform/gui/WxText.h"
 
@@ -64,6 +65,7 @@ wxWindow* CreateWebBrowser(wxWindow* parent, int id, const wxPoint& pos, const w
     // Without a web engine the pane stays empty; the rest of the window works.
     return new wxPanel(parent, id, pos, size, wxBORDER_SUNKEN);
   }
+  UsePrivateWebContext();
   wxWebView* view = wxWebView::New(parent, id, wxWebViewDefaultURLStr, pos, size);
   if (view == nullptr) {
     return new wxPanel(parent, id, pos, size, wxBORDER_SUNKEN);

@@ -17,11 +17,6 @@ using IsAncestorFn = int (*)(void* widget, void* ancestor);
 using GetSettingsFn = void* (*)(void* webView);
 using SetEnableFn = void (*)(void* settings, int enabled);
 using WidgetFn = void (*)(void* widget);
-using GetContextFn = void* (*)(void* webView);
-using SetCacheModelFn = void (*)(void* context, int model);
-
-// WEBKIT_CACHE_MODEL_DOCUMENT_VIEWER: no cache at all, for a view of local files only.
-constexpr int kDocumentViewerCache = 0;
 
 }  // namespace
 
@@ -57,17 +52,9 @@ bool GtkDisableWebViewScripts(void* webKitWebView) {
 
 bool GtkKeepWebViewLocal(void* webKitWebView) {
   static const auto unsetDrop = Lookup<WidgetFn>("gtk_drag_dest_unset");
-  static const auto getContext = Lookup<GetContextFn>("webkit_web_view_get_context");
-  static const auto setCacheModel = Lookup<SetCacheModelFn>("webkit_web_context_set_cache_model");
-  if (webKitWebView == nullptr || unsetDrop == nullptr || getContext == nullptr ||
-      setCacheModel == nullptr) {
+  if (webKitWebView == nullptr || unsetDrop == nullptr) {
     return false;
   }
   unsetDrop(webKitWebView);
-  void* context = getContext(webKitWebView);
-  if (context == nullptr) {
-    return false;
-  }
-  setCacheModel(context, kDocumentViewerCache);
   return true;
 }

@@ -17,6 +17,6 @@ bool GtkFocusIsWithin(wxTopLevelWindow* top, wxWindow* window);
 bool GtkDisableWebViewScripts(void* webKitWebView);
 
 // Keeps a WebKit web view to the program's own pages: drops onto it are refused (it is
-// no drag destination, so a drop goes to the window around it) and its context caches
-// nothing, in memory or on disk. False when the functions are not available.
+// no drag destination, so a drop goes to the window around it). False when the function
+// is not available.
 bool GtkKeepWebViewLocal(void* webKitWebView);

@@ -1,5 +1,6 @@
 // The web view the program shows its own local pages in: scripts off, no context menu,
-// nothing dropped on it taken. Without a web engine an empty sunken panel stands in.
+// nothing dropped on it taken, nothing kept on disk. Without a web engine an empty sunken
+// panel stands in.
 #pragma once
 
 #include <wx/gdicmn.h>

@@ -35,6 +35,8 @@ int main(int argc, char** argv) {
   static TempDir home;
   setenv("XDG_CONFIG_HOME", home.File("config").c_str(), 1);
   setenv("XDG_STATE_HOME", home.File("state").c_str(), 1);
+  setenv("XDG_CACHE_HOME", home.File("cache").c_str(), 1);
+  setenv("XDG_DATA_HOME", home.File("data").c_str(), 1);
   // Nor may a test start the user's browser or mail program.
   SetUrlLaunchHook([](const CString&) { return true; });
   static CGuiTestApp app;

@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <functional>
 
+#include <glib.h>
 #include <gtest/gtest.h>
 #include <wx/dialog.h>
 #include <wx/dnd.h>
@@ -238,13 +239,17 @@ TEST_F(MainWindowTest, PreviewFollowsTheSourceTheSeparatorAndQuotedFieldsAndLeav
   EXPECT_FALSE(std::filesystem::exists(folder.parent_path()));
 }
 
-// Another page, as a link, a typed or a dropped address would ask for, is refused. A file
-// dropped onto the window (the pane takes no drops, so over it too) becomes the source,
-// its name's bytes kept.
-TEST_F(MainWindowTest, PaneShowsOnlyItsOwnPagesAndADroppedFileBecomesTheSource) {
+// Another page, as a link, a typed or a dropped address would ask for, is refused, and
+// showing pages leaves nothing in the user's cache and data folders. A file dropped onto
+// the window (the pane takes no drops, so over it too) becomes the source, its name's bytes
+// kept.
+TEST_F(MainWindowTest, PaneShowsOnlyItsOwnPagesKeepsNoDataAndADroppedFileBecomesTheSource) {
   Open();
   SetText(IDC_SOURCE_FILE, Source("in.txt", "a\tb\n1\t2\n"));
   ASSERT_NE(ShownPage(dlg->PreviewFile()).find("<td>1</td>"), std::string::npos);
+  // The web engine keeps a program's data in a folder named after it.
+  for (const char* folder : {"XDG_CACHE_HOME", "XDG_DATA_HOME"})
+    EXPECT_FALSE(std::filesystem::exists(std::filesystem::path(getenv(folder)) / g_get_prgname()));
   Source("other.html", "<html><title>Other</title></html>");
   auto* pane = dynamic_cast<wxWebView*>(Item(IDC_PREVIEW));
   pane->LoadURL(wxFileSystem::FileNameToURL(wxString::FromUTF8(dir.File("other.html"))));
