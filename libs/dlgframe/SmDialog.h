@@ -23,7 +23,8 @@ class CSmDialog : public CDialog, public _ControlContainer {
   // Keeps size (of the client area), position and maximised state in the store (the caller
   // saves the store). A maximised window keeps the size and place it had before.
   BOOL Save();
-  // The smallest window size, in pixels at 96 dots per inch (scaled with the display).
+  // The smallest window size, in pixels at 96 dots per inch (scaled with the display), or
+  // larger where the controls need more to show whole. Called once they are anchored.
   void SetMinSizes(int width, int height);
 
   // Called when the window closes, before it is destroyed.
