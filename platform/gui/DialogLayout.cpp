@@ -15,6 +15,9 @@ constexpr int kLineHeight = 14;
 // In pixels at 96 dots per inch: the desktop's spacing unit and window margin.
 constexpr int kStep = 6;
 constexpr int kMargin = 12;
+constexpr int kLabelGap = 12;
+// In dialog units: controls closer than this in a row belong together.
+constexpr int kTogether = 12;
 
 Kind KindOf(const DlgControl& res) {
   const CString name(res.className);
@@ -113,6 +116,18 @@ int Layout::PlaceRow(const Item& row, int top) const {
   const int rowHeight = sizedHeight > 0 ? sizedHeight : anyHeight;
   std::sort(placed.begin(), placed.end(),
             [](const Placed& a, const Placed& b) { return a.rect.x < b.rect.x; });
+  // A label's control follows its text at the desktop's gap, and the controls that sit
+  // close after it move along.
+  for (size_t i = 0; i + 1 < placed.size(); ++i) {
+    const int excess = placed[i + 1].rect.x - placed[i].rect.GetRight() - 1 - Px(kLabelGap);
+    for (size_t j = i + 1; placed[i].kind == Kind::kLabel && excess > 0 && j < placed.size(); ++j) {
+      const DlgControl& before = *placed[j - 1].control->res;
+      if (j > i + 1 && placed[j].control->res->x - (before.x + before.cx) >= kTogether) {
+        break;
+      }
+      placed[j].rect.x -= excess;
+    }
+  }
   for (size_t i = 0; i < placed.size(); ++i) {
     wxRect& rect = placed[i].rect;
     if (placed[i].kind == Kind::kSized) {
