@@ -19,8 +19,9 @@ struct PlacedControl {
 // Lays the controls out in the template's rows and order: every field, list and button of
 // a row takes the row's height (the tallest one's natural height), labels and check boxes
 // are centred on the row, rows are spaced in steps of 6 pixels (6 between related rows,
-// 12 or 18 where the template leaves more room) inside 12-pixel margins, and a control is
-// at least 6 pixels from the next one in its row. Controls taller than a row (a pane, an
+// 12 or 18 where the template leaves more room) inside 12-pixel margins, a label's control
+// (and the controls close after it) follows its text at 12 pixels, and a control is at
+// least 6 pixels from the next one in its row. Controls taller than a row (a pane, an
 // icon, a label of several lines) keep their height and move with the rows above them.
 // Returns the client size that holds them with the template's width.
 wxSize LayOutDialog(wxWindow* panel, const DlgTemplate& res,
