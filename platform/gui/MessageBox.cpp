@@ -27,12 +27,21 @@ long IconStyle(UINT type) {
   }
 }
 
-// What the box covered is drawn again at once: a web view beneath it may otherwise keep
-// the box's grey until something else makes it paint.
+// A web view draws from its own surface, which a parent's repaint does not reach: each
+// window is asked to repaint itself.
+void Repaint(wxWindow* window) {
+  window->Refresh();
+  for (wxWindow* child : window->GetChildren()) {
+    Repaint(child);
+  }
+}
+
+// What the box covered is drawn again at once: a web view beneath it would otherwise keep
+// a line of the box's frame until something else makes it paint.
 void RepaintOwner(wxWindow* owner) {
   wxWindow* top = owner != nullptr ? wxGetTopLevelParent(owner) : nullptr;
   if (top != nullptr && top->IsShown()) {
-    top->Refresh();
+    Repaint(top);
     top->Update();
   }
 }

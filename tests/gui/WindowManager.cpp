@@ -58,7 +58,8 @@ TestWindowManager::TestWindowManager() {
     return;
   // On a busy machine a new X server may turn openbox away while it starts up: then it
   // exits at once, and another try comes later.
-  for (int attempt = 0; attempt < 5 && m_pid <= 0; ++attempt) {
+  const timespec step{0, 10'000'000};
+  for (int attempt = 0; attempt < 10 && m_pid <= 0; ++attempt) {
     m_pid = StartOpenbox();
     if (m_pid <= 0)
       return;
@@ -66,9 +67,10 @@ TestWindowManager::TestWindowManager() {
       int status = 0;
       if (waitpid(m_pid, &status, WNOHANG) == m_pid) {
         m_pid = -1;
+        for (int pause = 0; pause < 30; ++pause)
+          nanosleep(&step, nullptr);
         break;
       }
-      const timespec step{0, 10'000'000};
       nanosleep(&step, nullptr);
     }
   }
