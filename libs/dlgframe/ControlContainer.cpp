@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include <wx/stattext.h>
 #include <wx/window.h>
 
 #include "platform/gui/Wnd.h"
@@ -67,4 +68,69 @@ void _ControlContainer::ResizeControls(int cx, int cy) {
     const int bottom = static_cast<int>(anchored.rect.bottom) + share.bottom * dy;
     window->SetSize(left, top, std::max(1, right - left), std::max(1, bottom - top));
   }
+}
+
+namespace {
+
+// How a window follows one axis of the client area: it stays, grows, or moves.
+enum class Follow { kStays, kGrows, kMoves };
+
+Follow FollowOf(int first, int second) {
+  return first != 0 ? Follow::kMoves : second != 0 ? Follow::kGrows : Follow::kStays;
+}
+
+bool Overlap(int start, int length, int otherStart, int otherLength) {
+  return start < otherStart + otherLength && otherStart < start + length;
+}
+
+}  // namespace
+
+wxSize _ControlContainer::SmallestClientSize(const std::vector<wxWindow*>& windows, wxSize client,
+                                             int gap, int margin) const {
+  struct Placed {
+    wxRect rect;
+    wxSize best;
+    Follow x, y;
+  };
+  std::vector<Placed> placed;
+  for (wxWindow* window : windows) {
+    EdgeShare share{0, 0, 0, 0};
+    for (const Anchored& anchored : m_controls) {
+      share = anchored.id == window->GetId() ? ShareOf(anchored.type) : share;
+    }
+    const wxRect rect = window->GetRect();
+    // A label's text may be narrower than its window; the text is what must show.
+    const bool label = dynamic_cast<wxStaticText*>(window) != nullptr;
+    wxSize best = window->GetBestSize();
+    if (!label) {
+      best.DecTo(rect.GetSize());  // what it is now is enough
+    }
+    placed.push_back(
+        {rect, best, FollowOf(share.left, share.right), FollowOf(share.top, share.bottom)});
+  }
+  wxSize need(0, 0);
+  for (const Placed& p : placed) {
+    if (p.x == Follow::kStays) {
+      need.x = std::max(need.x, p.rect.x + p.best.x + margin);
+    } else if (p.x == Follow::kGrows) {
+      need.x = std::max(need.x, client.x - (p.rect.width - p.best.x));
+    }
+    if (p.y == Follow::kStays) {
+      need.y = std::max(need.y, p.rect.y + p.best.y + margin);
+    } else if (p.y == Follow::kGrows) {
+      need.y = std::max(need.y, client.y - (p.rect.height - p.best.y));
+    }
+    // What moves right or down must not run into what stays on its left or above.
+    for (const Placed& other : placed) {
+      if (p.x == Follow::kMoves && other.x == Follow::kStays && other.rect.x < p.rect.x &&
+          Overlap(p.rect.y, p.rect.height, other.rect.y, other.rect.height)) {
+        need.x = std::max(need.x, client.x - (p.rect.x - (other.rect.x + other.best.x + gap)));
+      }
+      if (p.y == Follow::kMoves && other.y == Follow::kStays && other.rect.y < p.rect.y &&
+          Overlap(p.rect.x, p.rect.width, other.rect.x, other.rect.width)) {
+        need.y = std::max(need.y, client.y - (p.rect.y - (other.rect.y + other.best.y + gap)));
+      }
+    }
+  }
+  return need;
 }

@@ -5,9 +5,12 @@
 
 #include <vector>
 
+#include <wx/gdicmn.h>
+
 #include "platform/gui/WinTypes.h"
 
 class CWnd;
+class wxWindow;
 
 // How a control follows the window's right and bottom edges. Values not listed keep the
 // control where the template put it.
@@ -34,6 +37,11 @@ class _ControlContainer {
   // Moves and sizes every registered control for a client area of cx by cy.
   void ResizeControls(int cx, int cy);
   int GetControlCount() const { return static_cast<int>(m_controls.size()); }
+  // The smallest client area, from one of client's size, in which windows (registered or
+  // staying where they are) keep their best sizes, the gap between those that move towards
+  // each other, and margin to the right and bottom edges of those that stay.
+  wxSize SmallestClientSize(const std::vector<wxWindow*>& windows, wxSize client, int gap,
+                            int margin) const;
 
  protected:
   void SetContainerWindow(CWnd* window) { m_container = window; }

@@ -48,10 +48,23 @@ void CSmDialog::Activate() {}
 
 void CSmDialog::SetMinSizes(int width, int height) {
   wxFrame* frame = GetFrame();
-  if (frame == nullptr) {
+  wxWindow* panel = GetClientWindow();
+  if (frame == nullptr || panel == nullptr) {
     return;
   }
-  const wxSize minimum = frame->FromDIP(wxSize(width, height));
+  // Never so small that a control is cut: the label of a long line stays whole, at the
+  // desktop's margin and gap from what is beside it.
+  std::vector<wxWindow*> windows;
+  for (wxWindow* child : panel->GetChildren()) {
+    if (child->IsShown()) {
+      windows.push_back(child);
+    }
+  }
+  const wxSize whole =
+      SmallestClientSize(windows, panel->GetClientSize(), frame->FromDIP(6), frame->FromDIP(12));
+  const wxSize frameExtra = frame->GetSize() - frame->GetClientSize();
+  wxSize minimum = frame->FromDIP(wxSize(width, height));
+  minimum.IncTo(whole + frameExtra);
   frame->SetMinSize(minimum);
   const wxSize size = frame->GetSize();
   if (size.x < minimum.x || size.y < minimum.y) {

@@ -20,10 +20,11 @@ class CSmDialog : public CDialog, public _ControlContainer {
   // Restores size, position and maximised state from the library's settings store; FALSE
   // (and nothing changed) when none was saved or the saved place is off every screen.
   BOOL Load();
-  // Keeps size, position and maximised state in the store (the caller saves the store).
-  // A maximised window keeps the size and place it had before.
+  // Keeps size (of the client area), position and maximised state in the store (the caller
+  // saves the store). A maximised window keeps the size and place it had before.
   BOOL Save();
-  // The smallest window size, in pixels at 96 dots per inch (scaled with the display).
+  // The smallest window size, in pixels at 96 dots per inch (scaled with the display), or
+  // larger where the controls need more to show whole. Called once they are anchored.
   void SetMinSizes(int width, int height);
 
   // Called when the window closes, before it is destroyed.

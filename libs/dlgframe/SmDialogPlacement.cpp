@@ -1,5 +1,7 @@
-// Window placement of CSmDialog in the settings store: <name>.X, .Y, .Width, .Height
-// (pixels) and .Maximized (0 or 1).
+// Window placement of CSmDialog in the settings store: <name>.X, .Y (the frame's corner),
+// .Width, .Height (the client area's size) and .Maximized (0 or 1), in pixels. The client
+// area, not the frame: the toolkit knows the window manager's frame only once the window
+// is shown, so a frame size set before that would come back larger by the frame.
 #include <algorithm>
 #include <climits>
 #include <cstdint>
@@ -83,12 +85,20 @@ BOOL CSmDialog::Load() {
   if (store == nullptr || frame == nullptr || m_windowName.IsEmpty()) {
     return FALSE;
   }
-  const wxRect rect(store->getInt(Key(u"X"), INT_MIN), store->getInt(Key(u"Y"), INT_MIN),
-                    store->getInt(Key(u"Width"), 0), store->getInt(Key(u"Height"), 0));
-  if (rect.x == INT_MIN || rect.y == INT_MIN || !IsPlacementOnScreen(rect, Screens(false))) {
+  const wxRect saved(store->getInt(Key(u"X"), INT_MIN), store->getInt(Key(u"Y"), INT_MIN),
+                     store->getInt(Key(u"Width"), 0), store->getInt(Key(u"Height"), 0));
+  if (saved.x == INT_MIN || saved.y == INT_MIN || saved.width <= 0 || saved.height <= 0) {
     return FALSE;
   }
-  frame->SetSize(FitToWorkArea(rect, Screens(true)));
+  // The menu bar and as much of the frame as is known yet.
+  const wxSize frameExtra = frame->GetSize() - frame->GetClientSize();
+  const wxRect rect(saved.GetPosition(), saved.GetSize() + frameExtra);
+  if (!IsPlacementOnScreen(rect, Screens(false))) {
+    return FALSE;
+  }
+  const wxRect fitted = FitToWorkArea(rect, Screens(true));
+  frame->Move(fitted.GetPosition());
+  frame->SetClientSize(fitted.GetSize() - frameExtra);
   if (store->getInt(Key(u"Maximized"), 0) != 0) {
     frame->Maximize();
   }
@@ -103,11 +113,12 @@ BOOL CSmDialog::Save() {
   }
   const bool maximized = frame->IsMaximized();
   if (!maximized && !frame->IsIconized()) {
-    const wxRect rect = frame->GetRect();
-    store->setInt(Key(u"X"), rect.x);
-    store->setInt(Key(u"Y"), rect.y);
-    store->setInt(Key(u"Width"), rect.width);
-    store->setInt(Key(u"Height"), rect.height);
+    const wxPoint corner = frame->GetPosition();
+    const wxSize client = frame->GetClientSize();
+    store->setInt(Key(u"X"), corner.x);
+    store->setInt(Key(u"Y"), corner.y);
+    store->setInt(Key(u"Width"), client.x);
+    store->setInt(Key(u"Height"), client.y);
   }
   store->setInt(Key(u"Maximized"), maximized ? 1 : 0);
   return TRUE;

@@ -15,6 +15,7 @@
 #include <wx/webview.h>
 
 #include "platform/gui/DialogImpl.h"
+#include "platform/gui/DialogLayout.h"
 #include "platform/gui/EditBrowseBox.h"
 #include "platform/gui/GtkBridge.h"
 #include "platform/gui/PrivateWebContext.h"
@@ -247,7 +248,11 @@ void BuildDialogWindow(CDialog& dialog, CDialog::Impl& impl, wxWindow* parent) {
   for (const DialogControl& control : impl.controls) {
     BindControl(dialog, impl, control);
   }
-  impl.frame->SetClientSize(impl.panel->ConvertDialogToPixels(wxSize(res->cx, res->cy)));
+  std::vector<PlacedControl> placed;
+  for (const DialogControl& control : impl.controls) {
+    placed.push_back(PlacedControl{control.res, control.window});
+  }
+  impl.frame->SetClientSize(LayOutDialog(impl.panel, *res, placed));
   impl.panel->SetSize(impl.frame->GetClientSize());
   BindFrame(dialog, impl);
   impl.frame->CentreOnParent();

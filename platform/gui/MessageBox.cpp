@@ -1,6 +1,7 @@
 #include "platform/gui/MessageBox.h"
 
 #include <wx/msgdlg.h>
+#include <wx/toplevel.h>
 
 #include "platform/gui/WxText.h"
 
@@ -26,6 +27,36 @@ long IconStyle(UINT type) {
   }
 }
 
+// A web view draws from its own surface, which a parent's repaint does not reach: each
+// window is asked to repaint itself.
+void Repaint(wxWindow* window) {
+  window->Refresh();
+  for (wxWindow* child : window->GetChildren()) {
+    Repaint(child);
+  }
+}
+
+// What the box covered is drawn again at once: a web view beneath it would otherwise keep
+// a line of the box's frame until something else makes it paint.
+void RepaintOwner(wxWindow* owner) {
+  wxWindow* top = owner != nullptr ? wxGetTopLevelParent(owner) : nullptr;
+  if (top != nullptr && top->IsShown()) {
+    Repaint(top);
+    top->Update();
+  }
+}
+
+int ShowBox(wxWindow* owner, const CString& text, const CString& caption, UINT type) {
+  if ((type & 0xF) == MB_YESNO) {
+    wxMessageDialog box(owner, ToWx(text), ToWx(caption),
+                        wxYES_NO | wxNO_DEFAULT | IconStyle(type));
+    return box.ShowModal() == wxID_YES ? IDYES : IDNO;
+  }
+  wxMessageDialog box(owner, ToWx(text), ToWx(caption), wxOK | IconStyle(type));
+  box.ShowModal();
+  return IDOK;
+}
+
 }  // namespace
 
 void SetMessageBoxHook(MessageBoxHook hook) {
@@ -36,12 +67,7 @@ int AfxShowMessageBox(wxWindow* owner, const CString& text, const CString& capti
   if (Hook()) {
     return Hook()(text, caption, type);
   }
-  if ((type & 0xF) == MB_YESNO) {
-    wxMessageDialog box(owner, ToWx(text), ToWx(caption),
-                        wxYES_NO | wxNO_DEFAULT | IconStyle(type));
-    return box.ShowModal() == wxID_YES ? IDYES : IDNO;
-  }
-  wxMessageDialog box(owner, ToWx(text), ToWx(caption), wxOK | IconStyle(type));
-  box.ShowModal();
-  return IDOK;
+  const int answer = ShowBox(owner, text, caption, type);
+  RepaintOwner(owner);
+  return answer;
 }

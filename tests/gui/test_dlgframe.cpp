@@ -64,6 +64,7 @@ class SmDialogTest : public testing::Test {
 
 TEST_F(SmDialogTest, SavedPlacementIsRestoredByTheNextWindow) {
   wxRect saved;
+  int clientWidth = 0;
   {
     CFrameDlg first;
     Open(first);
@@ -71,9 +72,10 @@ TEST_F(SmDialogTest, SavedPlacementIsRestoredByTheNextWindow) {
     PumpUntil([&] { return first.GetFrame()->GetSize() == wxSize(700, 520); });
     Pump(100);
     saved = first.GetFrame()->GetRect();
+    clientWidth = first.GetFrame()->GetClientSize().x;
     EXPECT_TRUE(first.Save());
   }
-  EXPECT_EQ(store.getInt(u"TestWnd.Width"), saved.width);
+  EXPECT_EQ(store.getInt(u"TestWnd.Width"), clientWidth);
   EXPECT_EQ(store.getInt(u"TestWnd.Maximized", -1), 0);
   CFrameDlg second;
   Open(second);
@@ -84,6 +86,27 @@ TEST_F(SmDialogTest, SavedPlacementIsRestoredByTheNextWindow) {
   Open(huge);
   EXPECT_LE(huge.GetFrame()->GetSize().x, wxDisplay(0u).GetClientArea().width);
   huge.DestroyWindow();
+}
+
+// Maximised and restored before each close: every start is as large as the first.
+TEST_F(SmDialogTest, ARestoredWindowKeepsItsSizeAcrossStarts) {
+  const wxSize size(700, 500);
+  store.setInt(u"TestWnd.X", 40);
+  store.setInt(u"TestWnd.Y", 50);
+  store.setInt(u"TestWnd.Width", size.x);
+  store.setInt(u"TestWnd.Height", size.y);
+  for (int start = 0; start < 3; ++start) {
+    CFrameDlg dlg;
+    Open(dlg);
+    wxFrame* frame = dlg.GetFrame();
+    EXPECT_TRUE(PumpUntil([&] { return frame->GetClientSize() == size; })) << "start " << start;
+    frame->Maximize();
+    EXPECT_TRUE(PumpUntil([&] { return frame->GetClientSize() != size; }));
+    frame->Maximize(false);
+    EXPECT_TRUE(PumpUntil([&] { return frame->GetClientSize() == size; }))
+        << frame->GetClientSize().x << "x" << frame->GetClientSize().y;
+    EXPECT_TRUE(dlg.Save());
+  }
 }
 
 TEST(PlacementTest, PlacementIsUsableWhenEnoughOfItIsOnAScreen) {

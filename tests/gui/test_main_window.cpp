@@ -17,6 +17,7 @@
 #include <wx/frame.h>
 #include <wx/menu.h>
 #include <wx/progdlg.h>
+#include <wx/stattext.h>
 #include <wx/textctrl.h>
 #include <wx/timer.h>
 #include <wx/webview.h>
@@ -301,6 +302,34 @@ TEST_F(MainWindowTest, PreviewGrowsButtonsStayBottomRightAndTheWindowStaysAtLeas
   Pump(200);
   EXPECT_GE(frame->GetSize().x, frame->FromDIP(kMinWindowWidth));
   EXPECT_GE(frame->GetSize().y, frame->FromDIP(kMinWindowHeight));
+}
+
+// Labels, check boxes and buttons are centred on the list of their row, as high as it where
+// they are fields or buttons; at the smallest size every label shows whole, nothing overlaps.
+TEST_F(MainWindowTest, RowsAreAlignedAndTheSmallestWindowCutsNothing) {
+  Open();
+  wxWindow* panel = dlg->GetClientWindow();
+  const std::tuple<wxWindow*, int, bool> rows[] = {
+      {wxWindow::FindWindowByLabel("Value Se&parator", panel), IDC_SEPARATOR, false},
+      {Item(IDC_CUSTOM_SEPARATOR), IDC_SEPARATOR, true},
+      {Item(IDC_QUOTED_FIELDS), IDC_SEPARATOR, false},
+      {wxWindow::FindWindowByLabel("Format", panel), IDC_FORMAT, false},
+      {Item(IDC_TYPED_VALUES), IDC_FORMAT, false},
+      {Item(IDC_CONVERT), IDC_FORMAT, true}};
+  dlg->GetFrame()->SetSize(wxSize(1, 1));
+  Pump(300);
+  for (const auto& [window, id, sameHeight] : rows) {
+    const wxRect a = window->GetRect(), b = Item(id)->GetRect();
+    EXPECT_NEAR(a.y + a.height / 2.0, b.y + b.height / 2.0, 1) << window->GetLabel();
+    EXPECT_TRUE(!sameHeight || a.height == b.height) << window->GetLabel();
+  }
+  for (wxWindow* child : panel->GetChildren()) {
+    const wxRect rect = child->GetRect();
+    EXPECT_TRUE(wxRect(panel->GetClientSize()).Contains(rect)) << child->GetLabel();
+    EXPECT_TRUE(!dynamic_cast<wxStaticText*>(child) || rect.width >= child->GetBestSize().x);
+    for (wxWindow* other : panel->GetChildren())
+      EXPECT_TRUE(other == child || !rect.Intersects(other->GetRect())) << child->GetLabel();
+  }
 }
 
 using QuitWay = std::pair<const char*, std::function<void(CMainWindowProbe&)>>;
