@@ -151,9 +151,13 @@ void JSON::Close() {
     impl.state = Impl::State::kUnbound;
     return;
   }
+  // Also when ending the array throws: a block still queued never reaches the file.
   struct LetGo {
     Impl& impl;
-    ~LetGo() { impl.state = Impl::State::kUnbound; }
+    ~LetGo() {
+      impl.out.Abandon();
+      impl.state = Impl::State::kUnbound;
+    }
   } letGo{impl};
   Array(0, 1);
   impl.out.Finish();
