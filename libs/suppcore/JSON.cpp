@@ -55,6 +55,8 @@ BOOL JSON::Open(CFile* file, int /*flags*/) {
   impl.rows = 0;
   if (file)
     impl.out.Bind(file);
+  else
+    impl.out.Abandon();
   return file ? TRUE : FALSE;
 }
 
