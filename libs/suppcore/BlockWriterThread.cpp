@@ -59,6 +59,8 @@ void BlockWriterThread::HandOver(ByteBuffer& block, std::size_t used) {
     block = std::move(m_free.back());
     m_free.pop_back();
   }
+  // Woken after the unlock, the writing thread need not wait for the lock at once.
+  lock.unlock();
   m_changed.notify_all();
 }
 
@@ -103,7 +105,7 @@ void BlockWriterThread::Run() {
     } catch (...) {
       failure = std::current_exception();
     }
-    std::lock_guard lock(m_mutex);
+    std::unique_lock lock(m_mutex);
     if (failure) {
       // What follows a block that did not reach the file would leave a hole in it.
       m_failure = failure;
@@ -112,6 +114,7 @@ void BlockWriterThread::Run() {
       return;
     }
     m_free.push_back(std::move(block.bytes));
+    lock.unlock();
     m_changed.notify_all();
   }
 }
