@@ -395,10 +395,13 @@ def quoted_tools(args, src, work, others):
 
 def measure(tools, rounds):
     """Median seconds and peak MB per tool; one pass of every tool per round, so that the
-    machine's drift spreads over all of them."""
+    machine's drift spreads over all of them. Each round starts one tool further on, so
+    that no tool always follows the same one (the one after a large write pays for the
+    system's handling of the memory it freed)."""
     samples = {tool.name: [] for tool in tools}
-    for _ in range(rounds):
-        for tool in tools:
+    for round_index in range(rounds):
+        shift = round_index % len(tools)
+        for tool in tools[shift:] + tools[:shift]:
             samples[tool.name].append(tool.run())
     return {name: (statistics.median(s for s, _ in runs), max(p for _, p in runs))
             for name, runs in samples.items()}
