@@ -1,6 +1,7 @@
 # Warnings and sanitizers live on one INTERFACE target that every target links, so
 # nothing touches the global flags.
 option(CORVANE_SANITIZE "Build with AddressSanitizer and UndefinedBehaviorSanitizer" OFF)
+option(CORVANE_TSAN "Build with ThreadSanitizer (not together with CORVANE_SANITIZE)" OFF)
 option(CORVANE_WARNINGS_AS_ERRORS "Treat warnings as errors" OFF)
 option(CORVANE_SIMD "Use vector instructions (OFF builds the scalar fallbacks of platform/core/Simd.h)" ON)
 
@@ -17,6 +18,14 @@ if(CORVANE_SANITIZE)
                                                    -fno-omit-frame-pointer -fno-sanitize-recover=undefined)
   target_link_options(corvane_options INTERFACE -fsanitize=address,undefined)
   # Tests that limit the address space skip themselves: the sanitizer reserves terabytes.
+  target_compile_definitions(corvane_options INTERFACE CORVANE_SANITIZED)
+endif()
+if(CORVANE_TSAN)
+  if(CORVANE_SANITIZE)
+    message(FATAL_ERROR "CORVANE_TSAN and CORVANE_SANITIZE cannot be combined")
+  endif()
+  target_compile_options(corvane_options INTERFACE -fsanitize=thread -fno-omit-frame-pointer)
+  target_link_options(corvane_options INTERFACE -fsanitize=thread)
   target_compile_definitions(corvane_options INTERFACE CORVANE_SANITIZED)
 endif()
 

@@ -131,13 +131,13 @@ int Convert(LPCWSTR sourcePath, LPCWSTR separatorText, LPCWSTR outputPath, int r
   report.cutLine = 0;
   report.rowsRead = report.rowsWritten = report.linesLeftOut = 0;
   report.leftOutLines.clear();
-  // Declared in order of creation, so that they are released in reverse: the output
-  // (dropped unless committed), the reader (closing the source), the writer, the HTML
-  // object.
+  // Released in reverse: the writer first, whose thread must be gone (its pending blocks
+  // dropped) before the output is dropped unless committed; then the reader (closing the
+  // source) and the HTML object.
   [[maybe_unused]] HTML html;
-  JSON writer;
   CDelimitedTextReader reader;
   CAtomicOutput output;
+  JSON writer;
 
   CFileException error;
   if (!reader.Open(sourcePath, &error, SourceAccess(options))) {

@@ -55,6 +55,8 @@ BOOL JSON::Open(CFile* file, int /*flags*/) {
   impl.rows = 0;
   if (file)
     impl.out.Bind(file);
+  else
+    impl.out.Abandon();
   return file ? TRUE : FALSE;
 }
 
@@ -151,9 +153,13 @@ void JSON::Close() {
     impl.state = Impl::State::kUnbound;
     return;
   }
+  // Also when ending the array throws: a block still queued never reaches the file.
   struct LetGo {
     Impl& impl;
-    ~LetGo() { impl.state = Impl::State::kUnbound; }
+    ~LetGo() {
+      impl.out.Abandon();
+      impl.state = Impl::State::kUnbound;
+    }
   } letGo{impl};
   Array(0, 1);
   impl.out.Finish();

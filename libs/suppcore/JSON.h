@@ -21,9 +21,12 @@
 // pair outside an object, a second array) are ignored.
 //
 // The writer does not own the file: it writes to it through a 1 MiB buffer, and Close()
-// hands over everything pending. A write error of the file passes through as the file's
-// CFileException, and a BSON row over BSON's 2 GiB limit throws one (EFBIG). After Close,
-// also one that throws, the writer no longer touches the file.
+// hands over everything pending. Past the first 1 MiB, full blocks are written on a thread
+// of its own while the next ones are encoded (WriteBuffer.h), so the file must stay open
+// until Close or the writer's destruction, which drops what is not written yet. A write
+// error of the file passes through as the file's CFileException, at a later row or at
+// Close, and a BSON row over BSON's 2 GiB limit throws one (EFBIG). After Close, also one
+// that throws, the writer no longer touches the file.
 #pragma once
 
 #include <memory>

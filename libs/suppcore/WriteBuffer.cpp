@@ -1,10 +1,20 @@
 #include "libs/suppcore/WriteBuffer.h"
 
 #include <algorithm>
+#include <system_error>
+
+#include "libs/suppcore/BlockWriterThread.h"
+
+WriteBuffer::WriteBuffer() = default;
+
+WriteBuffer::~WriteBuffer() {
+  Abandon();
+}
 
 void WriteBuffer::Bind(CFile* file) {
+  Abandon();
   m_file = file;
-  m_used = 0;
+  m_threadWanted = BlockWriterThread::Wanted();
   // Sized here rather than in the constructor, so that an unopened writer costs nothing.
   if (m_data.size() < kBlockSize)
     m_data.resize(kBlockSize);
@@ -14,15 +24,24 @@ void WriteBuffer::Finish() {
   // The file is let go even when its Write throws: the caller releases the file next.
   struct LetGo {
     WriteBuffer& buffer;
-    ~LetGo() {
-      buffer.m_file = nullptr;
-      buffer.m_used = 0;
-    }
+    ~LetGo() { buffer.Abandon(); }
   } letGo{*this};
-  HandOver();
+  if (m_writer) {
+    m_writer->Finish();
+    m_writer.reset();
+  }
+  if (m_used > 0)
+    m_file->Write(m_data.data(), static_cast<UINT>(m_used));
+  m_used = 0;
   // The caller may only destroy the file after this, and a file's destructor drops write
   // errors: its own buffer is emptied here so that a full disk is not taken for success.
   m_file->Flush();
+}
+
+void WriteBuffer::Abandon() noexcept {
+  m_writer.reset();
+  m_file = nullptr;
+  m_used = 0;
 }
 
 void WriteBuffer::MakeRoom(std::size_t count) {
@@ -43,7 +62,22 @@ void WriteBuffer::AppendInPieces(std::string_view bytes) {
 }
 
 void WriteBuffer::HandOver() {
-  if (m_used > 0)
+  if (m_used == 0)
+    return;
+  if (!m_writer && m_threadWanted) {
+    try {
+      m_writer = std::make_unique<BlockWriterThread>(*m_file);
+    } catch (const std::system_error&) {
+      m_threadWanted = false;  // no thread to be had: this one writes, as it always could
+    }
+  }
+  if (!m_writer) {
     m_file->Write(m_data.data(), static_cast<UINT>(m_used));
+    m_used = 0;
+    return;
+  }
+  m_writer->HandOver(m_data, m_used);
   m_used = 0;
+  if (m_data.size() < kBlockSize)
+    m_data.resize(kBlockSize);
 }

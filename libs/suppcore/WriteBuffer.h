@@ -1,24 +1,40 @@
 // WriteBuffer: the writer's output buffer in front of a CFile. Bytes are gathered in one
 // block of kBlockSize and handed to the file's Write when the block is full, so that the
 // file sees few large writes and memory stays the same whatever the document's size.
+// From the first full block on, the blocks are written by a BlockWriterThread while the
+// next ones are filled; a document that fits in one block (the preview) starts no thread.
 #pragma once
 
 #include <cstddef>
 #include <cstring>
+#include <memory>
 #include <string_view>
 
 #include "platform/core/ByteBuffer.h"
 #include "platform/core/File.h"
 
+class BlockWriterThread;
+
 class WriteBuffer {
  public:
   static constexpr std::size_t kBlockSize = std::size_t{1} << 20;
 
-  // Binds to file and starts empty.
+  WriteBuffer();
+  // Abandon.
+  ~WriteBuffer();
+  WriteBuffer(const WriteBuffer&) = delete;
+  WriteBuffer& operator=(const WriteBuffer&) = delete;
+
+  // Binds to file and starts empty (an earlier document not finished is abandoned). The
+  // file must stay open until Finish or Abandon: blocks may be written to it until then.
   void Bind(CFile* file);
   // Hands over everything pending and flushes the file, then lets go of it, also when
-  // that throws.
+  // that throws. A write that failed on the thread throws here, or at the next full block,
+  // as the file threw it.
   void Finish();
+  // Drops what is not written yet, waits for a write under way, and lets go of the file:
+  // nothing reaches it afterwards. Never throws.
+  void Abandon() noexcept;
   CFile* File() const { return m_file; }
 
   // Makes room for count bytes (at most kBlockSize, or the buffer grows) and returns where
@@ -43,9 +59,12 @@ class WriteBuffer {
  private:
   void MakeRoom(std::size_t count);
   void AppendInPieces(std::string_view bytes);
+  // Hands a full block to the thread (started here the first time) or the file.
   void HandOver();
 
   CFile* m_file = nullptr;
   ByteBuffer m_data;
   std::size_t m_used = 0;
+  bool m_threadWanted = false;
+  std::unique_ptr<BlockWriterThread> m_writer;
 };

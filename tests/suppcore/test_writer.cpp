@@ -48,18 +48,34 @@ void PlayRows(JSON& w, const Rows& rows, Path path) {
 }
 
 size_t g_largestWrite = 0;
+size_t g_room = SIZE_MAX;  // bytes the file takes before its writes fail with ENOSPC
+bool g_failed = false;
+int g_writesAfterFailure = 0;
+
+SysCalls Measured() {
+  SysCalls measured = RealSysCalls();
+  measured.write = [](int fd, const void* bytes, size_t count) -> ssize_t {
+    g_largestWrite = std::max(g_largestWrite, count);
+    if (g_failed || count > g_room) {
+      g_writesAfterFailure += g_failed;
+      g_failed = true;
+      errno = ENOSPC;
+      return -1;
+    }
+    g_room -= count;
+    return RealSysCalls().write(fd, bytes, count);
+  };
+  return measured;
+}
 
 // The whole document for rows. Memory stays flat: no write is larger than the buffer.
 std::string Write(const Rows& rows, bool bson, Path path, bool lines = false, bool typed = false) {
   TempDir dir;
-  SysCalls measured = RealSysCalls();
-  measured.write = [](int fd, const void* bytes, size_t count) {
-    g_largestWrite = std::max(g_largestWrite, count);
-    return RealSysCalls().write(fd, bytes, count);
-  };
   g_largestWrite = 0;
+  g_room = SIZE_MAX;
+  g_failed = false;
   {
-    ScopedSysCalls scoped(measured);
+    ScopedSysCalls scoped(Measured());
     CFile file;
     EXPECT_TRUE(file.Open(dir.WFile("out"), CFile::modeCreate | CFile::modeWrite));
     JSON w;
@@ -170,6 +186,39 @@ TEST_P(Writer, TypedValuesInEveryFormat) {
     bson_destroy(document);
   }
   EXPECT_TRUE(Write({small, large}, true, GetParam(), false, true) == bson);
+}
+
+// A write that fails in the first block, a later one or the last bytes: the file's own
+// exception reaches the rows or Close, the file holds the document up to the failure, and
+// nothing is tried after it.
+TEST(WriterFailure, TheFileExceptionArrivesAndNothingFollows) {
+  const Rows rows(50000, Row{{"a", std::string(100, 'x')}});
+  const std::string whole = Write(rows, false, Path::kWhole);
+  for (const size_t room : {size_t{0}, size_t{3} << 20, whole.size() - 10}) {
+    SCOPED_TRACE(room);
+    TempDir dir;
+    g_room = room;
+    g_failed = false;
+    g_writesAfterFailure = 0;
+    {
+      ScopedSysCalls scoped(Measured());
+      CFile file;
+      ASSERT_TRUE(file.Open(dir.WFile("out"), CFile::modeCreate | CFile::modeWrite));
+      JSON w;
+      w.Open(&file, 0);
+      w.Array(1, 1);
+      try {
+        PlayRows(w, rows, Path::kWhole);
+        w.Close();
+        ADD_FAILURE() << "a failure reported success";
+      } catch (const CFileException& e) {
+        EXPECT_EQ(e.what(), dir.File("out") + ": " + strerror(ENOSPC));
+      }
+      file.Abort();
+    }
+    EXPECT_EQ(g_writesAfterFailure, 0);
+    EXPECT_TRUE(whole.starts_with(ReadBytesFromFile(dir.File("out"))));
+  }
 }
 
 INSTANTIATE_TEST_SUITE_P(Paths, Writer, testing::Values(Path::kPairs, Path::kWhole),
