@@ -7,7 +7,6 @@
 
 #include "libs/dlgframe/SmApp.h"
 #include "platform/gui/LaunchUrl.h"
-#include "tests/gui/WindowManager.h"
 #include "tests/platform/TempDir.h"
 
 namespace {
@@ -38,8 +37,6 @@ int main(int argc, char** argv) {
   setenv("XDG_STATE_HOME", home.File("state").c_str(), 1);
   // Nor may a test start the user's browser or mail program.
   SetUrlLaunchHook([](const CString&) { return true; });
-  // Before the toolkit opens the display, so that the window is managed from the start.
-  static TestWindowManager windowManager;
   static CGuiTestApp app;
   return AfxWinMain(argc, argv);
 }
