@@ -10,6 +10,7 @@
 #include "platform/core/File.h"
 #include "platform/gui/Dialog.h"
 #include "platform/gui/EditBrowseBox.h"
+#include "platform/gui/LaunchUrl.h"
 #include "platform/gui/Resources.h"
 #include "platform/gui/WxText.h"
 #include "tests/gui/GuiTestSupport.h"
@@ -120,6 +121,16 @@ TEST_F(DialogTest, KeysFollowTheTemplateOrderTheMnemonicsAndTheDefaultCommand) {
     ASSERT_FALSE(dlg.commands.empty());
     EXPECT_EQ(dlg.commands.front(), command);
   }
+}
+
+// A scheme no program handles: the launch fails with the system's reason, the toolkit's
+// launcher and its box of its own left out.
+TEST(LaunchUrlTest, AnAddressNoProgramOpensFailsWithTheSystemsReason) {
+  SetUrlLaunchHook(nullptr);
+  CString reason;
+  EXPECT_FALSE(AfxLaunchUrl(u"corvane-no-program:x", &reason));
+  SetUrlLaunchHook([](const CString&) { return true; });
+  EXPECT_FALSE(reason.IsEmpty());
 }
 
 TEST_F(DialogTest, ExceptionFromHandlerIsShownAndTheWindowGoesOn) {
