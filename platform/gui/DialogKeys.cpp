@@ -154,6 +154,9 @@ wxWindow* FocusTargetOf(wxWindow* window) {
 
 bool HandleDialogKey(CDialog& dialog, CDialog::Impl& impl, int keyCode, int modifiers) {
   if (modifiers == wxMOD_NONE && keyCode == WXK_ESCAPE) {
+    if (GtkPopupIsOpen(impl.frame)) {
+      return false;  // it closes the open menu or list only
+    }
     dialog.SendCommand(IDCANCEL, 0);
     return true;
   }

@@ -14,6 +14,8 @@ Fn Lookup(const char* name) {
 
 using GetFocusFn = void* (*)(void* gtkWindow);
 using IsAncestorFn = int (*)(void* widget, void* ancestor);
+using GetGroupFn = void* (*)(void* gtkWindow);
+using GetGrabFn = void* (*)(void* windowGroup);
 using GetSettingsFn = void* (*)(void* webView);
 using SetEnableFn = void (*)(void* settings, int enabled);
 using WidgetFn = void (*)(void* widget);
@@ -39,6 +41,16 @@ bool GtkFocusIsWithin(wxTopLevelWindow* top, wxWindow* window) {
   void* widget = window->GetHandle();
   return focus != nullptr && widget != nullptr &&
          (focus == widget || isAncestor(focus, widget) != 0);
+}
+
+bool GtkPopupIsOpen(wxTopLevelWindow* top) {
+  static const auto getGroup = Lookup<GetGroupFn>("gtk_window_get_group");
+  static const auto getGrab = Lookup<GetGrabFn>("gtk_window_group_get_current_grab");
+  if (top == nullptr || getGroup == nullptr || getGrab == nullptr) {
+    return false;
+  }
+  void* group = getGroup(top->GetHandle());
+  return group != nullptr && getGrab(group) != nullptr;
 }
 
 bool GtkDisableWebViewScripts(void* webKitWebView) {
