@@ -5,7 +5,9 @@
 #include <stdexcept>
 
 #include <gtest/gtest.h>
+#include <wx/filedlg.h>
 #include <wx/frame.h>
+#include <wx/modalhook.h>
 
 #include "platform/core/File.h"
 #include "platform/gui/Dialog.h"
@@ -96,19 +98,36 @@ TEST_F(DialogTest, ControlsNotifyTheMessageMapsOfTheWindowAndItsBase) {
   EXPECT_FALSE(dlg.SendCommand(102, EN_CHANGE)) << "the code is part of the key";
 }
 
-// Tab follows the template's order, passing labels, browse buttons and disabled fields,
-// and wraps round; Alt+letter focuses the control after a label or presses a button;
-// Enter presses a focused button and is otherwise the default command, IDOK.
+// Counts the file dialogs asked for, showing none.
+struct FileDialogCounter : wxModalDialogHook {
+  int Enter(wxDialog* d) override {
+    return dynamic_cast<wxFileDialog*>(d) != nullptr ? (++opened, wxID_CANCEL) : wxID_NONE;
+  }
+  void Exit(wxDialog*) override {}
+  int opened = 0;
+};
+
+// Tab follows the template's order, passing labels and disabled fields, stopping at an
+// edit-browse field's button after the field, and wraps round; Alt+Down in that field and
+// Enter on its button open its file dialog; Alt+letter focuses the control after a label
+// or presses a button; Enter presses a focused button and is otherwise IDOK.
 TEST_F(DialogTest, KeysFollowTheTemplateOrderTheMnemonicsAndTheDefaultCommand) {
   FocusOn(dlg, 100);
   std::vector<int> order{FocusedId()};
-  for (int i = 0; i < 6; ++i) {
+  for (int i = 0; i < 7; ++i) {
     PressKey(WXK_TAB);
     order.push_back(FocusedId());
   }
-  EXPECT_EQ(order, (std::vector<int>{100, 101, 102, IDCANCEL, 104, 105, 100}));
+  EXPECT_EQ(order, (std::vector<int>{100, 101, 102, IDCANCEL, 104, 104, 105, 100}));
   PressKey(WXK_TAB, wxMOD_SHIFT);
   EXPECT_EQ(FocusedId(), 105);
+  FileDialogCounter files;
+  files.Register();
+  PressKey(WXK_TAB, wxMOD_SHIFT);  // onto the browse button
+  PressKey(WXK_RETURN);
+  FocusOn(dlg, 104);
+  PressKey(WXK_DOWN, wxMOD_ALT);
+  EXPECT_EQ(files.opened, 2);
   PressKey('n', wxMOD_ALT);
   EXPECT_EQ(FocusedId(), 100);
   PressKey('g', wxMOD_ALT);
