@@ -2,6 +2,7 @@
 
 #include <wx/msgdlg.h>
 
+#include "platform/gui/GtkBridge.h"
 #include "platform/gui/WxText.h"
 
 namespace {
@@ -36,6 +37,7 @@ int AfxShowMessageBox(wxWindow* owner, const CString& text, const CString& capti
   if (Hook()) {
     return Hook()(text, caption, type);
   }
+  const GtkBoxAnswersOnKeyPress answerOnPress;  // so a key typed right after is not lost
   if ((type & 0xF) == MB_YESNO) {
     wxMessageDialog box(owner, ToWx(text), ToWx(caption),
                         wxYES_NO | wxNO_DEFAULT | IconStyle(type));
