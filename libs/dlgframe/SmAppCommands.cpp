@@ -16,13 +16,18 @@ wxWindow* MainWindowOf(const CWinAppEx& app) {
   return app.m_pMainWnd != nullptr ? app.m_pMainWnd->GetWxWindow() : nullptr;
 }
 
-// A desktop without a browser or mail program says nothing itself: tell the user.
+// A desktop without a browser or mail program says nothing itself: tell the user, with
+// the system's reason when it gives one.
 void Open(const CWinAppEx& app, const CString& url) {
-  if (AfxLaunchUrl(url)) {
+  CString reason;
+  if (AfxLaunchUrl(url, &reason)) {
     return;
   }
   CString text;
   text.Format(DlgframeTexts::kCannotOpen, url.GetString());
+  if (!reason.IsEmpty()) {
+    text += u"\n" + reason;
+  }
   AfxShowMessageBox(MainWindowOf(app), text, kErrorCaption, MB_ICONERROR);
 }
 

@@ -1,5 +1,7 @@
 // The keys a dialog handles itself, as the Windows dialog manager does, so that they
 // behave the same whatever the toolkit's own mnemonic handling does.
+#include <vector>
+
 #include <wx/button.h>
 #include <wx/checkbox.h>
 #include <wx/stattext.h>
@@ -39,19 +41,43 @@ int FocusedIndex(CDialog::Impl& impl) {
   return -1;
 }
 
+// A place Tab can stop at: a control's window, or the browse button of an edit-browse
+// control, which follows its field.
+struct TabStop {
+  wxWindow* window;
+  bool open;  // whether it takes the focus now
+};
+
+std::vector<TabStop> TabStopsOf(CDialog::Impl& impl) {
+  std::vector<TabStop> stops;
+  for (const DialogControl& control : impl.controls) {
+    const bool open = CanTakeFocus(control);
+    stops.push_back({FocusTargetOf(control.window), open});
+    if (auto* box = dynamic_cast<CEditBrowseBox*>(control.window); box && box->CanBrowse()) {
+      stops.push_back({box->GetBrowseButton(), open});
+    }
+  }
+  return stops;
+}
+
 // Tab and Shift+Tab go through the template's tab stops here rather than in the toolkit:
 // a web view hands the key to its page first and may move the focus on its own as well.
 void MoveFocus(CDialog::Impl& impl, bool forward) {
-  auto& controls = impl.controls;
-  const int count = static_cast<int>(controls.size());
-  const int current = FocusedIndex(impl);
+  const std::vector<TabStop> stops = TabStopsOf(impl);
+  const int count = static_cast<int>(stops.size());
+  int current = -1;
+  for (int i = 0; i < count && current < 0; ++i) {
+    if (GtkFocusIsWithin(impl.frame, stops[static_cast<size_t>(i)].window)) {
+      current = i;
+    }
+  }
   const int step = forward ? 1 : -1;
   int index = current >= 0 ? current : (forward ? -1 : count);
   for (int tries = 0; tries < count; ++tries) {
     index = (index + step + count) % count;
-    const DialogControl& candidate = controls[static_cast<size_t>(index)];
-    if (CanTakeFocus(candidate)) {
-      FocusTargetOf(candidate.window)->SetFocus();
+    const TabStop& candidate = stops[static_cast<size_t>(index)];
+    if (candidate.open) {
+      candidate.window->SetFocus();
       return;
     }
   }
@@ -137,10 +163,21 @@ bool MoveInGroup(CDialog::Impl& impl, bool forward) {
   return true;
 }
 
+// Browse buttons included.
 bool FocusIsOnButton(CDialog::Impl& impl) {
-  const wxWindow* focus = wxWindow::FindFocus();
+  wxWindow* focus = wxWindow::FindFocus();
   return focus != nullptr && dynamic_cast<const wxButton*>(focus) != nullptr &&
-         focus->GetParent() == impl.panel;
+         impl.panel->IsDescendant(focus);
+}
+
+// The edit-browse control whose field or button has the focus and can open its dialog.
+CEditBrowseBox* FocusedBrowseBox(CDialog::Impl& impl) {
+  const int current = FocusedIndex(impl);
+  if (current < 0) {
+    return nullptr;
+  }
+  auto* box = dynamic_cast<CEditBrowseBox*>(impl.controls[static_cast<size_t>(current)].window);
+  return box != nullptr && box->CanBrowse() ? box : nullptr;
 }
 
 }  // namespace
@@ -154,6 +191,9 @@ wxWindow* FocusTargetOf(wxWindow* window) {
 
 bool HandleDialogKey(CDialog& dialog, CDialog::Impl& impl, int keyCode, int modifiers) {
   if (modifiers == wxMOD_NONE && keyCode == WXK_ESCAPE) {
+    if (GtkPopupIsOpen(impl.frame)) {
+      return false;  // it closes the open menu or list only
+    }
     dialog.SendCommand(IDCANCEL, 0);
     return true;
   }
@@ -182,6 +222,14 @@ bool HandleDialogKey(CDialog& dialog, CDialog::Impl& impl, int keyCode, int modi
       dialog.SendCommand(ID_HELP, 0);
     }
     return true;
+  }
+  if (modifiers == wxMOD_ALT && (keyCode == WXK_DOWN || keyCode == WXK_NUMPAD_DOWN)) {
+    // As a drop-down list opens: the field's file dialog.
+    if (CEditBrowseBox* box = FocusedBrowseBox(impl)) {
+      box->Browse();
+      return true;
+    }
+    return false;
   }
   if (modifiers == wxMOD_ALT && keyCode > 32 && keyCode < 127) {
     return HandleMnemonic(dialog, impl, static_cast<wxChar>(wxToupper(keyCode)));

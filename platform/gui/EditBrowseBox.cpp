@@ -43,10 +43,9 @@ CEditBrowseBox::CEditBrowseBox(wxWindow* parent, wxWindowID id, const wxPoint& p
     : wxPanel(parent, id, pos, size, wxTAB_TRAVERSAL | wxNO_BORDER) {
   m_text = new wxTextCtrl(this, wxID_ANY);
   m_button = new wxButton(this, wxID_ANY, "...", wxDefaultPosition, wxDefaultSize, wxBU_EXACTFIT);
-  m_button->DisableFocusFromKeyboard();
   m_button->SetToolTip(_("Browse"));
   m_button->Hide();
-  m_button->Bind(wxEVT_BUTTON, [this](wxCommandEvent&) { OnBrowse(); });
+  m_button->Bind(wxEVT_BUTTON, [this](wxCommandEvent&) { Browse(); });
   Bind(wxEVT_SIZE, [this](wxSizeEvent& event) {
     PlaceChildren();
     event.Skip();
@@ -87,7 +86,7 @@ void CEditBrowseBox::PlaceChildren() {
   m_text->SetSize(0, 0, std::max(0, size.x - buttonWidth), size.y);
 }
 
-void CEditBrowseBox::OnBrowse() {
+void CEditBrowseBox::Browse() {
   wxFileName current(PathToWx(FromWx(m_text->GetValue())));
   long style = m_save ? (wxFD_SAVE | wxFD_OVERWRITE_PROMPT) : (wxFD_OPEN | wxFD_FILE_MUST_EXIST);
   wxFileDialog dialog(wxGetTopLevelParent(this), m_save ? _("Save As") : _("Open"),

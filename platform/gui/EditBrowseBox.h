@@ -1,6 +1,7 @@
 // The toolkit side of the edit-browse control: a text field with a small browse button
 // at its right end that opens a file dialog and puts the chosen path into the field.
-// The button is not a tab stop, as on Windows, where it sits inside the field's frame.
+// The button is a tab stop of its own after the field, as a GTK desktop expects, so the
+// dialog can be opened without a mouse.
 #pragma once
 
 #include <wx/button.h>
@@ -23,6 +24,11 @@ class CEditBrowseBox : public wxPanel {
   wxTextCtrl* GetTextCtrl() const { return m_text; }
   wxButton* GetBrowseButton() const { return m_button; }
 
+  // True when the button shows and the control is enabled: the file dialog can be opened.
+  bool CanBrowse() const { return m_mode == kFileButton && IsThisEnabled(); }
+  // Opens the file dialog, as the button does.
+  void Browse();
+
   void SetMode(Mode mode);
   Mode GetMode() const { return m_mode; }
   void SetFileDialog(const CString& defaultExtension, const CString& filter);
@@ -37,7 +43,6 @@ class CEditBrowseBox : public wxPanel {
   bool AcceptsFocus() const override { return false; }  // the field inside takes it
 
  private:
-  void OnBrowse();
   void PlaceChildren();
 
   wxTextCtrl* m_text;

@@ -12,6 +12,26 @@ class wxTopLevelWindow;
 // the focus in inner widgets the toolkit does not report.
 bool GtkFocusIsWithin(wxTopLevelWindow* top, wxWindow* window);
 
+// True when a menu, a drop-down list's popup or a box of the toolkit's is open over top:
+// it holds the toolkit's grab, so a key that reaches the window meanwhile is still the
+// popup's (a menu opened by a click hands Escape on to the menu bar, inside the window).
+bool GtkPopupIsOpen(wxTopLevelWindow* top);
+
+// While one lives, Enter or Space on the focused button of one of the toolkit's own boxes
+// (a message box) answers it as the key goes down, as Escape does. The button would hold
+// the keyboard until the key comes up, and a key typed before that, as a fast typist
+// does, would be lost with the box.
+class GtkBoxAnswersOnKeyPress {
+ public:
+  GtkBoxAnswersOnKeyPress();
+  ~GtkBoxAnswersOnKeyPress();
+  GtkBoxAnswersOnKeyPress(const GtkBoxAnswersOnKeyPress&) = delete;
+  GtkBoxAnswersOnKeyPress& operator=(const GtkBoxAnswersOnKeyPress&) = delete;
+
+ private:
+  unsigned m_snooper = 0;
+};
+
 // Turns JavaScript off for a web view created with the WebKit backend. False when the
 // functions are not available; the page then runs with the backend's default.
 bool GtkDisableWebViewScripts(void* webKitWebView);

@@ -13,5 +13,6 @@ using UrlLaunchHook = std::function<bool(const CString& url)>;
 // Replaces every launch of the process with hook; an empty hook restores the real launch.
 void SetUrlLaunchHook(UrlLaunchHook hook);
 
-// Opens url with the program the desktop has for its scheme; false when none started.
-bool AfxLaunchUrl(const CString& url);
+// Opens url with the program the desktop has for its scheme; false when none started, with
+// the system's reason in *reason when it gives one. Shows nothing itself.
+bool AfxLaunchUrl(const CString& url, CString* reason = nullptr);

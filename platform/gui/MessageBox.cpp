@@ -3,6 +3,7 @@
 #include <wx/msgdlg.h>
 #include <wx/toplevel.h>
 
+#include "platform/gui/GtkBridge.h"
 #include "platform/gui/WxText.h"
 
 namespace {
@@ -67,6 +68,7 @@ int AfxShowMessageBox(wxWindow* owner, const CString& text, const CString& capti
   if (Hook()) {
     return Hook()(text, caption, type);
   }
+  const GtkBoxAnswersOnKeyPress answerOnPress;  // so a key typed right after is not lost
   const int answer = ShowBox(owner, text, caption, type);
   RepaintOwner(owner);
   return answer;

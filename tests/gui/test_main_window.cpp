@@ -20,6 +20,7 @@
 #include <wx/stattext.h>
 #include <wx/textctrl.h>
 #include <wx/timer.h>
+#include <wx/uiaction.h>
 #include <wx/webview.h>
 
 #include "corvane/Version.h"
@@ -30,6 +31,7 @@
 #include "libs/suppcore/Log.h"
 #include "platform/core/SysCalls.h"
 #include "platform/gui/EditBrowseBox.h"
+#include "platform/gui/GtkBridge.h"
 #include "platform/gui/LaunchUrl.h"
 #include "platform/gui/MessageBox.h"
 #include "platform/gui/WxText.h"
@@ -436,7 +438,8 @@ TEST_F(MainWindowTest, LibraryCommandsShowAndTruncateTheLogOpenTheHelpLinksAndTh
 }
 
 // F1 and Help > User Guide show the guide built from its Markdown in the program's own
-// window, with nothing handed to the desktop; Alt+F opens the File menu.
+// window, with nothing handed to the desktop; Alt+F opens the File menu. Escape closes a
+// menu opened by a click too (it hands the key on to the menu bar) and not the window.
 TEST_F(MainWindowTest, F1AndTheHelpMenuShowTheBuiltGuideItselfAndAltFOpensTheFileMenu) {
   std::vector<CString> urls;
   SetUrlLaunchHook([&](const CString& url) {
@@ -455,6 +458,12 @@ TEST_F(MainWindowTest, F1AndTheHelpMenuShowTheBuiltGuideItselfAndAltFOpensTheFil
   EXPECT_TRUE(PumpUntil([&] { return opened != nullptr; })) << "no menu opened";
   EXPECT_EQ(opened, bar->GetMenu(bar->FindMenu("File")));
   PressKey(WXK_ESCAPE);
+  const wxRect place = bar->GetScreenRect();
+  wxUIActionSimulator().MouseMove(place.x + 15, place.y + place.height / 2);
+  wxUIActionSimulator().MouseClick();
+  ASSERT_TRUE(PumpUntil([&] { return GtkPopupIsOpen(frame); }));
+  PressKey(WXK_ESCAPE);
+  EXPECT_TRUE(PumpUntil([&] { return !GtkPopupIsOpen(frame); }) && frame->IsShown());
   ActivateWindow(*dlg);
   PressKey(WXK_F1);
   auto* view = dynamic_cast<wxWebView*>(CGuideViewer::View());

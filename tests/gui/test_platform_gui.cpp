@@ -5,11 +5,18 @@
 #include <stdexcept>
 
 #include <gtest/gtest.h>
+#include <wx/filedlg.h>
 #include <wx/frame.h>
+#include <wx/modalhook.h>
+#include <wx/timer.h>
+#include <wx/uiaction.h>
 
 #include "platform/core/File.h"
 #include "platform/gui/Dialog.h"
 #include "platform/gui/EditBrowseBox.h"
+#include "platform/gui/GtkBridge.h"
+#include "platform/gui/LaunchUrl.h"
+#include "platform/gui/MessageBox.h"
 #include "platform/gui/Resources.h"
 #include "platform/gui/WxText.h"
 #include "tests/gui/GuiTestSupport.h"
@@ -95,19 +102,36 @@ TEST_F(DialogTest, ControlsNotifyTheMessageMapsOfTheWindowAndItsBase) {
   EXPECT_FALSE(dlg.SendCommand(102, EN_CHANGE)) << "the code is part of the key";
 }
 
-// Tab follows the template's order, passing labels, browse buttons and disabled fields,
-// and wraps round; Alt+letter focuses the control after a label or presses a button;
-// Enter presses a focused button and is otherwise the default command, IDOK.
+// Counts the file dialogs asked for, showing none.
+struct FileDialogCounter : wxModalDialogHook {
+  int Enter(wxDialog* d) override {
+    return dynamic_cast<wxFileDialog*>(d) != nullptr ? (++opened, wxID_CANCEL) : wxID_NONE;
+  }
+  void Exit(wxDialog*) override {}
+  int opened = 0;
+};
+
+// Tab follows the template's order, passing labels and disabled fields, stopping at an
+// edit-browse field's button after the field, and wraps round; Alt+Down in that field and
+// Enter on its button open its file dialog; Alt+letter focuses the control after a label
+// or presses a button; Enter presses a focused button and is otherwise IDOK.
 TEST_F(DialogTest, KeysFollowTheTemplateOrderTheMnemonicsAndTheDefaultCommand) {
   FocusOn(dlg, 100);
   std::vector<int> order{FocusedId()};
-  for (int i = 0; i < 6; ++i) {
+  for (int i = 0; i < 7; ++i) {
     PressKey(WXK_TAB);
     order.push_back(FocusedId());
   }
-  EXPECT_EQ(order, (std::vector<int>{100, 101, 102, IDCANCEL, 104, 105, 100}));
+  EXPECT_EQ(order, (std::vector<int>{100, 101, 102, IDCANCEL, 104, 104, 105, 100}));
   PressKey(WXK_TAB, wxMOD_SHIFT);
   EXPECT_EQ(FocusedId(), 105);
+  FileDialogCounter files;
+  files.Register();
+  PressKey(WXK_TAB, wxMOD_SHIFT);  // onto the browse button
+  PressKey(WXK_RETURN);
+  FocusOn(dlg, 104);
+  PressKey(WXK_DOWN, wxMOD_ALT);
+  EXPECT_EQ(files.opened, 2);
   PressKey('n', wxMOD_ALT);
   EXPECT_EQ(FocusedId(), 100);
   PressKey('g', wxMOD_ALT);
@@ -120,6 +144,35 @@ TEST_F(DialogTest, KeysFollowTheTemplateOrderTheMnemonicsAndTheDefaultCommand) {
     ASSERT_FALSE(dlg.commands.empty());
     EXPECT_EQ(dlg.commands.front(), command);
   }
+}
+
+// The box goes as Enter goes down: a key pressed before Enter is up reaches the field.
+TEST_F(DialogTest, AKeyPressedWhileEnterClosesABoxReachesTheFocusedField) {
+  FocusOn(dlg, 100);
+  const std::pair<int, bool> steps[] = {
+      {WXK_RETURN, true}, {'a', true}, {WXK_RETURN, false}, {'a', false}};
+  size_t next = 0;
+  wxTimer typist;
+  typist.Bind(wxEVT_TIMER, [&](wxTimerEvent&) {  // once the box holds the keys
+    if (next < std::size(steps) && (next > 0 || GtkPopupIsOpen(dlg.GetFrame()))) {
+      const auto [key, down] = steps[next++];
+      down ? wxUIActionSimulator().KeyDown(key) : wxUIActionSimulator().KeyUp(key);
+    }
+  });
+  typist.Start(150);
+  AfxShowMessageBox(dlg.GetFrame(), u"Closed by Enter", kErrorCaption, MB_ICONERROR);
+  EXPECT_TRUE(PumpUntil([&] { return next == std::size(steps); }));  // no key left down
+  EXPECT_EQ(dlg.GetDlgItem(100)->GetWindowText(), u"a");
+}
+
+// A scheme no program handles: the launch fails with the system's reason, the toolkit's
+// launcher and its box of its own left out.
+TEST(LaunchUrlTest, AnAddressNoProgramOpensFailsWithTheSystemsReason) {
+  SetUrlLaunchHook(nullptr);
+  CString reason;
+  EXPECT_FALSE(AfxLaunchUrl(u"corvane-no-program:x", &reason));
+  SetUrlLaunchHook([](const CString&) { return true; });
+  EXPECT_FALSE(reason.IsEmpty());
 }
 
 TEST_F(DialogTest, ExceptionFromHandlerIsShownAndTheWindowGoesOn) {
