@@ -1,7 +1,9 @@
 #include "platform/gui/MessageBox.h"
 
 #include <wx/msgdlg.h>
+#include <wx/timer.h>
 #include <wx/toplevel.h>
+#include <wx/weakref.h>
 
 #include "platform/gui/GtkBridge.h"
 #include "platform/gui/WxText.h"
@@ -37,13 +39,31 @@ void Repaint(wxWindow* window) {
   }
 }
 
-// What the box covered is drawn again at once: a web view beneath it would otherwise keep
-// a line of the box's frame until something else makes it paint.
+// Asks top to repaint once more in a moment: the window manager may take that long to take
+// the box off the screen, and a repaint before it leaves the box's edge where it was.
+void RepaintAgainSoon(wxWindow* top) {
+  static wxWeakRef<wxWindow> target;
+  // Made once and kept: a timer destroyed after the toolkit has shut down would fail.
+  static wxTimer* const again = [] {
+    auto* timer = new wxTimer;
+    timer->Bind(wxEVT_TIMER, [](wxTimerEvent&) {
+      if (target && target->IsShown())
+        Repaint(target.get());
+    });
+    return timer;
+  }();
+  target = top;
+  again->StartOnce(200);
+}
+
+// What the box covered is drawn again: a web view beneath it would otherwise keep a line of
+// the box's frame until something else makes it paint.
 void RepaintOwner(wxWindow* owner) {
   wxWindow* top = owner != nullptr ? wxGetTopLevelParent(owner) : nullptr;
   if (top != nullptr && top->IsShown()) {
     Repaint(top);
     top->Update();
+    RepaintAgainSoon(top);
   }
 }
 

@@ -6,6 +6,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cstdlib>
 #include <filesystem>
 #include <functional>
 
@@ -15,6 +16,7 @@
 #include <wx/dnd.h>
 #include <wx/filesys.h>
 #include <wx/frame.h>
+#include <wx/image.h>
 #include <wx/menu.h>
 #include <wx/progdlg.h>
 #include <wx/stattext.h>
@@ -262,6 +264,49 @@ TEST_F(MainWindowTest, PaneShowsOnlyItsOwnPagesKeepsNoDataAndADroppedFileBecomes
   auto* target = dynamic_cast<wxFileDropTarget*>(dlg->GetClientWindow()->GetDropTarget());
   ASSERT_TRUE(target && target->OnDropFiles(0, 0, wxArrayString(1, PathToWx(dropped))));
   EXPECT_NE(ShownPage(dlg->PreviewFile()).find("<td>dropped</td>"), std::string::npos);
+}
+
+// The screen's pixels in rect as the X server holds them, grabbed from outside the program
+// as a user's eyes would see them.
+wxImage ScreenPixels(const wxRect& rect, const std::string& file) {
+  const std::string grab = "import -window root -crop " + std::to_string(rect.width) + "x" +
+                           std::to_string(rect.height) + "+" + std::to_string(rect.x) + "+" +
+                           std::to_string(rect.y) + " " + file;
+  return std::system(grab.c_str()) == 0 ? wxImage(wxString::FromUTF8(file)) : wxImage();
+}
+
+// A real box, closed by Enter, leaves nothing of itself painted over the pane, drawn by
+// the web engine's compositing as on a desktop.
+TEST_F(MainWindowTest, ABoxClosedOverThePaneLeavesNoPaint) {
+  unsetenv("WEBKIT_DISABLE_COMPOSITING_MODE");
+  Open();
+  SetText(IDC_SOURCE_FILE, Source("in.txt", "a\tb\n1\t2\n"));
+  ASSERT_NE(ShownPage(dlg->PreviewFile()).find("<td>1</td>"), std::string::npos);
+  const wxRect pane = Item(IDC_PREVIEW)->GetScreenRect();
+  wxImage before;
+  ASSERT_TRUE(PumpUntil(  // the page's white on the screen, not the window's grey
+      [&] {
+        before = ScreenPixels(pane, dir.File("before.png"));
+        return before.IsOk() && before.GetRed(pane.width / 2, pane.height / 2) == 255;
+      },
+      5000));
+  wxTimer closer;
+  closer.Bind(wxEVT_TIMER, [&](wxTimerEvent&) {
+    if (GtkPopupIsOpen(dlg->GetFrame()))
+      wxUIActionSimulator().Char(WXK_RETURN);
+  });
+  closer.Start(300);
+  SetMessageBoxHook(nullptr);
+  AfxShowMessageBox(dlg->GetFrame(), u"Over the pane", kErrorCaption, MB_ICONERROR);
+  closer.Stop();
+  Pump(1000);  // the box off the screen and the pane drawn again
+  const wxImage after = ScreenPixels(pane, dir.File("after.png"));
+  ASSERT_TRUE(after.IsOk() && before.GetSize() == after.GetSize());
+  const size_t bytes = static_cast<size_t>(before.GetWidth()) * before.GetHeight() * 3;
+  size_t differing = 0;
+  for (size_t i = 0; i < bytes; ++i)
+    differing += before.GetData()[i] != after.GetData()[i];
+  EXPECT_EQ(differing, 0u);
 }
 
 // The save dialog offers the chosen format's files first and adds its extension; an output
