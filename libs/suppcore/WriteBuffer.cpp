@@ -4,6 +4,7 @@
 #include <system_error>
 
 #include "libs/suppcore/BlockWriterThread.h"
+#include "platform/core/Simd.h"
 
 WriteBuffer::WriteBuffer() = default;
 
@@ -76,8 +77,13 @@ void WriteBuffer::HandOver() {
     m_used = 0;
     return;
   }
-  m_writer->HandOver(m_data, m_used);
+  // The block being filled stays this core's: its bytes go to the writing thread in a copy
+  // past this core's caches. Handing the block itself over made each refill of a buffer
+  // that the other core had just read wait on that core line by line, which cost more
+  // than the copy does.
+  if (m_handed.size() < m_used)
+    m_handed.resize(std::max(m_used, kBlockSize));
+  StreamCopy(m_handed.data(), m_data.data(), m_used);
+  m_writer->HandOver(m_handed, m_used);
   m_used = 0;
-  if (m_data.size() < kBlockSize)
-    m_data.resize(kBlockSize);
 }

@@ -1,8 +1,9 @@
 // WriteBuffer: the writer's output buffer in front of a CFile. Bytes are gathered in one
 // block of kBlockSize and handed to the file's Write when the block is full, so that the
 // file sees few large writes and memory stays the same whatever the document's size.
-// From the first full block on, the blocks are written by a BlockWriterThread while the
-// next ones are filled; a document that fits in one block (the preview) starts no thread.
+// From the first full block on, copies of the blocks are written by a BlockWriterThread
+// while the next ones are filled; a document that fits in one block (the preview) starts
+// no thread.
 #pragma once
 
 #include <cstddef>
@@ -64,6 +65,7 @@ class WriteBuffer {
 
   CFile* m_file = nullptr;
   ByteBuffer m_data;
+  ByteBuffer m_handed;  // the writing thread's buffer that the next full block is copied to
   std::size_t m_used = 0;
   bool m_threadWanted = false;
   std::unique_ptr<BlockWriterThread> m_writer;

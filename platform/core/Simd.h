@@ -41,6 +41,12 @@ inline char* CopyPadded(char* out, std::string_view text) {
   return out + text.size();
 }
 
+// Copies count bytes to out for another core to read next. The copy goes around this
+// core's caches: out's lines are not fetched here first (nor kept), so that refilling a
+// buffer the other core has just read does not wait on that core each line. No padding
+// needed; a fence at the end orders the copy before the stores that hand out over.
+void StreamCopy(char* out, const char* in, std::size_t count);
+
 // ---- JSON strings ------------------------------------------------------------------------
 
 // Bytes of output per byte of text at most: "\u001f".
