@@ -23,7 +23,7 @@
 
 class BlockWriterThread {
  public:
-  // The buffer being filled and up to three waiting or being written.
+  // The caller's, which it fills next, and up to three waiting or being written.
   static constexpr std::size_t kBuffers = 4;
 
   // Whether writing may use a thread: not when the environment variable
