@@ -135,40 +135,37 @@ void CRowSplitter::Split(const char* text, std::size_t size) {
 }
 
 // Cuts the line at its separators into m_fields; says whether it met a carriage return,
-// a NUL or a double quote (kFound...). Locals rather than members in the loop: its stores to the
-// fields could otherwise alias them.
+// a NUL or a double quote (kFound...). Locals rather than members in the loop: its stores
+// to the fields could otherwise alias them.
 template <bool kMultiByteSeparator>
 unsigned CRowSplitter::SplitAt(const char* text, std::size_t size) {
   const auto* bytes = reinterpret_cast<const unsigned char*>(text);
   const auto lead = static_cast<unsigned char>(m_separator[0]);
   const std::size_t separatorSize = m_separatorSize;
-  unsigned carriageReturns = 0;
-  unsigned nuls = 0;
-  unsigned quotes = 0;
+  std::uint64_t others = 0;
   std::size_t folded = 0;
   const char* fieldStart = text;
   std::string_view* field = m_fields.data();
   std::string_view* room = field + m_fields.size();
-  for (std::size_t base = 0; base == 0 || base < size; base += 16) {
-    // A chunk ends at most 16 fields, and the line's last field follows.
-    if (room - field < 17) {
+  for (std::size_t base = 0; base == 0 || base < size; base += 64) {
+    // A block ends at most 64 fields, and the line's last field follows.
+    if (room - field < 65) {
       auto used = static_cast<std::size_t>(field - m_fields.data());
       if (used > m_keptFields) {
         folded += used - m_keptFields;
         used = m_keptFields;
       }
-      if (m_fields.size() - used < 17)
-        m_fields.resize(2 * used + 32);
+      if (m_fields.size() - used < 65)
+        m_fields.resize(2 * used + 128);
       field = m_fields.data() + used;
       room = m_fields.data() + m_fields.size();
     }
-    const simd::ChunkMasks masks =
-        simd::MasksOf(bytes + base, size - base < 16 ? size - base : 16, lead);
-    carriageReturns |= masks.carriageReturns;
-    nuls |= masks.nuls;
-    quotes |= masks.quotes;
-    for (unsigned separators = masks.separators; separators != 0; separators &= separators - 1) {
-      const std::size_t at = base + static_cast<std::size_t>(__builtin_ctz(separators));
+    const simd::BlockMasks masks =
+        simd::BlockMasksOf(bytes + base, size - base < 64 ? size - base : 64, lead);
+    others |= masks.others;
+    for (std::uint64_t separators = masks.separators; separators != 0;
+         separators &= separators - 1) {
+      const std::size_t at = base + static_cast<std::size_t>(__builtin_ctzll(separators));
       if (kMultiByteSeparator && !SeparatorAt(text, size, at))
         continue;
       *field++ = {fieldStart, static_cast<std::size_t>(text + at - fieldStart)};
@@ -178,6 +175,22 @@ unsigned CRowSplitter::SplitAt(const char* text, std::size_t size) {
   *field++ = {fieldStart, static_cast<std::size_t>(text + size - fieldStart)};
   m_storedFields = static_cast<std::size_t>(field - m_fields.data());
   m_fieldCount = m_storedFields + folded;
+  return others == 0 ? 0 : RulesMet(text, size);
+}
+
+// Which of the rare bytes a line holds, 16 bytes at a time.
+unsigned CRowSplitter::RulesMet(const char* text, std::size_t size) const {
+  const auto* bytes = reinterpret_cast<const unsigned char*>(text);
+  unsigned carriageReturns = 0;
+  unsigned nuls = 0;
+  unsigned quotes = 0;
+  for (std::size_t base = 0; base < size; base += 16) {
+    const simd::ChunkMasks masks = simd::MasksOf(bytes + base, size - base < 16 ? size - base : 16,
+                                                 static_cast<unsigned char>(m_separator[0]));
+    carriageReturns |= masks.carriageReturns;
+    nuls |= masks.nuls;
+    quotes |= masks.quotes;
+  }
   return (carriageReturns != 0 ? kFoundCarriageReturn : 0) | (nuls != 0 ? kFoundNul : 0) |
          (quotes != 0 ? kFoundQuote : 0);
 }

@@ -116,6 +116,7 @@ class CRowSplitter {
   std::string_view* RoomForField(std::string_view* field, std::size_t& folded);
   template <bool kMultiByteSeparator>
   unsigned SplitAt(const char* text, std::size_t size);
+  unsigned RulesMet(const char* text, std::size_t size) const;
   void SplitLineWithCarriageReturns(const char* text, std::size_t size);
   bool SeparatorAt(const char* text, std::size_t size, std::size_t at) const;
 

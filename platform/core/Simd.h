@@ -6,6 +6,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <cstring>
 #include <string_view>
 
@@ -165,6 +166,44 @@ inline ChunkMasks MasksOf(const unsigned char* bytes, std::size_t count, unsigne
     masks.quotes |= bytes[k] == '"' ? bit : 0;
   }
 #endif
+  return masks;
+}
+
+// Marks in a block of 64 bytes (bit k for byte k; the first count <= 64 of them) the
+// separator's first byte, and the bytes where the other line rules act: carriage returns,
+// NULs and double quotes, together. A line is cut a block at a time, so that the loop over
+// its separators ends, mispredicted, once a block rather than once every 16 bytes; the
+// other rules are rare, and MasksOf tells them apart when they are met.
+struct BlockMasks {
+  std::uint64_t separators = 0;
+  std::uint64_t others = 0;
+};
+
+inline BlockMasks BlockMasksOf(const unsigned char* bytes, std::size_t count,
+                               unsigned char separator) {
+  BlockMasks masks;
+  const std::uint64_t valid = count < 64 ? (std::uint64_t{1} << count) - 1 : ~std::uint64_t{0};
+#if defined(CORVANE_SIMD_SSE2)
+  const __m128i lead = _mm_set1_epi8(static_cast<char>(separator));
+  for (unsigned part = 0; part < 4; ++part) {
+    const __m128i chunk = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes + 16 * part));
+    const __m128i others = _mm_or_si128(_mm_cmpeq_epi8(chunk, _mm_set1_epi8('\r')),
+                                        _mm_or_si128(_mm_cmpeq_epi8(chunk, _mm_setzero_si128()),
+                                                     _mm_cmpeq_epi8(chunk, _mm_set1_epi8('"'))));
+    masks.separators |=
+        std::uint64_t{static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(chunk, lead)))}
+        << (16 * part);
+    masks.others |= std::uint64_t{static_cast<unsigned>(_mm_movemask_epi8(others))} << (16 * part);
+  }
+#else
+  for (std::size_t k = 0; k < count; ++k) {
+    const std::uint64_t bit = std::uint64_t{1} << k;
+    masks.separators |= bytes[k] == separator ? bit : 0;
+    masks.others |= bytes[k] == '\r' || bytes[k] == 0 || bytes[k] == '"' ? bit : 0;
+  }
+#endif
+  masks.separators &= valid;
+  masks.others &= valid;
   return masks;
 }
 

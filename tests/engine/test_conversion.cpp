@@ -74,6 +74,22 @@ std::string FirstTenRows() {
   return json + "]";
 }
 
+// A line of 100 columns, each "a" (the names) or empty (a row): 64 fields end in its
+// first 64 bytes.
+std::string HundredColumns(const std::string& field) {
+  std::string line = field;
+  for (int i = 1; i < 100; ++i)
+    line += "," + field;
+  return line + "\n";
+}
+std::string HundredEmptyValues() {
+  std::string json = R"([{"a":"")";
+  for (int i = 1; i < 100; ++i)
+    json += R"(,"a":"")";
+  return json + "}]";
+}
+const std::string kPastABlock(70, 'x');
+
 struct ConversionCase {
   const char* name;
   std::string source;
@@ -101,6 +117,12 @@ const ConversionCase kConversionCases[] = {
     {"EmptyFirstLine", "\nx\ny,z\n", u",", R"([{"":"x"}])", -1, 1},
     {"Utf16Source", "\xFF\xFE\x61\0|\0b\0\n\0\xE9\0|\0\x3D\xD8\x00\xDE\n\0"s, u"|",
      R"([{"a":"é","b":"😀"}])"},
+    {"ManyFieldsOnALine", HundredColumns("a") + HundredColumns(""), u",", HundredEmptyValues()},
+    {"RulesPastTheFirstBlock",
+     "a,b\n" + kPastABlock + ",\"q\"\n" + kPastABlock + ",1\0z\n"s + kPastABlock + ",c\r\rd\n",
+     u",",
+     R"([{"a":")" + kPastABlock + R"(","b":"q"},{"a":")" + kPastABlock + R"(","b":"1"},{"a":")" +
+         kPastABlock + R"(","b":"c\rd"}])"},
     {"ControlCharactersEscaped", "a\n\x01\x1F\t\"\\\r\r\n", u",",
      R"([{"a":"\u0001\u001f\t\"\\\r"}])"},
 };
