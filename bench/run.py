@@ -12,8 +12,8 @@ whose fields are a quarter of them quoted, some holding commas and doubled quote
                [--preview]
 
 Tools: corvane-convert to JSON, to BSON, to JSON Lines and to JSON with typed values
-(--types), and to JSON with every block written on the converting thread
-(CORVANE_WRITER_THREADS=0); a block copy written here (reads the input in 1 MiB blocks and
+(--types), and to JSON with every block read and written on the converting thread
+(CORVANE_IO_THREADS=0); a block copy written here (reads the input in 1 MiB blocks and
 writes as many bytes as our JSON output has), and one each for as many bytes as our BSON
 and JSON Lines outputs; `dd bs=1M` copying our JSON output; Miller (`mlr`); DuckDB,
 either a `duckdb` executable or the npm package @duckdb/node-api, whose engine ships in
@@ -365,7 +365,7 @@ def all_tools(args, src, work, others):
     tools += corvane_modes(args, src, work, [(JSONL_NAME, ["-f", "jsonl"], ".jsonl"),
                                              (TYPED_NAME, ["--types"], "-types.json")])
     tools.append(corvane(args, work, ONE_THREAD_NAME, [], src, "-one-thread.json",
-                         {"CORVANE_WRITER_THREADS": "0"}))
+                         {"CORVANE_IO_THREADS": "0"}))
     copies = []
     for tool in [tool for tool in tools if tool.name in COPIES]:
         tool.run(keep=True)

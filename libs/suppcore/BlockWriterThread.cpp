@@ -1,44 +1,11 @@
 #include "libs/suppcore/BlockWriterThread.h"
 
-#include <signal.h>
-
-#include <cstdlib>
-#include <cstring>
 #include <utility>
 
-namespace {
-
-// The new thread takes no signal sent to the process: their handlers (the command line's
-// removal of the hidden output) run on the thread that opened the output, whose held
-// signals then cover the moments when a handler would see half a change. The signals that
-// a write itself raises (SIGPIPE, SIGXFSZ) and faults stay with the thread that causes
-// them.
-class HeldForNewThread {
- public:
-  HeldForNewThread() {
-    sigset_t held;
-    sigfillset(&held);
-    for (int own : {SIGPIPE, SIGXFSZ, SIGSEGV, SIGBUS, SIGFPE, SIGILL, SIGTRAP, SIGSYS, SIGABRT})
-      sigdelset(&held, own);
-    pthread_sigmask(SIG_BLOCK, &held, &m_saved);
-  }
-  ~HeldForNewThread() { pthread_sigmask(SIG_SETMASK, &m_saved, nullptr); }
-  HeldForNewThread(const HeldForNewThread&) = delete;
-  HeldForNewThread& operator=(const HeldForNewThread&) = delete;
-
- private:
-  sigset_t m_saved;
-};
-
-}  // namespace
-
-bool BlockWriterThread::Wanted() {
-  const char* threads = std::getenv("CORVANE_WRITER_THREADS");
-  return !threads || std::strcmp(threads, "0") != 0;
-}
+#include "platform/core/IoThreads.h"
 
 BlockWriterThread::BlockWriterThread(CFile& file) : m_file(file) {
-  HeldForNewThread held;  // the thread starts with them held
+  SignalsHeldForNewThread held;  // the thread starts with them held
   m_thread = std::thread(&BlockWriterThread::Run, this);
 }
 

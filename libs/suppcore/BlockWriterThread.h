@@ -26,10 +26,6 @@ class BlockWriterThread {
   // The caller's, which it fills next, and up to three waiting or being written.
   static constexpr std::size_t kBuffers = 4;
 
-  // Whether writing may use a thread: not when the environment variable
-  // CORVANE_WRITER_THREADS is "0", which keeps every write on the caller's thread.
-  static bool Wanted();
-
   // Starts the thread; throws std::system_error when the system has none to give.
   explicit BlockWriterThread(CFile& file);
   // Stop.

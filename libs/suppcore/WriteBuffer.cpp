@@ -4,6 +4,7 @@
 #include <system_error>
 
 #include "libs/suppcore/BlockWriterThread.h"
+#include "platform/core/IoThreads.h"
 #include "platform/core/Simd.h"
 
 WriteBuffer::WriteBuffer() = default;
@@ -15,7 +16,7 @@ WriteBuffer::~WriteBuffer() {
 void WriteBuffer::Bind(CFile* file) {
   Abandon();
   m_file = file;
-  m_threadWanted = BlockWriterThread::Wanted();
+  m_threadWanted = IoThreadsWanted();
   // Sized here rather than in the constructor, so that an unopened writer costs nothing.
   if (m_data.size() < kBlockSize)
     m_data.resize(kBlockSize);

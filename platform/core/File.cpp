@@ -30,8 +30,10 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <system_error>
 
 #include "platform/core/DescriptorName.h"
+#include "platform/core/IoThreads.h"
 #include "platform/core/SysCalls.h"
 
 namespace {
@@ -218,6 +220,40 @@ void CFile::AllocateBuffer() {
   std::memset(m_buffer.data() + kBufferSize, 0, kSimdPadding);
 }
 
+// Once two blocks of a regular file are read, the next ones are read ahead on a thread of
+// their own: a short source (the live preview's reads, most files converted by hand)
+// never starts one, and a pipe or terminal is never read beyond what the caller asks for.
+std::size_t CFile::ReadIntoBuffer(std::size_t want) {
+  if (!m_reader && !m_readAheadChecked && m_readLimit == 0 && m_fileOffset >= 2 * kBufferSize)
+    StartReadingAhead();
+  if (m_reader) {
+    std::size_t size = 0;
+    if (const int error = m_reader->Next(m_buffer, size))
+      ThrowOsError(error);
+    return size;
+  }
+  ssize_t n;
+  do {
+    n = ActiveSysCalls().read(m_fd, m_buffer.data(), want);
+  } while (n < 0 && errno == EINTR);
+  if (n < 0)
+    ThrowOsError(errno);
+  return static_cast<std::size_t>(n);
+}
+
+void CFile::StartReadingAhead() {
+  m_readAheadChecked = true;
+  struct stat info {};
+  if ((m_flags & kAccessMask) != modeRead || !IoThreadsWanted() ||
+      ActiveSysCalls().fstat(m_fd, &info) != 0 || !S_ISREG(info.st_mode))
+    return;
+  try {
+    m_reader = std::make_unique<BlockReaderThread>(m_fd, kBufferSize, kSimdPadding);
+  } catch (const std::system_error&) {
+    // Without a thread, the reads stay on this one.
+  }
+}
+
 std::string_view CFile::NextBlock() {
   if (!IsOpen())
     ThrowOsError(EBADF);
@@ -237,15 +273,10 @@ std::string_view CFile::NextBlock() {
       return {};
     }
   }
-  ssize_t n;
-  do {
-    n = ActiveSysCalls().read(m_fd, m_buffer.data(), want);
-  } while (n < 0 && errno == EINTR);
-  if (n < 0)
-    ThrowOsError(errno);
+  const std::size_t n = ReadIntoBuffer(want);
   m_readPos = 0;
-  m_readEnd = static_cast<size_t>(n);
-  m_fileOffset += static_cast<std::uint64_t>(n);
+  m_readEnd = n;
+  m_fileOffset += n;
   return {m_buffer.data(), m_readEnd};
 }
 
@@ -332,6 +363,7 @@ std::uint64_t CFile::Seek(std::int64_t offset, UINT from) {
       return wanted;
     }
   }
+  m_reader.reset();
   off_t position =
       ActiveSysCalls().lseek(m_fd, static_cast<off_t>(target), from == end ? SEEK_END : SEEK_SET);
   if (position < 0)
@@ -358,6 +390,7 @@ void CFile::Close() {
   }
   // Linux releases the descriptor even when close(2) fails, so it is never retried;
   // EINTR only means a signal arrived while the file was being closed.
+  m_reader.reset();  // its read may not outlive the descriptor
   int closeError = ActiveSysCalls().close(m_fd) < 0 && errno != EINTR ? errno : 0;
   m_fd = -1;
   Abort();  // with the descriptor gone, only resets the state
@@ -368,6 +401,8 @@ void CFile::Close() {
 }
 
 void CFile::Abort() {
+  m_reader.reset();
+  m_readAheadChecked = false;
   if (m_fd >= 0)
     ActiveSysCalls().close(m_fd);
   m_fd = -1;

@@ -25,9 +25,11 @@
 #include <cstddef>
 #include <cstdint>
 #include <exception>
+#include <memory>
 #include <string>
 #include <vector>
 
+#include "platform/core/BlockReaderThread.h"
 #include "platform/core/ByteBuffer.h"
 #include "platform/core/CString.h"
 #include "platform/core/Simd.h"
@@ -158,6 +160,8 @@ class CFile {
   BOOL Adopt(int fd, const CString& name, UINT openFlags, UINT prepareFlags, CFileException* error);
   void WriteAll(const char* data, size_t size);
   void AllocateBuffer();
+  std::size_t ReadIntoBuffer(std::size_t want);
+  void StartReadingAhead();
   int m_fd = -1;
   UINT m_flags = 0;
   CString m_path;
@@ -165,9 +169,14 @@ class CFile {
   size_t m_readPos = 0;
   size_t m_readEnd = 0;
   size_t m_writeUsed = 0;
-  std::uint64_t m_fileOffset = 0;  // offset of the descriptor in the file
+  // Where the bytes read or written end in the file: the descriptor's offset, unless it
+  // is read ahead.
+  std::uint64_t m_fileOffset = 0;
   std::uint64_t m_readLimit = 0;
   bool m_readLimitReached = false;
+  // Reads a large source ahead (ReadIntoBuffer); whether one may was checked already.
+  std::unique_ptr<BlockReaderThread> m_reader;
+  bool m_readAheadChecked = false;
 };
 
 // The framework's stream file. The system uses it only as a CFile; ReadString and

@@ -46,6 +46,12 @@ ssize_t ReadInterrupted(int fd, void* data, size_t size) {
     return errno = EINTR, -1;
   return RealSysCalls().read(fd, data, size);
 }
+// Fails with EIO once the descriptor stands 4 blocks into the file.
+ssize_t ReadFailingAtTheFifthBlock(int fd, void* data, size_t size) {
+  if (lseek(fd, 0, SEEK_CUR) >= static_cast<off_t>(4 * CFile::kBufferSize))
+    return errno = EIO, -1;
+  return RealSysCalls().read(fd, data, size);
+}
 int CloseRecorded(int fd) {
   g_lastClosed = fd;
   return RealSysCalls().close(fd);
@@ -75,7 +81,7 @@ class CFileTest : public ::testing::Test {
 // buffer's ends, and read back in others; then again with writes that are short and reads
 // and writes that a signal interrupts: they are completed.
 TEST_F(CFileTest, BytesComeBackAcrossBufferBoundaries) {
-  const std::string data = Pattern(2 * kBuf + 12345);
+  const std::string data = Pattern(4 * kBuf + 12345);
   const std::pair<size_t, size_t> kChunks[] = {{1, kBuf + 1}, {kBuf - 1, 4093}, {3 * kBuf, 3}};
   SysCalls hindered = With(WriteShort);
   hindered.read = ReadInterrupted;
@@ -99,6 +105,46 @@ TEST_F(CFileTest, BytesComeBackAcrossBufferBoundaries) {
     }
   }
   EXPECT_GT(g_calls, 8000);
+}
+
+// A large source is read ahead on a thread once two blocks are read, or not at all with
+// CORVANE_IO_THREADS=0: either way a seek back reads from there, and a failed read
+// throws with the path and errno after the bytes before it.
+TEST_F(CFileTest, ReadingAheadKeepsSeeksAndFailuresInPlace) {
+  const std::string data = Pattern(5 * kBuf + 7);
+  WriteBytesToFile(m_dir.File("in.txt"), data);
+  auto readAll = [](CFile& in, std::string& read) {
+    std::string part(kBuf / 4, '\0');
+    while (UINT n = in.Read(part.data(), static_cast<UINT>(part.size())))
+      read.append(part, 0, n);
+  };
+  for (const char* threads : {"1", "0"}) {
+    SCOPED_TRACE(threads);
+    setenv("CORVANE_IO_THREADS", threads, 1);
+    CFile in;
+    ASSERT_TRUE(in.Open(m_dir.WFile("in.txt"), kSourceFlags));
+    std::string read(3 * kBuf + 5, '\0');
+    ASSERT_EQ(in.Read(read.data(), static_cast<UINT>(read.size())), read.size());
+    EXPECT_EQ(in.Seek(kBuf + 3, CFile::begin), kBuf + 3);
+    read.clear();
+    readAll(in, read);
+    EXPECT_TRUE(read == data.substr(kBuf + 3)) << read.size() << " bytes read after the seek";
+
+    SysCalls failing = RealSysCalls();
+    failing.read = ReadFailingAtTheFifthBlock;
+    ScopedSysCalls scope(failing);
+    CFile broken;
+    ASSERT_TRUE(broken.Open(m_dir.WFile("in.txt"), kSourceFlags));
+    read.clear();
+    try {
+      readAll(broken, read);
+      ADD_FAILURE() << "a failed read reported the end";
+    } catch (const CFileException& e) {
+      EXPECT_EQ(std::string(e.what()), m_dir.File("in.txt") + ": " + strerror(EIO));
+    }
+    EXPECT_TRUE(read == data.substr(0, 4 * kBuf)) << read.size() << " bytes read before";
+  }
+  unsetenv("CORVANE_IO_THREADS");
 }
 
 // A failed open fills the record with the cause and a message naming the path. A source
