@@ -275,6 +275,18 @@ wxImage ScreenPixels(const wxRect& rect, const std::string& file) {
   return std::system(grab.c_str()) == 0 ? wxImage(wxString::FromUTF8(file)) : wxImage();
 }
 
+// How many bytes of their pixels two images of one size differ in; SIZE_MAX when they
+// cannot be compared.
+size_t DifferingBytes(const wxImage& one, const wxImage& other) {
+  if (!one.IsOk() || !other.IsOk() || one.GetSize() != other.GetSize())
+    return SIZE_MAX;
+  const size_t bytes = static_cast<size_t>(one.GetWidth()) * one.GetHeight() * 3;
+  size_t differing = 0;
+  for (size_t i = 0; i < bytes; ++i)
+    differing += one.GetData()[i] != other.GetData()[i];
+  return differing;
+}
+
 // A real box, closed by Enter, leaves nothing of itself painted over the pane, drawn by
 // the web engine's compositing as on a desktop.
 TEST_F(MainWindowTest, ABoxClosedOverThePaneLeavesNoPaint) {
@@ -283,11 +295,15 @@ TEST_F(MainWindowTest, ABoxClosedOverThePaneLeavesNoPaint) {
   SetText(IDC_SOURCE_FILE, Source("in.txt", "a\tb\n1\t2\n"));
   ASSERT_NE(ShownPage(dlg->PreviewFile()).find("<td>1</td>"), std::string::npos);
   const wxRect pane = Item(IDC_PREVIEW)->GetScreenRect();
-  wxImage before;
-  ASSERT_TRUE(PumpUntil(  // the page's white on the screen, not the window's grey
+  // The page's white on the screen, not the window's grey, and drawn to its end: two grabs
+  // alike.
+  wxImage before, last;
+  ASSERT_TRUE(PumpUntil(
       [&] {
+        last = before;
         before = ScreenPixels(pane, dir.File("before.png"));
-        return before.IsOk() && before.GetRed(pane.width / 2, pane.height / 2) == 255;
+        return before.IsOk() && before.GetRed(pane.width / 2, pane.height / 2) == 255 &&
+               last.IsOk() && DifferingBytes(before, last) == 0;
       },
       5000));
   wxTimer closer;
@@ -300,13 +316,7 @@ TEST_F(MainWindowTest, ABoxClosedOverThePaneLeavesNoPaint) {
   AfxShowMessageBox(dlg->GetFrame(), u"Over the pane", kErrorCaption, MB_ICONERROR);
   closer.Stop();
   Pump(1000);  // the box off the screen and the pane drawn again
-  const wxImage after = ScreenPixels(pane, dir.File("after.png"));
-  ASSERT_TRUE(after.IsOk() && before.GetSize() == after.GetSize());
-  const size_t bytes = static_cast<size_t>(before.GetWidth()) * before.GetHeight() * 3;
-  size_t differing = 0;
-  for (size_t i = 0; i < bytes; ++i)
-    differing += before.GetData()[i] != after.GetData()[i];
-  EXPECT_EQ(differing, 0u);
+  EXPECT_EQ(DifferingBytes(before, ScreenPixels(pane, dir.File("after.png"))), 0u);
 }
 
 // The save dialog offers the chosen format's files first and adds its extension; an output
