@@ -59,10 +59,7 @@ void BlockReaderThread::Run() {
       std::memset(bytes.data() + m_blockSize, 0, m_padding);
     }
     Block block;
-    ssize_t n;
-    do {
-      n = ActiveSysCalls().read(m_fd, bytes.data(), m_blockSize);
-    } while (n < 0 && errno == EINTR);
+    const ssize_t n = ReadUninterrupted(m_fd, bytes.data(), m_blockSize);
     block.error = n < 0 ? errno : 0;
     block.size = n > 0 ? static_cast<std::size_t>(n) : 0;
     block.bytes = std::move(bytes);

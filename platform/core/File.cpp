@@ -232,10 +232,7 @@ std::size_t CFile::ReadIntoBuffer(std::size_t want) {
       ThrowOsError(error);
     return size;
   }
-  ssize_t n;
-  do {
-    n = ActiveSysCalls().read(m_fd, m_buffer.data(), want);
-  } while (n < 0 && errno == EINTR);
+  const ssize_t n = ReadUninterrupted(m_fd, m_buffer.data(), want);
   if (n < 0)
     ThrowOsError(errno);
   return static_cast<std::size_t>(n);

@@ -2,6 +2,7 @@
 
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdio>
 
 namespace {
@@ -49,4 +50,12 @@ SysCalls& ActiveSysCalls() {
 
 const SysCalls& RealSysCalls() {
   return kReal;
+}
+
+ssize_t ReadUninterrupted(int fd, void* buffer, size_t count) {
+  ssize_t n;
+  do {
+    n = ActiveSysCalls().read(fd, buffer, count);
+  } while (n < 0 && errno == EINTR);
+  return n;
 }

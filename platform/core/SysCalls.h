@@ -25,6 +25,10 @@ SysCalls& ActiveSysCalls();
 // The real system calls, to restore a replaced entry.
 const SysCalls& RealSysCalls();
 
+// read(2) through the active table, begun again when a signal interrupts it: the bytes
+// read, or -1 with errno set.
+ssize_t ReadUninterrupted(int fd, void* buffer, size_t count);
+
 // Replaces the active table for the lifetime of the object (tests).
 class ScopedSysCalls {
  public:
