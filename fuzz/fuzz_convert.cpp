@@ -16,7 +16,7 @@
 #include <string>
 
 #include "OutputRows.h"
-#include "engine/ConvertToJson.h"
+#include "engine/conversion/ConvertToJson.h"
 #include "libs/suppcore/Log.h"
 #include "platform/core/CString.h"
 

@@ -17,8 +17,8 @@
 #include <wx/uiaction.h>
 
 #include "app/Settings.h"
-#include "engine/ConvertToJson.h"
-#include "engine/RenderPreview.h"
+#include "engine/conversion/ConvertToJson.h"
+#include "engine/preview/RenderPreview.h"
 #include "libs/dlgframe/HistCBox.h"
 #include "libs/dlgframe/LogViewer.h"
 #include "libs/dlgframe/WebBrowser2.h"

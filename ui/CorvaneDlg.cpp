@@ -1,9 +1,9 @@
 #include "ui/CorvaneDlg.h"
 
-#include "engine/ConversionFailure.h"
-#include "engine/ConvertToJson.h"
-#include "engine/PreviewFiles.h"
-#include "engine/PreviewPage.h"
+#include "engine/conversion/ConversionFailure.h"
+#include "engine/conversion/ConvertToJson.h"
+#include "engine/preview/PreviewFiles.h"
+#include "engine/preview/PreviewPage.h"
 #include "libs/dlgframe/SmApp.h"
 #include "libs/suppcore/Limit.h"
 #include "platform/core/FileSystem.h"

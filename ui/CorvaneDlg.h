@@ -6,7 +6,7 @@
 
 #include <memory>
 
-#include "engine/ConversionReport.h"
+#include "engine/conversion/ConversionReport.h"
 #include "libs/dlgframe/AboutDlg.h"
 #include "libs/dlgframe/HistCBox.h"
 #include "libs/dlgframe/SmDialog.h"

@@ -8,8 +8,8 @@
 #include <string>
 
 #include "OutputRows.h"
-#include "engine/ConvertToJson.h"
 #include "engine/EngineMessages.h"
+#include "engine/conversion/ConvertToJson.h"
 #include "libs/suppcore/Log.h"
 #include "platform/core/SysCalls.h"
 #include "tests/platform/TempDir.h"

@@ -9,7 +9,7 @@
 
 #include <gtest/gtest.h>
 
-#include "engine/PreviewFiles.h"
+#include "engine/preview/PreviewFiles.h"
 #include "tests/platform/TempDir.h"
 
 namespace {

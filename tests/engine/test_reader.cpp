@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/DelimitedTextReader.h"
+#include "engine/rows/DelimitedTextReader.h"
 #include "platform/core/SysCalls.h"
 #include "tests/platform/TempDir.h"
 

@@ -26,7 +26,7 @@
 #include <wx/webview.h>
 
 #include "corvane/Version.h"
-#include "engine/PreviewTexts.h"
+#include "engine/preview/PreviewTexts.h"
 #include "libs/dlgframe/GuideViewer.h"
 #include "libs/dlgframe/LogViewer.h"
 #include "libs/suppcore/HtmlPage.h"

@@ -8,7 +8,7 @@
 #include <string>
 
 #include "../platform/TempDir.h"
-#include "engine/RenderPreview.h"
+#include "engine/preview/RenderPreview.h"
 #include "libs/suppcore/JSON.h"
 #include "libs/suppcore/Log.h"
 #include "platform/core/CString.h"

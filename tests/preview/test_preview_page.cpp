@@ -3,8 +3,8 @@
 #include <stdlib.h>
 
 #include "../platform/TempDir.h"
-#include "engine/PreviewPage.h"
-#include "engine/PreviewTexts.h"
+#include "engine/preview/PreviewPage.h"
+#include "engine/preview/PreviewTexts.h"
 #include "libs/suppcore/HtmlPage.h"
 
 namespace {

@@ -1,4 +1,4 @@
-#include "engine/RenderPreview.h"
+#include "engine/preview/RenderPreview.h"
 
 #include "libs/suppcore/JSON.h"
 #include "platform/core/CString.h"

@@ -9,7 +9,7 @@
 #include <algorithm>
 #include <cstring>
 
-#include "engine/RowSplitter.h"
+#include "engine/rows/RowSplitter.h"
 #include "platform/core/Simd.h"
 
 namespace {

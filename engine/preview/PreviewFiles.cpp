@@ -1,4 +1,4 @@
-#include "engine/PreviewFiles.h"
+#include "engine/preview/PreviewFiles.h"
 
 #include <unistd.h>
 

@@ -4,8 +4,8 @@
 // quotes at either end).
 #pragma once
 
-#include "engine/ConversionReport.h"
-#include "engine/FieldList.h"
+#include "engine/conversion/ConversionReport.h"
+#include "engine/rows/FieldList.h"
 #include "libs/suppcore/JSON.h"
 #include "platform/core/Types.h"
 

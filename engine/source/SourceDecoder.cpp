@@ -1,4 +1,4 @@
-#include "engine/SourceDecoder.h"
+#include "engine/source/SourceDecoder.h"
 
 #include <algorithm>
 #include <cstring>

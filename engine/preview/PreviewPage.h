@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "engine/ConversionReport.h"
+#include "engine/conversion/ConversionReport.h"
 #include "platform/core/CString.h"
 
 // Lines of the source that the preview reads after the header; lines left out count too.

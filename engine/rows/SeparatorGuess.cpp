@@ -1,4 +1,4 @@
-#include "engine/SeparatorGuess.h"
+#include "engine/rows/SeparatorGuess.h"
 
 #include <algorithm>
 

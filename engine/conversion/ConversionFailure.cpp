@@ -1,9 +1,9 @@
-#include "engine/ConversionFailure.h"
+#include "engine/conversion/ConversionFailure.h"
 
 #include <new>
 
 #include "engine/EngineMessages.h"
-#include "engine/RowSplitter.h"
+#include "engine/rows/RowSplitter.h"
 #include "platform/core/File.h"
 
 CString DescribeFailure(std::exception_ptr failure, const CString& sourceName) {

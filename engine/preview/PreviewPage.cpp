@@ -1,14 +1,14 @@
-#include "engine/PreviewPage.h"
+#include "engine/preview/PreviewPage.h"
 
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <string_view>
 
-#include "engine/ConversionFailure.h"
-#include "engine/ConvertToJson.h"
-#include "engine/PreviewTexts.h"
-#include "engine/RenderPreview.h"
+#include "engine/conversion/ConversionFailure.h"
+#include "engine/conversion/ConvertToJson.h"
+#include "engine/preview/PreviewTexts.h"
+#include "engine/preview/RenderPreview.h"
 #include "platform/core/File.h"
 #include "platform/core/FileSystem.h"
 

@@ -13,9 +13,9 @@
 #include <memory>
 #include <string_view>
 
-#include "engine/FieldList.h"
-#include "engine/RowSplitter.h"
-#include "engine/SourceDecoder.h"
+#include "engine/rows/FieldList.h"
+#include "engine/rows/RowSplitter.h"
+#include "engine/source/SourceDecoder.h"
 #include "platform/core/CString.h"
 #include "platform/core/File.h"
 

@@ -1,4 +1,4 @@
-#include "engine/RowSplitter.h"
+#include "engine/rows/RowSplitter.h"
 
 #include <cstring>
 

@@ -6,8 +6,8 @@
 #include <functional>
 #include <vector>
 
-#include "engine/FieldList.h"
-#include "engine/RowSplitter.h"
+#include "engine/rows/FieldList.h"
+#include "engine/rows/RowSplitter.h"
 #include "platform/core/CString.h"
 
 struct ConversionReport {

@@ -21,7 +21,7 @@
 #include <string_view>
 #include <vector>
 
-#include "engine/SourceDecoder.h"
+#include "engine/source/SourceDecoder.h"
 
 // A field's value: its text up to the first NUL, without double quotes at either end.
 template <class Char>

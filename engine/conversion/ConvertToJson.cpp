@@ -1,4 +1,4 @@
-#include "engine/ConvertToJson.h"
+#include "engine/conversion/ConvertToJson.h"
 
 #include <sys/stat.h>
 
@@ -8,18 +8,14 @@
 #include <string_view>
 #include <vector>
 
-#include "engine/DelimitedTextReader.h"
 #include "engine/EngineMessages.h"
+#include "engine/plan/ColumnPlan.h"
+#include "engine/rows/DelimitedTextReader.h"
 #include "libs/suppcore/HTML.h"
 #include "libs/suppcore/Log.h"
 #include "platform/core/AtomicOutput.h"
 
 namespace {
-
-// The column names as the writer receives them; worked out once per conversion.
-std::vector<std::u16string_view> ColumnNames(const FieldList& columns) {
-  return std::vector<std::u16string_view>(columns.begin(), columns.end());
-}
 
 const char16_t* FaultText(CRowSplitter::Fault fault) {
   return fault == CRowSplitter::Fault::kQuoteNotClosed ? EngineMessages::kQuoteNotClosed
@@ -95,7 +91,7 @@ class ProgressPacer {
 // Reads rows up to the limit and writes those whose field count matches the header.
 void WriteRows(CDelimitedTextReader& reader, JSON& writer, int rowLimit, bool describe, bool log,
                bool limited, ConversionReport& report) {
-  const ObjectNames names(ColumnNames(reader.ColumnNames()));
+  const ObjectNames names(OutputNames(reader.ColumnNames()));
   ProgressPacer pacer(static_cast<bool>(report.progress));
   while (rowLimit < 0 || report.rowsRead < rowLimit) {
     if (!NextRowWithinLimit(reader, limited, report))

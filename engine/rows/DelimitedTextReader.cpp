@@ -1,9 +1,9 @@
-#include "engine/DelimitedTextReader.h"
+#include "engine/rows/DelimitedTextReader.h"
 
 #include <fcntl.h>
 #include <unistd.h>
 
-#include "engine/SeparatorGuess.h"
+#include "engine/rows/SeparatorGuess.h"
 #include "platform/core/Utf8.h"
 
 namespace {
