@@ -9,9 +9,39 @@ namespace {
 
 constexpr char kLineFeed = '\n';
 constexpr char kCarriageReturn = '\r';
-constexpr unsigned kFoundCarriageReturn = 1;
-constexpr unsigned kFoundNul = 2;
-constexpr unsigned kFoundQuote = 4;
+constexpr char kQuote = '"';
+
+// The carriage-return rule: one carriage return before any character, or at the line's
+// end, is skipped, so that CR LF ends a line like LF; of a run of them every second one is
+// kept (as text, or as the separator when it is one). Outside quotes it acts before every
+// other rule: a quote after a skipped carriage return still opens its field.
+class CCarriageReturnRule {
+ public:
+  // Whether the rule skips this byte, the next of a line read byte by byte.
+  bool Skips(char byte) {
+    m_skipped = byte == kCarriageReturn && !m_skipped;
+    return m_skipped;
+  }
+
+  // The end of a line without its last byte when the rule skips it: a carriage return
+  // after anything but one, the first of its run. The case of every CR LF line, taken
+  // before the line is cut, so that such lines need no byte-by-byte reading.
+  static std::size_t EndOf(const char* text, std::size_t size) {
+    return size > 0 && text[size - 1] == kCarriageReturn &&
+                   (size == 1 || text[size - 2] != kCarriageReturn)
+               ? size - 1
+               : size;
+  }
+
+ private:
+  bool m_skipped = false;
+};
+
+// A value of a field outside quotes (FieldValue); of a quoted one, its inside text up to
+// the first NUL.
+std::string_view ValueOf(std::string_view field, bool quoted) {
+  return quoted ? field.substr(0, field.find('\0')) : FieldValue(field);
+}
 
 }  // namespace
 
@@ -96,13 +126,27 @@ bool CRowSplitter::ReadPhysicalLine() {
   return true;
 }
 
+// The last line of the input, when no line feed ends it, is a row only when it holds
+// something after the carriage-return rule: a character, a separator or a quote.
+bool CRowSplitter::IsRow(bool heldSomething) const {
+  return m_lineEnded || heldSomething;
+}
+
+// A double quote that is the separator never opens a field.
+bool CRowSplitter::QuotesOpenFields() const {
+  return m_quoted && !(m_separatorSize == 1 && m_separator[0] == kQuote);
+}
+
 bool CRowSplitter::SplitLine() {
   m_fault = Fault::kNone;
-  // A double quote that is the separator never opens a field.
-  if (m_quoted && !(m_separatorSize == 1 && m_separator[0] == '"'))
-    return SplitQuotedRecord();
-  Split(m_lineText.data(), m_lineText.size());
-  return m_lineEnded || m_fieldCount > 1 || !m_fields[0].empty();
+  const char* text = m_lineText.data();
+  const std::size_t size = CCarriageReturnRule::EndOf(text, m_lineText.size());
+  bool cut;
+  if (QuotesOpenFields())
+    cut = m_separatorSize == 1 ? Cut<true, false>(text, size) : Cut<true, true>(text, size);
+  else
+    cut = m_separatorSize == 1 ? Cut<false, false>(text, size) : Cut<false, true>(text, size);
+  return cut ? IsRow(size > 0) : SplitByteByByte();
 }
 
 bool CRowSplitter::SeparatorAt(const char* text, std::size_t size, std::size_t at) const {
@@ -111,38 +155,38 @@ bool CRowSplitter::SeparatorAt(const char* text, std::size_t size, std::size_t a
   return size - at >= m_separatorSize && std::memcmp(text + at, m_separator, m_separatorSize) == 0;
 }
 
-// Splits a line 16 bytes at a time. In the common line, without a carriage return, every
-// field is a view of the line.
-void CRowSplitter::Split(const char* text, std::size_t size) {
-  // The carriage return of CR LF: skipped, as the first of its run.
-  if (size > 0 && text[size - 1] == kCarriageReturn &&
-      (size == 1 || text[size - 2] != kCarriageReturn))
-    --size;
-  const unsigned found =
-      m_separatorSize == 1 ? SplitAt<false>(text, size) : SplitAt<true>(text, size);
-  if ((found & kFoundCarriageReturn) != 0) {
-    SplitLineWithCarriageReturns(text, size);
-    return;
+// Makes room for needed more fields after field, folding those past the kept ones into
+// the count; returns where field is then.
+std::string_view* CRowSplitter::Room(std::string_view* field, std::size_t needed,
+                                     std::size_t& folded) {
+  auto used = static_cast<std::size_t>(field - m_fields.data());
+  if (used > m_keptFields) {
+    folded += used - m_keptFields;
+    used = m_keptFields;
   }
-  m_values = m_fields.data();
-  if ((found & (kFoundNul | kFoundQuote)) != 0) {
-    m_valueList.assign(m_fields.begin(),
-                       m_fields.begin() + static_cast<std::ptrdiff_t>(m_storedFields));
-    for (std::string_view& value : m_valueList)
-      value = FieldValue(value);
-    m_values = m_valueList.data();
-  }
+  if (m_fields.size() - used < needed)
+    m_fields.resize(2 * used + needed + 64);
+  return m_fields.data() + used;
 }
 
-// Cuts the line at its separators into m_fields; says whether it met a carriage return,
-// a NUL or a double quote (kFound...). Locals rather than members in the loop: its stores
-// to the fields could otherwise alias them.
-template <bool kMultiByteSeparator>
-unsigned CRowSplitter::SplitAt(const char* text, std::size_t size) {
+// Cuts a line (without the carriage return of CR LF) at its separators, 64 bytes at a
+// time, each field a view of the line. With quoted fields, the separators inside quotes
+// are masked out by the prefix XOR of the quote bits, carried from block to block, and
+// the quotes are checked to open only at a field's start and close only at its end (or
+// to be doubled inside). Returns false, with nothing decided, for a line that needs the
+// rules byte by byte: one that holds a carriage return or another use of quotes, or that
+// ends inside quotes. Locals rather than members in the loop: its stores to the fields
+// could otherwise alias them.
+template <bool kQuoted, bool kMultiByteSeparator>
+bool CRowSplitter::Cut(const char* text, std::size_t size) {
   const auto* bytes = reinterpret_cast<const unsigned char*>(text);
   const auto lead = static_cast<unsigned char>(m_separator[0]);
   const std::size_t separatorSize = m_separatorSize;
   std::uint64_t others = 0;
+  std::uint64_t quotes = 0;
+  // Quote state: all ones while inside quotes at a block's end; the bits that cross into
+  // the next block; the quotes out of place, and the doubled ones.
+  std::uint64_t inside = 0, separatorCarry = 0, closingCarry = 0, misplaced = 0, doubled = 0;
   std::size_t folded = 0;
   const char* fieldStart = text;
   std::string_view* field = m_fields.data();
@@ -150,21 +194,32 @@ unsigned CRowSplitter::SplitAt(const char* text, std::size_t size) {
   for (std::size_t base = 0; base == 0 || base < size; base += 64) {
     // A block ends at most 64 fields, and the line's last field follows.
     if (room - field < 65) {
-      auto used = static_cast<std::size_t>(field - m_fields.data());
-      if (used > m_keptFields) {
-        folded += used - m_keptFields;
-        used = m_keptFields;
-      }
-      if (m_fields.size() - used < 65)
-        m_fields.resize(2 * used + 128);
-      field = m_fields.data() + used;
+      field = Room(field, 65, folded);
       room = m_fields.data() + m_fields.size();
     }
-    const simd::BlockMasks masks =
-        simd::BlockMasksOf(bytes + base, size - base < 64 ? size - base : 64, lead);
+    const std::size_t count = size - base < 64 ? size - base : 64;
+    const simd::BlockMasks masks = simd::BlockMasksOf(bytes + base, count, lead);
+    std::uint64_t separators = masks.separators;
     others |= masks.others;
-    for (std::uint64_t separators = masks.separators; separators != 0;
-         separators &= separators - 1) {
+    quotes |= masks.quotes;
+    if constexpr (kQuoted) {
+      if ((masks.quotes | inside | closingCarry) != 0) {
+        const std::uint64_t in = simd::PrefixXor(masks.quotes) ^ inside;
+        const std::uint64_t opening = masks.quotes & in;
+        const std::uint64_t afterClosing = ((masks.quotes & ~in) << 1) | closingCarry;
+        separators &= ~in;
+        const std::uint64_t fieldStarts =
+            (separators << separatorSize) | separatorCarry | (base == 0 ? 1 : 0);
+        const std::uint64_t lineEnd = count < 64 ? std::uint64_t{1} << count : 0;
+        misplaced |= (opening & ~(fieldStarts | afterClosing)) |
+                     (afterClosing & ~(separators | opening | lineEnd));
+        doubled |= afterClosing & opening;
+        closingCarry = (masks.quotes & ~in) >> 63;
+        inside = in >> 63 != 0 ? ~std::uint64_t{0} : 0;
+      }
+      separatorCarry = separators >> (64 - separatorSize);
+    }
+    for (; separators != 0; separators &= separators - 1) {
       const std::size_t at = base + static_cast<std::size_t>(__builtin_ctzll(separators));
       if (kMultiByteSeparator && !SeparatorAt(text, size, at))
         continue;
@@ -172,74 +227,153 @@ unsigned CRowSplitter::SplitAt(const char* text, std::size_t size) {
       fieldStart = text + at + separatorSize;
     }
   }
+  // A multi-byte separator's lead byte may stand alone, which the quote check can't tell.
+  if (kQuoted && (misplaced != 0 || inside != 0 || (kMultiByteSeparator && quotes != 0)))
+    return false;
+  if (others != 0 && std::memchr(text, kCarriageReturn, size) != nullptr)
+    return false;
   *field++ = {fieldStart, static_cast<std::size_t>(text + size - fieldStart)};
   m_storedFields = static_cast<std::size_t>(field - m_fields.data());
   m_fieldCount = m_storedFields + folded;
-  return others == 0 ? 0 : RulesMet(text, size);
-}
-
-// Which of the rare bytes a line holds, 16 bytes at a time.
-unsigned CRowSplitter::RulesMet(const char* text, std::size_t size) const {
-  const auto* bytes = reinterpret_cast<const unsigned char*>(text);
-  unsigned carriageReturns = 0;
-  unsigned nuls = 0;
-  unsigned quotes = 0;
-  for (std::size_t base = 0; base < size; base += 16) {
-    const simd::ChunkMasks masks = simd::MasksOf(bytes + base, size - base < 16 ? size - base : 16,
-                                                 static_cast<unsigned char>(m_separator[0]));
-    carriageReturns |= masks.carriageReturns;
-    nuls |= masks.nuls;
-    quotes |= masks.quotes;
+  m_values = m_fields.data();
+  if (kQuoted && quotes != 0)
+    TakeQuotedFields(doubled != 0);
+  if (others != 0 || (!kQuoted && quotes != 0)) {
+    // NULs cut values; outside quoted mode, double quotes at a field's ends are trimmed.
+    m_valueList.assign(m_fields.begin(),
+                       m_fields.begin() + static_cast<std::ptrdiff_t>(m_storedFields));
+    for (std::string_view& value : m_valueList)
+      value = ValueOf(value, kQuoted);
+    m_values = m_valueList.data();
   }
-  return (carriageReturns != 0 ? kFoundCarriageReturn : 0) | (nuls != 0 ? kFoundNul : 0) |
-         (quotes != 0 ? kFoundQuote : 0);
+  return true;
 }
 
-// Makes room for one more field after field, folding those past the kept ones into the
-// count; returns where field is then.
-std::string_view* CRowSplitter::RoomForField(std::string_view* field, std::size_t& folded) {
-  auto used = static_cast<std::size_t>(field - m_fields.data());
-  if (used > m_keptFields) {
-    folded += used - m_keptFields;
-    used = m_keptFields;
+// Makes the fields of a cut line that are quoted their inside text, each doubled quote
+// made one. The quotes are known to be in place: a field that begins with one is quoted
+// and ends with its closing quote.
+void CRowSplitter::TakeQuotedFields(bool doubledQuotes) {
+  if (doubledQuotes)
+    ScratchFor(m_lineText.size());
+  std::size_t out = 0;
+  for (std::size_t k = 0; k < m_storedFields; ++k) {
+    std::string_view& field = m_fields[k];
+    if (field.empty() || field.front() != kQuote)
+      continue;
+    field = field.substr(1, field.size() - 2);
+    if (!doubledQuotes || field.find(kQuote) == std::string_view::npos)
+      continue;
+    const std::size_t start = out;
+    for (std::size_t at = 0; at < field.size(); ++at) {
+      m_scratch[out++] = field[at];
+      at += field[at] == kQuote ? 1 : 0;
+    }
+    field = std::string_view(m_scratch.data() + start, out - start);
   }
-  if (used == m_fields.size())
-    m_fields.resize(2 * used + 32);
-  return m_fields.data() + used;
 }
 
-// The same for a line that holds a carriage return, character by character into scratch.
-void CRowSplitter::SplitLineWithCarriageReturns(const char* text, std::size_t size) {
+// Makes m_scratch hold at least size bytes and the padding, growing by half so that a
+// record read line by line is not copied once a line.
+void CRowSplitter::ScratchFor(std::size_t size) {
   if (m_scratch.size() < size + kSimdPadding)
-    m_scratch.resize(size + kSimdPadding);
-  char* out = m_scratch.data();
-  const char* fieldStart = out;
+    m_scratch.resize(std::max(size + kSimdPadding, m_scratch.size() * 3 / 2));
+}
+
+// Appends the next line, after a line feed, to the record; false at the end of the input.
+bool CRowSplitter::ExtendRecord(std::string_view& text) {
+  if (!m_lineEnded)
+    return false;
+  if (text.data() != m_record.data())
+    m_record.assign(text);
+  else
+    m_record.resize(text.size());  // without its padding
+  if (!ReadPhysicalLine())
+    return false;
+  CheckLineSize(m_record.size() + 1 + m_lineText.size(), m_recordLineNumber);
+  m_record += kLineFeed;
+  m_record += m_lineText;
+  const std::size_t size = m_record.size();
+  m_record.append(kSimdPadding, '\0');
+  text = std::string_view(m_record.data(), size);
+  return true;
+}
+
+// Reads a record byte by byte with every rule: the carriage-return rule first, then (with
+// quoted fields) a quote at a field's start opens it, and inside quotes every byte is
+// text but the closing quote and a doubled one; while a quote is open at the line's end,
+// the record goes on with the next line. The fields are written to m_scratch, whose views
+// move with it when a longer record makes it grow.
+bool CRowSplitter::SplitByteByByte() {
+  std::string_view text = m_lineText;
+  const bool quoting = QuotesOpenFields();
+  const char lead = m_separator[0];
+  ScratchFor(text.size());
+  enum class State { kUnquoted, kInside, kClosed, kTextAfterQuote } state = State::kUnquoted;
+  CCarriageReturnRule carriageReturns;
+  std::size_t out = 0, fieldStart = 0, folded = 0;
   std::string_view* field = m_fields.data();
-  std::size_t folded = 0;
-  bool afterCarriageReturn = false;
-  for (std::size_t pos = 0; pos < size; ++pos) {
-    const char byte = text[pos];
-    if (byte == kCarriageReturn && !afterCarriageReturn) {
-      afterCarriageReturn = true;
+  bool held = false;
+  const auto endField = [&] {
+    field = Room(field, 1, folded);
+    const auto k = static_cast<std::size_t>(field - m_fields.data());
+    if (m_valueList.size() < m_fields.size())
+      m_valueList.resize(m_fields.size());
+    *field++ = std::string_view(m_scratch.data() + fieldStart, out - fieldStart);
+    m_valueList[k] = ValueOf(m_fields[k], state != State::kUnquoted);
+    fieldStart = out;
+    state = State::kUnquoted;
+  };
+  for (std::size_t pos = 0;;) {
+    if (pos == text.size()) {
+      if (state != State::kInside)
+        break;
+      if (!ExtendRecord(text)) {
+        m_fault = Fault::kQuoteNotClosed;
+        break;
+      }
+      const char* before = m_scratch.data();
+      ScratchFor(text.size());
+      for (std::string_view* moved = m_fields.data(); moved != field; ++moved) {
+        const auto k = static_cast<std::size_t>(moved - m_fields.data());
+        *moved = std::string_view(m_scratch.data() + (moved->data() - before), moved->size());
+        m_valueList[k] = std::string_view(m_scratch.data() + (m_valueList[k].data() - before),
+                                          m_valueList[k].size());
+      }
+      continue;  // the line feed that joins the next line is text
+    }
+    const char byte = text[pos++];
+    if (state == State::kInside) {
+      if (byte != kQuote) {
+        m_scratch[out++] = byte;
+      } else if (pos < text.size() && text[pos] == kQuote) {
+        m_scratch[out++] = kQuote;
+        ++pos;
+      } else {
+        state = State::kClosed;
+      }
       continue;
     }
-    afterCarriageReturn = false;
-    if (byte == m_separator[0] && SeparatorAt(text, size, pos)) {
-      field = RoomForField(field, folded);
-      *field++ = {fieldStart, static_cast<std::size_t>(out - fieldStart)};
-      fieldStart = out;
+    if (carriageReturns.Skips(byte))
+      continue;
+    held = true;
+    if (byte == lead && SeparatorAt(text.data(), text.size(), pos - 1)) {
+      endField();
       pos += m_separatorSize - 1;
       continue;
     }
-    *out++ = byte;
+    if (state == State::kClosed) {
+      // The rest of the field runs to the separator as text; the record is no row.
+      m_fault = Fault::kTextAfterQuote;
+      state = State::kTextAfterQuote;
+    } else if (byte == kQuote && quoting && state == State::kUnquoted && out == fieldStart) {
+      state = State::kInside;
+      continue;
+    }
+    m_scratch[out++] = byte;
   }
-  field = RoomForField(field, folded);
-  *field++ = {fieldStart, static_cast<std::size_t>(out - fieldStart)};
+  endField();
   m_storedFields = static_cast<std::size_t>(field - m_fields.data());
   m_fieldCount = m_storedFields + folded;
-  m_valueList.assign(m_fields.begin(),
-                     m_fields.begin() + static_cast<std::ptrdiff_t>(m_storedFields));
-  for (std::string_view& value : m_valueList)
-    value = FieldValue(value);
   m_values = m_valueList.data();
+  return IsRow(held);
 }

@@ -106,18 +106,15 @@ class CRowSplitter {
  private:
   bool ReadPhysicalLine();
   void CheckLineSize(std::size_t size, std::int64_t lineNumber) const;
-  void Split(const char* text, std::size_t size);
-  // Quoted records, field by field: see QuotedRecord.cpp.
-  bool SplitQuotedRecord();
+  bool QuotesOpenFields() const;
+  bool IsRow(bool heldSomething) const;
+  template <bool kQuoted, bool kMultiByteSeparator>
+  bool Cut(const char* text, std::size_t size);
+  void TakeQuotedFields(bool doubledQuotes);
+  bool SplitByteByByte();
   bool ExtendRecord(std::string_view& text);
-  std::size_t QuotedField(std::string_view& text, std::size_t pos);
-  std::size_t UnquotedField(std::string_view text, std::size_t pos, std::size_t end);
-  void AddUndoubled(std::string_view inside, bool nul);
-  std::string_view* RoomForField(std::string_view* field, std::size_t& folded);
-  template <bool kMultiByteSeparator>
-  unsigned SplitAt(const char* text, std::size_t size);
-  unsigned RulesMet(const char* text, std::size_t size) const;
-  void SplitLineWithCarriageReturns(const char* text, std::size_t size);
+  void ScratchFor(std::size_t size);
+  std::string_view* Room(std::string_view* field, std::size_t needed, std::size_t& folded);
   bool SeparatorAt(const char* text, std::size_t size, std::size_t at) const;
 
   CSourceDecoder& m_source;
@@ -136,18 +133,9 @@ class CRowSplitter {
   std::string m_line;           // a line that the end of a piece splits, gathered
   std::string m_scratch;        // fields rewritten by the carriage-return or quote rules
   std::string m_record;         // a quoted record of several lines, gathered
-  // A quoted record's fields, as offsets until the record is whole: into the record's
-  // text, or into m_scratch when rewritten.
-  struct FieldSpan {
-    std::size_t start;
-    std::size_t size;
-    bool quoted;
-    bool rewritten;
-    bool holdsNulOrQuote;  // so that its value is cut or trimmed
-  };
-  std::vector<FieldSpan> m_spans;
   // The first m_fieldCount are the row's; only ever grown, so that splitting stores
-  // without a check per field.
+  // without a check per field. m_valueList is filled only for rows whose values differ
+  // from their fields.
   std::vector<std::string_view> m_fields;
   std::vector<std::string_view> m_valueList;
   std::size_t m_fieldCount = 0;

@@ -17,6 +17,13 @@
 #define CORVANE_SIMD_SSE2 1
 #include <emmintrin.h>
 #endif
+// The carry-less multiply (PCLMUL), for the inside of quotes, where the build targets it
+// (-mpclmul, -march=native): it serves a few instructions a block, which a call chosen at
+// run time would cost more than the shifts that stand in for it.
+#if defined(__SSE2__) && defined(__PCLMUL__) && !defined(CORVANE_NO_SIMD)
+#define CORVANE_SIMD_CLMUL 1
+#include <wmmintrin.h>
+#endif
 // SSSE3 and AVX2, for the UTF-8 check, are chosen at run time where the processor has them.
 #if (defined(__x86_64__) || defined(__i386__)) && !defined(CORVANE_NO_SIMD)
 #define CORVANE_SIMD_X86_DISPATCH 1
@@ -134,48 +141,13 @@ namespace simd {
 
 // ---- Splitting lines ----------------------------------------------------------------
 
-// Marks in a chunk of bytes (count <= 16, bit k for byte k) the bytes where the line
-// rules act: the separator (its first byte), carriage returns, NULs and double quotes.
-struct ChunkMasks {
-  unsigned separators = 0;
-  unsigned carriageReturns = 0;
-  unsigned nuls = 0;
-  unsigned quotes = 0;
-};
-
-// Reads 16 bytes from bytes on, of which the first count (<= 16) are marked.
-inline ChunkMasks MasksOf(const unsigned char* bytes, std::size_t count, unsigned char separator) {
-  ChunkMasks masks;
-#if defined(CORVANE_SIMD_SSE2)
-  const unsigned valid = count < 16 ? (1u << count) - 1 : 0xFFFFu;
-  const __m128i chunk = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes));
-  auto match = [&](char byte) {
-    return valid &
-           static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(chunk, _mm_set1_epi8(byte))));
-  };
-  masks.separators = match(static_cast<char>(separator));
-  masks.carriageReturns = match('\r');
-  masks.nuls = match('\0');
-  masks.quotes = match('"');
-#else
-  for (std::size_t k = 0; k < count; ++k) {
-    const unsigned bit = 1u << k;
-    masks.separators |= bytes[k] == separator ? bit : 0;
-    masks.carriageReturns |= bytes[k] == '\r' ? bit : 0;
-    masks.nuls |= bytes[k] == 0 ? bit : 0;
-    masks.quotes |= bytes[k] == '"' ? bit : 0;
-  }
-#endif
-  return masks;
-}
-
 // Marks in a block of 64 bytes (bit k for byte k; the first count <= 64 of them) the
-// separator's first byte, and the bytes where the other line rules act: carriage returns,
-// NULs and double quotes, together. A line is cut a block at a time, so that the loop over
-// its separators ends, mispredicted, once a block rather than once every 16 bytes; the
-// other rules are rare, and MasksOf tells them apart when they are met.
+// separator's first byte, the double quotes, and the bytes where the other line rules act:
+// carriage returns and NULs, together. A line is cut a block at a time, so that the loop
+// over its separators ends, mispredicted, once a block rather than once every 16 bytes.
 struct BlockMasks {
   std::uint64_t separators = 0;
+  std::uint64_t quotes = 0;
   std::uint64_t others = 0;
 };
 
@@ -185,26 +157,43 @@ inline BlockMasks BlockMasksOf(const unsigned char* bytes, std::size_t count,
   const std::uint64_t valid = count < 64 ? (std::uint64_t{1} << count) - 1 : ~std::uint64_t{0};
 #if defined(CORVANE_SIMD_SSE2)
   const __m128i lead = _mm_set1_epi8(static_cast<char>(separator));
+  auto bits = [](__m128i matches, unsigned part) {
+    return std::uint64_t{static_cast<unsigned>(_mm_movemask_epi8(matches))} << (16 * part);
+  };
   for (unsigned part = 0; part < 4; ++part) {
     const __m128i chunk = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes + 16 * part));
-    const __m128i others = _mm_or_si128(_mm_cmpeq_epi8(chunk, _mm_set1_epi8('\r')),
-                                        _mm_or_si128(_mm_cmpeq_epi8(chunk, _mm_setzero_si128()),
-                                                     _mm_cmpeq_epi8(chunk, _mm_set1_epi8('"'))));
-    masks.separators |=
-        std::uint64_t{static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(chunk, lead)))}
-        << (16 * part);
-    masks.others |= std::uint64_t{static_cast<unsigned>(_mm_movemask_epi8(others))} << (16 * part);
+    masks.separators |= bits(_mm_cmpeq_epi8(chunk, lead), part);
+    masks.quotes |= bits(_mm_cmpeq_epi8(chunk, _mm_set1_epi8('"')), part);
+    masks.others |= bits(_mm_or_si128(_mm_cmpeq_epi8(chunk, _mm_set1_epi8('\r')),
+                                      _mm_cmpeq_epi8(chunk, _mm_setzero_si128())),
+                         part);
   }
 #else
   for (std::size_t k = 0; k < count; ++k) {
     const std::uint64_t bit = std::uint64_t{1} << k;
     masks.separators |= bytes[k] == separator ? bit : 0;
-    masks.others |= bytes[k] == '\r' || bytes[k] == 0 || bytes[k] == '"' ? bit : 0;
+    masks.quotes |= bytes[k] == '"' ? bit : 0;
+    masks.others |= bytes[k] == '\r' || bytes[k] == 0 ? bit : 0;
   }
 #endif
   masks.separators &= valid;
+  masks.quotes &= valid;
   masks.others &= valid;
   return masks;
+}
+
+// Bit k of the result is the XOR of bits 0 to k. Of a block's quote bits, it marks the
+// bytes inside quotes: an opening quote and what follows it, up to its closing quote.
+inline std::uint64_t PrefixXor(std::uint64_t bits) {
+#if defined(CORVANE_SIMD_CLMUL)
+  // A carry-less multiply by all ones adds (XORs) each bit into every higher one.
+  return static_cast<std::uint64_t>(_mm_cvtsi128_si64(
+      _mm_clmulepi64_si128(_mm_set_epi64x(0, static_cast<long long>(bits)), _mm_set1_epi8(-1), 0)));
+#else
+  for (unsigned shift = 1; shift < 64; shift *= 2)
+    bits ^= bits << shift;
+  return bits;
+#endif
 }
 
 // ---- Checking UTF-8 -------------------------------------------------------------------
