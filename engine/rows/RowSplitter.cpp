@@ -1,3 +1,8 @@
+// Lines are cut 64 bytes at a time (Cut): the separators, quotes, carriage returns and
+// NULs of a block are found by one compare each, and in the common line every field is a
+// view of it. A line that needs more (a carriage return, a quote out of place, a quote
+// still open at its end) is read byte by byte instead (SplitByteByByte), with every rule,
+// in both modes.
 #include "engine/rows/RowSplitter.h"
 
 #include <cstring>
@@ -35,6 +40,48 @@ class CCarriageReturnRule {
 
  private:
   bool m_skipped = false;
+};
+
+// The quotes of a line, a 64-byte block at a time: which bytes are inside quotes (the
+// prefix XOR of the quote bits, carried from block to block), and whether every quote is
+// in place, opening only at a field's start and closing only at its end, or doubled
+// inside.
+class CQuoteMasks {
+ public:
+  // Takes the next block's masks; returns its separators outside quotes.
+  std::uint64_t OutsideQuotes(const simd::BlockMasks& masks, bool first, std::size_t count,
+                              std::size_t separatorSize) {
+    std::uint64_t separators = masks.separators;
+    if ((masks.quotes | m_inside | m_closingCarry) != 0) {
+      const std::uint64_t in = simd::PrefixXor(masks.quotes) ^ m_inside;
+      const std::uint64_t opening = masks.quotes & in;
+      const std::uint64_t closing = masks.quotes & ~in;
+      const std::uint64_t afterClosing = (closing << 1) | m_closingCarry;
+      separators &= ~in;
+      const std::uint64_t fieldStarts =
+          (separators << separatorSize) | m_separatorCarry | (first ? 1 : 0);
+      const std::uint64_t lineEnd = count < 64 ? std::uint64_t{1} << count : 0;
+      m_misplaced |= (opening & ~(fieldStarts | afterClosing)) |
+                     (afterClosing & ~(separators | opening | lineEnd));
+      m_doubled |= afterClosing & opening;
+      m_closingCarry = closing >> 63;
+      m_inside = in >> 63 != 0 ? ~std::uint64_t{0} : 0;
+    }
+    m_separatorCarry = separators >> (64 - separatorSize);
+    return separators;
+  }
+
+  // After the last block: every quote in place, and none left open.
+  bool InPlace() const { return m_misplaced == 0 && m_inside == 0; }
+  bool Doubled() const { return m_doubled != 0; }
+
+ private:
+  std::uint64_t m_inside = 0;  // all ones while inside quotes at a block's end
+  // The bits that cross into the next block: a separator's end, a closing quote.
+  std::uint64_t m_separatorCarry = 0;
+  std::uint64_t m_closingCarry = 0;
+  std::uint64_t m_misplaced = 0;
+  std::uint64_t m_doubled = 0;
 };
 
 // A value of a field outside quotes (FieldValue); of a quoted one, its inside text up to
@@ -184,9 +231,7 @@ bool CRowSplitter::Cut(const char* text, std::size_t size) {
   const std::size_t separatorSize = m_separatorSize;
   std::uint64_t others = 0;
   std::uint64_t quotes = 0;
-  // Quote state: all ones while inside quotes at a block's end; the bits that cross into
-  // the next block; the quotes out of place, and the doubled ones.
-  std::uint64_t inside = 0, separatorCarry = 0, closingCarry = 0, misplaced = 0, doubled = 0;
+  CQuoteMasks quoteMasks;
   std::size_t folded = 0;
   const char* fieldStart = text;
   std::string_view* field = m_fields.data();
@@ -202,23 +247,8 @@ bool CRowSplitter::Cut(const char* text, std::size_t size) {
     std::uint64_t separators = masks.separators;
     others |= masks.others;
     quotes |= masks.quotes;
-    if constexpr (kQuoted) {
-      if ((masks.quotes | inside | closingCarry) != 0) {
-        const std::uint64_t in = simd::PrefixXor(masks.quotes) ^ inside;
-        const std::uint64_t opening = masks.quotes & in;
-        const std::uint64_t afterClosing = ((masks.quotes & ~in) << 1) | closingCarry;
-        separators &= ~in;
-        const std::uint64_t fieldStarts =
-            (separators << separatorSize) | separatorCarry | (base == 0 ? 1 : 0);
-        const std::uint64_t lineEnd = count < 64 ? std::uint64_t{1} << count : 0;
-        misplaced |= (opening & ~(fieldStarts | afterClosing)) |
-                     (afterClosing & ~(separators | opening | lineEnd));
-        doubled |= afterClosing & opening;
-        closingCarry = (masks.quotes & ~in) >> 63;
-        inside = in >> 63 != 0 ? ~std::uint64_t{0} : 0;
-      }
-      separatorCarry = separators >> (64 - separatorSize);
-    }
+    if constexpr (kQuoted)
+      separators = quoteMasks.OutsideQuotes(masks, base == 0, count, separatorSize);
     for (; separators != 0; separators &= separators - 1) {
       const std::size_t at = base + static_cast<std::size_t>(__builtin_ctzll(separators));
       if (kMultiByteSeparator && !SeparatorAt(text, size, at))
@@ -228,7 +258,7 @@ bool CRowSplitter::Cut(const char* text, std::size_t size) {
     }
   }
   // A multi-byte separator's lead byte may stand alone, which the quote check can't tell.
-  if (kQuoted && (misplaced != 0 || inside != 0 || (kMultiByteSeparator && quotes != 0)))
+  if (kQuoted && (!quoteMasks.InPlace() || (kMultiByteSeparator && quotes != 0)))
     return false;
   if (others != 0 && std::memchr(text, kCarriageReturn, size) != nullptr)
     return false;
@@ -237,7 +267,7 @@ bool CRowSplitter::Cut(const char* text, std::size_t size) {
   m_fieldCount = m_storedFields + folded;
   m_values = m_fields.data();
   if (kQuoted && quotes != 0)
-    TakeQuotedFields(doubled != 0);
+    TakeQuotedFields(quoteMasks.Doubled());
   if (others != 0 || (!kQuoted && quotes != 0)) {
     // NULs cut values; outside quoted mode, double quotes at a field's ends are trimmed.
     m_valueList.assign(m_fields.begin(),

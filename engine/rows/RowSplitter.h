@@ -1,17 +1,18 @@
 // CRowSplitter cuts the UTF-8 text of a source into rows of fields. It is the one place
 // that says what a line, a field and a value are:
-// - A line feed ends a line; a last line without one is a row when it holds a character
-//   or a separator.
+// - A line feed ends a line; a last line without one is a row when it holds something
+//   after the carriage-return rule: a character, a separator or a quote.
 // - One carriage return before any character is skipped, so CR LF ends a line like LF; of
 //   a run of carriage returns every second one is kept (or, when the carriage return is
-//   the separator, splits).
+//   the separator, splits). Outside quotes this rule comes first: the other rules see the
+//   text without the skipped ones.
 // - The separator character always splits, unless quoted fields are on (SetQuoted): then a
 //   field whose first character is a double quote runs to its closing quote, holding
 //   separators, carriage returns, line feeds and doubled quotes as text, and its value is
-//   that inside text. Such a record may span lines; a malformed one is still read, whole,
-//   and says what is wrong with it (RecordFault).
-// - A field's value is its text up to the first NUL, without the double quotes at either
-//   end (FieldValue).
+//   that inside text up to the first NUL. Such a record may span lines; a malformed one is
+//   still read, whole, and says what is wrong with it (RecordFault).
+// - Any other field's value is its text up to the first NUL, without the double quotes at
+//   either end (FieldValue).
 #pragma once
 
 #include <cstddef>

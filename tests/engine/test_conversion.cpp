@@ -187,6 +187,26 @@ const QuotedCase kQuotedCases[] = {
      "a,b\n\"x\"" + std::string(999, ',') + "\"y\"\n",
      "[]",
      {"Line 2 left out: it has 1000 field(s), the header has 2"}},
+    // After a closing quote the carriage-return rule holds: CR LF, a CR before the
+    // separator and a CR at the input's end are skipped. CRs inside quotes keep these lines
+    // off the fast path, so the last one ends the input there too.
+    {"CarriageReturnAfterClosingQuote",
+     "a,b\n\"1\"\r,\"2\"\r\n\"3\r\"\r,4\r\n\"5\"\r,\"6\r7\"\r",
+     R"([{"a":"1","b":"2"},{"a":"3\r","b":"4"},{"a":"5","b":"6\r7"}])",
+     {}},
+    // A CR before anything else is text after the closing quote, also a CR kept as the
+    // second of a run.
+    {"CarriageReturnThenTextAfterClosingQuote",
+     "a,b\n\"1\"\r2,3\n\"4\"\r\r,5\n6,\"7\"\rx\n8,9\n",
+     R"([{"a":"8","b":"9"}])",
+     {"Line 2 left out: text after a closing quote", "Line 3 left out: text after a closing quote",
+      "Line 4 left out: text after a closing quote"}},
+    // The carriage-return rule comes first: the CR skipped before a quote leaves it at the
+    // field's start, so that it opens the field.
+    {"CarriageReturnBeforeOpeningQuote",
+     "a,b\n\r\"x,y\",z\n1,\r\"2\n3\"\n",
+     R"([{"a":"x,y","b":"z"},{"a":"1","b":"2\n3"}])",
+     {}},
     {"QuotedNamesAndLastEmptyValue", "\"a,\"\"1\"\"\"\n\"\"", R"([{"a,\"1\"":""}])", {}},
     {"UnquotedFieldsAsUsual", "a,b\nx\"\",\"\"\"y\"\"\"\n", R"([{"a":"x","b":"\"y\""}])", {}},
     {"Utf16Source",

@@ -219,6 +219,38 @@ TEST_F(ReaderTest, GuessedSeparatorSplitsTheHeaderAndTheRows) {
   }
 }
 
+// Quoted fields are cut 64 bytes at a time, the quote state carried from block to block:
+// each quote, separator and doubled quote below meets every position around the first two
+// block edges, also where a quote out of place sends the line the slow way.
+TEST_F(ReaderTest, QuotesAroundTheBlockEdges) {
+  for (size_t pad = 48; pad < 140; ++pad) {
+    const std::string x(pad, 'x');
+    const std::u16string wideX(pad, u'x');
+    const std::string text = "a,b,c\n" + x + ",\"p,\"\"q\"\"\",\"\"\n\"" + x + "\",\"\"\"\",r\n" +
+                             x + ",y\"z,z\"\n\"" + x + "\"w,1,2\n3,\"" + x + "\n\",4\n";
+    CDelimitedTextReader reader;
+    ASSERT_TRUE(reader.Open(Utf8ToUtf16(m_dir.Write("q.txt", text)).c_str()));
+    reader.SetQuoted(true);
+    ASSERT_EQ(reader.Prepare(u","), 0);
+    Rows rows;
+    std::vector<CRowSplitter::Fault> faults;
+    for (FieldList row; reader.ReadRow(row) == 0;) {
+      rows.push_back(row);
+      faults.push_back(reader.RecordFault());
+    }
+    const Rows expected = {{wideX, u"p,\"q\"", u""},
+                           {wideX, u"\"", u"r"},
+                           {wideX, u"y\"z", u"z\""},
+                           {wideX + u"w", u"1", u"2"},
+                           {u"3", wideX + u"\n", u"4"}};
+    using Fault = CRowSplitter::Fault;
+    EXPECT_TRUE(rows == expected) << "pad " << pad;
+    EXPECT_EQ(faults, (std::vector<Fault>{Fault::kNone, Fault::kNone, Fault::kNone,
+                                          Fault::kTextAfterQuote, Fault::kNone}))
+        << "pad " << pad;
+  }
+}
+
 // A line over the limit fails with its number, also when it spans blocks or has no line
 // feed; a line of exactly the limit is read.
 TEST_F(ReaderTest, LinesOverTheLimitFailWithTheirNumber) {
