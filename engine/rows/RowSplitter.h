@@ -111,7 +111,7 @@ class CRowSplitter {
   bool IsRow(bool heldSomething) const;
   template <bool kQuoted, bool kMultiByteSeparator>
   bool Cut(const char* text, std::size_t size);
-  void TakeQuotedFields(bool doubledQuotes);
+  void UndoubleQuotes();
   bool SplitByteByByte();
   bool ExtendRecord(std::string_view& text);
   void ScratchFor(std::size_t size);

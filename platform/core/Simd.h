@@ -145,12 +145,15 @@ namespace simd {
 // separator's first byte, the double quotes, and the bytes where the other line rules act:
 // carriage returns and NULs, together. A line is cut a block at a time, so that the loop
 // over its separators ends, mispredicted, once a block rather than once every 16 bytes.
+// Without kQuotesApart the quotes are among the others, for a reader to whom they are as
+// rare, at one compare less.
 struct BlockMasks {
   std::uint64_t separators = 0;
   std::uint64_t quotes = 0;
   std::uint64_t others = 0;
 };
 
+template <bool kQuotesApart>
 inline BlockMasks BlockMasksOf(const unsigned char* bytes, std::size_t count,
                                unsigned char separator) {
   BlockMasks masks;
@@ -162,18 +165,23 @@ inline BlockMasks BlockMasksOf(const unsigned char* bytes, std::size_t count,
   };
   for (unsigned part = 0; part < 4; ++part) {
     const __m128i chunk = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes + 16 * part));
+    const __m128i quotes = _mm_cmpeq_epi8(chunk, _mm_set1_epi8('"'));
+    __m128i others = _mm_or_si128(_mm_cmpeq_epi8(chunk, _mm_set1_epi8('\r')),
+                                  _mm_cmpeq_epi8(chunk, _mm_setzero_si128()));
+    if constexpr (kQuotesApart)
+      masks.quotes |= bits(quotes, part);
+    else
+      others = _mm_or_si128(others, quotes);
     masks.separators |= bits(_mm_cmpeq_epi8(chunk, lead), part);
-    masks.quotes |= bits(_mm_cmpeq_epi8(chunk, _mm_set1_epi8('"')), part);
-    masks.others |= bits(_mm_or_si128(_mm_cmpeq_epi8(chunk, _mm_set1_epi8('\r')),
-                                      _mm_cmpeq_epi8(chunk, _mm_setzero_si128())),
-                         part);
+    masks.others |= bits(others, part);
   }
 #else
   for (std::size_t k = 0; k < count; ++k) {
     const std::uint64_t bit = std::uint64_t{1} << k;
     masks.separators |= bytes[k] == separator ? bit : 0;
-    masks.quotes |= bytes[k] == '"' ? bit : 0;
-    masks.others |= bytes[k] == '\r' || bytes[k] == 0 ? bit : 0;
+    const std::uint64_t quote = bytes[k] == '"' ? bit : 0;
+    masks.quotes |= kQuotesApart ? quote : 0;
+    masks.others |= (bytes[k] == '\r' || bytes[k] == 0 ? bit : 0) | (kQuotesApart ? 0 : quote);
   }
 #endif
   masks.separators &= valid;
