@@ -226,7 +226,7 @@ std::string_view* CRowSplitter::Room(std::string_view* field, std::size_t needed
     used = m_keptFields;
   }
   if (m_fields.size() - used < needed)
-    m_fields.resize(2 * used + needed + 64);
+    m_fields.resize(used + used / 2 + needed + 64);
   return m_fields.data() + used;
 }
 
@@ -328,7 +328,8 @@ void CRowSplitter::ScratchFor(std::size_t size) {
 }
 
 // Appends the next line, after a line feed, to the record; false at the end of the input.
-bool CRowSplitter::ExtendRecord(std::string_view& text) {
+// The scratch grows with it, and the views of its first fields move along.
+bool CRowSplitter::ExtendRecord(std::string_view& text, std::size_t fields) {
   if (!m_lineEnded)
     return false;
   if (text.data() != m_record.data())
@@ -343,6 +344,15 @@ bool CRowSplitter::ExtendRecord(std::string_view& text) {
   const std::size_t size = m_record.size();
   m_record.append(kSimdPadding, '\0');
   text = std::string_view(m_record.data(), size);
+  const char* before = m_scratch.data();
+  ScratchFor(size);
+  const auto moved = [&](std::string_view view) {
+    return std::string_view(m_scratch.data() + (view.data() - before), view.size());
+  };
+  for (std::size_t k = 0; k < fields; ++k) {
+    m_fields[k] = moved(m_fields[k]);
+    m_valueList[k] = moved(m_valueList[k]);
+  }
   return true;
 }
 
@@ -375,17 +385,9 @@ bool CRowSplitter::SplitByteByByte() {
     if (pos == text.size()) {
       if (state != State::kInside)
         break;
-      if (!ExtendRecord(text)) {
+      if (!ExtendRecord(text, static_cast<std::size_t>(field - m_fields.data()))) {
         m_fault = Fault::kQuoteNotClosed;
         break;
-      }
-      const char* before = m_scratch.data();
-      ScratchFor(text.size());
-      for (std::string_view* moved = m_fields.data(); moved != field; ++moved) {
-        const auto k = static_cast<std::size_t>(moved - m_fields.data());
-        *moved = std::string_view(m_scratch.data() + (moved->data() - before), moved->size());
-        m_valueList[k] = std::string_view(m_scratch.data() + (m_valueList[k].data() - before),
-                                          m_valueList[k].size());
       }
       continue;  // the line feed that joins the next line is text
     }

@@ -113,7 +113,7 @@ class CRowSplitter {
   bool Cut(const char* text, std::size_t size);
   void UndoubleQuotes();
   bool SplitByteByByte();
-  bool ExtendRecord(std::string_view& text);
+  bool ExtendRecord(std::string_view& text, std::size_t fields);
   void ScratchFor(std::size_t size);
   std::string_view* Room(std::string_view* field, std::size_t needed, std::size_t& folded);
   bool SeparatorAt(const char* text, std::size_t size, std::size_t at) const;
