@@ -4,24 +4,10 @@
 #include <unistd.h>
 
 #include "engine/rows/SeparatorGuess.h"
+#include "engine/rows/Separators.h"
 #include "platform/core/Utf8.h"
 
 namespace {
-
-constexpr char16_t kTab = u'\t';
-
-constexpr char16_t kTabText[] = u"<tab>";
-
-// Null, empty and "<tab>" mean a tab (the text a user can type for an invisible
-// character); any other text contributes its first character.
-char32_t SeparatorOf(const CString& text) {
-  if (text.IsEmpty() || text == kTabText)
-    return kTab;
-  const char32_t first = text.GetAt(0);
-  if (utf8::IsHighSurrogate(first) && text.GetLength() > 1 && utf8::IsLowSurrogate(text.GetAt(1)))
-    return utf8::JoinSurrogates(first, text.GetAt(1));
-  return first;
-}
 
 void FillFieldList(const std::string_view* fields, std::size_t count, FieldList& row) {
   row.resize(count);
@@ -58,13 +44,14 @@ void CDelimitedTextReader::StartDecoding() {
 }
 
 int CDelimitedTextReader::Prepare(LPCWSTR separatorText) {
-  m_separatorText = separatorText == nullptr || separatorText[0] == 0 ? kTabText : separatorText;
+  m_separatorText =
+      separatorText == nullptr || separatorText[0] == 0 ? kTabSeparatorText : separatorText;
   StartDecoding();
   return ReadHeader(m_splitter && m_file.IsOpen() && m_splitter->ReadLine());
 }
 
 int CDelimitedTextReader::PrepareGuessingSeparator() {
-  m_separatorText = kTabText;
+  m_separatorText = kTabSeparatorText;
   StartDecoding();
   const bool lineRead = m_splitter && m_file.IsOpen() && m_splitter->ReadLine();
   if (lineRead) {
