@@ -12,6 +12,7 @@
 
 #include <glib.h>
 #include <gtest/gtest.h>
+#include <wx/choice.h>
 #include <wx/dialog.h>
 #include <wx/dnd.h>
 #include <wx/filesys.h>
@@ -26,6 +27,7 @@
 #include <wx/webview.h>
 
 #include "corvane/Version.h"
+#include "engine/conversion/OutputFormat.h"
 #include "engine/preview/PreviewTexts.h"
 #include "libs/dlgframe/GuideViewer.h"
 #include "libs/dlgframe/LogViewer.h"
@@ -319,12 +321,17 @@ TEST_F(MainWindowTest, ABoxClosedOverThePaneLeavesNoPaint) {
   EXPECT_EQ(DifferingBytes(before, ScreenPixels(pane, dir.File("after.png"))), 0u);
 }
 
-// The save dialog offers the chosen format's files first and adds its extension; an output
-// name ending in one of the formats' extensions (any case, also .ndjson) follows the choice.
+// The format list offers the formats' table; the save dialog offers the chosen format's files
+// first and adds its extension; an output name ending in one of the formats' extensions (any
+// case, also .ndjson) follows the choice.
 TEST_F(MainWindowTest, OutputFilterExtensionAndNameFollowTheFormat) {
   store.SetOutputFile(dir.WFile("saved.bson"));
   Open();
   EXPECT_EQ(Text(IDC_TARGET_FILE), dir.WFile("saved.bson")) << "opening renames nothing";
+  wxArrayString labels;
+  for (const OutputFormatName& format : OutputFormatNames())
+    labels.push_back(wxString::FromUTF8(format.label.data(), format.label.size()));
+  EXPECT_EQ(dynamic_cast<wxChoice*>(Item(IDC_FORMAT))->GetStrings(), labels);
   auto* box = dynamic_cast<CEditBrowseBox*>(Item(IDC_TARGET_FILE));
   for (auto [format, output, followed, extension] :
        {std::tuple{u"BSON", "out.json", "out.bson", "bson"},

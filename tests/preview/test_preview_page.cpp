@@ -2,6 +2,8 @@
 #include <gtest/gtest.h>
 #include <stdlib.h>
 
+#include <filesystem>
+
 #include "../platform/TempDir.h"
 #include "engine/preview/PreviewPage.h"
 #include "engine/preview/PreviewTexts.h"
@@ -123,7 +125,14 @@ TEST_P(PreviewPageTest, SaysWhatItShowsOrWhyNoRows) {
     source = CString::FromUtf8(dir.Path());
   else if (!source.IsEmpty())
     WriteBytesToFile(dir.File("source.txt"), bytes);
-  MakePreviewPage(source, c.separator, {}, dir.WFile("page.json"));
+  // The window's conversion: the preview shows it as JSON, without touching its output.
+  ConversionRequest conversion;
+  conversion.source = source;
+  conversion.separator = c.separator;
+  conversion.output = dir.WFile("out.bson");
+  conversion.format = OutputFormat::Bson;
+  MakePreviewPage(conversion, dir.WFile("page.json"));
+  EXPECT_FALSE(std::filesystem::exists(dir.File("out.bson")));
   const std::string page = ReadBytesFromFile(dir.File("page.json.html"));
   EXPECT_LT(page.size(), kHtmlMaxPageBytes);
   std::size_t rows = 0;
