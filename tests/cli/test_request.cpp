@@ -24,6 +24,10 @@ struct RequestCase {
   Access access = Access::AnySource;
 };
 
+void PrintTo(const RequestCase& c, std::ostream* out) {
+  *out << c.args;
+}
+
 std::vector<std::string> Words(const std::string& text) {
   std::istringstream in(text);
   std::vector<std::string> words;

@@ -389,6 +389,10 @@ struct ThrownCase {
   const char* text;
 };
 
+void PrintTo(const ThrownCase& c, std::ostream* out) {
+  *out << c.name;
+}
+
 struct SomeFault {};
 
 class ThrownFailure : public ::testing::TestWithParam<ThrownCase> {};
