@@ -22,6 +22,18 @@ const char16_t* FaultText(CRowSplitter::Fault fault) {
                                                        : EngineMessages::kTextAfterQuote;
 }
 
+HeaderSummary SummarizeHeader(const NameList& fields) {
+  HeaderSummary summary;
+  summary.columns = fields.size();
+  for (const std::u16string_view field : fields) {
+    summary.units += field.size();
+    summary.nuls += static_cast<std::size_t>(std::count(field.begin(), field.end(), u'\0'));
+  }
+  if (fields.size() == 1)
+    summary.onlyField = fields.front();
+  return summary;
+}
+
 // Keeps the description of a line left out (the first ones of a conversion) for the
 // preview, and logs it when log says so.
 void NoteLineLeftOut(const CDelimitedTextReader& reader, std::size_t columns, bool describe,
@@ -122,7 +134,7 @@ int Convert(LPCWSTR sourcePath, LPCWSTR separatorText, LPCWSTR outputPath, int r
   report.failure.Empty();
   report.sourceSize = 0;
   report.encoding = CSourceDecoder::Encoding::Bytes;
-  report.header.clear();
+  report.header = {};
   report.readLimitReached = false;
   report.cutLine = 0;
   report.rowsRead = report.rowsWritten = report.linesLeftOut = 0;
@@ -158,7 +170,7 @@ int Convert(LPCWSTR sourcePath, LPCWSTR separatorText, LPCWSTR outputPath, int r
   report.encoding = reader.Encoding();
   if (header == 0 && reader.Cut())
     throw CLineTooLong(1, options.maxSourceBytes);
-  report.header = reader.Columns();
+  report.header = SummarizeHeader(reader.Columns());
   if (header != 0) {
     if (options.log)
       CLog::Bug(EngineMessages::kNoColumnList, nullptr, nullptr, 0);
