@@ -3,6 +3,8 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <algorithm>
+
 #include "engine/rows/SeparatorGuess.h"
 #include "platform/core/Utf8.h"
 
@@ -95,7 +97,12 @@ int CDelimitedTextReader::ReadHeader(bool lineRead) {
     return 2;
   }
   FillNameList(Fields(), FieldCount(), m_columns);
-  FillNameList(Values(), FieldCount(), m_columnNames);
+  // Names are nearly always their fields as they stand (no quotes, no NUL): then the
+  // fields serve as names too, and a header of millions of fields is held once.
+  m_namesAreFields = std::equal(Fields(), Fields() + FieldCount(), Values());
+  m_columnNames.clear();
+  if (!m_namesAreFields)
+    FillNameList(Values(), FieldCount(), m_columnNames);
   // A row wider than the header is left out: one field more tells it apart.
   m_splitter->KeepFields(m_columns.size() + 1);
   return 0;

@@ -82,7 +82,7 @@ class CDelimitedTextReader {
   // The header's fields as the line holds them (quotes and NULs included).
   const NameList& Columns() const { return m_columns; }
   // The column names: the header's field values.
-  const NameList& ColumnNames() const { return m_columnNames; }
+  const NameList& ColumnNames() const { return m_namesAreFields ? m_columns : m_columnNames; }
   CRowSplitter::Fault HeaderFault() const { return m_headerFault; }
   // Number of the line that the last row came from (the header is line 1).
   std::int64_t LineNumber() const { return m_splitter ? m_splitter->LineNumber() : 0; }
@@ -95,6 +95,7 @@ class CDelimitedTextReader {
 
   bool m_utf16 = false;
   bool m_quoted = false;
+  bool m_namesAreFields = false;  // m_columnNames is left empty
   CRowSplitter::Fault m_headerFault = CRowSplitter::Fault::kNone;
   std::uint64_t m_maxLineBytes = kDefaultMaxLineBytes;
   CString m_separatorText;
