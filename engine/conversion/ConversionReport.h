@@ -3,12 +3,25 @@
 
 #include <cstdint>
 #include <optional>
+#include <string>
 #include <vector>
 
 #include "engine/conversion/ConversionFailure.h"
 #include "engine/rows/FieldList.h"
 #include "engine/source/SourceDecoder.h"
 #include "platform/core/CString.h"
+
+// What the preview says of the header line, counted rather than kept: a header may hold
+// millions of fields, and none of them is shown.
+struct HeaderSummary {
+  std::size_t columns = 0;
+  // UTF-16 units of the fields as the line holds them (quotes and NULs included), and the
+  // NULs among them.
+  std::size_t units = 0;
+  std::size_t nuls = 0;
+  // The line's only field, when it has one field (another separator might split it).
+  std::u16string onlyField;
+};
 
 struct ConversionReport {
   // Set when the conversion failed: the output is as it was.
@@ -23,8 +36,7 @@ struct ConversionReport {
   std::uint64_t sourceSize = 0;
   // The source's encoding, known once its start is read.
   CSourceDecoder::Encoding encoding = CSourceDecoder::Encoding::Bytes;
-  // The header's fields as the line holds them (NULs and quotes included).
-  FieldList header;
+  HeaderSummary header;
   // With a read limit: reading stopped there with more of the source left, and the number
   // of the line it cut (0 when it stopped at a line's end).
   bool readLimitReached = false;

@@ -24,6 +24,18 @@ const char16_t* FaultText(CRowSplitter::Fault fault) {
                                                        : EngineMessages::kTextAfterQuote;
 }
 
+HeaderSummary SummarizeHeader(const NameList& fields) {
+  HeaderSummary summary;
+  summary.columns = fields.size();
+  for (const std::u16string_view field : fields) {
+    summary.units += field.size();
+    summary.nuls += static_cast<std::size_t>(std::count(field.begin(), field.end(), u'\0'));
+  }
+  if (fields.size() == 1)
+    summary.onlyField = fields.front();
+  return summary;
+}
+
 // Keeps the description of a line left out (the first ones of a conversion) for the
 // preview, and logs it when log says so.
 void NoteLineLeftOut(const CDelimitedTextReader& reader, std::size_t columns, bool log,
@@ -145,7 +157,7 @@ bool ReadHeader(const ConversionRequest& request, CDelimitedTextReader& reader, 
   report.encoding = reader.Encoding();
   if (header == 0 && reader.Cut())
     throw CLineTooLong(1, options.maxSourceBytes);
-  report.header = reader.Columns();
+  report.header = SummarizeHeader(reader.Columns());
   if (header == 0)
     return true;
   if (options.log)

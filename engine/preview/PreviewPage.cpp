@@ -36,20 +36,15 @@ CString Text(const char16_t* format, auto... args) {
 bool LooksLikeUtf16(const ConversionReport& report) {
   if (report.encoding != CSourceDecoder::Encoding::Bytes)
     return false;
-  std::size_t characters = 0;
-  std::size_t nuls = 0;
-  for (const std::u16string& field : report.header) {
-    characters += field.size();
-    nuls += static_cast<std::size_t>(std::count(field.begin(), field.end(), u'\0'));
-  }
-  return nuls >= 2 && nuls * 4 >= characters;
+  const std::size_t nuls = report.header.nuls;
+  return nuls >= 2 && nuls * 4 >= report.header.units;
 }
 
 // A header that stays one column, where one of the usual separators would split it.
 CString OtherSeparatorHint(const ConversionReport& report) {
-  if (report.header.size() != 1)
+  if (report.header.columns != 1)
     return {};
-  const std::u16string_view line = report.header.front();
+  const std::u16string_view line = report.header.onlyField;
   const char32_t chosen = SeparatorOf(report.separatorText);
   std::size_t best = 0;
   const char16_t* bestSeparator = nullptr;
@@ -74,7 +69,7 @@ CString NoRowsReason(const ConversionReport& report) {
   if (report.rowsRead == 0)
     return PreviewTexts::kHeaderOnly;
   return Text(PreviewTexts::kNoLineMatches, static_cast<long long>(report.rowsRead),
-              static_cast<long long>(report.header.size()));
+              static_cast<long long>(report.header.columns));
 }
 
 // The texts above the table.
@@ -89,7 +84,7 @@ std::vector<CString> Lead(const ConversionReport& report) {
     return {Text(PreviewTexts::kCannotRead, failure->Text().GetString())};
   }
   const CString separator = ShownSeparatorText(report.separatorText);
-  const auto columns = static_cast<long long>(report.header.size());
+  const auto columns = static_cast<long long>(report.header.columns);
   std::vector<CString> lead;
   if (report.rowsWritten > 0) {
     lead.push_back(Text(PreviewTexts::kShows, static_cast<long long>(report.rowsWritten),

@@ -44,7 +44,7 @@ ReadResult ReadAll(const std::string& path, const char16_t* separator, size_t re
   EXPECT_TRUE(reader.Open(Utf8ToUtf16(path).c_str()));
   result.prepare = reader.Prepare(separator);
   result.utf16 = reader.IsUtf16();
-  result.columns = reader.Columns();
+  result.columns = FieldList(reader.Columns().begin(), reader.Columns().end());
   if (result.prepare == 0) {
     FieldList row;
     while (reader.ReadRow(row) == 0 && result.rows.size() < 1000)

@@ -120,7 +120,8 @@ TEST(Writer, JsonEscapesEveryPosition) {
 
 // Rows read back from every format: empty and duplicate names, names that change from row
 // to row, rows larger than the buffer with escapes where their values are cut into
-// pieces, many rows.
+// pieces, many rows, names too many or too long to be kept encoded (written name by name,
+// escapes and all).
 TEST(Writer, RowsReadBackFromEveryFormat) {
   std::string huge(3 << 20, 'v');
   for (size_t at : {16383, 16384, 32767, 1 << 20})
@@ -128,6 +129,11 @@ TEST(Writer, RowsReadBackFromEveryFormat) {
   Rows many;
   for (int i = 0; i < 30000; ++i)
     many.push_back({{"id", std::to_string(i)}, {"é", std::string(i % 50, 'x')}});
+  Row wide;
+  for (int i = 0; i < 120000; ++i)
+    wide.emplace_back("n\"" + std::to_string(i % 1000), std::to_string(i));
+  std::string longName(200000, 'n');
+  longName[16384] = '\n';
   const Rows kCases[] = {
       {{{"", "1"}, {"a", "2"}, {"a", "3"}},
        {{"b", "3"}, {"a", "4"}},
@@ -138,6 +144,8 @@ TEST(Writer, RowsReadBackFromEveryFormat) {
        {{"a", "x"}, {"b", huge}},
        {{"a", "last"}}},
       many,
+      {wide, {{"a", "between"}}, wide},
+      {{{longName, "v"}, {"b", "w"}}, {{longName, huge}}},
   };
   for (const Rows& rows : kCases) {
     EXPECT_TRUE(outputrows::BsonRows(Write(rows, true)) == rows);
@@ -162,6 +170,10 @@ TEST(Writer, TypedValuesInEveryFormat) {
               "{" + members.substr(1) + "}\n{\"k\":\"" + huge + "\"" + members + "}\n");
   EXPECT_EQ(Write({{{"a", "true"}, {"b", "-1"}, {"c", ""}}}, false, false, true),
             "[\n  {\n    \"a\": true,\n    \"b\": -1,\n    \"c\": \"\"\n  }\n]\n");
+  // A name too long to be kept encoded is written before each value as it comes.
+  const std::string longName(200000, 'n');
+  EXPECT_TRUE(Write({{{longName, "12"}, {longName, "x"}}}, false, true, true) ==
+              "{\"" + longName + "\":12,\"" + longName + "\":\"x\"}\n");
 
   std::string bson;
   for (bson_t* document : {bson_new(), BCON_NEW("k", BCON_UTF8(huge.c_str()))}) {
@@ -173,6 +185,11 @@ TEST(Writer, TypedValuesInEveryFormat) {
     bson_destroy(document);
   }
   EXPECT_TRUE(Write({small, large}, true, false, true) == bson);
+
+  bson_t* document = BCON_NEW(longName.c_str(), BCON_INT32(12), longName.c_str(), BCON_UTF8("x"));
+  EXPECT_TRUE(Write({{{longName, "12"}, {longName, "x"}}}, true, false, true) ==
+              std::string(reinterpret_cast<const char*>(bson_get_data(document)), document->len));
+  bson_destroy(document);
 }
 
 // A write that fails in the first block, a later one or the last bytes: the file's own
