@@ -183,7 +183,10 @@ TEST(PreviewMemory, ManyFieldsStayWithinTheirBound) {
     const rlimit limit{bytes, bytes};
     int status = setrlimit(RLIMIT_AS, &limit) == 0 ? 0 : 3;
     try {
-      MakePreviewPage(dir.WFile("source.txt"), u",", {}, dir.WFile("page.json"));
+      ConversionRequest conversion;
+      conversion.source = dir.WFile("source.txt");
+      conversion.separator = CString(u",");
+      MakePreviewPage(conversion, dir.WFile("page.json"));
       const std::string page = ReadBytesFromFile(dir.File("page.json.html"));
       if (page.find(Said(kHtmlColumnsCut, kHtmlMaxColumns, kFields)) == std::string::npos)
         status = 1;
