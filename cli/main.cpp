@@ -67,6 +67,8 @@ int main(int argc, char** argv) {
   std::signal(SIGPIPE, SIG_IGN);
   // Ctrl-C, a closed terminal or kill leave the earlier output as it was.
   RemovePendingOutputsOnSignals();
+  // Past the file size limit a write fails with its reason instead of ending the run.
+  IgnoreFileSizeSignal();
 
   cli::ParseResult parsed = cli::ParseOptions(std::vector<std::string>(argv + 1, argv + argc));
   if (!parsed.error.empty()) {
