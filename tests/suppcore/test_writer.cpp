@@ -221,9 +221,11 @@ TEST(WriterFailure, TheFileExceptionArrivesAndNothingFollows) {
   }
 }
 
+void PrintTo(Path path, std::ostream* out) {
+  *out << (path == Path::kPairs ? "Pairs" : "WholeRows");
+}
+
 INSTANTIATE_TEST_SUITE_P(Paths, Writer, testing::Values(Path::kPairs, Path::kWhole),
-                         [](const auto& info) {
-                           return std::string(info.param == Path::kPairs ? "Pairs" : "WholeRows");
-                         });
+                         [](const auto& info) { return ::testing::PrintToString(info.param); });
 
 }  // namespace
