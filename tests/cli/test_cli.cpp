@@ -180,6 +180,10 @@ const CliCase kCliCases[] = {
     {"Interrupted", kCities, "-q -s , f keep.json & sleep 0.5; kill -TERM $!; wait $!", 143, "",
      nullptr, nullptr, "mkfifo f; (yes a,b | head -n 100000; sleep 3) >f &"},
 };
+void PrintTo(const CliCase& c, std::ostream* out) {
+  *out << c.name << " " << ::testing::PrintToString(std::string(c.source)) << " " << c.args;
+}
+
 INSTANTIATE_TEST_SUITE_P(Runs, CliCases, ::testing::ValuesIn(kCliCases),
                          [](const auto& info) { return std::string(info.param.name); });
 

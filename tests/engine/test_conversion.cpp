@@ -174,6 +174,10 @@ TEST_P(ConversionCases, JsonAndBsonHoldTheRows) {
   EXPECT_EQ(outputrows::JsonLinesRows(*lines.output), rows) << *lines.output;
 }
 
+void PrintTo(const ConversionCase& c, std::ostream* out) {
+  *out << c.name << " " << ::testing::PrintToString(c.source);
+}
+
 INSTANTIATE_TEST_SUITE_P(Conversion, ConversionCases, ::testing::ValuesIn(kConversionCases),
                          [](const auto& info) { return std::string(info.param.name); });
 
@@ -227,6 +231,10 @@ TEST_P(QuotedCases, RowsAndLinesLeftOut) {
   EXPECT_EQ(leftOut, c.leftOutLines);
   for (const std::string& line : c.leftOutLines)
     EXPECT_NE(Log().find(line + "\n"), std::string::npos) << line;
+}
+
+void PrintTo(const QuotedCase& c, std::ostream* out) {
+  *out << c.name << " " << ::testing::PrintToString(c.source);
 }
 
 INSTANTIATE_TEST_SUITE_P(Conversion, QuotedCases, ::testing::ValuesIn(kQuotedCases),
@@ -353,6 +361,10 @@ const FailureCase kFailures[] = {
     {"OutputInMissingDirectory", "source.txt", "no/such/dir/out.json", Kind::OutputOpen,
      "No such file or directory"},
 };
+void PrintTo(const FailureCase& c, std::ostream* out) {
+  *out << c.name << " " << ::testing::PrintToString(std::string(c.source));
+}
+
 INSTANTIATE_TEST_SUITE_P(Conversion, FailureBeforeWriting, ::testing::ValuesIn(kFailures),
                          [](const auto& info) { return std::string(info.param.name); });
 

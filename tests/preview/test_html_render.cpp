@@ -124,6 +124,10 @@ const PageCase kPages[] = {
          "<tr><td>13</td>" + kMissing + "<td>14</td></tr>\n",
      "<table>\n<thead>\n<tr><th>a</th><th>b</th><th>a</th></tr>\n</thead>\n"},
 };
+void PrintTo(const PageCase& c, std::ostream* out) {
+  *out << c.name << " " << ::testing::PrintToString(c.json);
+}
+
 INSTANTIATE_TEST_SUITE_P(Values, PageTest, ::testing::ValuesIn(kPages), kRowName);
 INSTANTIATE_TEST_SUITE_P(Wide, PageTest, ::testing::Values(PastTheShownColumns()), kRowName);
 
@@ -171,6 +175,10 @@ const UnreadableCase kUnreadable[] = {
     {"DiskFull", kRow, kPage, ENOSPC},
     {"ReadError", kRow, kPage, EIO},
 };
+void PrintTo(const UnreadableCase& c, std::ostream* out) {
+  *out << c.name << " " << (c.bytes ? ::testing::PrintToString(std::string(c.bytes)) : "(no file)");
+}
+
 INSTANTIATE_TEST_SUITE_P(Files, UnreadableTest, ::testing::ValuesIn(kUnreadable), kRowName);
 
 // Under a name like the temporary directory's, with a non-ASCII folder on the

@@ -148,6 +148,10 @@ TEST_P(PreviewPageTest, SaysWhatItShowsOrWhyNoRows) {
     EXPECT_NE(page.find(text), std::string::npos) << text;
 }
 
+void PrintTo(const PageCase& c, std::ostream* out) {
+  *out << c.name;
+}
+
 INSTANTIATE_TEST_SUITE_P(Sources, PreviewPageTest, ::testing::ValuesIn(kCases),
                          [](const auto& info) { return std::string(info.param.name); });
 
