@@ -1,5 +1,8 @@
 #include "app/Settings.h"
 
+#include "engine/conversion/OutputFormat.h"
+#include "engine/rows/Separators.h"
+
 namespace {
 
 constexpr const char16_t* kTextFileName = u"TextFileName";
@@ -18,9 +21,10 @@ constexpr const char16_t* kOn = u"1";
 CSettings::CSettings() {
   Add(kTextFileName, S_STRING, 0, u"");
   Add(kJSONFileName, S_STRING, 0, u"");
-  Add(kSeparator, S_STRING, 0, u"<tab>");
+  Add(kSeparator, S_STRING, 0, kTabSeparatorText);
   Add(kCustom, S_STRING, 0, u"");
-  Add(kFormat, S_STRING, 0, u"JSON");
+  // The format list's labels are the stored values.
+  Add(kFormat, S_STRING, 0, CString::FromUtf8(NameOf(OutputFormat::Json).label));
   // A store written before these keys existed reads as both off.
   Add(kQuoted, S_STRING, 0, kOff);
   Add(kTypes, S_STRING, 0, kOff);

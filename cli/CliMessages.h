@@ -50,6 +50,7 @@ constexpr const char* kTryHelp = "Try 'corvane-convert --help'.";
 constexpr const char* kSeparatorGuessed = "separator guessed from the header line: %s";
 constexpr const char* kCouldNotConvert = "could not convert: %s";
 constexpr const char* kStandardInputName = "standard input";
+constexpr const char* kStandardOutput = "/dev/stdout";
 constexpr const char* kLineTooLongHint = " (--max-line-bytes sets the limit)";
 constexpr const char* kSummary = "%lld rows written, %lld lines left out";
 constexpr const char* kSummaryLogHint =

@@ -9,11 +9,6 @@
 namespace cli {
 namespace {
 
-bool EndsWith(const std::string& text, const std::string& suffix) {
-  return text.size() >= suffix.size() &&
-         text.compare(text.size() - suffix.size(), suffix.size(), suffix) == 0;
-}
-
 bool ParseLimit(const std::string& text, int& limit) {
   if (text.empty())
     return false;
@@ -49,7 +44,7 @@ bool ParseByteCount(const std::string& text, std::uint64_t& bytes) {
 ParseResult ParseOptions(const std::vector<std::string>& args) {
   ParseResult result;
   Options& options = result.options;
-  std::optional<std::string> format;
+  const OutputFormatName* format = nullptr;
   std::vector<std::string> positional;
   bool optionsEnded = false;
 
@@ -99,8 +94,9 @@ ParseResult ParseOptions(const std::vector<std::string>& args) {
       if (!options.separator)
         return {options, Text(kNeedsSeparator, name.c_str())};
     } else if (name == "-f" || name == "--format") {
-      format = takeValue();
-      if (!format || (*format != "json" && *format != "jsonl" && *format != "bson"))
+      const std::optional<std::string> value = takeValue();
+      format = value ? FormatOfOption(*value) : nullptr;
+      if (!format)
         return {options, Text(kTakesFormat, name.c_str())};
     } else if (name == "--max-line-bytes") {
       std::optional<std::string> value = takeValue();
@@ -124,10 +120,10 @@ ParseResult ParseOptions(const std::vector<std::string>& args) {
     return {options, kExpectedFiles};
   options.source = positional[0];
   options.output = positional[1];
-  options.bson = format ? *format == "bson" : EndsWith(options.output, ".bson");
-  options.jsonLines =
-      format ? *format == "jsonl"
-             : EndsWith(options.output, ".jsonl") || EndsWith(options.output, ".ndjson");
+  if (!format)
+    format = FormatOfFileName(options.output);
+  if (format)
+    options.format = format->format;
   return result;
 }
 

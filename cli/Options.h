@@ -6,14 +6,16 @@
 #include <string>
 #include <vector>
 
+#include "engine/conversion/OutputFormat.h"
+
 namespace cli {
 
 struct Options {
   std::string source;  // "-" for standard input
   std::string output;  // "-" for standard output
   std::optional<std::string> separator;
-  bool bson = false;
-  bool jsonLines = false;
+  // -f, else the one the output's extension names, else JSON.
+  OutputFormat format = OutputFormat::Json;
   bool quoted = false;
   bool typedValues = false;
   int limit = -1;

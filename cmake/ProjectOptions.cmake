@@ -2,12 +2,12 @@
 # nothing touches the global flags.
 option(CORVANE_SANITIZE "Build with AddressSanitizer and UndefinedBehaviorSanitizer" OFF)
 option(CORVANE_TSAN "Build with ThreadSanitizer (not together with CORVANE_SANITIZE)" OFF)
-option(CORVANE_WARNINGS_AS_ERRORS "Treat warnings as errors" OFF)
+option(CORVANE_WERROR "Treat warnings as errors (CI builds with it)" OFF)
 option(CORVANE_SIMD "Use vector instructions (OFF builds the scalar fallbacks of platform/core/Simd.h)" ON)
 
 add_library(corvane_options INTERFACE)
 target_compile_options(corvane_options INTERFACE -Wall -Wextra)
-if(CORVANE_WARNINGS_AS_ERRORS)
+if(CORVANE_WERROR)
   target_compile_options(corvane_options INTERFACE -Werror)
 endif()
 if(NOT CORVANE_SIMD)

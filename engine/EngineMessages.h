@@ -15,8 +15,11 @@ inline constexpr char16_t kDestinationOpenFailed[] =
 // number and the limit in bytes, both passed as long long.
 inline constexpr char16_t kLineTooLong[] =
     u"line %lld is longer than %lld bytes; lines may end with a lone carriage return";
-// Running out of memory (or any other unforeseen failure), after the source's name.
+// Running out of memory, after the source's name.
 inline constexpr char16_t kOutOfMemory[] = u"not enough memory to convert it";
+// Any other failure, a fault of the program, after the source's name: %s is what the
+// failure says of itself, or its type.
+inline constexpr char16_t kUnexpectedError[] = u"unexpected error: %s";
 // One line left out of the output: its line number (the header is line 1), its number of
 // fields and the header's number of fields, all passed as long long.
 inline constexpr char16_t kLineLeftOut[] =

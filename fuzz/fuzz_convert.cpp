@@ -69,34 +69,36 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   }
   unlink(output.c_str());
 
-  const bool bson = data[0] & 4;
-  ConversionOptions options;
-  options.quoted = data[0] & 16;
-  options.typedValues = data[0] & 32;
-  options.jsonLines = data[0] & 64;
-  ConversionReport report;
-  const int result =
-      ConvertToJson(Utf8ToUtf16(source).c_str(), kSeparators[data[0] & 3],
-                    Utf8ToUtf16(output).c_str(), data[0] & 8 ? 10 : -1, bson, report, options);
-  if (result < 0 || result != report.rowsWritten)
-    Fail("result differs from the rows written");
-  if (report.status != ConversionReport::Status::Converted) {
-    if (result != 0)
-      Fail("a failed conversion reported rows");
+  ConversionRequest request;
+  request.source = Utf8ToUtf16(source);
+  request.separator = kSeparators[data[0] & 3];
+  request.output = Utf8ToUtf16(output);
+  request.format = data[0] & 4    ? OutputFormat::Bson
+                   : data[0] & 64 ? OutputFormat::JsonLines
+                                  : OutputFormat::Json;
+  request.rowLimit = data[0] & 8 ? 10 : -1;
+  request.options.quoted = data[0] & 16;
+  request.options.typedValues = data[0] & 32;
+  const ConversionReport report = ConvertToJson(request);
+  if (report.failure) {
+    if (report.failure->kind == ConversionFailure::Kind::Unexpected)
+      Fail(("an unexpected failure: " + report.failure->Text().ToUtf8()).c_str());
     if (access(output.c_str(), F_OK) == 0)
       Fail("a failed conversion created the output");
     return 0;
   }
   const std::string bytes = ReadAll(output);
-  const bool typed = options.typedValues;
-  const auto rows = bson                ? outputrows::BsonRows(bytes, typed)
-                    : options.jsonLines ? outputrows::JsonLinesRows(bytes, typed)
-                                        : outputrows::JsonRows(bytes, typed);
+  const bool typed = request.options.typedValues;
+  const bool bson = request.format == OutputFormat::Bson;
+  const bool lines = request.format == OutputFormat::JsonLines;
+  const auto rows = bson    ? outputrows::BsonRows(bytes, typed)
+                    : lines ? outputrows::JsonLinesRows(bytes, typed)
+                            : outputrows::JsonRows(bytes, typed);
   if (!rows)
-    Fail(bson                ? "the output is not valid BSON"
-         : options.jsonLines ? "the output is not valid JSON Lines"
-                             : "the output is not valid JSON");
-  if (rows->size() != static_cast<std::size_t>(result))
+    Fail(bson    ? "the output is not valid BSON"
+         : lines ? "the output is not valid JSON Lines"
+                 : "the output is not valid JSON");
+  if (rows->size() != static_cast<std::size_t>(report.rowsWritten))
     Fail("the output holds another row count");
   return 0;
 }

@@ -28,6 +28,17 @@
 
 namespace {
 
+// Converts the first rows (negative: all) of source into JSON, with the separator given.
+void Convert(const CString& source, const char16_t* separator, const CString& output,
+             std::int64_t rows = -1) {
+  ConversionRequest request;
+  request.source = source;
+  request.separator = separator;
+  request.output = output;
+  request.rowLimit = rows;
+  ConvertToJson(request);
+}
+
 void PrintRect(const wxRect& rect) {
   printf("%d %d %d %d\n", rect.x, rect.y, rect.width, rect.height);
   fflush(stdout);
@@ -77,7 +88,7 @@ class CScreenshotApp : public CSmApp {
       return;
     }
     const CString json = CString(name) + u".json";
-    ConvertToJson(source, u",", json, 10, 0);
+    Convert(source, u",", json, 10);
     RenderPreview(json);
     const CString html = json + u".html";
     dynamic_cast<CWebBrowser2*>(dlg.GetDlgItem(900))
@@ -129,13 +140,10 @@ class CScreenshotApp : public CSmApp {
   void ShowLog() {
     const std::string dir = m_work + "/Documents/";
     const CString sample = CString::FromUtf8(CORVANE_SAMPLES "/cities.csv");
-    ConversionReport report;
-    ConvertToJson(CString::FromUtf8(dir + "survey.csv"), u",",
-                  CString::FromUtf8(dir + "survey.json"), -1, 0, report);
-    ConvertToJson(CString::FromUtf8(dir + "stations.csv"), u",",
-                  CString::FromUtf8(dir + "stations.json"), -1, 0, report);
-    ConvertToJson(sample, u"<tab>", CString::FromUtf8(dir + "no-such-folder/cities.json"), -1, 0,
-                  report);
+    Convert(CString::FromUtf8(dir + "survey.csv"), u",", CString::FromUtf8(dir + "survey.json"));
+    Convert(CString::FromUtf8(dir + "stations.csv"), u",",
+            CString::FromUtf8(dir + "stations.json"));
+    Convert(sample, u"<tab>", CString::FromUtf8(dir + "no-such-folder/cities.json"));
     CCorvaneDlg dlg;
     m_pMainWnd = &dlg;
     dlg.Create();

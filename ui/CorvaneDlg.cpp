@@ -1,6 +1,9 @@
 #include "ui/CorvaneDlg.h"
 
-#include "engine/conversion/ConversionFailure.h"
+#include <algorithm>
+#include <climits>
+#include <cstdint>
+
 #include "engine/conversion/ConvertToJson.h"
 #include "engine/preview/PreviewFiles.h"
 #include "engine/preview/PreviewPage.h"
@@ -76,12 +79,15 @@ BOOL CCorvaneDlg::OnInitDialog() {
   SetUpBrowseButtons();
   AnchorControls();
   AcceptDroppedFiles(*this, [this](const CString& path) { m_sourceEdit.SetWindowText(path); });
+  for (const OutputFormatName& format : OutputFormatNames()) {
+    m_formatBox.AddString(FormatLabel(format));
+  }
   m_formatBox.SendMessage(CB_SETCURSEL, 0, 0);
   Load();
   m_separatorBox.SendMessage(CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(kCustomSeparator));
   m_formatBox.EnableWindow(TRUE);
   if (m_settings != nullptr) {
-    m_formatBox.SetActiveOrAdd(m_settings->Format(), 0);
+    m_formatBox.SetActiveOrAdd(FormatLabel(OutputFormatLabelled(m_settings->Format())), 0);
   }
   OfferFormat(false);
   SendMessage(WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_hIcon));
@@ -125,8 +131,8 @@ void CCorvaneDlg::SetUpBrowseButtons() {
 void CCorvaneDlg::OfferFormat(bool renameOutput) {
   CString name;
   GetDlgItemText(IDC_FORMAT, name);
-  const OutputFormat& format = OutputFormatNamed(name);
-  m_targetEdit.EnableFileBrowseButton(format.extension, format.filter);
+  const OutputFormatName& format = OutputFormatLabelled(name);
+  m_targetEdit.EnableFileBrowseButton(FormatExtension(format), FormatFilter(format));
   const CString output = m_targetEdit.GetWindowText();
   const CString followed = WithFormatExtension(output, format);
   if (renameOutput && !(followed == output)) {
@@ -199,12 +205,18 @@ void CCorvaneDlg::OnOptionChanged() {
   UpdatePreview();
 }
 
-ConversionOptions CCorvaneDlg::CheckedOptions() const {
-  ConversionOptions options;
-  options.regularFileOnly = true;
-  options.quoted = IsDlgButtonChecked(IDC_QUOTED_FIELDS) == BST_CHECKED;
-  options.typedValues = IsDlgButtonChecked(IDC_TYPED_VALUES) == BST_CHECKED;
-  return options;
+ConversionRequest CCorvaneDlg::RequestFromControls() const {
+  ConversionRequest request;
+  request.source = m_sourceFile;
+  request.separator = m_separator;
+  GetDlgItemText(IDC_TARGET_FILE, request.output);
+  CString format;
+  GetDlgItemText(IDC_FORMAT, format);
+  request.format = OutputFormatLabelled(format).format;
+  request.options.access = CDelimitedTextReader::Access::RegularFileOnly;
+  request.options.quoted = IsDlgButtonChecked(IDC_QUOTED_FIELDS) == BST_CHECKED;
+  request.options.typedValues = IsDlgButtonChecked(IDC_TYPED_VALUES) == BST_CHECKED;
+  return request;
 }
 
 void CCorvaneDlg::EnableCustomSeparator() {
@@ -247,10 +259,7 @@ void CCorvaneDlg::ShowPreview() {
   if (!files.Reserved()) {
     return;
   }
-  // Always JSON, whatever format is chosen: the page is rendered from JSON.
-  ConversionOptions options = CheckedOptions();
-  options.log = false;  // runs on every keystroke; Convert logs
-  MakePreviewPage(m_sourceFile, m_separator, options, files.JsonPath());
+  MakePreviewPage(RequestFromControls(), files.JsonPath());
   m_browser.Navigate(m_previewFile, nullptr, nullptr, nullptr, nullptr);
   files.Shown();
 }
@@ -264,46 +273,33 @@ void CCorvaneDlg::OnConvert() {
   if (CheckInputs() == 0) {
     return;
   }
-  CString target;
-  GetDlgItemText(IDC_TARGET_FILE, target);
-  if (target.IsEmpty()) {
+  ConversionRequest request = RequestFromControls();
+  if (request.output.IsEmpty()) {
     MessageBox(kTargetMissing, kErrorCaption, MB_ICONERROR);
     return;
   }
-  CString format;
-  GetDlgItemText(IDC_FORMAT, format);
-  const int bson = format == kBsonFormat ? 1 : 0;
-
-  ConversionReport report;
-  ConversionOptions options = CheckedOptions();
-  options.jsonLines = format == kJsonLinesFormat;
-  int rows = 0;
-  CString failure;
   auto progress = std::make_unique<CProgressWindow>(*this, kConverting);
-  report.progress = [&](std::uint64_t bytesRead) {
-    if (!progress->Update(bytesRead, report.sourceSize))
-      throw CConversionCancelled();
+  request.progress = [&progress](std::uint64_t bytesRead, std::uint64_t total) {
+    return progress->Update(bytesRead, total);
   };
-  try {
-    rows = ConvertToJson(m_sourceFile, m_separator, target, -1, bson, report, options);
-    if (report.status != ConversionReport::Status::Converted)
-      failure = report.failure;
-  } catch (const CConversionCancelled&) {
-    return;  // asked for: the output is as it was, and nothing more to say
-  } catch (...) {
-    // The output is as it was: only a whole document replaces it.
-    failure = DescribeFailure(std::current_exception(), m_sourceFile);
-  }
+  const ConversionReport report = ConvertToJson(request);
   progress.reset();
-  if (!failure.IsEmpty()) {
-    MessageBox(WithLinesLeftOut(CString(kConversionError) + u"\n" + failure, report.linesLeftOut,
-                                options.quoted),
+  if (report.cancelled) {
+    return;  // asked for: the output is as it was, and nothing more to say
+  }
+  const bool quoted = request.options.quoted;
+  if (report.failure) {
+    // The output is as it was: only a whole document replaces it.
+    MessageBox(WithLinesLeftOut(CString(kConversionError) + u"\n" + report.failure->Text(),
+                                report.linesLeftOut, quoted),
                kErrorCaption, MB_ICONERROR);
     return;
   }
   CString text;
-  text.Format(kRowsConverted, rows);
-  MessageBox(WithLinesLeftOut(text, report.linesLeftOut, options.quoted), kInformationCaption,
+  // The count is 64-bit inside so that a huge file cannot overflow it.
+  text.Format(kRowsConverted,
+              static_cast<int>(std::min<std::int64_t>(report.rowsWritten, INT_MAX)));
+  MessageBox(WithLinesLeftOut(text, report.linesLeftOut, quoted), kInformationCaption,
              MB_ICONINFORMATION);
 }
 

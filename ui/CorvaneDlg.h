@@ -6,7 +6,7 @@
 
 #include <memory>
 
-#include "engine/conversion/ConversionReport.h"
+#include "engine/conversion/ConversionRequest.h"
 #include "libs/dlgframe/AboutDlg.h"
 #include "libs/dlgframe/HistCBox.h"
 #include "libs/dlgframe/SmDialog.h"
@@ -66,8 +66,9 @@ class CCorvaneDlg : public CSmDialog {
   void ShowAbout();
   // Enables the custom separator field exactly while m_separator is "Custom".
   void EnableCustomSeparator();
-  // The options the two check boxes set, for the preview and for Convert alike.
-  ConversionOptions CheckedOptions() const;
+  // The conversion the controls describe, for the preview and for Convert alike: the
+  // source and separator as CheckInputs read them, the output, format and check boxes.
+  ConversionRequest RequestFromControls() const;
 
  protected:
   HICON m_hIcon = nullptr;

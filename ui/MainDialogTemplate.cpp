@@ -59,16 +59,14 @@ static_assert(kFileBrowseMode.size() == 42);
 // two little-endian 32-bit numbers: the only part of its persisted state a web view uses.
 constexpr char kBrowserExtent[] = {'\xA1', '\x41', 0, 0, '\x98', '\x1B', 0, 0};
 
-const std::array<DlgInitRecord, 9> kMainInit = {{
+// The format list is filled from the formats' table when the window opens.
+const std::array<DlgInitRecord, 6> kMainInit = {{
     {IDC_SOURCE_FILE, kDlgInitMfcControl, kFileBrowseMode},
     {IDC_SEPARATOR, kDlgInitAddString, std::string_view("<tab>\0", 6)},
     {IDC_SEPARATOR, kDlgInitAddString, std::string_view(",\0", 2)},
     {IDC_SEPARATOR, kDlgInitAddString, std::string_view("|\0", 2)},
     {IDC_TARGET_FILE, kDlgInitMfcControl, kFileBrowseMode},
     {IDC_PREVIEW, kDlgInitOleControl, std::string_view(kBrowserExtent, sizeof kBrowserExtent)},
-    {IDC_FORMAT, kDlgInitAddString, std::string_view("JSON\0", 5)},
-    {IDC_FORMAT, kDlgInitAddString, std::string_view("BSON\0", 5)},
-    {IDC_FORMAT, kDlgInitAddString, std::string_view("JSON Lines\0", 11)},
 }};
 
 const std::array<DlgInit, 1> kDialogInits = {{{IDD_MAIN_DIALOG, kMainInit}}};

@@ -5,8 +5,6 @@ inline constexpr const char16_t* kWindowName = u"MainWnd";
 inline constexpr const char16_t* kConvertTooltip = u"Run the conversion";
 inline constexpr const char16_t* kQuitTooltip = u"Quit the software";
 inline constexpr const char16_t* kCustomSeparator = u"Custom";
-inline constexpr const char16_t* kBsonFormat = u"BSON";
-inline constexpr const char16_t* kJsonLinesFormat = u"JSON Lines";
 inline constexpr const char16_t* kSourceExtension = u"txt";
 inline constexpr const char16_t* kAboutYears = u"Copyright \u00A9 2011\u20132025 Ostrel";
 

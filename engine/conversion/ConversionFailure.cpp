@@ -1,26 +1,60 @@
 #include "engine/conversion/ConversionFailure.h"
 
+#include <cxxabi.h>
+
+#include <cstdlib>
+#include <memory>
 #include <new>
+#include <typeinfo>
 
 #include "engine/EngineMessages.h"
 #include "engine/rows/RowSplitter.h"
 #include "platform/core/File.h"
 
-CString DescribeFailure(std::exception_ptr failure, const CString& sourceName) {
+namespace {
+
+// The type of the exception being handled, as the source names it.
+CString CurrentExceptionType() {
+  const std::type_info* type = abi::__cxa_current_exception_type();
+  if (type == nullptr)
+    return u"?";
+  int status = 0;
+  const std::unique_ptr<char, decltype(&std::free)> readable(
+      abi::__cxa_demangle(type->name(), nullptr, nullptr, &status), &std::free);
+  return CString::FromUtf8(status == 0 && readable ? readable.get() : type->name());
+}
+
+CString Unexpected(const CString& what) {
   CString reason;
+  reason.Format(EngineMessages::kUnexpectedError, what.GetString());
+  return reason;
+}
+
+}  // namespace
+
+ConversionFailure FailureOf(std::exception_ptr exception, const CString& sourceName) {
+  using Kind = ConversionFailure::Kind;
+  ConversionFailure failure;
+  failure.file = sourceName;
   try {
-    std::rethrow_exception(failure);
+    std::rethrow_exception(exception);
   } catch (const CFileException& error) {
-    return error.GetErrorMessage();
+    failure.kind = Kind::FileError;
+    failure.file = error.m_strFileName;
+    failure.reason = error.GetReason();
+    failure.osError = error.m_lOsError;
   } catch (const CLineTooLong& error) {
-    reason.Format(EngineMessages::kLineTooLong, static_cast<long long>(error.LineNumber()),
-                  static_cast<long long>(error.Limit()));
+    failure.kind = Kind::LineTooLong;
+    failure.line = error.LineNumber();
+    failure.reason.Format(EngineMessages::kLineTooLong, static_cast<long long>(error.LineNumber()),
+                          static_cast<long long>(error.Limit()));
   } catch (const std::bad_alloc&) {
-    reason = EngineMessages::kOutOfMemory;
+    failure.kind = Kind::OutOfMemory;
+    failure.reason = EngineMessages::kOutOfMemory;
   } catch (const std::exception& error) {
-    reason = CString::FromUtf8(error.what());
+    failure.reason = Unexpected(CString::FromUtf8(error.what()));
   } catch (...) {
-    reason = EngineMessages::kOutOfMemory;
+    failure.reason = Unexpected(CurrentExceptionType());
   }
-  return sourceName + u": " + reason;
+  return failure;
 }

@@ -1,5 +1,5 @@
 #include "engine/plan/ColumnPlan.h"
 
-std::vector<std::u16string_view> OutputNames(const FieldList& columnNames) {
-  return std::vector<std::u16string_view>(columnNames.begin(), columnNames.end());
+const NameList& OutputNames(const NameList& columnNames) {
+  return columnNames;
 }

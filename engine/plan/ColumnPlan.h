@@ -3,11 +3,9 @@
 // it; choosing, renaming and typing columns are decided here too.
 #pragma once
 
-#include <string_view>
-#include <vector>
-
 #include "engine/rows/FieldList.h"
 
-// The member names of each row's object, one for each column of the header: views of
-// columnNames, which must outlive them.
-std::vector<std::u16string_view> OutputNames(const FieldList& columnNames);
+// The member names of each row's object, one for each column of the header. While every
+// column keeps its name they are the header's names themselves: a copy would cost as much
+// again on a header of millions of columns.
+const NameList& OutputNames(const NameList& columnNames);

@@ -5,16 +5,14 @@
 #include <cstring>
 #include <string_view>
 
-#include "engine/conversion/ConversionFailure.h"
 #include "engine/conversion/ConvertToJson.h"
 #include "engine/preview/PreviewTexts.h"
 #include "engine/preview/RenderPreview.h"
+#include "engine/rows/Separators.h"
 #include "platform/core/File.h"
 #include "platform/core/FileSystem.h"
 
 namespace {
-
-constexpr char16_t kTabText[] = u"<tab>";
 
 const char16_t* EncodingName(CSourceDecoder::Encoding encoding) {
   switch (encoding) {
@@ -28,10 +26,6 @@ const char16_t* EncodingName(CSourceDecoder::Encoding encoding) {
   return u"UTF-8";
 }
 
-char16_t SeparatorChar(const CString& text) {
-  return text.IsEmpty() || text == kTabText ? u'\t' : text.GetAt(0);
-}
-
 CString Text(const char16_t* format, auto... args) {
   CString text;
   text.Format(format, args...);
@@ -42,34 +36,29 @@ CString Text(const char16_t* format, auto... args) {
 bool LooksLikeUtf16(const ConversionReport& report) {
   if (report.encoding != CSourceDecoder::Encoding::Bytes)
     return false;
-  std::size_t characters = 0;
-  std::size_t nuls = 0;
-  for (const std::u16string& field : report.header) {
-    characters += field.size();
-    nuls += static_cast<std::size_t>(std::count(field.begin(), field.end(), u'\0'));
-  }
-  return nuls >= 2 && nuls * 4 >= characters;
+  const std::size_t nuls = report.header.nuls;
+  return nuls >= 2 && nuls * 4 >= report.header.units;
 }
 
 // A header that stays one column, where one of the usual separators would split it.
 CString OtherSeparatorHint(const ConversionReport& report) {
-  if (report.header.size() != 1)
+  if (report.header.columns != 1)
     return {};
-  const std::u16string_view line = report.header.front();
-  const char16_t chosen = SeparatorChar(report.separatorText);
+  const std::u16string_view line = report.header.onlyField;
+  const char32_t chosen = SeparatorOf(report.separatorText);
   std::size_t best = 0;
-  char16_t bestSeparator = 0;
-  for (const char16_t separator : {u'\t', u',', u'|', u';'}) {
+  const char16_t* bestSeparator = nullptr;
+  for (const SeparatorCandidate& candidate : SeparatorCandidates()) {
+    const char16_t separator = static_cast<char16_t>(candidate.character);
     const auto count = static_cast<std::size_t>(std::count(line.begin(), line.end(), separator));
     if (separator != chosen && count > best) {
       best = count;
-      bestSeparator = separator;
+      bestSeparator = candidate.text;
     }
   }
   if (best == 0)
     return {};
-  const CString name = bestSeparator == u'\t' ? CString(kTabText) : CString(bestSeparator, 1);
-  return Text(PreviewTexts::kOtherSeparator, name.GetString(), static_cast<long long>(best + 1));
+  return Text(PreviewTexts::kOtherSeparator, bestSeparator, static_cast<long long>(best + 1));
 }
 
 // Why a source that was read gives no rows.
@@ -80,22 +69,22 @@ CString NoRowsReason(const ConversionReport& report) {
   if (report.rowsRead == 0)
     return PreviewTexts::kHeaderOnly;
   return Text(PreviewTexts::kNoLineMatches, static_cast<long long>(report.rowsRead),
-              static_cast<long long>(report.header.size()));
+              static_cast<long long>(report.header.columns));
 }
 
-// The texts above the table. tooLongLine: a line that failed the conversion, 0 for none.
-std::vector<CString> Lead(const ConversionReport& report, std::int64_t tooLongLine) {
-  using Status = ConversionReport::Status;
-  if (tooLongLine > 0)
-    return {Text(PreviewTexts::kLineTooLong, static_cast<long long>(tooLongLine),
-                 static_cast<long long>(kPreviewMaxBytes >> 20))};
-  if (report.status == Status::NoHeader && report.sourceSize == 0 && !report.readLimitReached)
-    return {PreviewTexts::kEmpty};
-  if (report.status != Status::Converted)
-    return {Text(PreviewTexts::kCannotRead, report.failure.GetString())};
-  const CString separator =
-      SeparatorChar(report.separatorText) == u'\t' ? CString(kTabText) : report.separatorText;
-  const auto columns = static_cast<long long>(report.header.size());
+// The texts above the table.
+std::vector<CString> Lead(const ConversionReport& report) {
+  using Kind = ConversionFailure::Kind;
+  if (const auto& failure = report.failure) {
+    if (failure->kind == Kind::LineTooLong)
+      return {Text(PreviewTexts::kLineTooLong, static_cast<long long>(failure->line),
+                   static_cast<long long>(kPreviewMaxBytes >> 20))};
+    if (failure->kind == Kind::NoHeader && report.sourceSize == 0 && !report.readLimitReached)
+      return {PreviewTexts::kEmpty};
+    return {Text(PreviewTexts::kCannotRead, failure->Text().GetString())};
+  }
+  const CString separator = ShownSeparatorText(report.separatorText);
+  const auto columns = static_cast<long long>(report.header.columns);
   std::vector<CString> lead;
   if (report.rowsWritten > 0) {
     lead.push_back(Text(PreviewTexts::kShows, static_cast<long long>(report.rowsWritten),
@@ -132,10 +121,23 @@ void WriteNoRows(const CString& jsonPath) {
 
 }  // namespace
 
-void MakePreviewPage(const CString& sourcePath, const CString& separatorText,
-                     ConversionOptions options, const CString& jsonPath) {
+ConversionRequest PreviewRequest(const ConversionRequest& conversion, const CString& jsonPath) {
+  ConversionRequest preview = conversion;
+  // Always JSON, whatever format is chosen: the page is rendered from JSON.
+  preview.output = jsonPath;
+  preview.format = OutputFormat::Json;
+  preview.rowLimit = kPreviewRows;
+  preview.options.maxLineBytes = kPreviewMaxBytes;
+  preview.options.maxSourceBytes = kPreviewMaxBytes;
+  preview.options.log = false;  // runs on every keystroke; Convert logs
+  preview.progress = nullptr;
+  return preview;
+}
+
+void MakePreviewPage(const ConversionRequest& conversion, const CString& jsonPath) {
   ConversionReport report;
   std::vector<CString> lead;
+  const CString& sourcePath = conversion.source;
   if (sourcePath.IsEmpty()) {
     lead.push_back(PreviewTexts::kBegin);
   } else if (_waccess(sourcePath, 0) != 0) {
@@ -143,17 +145,8 @@ void MakePreviewPage(const CString& sourcePath, const CString& separatorText,
     const CString reason = CString::FromUtf8(std::strerror(errno));
     lead.push_back(Text(PreviewTexts::kCannotRead, (sourcePath + u": " + reason).GetString()));
   } else {
-    options.maxLineBytes = kPreviewMaxBytes;
-    options.maxSourceBytes = kPreviewMaxBytes;
-    try {
-      ConvertToJson(sourcePath, separatorText, jsonPath, kPreviewRows, 0, report, options);
-      lead = Lead(report, 0);
-    } catch (const CLineTooLong& tooLong) {
-      lead = Lead(report, tooLong.LineNumber());
-    } catch (...) {
-      lead.push_back(Text(PreviewTexts::kCannotRead,
-                          DescribeFailure(std::current_exception(), sourcePath).GetString()));
-    }
+    report = ConvertToJson(PreviewRequest(conversion, jsonPath));
+    lead = Lead(report);
   }
   WriteNoRows(jsonPath);
   RenderPreview(jsonPath, report.leftOutLines, lead);

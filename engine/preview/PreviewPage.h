@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "engine/conversion/ConversionReport.h"
+#include "engine/conversion/ConversionRequest.h"
 #include "platform/core/CString.h"
 
 // Lines of the source that the preview reads after the header; lines left out count too.
@@ -13,9 +13,12 @@ inline constexpr int kPreviewRows = 10;
 // The most of the source that the preview reads, so that no file can hold up the window.
 inline constexpr std::uint64_t kPreviewMaxBytes = std::uint64_t{16} << 20;
 
-// Converts the first rows of the source into jsonPath and renders the page beside it
-// (jsonPath followed by ".html", see RenderPreview), whatever the outcome: the page says
-// what it shows, or why it shows no rows, and never holds another source's rows. An
-// empty sourcePath gives the page that says how to begin.
-void MakePreviewPage(const CString& sourcePath, const CString& separatorText,
-                     ConversionOptions options, const CString& jsonPath);
+// The conversion the preview runs for the one a front end would run: its first rows, as
+// JSON into jsonPath, within the preview's limits, without logging or progress.
+ConversionRequest PreviewRequest(const ConversionRequest& conversion, const CString& jsonPath);
+
+// Converts the first rows of conversion's source into jsonPath and renders the page beside
+// it (jsonPath followed by ".html", see RenderPreview), whatever the outcome: the page says
+// what it shows, or why it shows no rows, and never holds another source's rows. An empty
+// source gives the page that says how to begin.
+void MakePreviewPage(const ConversionRequest& conversion, const CString& jsonPath);

@@ -3,30 +3,29 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <algorithm>
+
 #include "engine/rows/SeparatorGuess.h"
+#include "engine/rows/Separators.h"
 #include "platform/core/Utf8.h"
 
 namespace {
-
-constexpr char16_t kTab = u'\t';
-
-constexpr char16_t kTabText[] = u"<tab>";
-
-// Null, empty and "<tab>" mean a tab (the text a user can type for an invisible
-// character); any other text contributes its first character.
-char32_t SeparatorOf(const CString& text) {
-  if (text.IsEmpty() || text == kTabText)
-    return kTab;
-  const char32_t first = text.GetAt(0);
-  if (utf8::IsHighSurrogate(first) && text.GetLength() > 1 && utf8::IsLowSurrogate(text.GetAt(1)))
-    return utf8::JoinSurrogates(first, text.GetAt(1));
-  return first;
-}
 
 void FillFieldList(const std::string_view* fields, std::size_t count, FieldList& row) {
   row.resize(count);
   for (std::size_t k = 0; k < count; ++k)
     row[k] = Utf8ToUtf16(fields[k]);
+}
+
+// UTF-8 takes at least as many bytes as UTF-16 takes units: the list is allocated once.
+void FillNameList(const std::string_view* fields, std::size_t count, NameList& names) {
+  std::size_t bytes = 0;
+  for (std::size_t k = 0; k < count; ++k)
+    bytes += fields[k].size();
+  names.clear();
+  names.Reserve(count, bytes);
+  for (std::size_t k = 0; k < count; ++k)
+    names.Append(Utf8ToUtf16(fields[k]));
 }
 
 }  // namespace
@@ -58,13 +57,14 @@ void CDelimitedTextReader::StartDecoding() {
 }
 
 int CDelimitedTextReader::Prepare(LPCWSTR separatorText) {
-  m_separatorText = separatorText == nullptr || separatorText[0] == 0 ? kTabText : separatorText;
+  m_separatorText =
+      separatorText == nullptr || separatorText[0] == 0 ? kTabSeparatorText : separatorText;
   StartDecoding();
   return ReadHeader(m_splitter && m_file.IsOpen() && m_splitter->ReadLine());
 }
 
 int CDelimitedTextReader::PrepareGuessingSeparator() {
-  m_separatorText = kTabText;
+  m_separatorText = kTabSeparatorText;
   StartDecoding();
   const bool lineRead = m_splitter && m_file.IsOpen() && m_splitter->ReadLine();
   if (lineRead) {
@@ -83,8 +83,13 @@ int CDelimitedTextReader::ReadHeader(bool lineRead) {
     m_columnNames.clear();
     return 2;
   }
-  FillFieldList(Fields(), FieldCount(), m_columns);
-  FillFieldList(Values(), FieldCount(), m_columnNames);
+  FillNameList(Fields(), FieldCount(), m_columns);
+  // Names are nearly always their fields as they stand (no quotes, no NUL): then the
+  // fields serve as names too, and a header of millions of fields is held once.
+  m_namesAreFields = std::equal(Fields(), Fields() + FieldCount(), Values());
+  m_columnNames.clear();
+  if (!m_namesAreFields)
+    FillNameList(Values(), FieldCount(), m_columnNames);
   // A row wider than the header is left out: one field more tells it apart.
   m_splitter->KeepFields(m_columns.size() + 1);
   return 0;

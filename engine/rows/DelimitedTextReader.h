@@ -79,9 +79,10 @@ class CDelimitedTextReader {
   }
   // The separator text as given or guessed ("<tab>" for a tab).
   const CString& SeparatorText() const { return m_separatorText; }
-  const FieldList& Columns() const { return m_columns; }
+  // The header's fields as the line holds them (quotes and NULs included).
+  const NameList& Columns() const { return m_columns; }
   // The column names: the header's field values.
-  const FieldList& ColumnNames() const { return m_columnNames; }
+  const NameList& ColumnNames() const { return m_namesAreFields ? m_columns : m_columnNames; }
   CRowSplitter::Fault HeaderFault() const { return m_headerFault; }
   // Number of the line that the last row came from (the header is line 1).
   std::int64_t LineNumber() const { return m_splitter ? m_splitter->LineNumber() : 0; }
@@ -94,12 +95,13 @@ class CDelimitedTextReader {
 
   bool m_utf16 = false;
   bool m_quoted = false;
+  bool m_namesAreFields = false;  // m_columnNames is left empty
   CRowSplitter::Fault m_headerFault = CRowSplitter::Fault::kNone;
   std::uint64_t m_maxLineBytes = kDefaultMaxLineBytes;
   CString m_separatorText;
   CStdioFile m_file;
-  FieldList m_columns;
-  FieldList m_columnNames;
+  NameList m_columns;
+  NameList m_columnNames;
   std::unique_ptr<CSourceDecoder> m_decoder;
   std::unique_ptr<CRowSplitter> m_splitter;
 };

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "engine/rows/Separators.h"
+
 CString GuessSeparator(std::string_view headerLine, bool quoted) {
   std::string outsideQuotes;
   if (quoted) {
@@ -15,15 +17,11 @@ CString GuessSeparator(std::string_view headerLine, bool quoted) {
     }
     headerLine = outsideQuotes;
   }
-  struct Candidate {
-    char byte;
-    const char16_t* text;
-  };
-  constexpr Candidate kCandidates[] = {{'\t', u"<tab>"}, {',', u","}, {'|', u"|"}, {';', u";"}};
-  const Candidate* best = &kCandidates[0];
+  const std::span<const SeparatorCandidate> candidates = SeparatorCandidates();
+  const SeparatorCandidate* best = &candidates.front();
   long bestCount = 0;
-  for (const Candidate& candidate : kCandidates) {
-    const long count = std::count(headerLine.begin(), headerLine.end(), candidate.byte);
+  for (const SeparatorCandidate& candidate : candidates) {
+    const long count = std::count(headerLine.begin(), headerLine.end(), candidate.character);
     if (count > bestCount)
       best = &candidate, bestCount = count;
   }

@@ -25,9 +25,14 @@ char* PutLength(char* out, std::uint32_t length) {
   return PutLittleEndian(out, length);
 }
 
+// A key ends at the name's first NUL, which it cannot hold.
+std::string_view KeyText(std::string_view name) {
+  return name.substr(0, name.find('\0'));
+}
+
 void EncodeKey(std::size_t /*index*/, std::string_view name, std::string& bytes) {
   bytes.assign(1, kStringType);
-  bytes.append(name.substr(0, name.find('\0')));
+  bytes.append(KeyText(name));
   bytes.push_back('\0');
 }
 
@@ -90,11 +95,15 @@ template <bool kTyped>
 void BsonEncoder::RowIn(const ObjectNames& names, const std::string_view* values) {
   const ObjectNameCache& keys = m_keys.Get(names, EncodeKey);
   const std::size_t count = names.size();
+  if (!keys.Cached()) {
+    RowInPieces<kTyped>(names, values);
+    return;
+  }
   std::size_t bound = 4 + keys.PaddedSize() + 1;
   for (std::size_t k = 0; k < count; ++k)
     bound += 4 + values[k].size() + 1 + kSimdPadding;
   if (bound > kMaxRowReservation) {
-    RowInPieces<kTyped>(keys, count, values);
+    RowInPieces<kTyped>(names, values);
     return;
   }
   char* const start = m_out.Reserve(bound);
@@ -119,14 +128,16 @@ void BsonEncoder::RowIn(const ObjectNames& names, const std::string_view* values
 }
 
 // A row too large for one reservation: its length is counted first, the values' types
-// worked out again as they are written.
+// worked out again as they are written. The keys are written from the names when there are
+// too many to keep.
 template <bool kTyped>
-void BsonEncoder::RowInPieces(const ObjectNameCache& keys, std::size_t count,
-                              const std::string_view* values) {
+void BsonEncoder::RowInPieces(const ObjectNames& names, const std::string_view* values) {
+  const ObjectNameCache& keys = m_keys.Get(names, EncodeKey);
+  const std::size_t count = names.size();
   std::uint64_t length = 4 + 1;
   for (std::size_t k = 0; k < count; ++k) {
     const TypedValue typed = kTyped ? ParseTypedValue(values[k]) : TypedValue{};
-    length += keys[k].size() +
+    length += 1 + KeyText(names[k]).size() + 1 +
               (typed.type != ValueType::kString ? TypedSize(typed) : 4 + values[k].size() + 1);
   }
   if (length > INT32_MAX) {
@@ -139,15 +150,21 @@ void BsonEncoder::RowInPieces(const ObjectNameCache& keys, std::size_t count,
   m_out.Append({bytes, 4});
   for (std::size_t k = 0; k < count; ++k) {
     const TypedValue typed = kTyped ? ParseTypedValue(values[k]) : TypedValue{};
-    if (typed.type != ValueType::kString) {
-      char type = kStringType;
-      const std::size_t size = static_cast<std::size_t>(PutTyped(&type, bytes, typed) - bytes);
-      m_out.Append({&type, 1});
+    char type = kStringType;
+    std::size_t size = 0;
+    if (typed.type != ValueType::kString)
+      size = static_cast<std::size_t>(PutTyped(&type, bytes, typed) - bytes);
+    m_out.Append({&type, 1});
+    if (keys.Cached()) {
       m_out.Append(keys[k].substr(1));
+    } else {
+      m_out.Append(KeyText(names[k]));
+      m_out.Append(std::string_view("\0", 1));
+    }
+    if (typed.type != ValueType::kString) {
       m_out.Append({bytes, size});
       continue;
     }
-    m_out.Append(keys[k]);
     PutLength(bytes, static_cast<std::uint32_t>(values[k].size() + 1));
     m_out.Append({bytes, 4});
     m_out.Append(values[k]);

@@ -26,11 +26,11 @@ class BsonEncoder : public DocumentEncoder {
   template <bool kTyped>
   void RowIn(const ObjectNames& names, const std::string_view* values);
   template <bool kTyped>
-  void RowInPieces(const ObjectNameCache& keys, std::size_t count, const std::string_view* values);
+  void RowInPieces(const ObjectNames& names, const std::string_view* values);
 
   WriteBuffer& m_out;
   const bool m_typed;
   // Per member, the element's type byte (a string's, replaced for a typed value) and its
-  // key, ending in a NUL.
+  // key, ending in a NUL, unless there are too many to keep.
   ObjectNameCache m_keys;
 };

@@ -9,16 +9,10 @@
 // int32, an int64 or a double.
 //
 // The conversion's call sequence:
-//   SwitchIndent(1); Open(&file, 0); SetBSON(flag); [SetJsonLines(flag);]
-//   [SetTypedValues(flag);] Array(1, 1);
-//   per row:  [EndOfPair()] SetIndent(1); BeginValue(nullptr);
-//             per pair: [EndOfPair()] WriteIndent(); AddPair(name, value);
-//             SetIndent(0); EndValue();
-//   Array(0, 1); Close();
-// or, per row, one AddObjectUtf8 call in place of BeginValue ... EndValue. Every row goes
-// through AddObjectUtf8: BeginValue, AddPair and EndValue only gather the row for it. The
-// writer puts the commas and line breaks itself. Calls that do not fit this sequence (a
-// pair outside an object, a second array) are ignored.
+//   Open(&file, 0); SetBSON(flag); [SetJsonLines(flag);] [SetTypedValues(flag);]
+//   Array(1, 1); per row: AddObjectUtf8(names, values); Array(0, 1); Close();
+// The writer puts the commas and line breaks itself. Calls that do not fit this sequence
+// (a row outside the array, a second array) are ignored.
 //
 // The writer does not own the file: it writes to it through a 1 MiB buffer, and Close()
 // hands over everything pending. Past the first 1 MiB, full blocks are written on a thread
@@ -45,8 +39,6 @@ class JSON {
   JSON(const JSON&) = delete;
   JSON& operator=(const JSON&) = delete;
 
-  // Does nothing: JSON is always indented.
-  void SwitchIndent(int on);
   // Binds the writer to an open file and starts a new document; flags is unused. Returns
   // non-zero when file is not null.
   BOOL Open(CFile* file, int flags);
@@ -58,26 +50,11 @@ class JSON {
   // Chooses typed values (non-zero) or every value a string, in every format; ignored once
   // the array has begun.
   void SetTypedValues(int typed);
-  // open 1 begins the array, open 0 ends it (and an object still being gathered before
-  // it); newLine is unused.
+  // open 1 begins the array, open 0 ends it; newLine is unused.
   void Array(int open, int newLine);
-  // Does nothing: the writer puts the commas itself.
-  void EndOfPair();
-  // Does nothing: the layout follows from the structure.
-  void SetIndent(int level);
-  // Begins gathering an object, an element of the array; name is unused.
-  void BeginValue(LPCWSTR name);
-  // Writes the object gathered since BeginValue through AddObjectUtf8.
-  void EndValue();
-  // Does nothing: the layout follows from the structure.
-  void WriteIndent();
-  // Adds a pair to the object being gathered; both are turned into UTF-8 here (a lone
-  // surrogate becomes U+FFFD).
-  void AddPair(const CString& name, const CString& value);
 
-  // Writes one element of the array, the object names[k]: valuesUtf8[k], in one call: the
-  // one way every row is written. Each value is well-formed UTF-8 followed by kSimdPadding
-  // readable bytes, which the writer may read but ignores.
+  // Writes one element of the array, the object names[k]: valuesUtf8[k]. Each value is well-formed
+  // UTF-8 followed by kSimdPadding readable bytes, which the writer may read but ignores.
   static constexpr std::size_t kValueSlack = kSimdPadding;
   void AddObjectUtf8(const ObjectNames& names, const std::string_view* valuesUtf8);
 

@@ -90,11 +90,15 @@ void JsonEncoder::RowIn(std::size_t index, const ObjectNames& names,
                         const std::string_view* values) {
   const ObjectNameCache& leads = m_leads.Get(names, EncodeLead<Bytes>);
   const std::size_t count = names.size();
+  if (!leads.Cached()) {
+    RowInPieces<Bytes, kTyped>(index, names, values);
+    return;
+  }
   std::size_t bound = 1 + Bytes::kRowOpen.size() + leads.PaddedSize() + Bytes::kRowClose.size();
   for (std::size_t k = 0; k < count; ++k)
     bound += values[k].size() * kMaxJsonBytesPerByte + 1 + kSimdPadding;
   if (bound > kMaxRowReservation) {
-    RowInPieces<Bytes, kTyped>(index, leads, count, values);
+    RowInPieces<Bytes, kTyped>(index, names, values);
     return;
   }
   char* out = m_out.Reserve(bound);
@@ -115,25 +119,39 @@ void JsonEncoder::RowIn(std::size_t index, const ObjectNames& names,
 }
 
 template <class Bytes, bool kTyped>
-void JsonEncoder::RowInPieces(std::size_t index, const ObjectNameCache& leads, std::size_t count,
+void JsonEncoder::RowInPieces(std::size_t index, const ObjectNames& names,
                               const std::string_view* values) {
+  const ObjectNameCache& leads = m_leads.Get(names, EncodeLead<Bytes>);
   if (Bytes::kCommaBetweenRows && index > 0)
     m_out.Append(",");
   m_out.Append(Bytes::kRowOpen);
-  for (std::size_t k = 0; k < count; ++k) {
-    if (kTyped && TypeOfValue(values[k]) != ValueType::kString) {
-      m_out.Append(leads[k].substr(0, leads[k].size() - 1));
+  for (std::size_t k = 0; k < names.size(); ++k) {
+    const bool bare = kTyped && TypeOfValue(values[k]) != ValueType::kString;
+    if (leads.Cached()) {
+      m_out.Append(leads[k].substr(0, leads[k].size() - bare));
+    } else {
+      if (k > 0)
+        m_out.Append(",");
+      m_out.Append(Bytes::kNameOpen);
+      AppendEscaped(names[k]);
+      m_out.Append(Bytes::kNameClose.substr(0, Bytes::kNameClose.size() - bare));
+    }
+    if (bare) {
       m_out.Append(values[k]);
       continue;
     }
-    m_out.Append(leads[k]);
-    // A piece is followed by the rest of its value or the value's padding: readable.
-    for (std::size_t done = 0; done < values[k].size(); done += kPieceBytes) {
-      const std::string_view piece = values[k].substr(done, kPieceBytes);
-      char* out = m_out.Reserve(piece.size() * kMaxJsonBytesPerByte + kSimdPadding);
-      m_out.Commit(EscapeJsonPadded(out, piece));
-    }
+    AppendEscaped(values[k]);
     m_out.Append("\"");
   }
   m_out.Append(Bytes::kRowClose);
+}
+
+// The text is followed by kSimdPadding readable bytes, so each piece is followed by the
+// rest of the text or that padding: readable.
+void JsonEncoder::AppendEscaped(std::string_view text) {
+  for (std::size_t done = 0; done < text.size(); done += kPieceBytes) {
+    const std::string_view piece = text.substr(done, kPieceBytes);
+    char* out = m_out.Reserve(piece.size() * kMaxJsonBytesPerByte + kSimdPadding);
+    m_out.Commit(EscapeJsonPadded(out, piece));
+  }
 }

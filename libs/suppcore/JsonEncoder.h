@@ -28,14 +28,14 @@ class JsonEncoder : public DocumentEncoder {
   template <class Bytes, bool kTyped>
   void RowIn(std::size_t index, const ObjectNames& names, const std::string_view* values);
   template <class Bytes, bool kTyped>
-  void RowInPieces(std::size_t index, const ObjectNameCache& leads, std::size_t count,
-                   const std::string_view* values);
+  void RowInPieces(std::size_t index, const ObjectNames& names, const std::string_view* values);
+  void AppendEscaped(std::string_view text);
 
   WriteBuffer& m_out;
   const Layout m_layout;
   const bool m_typed;
   // Per member, the bytes before its value: the comma after an earlier member, the line
   // break and indentation, the quoted name, the colon and the value's opening quote (left
-  // out again for a typed value).
+  // out again for a typed value), unless there are too many to keep.
   ObjectNameCache m_leads;
 };

@@ -1,6 +1,7 @@
 #include "libs/suppcore/JsonRows.h"
 
 #include <nlohmann/json.hpp>
+#include <unordered_map>
 
 namespace {
 
@@ -11,8 +12,8 @@ using json = nlohmann::json;
 // work on a hostile file.
 class RowCollector {
  public:
-  RowCollector(std::vector<JsonRowObject>& objects, std::string& error)
-      : m_objects(objects), m_error(error) {}
+  RowCollector(std::size_t maxColumns, JsonRowTable& table, std::string& error)
+      : m_maxColumns(maxColumns), m_table(table), m_objects(table.objects), m_error(error) {}
 
   using Kind = JsonScalar::Kind;
 
@@ -48,6 +49,7 @@ class RowCollector {
                                        : "a member holds an object");
     }
     m_objects.emplace_back();
+    m_taken.clear();
     m_depth = kObject;
     return true;
   }
@@ -56,7 +58,9 @@ class RowCollector {
     return true;
   }
   bool key(json::string_t& name) {
-    m_objects.back().emplace_back(std::move(name), JsonScalar());
+    m_skip = !Shown(name);
+    if (!m_skip)
+      m_objects.back().emplace_back(std::move(name), JsonScalar());
     return true;
   }
 
@@ -74,22 +78,44 @@ class RowCollector {
       return Fail(m_depth == kDocument ? "the document is not an array"
                                        : "an element is not an object");
     }
+    if (m_skip)
+      return true;
     m_objects.back().back().second = {std::move(text), kind};
     return true;
+  }
+  // Whether a member of this name, the next in its object, has a column to show it.
+  bool Shown(const std::string& name) {
+    if (m_objects.size() == 1) {
+      ++m_table.columnCount;
+      if (m_table.columns.size() == m_maxColumns)
+        return false;
+      m_table.columns.push_back(name);
+      ++m_bearers[name];
+      return true;
+    }
+    const auto bearers = m_bearers.find(name);
+    return bearers != m_bearers.end() && m_taken[name]++ < bearers->second;
   }
   bool Fail(const char* reason) {
     m_error = reason;
     return false;
   }
 
+  const std::size_t m_maxColumns;
+  JsonRowTable& m_table;
   std::vector<JsonRowObject>& m_objects;
   std::string& m_error;
   Depth m_depth = kDocument;
+  // The kept columns bearing each name, and the members of each taken in this object.
+  std::unordered_map<std::string, std::size_t> m_bearers;
+  std::unordered_map<std::string, std::size_t> m_taken;
+  bool m_skip = false;  // the member under way has no column
 };
 
 }  // namespace
 
-bool ParseJsonRows(std::string_view text, std::vector<JsonRowObject>& objects, std::string& error) {
-  RowCollector collector(objects, error);
-  return json::sax_parse(text, &collector);
+bool ParseJsonRows(std::istream& in, std::size_t maxColumns, JsonRowTable& table,
+                   std::string& error) {
+  RowCollector collector(maxColumns, table, error);
+  return json::sax_parse(in, &collector);
 }

@@ -7,6 +7,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <stdexcept>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -17,22 +18,31 @@
 class ObjectNames {
  public:
   // names: UTF-16 texts (std::u16string or std::u16string_view); a lone surrogate becomes
-  // U+FFFD.
+  // U+FFFD. Throws std::length_error when they pass 4 GiB in UTF-8.
   template <class Names>
   explicit ObjectNames(const Names& names) : m_serial(NextSerial()) {
-    m_names.reserve(names.size());
+    std::size_t units = 0;
+    for (const auto& name : names)
+      units += name.size();
+    m_bytes.reserve(units + kSimdPadding);
+    m_ends.reserve(names.size());
     for (const auto& name : names) {
-      std::string& utf8 = m_names.emplace_back(Utf16ToUtf8(name));
-      utf8.append(kSimdPadding, '\0');
+      AppendUtf8(m_bytes, name);
+      if (m_bytes.size() > UINT32_MAX)
+        throw std::length_error("names of 4 GiB or more");
+      m_ends.push_back(static_cast<std::uint32_t>(m_bytes.size()));
     }
+    m_bytes.append(kSimdPadding, '\0');
   }
   ObjectNames(const ObjectNames&) = delete;
   ObjectNames& operator=(const ObjectNames&) = delete;
 
-  std::size_t size() const { return m_names.size(); }
-  // The name at index in UTF-8, followed by kSimdPadding readable bytes.
+  std::size_t size() const { return m_ends.size(); }
+  // The name at index in UTF-8, followed by kSimdPadding readable bytes (the next names,
+  // then the padding).
   std::string_view operator[](std::size_t index) const {
-    return {m_names[index].data(), m_names[index].size() - kSimdPadding};
+    const std::uint32_t begin = index == 0 ? 0 : m_ends[index - 1];
+    return {m_bytes.data() + begin, m_ends[index] - begin};
   }
   std::uint64_t Serial() const { return m_serial; }
 
@@ -42,6 +52,9 @@ class ObjectNames {
     return ++last;
   }
 
-  std::vector<std::string> m_names;  // each followed by its padding
+  // The names back to back, then the padding: one block, however many names there are,
+  // rather than a string and its padding for each.
+  std::string m_bytes;
+  std::vector<std::uint32_t> m_ends;  // of each name in m_bytes
   std::uint64_t m_serial;
 };

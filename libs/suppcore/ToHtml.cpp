@@ -1,5 +1,6 @@
 // JSON::ToHTML: renders a JSON file of row objects as the preview page.
 #include <cstdio>
+#include <istream>
 #include <sstream>
 #include <string>
 #include <string_view>
@@ -15,8 +16,32 @@
 
 namespace {
 
-// Reads the whole file into text. Logs and returns false when it cannot.
-bool ReadWholeFile(LPCWSTR path, std::string& text) {
+// The file's bytes as a stream, read block by block: the file is never held whole, since
+// rows of millions of members make it many times the page. A read error passes through
+// as the file's CFileException.
+class FileStreamBuffer : public std::streambuf {
+ public:
+  explicit FileStreamBuffer(CFile& file) : m_file(file) {}
+
+ protected:
+  int_type underflow() override {
+    m_file.Consume(m_taken);
+    const std::string_view block = m_file.NextBlock();
+    m_taken = block.size();
+    if (block.empty())
+      return traits_type::eof();
+    char* begin = const_cast<char*>(block.data());
+    setg(begin, begin, begin + block.size());
+    return traits_type::to_int_type(*begin);
+  }
+
+ private:
+  CFile& m_file;
+  std::size_t m_taken = 0;
+};
+
+// Reads the rows that a page shows. Logs and returns false when it cannot.
+bool ReadRows(LPCWSTR path, JsonRowTable& table) {
   CFile file;
   CFileException error;
   if (!file.Open(path, CFile::modeRead | CFile::shareDenyWrite, &error)) {
@@ -24,9 +49,13 @@ bool ReadWholeFile(LPCWSTR path, std::string& text) {
     return false;
   }
   try {
-    for (std::string_view block = file.NextBlock(); !block.empty(); block = file.NextBlock()) {
-      text += block;
-      file.Consume(block.size());
+    FileStreamBuffer buffer(file);
+    std::istream in(&buffer);
+    std::string reason;
+    if (!ParseJsonRows(in, kHtmlMaxColumns, table, reason)) {
+      CLog::Bug2(u"Could not show '%s' as a table: %s", path,
+                 CString::FromUtf8(reason).GetString());
+      return false;
     }
     file.Close();
   } catch (const CFileException& ex) {
@@ -92,25 +121,16 @@ std::string Formatted(const char* format, Args... args) {
 
 // The page within its bounds: the first columns, each text cut to its length, and as
 // many rows as the page's size allows, with a note of each cut.
-std::string RenderPage(const std::vector<JsonRowObject>& objects, std::vector<std::string> notes,
+std::string RenderPage(JsonRowTable& table, std::vector<std::string> notes,
                        const std::vector<std::string>& lead) {
-  std::vector<std::string> columns;
-  if (!objects.empty()) {
-    for (const auto& member : objects.front()) {
-      columns.push_back(member.first);
-    }
-  }
+  std::vector<std::string>& columns = table.columns;
   std::vector<std::vector<HtmlCell>> rows;
-  rows.reserve(objects.size());
-  for (const JsonRowObject& object : objects) {
+  rows.reserve(table.objects.size());
+  for (const JsonRowObject& object : table.objects) {
     rows.push_back(MatchColumns(columns, object));
   }
-  if (columns.size() > kHtmlMaxColumns) {
-    notes.push_back(Formatted(kHtmlColumnsCut, kHtmlMaxColumns, columns.size()));
-    columns.resize(kHtmlMaxColumns);
-    for (std::vector<HtmlCell>& cells : rows) {
-      cells.resize(kHtmlMaxColumns);
-    }
+  if (table.columnCount > columns.size()) {
+    notes.push_back(Formatted(kHtmlColumnsCut, columns.size(), table.columnCount));
   }
   bool cut = false;
   for (std::string& name : columns) {
@@ -178,18 +198,11 @@ CString JSON::ToHTML(LPCWSTR jsonPath, LPCWSTR htmlPath, int flags) {
 // Every flag value renders the whole page; the preview passes 1.
 CString JSON::ToHTML(LPCWSTR jsonPath, LPCWSTR htmlPath, int /*flags*/,
                      const std::vector<CString>& notes, const std::vector<CString>& lead) {
-  std::string text;
-  if (!ReadWholeFile(jsonPath, text)) {
+  JsonRowTable table;
+  if (!ReadRows(jsonPath, table)) {
     return CString();
   }
-  std::vector<JsonRowObject> objects;
-  std::string error;
-  if (!ParseJsonRows(text, objects, error)) {
-    CLog::Bug2(u"Could not show '%s' as a table: %s", jsonPath,
-               CString::FromUtf8(error).GetString());
-    return CString();
-  }
-  if (!WritePage(htmlPath, RenderPage(objects, ToUtf8(notes), ToUtf8(lead)))) {
+  if (!WritePage(htmlPath, RenderPage(table, ToUtf8(notes), ToUtf8(lead)))) {
     return CString();
   }
   return CString::FromUtf8(kHtmlPageTitle);

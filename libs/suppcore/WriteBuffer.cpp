@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <system_error>
 
-#include "libs/suppcore/BlockWriterThread.h"
 #include "platform/core/IoThreads.h"
 #include "platform/core/Simd.h"
 
@@ -42,6 +41,7 @@ void WriteBuffer::Finish() {
 
 void WriteBuffer::Abandon() noexcept {
   m_writer.reset();
+  m_handed = {};
   m_file = nullptr;
   m_used = 0;
 }
@@ -66,13 +66,8 @@ void WriteBuffer::AppendInPieces(std::string_view bytes) {
 void WriteBuffer::HandOver() {
   if (m_used == 0)
     return;
-  if (!m_writer && m_threadWanted) {
-    try {
-      m_writer = std::make_unique<BlockWriterThread>(*m_file);
-    } catch (const std::system_error&) {
-      m_threadWanted = false;  // no thread to be had: this one writes, as it always could
-    }
-  }
+  if (!m_writer && m_threadWanted)
+    StartWritingBehind();
   if (!m_writer) {
     m_file->Write(m_data.data(), static_cast<UINT>(m_used));
     m_used = 0;
@@ -82,9 +77,33 @@ void WriteBuffer::HandOver() {
   // past this core's caches. Handing the block itself over made each refill of a buffer
   // that the other core had just read wait on that core line by line, which cost more
   // than the copy does.
-  if (m_handed.size() < m_used)
-    m_handed.resize(std::max(m_used, kBlockSize));
-  StreamCopy(m_handed.data(), m_data.data(), m_used);
-  m_writer->HandOver(m_handed, m_used);
+  if (m_handed.bytes.size() < m_used)
+    m_handed.bytes.resize(m_used);
+  StreamCopy(m_handed.bytes.data(), m_data.data(), m_used);
+  m_handed.size = m_used;
   m_used = 0;
+  m_writer->Give(std::move(m_handed));
+  // The job never ends the work by itself: without a block back, a write failed, and Take
+  // throws its exception.
+  m_writer->Take(m_handed);
+}
+
+void WriteBuffer::StartWritingBehind() {
+  // The ring is allocated here, where running out of memory fails the conversion like any
+  // other failure, and not on the thread, where it would end the process.
+  std::vector<BlockPipeline::Block> ring(kWriteBehindBlocks - 1);
+  for (BlockPipeline::Block& block : ring)
+    block.bytes.resize(kBlockSize);
+  m_handed.bytes.resize(kBlockSize);
+  CFile* file = m_file;
+  try {
+    m_writer = std::make_unique<BlockPipeline>(
+        std::vector<BlockPipeline::Block>(), std::move(ring), [file](BlockPipeline::Block& block) {
+          file->Write(block.bytes.data(), static_cast<UINT>(block.size));
+          return true;
+        });
+  } catch (const std::system_error&) {
+    m_threadWanted = false;  // no thread to be had: this one writes, as it always could
+    m_handed = {};
+  }
 }

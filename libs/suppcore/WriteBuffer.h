@@ -1,9 +1,9 @@
 // WriteBuffer: the writer's output buffer in front of a CFile. Bytes are gathered in one
 // block of kBlockSize and handed to the file's Write when the block is full, so that the
 // file sees few large writes and memory stays the same whatever the document's size.
-// From the first full block on, copies of the blocks are written by a BlockWriterThread
-// while the next ones are filled; a document that fits in one block (the preview) starts
-// no thread.
+// From the first full block on, copies of the blocks are written on a thread of their own
+// (a BlockPipeline) while the next ones are filled; a document that fits in one block (the
+// preview) starts no thread.
 #pragma once
 
 #include <cstddef>
@@ -11,14 +11,16 @@
 #include <memory>
 #include <string_view>
 
+#include "platform/core/BlockPipeline.h"
 #include "platform/core/ByteBuffer.h"
 #include "platform/core/File.h"
-
-class BlockWriterThread;
 
 class WriteBuffer {
  public:
   static constexpr std::size_t kBlockSize = std::size_t{1} << 20;
+  // Blocks written behind: the one copied into next, and up to three waiting or being
+  // written.
+  static constexpr std::size_t kWriteBehindBlocks = 4;
 
   WriteBuffer();
   // Abandon.
@@ -30,8 +32,8 @@ class WriteBuffer {
   // file must stay open until Finish or Abandon: blocks may be written to it until then.
   void Bind(CFile* file);
   // Hands over everything pending and flushes the file, then lets go of it, also when
-  // that throws. A write that failed on the thread throws here, or at the next full block,
-  // as the file threw it.
+  // that throws. A write that failed on the thread throws here, or at one of the next few
+  // full blocks, as the file threw it.
   void Finish();
   // Drops what is not written yet, waits for a write under way, and lets go of the file:
   // nothing reaches it afterwards. Never throws.
@@ -62,11 +64,13 @@ class WriteBuffer {
   void AppendInPieces(std::string_view bytes);
   // Hands a full block to the thread (started here the first time) or the file.
   void HandOver();
+  void StartWritingBehind();
 
   CFile* m_file = nullptr;
   ByteBuffer m_data;
-  ByteBuffer m_handed;  // the writing thread's buffer that the next full block is copied to
+  // The writing thread's buffer that the next full block is copied to.
+  BlockPipeline::Block m_handed;
   std::size_t m_used = 0;
   bool m_threadWanted = false;
-  std::unique_ptr<BlockWriterThread> m_writer;
+  std::unique_ptr<BlockPipeline> m_writer;
 };

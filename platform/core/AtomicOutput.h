@@ -78,3 +78,8 @@ class CAtomicOutput {
 // signal that is ignored (nohup) stays ignored. The handlers only call unlink, signal and
 // raise.
 void RemovePendingOutputsOnSignals();
+
+// Ignores SIGXFSZ, which a write past the file size limit (ulimit -f) raises and whose
+// default action ends the process at once, leaving the hidden file: ignored, the write
+// fails with EFBIG ("File too large"), reported and cleaned up like any failed write.
+void IgnoreFileSizeSignal();

@@ -227,10 +227,14 @@ std::size_t CFile::ReadIntoBuffer(std::size_t want) {
   if (!m_reader && !m_readAheadChecked && m_readLimit == 0 && m_fileOffset >= 2 * kBufferSize)
     StartReadingAhead();
   if (m_reader) {
-    std::size_t size = 0;
-    if (const int error = m_reader->Next(m_buffer, size))
-      ThrowOsError(error);
-    return size;
+    BlockPipeline::Block next;
+    // At the end the caller keeps its buffer, and every later call ends again; a failed
+    // read throws here, after the blocks read before it, every time.
+    if (!m_reader->Take(next))
+      return 0;
+    m_reader->Give({std::move(m_buffer), 0});
+    m_buffer = std::move(next.bytes);
+    return next.size;
   }
   const ssize_t n = ReadUninterrupted(m_fd, m_buffer.data(), want);
   if (n < 0)
@@ -244,11 +248,28 @@ void CFile::StartReadingAhead() {
   if ((m_flags & kAccessMask) != modeRead || !IoThreadsWanted() ||
       ActiveSysCalls().fstat(m_fd, &info) != 0 || !S_ISREG(info.st_mode))
     return;
+  // The ring is allocated here, where running out of memory fails the read like any other
+  // failure, and not on the thread, where it would end the process.
+  std::vector<BlockPipeline::Block> ring(kReadAheadBlocks);
+  for (BlockPipeline::Block& block : ring) {
+    block.bytes.resize(kBufferSize + kSimdPadding);
+    std::memset(block.bytes.data() + kBufferSize, 0, kSimdPadding);
+  }
   try {
-    m_reader = std::make_unique<BlockReaderThread>(m_fd, kBufferSize, kSimdPadding);
+    m_reader = std::make_unique<BlockPipeline>(
+        std::move(ring), std::vector<BlockPipeline::Block>(),
+        [this](BlockPipeline::Block& block) { return ReadAhead(block); });
   } catch (const std::system_error&) {
     // Without a thread, the reads stay on this one.
   }
+}
+
+bool CFile::ReadAhead(BlockPipeline::Block& block) const {
+  const ssize_t n = ReadUninterrupted(m_fd, block.bytes.data(), kBufferSize);
+  if (n < 0)
+    ThrowOsError(errno);
+  block.size = static_cast<std::size_t>(n);
+  return n > 0;
 }
 
 std::string_view CFile::NextBlock() {
@@ -340,36 +361,6 @@ void CFile::WriteAll(const char* data, size_t size) {
   }
 }
 
-std::uint64_t CFile::Seek(std::int64_t offset, UINT from) {
-  if (!IsOpen())
-    ThrowOsError(EBADF);
-  FlushWriteBuffer();
-  if (from > end)
-    throw CFileException(CFileException::badSeek, EINVAL, m_path);
-  std::int64_t target = offset;
-  if (from != end) {
-    std::int64_t base = from == current ? static_cast<std::int64_t>(BytesConsumed()) : 0;
-    if (__builtin_add_overflow(base, offset, &target) || target < 0)
-      throw CFileException(CFileException::badSeek, EINVAL, m_path);
-    // A seek inside the block already read (the reader's return to the start after
-    // looking at the byte-order mark) moves in the buffer instead of reading again.
-    std::uint64_t blockStart = m_fileOffset - m_readEnd;
-    auto wanted = static_cast<std::uint64_t>(target);
-    if (m_readEnd > 0 && wanted >= blockStart && wanted <= m_fileOffset) {
-      m_readPos = static_cast<size_t>(wanted - blockStart);
-      return wanted;
-    }
-  }
-  m_reader.reset();
-  off_t position =
-      ActiveSysCalls().lseek(m_fd, static_cast<off_t>(target), from == end ? SEEK_END : SEEK_SET);
-  if (position < 0)
-    ThrowOsError(errno);
-  m_readPos = m_readEnd = 0;
-  m_fileOffset = static_cast<std::uint64_t>(position);
-  return m_fileOffset;
-}
-
 void CFile::Flush() {
   if (!IsOpen())
     ThrowOsError(EBADF);
@@ -423,26 +414,4 @@ BOOL CFile::GetStatus(struct stat& info) const {
 
 void CFile::ThrowOsError(int osError) const {
   throw CFileException(CFileException::OsErrorToCause(osError), osError, m_path);
-}
-
-BOOL CStdioFile::ReadString(CString& line) {
-  std::string bytes;
-  bool any = false;
-  for (std::string_view block = NextBlock(); !block.empty(); block = NextBlock()) {
-    any = true;
-    size_t feed = block.find('\n');
-    bytes.append(block.substr(0, feed));
-    if (feed != std::string_view::npos) {
-      Consume(feed + 1);
-      break;
-    }
-    Consume(block.size());
-  }
-  line = CString::FromUtf8(bytes);
-  return any;
-}
-
-void CStdioFile::WriteString(LPCWSTR text) {
-  if (text)
-    WriteBytes(Utf16ToUtf8(text));
 }

@@ -4,7 +4,7 @@
 // Contract:
 // - Open never throws; it returns non-zero on success. On failure the optional
 //   exception record receives the cause and errno.
-// - Read, Write, Seek, Flush and Close throw CFileException (with errno and the path)
+// - Read, Write, Flush and Close throw CFileException (with errno and the path)
 //   when the system call fails. A short write is retried; no space left is an error.
 // - The destructor closes a file still open and never throws (a failure is dropped:
 //   callers that care call Close).
@@ -29,7 +29,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/core/BlockReaderThread.h"
+#include "platform/core/BlockPipeline.h"
 #include "platform/core/ByteBuffer.h"
 #include "platform/core/CString.h"
 #include "platform/core/Simd.h"
@@ -100,10 +100,10 @@ class CFile {
     typeText = 0x4000,
     typeBinary = 0x8000,
   };
-  enum SeekPosition : UINT { begin = 0, current = 1, end = 2 };
-
   // Size of the read and write buffer.
   static constexpr size_t kBufferSize = 1 << 20;
+  // Blocks read ahead, besides the caller's: one being read, two waiting.
+  static constexpr size_t kReadAheadBlocks = 3;
 
   CFile() = default;
   virtual ~CFile();
@@ -118,8 +118,6 @@ class CFile {
   BOOL OpenDescriptor(int fd, const CString& name, UINT openFlags, CFileException* error = nullptr);
   virtual UINT Read(void* buffer, UINT count);
   virtual void Write(const void* buffer, UINT count);
-  // Returns the new position from the start of the file.
-  virtual std::uint64_t Seek(std::int64_t offset, UINT from);
   virtual void Flush();
   // Writes what is buffered and closes; throws when either fails. The file is closed
   // afterwards in every case.
@@ -162,6 +160,7 @@ class CFile {
   void AllocateBuffer();
   std::size_t ReadIntoBuffer(std::size_t want);
   void StartReadingAhead();
+  bool ReadAhead(BlockPipeline::Block& block) const;
   int m_fd = -1;
   UINT m_flags = 0;
   CString m_path;
@@ -175,15 +174,9 @@ class CFile {
   std::uint64_t m_readLimit = 0;
   bool m_readLimitReached = false;
   // Reads a large source ahead (ReadIntoBuffer); whether one may was checked already.
-  std::unique_ptr<BlockReaderThread> m_reader;
+  std::unique_ptr<BlockPipeline> m_reader;
   bool m_readAheadChecked = false;
 };
 
-// The framework's stream file. The system uses it only as a CFile; ReadString and
-// WriteString are here for completeness of tests and small tools.
-class CStdioFile : public CFile {
- public:
-  // Reads one line of UTF-8 (without its line feed); false at end of input.
-  BOOL ReadString(CString& line);
-  void WriteString(LPCWSTR text);
-};
+// The framework's stream file, which the source reader holds; it reads as a CFile does.
+class CStdioFile : public CFile {};

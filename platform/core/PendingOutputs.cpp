@@ -82,3 +82,9 @@ void RemovePendingOutputsOnSignals() {
     sigaction(signal, &action, nullptr);
   }
 }
+
+void IgnoreFileSizeSignal() {
+  struct sigaction action {};
+  action.sa_handler = SIG_IGN;
+  sigaction(SIGXFSZ, &action, nullptr);
+}

@@ -25,7 +25,7 @@ class CDialog;
 // empty hook removes it.
 void SetModalDialogHook(std::function<void(CDialog* dialog)> hook);
 
-class CDialog : public CWnd {
+class CDialog : public CWnd, private CControlOwner {
  public:
   CDialog();
   explicit CDialog(UINT templateId, CWnd* parent = nullptr);
@@ -58,7 +58,6 @@ class CDialog : public CWnd {
   // Binds a control of the window to a member (DDX_Control); throws when the window has
   // no control with that id.
   void BindControl(int id, CWnd& control);
-  void ForgetControl(CWnd* control);
 
   // True while the object exists (for work deferred to a later event).
   static bool IsLive(const CDialog* dialog);
@@ -73,8 +72,9 @@ class CDialog : public CWnd {
   CWnd* m_pParentWnd = nullptr;
 
  private:
-  friend class CWnd;
+  friend class CWnd;  // CWnd::GetFocus looks through the live dialogs' controls
   bool BuildWindow();
+  void ForgetControl(CWnd* control) override;
   // Detaches every control, forgets the window and has the toolkit destroy it.
   void DestroyFrame();
   void FocusFirstTabStop();

@@ -11,7 +11,6 @@
 #include <wx/toplevel.h>
 
 #include "platform/core/File.h"
-#include "platform/gui/Dialog.h"
 #include "platform/gui/EditBrowseBox.h"
 #include "platform/gui/Images.h"
 #include "platform/gui/MessageBox.h"
@@ -54,7 +53,7 @@ CWnd::~CWnd() {
   Detach();
 }
 
-void CWnd::Attach(wxWindow* window, int id, CDialog* owner) {
+void CWnd::Attach(wxWindow* window, int id, CControlOwner* owner) {
   Detach();
   m_pWnd = window;
   m_nID = id;
@@ -63,7 +62,7 @@ void CWnd::Attach(wxWindow* window, int id, CDialog* owner) {
 
 void CWnd::Detach() {
   if (m_pOwner != nullptr) {
-    CDialog* owner = m_pOwner;
+    CControlOwner* owner = m_pOwner;
     m_pOwner = nullptr;
     owner->ForgetControl(this);
   }

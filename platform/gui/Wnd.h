@@ -12,6 +12,17 @@
 
 class wxWindow;
 class CDialog;
+class CWnd;
+
+// Whoever binds controls to members (a dialog): told when a bound control goes before it
+// does, so that it no longer hands that control out.
+class CControlOwner {
+ public:
+  virtual void ForgetControl(CWnd* control) = 0;
+
+ protected:
+  ~CControlOwner() = default;
+};
 
 class CWnd {
  public:
@@ -25,8 +36,9 @@ class CWnd {
   BOOL IsWindow() const { return m_pWnd != nullptr ? TRUE : FALSE; }
   int GetDlgCtrlID() const { return m_nID; }
 
-  // Wraps the control id of a dialog; the dialog detaches it when its window goes.
-  void Attach(wxWindow* window, int id, CDialog* owner);
+  // Wraps the control id of a dialog; the dialog detaches it when its window goes, and
+  // owner (may be null) is told when this object goes first.
+  void Attach(wxWindow* window, int id, CControlOwner* owner);
   void Detach();
 
   virtual CWnd* GetDlgItem(int id) const;
@@ -102,5 +114,5 @@ class CWnd {
  private:
   wxWindow* m_pWnd = nullptr;
   int m_nID = 0;
-  CDialog* m_pOwner = nullptr;
+  CControlOwner* m_pOwner = nullptr;
 };

@@ -81,11 +81,14 @@ std::optional<Rows> JsonLinesRows(const std::string& text, bool typed) {
     std::optional<Rows> one = JsonRows("[" + line + "]", typed);
     if (!one || one->size() != 1)
       return std::nullopt;
-    // Compact: the line is exactly its members written without any space.
+    // Compact: the line is exactly its members written without any space. Appended, as
+    // GCC 12 at -O3 warns falsely (-Wrestrict) on a literal + a temporary string.
     std::string compact = "{";
     for (const auto& [name, value] : one->front())
-      compact += (compact.size() > 1 ? "," : "") + nlohmann::json(name).dump() + ":" +
-                 (typed ? value : nlohmann::json(value).dump());
+      compact.append(compact.size() > 1 ? "," : "")
+          .append(nlohmann::json(name).dump())
+          .append(":")
+          .append(typed ? value : nlohmann::json(value).dump());
     if (line != compact + "}")
       return std::nullopt;
     rows.push_back(std::move(one->front()));
@@ -104,8 +107,8 @@ std::optional<Rows> BsonRows(const std::string& bytes, bool typed) {
   bool atEnd = false;
   while (const bson_t* document = bson_reader_read(reader, &atEnd)) {
     char* json = bson_as_relaxed_extended_json(document, nullptr);
-    const std::optional<Rows> row =
-        json ? JsonRows("[" + std::string(json) + "]", typed) : std::nullopt;
+    const std::optional<Rows> row =  // no literal + temporary string: see above
+        json ? JsonRows(std::string("[") + json + "]", typed) : std::nullopt;
     bson_free(json);
     if (!row || row->size() != 1) {
       atEnd = false;

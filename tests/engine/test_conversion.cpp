@@ -1,27 +1,32 @@
 // ConvertToJson: the rows it writes (read back from JSON, JSON Lines and BSON), what it leaves
-// out and logs, and how it fails without harming the source or an existing output.
+// out and logs, and how it fails or is cancelled without harming the source or an existing
+// output.
 #include <gtest/gtest.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <filesystem>
+#include <new>
+#include <stdexcept>
 #include <string>
 
 #include "OutputRows.h"
 #include "engine/EngineMessages.h"
 #include "engine/conversion/ConvertToJson.h"
+#include "engine/rows/RowSplitter.h"
 #include "libs/suppcore/Log.h"
+#include "platform/core/File.h"
 #include "platform/core/SysCalls.h"
 #include "tests/platform/TempDir.h"
 
 using namespace std::string_literals;
 using outputrows::Rows;
-using Status = ConversionReport::Status;
+using Kind = ConversionFailure::Kind;
 
 namespace {
 
 struct Outcome {
-  int result = -1;
+  std::int64_t result = -1;  // the rows written, 0 after a failure
   ConversionReport report;
   std::optional<std::string> output;
 };
@@ -33,15 +38,29 @@ class ConversionTest : public ::testing::Test {
               bool jsonLines = false, bool quoted = false) {
     Outcome outcome;
     const std::string output = m_dir.File(bson ? "out.bson" : jsonLines ? "out.jsonl" : "out.json");
-    ConversionOptions options;
-    options.jsonLines = jsonLines;
-    options.quoted = quoted;
-    outcome.result =
-        ConvertToJson(Utf8ToUtf16(m_dir.Write("source.txt", source)).c_str(), separator,
-                      Utf8ToUtf16(output).c_str(), limit, bson, outcome.report, options);
+    ConversionRequest request = Request(m_dir.Write("source.txt", source), output, bson);
+    request.separator = separator;
+    request.format = bson        ? OutputFormat::Bson
+                     : jsonLines ? OutputFormat::JsonLines
+                                 : request.format;
+    request.rowLimit = limit;
+    request.options.quoted = quoted;
+    outcome.report = ConvertToJson(request);
+    outcome.result = outcome.report.Converted() ? outcome.report.rowsWritten : 0;
     if (std::filesystem::exists(output))
       outcome.output = ReadBytesFromFile(output);
     return outcome;
+  }
+
+  // All of source, comma-separated, into output.
+  static ConversionRequest Request(const std::string& source, const std::string& output,
+                                   int bson = 0) {
+    ConversionRequest request;
+    request.source = Utf8ToUtf16(source);
+    request.separator = u",";
+    request.output = Utf8ToUtf16(output);
+    request.format = bson ? OutputFormat::Bson : OutputFormat::Json;
+    return request;
   }
 
   std::string Log() const { return ReadBytesFromFile(CLog::GetLogPath().ToUtf8()); }
@@ -135,8 +154,8 @@ TEST_P(ConversionCases, JsonAndBsonHoldTheRows) {
   const Outcome json = Run(c.source, c.separator, c.limit, 0);
   const std::optional<Rows> rows = outputrows::JsonRows(c.rows);
   ASSERT_TRUE(rows);
-  EXPECT_EQ(json.result, static_cast<int>(rows->size()));
-  EXPECT_EQ(json.report.status, Status::Converted);
+  EXPECT_EQ(json.result, static_cast<std::int64_t>(rows->size()));
+  EXPECT_TRUE(json.report.Converted());
   EXPECT_EQ(json.report.rowsWritten, static_cast<std::int64_t>(rows->size()));
   EXPECT_EQ(json.report.linesLeftOut, c.leftOut);
   if (c.read >= 0) {
@@ -153,6 +172,10 @@ TEST_P(ConversionCases, JsonAndBsonHoldTheRows) {
   EXPECT_EQ(lines.result, json.result);
   ASSERT_TRUE(lines.output);
   EXPECT_EQ(outputrows::JsonLinesRows(*lines.output), rows) << *lines.output;
+}
+
+void PrintTo(const ConversionCase& c, std::ostream* out) {
+  *out << c.name << " " << ::testing::PrintToString(c.source);
 }
 
 INSTANTIATE_TEST_SUITE_P(Conversion, ConversionCases, ::testing::ValuesIn(kConversionCases),
@@ -230,14 +253,19 @@ TEST_P(QuotedCases, RowsAndLinesLeftOut) {
     EXPECT_NE(Log().find(line + "\n"), std::string::npos) << line;
 }
 
+void PrintTo(const QuotedCase& c, std::ostream* out) {
+  *out << c.name << " " << ::testing::PrintToString(c.source);
+}
+
 INSTANTIATE_TEST_SUITE_P(Conversion, QuotedCases, ::testing::ValuesIn(kQuotedCases),
                          [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(ConversionTest, AMalformedQuotedHeaderFailsTheConversion) {
   m_dir.Write("out.json", "keep");
   const Outcome outcome = Run("\"a\"b,c\n1,2\n", u",", -1, 0, false, true);
-  EXPECT_EQ(outcome.report.status, Status::NoHeader);
-  EXPECT_EQ(outcome.report.failure.ToUtf8(),
+  ASSERT_TRUE(outcome.report.failure);
+  EXPECT_EQ(outcome.report.failure->kind, Kind::NoHeader);
+  EXPECT_EQ(outcome.report.failure->Text().ToUtf8(),
             m_dir.File("source.txt") + ": Could not read column list: text after a closing quote");
   EXPECT_EQ(outcome.output, "keep");
 }
@@ -258,9 +286,9 @@ TEST_F(ConversionTest, LinesLeftOutAreLoggedWithAReport) {
   EXPECT_NE(log.find(Entry(EngineMessages::kLineLeftOut, 102LL, 1LL, 2LL)), std::string::npos);
   EXPECT_NE(log.find(Entry(EngineMessages::kLinesLeftOutTotal, 105LL)), std::string::npos);
   EXPECT_EQ(std::count(log.begin(), log.end(), '\n'), 101) << log;
-  EXPECT_EQ(ConvertToJson(Utf8ToUtf16(m_dir.File("source.txt")).c_str(), u",",
-                          Utf8ToUtf16(m_dir.File("out.json")).c_str(), -1, 0),
-            2);
+  ConversionRequest unlogged = Request(m_dir.File("source.txt"), m_dir.File("out.json"));
+  unlogged.options.log = false;
+  EXPECT_EQ(ConvertToJson(unlogged).rowsWritten, 2);
   EXPECT_EQ(Log(), log);
 }
 
@@ -269,11 +297,13 @@ TEST_F(ConversionTest, ProgressIsReportedWhileReading) {
   for (int i = 0; i < 2 * 65536 + 10; ++i)
     source += "1\n";
   std::vector<std::uint64_t> calls;
-  ConversionReport report;
-  report.progress = [&calls](std::uint64_t bytes) { calls.push_back(bytes); };
-  EXPECT_EQ(ConvertToJson(Utf8ToUtf16(m_dir.Write("s.txt", source)).c_str(), u",",
-                          Utf8ToUtf16(m_dir.File("out.json")).c_str(), -1, 0, report),
-            2 * 65536 + 10);
+  ConversionRequest request = Request(m_dir.Write("s.txt", source), m_dir.File("out.json"));
+  request.progress = [&calls, &source](std::uint64_t bytes, std::uint64_t total) {
+    EXPECT_EQ(total, source.size());
+    calls.push_back(bytes);
+    return true;
+  };
+  EXPECT_EQ(ConvertToJson(request).rowsWritten, 2 * 65536 + 10);
   // After 65,536 and 131,072 rows: the header and those rows, two bytes each.
   EXPECT_EQ(calls, (std::vector<std::uint64_t>{2 + 2 * 65536, 2 + 4 * 65536}));
 
@@ -281,15 +311,16 @@ TEST_F(ConversionTest, ProgressIsReportedWhileReading) {
   std::string longRows = "a\n";
   for (int i = 0; i < 8000; ++i)
     longRows += std::string(999, 'x') + "\n";
+  m_dir.Write("s.txt", longRows);
   calls.clear();
-  report.progress = [&calls](std::uint64_t bytes) {
-    if (calls.push_back(bytes); calls.size() == 3)
-      throw CConversionCancelled();
+  request.progress = [&calls](std::uint64_t bytes, std::uint64_t) {
+    calls.push_back(bytes);
+    return calls.size() < 3;
   };
   m_dir.Write("out.json", "keep");
-  EXPECT_THROW(ConvertToJson(Utf8ToUtf16(m_dir.Write("s.txt", longRows)).c_str(), u",",
-                             Utf8ToUtf16(m_dir.File("out.json")).c_str(), -1, 0, report),
-               CConversionCancelled);
+  const ConversionReport cancelled = ConvertToJson(request);
+  EXPECT_TRUE(cancelled.cancelled);
+  EXPECT_FALSE(cancelled.failure) << "a cancel is no failure";
   for (std::size_t k = 0; k < 3; ++k)  // 1 to 1.5 MiB apart
     EXPECT_NEAR(calls.at(k) - (k > 0 ? calls[k - 1] : 0), 1.25 * kProgressBytes,
                 kProgressBytes / 4);
@@ -305,56 +336,56 @@ struct FailureCase {
   const char* name;
   const char* source;
   const char* output;
-  Status status;
-  const char* failure;  // after the path of the file it names and ": "
+  Kind kind;
+  const char* reason;
 };
 
-class ConversionFailure : public ConversionTest,
-                          public ::testing::WithParamInterface<FailureCase> {};
+class FailureBeforeWriting : public ConversionTest,
+                             public ::testing::WithParamInterface<FailureCase> {};
 
-TEST_P(ConversionFailure, LeavesEveryFileAsItWas) {
+TEST_P(FailureBeforeWriting, LeavesEveryFileAsItWas) {
   const FailureCase& c = GetParam();
   const std::string source = m_dir.File(c.source), output = m_dir.File(c.output);
   const std::pair<const char*, std::string> kFiles[] = {
       {"source.txt", "a,b\n1,2\n"}, {"mark.txt", "\xFF\xFE"}, {"out.json", "keep"}};
   for (const auto& [name, bytes] : kFiles)
     m_dir.Write(name, bytes);
-  ConversionReport unlogged;
-  ConvertToJson(Utf8ToUtf16(source).c_str(), u",", Utf8ToUtf16(output).c_str(), -1, 0, unlogged,
-                {.log = false});
+  ConversionRequest unlogged = Request(source, output);
+  unlogged.options.log = false;
+  ConvertToJson(unlogged);
   EXPECT_EQ(Log(), "") << "told not to log";
   for (int bson : {0, 1}) {
-    ConversionReport report;
-    EXPECT_EQ(ConvertToJson(Utf8ToUtf16(source).c_str(), u",", Utf8ToUtf16(output).c_str(), -1,
-                            bson, report),
-              0);
-    EXPECT_EQ(report.status, c.status);
-    const std::string named = c.status == Status::OutputOpenFailed ? output : source;
-    EXPECT_EQ(report.failure.ToUtf8(), named + ": " + c.failure);
+    const ConversionReport report = ConvertToJson(Request(source, output, bson));
+    ASSERT_TRUE(report.failure);
+    EXPECT_EQ(report.failure->kind, c.kind);
+    EXPECT_EQ(report.failure->file.ToUtf8(), c.kind == Kind::OutputOpen ? output : source);
+    EXPECT_EQ(report.failure->reason.ToUtf8(), c.reason);
     for (const auto& [name, bytes] : kFiles)
       EXPECT_EQ(ReadBytesFromFile(m_dir.File(name)), bytes) << name;
     EXPECT_EQ(HiddenFiles(m_dir.Path()), 0);
     EXPECT_FALSE(std::filesystem::exists(m_dir.File("new.json")));
   }
   const std::string entry =
-      c.status == Status::SourceOpenFailed
+      c.kind == Kind::SourceOpen
           ? Entry(EngineMessages::kSourceOpenFailed, Utf8ToUtf16(source).c_str())
-      : c.status == Status::NoHeader
+      : c.kind == Kind::NoHeader
           ? Entry(EngineMessages::kNoColumnList)
           : Entry(EngineMessages::kDestinationOpenFailed, Utf8ToUtf16(output).c_str());
   EXPECT_NE(Log().find(entry), std::string::npos) << Log();
 }
 
 const FailureCase kFailures[] = {
-    {"MissingSource", "missing.txt", "out.json", Status::SourceOpenFailed,
-     "No such file or directory"},
-    {"NoHeader", "mark.txt", "new.json", Status::NoHeader, "Could not read column list"},
-    {"OutputIsTheSource", "source.txt", "source.txt", Status::OutputOpenFailed,
-     "is the source file"},
-    {"OutputInMissingDirectory", "source.txt", "no/such/dir/out.json", Status::OutputOpenFailed,
+    {"MissingSource", "missing.txt", "out.json", Kind::SourceOpen, "No such file or directory"},
+    {"NoHeader", "mark.txt", "new.json", Kind::NoHeader, "Could not read column list"},
+    {"OutputIsTheSource", "source.txt", "source.txt", Kind::OutputOpen, "is the source file"},
+    {"OutputInMissingDirectory", "source.txt", "no/such/dir/out.json", Kind::OutputOpen,
      "No such file or directory"},
 };
-INSTANTIATE_TEST_SUITE_P(Conversion, ConversionFailure, ::testing::ValuesIn(kFailures),
+void PrintTo(const FailureCase& c, std::ostream* out) {
+  *out << c.name << " " << ::testing::PrintToString(std::string(c.source));
+}
+
+INSTANTIATE_TEST_SUITE_P(Conversion, FailureBeforeWriting, ::testing::ValuesIn(kFailures),
                          [](const auto& info) { return std::string(info.param.name); });
 
 // A line over the limit ends the conversion while rows are written: the earlier output and
@@ -368,18 +399,56 @@ TEST_F(ConversionTest, AnInterruptedConversionLeavesTheEarlierOutputAndTheSource
   const std::string source = m_dir.Write("source.txt", bytes);
   const std::string output = m_dir.Write("out", "earlier");
   for (int bson : {0, 1}) {
-    ConversionReport report;
-    ConversionOptions shortLines;
-    shortLines.maxLineBytes = 25;
-    EXPECT_THROW(ConvertToJson(Utf8ToUtf16(source).c_str(), u",", Utf8ToUtf16(output).c_str(), -1,
-                               bson, report, shortLines),
-                 CLineTooLong);
+    ConversionRequest shortLines = Request(source, output, bson);
+    shortLines.options.maxLineBytes = 25;
+    const ConversionReport report = ConvertToJson(shortLines);
+    ASSERT_TRUE(report.failure);
+    EXPECT_EQ(report.failure->kind, Kind::LineTooLong);
+    EXPECT_EQ(report.failure->line, 100002);
     EXPECT_EQ(ReadBytesFromFile(source), bytes);
     EXPECT_EQ(ReadBytesFromFile(output), "earlier");
     EXPECT_EQ(HiddenFiles(m_dir.Path()), 0);
   }
-  EXPECT_EQ(ConvertToJson(Utf8ToUtf16(source).c_str(), u",", Utf8ToUtf16(output).c_str(), -1, 1),
-            100001);
+  EXPECT_EQ(ConvertToJson(Request(source, output, 1)).rowsWritten, 100001);
 }
+
+// What an exception from inside a conversion becomes: a file error names its own file; the
+// rest name the source, and only running out of memory says so.
+struct ThrownCase {
+  const char* name;
+  std::exception_ptr thrown;
+  Kind kind;
+  const char* text;
+};
+
+void PrintTo(const ThrownCase& c, std::ostream* out) {
+  *out << c.name;
+}
+
+struct SomeFault {};
+
+class ThrownFailure : public ::testing::TestWithParam<ThrownCase> {};
+
+TEST_P(ThrownFailure, NamesTheFileAndSaysWhatHappened) {
+  const ThrownCase& c = GetParam();
+  const ConversionFailure failure = FailureOf(c.thrown, u"in.csv");
+  EXPECT_EQ(failure.kind, c.kind);
+  EXPECT_EQ(failure.Text().ToUtf8(), c.text);
+}
+
+const ThrownCase kThrown[] = {
+    {"FileError", std::make_exception_ptr(CFileException(CFileException::diskFull, ENOSPC, u"out")),
+     Kind::FileError, "out: No space left on device"},
+    {"LineTooLong", std::make_exception_ptr(CLineTooLong(7, 8)), Kind::LineTooLong,
+     "in.csv: line 7 is longer than 8 bytes; lines may end with a lone carriage return"},
+    {"OutOfMemory", std::make_exception_ptr(std::bad_alloc()), Kind::OutOfMemory,
+     "in.csv: not enough memory to convert it"},
+    {"StandardException", std::make_exception_ptr(std::logic_error("vector::_M_range_check")),
+     Kind::Unexpected, "in.csv: unexpected error: vector::_M_range_check"},
+    {"AnyOtherType", std::make_exception_ptr(SomeFault()), Kind::Unexpected,
+     "in.csv: unexpected error: (anonymous namespace)::SomeFault"},
+};
+INSTANTIATE_TEST_SUITE_P(Conversion, ThrownFailure, ::testing::ValuesIn(kThrown),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace

@@ -44,7 +44,7 @@ ReadResult ReadAll(const std::string& path, const char16_t* separator, size_t re
   EXPECT_TRUE(reader.Open(Utf8ToUtf16(path).c_str()));
   result.prepare = reader.Prepare(separator);
   result.utf16 = reader.IsUtf16();
-  result.columns = reader.Columns();
+  result.columns = FieldList(reader.Columns().begin(), reader.Columns().end());
   if (result.prepare == 0) {
     FieldList row;
     while (reader.ReadRow(row) == 0 && result.rows.size() < 1000)
@@ -161,12 +161,17 @@ TEST_P(ReaderCases, GivesColumnsAndRows) {
   EXPECT_TRUE(result.closedAtEnd);
 }
 
+void PrintTo(const ReaderCase& c, std::ostream* out) {
+  *out << c.name << " " << ::testing::PrintToString(c.bytes);
+}
+
 INSTANTIATE_TEST_SUITE_P(Reader, ReaderCases,
                          ::testing::Combine(::testing::ValuesIn(kReaderCases),
                                             ::testing::Values<size_t>(0, 1, 2, 3)),
                          [](const auto& info) {
-                           return std::string(std::get<0>(info.param).name) + "_" +
-                                  std::to_string(std::get<1>(info.param));
+                           const size_t limit = std::get<1>(info.param);
+                           return std::string(std::get<0>(info.param).name) +
+                                  (limit == 0 ? "_WholeReads" : "_ReadsOf" + std::to_string(limit));
                          });
 
 class ReaderTest : public InTempDir, public ::testing::Test {};

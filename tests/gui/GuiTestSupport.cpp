@@ -1,11 +1,13 @@
 #include "tests/gui/GuiTestSupport.h"
 
+#include <dlfcn.h>
+
 #include <array>
 
 #include <wx/app.h>
 #include <wx/frame.h>
 #include <wx/stopwatch.h>
-#include <wx/uiaction.h>
+#include <wx/toplevel.h>
 #include <wx/utils.h>
 
 #include "platform/gui/Resources.h"
@@ -58,9 +60,23 @@ void Pump(int ms) {
   PumpUntil([] { return false; }, ms);
 }
 
-void PressKey(int keyCode, int modifiers) {
-  wxUIActionSimulator().Char(keyCode, modifiers);
-  Pump(150);
+bool ScreenHasTheSizeOf(wxTopLevelWindow* top) {
+  struct Rectangle {
+    int x, y, width, height;
+  };
+  using GetWindowFn = void* (*)(void* widget);
+  using GetFrameExtentsFn = void (*)(void* gdkWindow, Rectangle* rect);
+  static const auto getWindow =
+      reinterpret_cast<GetWindowFn>(dlsym(RTLD_DEFAULT, "gtk_widget_get_window"));
+  static const auto getExtents =
+      reinterpret_cast<GetFrameExtentsFn>(dlsym(RTLD_DEFAULT, "gdk_window_get_frame_extents"));
+  void* window = getWindow != nullptr ? getWindow(top->GetHandle()) : nullptr;
+  if (window == nullptr || getExtents == nullptr) {
+    return false;
+  }
+  Rectangle onScreen{};
+  getExtents(window, &onScreen);
+  return wxSize(onScreen.width, onScreen.height) == top->GetSize();
 }
 
 int FocusedId() {
@@ -68,26 +84,11 @@ int FocusedId() {
   return focus != nullptr ? focus->GetDlgCtrlID() : -9999;
 }
 
-void FocusOn(CDialog& dialog, int id) {
-  dialog.GetDlgItem(id)->SetFocus();
-  Pump(50);
-}
-
 void PressButton(CDialog& dialog, int id) {
   wxWindow* button = dialog.GetDlgItem(id)->GetWxWindow();
   wxCommandEvent event(wxEVT_BUTTON, id);
   event.SetEventObject(button);
   button->ProcessWindowEvent(event);
-}
-
-void ActivateWindow(CDialog& dialog) {
-  wxFrame* frame = dialog.GetFrame();
-  frame->Raise();
-  Pump(100);
-  // Without a window manager the X input focus follows the pointer: keep it inside.
-  const wxRect rect = frame->GetScreenRect();
-  wxUIActionSimulator().MouseMove(rect.x + rect.width / 2, rect.y + 5);
-  Pump(100);
 }
 
 void PrintTo(const MessageBoxCall& call, std::ostream* out) {

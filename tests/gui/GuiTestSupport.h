@@ -11,6 +11,7 @@
 #include "platform/gui/Dialog.h"
 #include "platform/gui/MessageBox.h"
 
+class wxTopLevelWindow;
 class wxWindow;
 
 // Names each parameterised test after its case.
@@ -22,14 +23,21 @@ inline constexpr auto ByName = [](const auto& info) { return std::string(info.pa
 inline constexpr UINT kTestDialog = 9001;
 void RegisterTestDialog();
 
-// Handles the toolkit's events for ms milliseconds.
+// Handles the toolkit's events for ms milliseconds: only for a wait with nothing to wait
+// for (that something does not happen).
 void Pump(int ms);
 // Handles events until done() is true or timeoutMs has passed; returns done().
 bool PumpUntil(const std::function<bool()>& done, int timeoutMs = 3000);
 
-// Sends a key press and release through the X server (XTest), then handles events.
+// True once the X server's window of top (its frame included) has the size the toolkit
+// gives top: the window manager has answered the last resize. Asked of the X server, through
+// the functions GDK has already loaded.
+bool ScreenHasTheSizeOf(wxTopLevelWindow* top);
+
+// Sends a key press and release through the X server (XTest), then handles events until
+// the program has had both; a key that does not arrive within 3 s fails the test.
 void PressKey(int keyCode, int modifiers = 0);
-// Gives the dialog's control id the keyboard focus.
+// Gives the dialog's control id the keyboard focus and waits until it has it.
 void FocusOn(CDialog& dialog, int id);
 // Presses the dialog's button id as a click does: the button's own event.
 void PressButton(CDialog& dialog, int id);
@@ -37,7 +45,8 @@ void PressButton(CDialog& dialog, int id);
 // Id of the dialog control that has the keyboard focus; -9999 when none has it.
 int FocusedId();
 
-// Makes the dialog's window the one the X server sends keys to.
+// Makes the dialog's window the one the X server sends keys to: active, with the pointer
+// inside it. Each wait that times out fails the test.
 void ActivateWindow(CDialog& dialog);
 
 struct MessageBoxCall {

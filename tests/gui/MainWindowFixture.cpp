@@ -72,11 +72,17 @@ void MainWindowTest::Choose(int id, const char16_t* text) {
 std::string MainWindowTest::ShownPage(const CString& path) const {
   auto* pane = dynamic_cast<wxWebView*>(Item(IDC_PREVIEW));
   const std::string url = wxFileSystem::FileNameToURL(ToWx(path)).utf8_string();
-  const bool shown = PumpUntil(
+  // The page is written again for every change, under the same name: shown once the pane
+  // holds what the file holds now, not the page before it.
+  std::string shown;
+  const bool done = PumpUntil(
       [&] {
-        return std::find(m_loaded->begin(), m_loaded->end(), url) != m_loaded->end() &&
-               !pane->IsBusy() && pane->GetCurrentURL().utf8_string() == url;
+        if (std::find(m_loaded->begin(), m_loaded->end(), url) == m_loaded->end() ||
+            pane->IsBusy() || pane->GetCurrentURL().utf8_string() != url)
+          return false;
+        shown = pane->GetPageSource().utf8_string();
+        return shown == ReadBytesFromFile(path.ToUtf8());
       },
       10000);
-  return shown ? pane->GetPageSource().utf8_string() : std::string();
+  return done ? shown : std::string();
 }

@@ -46,7 +46,7 @@ class MainWindowTest : public testing::Test {
   // Sends a WM_COMMAND with wParam to the window, as a menu does; its result.
   BOOL Command(WPARAM wParam) { return dlg->SendCommand(LOWORD(wParam), HIWORD(wParam)); }
 
-  // The page the pane shows once it has loaded path; empty after the timeout.
+  // The page the pane shows once it shows what path holds now; empty after the timeout.
   std::string ShownPage(const CString& path) const;
 
   const BoxList& Boxes() const { return m_boxes.Calls(); }

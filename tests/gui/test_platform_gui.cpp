@@ -79,7 +79,7 @@ class DialogTest : public testing::Test {
 // A selection by the program is no user's choice; one by a key is.
 TEST_F(DialogTest, ControlsNotifyTheMessageMapsOfTheWindowAndItsBase) {
   dlg.SetDlgItemText(100, u"abc");
-  Pump(50);
+  PumpUntil([&] { return dlg.nameChanges > 0; });
   EXPECT_EQ(dlg.nameChanges, 1);
   FocusOn(dlg, 100);
   PressKey(WXK_END);

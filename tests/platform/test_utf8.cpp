@@ -124,6 +124,10 @@ TEST_P(Utf8VectorCheck, AgreesWithTheDecoderOnEverySequence) {
   EXPECT_EQ(disagreements, 0u);
 }
 
+void PrintTo(const Way& way, std::ostream* out) {
+  *out << way.label;
+}
+
 INSTANTIATE_TEST_SUITE_P(
     Ways, Utf8VectorCheck,
     testing::Values(Way{"Chunks", simd::HasUtf8Chunks, simd::IsWellFormedUtf8Chunks},

@@ -76,6 +76,30 @@ TEST_P(PageTest, ShowsEveryValueInItsColumn) {
 }
 
 const std::string kMissing = "<td><span class=\"mark\">(missing)</span></td>";
+
+// 100 columns shown of 101: the objects after the first hold the shown ones in reverse,
+// behind the one not shown, and a name twice.
+PageCase PastTheShownColumns() {
+  PageCase page{"ColumnsByNamePastTheShownOnes", "[{", "<tr>", "<table>\n<thead>\n<tr>"};
+  std::string reversed = "\"hidden\":\"x\"";
+  std::string second = "<tr>";
+  for (int k = 0; k < 100; ++k) {
+    const std::string n = std::to_string(k);
+    page.json += "\"c" + n + "\":\"" + n + "\",";
+    reversed.insert(reversed.find(':') + 4, ",\"c" + n + "\":\"b" + n + "\"");
+    page.body += "<td>" + n + "</td>";
+    second += "<td>b" + n + "</td>";
+    page.head += "<th>c" + n + "</th>";
+  }
+  page.json += R"("hidden":"h"},{)" + reversed + R"(},{"c0":"d0","c0":"extra"}])";
+  page.body += "</tr>\n" + second + "</tr>\n<tr><td>d0</td>";
+  for (int k = 1; k < 100; ++k)
+    page.body += kMissing;
+  page.body += "</tr>\n";
+  page.head += "</tr>\n</thead>\n";
+  return page;
+}
+
 const std::string kMarkup = "&lt;SCRIPT src=//x&gt;&lt;/td&gt;&lt;/table&gt;";
 const PageCase kPages[] = {
     {"NoRows", "[]", "", "<p class=\"note\">No rows</p>\n<table>\n"},
@@ -100,7 +124,12 @@ const PageCase kPages[] = {
          "<tr><td>13</td>" + kMissing + "<td>14</td></tr>\n",
      "<table>\n<thead>\n<tr><th>a</th><th>b</th><th>a</th></tr>\n</thead>\n"},
 };
+void PrintTo(const PageCase& c, std::ostream* out) {
+  *out << c.name << " " << ::testing::PrintToString(c.json);
+}
+
 INSTANTIATE_TEST_SUITE_P(Values, PageTest, ::testing::ValuesIn(kPages), kRowName);
+INSTANTIATE_TEST_SUITE_P(Wide, PageTest, ::testing::Values(PastTheShownColumns()), kRowName);
 
 const std::string kPage = "in.json.html";
 
@@ -146,6 +175,10 @@ const UnreadableCase kUnreadable[] = {
     {"DiskFull", kRow, kPage, ENOSPC},
     {"ReadError", kRow, kPage, EIO},
 };
+void PrintTo(const UnreadableCase& c, std::ostream* out) {
+  *out << c.name << " " << (c.bytes ? ::testing::PrintToString(std::string(c.bytes)) : "(no file)");
+}
+
 INSTANTIATE_TEST_SUITE_P(Files, UnreadableTest, ::testing::ValuesIn(kUnreadable), kRowName);
 
 // Under a name like the temporary directory's, with a non-ASCII folder on the

@@ -1,5 +1,4 @@
-// The writer's bytes, JSON, JSON Lines and BSON, through the row-object calls and through the
-// whole-row call; both are read back strictly, duplicate names kept.
+// The writer's bytes, JSON, JSON Lines and BSON, read back strictly, duplicate names kept.
 #include <bson/bson.h>
 #include <errno.h>
 #include <gtest/gtest.h>
@@ -17,21 +16,12 @@ namespace {
 using outputrows::Row;  // UTF-8 names and values
 using outputrows::Rows;
 
-// Pairs: BeginValue, AddPair, EndValue a row. Whole: one AddObjectUtf8 a row, the names
-// shared while they stay the same, the values followed by padding that would show if read.
-enum class Path { kPairs, kWhole };
-
-void PlayRows(JSON& w, const Rows& rows, Path path) {
+// One AddObjectUtf8 a row, the names shared while they stay the same, the values followed
+// by padding that would show if read.
+void PlayRows(JSON& w, const Rows& rows) {
   std::unique_ptr<ObjectNames> names;
   std::vector<std::u16string> lastNames;
   for (const Row& row : rows) {
-    if (path == Path::kPairs) {
-      w.BeginValue(nullptr);
-      for (const auto& [name, value] : row)
-        w.AddPair(CString::FromUtf8(name), CString::FromUtf8(value));
-      w.EndValue();
-      continue;
-    }
     std::vector<std::u16string> rowNames;
     std::vector<std::string> storage;
     std::vector<std::string_view> values;
@@ -69,7 +59,7 @@ SysCalls Measured() {
 }
 
 // The whole document for rows. Memory stays flat: no write is larger than the buffer.
-std::string Write(const Rows& rows, bool bson, Path path, bool lines = false, bool typed = false) {
+std::string Write(const Rows& rows, bool bson, bool lines = false, bool typed = false) {
   TempDir dir;
   g_largestWrite = 0;
   g_room = SIZE_MAX;
@@ -79,13 +69,12 @@ std::string Write(const Rows& rows, bool bson, Path path, bool lines = false, bo
     CFile file;
     EXPECT_TRUE(file.Open(dir.WFile("out"), CFile::modeCreate | CFile::modeWrite));
     JSON w;
-    w.SwitchIndent(1);
     w.Open(&file, 0);
     w.SetBSON(bson);
     w.SetJsonLines(lines);
     w.SetTypedValues(typed);
     w.Array(1, 1);
-    PlayRows(w, rows, path);
+    PlayRows(w, rows);
     w.Array(0, 1);
     w.Close();
     file.Abort();  // drops what the file holds: Close must have flushed it
@@ -94,22 +83,20 @@ std::string Write(const Rows& rows, bool bson, Path path, bool lines = false, bo
   return ReadBytesFromFile(dir.File("out"));
 }
 
-class Writer : public testing::TestWithParam<Path> {};
-
 // JSON Lines: one compact object a line, nothing around them.
-TEST_P(Writer, LayoutsAndEmptyDocuments) {
-  EXPECT_EQ(Write({}, false, GetParam()), "[\n]\n");
-  EXPECT_EQ(Write({}, false, GetParam(), true), "");
-  EXPECT_EQ(Write({{}, {{"a", "1"}, {"b", "\n"}}}, false, GetParam(), true),
+TEST(Writer, LayoutsAndEmptyDocuments) {
+  EXPECT_EQ(Write({}, false), "[\n]\n");
+  EXPECT_EQ(Write({}, false, true), "");
+  EXPECT_EQ(Write({{}, {{"a", "1"}, {"b", "\n"}}}, false, true),
             "{}\n{\"a\":\"1\",\"b\":\"\\n\"}\n");
-  EXPECT_EQ(Write({{}, {{"a", "1"}, {"b", ""}}}, false, GetParam()),
+  EXPECT_EQ(Write({{}, {{"a", "1"}, {"b", ""}}}, false),
             "[\n  {\n  },\n  {\n    \"a\": \"1\",\n    \"b\": \"\"\n  }\n]\n");
-  EXPECT_EQ(Write({}, true, GetParam()), "") << "BSON: one document a row, nothing else";
+  EXPECT_EQ(Write({}, true), "") << "BSON: one document a row, nothing else";
 }
 
 // Every byte that escaping treats apart, at every position of values that are escaped 16
 // bytes at a time, and in a name.
-TEST_P(Writer, JsonEscapesEveryPosition) {
+TEST(Writer, JsonEscapesEveryPosition) {
   std::vector<std::pair<std::string, std::string>> specials = {
       {"\"", "\\\""}, {"\\", "\\\\"}, {"\x7F", "\x7F"}, {"é", "é"}, {"😀", "😀"}};
   for (char c = 0; c < 0x20; ++c) {
@@ -127,20 +114,26 @@ TEST_P(Writer, JsonEscapesEveryPosition) {
       expected +=
           ",\n    \"k\": \"" + std::string(at, 'a') + json + std::string(40 - at, 'b') + "\"";
     }
-    EXPECT_EQ(Write({row}, false, GetParam()), expected + "\n  }\n]\n") << json;
+    EXPECT_EQ(Write({row}, false), expected + "\n  }\n]\n") << json;
   }
 }
 
 // Rows read back from every format: empty and duplicate names, names that change from row
 // to row, rows larger than the buffer with escapes where their values are cut into
-// pieces, many rows.
-TEST_P(Writer, RowsReadBackFromEveryFormat) {
+// pieces, many rows, names too many or too long to be kept encoded (written name by name,
+// escapes and all).
+TEST(Writer, RowsReadBackFromEveryFormat) {
   std::string huge(3 << 20, 'v');
   for (size_t at : {16383, 16384, 32767, 1 << 20})
     huge[at] = at % 2 ? '"' : '\n';
   Rows many;
   for (int i = 0; i < 30000; ++i)
     many.push_back({{"id", std::to_string(i)}, {"é", std::string(i % 50, 'x')}});
+  Row wide;
+  for (int i = 0; i < 120000; ++i)
+    wide.emplace_back("n\"" + std::to_string(i % 1000), std::to_string(i));
+  std::string longName(200000, 'n');
+  longName[16384] = '\n';
   const Rows kCases[] = {
       {{{"", "1"}, {"a", "2"}, {"a", "3"}},
        {{"b", "3"}, {"a", "4"}},
@@ -151,18 +144,20 @@ TEST_P(Writer, RowsReadBackFromEveryFormat) {
        {{"a", "x"}, {"b", huge}},
        {{"a", "last"}}},
       many,
+      {wide, {{"a", "between"}}, wide},
+      {{{longName, "v"}, {"b", "w"}}, {{longName, huge}}},
   };
   for (const Rows& rows : kCases) {
-    EXPECT_TRUE(outputrows::BsonRows(Write(rows, true, GetParam())) == rows);
-    EXPECT_TRUE(outputrows::JsonRows(Write(rows, false, GetParam())) == rows);
-    EXPECT_TRUE(outputrows::JsonLinesRows(Write(rows, false, GetParam(), true)) == rows);
+    EXPECT_TRUE(outputrows::BsonRows(Write(rows, true)) == rows);
+    EXPECT_TRUE(outputrows::JsonRows(Write(rows, false)) == rows);
+    EXPECT_TRUE(outputrows::JsonLinesRows(Write(rows, false, true)) == rows);
   }
 }
 
 // Typed values: JSON and JSON Lines write their text without quotes, BSON the smallest
 // element type that holds them, byte for byte as libbson makes it (so also valid, and
 // -0.0 keeps its sign); a row larger than the buffer is written the same way.
-TEST_P(Writer, TypedValuesInEveryFormat) {
+TEST(Writer, TypedValuesInEveryFormat) {
   const Row small = {{"k", "true"},        {"k", "false"},      {"k", "2147483647"},
                      {"k", "-2147483648"}, {"k", "2147483648"}, {"k", "-2147483649"},
                      {"k", "-0.0"},        {"k", "1.5e3"},      {"k", "007"}};
@@ -171,10 +166,14 @@ TEST_P(Writer, TypedValuesInEveryFormat) {
   const std::string huge(2 << 20, 'v');
   Row large = small;
   large.emplace(large.begin(), "k", huge);
-  EXPECT_TRUE(Write({small, large}, false, GetParam(), true, true) ==
+  EXPECT_TRUE(Write({small, large}, false, true, true) ==
               "{" + members.substr(1) + "}\n{\"k\":\"" + huge + "\"" + members + "}\n");
-  EXPECT_EQ(Write({{{"a", "true"}, {"b", "-1"}, {"c", ""}}}, false, GetParam(), false, true),
+  EXPECT_EQ(Write({{{"a", "true"}, {"b", "-1"}, {"c", ""}}}, false, false, true),
             "[\n  {\n    \"a\": true,\n    \"b\": -1,\n    \"c\": \"\"\n  }\n]\n");
+  // A name too long to be kept encoded is written before each value as it comes.
+  const std::string longName(200000, 'n');
+  EXPECT_TRUE(Write({{{longName, "12"}, {longName, "x"}}}, false, true, true) ==
+              "{\"" + longName + "\":12,\"" + longName + "\":\"x\"}\n");
 
   std::string bson;
   for (bson_t* document : {bson_new(), BCON_NEW("k", BCON_UTF8(huge.c_str()))}) {
@@ -185,7 +184,12 @@ TEST_P(Writer, TypedValuesInEveryFormat) {
     bson.append(reinterpret_cast<const char*>(bson_get_data(document)), document->len);
     bson_destroy(document);
   }
-  EXPECT_TRUE(Write({small, large}, true, GetParam(), false, true) == bson);
+  EXPECT_TRUE(Write({small, large}, true, false, true) == bson);
+
+  bson_t* document = BCON_NEW(longName.c_str(), BCON_INT32(12), longName.c_str(), BCON_UTF8("x"));
+  EXPECT_TRUE(Write({{{longName, "12"}, {longName, "x"}}}, true, false, true) ==
+              std::string(reinterpret_cast<const char*>(bson_get_data(document)), document->len));
+  bson_destroy(document);
 }
 
 // A write that fails in the first block, a later one or the last bytes: the file's own
@@ -193,7 +197,7 @@ TEST_P(Writer, TypedValuesInEveryFormat) {
 // nothing is tried after it.
 TEST(WriterFailure, TheFileExceptionArrivesAndNothingFollows) {
   const Rows rows(50000, Row{{"a", std::string(100, 'x')}});
-  const std::string whole = Write(rows, false, Path::kWhole);
+  const std::string whole = Write(rows, false);
   for (const size_t room : {size_t{0}, size_t{3} << 20, whole.size() - 10}) {
     SCOPED_TRACE(room);
     TempDir dir;
@@ -208,7 +212,7 @@ TEST(WriterFailure, TheFileExceptionArrivesAndNothingFollows) {
       w.Open(&file, 0);
       w.Array(1, 1);
       try {
-        PlayRows(w, rows, Path::kWhole);
+        PlayRows(w, rows);
         w.Close();
         ADD_FAILURE() << "a failure reported success";
       } catch (const CFileException& e) {
@@ -220,10 +224,5 @@ TEST(WriterFailure, TheFileExceptionArrivesAndNothingFollows) {
     EXPECT_TRUE(whole.starts_with(ReadBytesFromFile(dir.File("out"))));
   }
 }
-
-INSTANTIATE_TEST_SUITE_P(Paths, Writer, testing::Values(Path::kPairs, Path::kWhole),
-                         [](const auto& info) {
-                           return std::string(info.param == Path::kPairs ? "Pairs" : "WholeRows");
-                         });
 
 }  // namespace

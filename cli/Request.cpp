@@ -1,0 +1,31 @@
+#include "cli/Request.h"
+
+#include <utility>
+
+#include "cli/CliMessages.h"
+#include "platform/core/Utf8.h"
+
+namespace cli {
+
+ConversionRequest RequestFor(const Options& options, ConversionProgress progress) {
+  ConversionRequest request;
+  const bool fromStdin = options.source == "-";
+  request.source = CString::FromUtf8(fromStdin ? kStandardInputName : options.source);
+  // Standard output is written through its descriptor, so that '>>' appends and a pipe
+  // streams.
+  request.output = CString::FromUtf8(options.output == "-" ? kStandardOutput : options.output);
+  // The separator is typed as bytes, like the source's own text: decoded the same way.
+  if (options.separator)
+    request.separator = utf8::DecodeLikeSource(*options.separator);
+  request.format = options.format;
+  request.rowLimit = options.limit;
+  request.options.quoted = options.quoted;
+  request.options.typedValues = options.typedValues;
+  request.options.maxLineBytes = options.maxLineBytes;
+  request.options.access = fromStdin ? CDelimitedTextReader::Access::StandardInput
+                                     : CDelimitedTextReader::Access::AnySource;
+  request.progress = std::move(progress);
+  return request;
+}
+
+}  // namespace cli

@@ -1,0 +1,58 @@
+// Everything a conversion needs, in one value that a front end fills in one place.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <optional>
+
+#include "engine/conversion/OutputFormat.h"
+#include "engine/rows/DelimitedTextReader.h"
+#include "engine/rows/RowSplitter.h"
+#include "platform/core/CString.h"
+
+struct ConversionOptions {
+  // Quoted fields: a field that begins with a double quote runs to its closing quote, and
+  // may hold separators, line ends and doubled quotes. Off: the separator always splits.
+  bool quoted = false;
+  // Typed values: true, false, integers and numbers become JSON numbers and booleans (BSON
+  // int32, int64, double, boolean) instead of strings.
+  bool typedValues = false;
+  // A longer line fails the conversion and leaves the output as it was.
+  std::uint64_t maxLineBytes = kDefaultMaxLineBytes;
+  // Bytes of the source to read at most, 0 for all. Past them, or at a line over
+  // maxLineBytes, reading stops and the rows before are kept (readLimitReached in the
+  // report); a header line that does not end within them fails the conversion.
+  std::uint64_t maxSourceBytes = 0;
+  // How the source is opened: any readable source, standard input (the source then only
+  // names it in messages), or only a regular file (for the window, which must not block
+  // on a FIFO).
+  CDelimitedTextReader::Access access = CDelimitedTextReader::Access::AnySource;
+  // Failures and lines left out go to the log. Off for conversions run on every keystroke
+  // (the preview), which would fill the log with one line per key; the report is the same.
+  bool log = true;
+};
+
+// Called now and then while rows are read (every kProgressInterval lines, and after about
+// kProgressBytes more of the source) with the bytes of the source read so far and its size
+// (0 when it has none, a pipe). Returns false to cancel: the output is left as it was.
+using ConversionProgress = std::function<bool(std::uint64_t bytesRead, std::uint64_t sourceSize)>;
+
+struct ConversionRequest {
+  CString source;
+  // The separator's text ("<tab>", ",", any text whose first character separates); none:
+  // guessed from the header line.
+  std::optional<CString> separator;
+  CString output;
+  OutputFormat format = OutputFormat::Json;
+  // Data lines to read at most, lines left out included; negative for all.
+  std::int64_t rowLimit = -1;
+  ConversionOptions options;
+  // May be empty.
+  ConversionProgress progress;
+};
+
+// Rows between two progress calls: often enough for a display, rare enough to cost nothing.
+inline constexpr std::int64_t kProgressInterval = 65536;
+// Source bytes between two progress calls at most (give or take half of it), whatever the
+// length of the rows: a cancel is seen within a few milliseconds.
+inline constexpr std::uint64_t kProgressBytes = 1 << 20;

@@ -1,0 +1,100 @@
+// The conversion request the command line builds from its arguments, and the formats'
+// table read by the parser and the help.
+#include <gtest/gtest.h>
+
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "cli/CliMessages.h"
+#include "cli/Request.h"
+
+namespace {
+
+using Access = CDelimitedTextReader::Access;
+
+struct RequestCase {
+  const char* name;
+  const char* args;
+  const char* source;
+  const char* separator;  // null: guessed
+  const char* output;
+  OutputFormat format;
+  std::int64_t rowLimit = -1;
+  Access access = Access::AnySource;
+};
+
+void PrintTo(const RequestCase& c, std::ostream* out) {
+  *out << c.args;
+}
+
+std::vector<std::string> Words(const std::string& text) {
+  std::istringstream in(text);
+  std::vector<std::string> words;
+  for (std::string word; in >> word;)
+    words.push_back(word);
+  return words;
+}
+
+class CliRequest : public ::testing::TestWithParam<RequestCase> {};
+
+TEST_P(CliRequest, HoldsWhatTheArgumentsSay) {
+  const RequestCase& c = GetParam();
+  const cli::ParseResult parsed = cli::ParseOptions(Words(c.args));
+  ASSERT_EQ(parsed.error, "");
+  const ConversionRequest request = cli::RequestFor(parsed.options, nullptr);
+  EXPECT_EQ(request.source.ToUtf8(), c.source);
+  EXPECT_EQ(request.separator.has_value(), c.separator != nullptr);
+  if (c.separator && request.separator) {
+    EXPECT_EQ(request.separator->ToUtf8(), c.separator);
+  }
+  EXPECT_EQ(request.output.ToUtf8(), c.output);
+  EXPECT_EQ(request.format, c.format);
+  EXPECT_EQ(request.rowLimit, c.rowLimit);
+  EXPECT_EQ(request.options.access, c.access);
+}
+
+const RequestCase kRequests[] = {
+    {"Defaults", "in.csv out.txt", "in.csv", nullptr, "out.txt", OutputFormat::Json},
+    {"StandardInputAndOutput", "-s , -n 3 - -", "standard input", ",", "/dev/stdout",
+     OutputFormat::Json, 3, Access::StandardInput},
+    {"ExtensionInAnyCase", "in.csv out.NDJSON", "in.csv", nullptr, "out.NDJSON",
+     OutputFormat::JsonLines},
+    {"FormatOptionOverExtension", "-f json in.csv out.bson", "in.csv", nullptr, "out.bson",
+     OutputFormat::Json},
+    {"HiddenFileHasNoExtension", "in.csv dir/.bson", "in.csv", nullptr, "dir/.bson",
+     OutputFormat::Json},
+};
+INSTANTIATE_TEST_SUITE_P(Arguments, CliRequest, ::testing::ValuesIn(kRequests),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST(CliRequest, CarriesTheOptions) {
+  const cli::ParseResult parsed =
+      cli::ParseOptions(Words("--quoted --types --max-line-bytes 2K in.csv out.json"));
+  const ConversionRequest request = cli::RequestFor(parsed.options, nullptr);
+  EXPECT_TRUE(request.options.quoted);
+  EXPECT_TRUE(request.options.typedValues);
+  EXPECT_EQ(request.options.maxLineBytes, 2048u);
+  EXPECT_TRUE(request.options.log);
+}
+
+// Every format of the table is one the command line takes, by -f and by each extension, and
+// the help and the usage error name them all.
+TEST(CliFormats, EveryFormatOfTheTable) {
+  for (const OutputFormatName& format : OutputFormatNames()) {
+    const std::string option(format.option);
+    SCOPED_TRACE(option);
+    EXPECT_EQ(cli::ParseOptions({"-f", option, "a", "b"}).options.format, format.format);
+    EXPECT_NE(std::string(cli::kTakesFormat).find(option), std::string::npos);
+    EXPECT_NE(std::string(cli::kUsage).find(option), std::string::npos);
+    for (const std::string_view extension : format.extensions) {
+      const std::string name = "out." + std::string(extension);
+      EXPECT_EQ(cli::ParseOptions({"a", name}).options.format, format.format);
+      if (format.format != OutputFormat::Json) {  // the default needs no mention
+        EXPECT_NE(std::string(cli::kUsage).find("." + std::string(extension)), std::string::npos);
+      }
+    }
+  }
+}
+
+}  // namespace
