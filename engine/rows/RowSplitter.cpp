@@ -226,7 +226,7 @@ std::string_view* CRowSplitter::Room(std::string_view* field, std::size_t needed
     used = m_keptFields;
   }
   if (m_fields.size() - used < needed)
-    m_fields.resize(used + used / 2 + needed + 64);
+    m_fields.resize(2 * used + needed + 64);
   return m_fields.data() + used;
 }
 
