@@ -109,8 +109,7 @@ CString _Settings::SaveData() {
   std::string bytes;
   CString reason;
   SettingsRead read = ReadSettingsFile(m_path, bytes, reason);
-  // Nothing to write, unless the file is in the earlier form, which a save replaces.
-  if (changes.empty() && !(read == SettingsRead::ok && IsEarlierSettingsForm(bytes)))
+  if (changes.empty())
     return CString();
   std::string merged;
   bool usable = read != SettingsRead::failed;
