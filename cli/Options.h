@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "engine/rows/RowSplitter.h"
+
 namespace cli {
 
 struct Options {
@@ -17,7 +19,7 @@ struct Options {
   bool quoted = false;
   bool typedValues = false;
   int limit = -1;
-  std::uint64_t maxLineBytes = std::uint64_t{256} << 20;
+  std::uint64_t maxLineBytes = kDefaultMaxLineBytes;
   bool quiet = false;
   bool help = false;
   bool version = false;
