@@ -2,9 +2,7 @@
 
 #include <errno.h>
 #include <fcntl.h>
-#include <pwd.h>
 #include <stdio.h>
-#include <stdlib.h>
 #include <string.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -13,6 +11,7 @@
 
 #include "libs/suppcore/SettingsMessages.h"
 #include "platform/core/SysCalls.h"
+#include "platform/core/XdgDirs.h"
 
 namespace {
 
@@ -21,20 +20,6 @@ constexpr size_t kMaxSize = 4 << 20;
 
 CString SystemReason(int osError) {
   return CString::FromUtf8(strerror(osError));
-}
-
-std::string HomeDirectory() {
-  const char* home = getenv("HOME");
-  if (home && home[0] == '/')
-    return home;
-  // A session without HOME (a service, sudo -i quirks) still has a passwd entry.
-  struct passwd entry;
-  struct passwd* found = nullptr;
-  char buffer[4096];
-  if (getpwuid_r(getuid(), &entry, buffer, sizeof buffer, &found) == 0 && found && found->pw_dir &&
-      found->pw_dir[0] == '/')
-    return found->pw_dir;
-  return std::string();
 }
 
 int ReadAll(int fd, std::string& bytes, CString& error) {
@@ -58,17 +43,8 @@ int ReadAll(int fd, std::string& bytes, CString& error) {
 }  // namespace
 
 std::string DefaultSettingsPath() {
-  const char* config = getenv("XDG_CONFIG_HOME");
-  std::string base;
-  if (config && config[0] == '/') {
-    base = config;
-  } else {
-    std::string home = HomeDirectory();
-    if (home.empty())
-      return std::string();
-    base = home + "/.config";
-  }
-  return base + "/ostrel/corvane.ini";
+  const std::string config = XdgBaseDirectory("XDG_CONFIG_HOME", ".config");
+  return config.empty() ? config : config + "/ostrel/corvane.ini";
 }
 
 SettingsRead ReadSettingsFile(const std::string& path, std::string& bytes, CString& error) {
