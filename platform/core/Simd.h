@@ -17,10 +17,6 @@
 #define CORVANE_SIMD_SSE2 1
 #include <emmintrin.h>
 #endif
-// SSSE3 and AVX2, for the UTF-8 check, are chosen at run time where the processor has them.
-#if (defined(__x86_64__) || defined(__i386__)) && !defined(CORVANE_NO_SIMD)
-#define CORVANE_SIMD_X86_DISPATCH 1
-#endif
 
 // ---- Padding -----------------------------------------------------------------------------
 // Every text handed to a vector primitive is followed by kSimdPadding readable bytes (of
@@ -206,16 +202,6 @@ inline BlockMasks BlockMasksOf(const unsigned char* bytes, std::size_t count,
   masks.others &= valid;
   return masks;
 }
-
-// ---- Checking UTF-8 -------------------------------------------------------------------
-
-// 16 bytes at a time with SSSE3 and 32 with AVX2; each Has function says whether the
-// processor (and the build) has what its way needs. Both agree with
-// utf8::IsWellFormedBytewise.
-bool HasUtf8Chunks();
-bool IsWellFormedUtf8Chunks(const unsigned char* bytes, std::size_t size);
-bool HasUtf8WideChunks();
-bool IsWellFormedUtf8WideChunks(const unsigned char* bytes, std::size_t size);
 
 // ---- Typed values ------------------------------------------------------------------------
 
