@@ -1,4 +1,5 @@
 // JSON::ToHTML: renders a JSON file of row objects as the preview page.
+#include <cstring>
 #include <sstream>
 #include <string>
 #include <string_view>
@@ -12,28 +13,22 @@
 #include "platform/core/File.h"
 #include "platform/core/FileSystem.h"
 #include "platform/core/Formatted.h"
+#include "platform/core/SmallFile.h"
 
 namespace {
 
+// Far above the JSON of the rows a preview converts, which come from at most 16 MiB of
+// the source.
+constexpr std::size_t kMaxJsonBytes = std::size_t{256} << 20;
+
 // Reads the whole file into text. Logs and returns false when it cannot.
 bool ReadWholeFile(LPCWSTR path, std::string& text) {
-  CFile file;
-  CFileException error;
-  if (!file.Open(path, CFile::modeRead | CFile::shareDenyWrite, &error)) {
-    CLog::Bug2(u"Could not open '%s' for read.", path);
-    return false;
-  }
-  try {
-    for (std::string_view block = file.NextBlock(); !block.empty(); block = file.NextBlock()) {
-      text += block;
-      file.Consume(block.size());
-    }
-    file.Close();
-  } catch (const CFileException& ex) {
-    CLog::Bug2(u"Could not read '%s': %s", path, ex.GetErrorMessage().GetString());
-    return false;
-  }
-  return true;
+  const SmallFileRead read = ReadSmallFile(CString(path).ToUtf8(), kMaxJsonBytes, text);
+  if (read.status == SmallFileStatus::kRead)
+    return true;
+  CLog::Bug2(u"Could not read '%s': %s", path,
+             CString::FromUtf8(std::strerror(read.osError)).GetString());
+  return false;
 }
 
 // The cells of one object under the columns. An object written by the JSON class has the
