@@ -47,9 +47,29 @@ alignas(16) inline constexpr char kSecondHigh[16] = {
     kTooShort, kTooShort, kTooShort, kTooShort};
 // clang-format on
 
-// Lanes gives: Vector and kWidth bytes in it; Zero(); Load(bytes) of kWidth bytes;
-// Or(a, b); HasHigh(v), whether a byte of v is 0x80 or above; Faults(input, previous),
-// the faults of input's bytes given the chunk before; None(v), whether v is all zeros.
+// Lanes gives: Vector and kWidth bytes in it; Zero(); Splat(byte); Load(bytes) of kWidth
+// bytes; And, Or, Xor; HighNibbles(v) and LowNibbles(v), each byte's half; Lookup(table, v),
+// each byte of v (0 to 15) looked up in a table of 16; Before<n>(input, previous), each
+// byte's n-th predecessor, from the chunk before for the first n; SubtractSaturated(v,
+// byte), down to zero; HasHigh(v), whether a byte of v is 0x80 or above; None(v), whether
+// v is all zeros.
+
+// The faults of input's bytes, given the chunk before.
+template <class Lanes>
+[[gnu::always_inline]] inline typename Lanes::Vector FaultsOf(typename Lanes::Vector input,
+                                                              typename Lanes::Vector previous) {
+  using L = Lanes;
+  const auto first = L::template Before<1>(input, previous);
+  const auto pairs = L::And(L::And(L::Lookup(kFirstHigh, L::HighNibbles(first)),
+                                   L::Lookup(kFirstLow, L::LowNibbles(first))),
+                            L::Lookup(kSecondHigh, L::HighNibbles(input)));
+  // A byte must be a continuation when the one two before is E0 or above (a third byte)
+  // or the one three before F0 or above (a fourth byte): the top bit of these tells.
+  const auto third = L::SubtractSaturated(L::template Before<2>(input, previous), 0xE0 - 0x80);
+  const auto fourth = L::SubtractSaturated(L::template Before<3>(input, previous), 0xF0 - 0x80);
+  return L::Xor(pairs, L::And(L::Or(third, fourth), L::Splat(kTwoConts)));
+}
+
 template <class Lanes>
 [[gnu::always_inline]] inline bool IsWellFormedIn(const unsigned char* bytes, std::size_t size) {
   using Vector = typename Lanes::Vector;
@@ -60,7 +80,7 @@ template <class Lanes>
     // An ASCII chunk only needs the sequence before it to be complete, which the next
     // chunk (at the end one of zeros) checks as well.
     if (Lanes::HasHigh(Lanes::Or(input, previous)))
-      faults = Lanes::Or(faults, Lanes::Faults(input, previous));
+      faults = Lanes::Or(faults, FaultsOf<Lanes>(input, previous));
     previous = input;
   };
   std::size_t pos = 0;

@@ -7,42 +7,31 @@
 
 namespace {
 
-using namespace utf8_lanes;
-
-__m128i Table(const char* table) {
-  return _mm_load_si128(reinterpret_cast<const __m128i*>(table));
-}
-
 struct Lanes16 {
   using Vector = __m128i;
   static constexpr std::size_t kWidth = 16;
   static Vector Zero() { return _mm_setzero_si128(); }
+  static Vector Splat(char byte) { return _mm_set1_epi8(byte); }
   static Vector Load(const unsigned char* bytes) {
     return _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes));
   }
+  static Vector And(Vector a, Vector b) { return _mm_and_si128(a, b); }
   static Vector Or(Vector a, Vector b) { return _mm_or_si128(a, b); }
+  static Vector Xor(Vector a, Vector b) { return _mm_xor_si128(a, b); }
+  static Vector HighNibbles(Vector v) { return _mm_and_si128(_mm_srli_epi16(v, 4), Splat(0x0F)); }
+  static Vector LowNibbles(Vector v) { return _mm_and_si128(v, Splat(0x0F)); }
+  static Vector Lookup(const char* table, Vector v) {
+    return _mm_shuffle_epi8(_mm_load_si128(reinterpret_cast<const __m128i*>(table)), v);
+  }
+  template <int n>
+  static Vector Before(Vector input, Vector previous) {
+    return _mm_alignr_epi8(input, previous, 16 - n);
+  }
+  static Vector SubtractSaturated(Vector v, unsigned char byte) {
+    return _mm_subs_epu8(v, Splat(static_cast<char>(byte)));
+  }
   static bool HasHigh(Vector v) { return _mm_movemask_epi8(v) != 0; }
-  static bool None(Vector v) {
-    return _mm_movemask_epi8(_mm_cmpeq_epi8(v, _mm_setzero_si128())) == 0xFFFF;
-  }
-  // first: each byte's predecessor; third and fourth: the bytes two and three before.
-  static Vector Faults(Vector input, Vector previous) {
-    const __m128i low = _mm_set1_epi8(0x0F);
-    const __m128i first = _mm_alignr_epi8(input, previous, 15);
-    const __m128i pairs = _mm_and_si128(
-        _mm_and_si128(
-            _mm_shuffle_epi8(Table(kFirstHigh), _mm_and_si128(_mm_srli_epi16(first, 4), low)),
-            _mm_shuffle_epi8(Table(kFirstLow), _mm_and_si128(first, low))),
-        _mm_shuffle_epi8(Table(kSecondHigh), _mm_and_si128(_mm_srli_epi16(input, 4), low)));
-    // A byte must be a continuation when the one two before is E0 or above (a third byte)
-    // or the one three before F0 or above (a fourth byte): the top bit of these tells.
-    const __m128i third = _mm_subs_epu8(_mm_alignr_epi8(input, previous, 14),
-                                        _mm_set1_epi8(static_cast<char>(0xE0 - 0x80)));
-    const __m128i fourth = _mm_subs_epu8(_mm_alignr_epi8(input, previous, 13),
-                                         _mm_set1_epi8(static_cast<char>(0xF0 - 0x80)));
-    return _mm_xor_si128(pairs,
-                         _mm_and_si128(_mm_or_si128(third, fourth), _mm_set1_epi8(kTwoConts)));
-  }
+  static bool None(Vector v) { return _mm_movemask_epi8(_mm_cmpeq_epi8(v, Zero())) == 0xFFFF; }
 };
 
 }  // namespace

@@ -10,36 +10,43 @@
 
 namespace {
 
-using namespace utf8_lanes;
-
-// A 64-bit word as eight lanes of a byte; the tables are looked up a byte at a time.
+// A 64-bit word as eight lanes of a byte (the first byte in memory the lowest).
 struct Lanes8 {
   using Vector = std::uint64_t;
   static constexpr std::size_t kWidth = 8;
+  static constexpr Vector kOnes = 0x0101010101010101u;
   static Vector Zero() { return 0; }
+  static Vector Splat(char byte) { return kOnes * static_cast<unsigned char>(byte); }
   static Vector Load(const unsigned char* bytes) {
     Vector word;
     std::memcpy(&word, bytes, sizeof word);
     return word;
   }
+  static Vector And(Vector a, Vector b) { return a & b; }
   static Vector Or(Vector a, Vector b) { return a | b; }
-  static bool HasHigh(Vector v) { return (v & 0x8080808080808080u) != 0; }
-  static bool None(Vector v) { return v == 0; }
-  static Vector Faults(Vector input, Vector previous) {
-    unsigned char bytes[16];
-    std::memcpy(bytes, &previous, 8);
-    std::memcpy(bytes + 8, &input, 8);
-    Vector faults = 0;
-    for (std::size_t k = 8; k < 16; ++k) {
-      const unsigned char first = bytes[k - 1];
-      auto fault = static_cast<unsigned char>(kFirstHigh[first >> 4] & kFirstLow[first & 0x0F] &
-                                              kSecondHigh[bytes[k] >> 4]);
-      if (bytes[k - 2] >= 0xE0 || bytes[k - 3] >= 0xF0)
-        fault ^= static_cast<unsigned char>(kTwoConts);
-      faults |= Vector{fault} << (8 * (k - 8));
-    }
-    return faults;
+  static Vector Xor(Vector a, Vector b) { return a ^ b; }
+  static Vector HighNibbles(Vector v) { return (v >> 4) & (kOnes * 0x0F); }
+  static Vector LowNibbles(Vector v) { return v & (kOnes * 0x0F); }
+  static Vector Lookup(const char* table, Vector v) {
+    Vector out = 0;
+    for (unsigned k = 0; k < 64; k += 8)
+      out |= Vector{static_cast<unsigned char>(table[(v >> k) & 0x0F])} << k;
+    return out;
   }
+  template <int n>
+  static Vector Before(Vector input, Vector previous) {
+    return input << (8 * n) | previous >> (64 - 8 * n);
+  }
+  static Vector SubtractSaturated(Vector v, unsigned char byte) {
+    Vector out = 0;
+    for (unsigned k = 0; k < 64; k += 8) {
+      const auto lane = static_cast<unsigned char>(v >> k);
+      out |= Vector{lane > byte ? static_cast<unsigned char>(lane - byte) : 0u} << k;
+    }
+    return out;
+  }
+  static bool HasHigh(Vector v) { return (v & kOnes * 0x80) != 0; }
+  static bool None(Vector v) { return v == 0; }
 };
 
 static_assert(std::endian::native == std::endian::little);
