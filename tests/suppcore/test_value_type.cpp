@@ -50,6 +50,8 @@ const TypeCase kCases[] = {
     {"0.0000000000000000000000000000000000000001", kN, 0, 1e-40},
     {"1" + std::string(308, '0') + ".5", kN, 0, 1e308},
     {"1" + std::string(309, '0') + ".5", kS}, {"1" + std::string(40, '0'), kS},
+    // Sixteen digits are past what a quotient of exact doubles rounds right.
+    {"95142426273599.37", kN, 0, 95142426273599.37}, {"97998.17706322331", kN, 0, 97998.17706322331},
     {"12345678901234567.5x", kS}, {"1234567890123456789012345678901234e", kS},
 };
 // clang-format on
