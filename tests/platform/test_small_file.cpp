@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <ostream>
 #include <string>
 
 #include "TempDir.h"
@@ -20,6 +21,11 @@ struct SmallFileCase {
   int osError;
   std::string bytes;
 };
+
+// Failures name the case, not the bytes of its record.
+void PrintTo(const SmallFileCase& c, std::ostream* out) {
+  *out << c.name;
+}
 
 class SmallFileTest : public testing::TestWithParam<SmallFileCase> {
  protected:

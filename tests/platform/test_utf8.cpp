@@ -2,6 +2,7 @@
 // check agrees with it at every width, wherever a sequence sits relative to a chunk.
 #include <gtest/gtest.h>
 
+#include <ostream>
 #include <random>
 #include <set>
 #include <string>
@@ -59,6 +60,17 @@ TEST(Utf8, DecodesExactlyTheEncodingsOfScalarValues) {
   expect("\xF0\x8F\xBF\xBF", false);  // overlong
   EXPECT_EQ(utf8::Decode(reinterpret_cast<const unsigned char*>("\xE2\x82"), 2, false).used, 0u);
 }
+
+}  // namespace
+
+namespace utf8 {
+// Failures name the width, not the bytes of its record.
+void PrintTo(const CheckWidth& width, std::ostream* out) {
+  *out << width.name;
+}
+}  // namespace utf8
+
+namespace {
 
 class Utf8Check : public testing::TestWithParam<utf8::CheckWidth> {
  protected:

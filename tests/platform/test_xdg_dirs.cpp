@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include <optional>
+#include <ostream>
 #include <string>
 
 namespace {
@@ -29,6 +30,11 @@ struct XdgCase {
   std::optional<std::string> home;
   std::string expected;  // "~" stands for the passwd entry's home
 };
+
+// Failures name the case, not the bytes of its record.
+void PrintTo(const XdgCase& c, std::ostream* out) {
+  *out << c.name;
+}
 
 class XdgTest : public testing::TestWithParam<XdgCase> {
  protected:
