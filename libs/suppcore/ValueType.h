@@ -46,8 +46,9 @@ static_assert(std::endian::native == std::endian::little);
 [[gnu::always_inline]] inline bool IsBoolean(std::string_view text) {
   std::uint64_t word;
   std::memcpy(&word, text.data(), sizeof word);
-  return ((text.size() == 4) & ((word & 0xFFFFFFFF) == 0x65757274)) |     // "true"
-         ((text.size() == 5) & ((word & 0xFFFFFFFFFF) == 0x65736C6166));  // "false"
+  const bool isTrue = (text.size() == 4) & ((word & 0xFFFFFFFF) == 0x65757274);
+  const bool isFalse = (text.size() == 5) & ((word & 0xFFFFFFFFFF) == 0x65736C6166);
+  return isTrue || isFalse;
 }
 
 // The runs of digits of a text, found from the classes of its bytes 16 at a time: a value
