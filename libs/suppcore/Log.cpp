@@ -10,6 +10,7 @@
 #include <ctime>
 #include <string>
 
+#include "platform/core/Formatted.h"
 #include "platform/core/XdgDirs.h"
 
 // Plain system calls, not CFile: tests replace the file layer's system calls to simulate
@@ -115,11 +116,8 @@ void CLog::Bug(LPCWSTR message, LPCWSTR detail1, LPCWSTR detail2, int code) {
     if (detail)
       text += CString(u" ") + detail;
   }
-  if (code != 0) {
-    CString suffix;
-    suffix.Format(u" (code %d)", code);
-    text += suffix;
-  }
+  if (code != 0)
+    text += Formatted(u" (code %d)", code);
   Append(text);
 }
 
