@@ -1,10 +1,10 @@
 // Everything corvane-convert says, in one place.
 #pragma once
 
-#include <cstdio>
 #include <string>
 
 #include "corvane/Version.h"
+#include "platform/core/Formatted.h"
 
 namespace cli {
 
@@ -77,9 +77,7 @@ constexpr const char* kProgressBytes = "\r%.1f MB read, %.1f MB/s ";
 // Fills a format of this file.
 template <typename... Args>
 std::string Text(const char* format, Args... args) {
-  std::string text(static_cast<std::size_t>(std::snprintf(nullptr, 0, format, args...)), '\0');
-  std::snprintf(text.data(), text.size() + 1, format, args...);
-  return text;
+  return Formatted(format, args...);
 }
 
 }  // namespace cli

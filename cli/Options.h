@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "engine/conversion/OutputFormat.h"
+#include "engine/rows/RowSplitter.h"
 
 namespace cli {
 
@@ -19,7 +20,7 @@ struct Options {
   bool quoted = false;
   bool typedValues = false;
   int limit = -1;
-  std::uint64_t maxLineBytes = std::uint64_t{256} << 20;
+  std::uint64_t maxLineBytes = kDefaultMaxLineBytes;
   bool quiet = false;
   bool help = false;
   bool version = false;

@@ -19,14 +19,16 @@
 #include "engine/conversion/ConvertToJson.h"
 #include "libs/suppcore/Log.h"
 #include "platform/core/CString.h"
+#include "platform/core/SmallFile.h"
 
 namespace {
 
 std::string g_directory;
 
 std::string ReadAll(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+  std::string bytes;
+  ReadSmallFile(path, std::string::npos, bytes);
+  return bytes;
 }
 
 [[noreturn]] void Fail(const char* what) {

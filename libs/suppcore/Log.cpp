@@ -1,44 +1,27 @@
 #include "libs/suppcore/Log.h"
 
 #include <fcntl.h>
-#include <pwd.h>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstdarg>
-#include <cstdlib>
 #include <ctime>
 #include <string>
+
+#include "platform/core/Formatted.h"
+#include "platform/core/XdgDirs.h"
 
 // Plain system calls, not CFile: tests replace the file layer's system calls to simulate
 // a full disk, and the log must stay quiet then instead of throwing into the caller.
 
 namespace {
 
-std::string HomeDirectory() {
-  const char* home = std::getenv("HOME");
-  if (home && *home)
-    return home;
-  passwd entry{};
-  passwd* found = nullptr;
-  char buffer[4096];
-  if (getpwuid_r(getuid(), &entry, buffer, sizeof buffer, &found) == 0 && found)
-    return found->pw_dir;
-  return std::string();
-}
-
-// The XDG base directory rules: a value that is not an absolute path is ignored.
-std::string StateHome() {
-  const char* state = std::getenv("XDG_STATE_HOME");
-  if (state && state[0] == '/')
-    return state;
-  return HomeDirectory() + "/.local/state";
-}
-
+// Empty when there is no home directory: the log is then not written.
 std::string LogPath() {
-  return StateHome() + "/ostrel/corvane.log";
+  const std::string state = XdgBaseDirectory("XDG_STATE_HOME", ".local/state");
+  return state.empty() ? state : state + "/ostrel/corvane.log";
 }
 
 void MakeParentDirectories(const std::string& path) {
@@ -105,6 +88,8 @@ std::string FormatEntry(const CString& message) {
 void Append(const CString& message) {
   std::string line = FormatEntry(message);
   const std::string path = LogPath();
+  if (path.empty())
+    return;
   int fd = CLog::OpenChecked(path, O_WRONLY | O_CREAT | O_APPEND);
   if (fd >= 0)
     fd = RotateIfFull(path, fd);
@@ -131,11 +116,8 @@ void CLog::Bug(LPCWSTR message, LPCWSTR detail1, LPCWSTR detail2, int code) {
     if (detail)
       text += CString(u" ") + detail;
   }
-  if (code != 0) {
-    CString suffix;
-    suffix.Format(u" (code %d)", code);
-    text += suffix;
-  }
+  if (code != 0)
+    text += Formatted(u" (code %d)", code);
   Append(text);
 }
 

@@ -6,16 +6,7 @@
 #include "libs/suppcore/SettingsFile.h"
 #include "libs/suppcore/SettingsIni.h"
 #include "libs/suppcore/SettingsMessages.h"
-
-namespace {
-
-CString Decimal(int value) {
-  CString text;
-  text.Format(u"%d", value);
-  return text;
-}
-
-}  // namespace
+#include "platform/core/Formatted.h"
 
 _Settings::_Settings() : m_path(DefaultSettingsPath()) {}
 
@@ -26,7 +17,7 @@ void _Settings::Add(LPCWSTR name, S_TYPE type, int intValue, LPCWSTR defaultText
   CString fallback(defaultText);
   // The library's integer keys are registered with their number and no text.
   if (type == S_INT && fallback.IsEmpty())
-    fallback = Decimal(intValue);
+    fallback = Formatted(u"%d", intValue);
   auto [it, added] = m_entries.try_emplace(key, Entry{type, intValue, fallback, CString(), false});
   if (added) {
     m_order.push_back(key);
@@ -39,26 +30,22 @@ void _Settings::Add(LPCWSTR name, S_TYPE type, int intValue, LPCWSTR defaultText
 }
 
 CString _Settings::NotSaved(const CString& reason) const {
-  CString text;
-  text.Format(SettingsMessages::kNotSaved, CString::FromUtf8(m_path).GetString(),
-              reason.GetString());
+  const CString text = Formatted(SettingsMessages::kNotSaved, CString::FromUtf8(m_path).GetString(),
+                                 reason.GetString());
   CLog::Bug(text, nullptr, nullptr, 0);
   return text;
 }
 
 CString _Settings::MoveAside(const char16_t* format, const CString& reason) {
   const CString path = CString::FromUtf8(m_path);
-  CString text;
-  text.Format(format, path.GetString(), reason.GetString());
+  CString text = Formatted(format, path.GetString(), reason.GetString());
   std::string movedTo;
   CString error;
-  CString outcome;
   if (MoveSettingsFileAside(m_path, movedTo, error))
-    outcome.Format(SettingsMessages::kMovedAside, CString::FromUtf8(movedTo).GetString());
+    text += Formatted(SettingsMessages::kMovedAside, CString::FromUtf8(movedTo).GetString());
   else
-    outcome.Format(SettingsMessages::kNotMovedAside, CString::FromUtf8(movedTo).GetString(),
-                   error.GetString());
-  text += outcome;
+    text += Formatted(SettingsMessages::kNotMovedAside, CString::FromUtf8(movedTo).GetString(),
+                      error.GetString());
   CLog::Bug(text, nullptr, nullptr, 0);
   return text;
 }
@@ -109,8 +96,7 @@ CString _Settings::SaveData() {
   std::string bytes;
   CString reason;
   SettingsRead read = ReadSettingsFile(m_path, bytes, reason);
-  // Nothing to write, unless the file is in the earlier form, which a save replaces.
-  if (changes.empty() && !(read == SettingsRead::ok && IsEarlierSettingsForm(bytes)))
+  if (changes.empty())
     return CString();
   std::string merged;
   bool usable = read != SettingsRead::failed;
@@ -161,5 +147,5 @@ int _Settings::getInt(LPCWSTR name, int fallback) const {
 }
 
 void _Settings::setInt(LPCWSTR name, int value) {
-  setStr(name, Decimal(value));
+  setStr(name, Formatted(u"%d", value));
 }

@@ -1,18 +1,14 @@
 #include "libs/suppcore/SettingsFile.h"
 
 #include <errno.h>
-#include <fcntl.h>
-#include <pwd.h>
 #include <stdio.h>
-#include <stdlib.h>
 #include <string.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include <glib.h>
 
 #include "libs/suppcore/SettingsMessages.h"
-#include "platform/core/SysCalls.h"
+#include "platform/core/SmallFile.h"
+#include "platform/core/XdgDirs.h"
 
 namespace {
 
@@ -23,81 +19,33 @@ CString SystemReason(int osError) {
   return CString::FromUtf8(strerror(osError));
 }
 
-std::string HomeDirectory() {
-  const char* home = getenv("HOME");
-  if (home && home[0] == '/')
-    return home;
-  // A session without HOME (a service, sudo -i quirks) still has a passwd entry.
-  struct passwd entry;
-  struct passwd* found = nullptr;
-  char buffer[4096];
-  if (getpwuid_r(getuid(), &entry, buffer, sizeof buffer, &found) == 0 && found && found->pw_dir &&
-      found->pw_dir[0] == '/')
-    return found->pw_dir;
-  return std::string();
-}
-
-int ReadAll(int fd, std::string& bytes, CString& error) {
-  char buffer[16384];
-  for (;;) {
-    ssize_t got = ActiveSysCalls().read(fd, buffer, sizeof buffer);
-    if (got < 0 && errno == EINTR)
-      continue;
-    if (got < 0)
-      return errno;
-    if (got == 0)
-      return 0;
-    bytes.append(buffer, static_cast<size_t>(got));
-    if (bytes.size() > kMaxSize) {
-      error = SettingsMessages::kTooLarge;
-      return EFBIG;
-    }
-  }
-}
-
 }  // namespace
 
 std::string DefaultSettingsPath() {
-  const char* config = getenv("XDG_CONFIG_HOME");
-  std::string base;
-  if (config && config[0] == '/') {
-    base = config;
-  } else {
-    std::string home = HomeDirectory();
-    if (home.empty())
-      return std::string();
-    base = home + "/.config";
-  }
-  return base + "/ostrel/corvane.ini";
+  const std::string config = XdgBaseDirectory("XDG_CONFIG_HOME", ".config");
+  return config.empty() ? config : config + "/ostrel/corvane.ini";
 }
 
 SettingsRead ReadSettingsFile(const std::string& path, std::string& bytes, CString& error) {
   bytes.clear();
   if (path.empty())
     return SettingsRead::missing;
-  SysCalls& sys = ActiveSysCalls();
-  // O_NONBLOCK: a FIFO in the store's place must not hang the start.
-  int fd = sys.open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK, 0);
-  // ENOTDIR: a file where a folder of the path should be; nothing by that name either.
-  if (fd < 0 && (errno == ENOENT || errno == ENOTDIR))
-    return SettingsRead::missing;
-  if (fd < 0) {
-    error = SystemReason(errno);
-    return SettingsRead::failed;
+  const SmallFileRead read = ReadSmallFile(path, kMaxSize, bytes);
+  switch (read.status) {
+    case SmallFileStatus::kRead:
+      return SettingsRead::ok;
+    case SmallFileStatus::kMissing:
+      return SettingsRead::missing;
+    case SmallFileStatus::kNotRegular:
+      error = SettingsMessages::kNotRegularFile;
+      return SettingsRead::failed;
+    case SmallFileStatus::kTooLarge:
+      error = SettingsMessages::kTooLarge;
+      return SettingsRead::failed;
+    case SmallFileStatus::kFailed:
+      break;
   }
-  struct stat info;
-  int osError = sys.fstat(fd, &info) != 0 ? errno : 0;
-  if (osError == 0 && !S_ISREG(info.st_mode)) {
-    error = SettingsMessages::kNotRegularFile;
-    osError = EINVAL;
-  }
-  if (osError == 0)
-    osError = ReadAll(fd, bytes, error);
-  sys.close(fd);
-  if (osError == 0)
-    return SettingsRead::ok;
-  if (error.IsEmpty())
-    error = SystemReason(osError);
+  error = SystemReason(read.osError);
   return SettingsRead::failed;
 }
 

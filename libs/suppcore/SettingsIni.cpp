@@ -2,17 +2,15 @@
 
 #include <glib.h>
 
-#include <algorithm>
 #include <memory>
 
 #include "libs/suppcore/SettingsMessages.h"
+#include "platform/core/Utf8.h"
 
 namespace {
 
 constexpr char kGroup[] = "Settings";
 constexpr char kExactGroup[] = "UTF-16";
-constexpr std::string_view kLegacySection = "[corvane]";
-constexpr char kLegacyGroup[] = "corvane";
 // Starts every key of [UTF-16], so that the empty key has a name too.
 constexpr char kExactKeyMark[] = "u";
 constexpr char kComment[] =
@@ -35,12 +33,15 @@ CString TakeError(GError* error) {
   return reason;
 }
 
-// The UTF-8 form of text, when it holds the text exactly and a C string can carry it
-// (g_utf8_validate refuses a NUL within the length it is given).
+// Well-formed UTF-8 that a C string can carry: a key file holds no NUL.
+bool IsKeyFileText(std::string_view bytes) {
+  return utf8::IsWellFormed(bytes) && bytes.find('\0') == std::string_view::npos;
+}
+
+// The UTF-8 form of text, when it holds the text exactly and a key file can carry it.
 bool ExactUtf8(const CString& text, std::string& utf8) {
   utf8 = text.ToUtf8();
-  return g_utf8_validate(utf8.data(), static_cast<gssize>(utf8.size()), nullptr) &&
-         CString::FromUtf8(utf8) == text;
+  return IsKeyFileText(utf8) && CString::FromUtf8(utf8) == text;
 }
 
 // A key file takes a key that is not empty, has no '=', '[', ']' or control character,
@@ -89,111 +90,6 @@ bool FromHex(std::string_view hex, CString& text) {
   return true;
 }
 
-// The first section line decides the form: the earlier form allows no other section.
-bool IsLegacyForm(std::string_view bytes) {
-  while (!bytes.empty()) {
-    const std::size_t end = bytes.find('\n');
-    std::string_view line = bytes.substr(0, end);
-    bytes = end == std::string_view::npos ? std::string_view() : bytes.substr(end + 1);
-    while (!line.empty() && (line.front() == ' ' || line.front() == '\t')) {
-      line.remove_prefix(1);
-    }
-    if (line.starts_with('[')) {
-      return line.starts_with(kLegacySection);
-    }
-  }
-  return false;
-}
-
-// One value of the earlier form: "text" with its escapes, blanks after it allowed.
-LPCWSTR ReadLegacyValue(std::string_view raw, CString& value) {
-  std::u16string units;
-  CString text = CString::FromUtf8(raw);
-  std::u16string_view rest = text.View();
-  if (rest.empty() || rest.front() != u'"') {
-    return SettingsMessages::kBadLine;
-  }
-  rest.remove_prefix(1);
-  for (;;) {
-    if (rest.empty()) {
-      return SettingsMessages::kUnterminated;
-    }
-    const char16_t u = rest.front();
-    rest.remove_prefix(1);
-    if (u == u'"') {
-      break;
-    }
-    if (u < 0x20) {
-      return SettingsMessages::kControlCharacter;
-    }
-    if (u != u'\\') {
-      units.push_back(u);
-      continue;
-    }
-    if (rest.empty()) {
-      return SettingsMessages::kUnterminated;
-    }
-    const char16_t escape = rest.front();
-    rest.remove_prefix(1);
-    const std::u16string_view simple = u"\\\"tnr";
-    const std::u16string_view meaning = u"\\\"\t\n\r";
-    if (const std::size_t at = simple.find(escape); at != std::u16string_view::npos) {
-      units.push_back(meaning[at]);
-      continue;
-    }
-    CString unit;
-    if (escape != u'u' || rest.size() < 4 || !FromHex(CString(rest.substr(0, 4)).ToUtf8(), unit)) {
-      return SettingsMessages::kBadEscape;
-    }
-    units += unit.View();
-    rest.remove_prefix(4);
-  }
-  if (rest.find_first_not_of(u" \t") != std::u16string_view::npos) {
-    return SettingsMessages::kBadLine;
-  }
-  value = CString(std::move(units));
-  return nullptr;
-}
-
-bool ParseLegacy(std::string_view bytes, std::vector<SettingsPair>& pairs, CString& reason) {
-  // A key file takes '#' comments only: the earlier form's ';' lines become blank ones.
-  std::string text;
-  while (!bytes.empty()) {
-    const std::size_t end = bytes.find('\n');
-    std::string_view line = bytes.substr(0, end);
-    bytes = end == std::string_view::npos ? std::string_view() : bytes.substr(end + 1);
-    const std::size_t first = line.find_first_not_of(" \t");
-    if (first == std::string_view::npos || line[first] != ';') {
-      text += line;
-    }
-    text += '\n';
-  }
-  KeyFile file(g_key_file_new());
-  GError* error = nullptr;
-  if (!g_key_file_load_from_data(file.get(), text.data(), text.size(), G_KEY_FILE_NONE, &error)) {
-    reason = TakeError(error);
-    return false;
-  }
-  StrList groups(g_key_file_get_groups(file.get(), nullptr), g_strfreev);
-  for (char** group = groups.get(); *group != nullptr; ++group) {
-    if (std::string_view(*group) != kLegacyGroup) {
-      reason = SettingsMessages::kBadSection;
-      return false;
-    }
-  }
-  StrList keys(g_key_file_get_keys(file.get(), kLegacyGroup, nullptr, nullptr), g_strfreev);
-  for (char** key = keys.get(); key != nullptr && *key != nullptr; ++key) {
-    GText raw(g_key_file_get_value(file.get(), kLegacyGroup, *key, nullptr));
-    SettingsPair pair{CString::FromUtf8(*key), CString()};
-    if (LPCWSTR problem = ReadLegacyValue(raw.get(), pair.value)) {
-      reason = pair.key + u": " + problem;
-      return false;
-    }
-    pairs.push_back(std::move(pair));
-  }
-  return true;
-}
-
 // Sets one pair in the group that holds it exactly, and removes it from the other, where
 // an earlier value may stand.
 void SetPair(GKeyFile* file, const SettingsPair& pair) {
@@ -237,10 +133,6 @@ std::string FormatSettingsIni(const std::vector<SettingsPair>& pairs) {
   return ToData(file.get());
 }
 
-bool IsEarlierSettingsForm(std::string_view bytes) {
-  return IsLegacyForm(WithoutMark(bytes));
-}
-
 bool MergeSettingsIni(std::string_view bytes, const std::vector<SettingsPair>& changes,
                       std::string& merged, CString& reason) {
   std::vector<SettingsPair> pairs;
@@ -248,18 +140,8 @@ bool MergeSettingsIni(std::string_view bytes, const std::vector<SettingsPair>& c
     return false;
   }
   bytes = WithoutMark(bytes);
-  if (bytes.empty() || IsLegacyForm(bytes)) {
-    // Nothing to keep but the pairs: the key-file form is written afresh.
-    for (const SettingsPair& change : changes) {
-      auto same = std::find_if(pairs.begin(), pairs.end(),
-                               [&](const SettingsPair& pair) { return pair.key == change.key; });
-      if (same != pairs.end()) {
-        same->value = change.value;
-      } else {
-        pairs.push_back(change);
-      }
-    }
-    merged = FormatSettingsIni(pairs);
+  if (bytes.empty()) {
+    merged = FormatSettingsIni(changes);
     return true;
   }
   KeyFile file(g_key_file_new());
@@ -276,12 +158,9 @@ bool MergeSettingsIni(std::string_view bytes, const std::vector<SettingsPair>& c
 
 bool ParseSettingsIni(std::string_view bytes, std::vector<SettingsPair>& pairs, CString& reason) {
   bytes = WithoutMark(bytes);
-  if (!g_utf8_validate(bytes.data(), static_cast<gssize>(bytes.size()), nullptr)) {
+  if (!IsKeyFileText(bytes)) {
     reason = SettingsMessages::kBadUtf8;
     return false;
-  }
-  if (IsLegacyForm(bytes)) {
-    return ParseLegacy(bytes, pairs, reason);
   }
   KeyFile file(g_key_file_new());
   GError* error = nullptr;

@@ -10,11 +10,7 @@
 // whose key or value UTF-8 cannot hold (a NUL, half of a surrogate pair), or whose key is
 // no key-file name, is written in the group [UTF-16] instead, key and value as
 // hexadecimal UTF-16 units (four digits a unit), the key after a "u".
-//
-// Earlier releases wrote their own form: a [corvane] section of key="value" lines with
-// the escapes \\ \" \t \n \r and \uXXXX inside the quotes, after comment lines that begin
-// with ';'. A file whose first section is [corvane] is read in that form, so an existing
-// store keeps its values; the next save writes the key-file form.
+
 #pragma once
 
 #include <string>
@@ -31,14 +27,11 @@ struct SettingsPair {
 // The whole file for these pairs, in their order.
 std::string FormatSettingsIni(const std::vector<SettingsPair>& pairs);
 
-// Reads the pairs of a file, in either form; false with reason saying why when it is
+// Reads the pairs of a file; false with reason saying why when it is
 // malformed (pairs may then hold some of them).
 bool ParseSettingsIni(std::string_view bytes, std::vector<SettingsPair>& pairs, CString& reason);
 
-// Whether bytes are in the earlier release's form, which the next save replaces.
-bool IsEarlierSettingsForm(std::string_view bytes);
-
-// The file bytes (a store in either form, or empty for none) with changes written over
+// The file bytes (a store, or empty for none) with changes written over
 // them: each pair's key set to its value, everything else (other keys, comments) kept.
 // false, with reason saying why, when bytes are malformed.
 bool MergeSettingsIni(std::string_view bytes, const std::vector<SettingsPair>& changes,

@@ -24,12 +24,6 @@ inline constexpr char16_t kNotSaved[] = u"Could not save the settings file '%s':
 // Reasons for kMalformed.
 inline constexpr char16_t kBadUtf8[] = u"invalid UTF-8";
 inline constexpr char16_t kBadHex[] = u"an entry of [UTF-16] is not hexadecimal UTF-16";
-// Reasons of the earlier key="value" form, after the key they concern.
-inline constexpr char16_t kBadLine[] = u"expected key=\"value\"";
-inline constexpr char16_t kBadSection[] = u"unknown section";
-inline constexpr char16_t kBadEscape[] = u"bad escape";
-inline constexpr char16_t kUnterminated[] = u"unterminated quote";
-inline constexpr char16_t kControlCharacter[] = u"control character inside quotes";
 
 // Reasons for kUnreadable and kNotSaved besides the system's own.
 inline constexpr char16_t kTooLarge[] = u"file too large";

@@ -1,5 +1,4 @@
 // JSON::ToHTML: renders a JSON file of row objects as the preview page.
-#include <cstdio>
 #include <istream>
 #include <sstream>
 #include <string>
@@ -13,6 +12,7 @@
 #include "libs/suppcore/Log.h"
 #include "platform/core/File.h"
 #include "platform/core/FileSystem.h"
+#include "platform/core/Formatted.h"
 
 namespace {
 
@@ -110,13 +110,6 @@ bool CutText(std::string& text) {
     }
   }
   return false;
-}
-
-template <class... Args>
-std::string Formatted(const char* format, Args... args) {
-  char text[160];
-  std::snprintf(text, sizeof text, format, args...);
-  return text;
 }
 
 // The page within its bounds: the first columns, each text cut to its length, and as

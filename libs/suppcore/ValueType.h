@@ -10,8 +10,10 @@
 #pragma once
 
 #include <bit>
+#include <cstddef>
 #include <cstdint>
 #include <cstring>
+#include <limits>
 #include <string_view>
 
 #include "platform/core/Simd.h"
@@ -27,10 +29,6 @@ struct TypedValue {
 
 namespace valuetype_detail {
 
-// The rules for any text, step by step.
-ValueType TypeOf(std::string_view text);
-TypedValue Parse(std::string_view text);
-
 // Most values are text: one look at the first byte (and the size, for t and f) sends them
 // back.
 [[gnu::always_inline]] inline bool MayBeTyped(std::string_view text) {
@@ -41,44 +39,93 @@ TypedValue Parse(std::string_view text);
          ((first == 't' || first == 'f') && text.size() <= 5);
 }
 
-// Values of up to 16 bytes, most of the typed ones, decided from the classes of their
-// bytes without a loop, whose end a processor would mispredict for values of varying
-// length: integers, numbers without an exponent, booleans, and texts that cannot be any
-// of them. Gives kUndecided for the others (those with an exponent), and dots, bit k for
-// a '.' at byte k. A plain number rather than a structure keeps it all in registers.
-inline constexpr int kUndecided = -1;
-[[gnu::always_inline]] inline int TypeOfShort(std::string_view text, unsigned& dots) {
-  const std::size_t size = text.size();  // 1 to 16
-  const simd::NumberMasks masks = simd::NumberMasksOf(text.data());
-  const unsigned own = (1u << size) - 1;
-  const unsigned sign = masks.minuses & 1;  // also the index of the first digit
-  const unsigned digits = masks.digits & own;
-  dots = masks.dots & own;
-  const unsigned other = own & ~(digits | dots | sign);
-  if (other == 0) {
-    // Digits, at most one '.' between two of them, and no leading zero.
-    const bool valid = (size > sign) & ((dots & (dots - 1)) == 0) & ((dots & (1u << sign)) == 0) &
-                       ((dots >> (size - 1)) == 0) &
-                       !((text[sign] == '0') & ((digits >> (sign + 1)) & 1));
-    return static_cast<int>(valid ? (dots ? ValueType::kNumber : ValueType::kInteger)
-                                  : ValueType::kString);
-  }
-  if (text.front() == 't' || text.front() == 'f') {
-    // Both words compared at once, without a branch on the size.
-    std::uint64_t word;
-    std::memcpy(&word, text.data(), sizeof word);
-    const bool boolean = ((size == 4) & ((word & 0xFFFFFFFF) == 0x65757274)) |     // "true"
-                         ((size == 5) & ((word & 0xFFFFFFFFFF) == 0x65736C6166));  // "false"
-    return static_cast<int>(boolean ? ValueType::kBoolean : ValueType::kString);
-  }
-  // An exponent's 'e' and the sign after it are all that may be left to look at.
-  return (other & ~(masks.exponents | masks.exponents << 1)) != 0
-             ? static_cast<int>(ValueType::kString)
-             : kUndecided;
-}
-
 // The word tests here and below read bytes in memory order from the low end.
 static_assert(std::endian::native == std::endian::little);
+
+// Both words compared at once, without a branch on the size (which is at most 5).
+[[gnu::always_inline]] inline bool IsBoolean(std::string_view text) {
+  std::uint64_t word;
+  std::memcpy(&word, text.data(), sizeof word);
+  const bool isTrue = (text.size() == 4) & ((word & 0xFFFFFFFF) == 0x65757274);
+  const bool isFalse = (text.size() == 5) & ((word & 0xFFFFFFFFFF) == 0x65736C6166);
+  return isTrue || isFalse;
+}
+
+// The runs of digits of a text, found from the classes of its bytes 16 at a time: a value
+// of up to 16 bytes, most typed ones, is looked at once, and no loop ends at a length that
+// varies from value to value, which a processor would mispredict.
+class DigitRuns {
+ public:
+  explicit DigitRuns(std::string_view text) : m_text(text) { Load(0); }
+
+  // The end of the run of digits that starts at from (from itself when there is none);
+  // from never decreases from one call to the next.
+  std::size_t End(std::size_t from) {
+    for (;;) {
+      if (from - m_base >= 16)
+        Load(from);
+      from += static_cast<std::size_t>(std::countr_one(m_digits >> (from - m_base)));
+      if (from - m_base < 16 || from >= m_text.size())
+        return from;
+    }
+  }
+
+ private:
+  void Load(std::size_t base) {
+    m_base = base;
+    const std::size_t own = m_text.size() - base;
+    m_digits =
+        simd::NumberMasksOf(m_text.data() + base).digits & (own >= 16 ? 0xFFFFu : (1u << own) - 1);
+  }
+
+  std::string_view m_text;
+  std::size_t m_base = 0;
+  unsigned m_digits = 0;  // bit k: byte m_base + k is a digit of the text
+};
+
+// Where the parts of a number end, by the grammar -?(0|[1-9][0-9]*)(.[0-9]+)?([eE][+-]?[0-9]+)?.
+// type is kInteger or kNumber as the grammar alone says (range and finiteness are
+// looked at afterwards), kString for any other text.
+struct Shape {
+  ValueType type = ValueType::kString;
+  std::size_t sign = 0;         // 1 after a '-': also where the whole part begins
+  std::size_t wholeEnd = 0;     // the end of the whole part's digits
+  std::size_t fractionEnd = 0;  // the end of the fraction's digits; wholeEnd without one
+  std::size_t exponent = 0;     // where the exponent's digits begin; 0 without one
+};
+
+// For a text that MayBeTyped and is no boolean.
+[[gnu::always_inline]] inline Shape ShapeOf(std::string_view text) {
+  const std::size_t size = text.size();
+  DigitRuns runs(text);
+  Shape shape;
+  shape.sign = text.front() == '-' ? 1 : 0;
+  shape.wholeEnd = shape.fractionEnd = runs.End(shape.sign);
+  const std::size_t wholeDigits = shape.wholeEnd - shape.sign;
+  if (wholeDigits == 0 || (text[shape.sign] == '0' && wholeDigits > 1))
+    return shape;
+  std::size_t at = shape.wholeEnd;
+  if (at == size) {
+    shape.type = ValueType::kInteger;
+    return shape;
+  }
+  if (text[at] == '.') {
+    shape.fractionEnd = runs.End(at + 1);
+    if (shape.fractionEnd == at + 1)
+      return shape;
+    at = shape.fractionEnd;
+  }
+  if (at != size && (text[at] | 0x20) == 'e') {
+    at += at + 1 < size && (text[at + 1] == '+' || text[at + 1] == '-') ? 2 : 1;
+    shape.exponent = at;
+    at = runs.End(at);
+    if (at == shape.exponent)
+      return shape;
+  }
+  if (at == size)
+    shape.type = ValueType::kNumber;
+  return shape;
+}
 
 // The value of 1 to 8 ASCII digits, all at once: each step joins neighbouring groups of
 // digits (1 and 1, 2 and 2, 4 and 4) with one multiplication. Reads 8 bytes.
@@ -93,35 +140,53 @@ static_assert(std::endian::native == std::endian::little);
   return ((word & 0x0000FFFF0000FFFF) * 42949672960001) >> 32;
 }
 
-[[gnu::always_inline]] inline std::uint64_t DigitsUpTo16(const char* digits, std::size_t count) {
+// The value of 1 to 19 digits, which an unsigned 64-bit value always holds.
+[[gnu::always_inline]] inline std::uint64_t DigitsUpTo19(const char* digits, std::size_t count) {
   if (count <= 8)
     return DigitsUpTo8(digits, count);
-  return DigitsUpTo8(digits, count - 8) * 100000000 + DigitsUpTo8(digits + count - 8, 8);
+  const std::uint64_t last8 = DigitsUpTo8(digits + count - 8, 8);
+  if (count <= 16)
+    return DigitsUpTo8(digits, count - 8) * 100000000 + last8;
+  return DigitsUpTo8(digits, count - 16) * 10000000000000000 +
+         DigitsUpTo8(digits + count - 16, 8) * 100000000 + last8;
 }
 
-// The value of a short integer or number TypeOfShort decided. With at most 15 digits
-// and 15 places the quotient of two exact doubles is the nearest double, as a parser's.
-[[gnu::always_inline]] inline TypedValue ValueOfShort(std::string_view text, ValueType type,
-                                                      unsigned dots) {
+// An integer's value when it is within signed 64 bits.
+[[gnu::always_inline]] inline bool IntegerOf(std::string_view text, const Shape& shape,
+                                             std::int64_t& value) {
+  const std::size_t digits = shape.wholeEnd - shape.sign;
+  if (digits > 19)
+    return false;
+  const std::uint64_t magnitude = DigitsUpTo19(text.data() + shape.sign, digits);
+  if (magnitude > std::uint64_t{std::numeric_limits<std::int64_t>::max()} + shape.sign)
+    return false;
+  value = static_cast<std::int64_t>(shape.sign ? 0 - magnitude : magnitude);
+  return true;
+}
+
+// A number with an exponent or with more whole digits than a double can surely hold:
+// whether it is finite, and with value, its double.
+TypedValue LargeOrSmallNumber(std::string_view text, const Shape& shape, bool value);
+
+// At most this many whole digits keep any number below the largest double.
+inline constexpr std::size_t kSurelyFiniteDigits = 308;
+
+// A number without an exponent and with at most 15 digits: both they and the power of ten
+// of its places are exact doubles, so their quotient is the nearest double, as a parser's.
+[[gnu::always_inline]] inline bool IsPlainNumber(const Shape& shape) {
+  return shape.exponent == 0 && shape.fractionEnd - shape.sign - 1 <= 15;
+}
+
+[[gnu::always_inline]] inline double PlainNumberOf(std::string_view text, const Shape& shape) {
   static constexpr double kPowersOfTen[] = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
                                             1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
-  const std::size_t sign = text.front() == '-' ? 1 : 0;
-  TypedValue value;
-  value.type = type;
-  if (type == ValueType::kInteger) {
-    const auto magnitude =
-        static_cast<std::int64_t>(DigitsUpTo16(text.data() + sign, text.size() - sign));
-    value.integer = sign ? -magnitude : magnitude;
-    return value;
-  }
-  const std::size_t dot = static_cast<std::size_t>(std::countr_zero(dots));
-  const std::size_t places = text.size() - 1 - dot;
-  const std::uint64_t magnitude = DigitsUpTo16(text.data() + sign, dot - sign) *
-                                      static_cast<std::uint64_t>(kPowersOfTen[places]) +
-                                  DigitsUpTo16(text.data() + dot + 1, places);
-  value.number = static_cast<double>(magnitude) / kPowersOfTen[places];
-  value.number = sign ? -value.number : value.number;
-  return value;
+  const std::size_t places = shape.fractionEnd - shape.wholeEnd - 1;
+  const std::uint64_t magnitude =
+      DigitsUpTo19(text.data() + shape.sign, shape.wholeEnd - shape.sign) *
+          static_cast<std::uint64_t>(kPowersOfTen[places]) +
+      DigitsUpTo19(text.data() + shape.wholeEnd + 1, places);
+  const double number = static_cast<double>(magnitude) / kPowersOfTen[places];
+  return shape.sign ? -number : number;
 }
 
 }  // namespace valuetype_detail
@@ -131,13 +196,23 @@ static_assert(std::endian::native == std::endian::little);
   using namespace valuetype_detail;
   if (!MayBeTyped(text))
     return ValueType::kString;
-  if (text.size() <= 16) {
-    unsigned dots;
-    const int type = TypeOfShort(text, dots);
-    if (type != kUndecided)
-      return static_cast<ValueType>(type);
+  if (text.front() == 't' || text.front() == 'f')
+    return IsBoolean(text) ? ValueType::kBoolean : ValueType::kString;
+  const Shape shape = ShapeOf(text);
+  std::int64_t integer;
+  switch (shape.type) {
+    case ValueType::kInteger:
+      // Eighteen digits or fewer always fit.
+      return shape.wholeEnd - shape.sign <= 18 || IntegerOf(text, shape, integer)
+                 ? ValueType::kInteger
+                 : ValueType::kString;
+    case ValueType::kNumber:
+      if (shape.exponent == 0 && shape.wholeEnd - shape.sign <= kSurelyFiniteDigits)
+        return ValueType::kNumber;
+      return LargeOrSmallNumber(text, shape, false).type;
+    default:
+      return ValueType::kString;
   }
-  return TypeOf(text);
 }
 
 // The type and the value.
@@ -145,15 +220,22 @@ static_assert(std::endian::native == std::endian::little);
   using namespace valuetype_detail;
   if (!MayBeTyped(text))
     return {};
-  if (text.size() <= 16) {
-    unsigned dots;
-    const int type = TypeOfShort(text, dots);
-    if (type == static_cast<int>(ValueType::kString))
-      return {};
-    if (type == static_cast<int>(ValueType::kBoolean))
-      return {ValueType::kBoolean, text.front() == 't'};
-    if (type != kUndecided)
-      return ValueOfShort(text, static_cast<ValueType>(type), dots);
+  if (text.front() == 't' || text.front() == 'f')
+    return IsBoolean(text) ? TypedValue{ValueType::kBoolean, text.front() == 't'} : TypedValue{};
+  const Shape shape = ShapeOf(text);
+  TypedValue value;
+  switch (shape.type) {
+    case ValueType::kInteger:
+      if (IntegerOf(text, shape, value.integer))
+        value.type = ValueType::kInteger;
+      return value;
+    case ValueType::kNumber:
+      if (!IsPlainNumber(shape))
+        return LargeOrSmallNumber(text, shape, true);
+      value.type = ValueType::kNumber;
+      value.number = PlainNumberOf(text, shape);
+      return value;
+    default:
+      return value;
   }
-  return Parse(text);
 }

@@ -22,16 +22,6 @@ void AppendNumber(std::u16string& out, const char* digits, int width, bool zeroP
     out.push_back(static_cast<char16_t>(c));
 }
 
-bool Contains(std::u16string_view set, char16_t unit) {
-  return set.find(unit) != std::u16string_view::npos;
-}
-
-constexpr std::u16string_view kWhitespace = u" \t\r\n\v\f";
-
-}  // namespace
-
-namespace {
-
 // Lone surrogates become U+FFFD, or, with escapes, U+DC80..U+DCFF the bytes they stand for.
 void EncodeUnits(std::string& out, std::u16string_view text, bool escapes) {
   char bytes[4];
@@ -91,20 +81,6 @@ std::string Utf16ToUtf8(std::u16string_view text) {
 
 std::u16string Utf8ToUtf16(std::string_view text) {
   return DecodeBytes(text, false);
-}
-
-bool Utf8ToUtf16Strict(std::string_view text, std::u16string& out, size_t* badOffset) {
-  const auto* begin = reinterpret_cast<const unsigned char*>(text.data());
-  for (size_t i = 0; i < text.size();) {
-    size_t used = DecodeSequence(begin + i, text.size() - i, out);
-    if (used == 0) {
-      if (badOffset != nullptr)
-        *badOffset = i;
-      return false;
-    }
-    i += used;
-  }
-  return true;
 }
 
 CString::CString(const char16_t* text) : m_text(View(text)) {}
@@ -221,72 +197,4 @@ void CString::FormatV(const char16_t* format, va_list args) {
     i = j;
   }
   m_text = std::move(out);
-}
-
-CString& CString::Trim() {
-  return Trim(kWhitespace.data());
-}
-
-CString& CString::Trim(char16_t target) {
-  const char16_t set[2] = {target, 0};
-  return TrimRight(set).TrimLeft(set);
-}
-
-CString& CString::Trim(const char16_t* targets) {
-  return TrimRight(targets).TrimLeft(targets);
-}
-
-CString& CString::TrimLeft(const char16_t* targets) {
-  std::u16string_view set = View(targets);
-  size_t first = 0;
-  while (first < m_text.size() && Contains(set, m_text[first]))
-    ++first;
-  m_text.erase(0, first);
-  return *this;
-}
-
-CString& CString::TrimRight(const char16_t* targets) {
-  std::u16string_view set = View(targets);
-  size_t last = m_text.size();
-  while (last > 0 && Contains(set, m_text[last - 1]))
-    --last;
-  m_text.erase(last);
-  return *this;
-}
-
-int CString::Find(char16_t ch, int start) const {
-  if (start < 0 || start > GetLength())
-    return -1;
-  size_t pos = m_text.find(ch, static_cast<size_t>(start));
-  return pos == std::u16string::npos ? -1 : static_cast<int>(pos);
-}
-
-int CString::Find(const char16_t* text, int start) const {
-  if (start < 0 || start > GetLength())
-    return -1;
-  size_t pos = m_text.find(View(text), static_cast<size_t>(start));
-  return pos == std::u16string::npos ? -1 : static_cast<int>(pos);
-}
-
-CString CString::Left(int count) const {
-  if (count <= 0)
-    return CString();
-  return CString(m_text.substr(0, static_cast<size_t>(count)));
-}
-
-CString CString::Mid(int first, int count) const {
-  if (first < 0)
-    first = 0;
-  if (first >= GetLength())
-    return CString();
-  size_t n = count < 0 ? std::u16string::npos : static_cast<size_t>(count);
-  return CString(m_text.substr(static_cast<size_t>(first), n));
-}
-
-CString CString::Right(int count) const {
-  if (count <= 0)
-    return CString();
-  if (count >= GetLength())
-    return *this;
-  return CString(m_text.substr(m_text.size() - static_cast<size_t>(count)));
 }

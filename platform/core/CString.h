@@ -47,27 +47,12 @@ class CString {
   friend bool operator==(const CString& a, const CString& b) { return a.m_text == b.m_text; }
   friend bool operator==(const CString& a, const char16_t* b) { return a.View() == View(b); }
   friend bool operator<(const CString& a, const CString& b) { return a.m_text < b.m_text; }
-  int Compare(const char16_t* text) const { return View().compare(View(text)); }
 
   // printf-style: %s takes a UTF-16 text (const char16_t*, null prints "(null)"),
   // %d and %i an int, %u an unsigned, %x an unsigned in hex, %ld and %lld, %c a char16_t
   // passed as int, %% a percent sign. Width and '0' flag are honoured for numbers.
   void Format(const char16_t* format, ...);
   void FormatV(const char16_t* format, va_list args);
-
-  // Removes every leading and trailing unit that occurs in targets (whitespace when
-  // no targets are given).
-  CString& Trim();
-  CString& Trim(char16_t target);
-  CString& Trim(const char16_t* targets);
-  CString& TrimLeft(const char16_t* targets);
-  CString& TrimRight(const char16_t* targets);
-
-  int Find(char16_t ch, int start = 0) const;
-  int Find(const char16_t* text, int start = 0) const;
-  CString Left(int count) const;
-  CString Mid(int first, int count = -1) const;
-  CString Right(int count) const;
 
  private:
   static std::u16string_view View(const char16_t* text) {
@@ -80,8 +65,5 @@ class CString {
 // starts no well-formed sequence both become U+FFFD.
 std::string Utf16ToUtf8(std::u16string_view text);
 std::u16string Utf8ToUtf16(std::string_view text);
-// Decodes well-formed UTF-8 only, appending to out; on the first byte that starts no
-// well-formed sequence returns false with its offset in badOffset.
-bool Utf8ToUtf16Strict(std::string_view text, std::u16string& out, size_t* badOffset);
 // Appends the UTF-8 form of text to out; lone surrogates become U+FFFD.
 void AppendUtf8(std::string& out, std::u16string_view text);

@@ -24,10 +24,6 @@
 #define CORVANE_SIMD_CLMUL 1
 #include <wmmintrin.h>
 #endif
-// SSSE3 and AVX2, for the UTF-8 check, are chosen at run time where the processor has them.
-#if (defined(__x86_64__) || defined(__i386__)) && !defined(CORVANE_NO_SIMD)
-#define CORVANE_SIMD_X86_DISPATCH 1
-#endif
 
 // ---- Padding -----------------------------------------------------------------------------
 // Every text handed to a vector primitive is followed by kSimdPadding readable bytes (of
@@ -203,16 +199,6 @@ inline std::uint64_t PrefixXor(std::uint64_t bits) {
   return bits;
 #endif
 }
-
-// ---- Checking UTF-8 -------------------------------------------------------------------
-
-// 16 bytes at a time with SSSE3 and 32 with AVX2; each Has function says whether the
-// processor (and the build) has what its way needs. Both agree with
-// utf8::IsWellFormedBytewise.
-bool HasUtf8Chunks();
-bool IsWellFormedUtf8Chunks(const unsigned char* bytes, std::size_t size);
-bool HasUtf8WideChunks();
-bool IsWellFormedUtf8WideChunks(const unsigned char* bytes, std::size_t size);
 
 // ---- Typed values ------------------------------------------------------------------------
 

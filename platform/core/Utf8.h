@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstddef>
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -121,10 +122,19 @@ inline bool IsEscapedByte(char32_t unit) {
 // that stand for characters of the file, such as the separator given on the command line.
 CString DecodeLikeSource(std::string_view bytes);
 
-// True when the bytes are well-formed UTF-8 throughout. Uses the vector check of Simd.h
-// where the processor has one, so it may read up to kSimdPadding bytes past size.
+// True when the bytes are well-formed UTF-8 throughout. One check, by table lookups on
+// neighbouring bytes, run at the widest width this processor and the build have (32, 16
+// or 8 bytes at a time), chosen at the first call. Reads nothing past size.
 bool IsWellFormed(const unsigned char* bytes, std::size_t size);
-// The same, one sequence at a time: what the vector check must agree with.
-bool IsWellFormedBytewise(const unsigned char* bytes, std::size_t size);
+inline bool IsWellFormed(std::string_view bytes) {
+  return IsWellFormed(reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size());
+}
+
+// The widths the check runs at here, narrowest first: every one gives the same answers.
+struct CheckWidth {
+  const char* name;
+  bool (*check)(const unsigned char* bytes, std::size_t size);
+};
+std::span<const CheckWidth> CheckWidths();
 
 }  // namespace utf8

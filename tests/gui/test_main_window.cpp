@@ -194,9 +194,9 @@ TEST_F(MainWindowTest, StartUpRestoresTheInputsAndShowsOnePreview) {
   EXPECT_EQ(Boxes(), BoxList{});
 }
 
-// A store in the earlier form with a quote left open; a file where a folder should be.
+// A store that is no key file; a file where a folder should be.
 TEST_F(MainWindowTest, SettingsThatCannotBeReadOrSavedAreShownInABox) {
-  WriteBytesToFile(dir.File("corvane.ini"), "[corvane]\nFormat=\"BSON\n");
+  WriteBytesToFile(dir.File("corvane.ini"), "[Settings]\nCustom x\n");
   store.LoadData();
   Open();
   WriteBytesToFile(dir.File("blocker"), "");

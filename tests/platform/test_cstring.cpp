@@ -4,6 +4,7 @@
 #include <tuple>
 
 #include "platform/core/CString.h"
+#include "platform/core/Formatted.h"
 
 namespace {
 
@@ -47,6 +48,14 @@ TEST(CString, FormatProducesExactText) {
   EXPECT_EQ(text, u"-1234 rows, 100% of (null), 00042|FF|4000000000");
   text.Format(u"%lld%c, %q stays, so does a trailing %", -9000000000LL, int{u'\u00E9'});
   EXPECT_EQ(text, u"-9000000000\u00E9, %q stays, so does a trailing %");
+}
+
+// A filled-in format comes back whole, however long: a fixed buffer once cut texts short.
+TEST(Formatted, GivesTheWholeText) {
+  const std::string name(300, 'n');
+  EXPECT_EQ(Formatted("%s: %d rows", name.c_str(), 12), name + ": 12 rows");
+  const CString wide = CString::FromUtf8(name);
+  EXPECT_EQ(Formatted(u"%s: %d rows", wide.GetString(), 12), wide + u": 12 rows");
 }
 
 }  // namespace

@@ -1,12 +1,12 @@
 // UTF-8: the decoder accepts exactly the encodings of the Unicode scalar values, and the
-// vector checks agree with it wherever a sequence sits relative to a 16- or 32-byte chunk.
+// check agrees with it at every width, wherever a sequence sits relative to a chunk.
 #include <gtest/gtest.h>
 
+#include <ostream>
 #include <random>
 #include <set>
 #include <string>
 
-#include "platform/core/Simd.h"
 #include "platform/core/Utf8.h"
 
 namespace {
@@ -61,28 +61,29 @@ TEST(Utf8, DecodesExactlyTheEncodingsOfScalarValues) {
   EXPECT_EQ(utf8::Decode(reinterpret_cast<const unsigned char*>("\xE2\x82"), 2, false).used, 0u);
 }
 
-struct Way {
-  const char* label;
-  bool (*has)();
-  bool (*check)(const unsigned char*, std::size_t);
-};
+}  // namespace
 
-class Utf8VectorCheck : public testing::TestWithParam<Way> {
+namespace utf8 {
+// Failures name the width, not the bytes of its record.
+void PrintTo(const CheckWidth& width, std::ostream* out) {
+  *out << width.name;
+}
+}  // namespace utf8
+
+namespace {
+
+class Utf8Check : public testing::TestWithParam<utf8::CheckWidth> {
  protected:
-  void SetUp() override {
-    if (!GetParam().has())
-      GTEST_SKIP() << "the processor or the build lacks the instructions";
-  }
-  // The padding holds bytes that would be faults if they were read as part of the text.
+  // The bytes after the text would be faults if they were read as part of it.
   bool Check(const std::string& text) const {
-    const std::string padded = text + std::string(kSimdPadding, '\x80');
-    return GetParam().check(reinterpret_cast<const unsigned char*>(padded.data()), text.size());
+    const std::string followed = text + std::string(64, '\x80');
+    return GetParam().check(reinterpret_cast<const unsigned char*>(followed.data()), text.size());
   }
 };
 
 // Every string of one to three bytes from 0x80 on, and random four-byte ones, after ASCII
 // runs that put them at every place of a chunk, and with ASCII or a cut after them.
-TEST_P(Utf8VectorCheck, AgreesWithTheDecoderOnEverySequence) {
+TEST_P(Utf8Check, AgreesWithTheDecoderOnEverySequence) {
   std::mt19937 random(7);
   std::size_t disagreements = 0;
   auto compare = [&](const std::string& sequence) {
@@ -124,15 +125,9 @@ TEST_P(Utf8VectorCheck, AgreesWithTheDecoderOnEverySequence) {
   EXPECT_EQ(disagreements, 0u);
 }
 
-void PrintTo(const Way& way, std::ostream* out) {
-  *out << way.label;
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Ways, Utf8VectorCheck,
-    testing::Values(Way{"Chunks", simd::HasUtf8Chunks, simd::IsWellFormedUtf8Chunks},
-                    Way{"WideChunks", simd::HasUtf8WideChunks, simd::IsWellFormedUtf8WideChunks}),
-    [](const auto& info) { return std::string(info.param.label); });
+INSTANTIATE_TEST_SUITE_P(Widths, Utf8Check,
+                         testing::ValuesIn(utf8::CheckWidths().begin(), utf8::CheckWidths().end()),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace
 

@@ -1,5 +1,5 @@
 // The settings store and the program's settings: where the file lives, what survives a save
-// and a load, stores written by earlier releases, and stores that cannot be used.
+// and a load, and stores that cannot be used.
 #include <stdlib.h>
 
 #include <climits>
@@ -12,6 +12,7 @@
 #include "app/Settings.h"
 #include "libs/suppcore/Log.h"
 #include "libs/suppcore/SettingsMessages.h"
+#include "platform/core/Formatted.h"
 #include "tests/platform/TempDir.h"
 
 namespace fs = std::filesystem;
@@ -34,9 +35,7 @@ class SettingsTest : public ::testing::Test {
   static std::string Log() { return ReadBytesFromFile(CLog::GetLogPath().ToUtf8()); }
   // The logged message made of format, the store's path and reason.
   std::string Message(const char16_t* format, const char16_t* reason) const {
-    CString text;
-    text.Format(format, CString::FromUtf8(m_store).GetString(), reason);
-    return text.ToUtf8();
+    return Formatted(format, CString::FromUtf8(m_store).GetString(), reason).ToUtf8();
   }
 
   TempDir m_dir;
@@ -105,37 +104,12 @@ TEST_F(SettingsTest, TextComesBackExactlyAsValueAndAsKey) {
   EXPECT_EQ(Log(), "");
 }
 
-// What the earlier release wrote loads with the same values; the next save writes the
-// key-file form, which gives them back again.
-TEST_F(SettingsTest, StoreOfTheEarlierReleaseKeepsItsValues) {
-  WriteStore(
-      "; Ostrel Corvane Converter settings. Values are in double quotes; inside them\n"
-      "; \\\\ \\\" \\t \\n \\r and \\uXXXX are escapes.\n[corvane]\n"
-      "TextFileName=\"/home/me/a \\\"b\\\" = c;#.txt\"\nJSONFileName=\"  out\\\\x.json  \"\n"
-      "Separator=\"Custom\"\nCustom=\"\\t\\n\\r\\u0001\\uD83D\"\nFormat=\"BSON\"\n"
-      "MainWnd.Width=\"700\"\n");
-  for (int run = 0; run < 2; ++run) {
-    CSettings settings;
-    settings.LoadData();
-    EXPECT_EQ(Values(settings),
-              (std::vector<CString>{u"/home/me/a \"b\" = c;#.txt", u"  out\\x.json  ", u"Custom",
-                                    u"\t\n\r\x01\xD83D", u"BSON", u"", u""}));
-    EXPECT_EQ(settings.getInt(u"MainWnd.Width"), 700);
-    settings.SaveData();
-    EXPECT_EQ(ReadBytesFromFile(m_store).find("[corvane]"), std::string::npos);
-  }
-  EXPECT_EQ(Log(), "");
-}
-
 // The file is kept aside before anything can replace it, and the user is told.
 TEST_F(SettingsTest, MalformedStoreGivesTheDefaultsAndIsMovedAsideBeforeASave) {
   const std::pair<std::string, std::u16string> kStores[] = {
       {"[Settings]\nFormat=BSON\nCustom x\n", u""},
       {"[Settings]\nCustom=Z\xFCrich\n", kBadUtf8},
-      {"[UTF-16]\nu0041=00Z1\n", kBadHex},
-      {"[corvane]\nFormat=BSON\n", u"Format: "s + kBadLine},
-      {"[corvane]\nCustom=\"\\q\"\n", u"Custom: "s + kBadEscape},
-      {"[corvane]\n[other]\n", kBadSection}};
+      {"[UTF-16]\nu0041=00Z1\n", kBadHex}};
   for (const auto& [bytes, reason] : kStores) {
     SCOPED_TRACE(bytes);
     WriteStore(bytes);

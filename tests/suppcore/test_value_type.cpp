@@ -43,21 +43,31 @@ const TypeCase kCases[] = {
     {"1.8e308", kS}, {"1e400", kS}, {"-1e400", kS}, {"100e307", kS}, {"1e99999999999999999999", kS},
     {"1.", kS}, {".5", kS}, {"-.5", kS}, {"1.e5", kS}, {"1e", kS}, {"1e+", kS}, {"01.5", kS},
     {"1.5.5", kS}, {"1e5e5", kS}, {"1,5", kS},
+    // Past 16 bytes the runs of digits are followed across several loads.
+    {"-1234567.12345678", kN, 0, -1234567.12345678},
+    {"3.14159265358979323846264338327950288", kN, 0, 3.14159265358979323846264338327950288},
+    {"123456789012345678901234567890.5e-10", kN, 0, 123456789012345678901234567890.5e-10},
+    {"0.0000000000000000000000000000000000000001", kN, 0, 1e-40},
+    {"1" + std::string(308, '0') + ".5", kN, 0, 1e308},
+    {"1" + std::string(309, '0') + ".5", kS}, {"1" + std::string(40, '0'), kS},
+    // Sixteen digits are past what a quotient of exact doubles rounds right.
+    {"95142426273599.37", kN, 0, 95142426273599.37}, {"97998.17706322331", kN, 0, 97998.17706322331},
+    {"12345678901234567.5x", kS}, {"1234567890123456789012345678901234e", kS},
 };
 // clang-format on
 
-// Short texts are decided from the classes of their bytes, the others step by step: both
-// ways must agree on every case, and ignore the padding, made of number bytes here.
+// The type alone and the type with the value agree on every case, and ignore the
+// padding, made of number bytes here: digits alone, or all that a number holds.
 TEST(ValueType, EveryEdgeOfTheRules) {
   for (const TypeCase& c : kCases) {
-    SCOPED_TRACE(c.text);
-    std::string padded = c.text;
-    for (std::size_t k = 0; k < kSimdPadding; ++k)
-      padded += "0.e-"[k % 4];
-    const std::string_view text(padded.data(), c.text.size());
-    EXPECT_EQ(TypeOfValue(text), c.type);
-    EXPECT_EQ(valuetype_detail::TypeOf(text), c.type);
-    for (const TypedValue& parsed : {ParseTypedValue(text), valuetype_detail::Parse(text)}) {
+    for (const char* padding : {"0000", "0.e-"}) {
+      SCOPED_TRACE(c.text + " padded with " + padding);
+      std::string padded = c.text;
+      for (std::size_t k = 0; k < kSimdPadding; ++k)
+        padded += padding[k % 4];
+      const std::string_view text(padded.data(), c.text.size());
+      EXPECT_EQ(TypeOfValue(text), c.type);
+      const TypedValue parsed = ParseTypedValue(text);
       EXPECT_EQ(parsed.type, c.type);
       EXPECT_EQ(parsed.boolean, c.type == kB && c.integer);
       EXPECT_EQ(parsed.integer, c.type == kI ? c.integer : 0);
