@@ -11,6 +11,7 @@
 #include "engine/rows/Separators.h"
 #include "platform/core/File.h"
 #include "platform/core/FileSystem.h"
+#include "platform/core/Formatted.h"
 
 namespace {
 
@@ -24,12 +25,6 @@ const char16_t* EncodingName(CSourceDecoder::Encoding encoding) {
       break;
   }
   return u"UTF-8";
-}
-
-CString Text(const char16_t* format, auto... args) {
-  CString text;
-  text.Format(format, args...);
-  return text;
 }
 
 // UTF-16 read as 8-bit text puts a NUL beside nearly every ASCII character.
@@ -58,18 +53,18 @@ CString OtherSeparatorHint(const ConversionReport& report) {
   }
   if (best == 0)
     return {};
-  return Text(PreviewTexts::kOtherSeparator, bestSeparator, static_cast<long long>(best + 1));
+  return Formatted(PreviewTexts::kOtherSeparator, bestSeparator, static_cast<long long>(best + 1));
 }
 
 // Why a source that was read gives no rows.
 CString NoRowsReason(const ConversionReport& report) {
   if (report.cutLine > 0)
-    return Text(PreviewTexts::kLineTooLong, static_cast<long long>(report.cutLine),
-                static_cast<long long>(kPreviewMaxBytes >> 20));
+    return Formatted(PreviewTexts::kLineTooLong, static_cast<long long>(report.cutLine),
+                     static_cast<long long>(kPreviewMaxBytes >> 20));
   if (report.rowsRead == 0)
     return PreviewTexts::kHeaderOnly;
-  return Text(PreviewTexts::kNoLineMatches, static_cast<long long>(report.rowsRead),
-              static_cast<long long>(report.header.columns));
+  return Formatted(PreviewTexts::kNoLineMatches, static_cast<long long>(report.rowsRead),
+                   static_cast<long long>(report.header.columns));
 }
 
 // The texts above the table.
@@ -77,25 +72,26 @@ std::vector<CString> Lead(const ConversionReport& report) {
   using Kind = ConversionFailure::Kind;
   if (const auto& failure = report.failure) {
     if (failure->kind == Kind::LineTooLong)
-      return {Text(PreviewTexts::kLineTooLong, static_cast<long long>(failure->line),
-                   static_cast<long long>(kPreviewMaxBytes >> 20))};
+      return {Formatted(PreviewTexts::kLineTooLong, static_cast<long long>(failure->line),
+                        static_cast<long long>(kPreviewMaxBytes >> 20))};
     if (failure->kind == Kind::NoHeader && report.sourceSize == 0 && !report.readLimitReached)
       return {PreviewTexts::kEmpty};
-    return {Text(PreviewTexts::kCannotRead, failure->Text().GetString())};
+    return {Formatted(PreviewTexts::kCannotRead, failure->Text().GetString())};
   }
   const CString separator = ShownSeparatorText(report.separatorText);
   const auto columns = static_cast<long long>(report.header.columns);
   std::vector<CString> lead;
   if (report.rowsWritten > 0) {
-    lead.push_back(Text(PreviewTexts::kShows, static_cast<long long>(report.rowsWritten),
-                        EncodingName(report.encoding), columns, separator.GetString()));
+    lead.push_back(Formatted(PreviewTexts::kShows, static_cast<long long>(report.rowsWritten),
+                             EncodingName(report.encoding), columns, separator.GetString()));
   } else {
-    lead.push_back(
-        Text(PreviewTexts::kNoRows, EncodingName(report.encoding), columns, separator.GetString()));
+    lead.push_back(Formatted(PreviewTexts::kNoRows, EncodingName(report.encoding), columns,
+                             separator.GetString()));
     lead.push_back(NoRowsReason(report));
   }
   if (report.readLimitReached && (report.rowsWritten > 0 || report.cutLine == 0))
-    lead.push_back(Text(PreviewTexts::kStopped, static_cast<long long>(kPreviewMaxBytes >> 20)));
+    lead.push_back(
+        Formatted(PreviewTexts::kStopped, static_cast<long long>(kPreviewMaxBytes >> 20)));
   if (LooksLikeUtf16(report)) {
     lead.push_back(PreviewTexts::kUtf16Suspected);
   } else if (const CString hint = OtherSeparatorHint(report); !hint.IsEmpty()) {
@@ -143,7 +139,7 @@ void MakePreviewPage(const ConversionRequest& conversion, const CString& jsonPat
   } else if (_waccess(sourcePath, 0) != 0) {
     // A path still being typed: said on the page, not in the log at every keystroke.
     const CString reason = CString::FromUtf8(std::strerror(errno));
-    lead.push_back(Text(PreviewTexts::kCannotRead, (sourcePath + u": " + reason).GetString()));
+    lead.push_back(Formatted(PreviewTexts::kCannotRead, (sourcePath + u": " + reason).GetString()));
   } else {
     report = ConvertToJson(PreviewRequest(conversion, jsonPath));
     lead = Lead(report);
