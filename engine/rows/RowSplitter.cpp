@@ -5,7 +5,9 @@
 // in both modes.
 #include "engine/rows/RowSplitter.h"
 
+#include <algorithm>
 #include <cstring>
+#include <optional>
 
 #include "platform/core/Simd.h"
 #include "platform/core/Utf8.h"
@@ -217,16 +219,29 @@ bool CRowSplitter::SeparatorAt(const char* text, std::size_t size, std::size_t a
 }
 
 // Makes room for needed more fields after field, folding those past the kept ones into
-// the count; returns where field is then.
+// the count; returns where field is then. rest: the line's text still to be cut, when
+// known; the views are then sized to the fields it can end at most, not doubled, so that a
+// line of millions of separators (a file of commas, a JSON file given by mistake) takes one
+// view a field, not up to three while the array moves. Counted only when the array grows,
+// which a wide row past the kept fields never makes it do.
 std::string_view* CRowSplitter::Room(std::string_view* field, std::size_t needed,
-                                     std::size_t& folded) {
+                                     std::size_t& folded, std::optional<std::string_view> rest) {
   auto used = static_cast<std::size_t>(field - m_fields.data());
   if (used > m_keptFields) {
     folded += used - m_keptFields;
     used = m_keptFields;
   }
-  if (m_fields.size() - used < needed)
-    m_fields.resize(2 * used + needed + 64);
+  if (m_fields.size() - used < needed) {
+    // Past the kept fields the array is refilled from the kept count, never grown.
+    const std::size_t more =
+        rest ? std::min(
+                   static_cast<std::size_t>(std::count(rest->begin(), rest->end(), m_separator[0])),
+                   m_keptFields - used)
+             : used;
+    const std::size_t size = used + more + needed + 64;
+    m_fields.reserve(size);  // exactly: resize alone may double the capacity
+    m_fields.resize(size);
+  }
   return m_fields.data() + used;
 }
 
@@ -253,7 +268,7 @@ bool CRowSplitter::Cut(const char* text, std::size_t size) {
   for (std::size_t base = 0; base == 0 || base < size; base += 64) {
     // A block ends at most 64 fields, and the line's last field follows.
     if (room - field < 65) {
-      field = Room(field, 65, folded);
+      field = Room(field, 65, folded, std::string_view(text + base, size - base));
       room = m_fields.data() + m_fields.size();
     }
     const std::size_t count = size - base < 64 ? size - base : 64;

@@ -17,6 +17,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -115,7 +116,8 @@ class CRowSplitter {
   bool SplitByteByByte();
   bool ExtendRecord(std::string_view& text, std::size_t fields);
   void ScratchFor(std::size_t size);
-  std::string_view* Room(std::string_view* field, std::size_t needed, std::size_t& folded);
+  std::string_view* Room(std::string_view* field, std::size_t needed, std::size_t& folded,
+                         std::optional<std::string_view> rest = std::nullopt);
   bool SeparatorAt(const char* text, std::size_t size, std::size_t at) const;
 
   CSourceDecoder& m_source;
