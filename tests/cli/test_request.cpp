@@ -55,28 +55,15 @@ TEST_P(CliRequest, HoldsWhatTheArgumentsSay) {
 }
 
 const RequestCase kRequests[] = {
-    {"Defaults", "in.csv out.txt", "in.csv", nullptr, "out.txt", OutputFormat::Json},
     {"StandardInputAndOutput", "-s , -n 3 - -", "standard input", ",", "/dev/stdout",
      OutputFormat::Json, 3, Access::StandardInput},
     {"ExtensionInAnyCase", "in.csv out.NDJSON", "in.csv", nullptr, "out.NDJSON",
      OutputFormat::JsonLines},
-    {"FormatOptionOverExtension", "-f json in.csv out.bson", "in.csv", nullptr, "out.bson",
-     OutputFormat::Json},
     {"HiddenFileHasNoExtension", "in.csv dir/.bson", "in.csv", nullptr, "dir/.bson",
      OutputFormat::Json},
 };
 INSTANTIATE_TEST_SUITE_P(Arguments, CliRequest, ::testing::ValuesIn(kRequests),
                          [](const auto& info) { return std::string(info.param.name); });
-
-TEST(CliRequest, CarriesTheOptions) {
-  const cli::ParseResult parsed =
-      cli::ParseOptions(Words("--quoted --types --max-line-bytes 2K in.csv out.json"));
-  const ConversionRequest request = cli::RequestFor(parsed.options, nullptr);
-  EXPECT_TRUE(request.options.quoted);
-  EXPECT_TRUE(request.options.typedValues);
-  EXPECT_EQ(request.options.maxLineBytes, 2048u);
-  EXPECT_TRUE(request.options.log);
-}
 
 // Every format of the table is one the command line takes, by -f and by each extension, and
 // the help and the usage error name them all.
