@@ -56,6 +56,8 @@ int Run(const cli::Options& options) {
       summary += cli::Text(options.quoted ? cli::kSummaryLogHintQuoted : cli::kSummaryLogHint,
                            CLog::GetLogPath().ToUtf8().c_str());
     Say(summary);
+    if (report.columnsRenamed > 0)
+      Say(RenamedColumnsText(report.columnsRenamed, report.renamedColumns).ToUtf8());
   }
   return kWritten;
 }

@@ -299,8 +299,10 @@ void CCorvaneDlg::OnConvert() {
   // The count is 64-bit inside so that a huge file cannot overflow it.
   text.Format(kRowsConverted,
               static_cast<int>(std::min<std::int64_t>(report.rowsWritten, INT_MAX)));
-  MessageBox(WithLinesLeftOut(text, report.linesLeftOut, quoted), kInformationCaption,
-             MB_ICONINFORMATION);
+  text = WithLinesLeftOut(text, report.linesLeftOut, quoted);
+  if (report.columnsRenamed > 0)
+    text += u"\n" + RenamedColumnsText(report.columnsRenamed, report.renamedColumns);
+  MessageBox(text, kInformationCaption, MB_ICONINFORMATION);
 }
 
 void CCorvaneDlg::OnCancel() {

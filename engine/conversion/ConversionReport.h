@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "engine/conversion/ConversionFailure.h"
+#include "engine/plan/ColumnPlan.h"
 #include "engine/rows/FieldList.h"
 #include "engine/source/SourceDecoder.h"
 #include "platform/core/CString.h"
@@ -37,6 +38,10 @@ struct ConversionReport {
   // The source's encoding, known once its start is read.
   CSourceDecoder::Encoding encoding = CSourceDecoder::Encoding::Bytes;
   HeaderSummary header;
+  // Columns written under a new name since an earlier column holds theirs: how many, and
+  // the first of them.
+  std::size_t columnsRenamed = 0;
+  std::vector<RenamedColumn> renamedColumns;
   // With a read limit: reading stopped there with more of the source left, and the number
   // of the line it cut (0 when it stopped at a line's end).
   bool readLimitReached = false;
