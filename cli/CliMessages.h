@@ -21,8 +21,9 @@ constexpr const char* kUsage =
     "OUTPUT file is replaced only when the whole document has been written.\n"
     "\n"
     "Options:\n"
-    "  -s, --separator TEXT  \"<tab>\", \",\", \"|\" or any text whose first character\n"
-    "                        separates; guessed from the header line when not given\n"
+    "  -s, --separator TEXT  \"<tab>\" (or tab, \\t), \",\", \"|\" or any text whose\n"
+    "                        first character separates; guessed from the header line\n"
+    "                        when not given\n"
     "  -f, --format FORMAT   json, jsonl or bson (default: jsonl when OUTPUT ends in\n"
     "                        .jsonl or .ndjson, bson when it ends in .bson)\n"
     "      --quoted          a field that begins with a double quote runs to its\n"
@@ -32,6 +33,7 @@ constexpr const char* kUsage =
     "      --types           write true and false as booleans and whole or decimal\n"
     "                        numbers as numbers: 12,true,1.5e3 give 12, true, 1.5e3\n"
     "                        instead of \"12\", \"true\", \"1.5e3\"; the rest stay text\n"
+    "      --strict          fail, replacing nothing, when any line is left out\n"
     "  -n, --limit N         read at most N data lines\n"
     "      --max-line-bytes N\n"
     "                        fail on a line longer than N bytes (K, M, G: KiB, MiB,\n"
@@ -51,10 +53,16 @@ constexpr const char* kSeparatorGuessed = "separator guessed from the header lin
 constexpr const char* kCouldNotConvert = "could not convert: %s";
 constexpr const char* kStandardInputName = "standard input";
 constexpr const char* kStandardOutput = "/dev/stdout";
+constexpr const char* kStandardOutputName = "standard output";
+// A standard stream the program was started without.
+constexpr const char* kClosedStream = "%s: Bad file descriptor";
 constexpr const char* kLineTooLongHint = " (--max-line-bytes sets the limit)";
 constexpr const char* kSummary = "%lld rows written, %lld lines left out";
 constexpr const char* kSummaryLogHint =
     " (their field count differs from the header's; the log lists them: %s)";
+// The same when the log could not be written.
+constexpr const char* kSummaryNoLog =
+    " (their field count differs from the header's; the log could not be written: %s)";
 // The same with --quoted, where a malformed quote leaves a record out too.
 constexpr const char* kSummaryLogHintQuoted =
     " (their field count differs from the header's or a quote is malformed; the log lists "

@@ -89,6 +89,8 @@ ParseResult ParseOptions(const std::vector<std::string>& args) {
       options.quoted = true;
     } else if (name == "--types") {
       options.typedValues = true;
+    } else if (name == "--strict") {
+      options.strict = true;
     } else if (name == "-s" || name == "--separator") {
       options.separator = takeValue();
       if (!options.separator)
@@ -109,8 +111,9 @@ ParseResult ParseOptions(const std::vector<std::string>& args) {
     } else {
       return {options, Text(kUnknownOption, arg.c_str())};
     }
-    if (inlineValue && (name == "-h" || name == "--help" || name == "--version" || name == "-q" ||
-                        name == "--quiet" || name == "--quoted" || name == "--types"))
+    if (inlineValue &&
+        (name == "-h" || name == "--help" || name == "--version" || name == "-q" ||
+         name == "--quiet" || name == "--quoted" || name == "--types" || name == "--strict"))
       return {options, Text(kTakesNoValue, name.c_str())};
   }
 

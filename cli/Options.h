@@ -19,6 +19,7 @@ struct Options {
   OutputFormat format = OutputFormat::Json;
   bool quoted = false;
   bool typedValues = false;
+  bool strict = false;
   int limit = -1;
   std::uint64_t maxLineBytes = kDefaultMaxLineBytes;
   bool quiet = false;

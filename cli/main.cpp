@@ -11,6 +11,7 @@
 #include "cli/Options.h"
 #include "cli/Progress.h"
 #include "cli/Request.h"
+#include "cli/StandardStreams.h"
 #include "engine/conversion/ConvertToJson.h"
 #include "libs/suppcore/Log.h"
 #include "platform/core/AtomicOutput.h"
@@ -29,8 +30,37 @@ int Failed(const std::string& reason) {
   return kFailed;
 }
 
-int Run(const cli::Options& options) {
-  cli::ProgressLine progress(!options.quiet && isatty(STDERR_FILENO));
+// What a failure says: the file and the reason, standard output named as such.
+std::string FailureText(const ConversionFailure& failure, const cli::Options& options) {
+  std::string text = failure.file.ToUtf8() == cli::kStandardOutput && options.output == "-"
+                         ? std::string(cli::kStandardOutputName) + ": " + failure.reason.ToUtf8()
+                         : failure.Text().ToUtf8();
+  if (failure.kind == ConversionFailure::Kind::LineTooLong)
+    text += cli::kLineTooLongHint;
+  return text;
+}
+
+// The summary of a written document: rows and lines left out, and where those are listed.
+std::string Summary(const ConversionReport& report, const cli::Options& options) {
+  std::string summary = cli::Text(cli::kSummary, static_cast<long long>(report.rowsWritten),
+                                  static_cast<long long>(report.linesLeftOut));
+  if (report.linesLeftOut > 0) {
+    const char* hint = !report.logWritten ? cli::kSummaryNoLog
+                       : options.quoted   ? cli::kSummaryLogHintQuoted
+                                          : cli::kSummaryLogHint;
+    summary += cli::Text(hint, CLog::GetLogPath().ToUtf8().c_str());
+  }
+  return summary;
+}
+
+int Run(const cli::Options& options, const cli::ClosedStreams& closed) {
+  // A stream the program was started without is no file to read or write.
+  if (options.source == "-" && closed.input)
+    return Failed(cli::Text(cli::kClosedStream, cli::kStandardInputName));
+  if (options.output == "-" && closed.output)
+    return Failed(cli::Text(cli::kClosedStream, cli::kStandardOutputName));
+  cli::ProgressLine progress(!options.quiet && isatty(STDERR_FILENO) &&
+                             !cli::WritesTheTerminalOfStandardError(options.output));
   const ConversionReport report =
       ConvertToJson(cli::RequestFor(options, [&](std::uint64_t bytesRead, std::uint64_t total) {
         progress.Update(bytesRead, total);
@@ -42,20 +72,12 @@ int Run(const cli::Options& options) {
     if (failure->kind == ConversionFailure::Kind::FileError && failure->osError == EPIPE &&
         options.output == "-")
       return kWritten;  // the reader went away
-    std::string text = failure->Text().ToUtf8();
-    if (failure->kind == ConversionFailure::Kind::LineTooLong)
-      text += cli::kLineTooLongHint;
-    return Failed(text);
+    return Failed(FailureText(*failure, options));
   }
   if (!options.quiet && !options.separator)
     Say(cli::Text(cli::kSeparatorGuessed, report.separatorText.ToUtf8().c_str()));
   if (!options.quiet) {
-    std::string summary = cli::Text(cli::kSummary, static_cast<long long>(report.rowsWritten),
-                                    static_cast<long long>(report.linesLeftOut));
-    if (report.linesLeftOut > 0)
-      summary += cli::Text(options.quoted ? cli::kSummaryLogHintQuoted : cli::kSummaryLogHint,
-                           CLog::GetLogPath().ToUtf8().c_str());
-    Say(summary);
+    Say(Summary(report, options));
     if (report.columnsRenamed > 0)
       Say(RenamedColumnsText(report.columnsRenamed, report.renamedColumns).ToUtf8());
   }
@@ -65,6 +87,7 @@ int Run(const cli::Options& options) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  const cli::ClosedStreams closed = cli::GuardStandardStreams();
   // A closed pipe shows up as EPIPE from write, which ends the run quietly.
   std::signal(SIGPIPE, SIG_IGN);
   // Ctrl-C, a closed terminal or kill leave the earlier output as it was.
@@ -86,5 +109,5 @@ int main(int argc, char** argv) {
     std::printf("%s %s\n", cli::kProgram, cli::kVersion);
     return kWritten;
   }
-  return Run(parsed.options);
+  return Run(parsed.options, closed);
 }

@@ -38,6 +38,12 @@ inline constexpr char16_t kLinesLeftOutTotal[] =
 inline constexpr char16_t kLinesLeftOutTotalQuoted[] =
     u"%lld line(s) left out because their number of fields differs from the header's or a "
     u"quote is malformed";
+// With strict on: the line left out (kLineLeftOut, kRecordLeftOut), then why it fails.
+inline constexpr char16_t kStrictLeftOut[] = u"%s; every line must be converted (--strict)";
+// A row too large for BSON: its line and the bytes its document would take.
+inline constexpr char16_t kDocumentTooLarge[] =
+    u"line %lld: its BSON document would take %llu bytes, more than the 16 MiB a BSON "
+    u"document may hold";
 // Columns renamed because an earlier column holds their name: how many, then the first of
 // them ("a -> a_2, a -> a_3"), and kMoreRenamed after them when there are more.
 inline constexpr char16_t kColumnsRenamed[] =

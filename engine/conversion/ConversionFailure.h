@@ -8,11 +8,13 @@
 
 struct ConversionFailure {
   enum class Kind {
-    SourceOpen,   // the source could not be opened
-    NoHeader,     // the source has no header line (or a malformed quoted one)
-    OutputOpen,   // the output could not be opened or created
-    FileError,    // reading the source or writing the output failed
-    LineTooLong,  // a line is longer than the limit
+    SourceOpen,        // the source could not be opened
+    NoHeader,          // the source has no header line (or a malformed quoted one)
+    OutputOpen,        // the output could not be opened or created
+    FileError,         // reading the source or writing the output failed
+    LineTooLong,       // a line is longer than the limit
+    LineLeftOut,       // with strict on, a line was left out
+    DocumentTooLarge,  // a row's BSON document would pass the 16 MiB a document may hold
     OutOfMemory,
     Unexpected,  // anything else: a fault of the program
   };
@@ -21,7 +23,7 @@ struct ConversionFailure {
   CString reason;
   // The system's error number where there is one (EPIPE: the output's reader went away).
   long osError = 0;
-  // With LineTooLong: the line's number.
+  // With LineTooLong, LineLeftOut and DocumentTooLarge: the line's number.
   std::int64_t line = 0;
 
   // "<file>: <reason>", as every front end shows it.

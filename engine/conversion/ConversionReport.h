@@ -52,6 +52,9 @@ struct ConversionReport {
   // Lines whose field count differs from the header's (or malformed quoted records); each
   // is logged (the first 100, then one line with the total).
   std::int64_t linesLeftOut = 0;
+  // Every entry the conversion logged reached the log: false when the log could not be
+  // written, so that no front end points to it for the lines left out.
+  bool logWritten = true;
   // The first lines left out (kLeftOutLinesLogged of them), each described as the log
   // gives it ("Line 4 left out: a quote is not closed"), for the preview to show.
   std::vector<CString> leftOutLines;

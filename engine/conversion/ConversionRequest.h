@@ -30,6 +30,8 @@ struct ConversionOptions {
   // Failures and lines left out go to the log. Off for conversions run on every keystroke
   // (the preview), which would fill the log with one line per key; the report is the same.
   bool log = true;
+  // Any line left out fails the conversion, replacing nothing.
+  bool strict = false;
 };
 
 // Called now and then while rows are read (every kProgressInterval lines, and after about

@@ -5,19 +5,26 @@
 #include <algorithm>
 #include <cstdint>
 #include <string_view>
+#include <utility>
 
 #include "engine/EngineMessages.h"
 #include "engine/plan/ColumnPlan.h"
 #include "engine/rows/DelimitedTextReader.h"
+#include "libs/suppcore/BsonEncoder.h"
 #include "libs/suppcore/HTML.h"
 #include "libs/suppcore/JSON.h"
 #include "libs/suppcore/Log.h"
 #include "platform/core/AtomicOutput.h"
+#include "platform/core/Formatted.h"
 
 namespace {
 
 // Thrown when the progress callback asks to stop; caught where the conversion starts.
 struct Cancelled {};
+// Thrown when a row stops the conversion although nothing failed to read or write.
+struct Refused {
+  ConversionFailure failure;
+};
 
 const char16_t* FaultText(CRowSplitter::Fault fault) {
   return fault == CRowSplitter::Fault::kQuoteNotClosed ? EngineMessages::kQuoteNotClosed
@@ -36,22 +43,37 @@ HeaderSummary SummarizeHeader(const NameList& fields) {
   return summary;
 }
 
-// Keeps the description of a line left out (the first ones of a conversion) for the
-// preview, and logs it when log says so.
-void NoteLineLeftOut(const CDelimitedTextReader& reader, std::size_t columns, bool log,
-                     ConversionReport& report) {
-  ++report.linesLeftOut;
-  if (report.linesLeftOut > EngineMessages::kLeftOutLinesLogged)
-    return;
-  CString text;
+// Logs text under the source's name, when the request logs; the report remembers a log
+// that could not be written.
+void Log(const ConversionRequest& request, const CString& text, ConversionReport& report) {
+  if (request.options.log && !CLog::Entry(request.source + u": " + text))
+    report.logWritten = false;
+}
+
+// Why the last row read is left out.
+CString LeftOutText(const CDelimitedTextReader& reader, std::size_t columns) {
   const auto line = static_cast<long long>(reader.LineNumber());
   if (reader.RecordFault() != CRowSplitter::Fault::kNone)
-    text.Format(EngineMessages::kRecordLeftOut, line, FaultText(reader.RecordFault()));
-  else
-    text.Format(EngineMessages::kLineLeftOut, line, static_cast<long long>(reader.FieldCount()),
-                static_cast<long long>(columns));
-  if (log)
-    CLog::Bug(text, nullptr, nullptr, 0);
+    return Formatted(EngineMessages::kRecordLeftOut, line, FaultText(reader.RecordFault()));
+  return Formatted(EngineMessages::kLineLeftOut, line, static_cast<long long>(reader.FieldCount()),
+                   static_cast<long long>(columns));
+}
+
+// Keeps the description of a line left out (the first ones of a conversion) for the
+// preview, and logs it; with strict on, fails the conversion instead.
+void NoteLineLeftOut(const CDelimitedTextReader& reader, std::size_t columns,
+                     const ConversionRequest& request, ConversionReport& report) {
+  ++report.linesLeftOut;
+  if (request.options.strict) {
+    throw Refused{
+        {ConversionFailure::Kind::LineLeftOut, request.source,
+         Formatted(EngineMessages::kStrictLeftOut, LeftOutText(reader, columns).GetString()), 0,
+         reader.LineNumber()}};
+  }
+  if (report.linesLeftOut > EngineMessages::kLeftOutLinesLogged)
+    return;
+  const CString text = LeftOutText(reader, columns);
+  Log(request, text, report);
   report.leftOutLines.push_back(text);
 }
 
@@ -120,16 +142,8 @@ class ReaderWindows : public RowWindows {
 };
 
 // Reads rows up to the limit and writes those whose field count matches the header.
-void WriteRows(CDelimitedTextReader& reader, JSON& writer, const ConversionRequest& request,
-               ConversionReport& report) {
-  const ObjectNames names = [&] {
-    const COutputNames plan(reader.ColumnNames());
-    report.columnsRenamed = plan.RenamedCount();
-    report.renamedColumns = plan.Renamed();
-    if (request.options.log && plan.RenamedCount() > 0)
-      CLog::Bug(RenamedColumnsText(plan.RenamedCount(), plan.Renamed()), nullptr, nullptr, 0);
-    return ObjectNames(plan.Names());
-  }();
+void WriteRowsUpToTheLimit(CDelimitedTextReader& reader, JSON& writer, const ObjectNames& names,
+                           const ConversionRequest& request, ConversionReport& report) {
   const bool limited = request.options.maxSourceBytes > 0;
   ProgressPacer pacer(request.progress);
   while (request.rowLimit < 0 || report.rowsRead < request.rowLimit) {
@@ -142,11 +156,34 @@ void WriteRows(CDelimitedTextReader& reader, JSON& writer, const ConversionReque
         writer.AddWideObjectUtf8(names, ReaderWindows(reader));
       ++report.rowsWritten;
     } else {
-      NoteLineLeftOut(reader, names.size(), request.options.log, report);
+      NoteLineLeftOut(reader, names.size(), request, report);
     }
     ++report.rowsRead;
     if (pacer.Due(report.rowsRead))
       pacer.Check(report.rowsRead, reader.BytesRead(), report.sourceSize);
+  }
+}
+
+// The same, the names planned first; a row too large for its format fails the conversion
+// with its line.
+void WriteRows(CDelimitedTextReader& reader, JSON& writer, const ConversionRequest& request,
+               ConversionReport& report) {
+  const ObjectNames names = [&] {
+    const COutputNames plan(reader.ColumnNames());
+    report.columnsRenamed = plan.RenamedCount();
+    report.renamedColumns = plan.Renamed();
+    if (plan.RenamedCount() > 0)
+      Log(request, RenamedColumnsText(plan.RenamedCount(), plan.Renamed()), report);
+    return ObjectNames(plan.Names());
+  }();
+  try {
+    WriteRowsUpToTheLimit(reader, writer, names, request, report);
+  } catch (const CDocumentTooLarge& tooLarge) {
+    const std::int64_t line = reader.LineNumber();
+    throw Refused{{ConversionFailure::Kind::DocumentTooLarge, request.source,
+                   Formatted(EngineMessages::kDocumentTooLarge, static_cast<long long>(line),
+                             static_cast<unsigned long long>(tooLarge.Bytes())),
+                   0, line}};
   }
 }
 
@@ -183,8 +220,7 @@ bool ReadHeader(const ConversionRequest& request, CDelimitedTextReader& reader, 
   report.header = SummarizeHeader(reader.Columns());
   if (header == 0)
     return true;
-  if (options.log)
-    CLog::Bug(EngineMessages::kNoColumnList, nullptr, nullptr, 0);
+  Log(request, EngineMessages::kNoColumnList, report);
   CString reason = EngineMessages::kNoColumnList;
   if (reader.HeaderFault() != CRowSplitter::Fault::kNone)
     reason += CString(u": ") + FaultText(reader.HeaderFault());
@@ -229,10 +265,12 @@ void Convert(const ConversionRequest& request, ConversionReport& report) {
   // Only a whole document takes the output's place.
   output.Commit();
 
-  if (options.log && report.linesLeftOut > 0)
-    CLog::Bug2(options.quoted ? EngineMessages::kLinesLeftOutTotalQuoted
-                              : EngineMessages::kLinesLeftOutTotal,
-               static_cast<long long>(report.linesLeftOut));
+  if (report.linesLeftOut > 0)
+    Log(request,
+        Formatted(options.quoted ? EngineMessages::kLinesLeftOutTotalQuoted
+                                 : EngineMessages::kLinesLeftOutTotal,
+                  static_cast<long long>(report.linesLeftOut)),
+        report);
 }
 
 }  // namespace
@@ -243,6 +281,8 @@ ConversionReport ConvertToJson(const ConversionRequest& request) {
     Convert(request, report);
   } catch (const Cancelled&) {
     report.cancelled = true;
+  } catch (Refused& refused) {
+    report.failure = std::move(refused.failure);
   } catch (...) {
     // Everything is let go by now; the output is as it was.
     report.failure = FailureOf(std::current_exception(), request.source);

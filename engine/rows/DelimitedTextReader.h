@@ -41,10 +41,9 @@ class CDelimitedTextReader {
   void SetMaxLineBytes(std::uint64_t bytes) { m_maxLineBytes = bytes; }
   // Quoted fields (CRowSplitter::SetQuoted) on or off, for the header too. Before Prepare.
   void SetQuoted(bool quoted) { m_quoted = quoted; }
-  // Chooses the encoding and the separator (null, empty and "<tab>" mean a tab; else the
-  // text's first character) and reads the header line. Returns 0 on success, 2 when there
-  // is no header line or it is a malformed quoted record (file closed; HeaderFault
-  // says which).
+  // Chooses the encoding and the separator (null, empty, "<tab>", "tab" and "\t" mean a tab; else
+  // the text's first character) and reads the header line. Returns 0 on success, 2 when there is no
+  // header line or it is a malformed quoted record (file closed; HeaderFault says which).
   int Prepare(LPCWSTR separatorText);
   // The same, with the separator guessed from the header line itself (GuessSeparator), so
   // that a source that can be read only once still loses nothing.

@@ -16,7 +16,8 @@ std::span<const SeparatorCandidate> SeparatorCandidates() {
 }
 
 char32_t SeparatorOf(const CString& text) {
-  if (text.IsEmpty() || text == kTabSeparatorText)
+  // A tab is hard to type: its name and its escape stand for it too.
+  if (text.IsEmpty() || text == kTabSeparatorText || text == u"tab" || text == u"\\t")
     return u'\t';
   const char32_t first = text.GetAt(0);
   if (utf8::IsHighSurrogate(first) && text.GetLength() > 1 && utf8::IsLowSurrogate(text.GetAt(1)))

@@ -16,8 +16,9 @@ struct SeparatorCandidate {
 // The usual separators, in order of preference: tab, comma, vertical bar, semicolon.
 std::span<const SeparatorCandidate> SeparatorCandidates();
 
-// The character a separator text stands for: a tab for an empty text and "<tab>",
-// otherwise the text's first character (a surrogate pair is one character).
+// The character a separator text stands for: a tab for an empty text, "<tab>", "tab" and
+// "\t" (a backslash and a t), otherwise the text's first character (a surrogate pair is one
+// character).
 char32_t SeparatorOf(const CString& text);
 // The text to show for a separator text: "<tab>" for any that stands for a tab.
 CString ShownSeparatorText(const CString& text);

@@ -168,11 +168,8 @@ void BsonEncoder::RowInPieces(const ObjectNames& names, const RowWindows& row) {
                 (typed.type != ValueType::kString ? TypedSize(typed) : 4 + values[i].size() + 1);
     }
   });
-  if (length > INT32_MAX) {
-    // BSON counts in signed 32 bits: a longer row cannot be written, and a wrong length
-    // would make every following document unreadable.
-    throw CFileException(CFileException::genericException, EFBIG, m_out.File()->GetFilePath());
-  }
+  if (length > CDocumentTooLarge::kMaxBytes)
+    throw CDocumentTooLarge(length);
   char bytes[8];
   PutLength(bytes, static_cast<std::uint32_t>(length));
   m_out.Append({bytes, 4});

@@ -8,17 +8,31 @@
 #pragma once
 
 #include <cstdint>
+#include <stdexcept>
 
 #include "libs/suppcore/DocumentEncoder.h"
 #include "libs/suppcore/ObjectNameCache.h"
 #include "libs/suppcore/WriteBuffer.h"
+
+// A row whose BSON document would pass the 16 MiB that a BSON document may hold: the tools
+// that read BSON refuse it.
+class CDocumentTooLarge : public std::length_error {
+ public:
+  static constexpr std::uint64_t kMaxBytes = std::uint64_t{16} << 20;
+  explicit CDocumentTooLarge(std::uint64_t bytes)
+      : std::length_error("BSON document too large"), m_bytes(bytes) {}
+  std::uint64_t Bytes() const { return m_bytes; }
+
+ private:
+  std::uint64_t m_bytes;
+};
 
 class BsonEncoder : public DocumentEncoder {
  public:
   explicit BsonEncoder(WriteBuffer& out, bool typed = false) : m_out(out), m_typed(typed) {}
 
   void BeginArray() override {}
-  // Throws CFileException (EFBIG) for a row whose document would pass BSON's 2 GiB limit.
+  // Throws CDocumentTooLarge for a row whose document would pass 16 MiB.
   void Row(std::size_t index, const ObjectNames& names, const std::string_view* values) override;
   void WideRow(std::size_t index, const ObjectNames& names, const RowWindows& row) override;
   void EndArray() override {}

@@ -85,16 +85,16 @@ std::string FormatEntry(const CString& message) {
   return line;
 }
 
-void Append(const CString& message) {
+bool Append(const CString& message) {
   std::string line = FormatEntry(message);
   const std::string path = LogPath();
   if (path.empty())
-    return;
+    return false;
   int fd = CLog::OpenChecked(path, O_WRONLY | O_CREAT | O_APPEND);
   if (fd >= 0)
     fd = RotateIfFull(path, fd);
   if (fd < 0)
-    return;
+    return false;
   // One write keeps the line whole when another process of the program logs at once.
   size_t done = 0;
   while (done < line.size()) {
@@ -106,6 +106,7 @@ void Append(const CString& message) {
     done += static_cast<size_t>(written);
   }
   close(fd);
+  return done == line.size();
 }
 
 }  // namespace
@@ -128,6 +129,10 @@ void CLog::Bug2(LPCWSTR format, ...) {
   text.FormatV(format, args);
   va_end(args);
   Append(text);
+}
+
+bool CLog::Entry(const CString& text) {
+  return Append(text);
 }
 
 int CLog::OpenChecked(const std::string& path, int flags) {

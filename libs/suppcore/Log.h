@@ -17,6 +17,9 @@ class CLog {
   static void Bug(LPCWSTR message, LPCWSTR detail1, LPCWSTR detail2, int code);
   // printf-style (see CString::Format): %s takes a UTF-16 text.
   static void Bug2(LPCWSTR format, ...);
+  // Logs text; false when the log could not be written, so that a caller can stop
+  // pointing to it.
+  static bool Entry(const CString& text);
 
   // Where the log lives.
   static CString GetLogPath();

@@ -128,7 +128,21 @@ const CliCase kCliCases[] = {
      "out.json", R"([{"a":"1","a_2":"2","b":"3"}])"},
     // Standard output is the shell's own descriptor: appending to the source is refused.
     {"StandardOutputAppendedToTheSource", kCities, "-q -s , in.csv - >> in.csv", 1,
-     "could not convert: /dev/stdout: is the source file\n"},
+     "could not convert: standard output: is the source file\n"},
+    {"ClosedStandardOutput", kCities, "-q -s , in.csv - >&-", 1,
+     "could not convert: standard output: Bad file descriptor\n"},
+    {"Strict", "a,b\n1,2\n3\n", "-q --strict -s , in.csv keep.json", 1,
+     "could not convert: in.csv: Line 3 left out: it has 1 field(s), the header has 2; every "
+     "line must be converted (--strict)\n"},
+    {"TabByName", "a\tb\n1\t2\n", "-q -s tab in.csv out.json", 0, "", "out.json",
+     R"([{"a":"1","b":"2"}])"},
+    {"TabByEscape", "a\tb\n1\t2\n", "-q -s '\\t' in.csv out.json", 0, "", "out.json",
+     R"([{"a":"1","b":"2"}])"},
+    // A log that cannot be written is not pointed to.
+    {"LogNotWritable", "a,b\n1\n", "-s , in.csv out.json", 0,
+     "0 rows written, 1 lines left out (their field count differs from the header's; the log "
+     "could not be written: $D/state/ostrel/corvane.log)\n",
+     "out.json", "[]", "touch state"},
     // A source that can be read only once, guessed from and converted in one reading.
     {"StandardInputPipe", kCities, "- out.json < <(cat in.csv)", 0,
      "separator guessed from the header line: ,\n2 rows written, 0 lines left out\n", "out.json",

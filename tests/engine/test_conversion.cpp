@@ -356,16 +356,66 @@ TEST_F(ConversionTest, LinesLeftOutAreLoggedWithAReport) {
   EXPECT_EQ(outcome.result, 2);
   EXPECT_EQ(outcome.report.linesLeftOut, 105);
   const std::string log = Log();
-  EXPECT_NE(log.find(Entry(EngineMessages::kLineLeftOut, 3LL, 1000LL, 2LL)), std::string::npos);
-  EXPECT_NE(log.find(Entry(EngineMessages::kLineLeftOut, 4LL, 1000LL, 2LL)), std::string::npos);
-  EXPECT_NE(log.find(Entry(EngineMessages::kLineLeftOut, 102LL, 1LL, 2LL)), std::string::npos);
-  EXPECT_NE(log.find(Entry(EngineMessages::kLinesLeftOutTotal, 105LL)), std::string::npos);
+  // Each entry names the source it comes from.
+  const std::string source = " " + m_dir.File("source.txt") + ": ";
+  EXPECT_NE(log.find(source + Entry(EngineMessages::kLineLeftOut, 3LL, 1000LL, 2LL)),
+            std::string::npos);
+  EXPECT_NE(log.find(source + Entry(EngineMessages::kLineLeftOut, 4LL, 1000LL, 2LL)),
+            std::string::npos);
+  EXPECT_NE(log.find(source + Entry(EngineMessages::kLineLeftOut, 102LL, 1LL, 2LL)),
+            std::string::npos);
+  EXPECT_NE(log.find(source + Entry(EngineMessages::kLinesLeftOutTotal, 105LL)), std::string::npos);
   EXPECT_EQ(std::count(log.begin(), log.end(), '\n'), 101) << log;
   ConversionRequest unlogged = Request(m_dir.File("source.txt"), m_dir.File("out.json"));
   unlogged.options.log = false;
   EXPECT_EQ(ConvertToJson(unlogged).rowsWritten, 2);
   EXPECT_EQ(Log(), log);
 }
+
+// Rows that stop a conversion although every byte reads and writes: a line left out with
+// strict on, a row too large for a BSON document. The failure names the source and the
+// line, and the earlier output stays.
+struct RefusedCase {
+  const char* name;
+  std::string source;
+  bool bson;
+  bool strict;
+  ConversionFailure::Kind kind;
+  std::int64_t line;
+  std::string reason;
+};
+
+const RefusedCase kRefusedCases[] = {
+    {"StrictLineLeftOut", "a,b\n1,2\n3\n4,5\n", false, true, Kind::LineLeftOut, 3,
+     "Line 3 left out: it has 1 field(s), the header has 2; every line must be converted "
+     "(--strict)"},
+    {"BsonDocumentOver16MiB", "a,b\n1,2\nx," + std::string(16 << 20, 'v') + "\n", true, false,
+     Kind::DocumentTooLarge, 3,
+     "line 3: its BSON document would take 16777238 bytes, more than the 16 MiB a BSON "
+     "document may hold"},
+};
+
+class RefusedRows : public ConversionTest, public ::testing::WithParamInterface<RefusedCase> {};
+
+TEST_P(RefusedRows, FailTheConversionWithTheirLine) {
+  const RefusedCase& c = GetParam();
+  const std::string output = m_dir.Write(c.bson ? "out.bson" : "out.json", "earlier");
+  ConversionRequest request = Request(m_dir.Write("source.txt", c.source), output, c.bson);
+  request.options.strict = c.strict;
+  const ConversionReport report = ConvertToJson(request);
+  ASSERT_TRUE(report.failure);
+  EXPECT_EQ(report.failure->kind, c.kind);
+  EXPECT_EQ(report.failure->line, c.line);
+  EXPECT_EQ(report.failure->Text().ToUtf8(), m_dir.File("source.txt") + ": " + c.reason);
+  EXPECT_EQ(ReadBytesFromFile(output), "earlier");
+  // Without strict, or as JSON, the same source converts.
+  request.options.strict = false;
+  request.format = OutputFormat::Json;
+  EXPECT_TRUE(ConvertToJson(request).Converted());
+}
+
+INSTANTIATE_TEST_SUITE_P(Conversion, RefusedRows, ::testing::ValuesIn(kRefusedCases),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(ConversionTest, ProgressIsReportedWhileReading) {
   std::string source = "a\n";
