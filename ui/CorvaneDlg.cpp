@@ -300,6 +300,8 @@ void CCorvaneDlg::OnConvert() {
   text.Format(kRowsConverted,
               static_cast<int>(std::min<std::int64_t>(report.rowsWritten, INT_MAX)));
   text = WithLinesLeftOut(text, report.linesLeftOut, quoted);
+  if (report.linesLeftOut > 0 && !report.logWritten)
+    text += CString(u"\n") + kLogNotWritten;
   if (report.columnsRenamed > 0)
     text += u"\n" + RenamedColumnsText(report.columnsRenamed, report.renamedColumns);
   MessageBox(text, kInformationCaption, MB_ICONINFORMATION);

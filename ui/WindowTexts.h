@@ -32,6 +32,10 @@ inline constexpr const char16_t* kOneLineLeftOutQuoted =
     u"1 line was left out because its number of fields differs from the header's or a quote "
     u"is malformed; Tools > View Log lists it.";
 
+// After the lines left out, when the log that would list them could not be written.
+inline constexpr const char16_t* kLogNotWritten =
+    u"The log could not be written, so it does not list them.";
+
 // The smallest window, in pixels at 96 dots per inch.
 inline constexpr int kMinWindowWidth = 640;
 inline constexpr int kMinWindowHeight = 480;
