@@ -62,52 +62,43 @@ class SmDialogTest : public testing::Test {
   _Settings store;
 };
 
-TEST_F(SmDialogTest, SavedPlacementIsRestoredByTheNextWindow) {
-  wxRect saved;
-  int clientWidth = 0;
+// The placement saved on closing is the next window's, also after a window was maximised
+// and restored (every start as large as the first); a stored size larger than the screen is
+// fitted to it.
+TEST_F(SmDialogTest, SavedPlacementIsRestoredByEveryNextWindow) {
+  const wxRect placed(40, 50, 700, 520);
+  wxSize client;
   {
     CFrameDlg first;
     Open(first);
-    const wxRect placed(40, 50, 700, 520);
     first.GetFrame()->SetSize(placed);
     ASSERT_TRUE(PumpUntil([&] { return first.GetFrame()->GetRect() == placed; }))
         << "the window manager placed the window elsewhere";
-    saved = first.GetFrame()->GetRect();
-    clientWidth = first.GetFrame()->GetClientSize().x;
+    client = first.GetFrame()->GetClientSize();
     EXPECT_TRUE(first.Save());
   }
-  EXPECT_EQ(store.getInt(u"TestWnd.Width"), clientWidth);
+  EXPECT_EQ(store.getInt(u"TestWnd.Width"), client.x);
   EXPECT_EQ(store.getInt(u"TestWnd.Maximized", -1), 0);
-  CFrameDlg second;
-  Open(second);
-  EXPECT_TRUE(PumpUntil([&] { return second.GetFrame()->GetRect() == saved; }));
-  second.DestroyWindow();
+  for (int start = 0; start < 2; ++start) {
+    CFrameDlg next;
+    Open(next);
+    wxFrame* frame = next.GetFrame();
+    EXPECT_TRUE(PumpUntil([&] {
+      return start == 0 ? frame->GetRect() == placed : frame->GetClientSize() == client;
+    })) << "start "
+        << start;
+    frame->Maximize();
+    EXPECT_TRUE(PumpUntil([&] { return frame->GetClientSize() != client; }));
+    frame->Maximize(false);
+    EXPECT_TRUE(PumpUntil([&] { return frame->GetClientSize() == client; }))
+        << frame->GetClientSize().x << "x" << frame->GetClientSize().y;
+    EXPECT_TRUE(next.Save());
+  }
   store.setInt(u"TestWnd.Width", INT_MAX);
   CFrameDlg huge;
   Open(huge);
   EXPECT_LE(huge.GetFrame()->GetSize().x, wxDisplay(0u).GetClientArea().width);
   huge.DestroyWindow();
-}
-
-// Maximised and restored before each close: every start is as large as the first.
-TEST_F(SmDialogTest, ARestoredWindowKeepsItsSizeAcrossStarts) {
-  const wxSize size(700, 500);
-  store.setInt(u"TestWnd.X", 40);
-  store.setInt(u"TestWnd.Y", 50);
-  store.setInt(u"TestWnd.Width", size.x);
-  store.setInt(u"TestWnd.Height", size.y);
-  for (int start = 0; start < 3; ++start) {
-    CFrameDlg dlg;
-    Open(dlg);
-    wxFrame* frame = dlg.GetFrame();
-    EXPECT_TRUE(PumpUntil([&] { return frame->GetClientSize() == size; })) << "start " << start;
-    frame->Maximize();
-    EXPECT_TRUE(PumpUntil([&] { return frame->GetClientSize() != size; }));
-    frame->Maximize(false);
-    EXPECT_TRUE(PumpUntil([&] { return frame->GetClientSize() == size; }))
-        << frame->GetClientSize().x << "x" << frame->GetClientSize().y;
-    EXPECT_TRUE(dlg.Save());
-  }
 }
 
 TEST(PlacementTest, PlacementIsUsableWhenEnoughOfItIsOnAScreen) {

@@ -31,13 +31,15 @@ if(NOT options OR NOT formats)
   message(FATAL_ERROR "found no options or no formats in the help:\n${help}")
 endif()
 
-# Fails the check unless NAME stands in TEXT as a word of its own (a dash continues a
-# word, so -s is not found inside --separator).
-function(require_word text name where)
-  string(REGEX REPLACE "([][.*+?^$()|\\\\])" "\\\\\\1" pattern "${name}")
-  if(NOT text MATCHES "(^|[^a-zA-Z0-9-])${pattern}([^a-zA-Z0-9-]|$)")
-    message(SEND_ERROR "'${name}' from --help is missing from ${where}")
-  endif()
+# Fails the check unless each name after WHERE stands in TEXT as a word of its own (a dash
+# continues a word, so -s is not found inside --separator).
+function(require_words text where)
+  foreach(name IN LISTS ARGN)
+    string(REGEX REPLACE "([][.*+?^$()|\\\\])" "\\\\\\1" pattern "${name}")
+    if(NOT text MATCHES "(^|[^a-zA-Z0-9-])${pattern}([^a-zA-Z0-9-]|$)")
+      message(SEND_ERROR "'${name}' from --help is missing from ${where}")
+    endif()
+  endforeach()
 endfunction()
 
 if(PAGE)
@@ -46,12 +48,7 @@ if(PAGE)
   string(REGEX REPLACE "\\\\f(\\[[A-Z]*\\]|[A-Z])" "" page "${page}")
   string(REPLACE "\\-" "-" page "${page}")
   string(REPLACE "\\&" "" page "${page}")
-  foreach(option IN LISTS options)
-    require_word("${page}" "${option}" "the manual page's options")
-  endforeach()
-  foreach(format IN LISTS formats)
-    require_word("${page}" "${format}" "the manual page")
-  endforeach()
+  require_words("${page}" "the manual page" ${options} ${formats})
   # Every exit status --help gives is explained in the page's section.
   string(REGEX MATCH "Exit status:.*" statuses "${help}")
   string(REGEX MATCHALL "[0-9]+ (when|for)" statuses "${statuses}")
@@ -74,9 +71,7 @@ endif()
 
 if(COMPLETION)
   file(READ ${COMPLETION} completion)
-  foreach(option IN LISTS options)
-    require_word("${completion}" "${option}" "the completion's options")
-  endforeach()
+  require_words("${completion}" "the completion's options" ${options})
   # The completion's one list of formats is the one --help gives.
   if(NOT completion MATCHES "local formats=\"([^\"]*)\"")
     message(FATAL_ERROR "no 'local formats=\"...\"' line in ${COMPLETION}")

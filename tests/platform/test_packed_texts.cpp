@@ -2,6 +2,7 @@
 // (sizes of one and of several bytes, runs past the marks kept every so many texts).
 #include <gtest/gtest.h>
 
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -19,6 +20,11 @@ const PackedCase kPackedCases[] = {
     {"OneByteSizes", {0, 1, 5, 127}},
     {"SizesOfSeveralBytes", {128, 0, 300, 16384, 3}},
 };
+
+// Failures name the case, not the bytes of its record.
+void PrintTo(const PackedCase& c, std::ostream* out) {
+  *out << c.name;
+}
 
 class PackedTextsTest : public ::testing::TestWithParam<PackedCase> {};
 

@@ -20,6 +20,7 @@ struct SmallFileCase {
   SmallFileStatus status;
   int osError;
   std::string bytes;
+  bool readFails = false;  // every read(2) fails with EIO
 };
 
 // Failures name the case, not the bytes of its record.
@@ -40,6 +41,10 @@ class SmallFileTest : public testing::TestWithParam<SmallFileCase> {
 // A FIFO without a writer would block a reader that waited for one.
 TEST_P(SmallFileTest, GivesTheBytesOrWhyNot) {
   const SmallFileCase& c = GetParam();
+  SysCalls calls = RealSysCalls();
+  if (c.readFails)
+    calls.read = [](int, void*, size_t) -> ssize_t { return errno = EIO, -1; };
+  ScopedSysCalls scoped(calls);
   std::string bytes = "held before";
   const SmallFileRead read = ReadSmallFile(m_dir.File(c.path), c.maxBytes, bytes);
   EXPECT_EQ(read.status, c.status);
@@ -57,19 +62,8 @@ INSTANTIATE_TEST_SUITE_P(
                     SmallFileCase{"FileForAFolder", "five/x", 5, SmallFileStatus::kMissing, ENOTDIR,
                                   ""},
                     SmallFileCase{"Folder", "dir", 5, SmallFileStatus::kNotRegular, EINVAL, ""},
-                    SmallFileCase{"Fifo", "fifo", 5, SmallFileStatus::kNotRegular, EINVAL, ""}),
+                    SmallFileCase{"Fifo", "fifo", 5, SmallFileStatus::kNotRegular, EINVAL, ""},
+                    SmallFileCase{"ReadFails", "five", 5, SmallFileStatus::kFailed, EIO, "", true}),
     [](const auto& info) { return std::string(info.param.name); });
-
-TEST(SmallFile, AFailingReadGivesTheSystemsReason) {
-  TempDir dir;
-  WriteBytesToFile(dir.File("five"), "12345");
-  SysCalls calls = RealSysCalls();
-  calls.read = [](int, void*, size_t) -> ssize_t { return errno = EIO, -1; };
-  ScopedSysCalls scoped(calls);
-  std::string bytes;
-  const SmallFileRead read = ReadSmallFile(dir.File("five"), 5, bytes);
-  EXPECT_EQ(read.status, SmallFileStatus::kFailed);
-  EXPECT_EQ(read.osError, EIO);
-}
 
 }  // namespace

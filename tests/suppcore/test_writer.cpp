@@ -38,7 +38,7 @@ void PlayRows(JSON& w, const Rows& rows) {
 }
 
 size_t g_largestWrite = 0;
-size_t g_room = SIZE_MAX;  // bytes the file takes before its writes fail with ENOSPC
+size_t g_room = SIZE_MAX;
 bool g_failed = false;
 int g_writesAfterFailure = 0;
 
@@ -58,40 +58,64 @@ SysCalls Measured() {
   return measured;
 }
 
-// The whole document for rows. Memory stays flat: no write is larger than the buffer.
-std::string Write(const Rows& rows, bool bson, bool lines = false, bool typed = false) {
+struct Options {
+  bool bson = false, lines = false, typed = false;
+  size_t room = SIZE_MAX;  // bytes the file takes before its writes fail with ENOSPC
+};
+
+// The bytes the file holds after the document for rows was written; what the file threw
+// goes to failure, its folder named "$D". Memory stays flat: no write is larger than the
+// buffer. Nothing is written after a failure.
+std::string Write(const Rows& rows, const Options& options = {}, std::string* failure = nullptr) {
   TempDir dir;
   g_largestWrite = 0;
-  g_room = SIZE_MAX;
+  g_room = options.room;
   g_failed = false;
+  g_writesAfterFailure = 0;
   {
     ScopedSysCalls scoped(Measured());
     CFile file;
     EXPECT_TRUE(file.Open(dir.WFile("out"), CFile::modeCreate | CFile::modeWrite));
     JSON w;
     w.Open(&file, 0);
-    w.SetBSON(bson);
-    w.SetJsonLines(lines);
-    w.SetTypedValues(typed);
-    w.Array(1, 1);
-    PlayRows(w, rows);
-    w.Array(0, 1);
-    w.Close();
+    w.SetBSON(options.bson);
+    w.SetJsonLines(options.lines);
+    w.SetTypedValues(options.typed);
+    try {
+      w.Array(1, 1);
+      PlayRows(w, rows);
+      w.Array(0, 1);
+      w.Close();
+    } catch (const CFileException& e) {
+      if (failure == nullptr)
+        throw;
+      *failure = e.what();
+      if (failure->starts_with(dir.Path()))
+        failure->replace(0, dir.Path().size(), "$D");
+    }
     file.Abort();  // drops what the file holds: Close must have flushed it
   }
   EXPECT_LE(g_largestWrite, size_t{1} << 20);
+  EXPECT_EQ(g_writesAfterFailure, 0);
   return ReadBytesFromFile(dir.File("out"));
+}
+
+// The document's bytes as libbson makes them; the document is destroyed.
+std::string BsonBytes(bson_t* document) {
+  std::string bytes(reinterpret_cast<const char*>(bson_get_data(document)), document->len);
+  bson_destroy(document);
+  return bytes;
 }
 
 // JSON Lines: one compact object a line, nothing around them.
 TEST(Writer, LayoutsAndEmptyDocuments) {
-  EXPECT_EQ(Write({}, false), "[\n]\n");
-  EXPECT_EQ(Write({}, false, true), "");
-  EXPECT_EQ(Write({{}, {{"a", "1"}, {"b", "\n"}}}, false, true),
+  EXPECT_EQ(Write({}), "[\n]\n");
+  EXPECT_EQ(Write({}, {.lines = true}), "");
+  EXPECT_EQ(Write({{}, {{"a", "1"}, {"b", "\n"}}}, {.lines = true}),
             "{}\n{\"a\":\"1\",\"b\":\"\\n\"}\n");
-  EXPECT_EQ(Write({{}, {{"a", "1"}, {"b", ""}}}, false),
+  EXPECT_EQ(Write({{}, {{"a", "1"}, {"b", ""}}}),
             "[\n  {\n  },\n  {\n    \"a\": \"1\",\n    \"b\": \"\"\n  }\n]\n");
-  EXPECT_EQ(Write({}, true), "") << "BSON: one document a row, nothing else";
+  EXPECT_EQ(Write({}, {.bson = true}), "") << "BSON: one document a row, nothing else";
 }
 
 // Every byte that escaping treats apart, at every position of values that are escaped 16
@@ -114,7 +138,7 @@ TEST(Writer, JsonEscapesEveryPosition) {
       expected +=
           ",\n    \"k\": \"" + std::string(at, 'a') + json + std::string(40 - at, 'b') + "\"";
     }
-    EXPECT_EQ(Write({row}, false), expected + "\n  }\n]\n") << json;
+    EXPECT_EQ(Write({row}), expected + "\n  }\n]\n") << json;
   }
 }
 
@@ -148,9 +172,9 @@ TEST(Writer, RowsReadBackFromEveryFormat) {
       {{{longName, "v"}, {"b", "w"}}, {{longName, huge}}},
   };
   for (const Rows& rows : kCases) {
-    EXPECT_TRUE(outputrows::BsonRows(Write(rows, true)) == rows);
-    EXPECT_TRUE(outputrows::JsonRows(Write(rows, false)) == rows);
-    EXPECT_TRUE(outputrows::JsonLinesRows(Write(rows, false, true)) == rows);
+    EXPECT_TRUE(outputrows::BsonRows(Write(rows, {.bson = true})) == rows);
+    EXPECT_TRUE(outputrows::JsonRows(Write(rows)) == rows);
+    EXPECT_TRUE(outputrows::JsonLinesRows(Write(rows, {.lines = true})) == rows);
   }
 }
 
@@ -166,13 +190,13 @@ TEST(Writer, TypedValuesInEveryFormat) {
   const std::string huge(2 << 20, 'v');
   Row large = small;
   large.emplace(large.begin(), "k", huge);
-  EXPECT_TRUE(Write({small, large}, false, true, true) ==
+  EXPECT_TRUE(Write({small, large}, {.lines = true, .typed = true}) ==
               "{" + members.substr(1) + "}\n{\"k\":\"" + huge + "\"" + members + "}\n");
-  EXPECT_EQ(Write({{{"a", "true"}, {"b", "-1"}, {"c", ""}}}, false, false, true),
+  EXPECT_EQ(Write({{{"a", "true"}, {"b", "-1"}, {"c", ""}}}, {.typed = true}),
             "[\n  {\n    \"a\": true,\n    \"b\": -1,\n    \"c\": \"\"\n  }\n]\n");
   // A name too long to be kept encoded is written before each value as it comes.
   const std::string longName(200000, 'n');
-  EXPECT_TRUE(Write({{{longName, "12"}, {longName, "x"}}}, false, true, true) ==
+  EXPECT_TRUE(Write({{{longName, "12"}, {longName, "x"}}}, {.lines = true, .typed = true}) ==
               "{\"" + longName + "\":12,\"" + longName + "\":\"x\"}\n");
 
   std::string bson;
@@ -181,47 +205,27 @@ TEST(Writer, TypedValuesInEveryFormat) {
                 "k", BCON_INT32(INT32_MIN), "k", BCON_INT64(2147483648), "k",
                 BCON_INT64(-2147483649), "k", BCON_DOUBLE(-0.0), "k", BCON_DOUBLE(1.5e3), "k",
                 BCON_UTF8("007"));
-    bson.append(reinterpret_cast<const char*>(bson_get_data(document)), document->len);
-    bson_destroy(document);
+    bson += BsonBytes(document);
   }
-  EXPECT_TRUE(Write({small, large}, true, false, true) == bson);
-
-  bson_t* document = BCON_NEW(longName.c_str(), BCON_INT32(12), longName.c_str(), BCON_UTF8("x"));
-  EXPECT_TRUE(Write({{{longName, "12"}, {longName, "x"}}}, true, false, true) ==
-              std::string(reinterpret_cast<const char*>(bson_get_data(document)), document->len));
-  bson_destroy(document);
+  EXPECT_TRUE(Write({small, large}, {.bson = true, .typed = true}) == bson);
+  EXPECT_TRUE(
+      Write({{{longName, "12"}, {longName, "x"}}}, {.bson = true, .typed = true}) ==
+      BsonBytes(BCON_NEW(longName.c_str(), BCON_INT32(12), longName.c_str(), BCON_UTF8("x"))));
 }
 
-// A write that fails in the first block, a later one or the last bytes: the file's own
+// A write that fails in a later block, on the writing thread (whose handover the block
+// pipeline's own tests try at every step), or in the last bytes, at Close: the file's own
 // exception reaches the rows or Close, the file holds the document up to the failure, and
 // nothing is tried after it.
 TEST(WriterFailure, TheFileExceptionArrivesAndNothingFollows) {
   const Rows rows(50000, Row{{"a", std::string(100, 'x')}});
-  const std::string whole = Write(rows, false);
-  for (const size_t room : {size_t{0}, size_t{3} << 20, whole.size() - 10}) {
+  const std::string whole = Write(rows);
+  for (const size_t room : {size_t{3} << 20, whole.size() - 10}) {
     SCOPED_TRACE(room);
-    TempDir dir;
-    g_room = room;
-    g_failed = false;
-    g_writesAfterFailure = 0;
-    {
-      ScopedSysCalls scoped(Measured());
-      CFile file;
-      ASSERT_TRUE(file.Open(dir.WFile("out"), CFile::modeCreate | CFile::modeWrite));
-      JSON w;
-      w.Open(&file, 0);
-      w.Array(1, 1);
-      try {
-        PlayRows(w, rows);
-        w.Close();
-        ADD_FAILURE() << "a failure reported success";
-      } catch (const CFileException& e) {
-        EXPECT_EQ(e.what(), dir.File("out") + ": " + strerror(ENOSPC));
-      }
-      file.Abort();
-    }
-    EXPECT_EQ(g_writesAfterFailure, 0);
-    EXPECT_TRUE(whole.starts_with(ReadBytesFromFile(dir.File("out"))));
+    std::string failure;
+    const std::string written = Write(rows, {.room = room}, &failure);
+    EXPECT_EQ(failure, "$D/out: " + std::string(strerror(ENOSPC)));
+    EXPECT_TRUE(whole.starts_with(written));
   }
 }
 
