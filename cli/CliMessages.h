@@ -21,8 +21,9 @@ constexpr const char* kUsage =
     "OUTPUT file is replaced only when the whole document has been written.\n"
     "\n"
     "Options:\n"
-    "  -s, --separator TEXT  \"<tab>\", \",\", \"|\" or any text whose first character\n"
-    "                        separates; guessed from the header line when not given\n"
+    "  -s, --separator TEXT  \"<tab>\", \",\", \"|\", \";\" or any text whose first\n"
+    "                        character separates; guessed from the header line when\n"
+    "                        not given (quotes read as --quoted says)\n"
     "  -f, --format FORMAT   json, jsonl or bson (default: jsonl when OUTPUT ends in\n"
     "                        .jsonl or .ndjson, bson when it ends in .bson)\n"
     "      --quoted          a field that begins with a double quote runs to its\n"
@@ -32,6 +33,12 @@ constexpr const char* kUsage =
     "      --types           write true and false as booleans and whole or decimal\n"
     "                        numbers as numbers: 12,true,1.5e3 give 12, true, 1.5e3\n"
     "                        instead of \"12\", \"true\", \"1.5e3\"; the rest stay text\n"
+    "      --skip-lines N    skip N lines before the header line (a title or a note\n"
+    "                        such as \"# exported 2024\"); line numbers in messages\n"
+    "                        still count them\n"
+    "      --no-header       the first line is a row, not names: the columns are\n"
+    "                        named column1, column2, ...; a,b then 1,2 give\n"
+    "                        {\"column1\":\"a\",\"column2\":\"b\"} and the same for 1,2\n"
     "  -n, --limit N         read at most N data lines\n"
     "      --max-line-bytes N\n"
     "                        fail on a line longer than N bytes (K, M, G: KiB, MiB,\n"
@@ -53,6 +60,8 @@ constexpr const char* kStandardInputName = "standard input";
 constexpr const char* kStandardOutput = "/dev/stdout";
 constexpr const char* kLineTooLongHint = " (--max-line-bytes sets the limit)";
 constexpr const char* kSummary = "%lld rows written, %lld lines left out";
+constexpr const char* kSummaryOldMacLineEnds =
+    "; lines end with carriage returns alone, as in an old Mac file";
 constexpr const char* kSummaryLogHint =
     " (their field count differs from the header's; the log lists them: %s)";
 // The same with --quoted, where a malformed quote leaves a record out too.

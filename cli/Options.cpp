@@ -89,6 +89,12 @@ ParseResult ParseOptions(const std::vector<std::string>& args) {
       options.quoted = true;
     } else if (name == "--types") {
       options.typedValues = true;
+    } else if (name == "--no-header") {
+      options.headerLine = false;
+    } else if (name == "--skip-lines") {
+      std::optional<std::string> value = takeValue();
+      if (!value || !ParseLimit(*value, options.skipLines))
+        return {options, Text(kTakesLimit, name.c_str())};
     } else if (name == "-s" || name == "--separator") {
       options.separator = takeValue();
       if (!options.separator)
@@ -109,8 +115,9 @@ ParseResult ParseOptions(const std::vector<std::string>& args) {
     } else {
       return {options, Text(kUnknownOption, arg.c_str())};
     }
-    if (inlineValue && (name == "-h" || name == "--help" || name == "--version" || name == "-q" ||
-                        name == "--quiet" || name == "--quoted" || name == "--types"))
+    if (inlineValue &&
+        (name == "-h" || name == "--help" || name == "--version" || name == "-q" ||
+         name == "--quiet" || name == "--quoted" || name == "--types" || name == "--no-header"))
       return {options, Text(kTakesNoValue, name.c_str())};
   }
 

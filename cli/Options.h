@@ -20,6 +20,9 @@ struct Options {
   bool quoted = false;
   bool typedValues = false;
   int limit = -1;
+  // Lines before the header to skip, and whether the first line holds the names.
+  int skipLines = 0;
+  bool headerLine = true;
   std::uint64_t maxLineBytes = kDefaultMaxLineBytes;
   bool quiet = false;
   bool help = false;

@@ -55,6 +55,8 @@ int Run(const cli::Options& options) {
     if (report.linesLeftOut > 0)
       summary += cli::Text(options.quoted ? cli::kSummaryLogHintQuoted : cli::kSummaryLogHint,
                            CLog::GetLogPath().ToUtf8().c_str());
+    if (report.oldMacLineEnds)
+      summary += cli::kSummaryOldMacLineEnds;
     Say(summary);
   }
   return kWritten;

@@ -19,8 +19,6 @@ struct HeaderSummary {
   // NULs among them.
   std::size_t units = 0;
   std::size_t nuls = 0;
-  // The line's only field, when it has one field (another separator might split it).
-  std::u16string onlyField;
 };
 
 struct ConversionReport {
@@ -37,6 +35,12 @@ struct ConversionReport {
   // The source's encoding, known once its start is read.
   CSourceDecoder::Encoding encoding = CSourceDecoder::Encoding::Bytes;
   HeaderSummary header;
+  // A header of one column that another of the usual separators would split: that
+  // separator's text and the columns it gives; else empty and 0.
+  CString splittingSeparator;
+  std::size_t splittingColumns = 0;
+  // Lines end with carriage returns alone (an old Mac file).
+  bool oldMacLineEnds = false;
   // With a read limit: reading stopped there with more of the source left, and the number
   // of the line it cut (0 when it stopped at a line's end).
   bool readLimitReached = false;

@@ -260,6 +260,20 @@ void PrintTo(const QuotedCase& c, std::ostream* out) {
 INSTANTIATE_TEST_SUITE_P(Conversion, QuotedCases, ::testing::ValuesIn(kQuotedCases),
                          [](const auto& info) { return std::string(info.param.name); });
 
+// Lines skipped and a first line that is a row keep the line numbers of the file.
+TEST_F(ConversionTest, SkippedLinesAndNoHeaderKeepLineNumbers) {
+  ConversionRequest request =
+      Request(m_dir.Write("s.txt", "title\n1,2\n3\n4,5\n"), m_dir.File("out.json"));
+  request.options.skipLines = 1;
+  request.options.headerLine = false;
+  const ConversionReport report = ConvertToJson(request);
+  EXPECT_EQ(
+      outputrows::JsonRows(ReadBytesFromFile(m_dir.File("out.json"))),
+      outputrows::JsonRows(R"([{"column1":"1","column2":"2"},{"column1":"4","column2":"5"}])"));
+  ASSERT_EQ(report.leftOutLines.size(), 1u);
+  EXPECT_EQ(report.leftOutLines[0], u"Line 3 left out: it has 1 field(s), the header has 2");
+}
+
 TEST_F(ConversionTest, AMalformedQuotedHeaderFailsTheConversion) {
   m_dir.Write("out.json", "keep");
   const Outcome outcome = Run("\"a\"b,c\n1,2\n", u",", -1, 0, false, true);
