@@ -32,6 +32,10 @@ inline constexpr const char16_t* kOneLineLeftOutQuoted =
     u"1 line was left out because its number of fields differs from the header's or a quote "
     u"is malformed; Tools > View Log lists it.";
 
+// A line of the Convert message when the source's lines end with carriage returns alone.
+inline constexpr const char16_t* kOldMacLineEnds =
+    u"Its lines end with carriage returns alone, as in an old Mac file.";
+
 // The smallest window, in pixels at 96 dots per inch.
 inline constexpr int kMinWindowWidth = 640;
 inline constexpr int kMinWindowHeight = 480;
