@@ -18,11 +18,6 @@ bool Holds(std::string_view text, std::size_t size, char byte) {
 
 }  // namespace
 
-void CRowSplitter::SetLineEnd(char byte) {
-  m_lineEnd = byte;
-  m_lineEndChosen = true;
-}
-
 // An old Mac file ends its lines with carriage returns alone: it shows carriage returns
 // and no line feed in its first kLineEndWindow bytes of text. The decoder's pieces are of
 // any size (the first one often a few bytes), so they are gathered into m_head until a

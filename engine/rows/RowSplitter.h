@@ -90,9 +90,7 @@ class CRowSplitter {
   void SetQuoted(bool quoted);
   bool SplitLine();
   // The byte that ends a line: a line feed, or a carriage return in an old Mac file.
-  // Chosen by the first ReadLine from the text's first kLineEndWindow bytes, unless set
-  // before it.
-  void SetLineEnd(char byte);
+  // Chosen by the first ReadLine from the text's first kLineEndWindow bytes.
   char LineEnd() const { return m_lineEnd; }
   // The fields of the line last read under another separator, by the rules of SplitLine
   // but without reading on where a quote stays open. Leaves the line to be split again.
