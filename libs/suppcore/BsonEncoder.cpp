@@ -96,14 +96,14 @@ void BsonEncoder::RowIn(const ObjectNames& names, const std::string_view* values
   const ObjectNameCache& keys = m_keys.Get(names, EncodeKey);
   const std::size_t count = names.size();
   if (!keys.Cached()) {
-    RowInPieces<kTyped>(names, values);
+    RowInPieces<kTyped>(names, OneWindow(values, count));
     return;
   }
   std::size_t bound = 4 + keys.PaddedSize() + 1;
   for (std::size_t k = 0; k < count; ++k)
     bound += 4 + values[k].size() + 1 + kSimdPadding;
   if (bound > kMaxRowReservation) {
-    RowInPieces<kTyped>(names, values);
+    RowInPieces<kTyped>(names, OneWindow(values, count));
     return;
   }
   char* const start = m_out.Reserve(bound);
@@ -127,19 +127,28 @@ void BsonEncoder::RowIn(const ObjectNames& names, const std::string_view* values
   m_out.Commit(out);
 }
 
-// A row too large for one reservation: its length is counted first, the values' types
-// worked out again as they are written. The keys are written from the names when there are
-// too many to keep.
+void BsonEncoder::WideRow(std::size_t /*index*/, const ObjectNames& names, const RowWindows& row) {
+  if (m_typed)
+    RowInPieces<true>(names, row);
+  else
+    RowInPieces<false>(names, row);
+}
+
+// A row too large for one reservation: its length is counted first, in a first reading of
+// its values, the values' types worked out again as they are written in the second. The
+// keys are written from the names when there are too many to keep.
 template <bool kTyped>
-void BsonEncoder::RowInPieces(const ObjectNames& names, const std::string_view* values) {
+void BsonEncoder::RowInPieces(const ObjectNames& names, const RowWindows& row) {
   const ObjectNameCache& keys = m_keys.Get(names, EncodeKey);
-  const std::size_t count = names.size();
   std::uint64_t length = 4 + 1;
-  for (std::size_t k = 0; k < count; ++k) {
-    const TypedValue typed = kTyped ? ParseTypedValue(values[k]) : TypedValue{};
-    length += 1 + KeyText(names[k]).size() + 1 +
-              (typed.type != ValueType::kString ? TypedSize(typed) : 4 + values[k].size() + 1);
-  }
+  ObjectNames::Iterator name = names.begin();
+  row.ForEach([&](const std::string_view* values, std::size_t count) {
+    for (std::size_t i = 0; i < count; ++i, ++name) {
+      const TypedValue typed = kTyped ? ParseTypedValue(values[i]) : TypedValue{};
+      length += 1 + KeyText(*name).size() + 1 +
+                (typed.type != ValueType::kString ? TypedSize(typed) : 4 + values[i].size() + 1);
+    }
+  });
   if (length > INT32_MAX) {
     // BSON counts in signed 32 bits: a longer row cannot be written, and a wrong length
     // would make every following document unreadable.
@@ -148,27 +157,37 @@ void BsonEncoder::RowInPieces(const ObjectNames& names, const std::string_view* 
   char bytes[8];
   PutLength(bytes, static_cast<std::uint32_t>(length));
   m_out.Append({bytes, 4});
-  for (std::size_t k = 0; k < count; ++k) {
-    const TypedValue typed = kTyped ? ParseTypedValue(values[k]) : TypedValue{};
-    char type = kStringType;
-    std::size_t size = 0;
-    if (typed.type != ValueType::kString)
-      size = static_cast<std::size_t>(PutTyped(&type, bytes, typed) - bytes);
-    m_out.Append({&type, 1});
-    if (keys.Cached()) {
-      m_out.Append(keys[k].substr(1));
-    } else {
-      m_out.Append(KeyText(names[k]));
-      m_out.Append(std::string_view("\0", 1));
-    }
-    if (typed.type != ValueType::kString) {
-      m_out.Append({bytes, size});
-      continue;
-    }
-    PutLength(bytes, static_cast<std::uint32_t>(values[k].size() + 1));
-    m_out.Append({bytes, 4});
-    m_out.Append(values[k]);
+  std::size_t k = 0;
+  name = names.begin();
+  row.ForEach([&](const std::string_view* values, std::size_t count) {
+    for (std::size_t i = 0; i < count; ++i, ++k, ++name)
+      AppendElement<kTyped>(keys, k, *name, values[i]);
+  });
+  m_out.Append(std::string_view("\0", 1));
+}
+
+template <bool kTyped>
+void BsonEncoder::AppendElement(const ObjectNameCache& keys, std::size_t k, std::string_view name,
+                                std::string_view value) {
+  char bytes[8];
+  const TypedValue typed = kTyped ? ParseTypedValue(value) : TypedValue{};
+  char type = kStringType;
+  std::size_t size = 0;
+  if (typed.type != ValueType::kString)
+    size = static_cast<std::size_t>(PutTyped(&type, bytes, typed) - bytes);
+  m_out.Append({&type, 1});
+  if (keys.Cached()) {
+    m_out.Append(keys[k].substr(1));
+  } else {
+    m_out.Append(KeyText(name));
     m_out.Append(std::string_view("\0", 1));
   }
+  if (typed.type != ValueType::kString) {
+    m_out.Append({bytes, size});
+    return;
+  }
+  PutLength(bytes, static_cast<std::uint32_t>(value.size() + 1));
+  m_out.Append({bytes, 4});
+  m_out.Append(value);
   m_out.Append(std::string_view("\0", 1));
 }
