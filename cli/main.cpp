@@ -58,6 +58,8 @@ int Run(const cli::Options& options) {
     if (report.oldMacLineEnds)
       summary += cli::kSummaryOldMacLineEnds;
     Say(summary);
+    if (report.columnsRenamed > 0)
+      Say(RenamedColumnsText(report.columnsRenamed, report.renamedColumns).ToUtf8());
   }
   return kWritten;
 }

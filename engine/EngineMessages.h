@@ -2,6 +2,8 @@
 // wording lives in one place.
 #pragma once
 
+#include <cstddef>
+
 namespace EngineMessages {
 
 // The reader found no header line (logged with CLog::Bug).
@@ -36,6 +38,14 @@ inline constexpr char16_t kLinesLeftOutTotal[] =
 inline constexpr char16_t kLinesLeftOutTotalQuoted[] =
     u"%lld line(s) left out because their number of fields differs from the header's or a "
     u"quote is malformed";
+// Columns renamed because an earlier column holds their name: how many, then the first of
+// them ("a -> a_2, a -> a_3"), and kMoreRenamed after them when there are more.
+inline constexpr char16_t kColumnsRenamed[] =
+    u"%lld repeated column name(s) renamed, since readers of JSON and BSON keep only one of "
+    u"two equal names: %s";
+inline constexpr char16_t kRenamed[] = u"%s -> %s";
+inline constexpr char16_t kMoreRenamed[] = u", and %lld more";
+inline constexpr std::size_t kRenamedShown = 5;
 // How many left-out lines one conversion logs one by one; the total is logged after them.
 inline constexpr int kLeftOutLinesLogged = 100;
 

@@ -331,8 +331,10 @@ void CCorvaneDlg::OnConvert() {
   if (report.oldMacLineEnds) {
     text += CString(u"\n") + kOldMacLineEnds;
   }
-  MessageBox(WithLinesLeftOut(text, report.linesLeftOut, quoted), kInformationCaption,
-             MB_ICONINFORMATION);
+  text = WithLinesLeftOut(text, report.linesLeftOut, quoted);
+  if (report.columnsRenamed > 0)
+    text += u"\n" + RenamedColumnsText(report.columnsRenamed, report.renamedColumns);
+  MessageBox(text, kInformationCaption, MB_ICONINFORMATION);
 }
 
 void CCorvaneDlg::OnCancel() {

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "engine/conversion/ConversionFailure.h"
+#include "engine/plan/ColumnPlan.h"
 #include "engine/rows/FieldList.h"
 #include "engine/source/SourceDecoder.h"
 #include "platform/core/CString.h"
@@ -41,6 +42,10 @@ struct ConversionReport {
   std::size_t splittingColumns = 0;
   // Lines end with carriage returns alone (an old Mac file).
   bool oldMacLineEnds = false;
+  // Columns written under a new name since an earlier column holds theirs: how many, and
+  // the first of them.
+  std::size_t columnsRenamed = 0;
+  std::vector<RenamedColumn> renamedColumns;
   // With a read limit: reading stopped there with more of the source left, and the number
   // of the line it cut (0 when it stopped at a line's end).
   bool readLimitReached = false;

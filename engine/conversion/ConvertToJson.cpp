@@ -120,7 +120,14 @@ class ReaderWindows : public RowWindows {
 // Reads rows up to the limit and writes those whose field count matches the header.
 void WriteRows(CDelimitedTextReader& reader, JSON& writer, const ConversionRequest& request,
                ConversionReport& report) {
-  const ObjectNames names(OutputNames(reader.ColumnNames()));
+  const ObjectNames names = [&] {
+    const COutputNames plan(reader.ColumnNames());
+    report.columnsRenamed = plan.RenamedCount();
+    report.renamedColumns = plan.Renamed();
+    if (request.options.log && plan.RenamedCount() > 0)
+      CLog::Bug(RenamedColumnsText(plan.RenamedCount(), plan.Renamed()), nullptr, nullptr, 0);
+    return ObjectNames(plan.Names());
+  }();
   const bool limited = request.options.maxSourceBytes > 0;
   ProgressPacer pacer(request.progress);
   while (request.rowLimit < 0 || report.rowsRead < request.rowLimit) {

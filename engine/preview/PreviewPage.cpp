@@ -81,6 +81,9 @@ std::vector<CString> Lead(const ConversionReport& report) {
   if (report.readLimitReached && (report.rowsWritten > 0 || report.cutLine == 0))
     lead.push_back(
         Formatted(PreviewTexts::kStopped, static_cast<long long>(kPreviewMaxBytes >> 20)));
+  if (const CString renamed = RenamedColumnsText(report.columnsRenamed, report.renamedColumns);
+      !renamed.IsEmpty())
+    lead.push_back(renamed);
   if (LooksLikeUtf16(report)) {
     lead.push_back(PreviewTexts::kUtf16Suspected);
   } else if (const CString hint = OtherSeparatorHint(report); !hint.IsEmpty()) {

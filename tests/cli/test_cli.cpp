@@ -133,6 +133,10 @@ const CliCase kCliCases[] = {
      "2 rows written, 2 lines left out (their field count differs from the header's; the log "
      "lists them: $D/state/ostrel/corvane.log)\n",
      "out.json", R"([{"a":"1","b":"2"},{"a":"7","b":"8"}])"},
+    {"RepeatedNamesRenamed", "a,a,b\n1,2,3\n", "-s , in.csv out.json", 0,
+     "1 rows written, 0 lines left out\n1 repeated column name(s) renamed, since readers of "
+     "JSON and BSON keep only one of two equal names: a -> a_2\n",
+     "out.json", R"([{"a":"1","a_2":"2","b":"3"}])"},
     // Standard output is the shell's own descriptor: appending to the source is refused.
     {"StandardOutputAppendedToTheSource", kCities, "-q -s , in.csv - >> in.csv", 1,
      "could not convert: /dev/stdout: is the source file\n"},

@@ -10,6 +10,7 @@
 #include <filesystem>
 
 #include "../platform/TempDir.h"
+#include "engine/EngineMessages.h"
 #include "engine/preview/PreviewPage.h"
 #include "engine/preview/PreviewTexts.h"
 #include "libs/suppcore/HtmlPage.h"
@@ -88,6 +89,11 @@ const PageCase kCases[] = {
      u",",
      0,
      {Said(T::kUtf16Suspected)}},
+    {"RepeatedNames",
+     [] { return std::string("a,a\n1,2\n"); },
+     u",",
+     1,
+     {Said(EngineMessages::kColumnsRenamed, 1LL, u"a -> a_2")}},
     {"OtherSeparator",
      [] { return std::string("a;b;c;d\n1;2;3;4\n"); },
      u",",
