@@ -305,6 +305,8 @@ const QuotedCase kQuotedCases[] = {
      "a,b\n\r\"x,y\",z\n1,\r\"2\n3\"\n",
      R"([{"a":"x,y","b":"z"},{"a":"1","b":"2\n3"}])",
      {}},
+    // In an old Mac file the line end a quoted field holds is its carriage return.
+    {"OldMacLineEndInsideQuotes", "a,b\r\"x\ry\",z\r", R"([{"a":"x\ry","b":"z"}])", {}},
     {"QuotedNamesAndLastEmptyValue", "\"a,\"\"1\"\"\"\n\"\"", R"([{"a,\"1\"":""}])", {}},
     {"UnquotedFieldsAsUsual", "a,b\nx\"\",\"\"\"y\"\"\"\n", R"([{"a":"x","b":"\"y\""}])", {}},
     {"Utf16Source",
