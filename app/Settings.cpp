@@ -1,5 +1,7 @@
 #include "app/Settings.h"
 
+#include <algorithm>
+
 #include "engine/conversion/OutputFormat.h"
 #include "engine/rows/Separators.h"
 
@@ -12,6 +14,8 @@ constexpr const char16_t* kCustom = u"Custom";
 constexpr const char16_t* kFormat = u"Format";
 constexpr const char16_t* kQuoted = u"Quoted";
 constexpr const char16_t* kTypes = u"Types";
+constexpr const char16_t* kSkipLines = u"SkipLines";
+constexpr const char16_t* kHeader = u"Header";
 constexpr const char16_t* kOff = u"0";
 constexpr const char16_t* kOn = u"1";
 
@@ -28,6 +32,8 @@ CSettings::CSettings() {
   // A store written before these keys existed reads as both off.
   Add(kQuoted, S_STRING, 0, kOff);
   Add(kTypes, S_STRING, 0, kOff);
+  Add(kSkipLines, S_STRING, 0, u"0");
+  Add(kHeader, S_STRING, 0, kOn);
 }
 
 CString CSettings::SourceFile() const {
@@ -72,4 +78,18 @@ bool CSettings::TypedValues() const {
 }
 void CSettings::SetTypedValues(bool on) {
   setStr(kTypes, on ? kOn : kOff);
+}
+// A hand-edited negative count skips nothing.
+int CSettings::SkipLines() const {
+  return std::max(getInt(kSkipLines), 0);
+}
+void CSettings::SetSkipLines(int lines) {
+  setInt(kSkipLines, lines);
+}
+// On unless "0": the names line is the usual case, and a store without the key has one.
+bool CSettings::HeaderLine() const {
+  return !(getStr(kHeader) == kOff);
+}
+void CSettings::SetHeaderLine(bool on) {
+  setStr(kHeader, on ? kOn : kOff);
 }

@@ -25,6 +25,10 @@ class CSettings : public _Settings, public CMainWindowSettings {
   void SetQuotedFields(bool on) override;
   bool TypedValues() const override;
   void SetTypedValues(bool on) override;
+  int SkipLines() const override;
+  void SetSkipLines(int lines) override;
+  bool HeaderLine() const override;
+  void SetHeaderLine(bool on) override;
 
   CString LoadProblem() const override { return _Settings::LoadProblem(); }
   CString SaveData() override { return _Settings::SaveData(); }

@@ -21,9 +21,10 @@ constexpr const char* kUsage =
     "OUTPUT file is replaced only when the whole document has been written.\n"
     "\n"
     "Options:\n"
-    "  -s, --separator TEXT  \"<tab>\" (or tab, \\t), \",\", \"|\" or any text whose\n"
-    "                        first character separates; guessed from the header line\n"
-    "                        when not given\n"
+    "  -s, --separator TEXT  \"<tab>\" (or tab, \\t), \",\", \"|\", \";\" or any text\n"
+    "                        whose first character separates; guessed from the\n"
+    "                        header line when not given (quotes read as --quoted\n"
+    "                        says)\n"
     "  -f, --format FORMAT   json, jsonl or bson (default: jsonl when OUTPUT ends in\n"
     "                        .jsonl or .ndjson, bson when it ends in .bson)\n"
     "      --quoted          a field that begins with a double quote runs to its\n"
@@ -34,6 +35,12 @@ constexpr const char* kUsage =
     "                        numbers as numbers: 12,true,1.5e3 give 12, true, 1.5e3\n"
     "                        instead of \"12\", \"true\", \"1.5e3\"; the rest stay text\n"
     "      --strict          fail, replacing nothing, when any line is left out\n"
+    "      --skip-lines N    skip N lines before the header line (a title or a note\n"
+    "                        such as \"# exported 2024\"); line numbers in messages\n"
+    "                        still count them\n"
+    "      --no-header       the first line is a row, not names: the columns are\n"
+    "                        named column1, column2, ...; a,b then 1,2 give\n"
+    "                        {\"column1\":\"a\",\"column2\":\"b\"} and the same for 1,2\n"
     "  -n, --limit N         read at most N data lines\n"
     "      --max-line-bytes N\n"
     "                        fail on a line longer than N bytes (K, M, G: KiB, MiB,\n"
@@ -58,6 +65,8 @@ constexpr const char* kStandardOutputName = "standard output";
 constexpr const char* kClosedStream = "%s: Bad file descriptor";
 constexpr const char* kLineTooLongHint = " (--max-line-bytes sets the limit)";
 constexpr const char* kSummary = "%lld rows written, %lld lines left out";
+constexpr const char* kSummaryOldMacLineEnds =
+    "; lines end with carriage returns alone, as in an old Mac file";
 constexpr const char* kSummaryLogHint =
     " (their field count differs from the header's; the log lists them: %s)";
 // The same when the log could not be written.

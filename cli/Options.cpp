@@ -91,6 +91,12 @@ ParseResult ParseOptions(const std::vector<std::string>& args) {
       options.typedValues = true;
     } else if (name == "--strict") {
       options.strict = true;
+    } else if (name == "--no-header") {
+      options.headerLine = false;
+    } else if (name == "--skip-lines") {
+      std::optional<std::string> value = takeValue();
+      if (!value || !ParseLimit(*value, options.skipLines))
+        return {options, Text(kTakesLimit, name.c_str())};
     } else if (name == "-s" || name == "--separator") {
       options.separator = takeValue();
       if (!options.separator)
@@ -111,9 +117,9 @@ ParseResult ParseOptions(const std::vector<std::string>& args) {
     } else {
       return {options, Text(kUnknownOption, arg.c_str())};
     }
-    if (inlineValue &&
-        (name == "-h" || name == "--help" || name == "--version" || name == "-q" ||
-         name == "--quiet" || name == "--quoted" || name == "--types" || name == "--strict"))
+    if (inlineValue && (name == "-h" || name == "--help" || name == "--version" || name == "-q" ||
+                        name == "--quiet" || name == "--quoted" || name == "--types" ||
+                        name == "--strict" || name == "--no-header"))
       return {options, Text(kTakesNoValue, name.c_str())};
   }
 

@@ -21,6 +21,9 @@ struct Options {
   bool typedValues = false;
   bool strict = false;
   int limit = -1;
+  // Lines before the header to skip, and whether the first line holds the names.
+  int skipLines = 0;
+  bool headerLine = true;
   std::uint64_t maxLineBytes = kDefaultMaxLineBytes;
   bool quiet = false;
   bool help = false;

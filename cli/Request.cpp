@@ -22,6 +22,8 @@ ConversionRequest RequestFor(const Options& options, ConversionProgress progress
   request.options.quoted = options.quoted;
   request.options.typedValues = options.typedValues;
   request.options.strict = options.strict;
+  request.options.skipLines = options.skipLines;
+  request.options.headerLine = options.headerLine;
   request.options.maxLineBytes = options.maxLineBytes;
   request.options.access = fromStdin ? CDelimitedTextReader::Access::StandardInput
                                      : CDelimitedTextReader::Access::AnySource;

@@ -50,6 +50,8 @@ std::string Summary(const ConversionReport& report, const cli::Options& options)
                                           : cli::kSummaryLogHint;
     summary += cli::Text(hint, CLog::GetLogPath().ToUtf8().c_str());
   }
+  if (report.oldMacLineEnds)
+    summary += cli::kSummaryOldMacLineEnds;
   return summary;
 }
 

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <climits>
 #include <cstdint>
+#include <string>
+#include <utility>
 
 #include "engine/conversion/ConvertToJson.h"
 #include "engine/preview/PreviewFiles.h"
@@ -58,6 +60,8 @@ ON_CBN_EDITCHANGE(IDC_SEPARATOR, OnSeparatorChanged)
 ON_EN_CHANGE(IDC_CUSTOM_SEPARATOR, OnSeparatorChanged)
 ON_BN_CLICKED(IDC_QUOTED_FIELDS, OnOptionChanged)
 ON_BN_CLICKED(IDC_TYPED_VALUES, OnOptionChanged)
+ON_BN_CLICKED(IDC_HEADER_LINE, OnOptionChanged)
+ON_EN_CHANGE(IDC_SKIP_LINES, OnOptionChanged)
 ON_BN_CLICKED(IDC_CONVERT, OnConvert)
 ON_CBN_SELCHANGE(IDC_FORMAT, OnFormatChanged)
 END_MESSAGE_MAP()
@@ -90,6 +94,7 @@ BOOL CCorvaneDlg::OnInitDialog() {
     m_formatBox.SetActiveOrAdd(FormatLabel(OutputFormatLabelled(m_settings->Format())), 0);
   }
   OfferFormat(false);
+  CheckDlgButton(IDC_HEADER_LINE, BST_CHECKED);
   SendMessage(WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_hIcon));
   SetMinSizes(kMinWindowWidth, kMinWindowHeight);
   if (m_settings != nullptr) {
@@ -101,6 +106,8 @@ BOOL CCorvaneDlg::OnInitDialog() {
     m_separatorBox.SetActiveOrAdd(m_settings->Separator(), 0);
     CheckDlgButton(IDC_QUOTED_FIELDS, m_settings->QuotedFields() ? BST_CHECKED : BST_UNCHECKED);
     CheckDlgButton(IDC_TYPED_VALUES, m_settings->TypedValues() ? BST_CHECKED : BST_UNCHECKED);
+    SetDlgItemText(IDC_SKIP_LINES, CString::FromUtf8(std::to_string(m_settings->SkipLines())));
+    CheckDlgButton(IDC_HEADER_LINE, m_settings->HeaderLine() ? BST_CHECKED : BST_UNCHECKED);
   }
   if (m_settings != nullptr && !m_settings->LoadProblem().IsEmpty()) {
     MessageBox(m_settings->LoadProblem(), kErrorCaption, MB_ICONWARNING);
@@ -108,6 +115,8 @@ BOOL CCorvaneDlg::OnInitDialog() {
   m_previewEnabled = 1;
   GetDlgItemText(IDC_SEPARATOR, m_separator);
   EnableCustomSeparator();
+  // A file the window was started with is new to it; the saved one keeps its separator.
+  m_newSource = !m_openWith.IsEmpty();
   // The one preview of start-up.
   UpdatePreview();
   return TRUE;
@@ -187,6 +196,7 @@ void CCorvaneDlg::ShowAbout() {
 
 void CCorvaneDlg::OnSourceChanged() {
   GetDlgItemText(IDC_SOURCE_FILE, m_sourceFile);
+  m_newSource = true;
   // No message while the user is still typing the path: the page says it names nothing.
   if (_waccess(m_sourceFile, 0) == 0) {
     UpdatePreview();
@@ -216,7 +226,19 @@ ConversionRequest CCorvaneDlg::RequestFromControls() const {
   request.options.access = CDelimitedTextReader::Access::RegularFileOnly;
   request.options.quoted = IsDlgButtonChecked(IDC_QUOTED_FIELDS) == BST_CHECKED;
   request.options.typedValues = IsDlgButtonChecked(IDC_TYPED_VALUES) == BST_CHECKED;
+  request.options.skipLines = SkipLines();
+  request.options.headerLine = IsDlgButtonChecked(IDC_HEADER_LINE) == BST_CHECKED;
   return request;
+}
+
+int CCorvaneDlg::SkipLines() const {
+  CString text;
+  GetDlgItemText(IDC_SKIP_LINES, text);
+  const std::u16string_view digits = text.View();
+  if (digits.empty() || digits.size() > 9 ||
+      !std::all_of(digits.begin(), digits.end(), [](char16_t c) { return c >= u'0' && c <= u'9'; }))
+    return 0;
+  return std::stoi(text.ToUtf8());
 }
 
 void CCorvaneDlg::EnableCustomSeparator() {
@@ -259,7 +281,14 @@ void CCorvaneDlg::ShowPreview() {
   if (!files.Reserved()) {
     return;
   }
-  MakePreviewPage(RequestFromControls(), files.JsonPath());
+  const CString taken =
+      MakePreviewPage(RequestFromControls(), files.JsonPath(), std::exchange(m_newSource, false));
+  if (!taken.IsEmpty()) {
+    // Chosen in the list without its notification: the page on its way says why.
+    m_separatorBox.SetActiveOrAdd(taken, 0);
+    m_separator = taken;
+    EnableCustomSeparator();
+  }
   m_browser.Navigate(m_previewFile, nullptr, nullptr, nullptr, nullptr);
   files.Shown();
 }
@@ -299,6 +328,9 @@ void CCorvaneDlg::OnConvert() {
   // The count is 64-bit inside so that a huge file cannot overflow it.
   text.Format(kRowsConverted,
               static_cast<int>(std::min<std::int64_t>(report.rowsWritten, INT_MAX)));
+  if (report.oldMacLineEnds) {
+    text += CString(u"\n") + kOldMacLineEnds;
+  }
   text = WithLinesLeftOut(text, report.linesLeftOut, quoted);
   if (report.linesLeftOut > 0 && !report.logWritten)
     text += CString(u"\n") + kLogNotWritten;
@@ -323,6 +355,8 @@ void CCorvaneDlg::OnCancel() {
     m_settings->SetFormat(text);
     m_settings->SetQuotedFields(IsDlgButtonChecked(IDC_QUOTED_FIELDS) == BST_CHECKED);
     m_settings->SetTypedValues(IsDlgButtonChecked(IDC_TYPED_VALUES) == BST_CHECKED);
+    m_settings->SetSkipLines(SkipLines());
+    m_settings->SetHeaderLine(IsDlgButtonChecked(IDC_HEADER_LINE) == BST_CHECKED);
     const CString failure = m_settings->SaveData();
     if (!failure.IsEmpty()) {
       MessageBox(failure, kErrorCaption, MB_ICONERROR);

@@ -54,7 +54,8 @@ class CCorvaneDlg : public CSmDialog {
   // CheckInputs, then ShowPreview; does nothing while m_previewEnabled is 0.
   void UpdatePreview();
   // Shows the page of m_sourceFile in the preview pane (MakePreviewPage: its first rows, or
-  // why there are none, or how to begin), in place of the page on show.
+  // why there are none, or how to begin), in place of the page on show. For a source new
+  // to the window, a separator that splits its one-column header is taken into the list.
   void ShowPreview();
 
   DECLARE_MESSAGE_MAP()
@@ -66,6 +67,8 @@ class CCorvaneDlg : public CSmDialog {
   void ShowAbout();
   // Enables the custom separator field exactly while m_separator is "Custom".
   void EnableCustomSeparator();
+  // The Skip lines field's number; anything but digits counts as 0.
+  int SkipLines() const;
   // The conversion the controls describe, for the preview and for Convert alike: the
   // source and separator as CheckInputs read them, the output, format and check boxes.
   ConversionRequest RequestFromControls() const;
@@ -88,4 +91,6 @@ class CCorvaneDlg : public CSmDialog {
  private:
   CMainWindowSettings* m_settings = nullptr;
   CString m_openWith;
+  // The source field changed since the last preview: the next may take another separator.
+  bool m_newSource = false;
 };

@@ -21,7 +21,7 @@ static_assert(kLabel == 0x50020000 && kField == 0x50810080 && kList == 0x5021000
 
 // Template order is tab order: each check box comes right after the controls it sits beside,
 // and the custom separator field right after the separator list.
-const std::array<DlgControl, 15> kMainControls = {{
+const std::array<DlgControl, 18> kMainControls = {{
     {IDC_STATIC, kClassStatic,
      u"&Source file with data (text or CSV format). The header with column name is required. "
      u"One row per line.",
@@ -31,12 +31,16 @@ const std::array<DlgControl, 15> kMainControls = {{
     {IDC_SEPARATOR, kClassComboBox, u"", kList, 109, 31, 66, 76},
     {IDC_CUSTOM_SEPARATOR, kClassEdit, u"", kField | WS_DISABLED, 177, 30, 27, 14},
     {IDC_QUOTED_FIELDS, kClassButton, u"&Quoted fields", kCheckBox, 214, 32, 58, 10},
-    {IDC_STATIC, kClassStatic, u"Preview", kLabel, 7, 48, 26, 8},
+    // Where the table starts, on a row of its own under the separator's.
+    {IDC_SKIP_LINES_LABEL, kClassStatic, u"Skip &lines", kLabel, 45, 49, 52, 8},
+    {IDC_SKIP_LINES, kClassEdit, u"0", kField, 109, 46, 30, 14},
+    {IDC_HEADER_LINE, kClassButton, u"First line holds &names", kCheckBox, 149, 48, 90, 10},
+    {IDC_STATIC, kClassStatic, u"Preview", kLabel, 7, 64, 26, 8},
     {IDC_TARGET_LABEL, kClassStatic, u"Output file", kLabel, 7, 220, 35, 8},
     {IDC_TARGET_FILE, kClassEditBrowse, u"", kField, 43, 231, 423, 14},
     {IDC_CONVERT, kClassButton, u"Con&vert", kButton, 366, 250, 50, 18},
     {IDCANCEL, kClassButton, u"Quit", kButton, 417, 250, 50, 18},
-    {IDC_PREVIEW, kClassWebBrowser, u"", WS_CHILD | WS_VISIBLE | WS_TABSTOP, 43, 50, 423, 164},
+    {IDC_PREVIEW, kClassWebBrowser, u"", WS_CHILD | WS_VISIBLE | WS_TABSTOP, 43, 66, 423, 148},
     {IDC_FORMAT_LABEL, kClassStatic, u"Format", kLabel, 44, 250, 24, 8},
     {IDC_FORMAT, kClassComboBox, u"", kList | WS_DISABLED, 78, 248, 64, 42},
     {IDC_TYPED_VALUES, kClassButton, u"&Typed values", kCheckBox, 148, 251, 58, 10},
@@ -60,11 +64,12 @@ static_assert(kFileBrowseMode.size() == 42);
 constexpr char kBrowserExtent[] = {'\xA1', '\x41', 0, 0, '\x98', '\x1B', 0, 0};
 
 // The format list is filled from the formats' table when the window opens.
-const std::array<DlgInitRecord, 6> kMainInit = {{
+const std::array<DlgInitRecord, 7> kMainInit = {{
     {IDC_SOURCE_FILE, kDlgInitMfcControl, kFileBrowseMode},
     {IDC_SEPARATOR, kDlgInitAddString, std::string_view("<tab>\0", 6)},
     {IDC_SEPARATOR, kDlgInitAddString, std::string_view(",\0", 2)},
     {IDC_SEPARATOR, kDlgInitAddString, std::string_view("|\0", 2)},
+    {IDC_SEPARATOR, kDlgInitAddString, std::string_view(";\0", 2)},
     {IDC_TARGET_FILE, kDlgInitMfcControl, kFileBrowseMode},
     {IDC_PREVIEW, kDlgInitOleControl, std::string_view(kBrowserExtent, sizeof kBrowserExtent)},
 }};

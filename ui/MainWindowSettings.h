@@ -29,6 +29,12 @@ class CMainWindowSettings {
   virtual void SetQuotedFields(bool on) = 0;
   virtual bool TypedValues() const = 0;
   virtual void SetTypedValues(bool on) = 0;
+  // Lines before the header to skip (0 at first), and whether the first line holds the
+  // column names (on at first).
+  virtual int SkipLines() const = 0;
+  virtual void SetSkipLines(int lines) = 0;
+  virtual bool HeaderLine() const = 0;
+  virtual void SetHeaderLine(bool on) = 0;
 
   // What the user must be told about the settings found at start (a file that could not
   // be used and was moved aside); empty when there is nothing to say.

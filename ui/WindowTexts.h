@@ -35,6 +35,9 @@ inline constexpr const char16_t* kOneLineLeftOutQuoted =
 // After the lines left out, when the log that would list them could not be written.
 inline constexpr const char16_t* kLogNotWritten =
     u"The log could not be written, so it does not list them.";
+// A line of the Convert message when the source's lines end with carriage returns alone.
+inline constexpr const char16_t* kOldMacLineEnds =
+    u"Its lines end with carriage returns alone, as in an old Mac file.";
 
 // The smallest window, in pixels at 96 dots per inch.
 inline constexpr int kMinWindowWidth = 640;

@@ -20,8 +20,6 @@ struct HeaderSummary {
   // NULs among them.
   std::size_t units = 0;
   std::size_t nuls = 0;
-  // The line's only field, when it has one field (another separator might split it).
-  std::u16string onlyField;
 };
 
 struct ConversionReport {
@@ -38,6 +36,12 @@ struct ConversionReport {
   // The source's encoding, known once its start is read.
   CSourceDecoder::Encoding encoding = CSourceDecoder::Encoding::Bytes;
   HeaderSummary header;
+  // A header of one column that another of the usual separators would split: that
+  // separator's text and the columns it gives; else empty and 0.
+  CString splittingSeparator;
+  std::size_t splittingColumns = 0;
+  // Lines end with carriage returns alone (an old Mac file).
+  bool oldMacLineEnds = false;
   // Columns written under a new name since an earlier column holds theirs: how many, and
   // the first of them.
   std::size_t columnsRenamed = 0;

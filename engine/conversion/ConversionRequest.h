@@ -17,6 +17,11 @@ struct ConversionOptions {
   // Typed values: true, false, integers and numbers become JSON numbers and booleans (BSON
   // int32, int64, double, boolean) instead of strings.
   bool typedValues = false;
+  // Physical lines before the header to skip; they still count in line numbers.
+  std::int64_t skipLines = 0;
+  // Whether the first line (after those skipped) holds the column names. Without them the
+  // names are column1, column2, ... and that line is a row.
+  bool headerLine = true;
   // A longer line fails the conversion and leaves the output as it was.
   std::uint64_t maxLineBytes = kDefaultMaxLineBytes;
   // Bytes of the source to read at most, 0 for all. Past them, or at a line over

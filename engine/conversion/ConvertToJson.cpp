@@ -38,8 +38,6 @@ HeaderSummary SummarizeHeader(const NameList& fields) {
     summary.units += field.size();
     summary.nuls += static_cast<std::size_t>(std::count(field.begin(), field.end(), u'\0'));
   }
-  if (fields.size() == 1)
-    summary.onlyField = fields.front();
   return summary;
 }
 
@@ -211,13 +209,18 @@ bool ReadHeader(const ConversionRequest& request, CDelimitedTextReader& reader, 
     reader.SetReadLimit(options.maxSourceBytes);
   reader.SetMaxLineBytes(options.maxLineBytes);
   reader.SetQuoted(options.quoted);
+  reader.SetSkipLines(options.skipLines);
+  reader.SetHeaderLine(options.headerLine);
   const int header =
       request.separator ? reader.Prepare(*request.separator) : reader.PrepareGuessingSeparator();
   report.separatorText = reader.SeparatorText();
   report.encoding = reader.Encoding();
+  report.oldMacLineEnds = reader.OldMacLineEnds();
   if (header == 0 && reader.Cut())
-    throw CLineTooLong(1, options.maxSourceBytes);
+    throw CLineTooLong(reader.LineNumber(), options.maxSourceBytes);
   report.header = SummarizeHeader(reader.Columns());
+  report.splittingSeparator = reader.SplittingSeparator();
+  report.splittingColumns = reader.SplittingSeparatorColumns();
   if (header == 0)
     return true;
   Log(request, EngineMessages::kNoColumnList, report);

@@ -37,23 +37,10 @@ bool LooksLikeUtf16(const ConversionReport& report) {
 
 // A header that stays one column, where one of the usual separators would split it.
 CString OtherSeparatorHint(const ConversionReport& report) {
-  if (report.header.columns != 1)
+  if (report.splittingSeparator.IsEmpty())
     return {};
-  const std::u16string_view line = report.header.onlyField;
-  const char32_t chosen = SeparatorOf(report.separatorText);
-  std::size_t best = 0;
-  const char16_t* bestSeparator = nullptr;
-  for (const SeparatorCandidate& candidate : SeparatorCandidates()) {
-    const char16_t separator = static_cast<char16_t>(candidate.character);
-    const auto count = static_cast<std::size_t>(std::count(line.begin(), line.end(), separator));
-    if (separator != chosen && count > best) {
-      best = count;
-      bestSeparator = candidate.text;
-    }
-  }
-  if (best == 0)
-    return {};
-  return Formatted(PreviewTexts::kOtherSeparator, bestSeparator, static_cast<long long>(best + 1));
+  return Formatted(PreviewTexts::kOtherSeparator, report.splittingSeparator.GetString(),
+                   static_cast<long long>(report.splittingColumns));
 }
 
 // Why a source that was read gives no rows.
@@ -89,6 +76,8 @@ std::vector<CString> Lead(const ConversionReport& report) {
                              separator.GetString()));
     lead.push_back(NoRowsReason(report));
   }
+  if (report.oldMacLineEnds)
+    lead.push_back(PreviewTexts::kOldMacLineEnds);
   if (report.readLimitReached && (report.rowsWritten > 0 || report.cutLine == 0))
     lead.push_back(
         Formatted(PreviewTexts::kStopped, static_cast<long long>(kPreviewMaxBytes >> 20)));
@@ -133,9 +122,11 @@ ConversionRequest PreviewRequest(const ConversionRequest& conversion, const CStr
   return preview;
 }
 
-void MakePreviewPage(const ConversionRequest& conversion, const CString& jsonPath) {
+CString MakePreviewPage(const ConversionRequest& conversion, const CString& jsonPath,
+                        bool takeSeparator) {
   ConversionReport report;
   std::vector<CString> lead;
+  CString taken;
   const CString& sourcePath = conversion.source;
   if (sourcePath.IsEmpty()) {
     lead.push_back(PreviewTexts::kBegin);
@@ -145,8 +136,20 @@ void MakePreviewPage(const ConversionRequest& conversion, const CString& jsonPat
     lead.push_back(Formatted(PreviewTexts::kCannotRead, (sourcePath + u": " + reason).GetString()));
   } else {
     report = ConvertToJson(PreviewRequest(conversion, jsonPath));
-    lead = Lead(report);
+    if (takeSeparator && report.Converted() && !report.splittingSeparator.IsEmpty()) {
+      taken = report.splittingSeparator;
+      const CString before = ShownSeparatorText(report.separatorText);
+      const auto columns = static_cast<long long>(report.splittingColumns);
+      ConversionRequest retried = conversion;
+      retried.separator = taken;
+      report = ConvertToJson(PreviewRequest(retried, jsonPath));
+      lead.push_back(Formatted(PreviewTexts::kSeparatorTaken, taken.GetString(), before.GetString(),
+                               taken.GetString(), columns));
+    }
+    for (CString& line : Lead(report))
+      lead.push_back(std::move(line));
   }
   WriteNoRows(jsonPath);
   RenderPreview(jsonPath, report.leftOutLines, lead);
+  return taken;
 }

@@ -21,4 +21,8 @@ ConversionRequest PreviewRequest(const ConversionRequest& conversion, const CStr
 // it (jsonPath followed by ".html", see RenderPreview), whatever the outcome: the page says
 // what it shows, or why it shows no rows, and never holds another source's rows. An empty
 // source gives the page that says how to begin.
-void MakePreviewPage(const ConversionRequest& conversion, const CString& jsonPath);
+// takeSeparator (a source new to the window): a header that is one column under the
+// conversion's separator but that another of tab, comma, bar and semicolon splits is read
+// with that one, and the page says so. Returns the separator taken, else an empty text.
+CString MakePreviewPage(const ConversionRequest& conversion, const CString& jsonPath,
+                        bool takeSeparator = false);

@@ -27,6 +27,13 @@ inline constexpr char16_t kStopped[] =
 inline constexpr char16_t kUtf16Suspected[] =
     u"The header holds many NUL bytes: the file may be UTF-16 without a byte-order mark. "
     u"Save it as UTF-8, or as UTF-16 with its mark.";
+// Lines that end with carriage returns alone.
+inline constexpr char16_t kOldMacLineEnds[] =
+    u"Lines end with carriage returns alone, as in an old Mac file.";
+// A new source whose header one column would hold: the separator taken, the one chosen
+// before, and the columns the taken one gives.
+inline constexpr char16_t kSeparatorTaken[] =
+    u"The separator is now '%s': with '%s' the header was one column, with '%s' it is %lld.";
 // The other separator and the columns it would give.
 inline constexpr char16_t kOtherSeparator[] =
     u"The header is one column with this separator; '%s' would split it into %lld.";

@@ -4,6 +4,8 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <string>
+#include <utility>
 
 #include "engine/rows/SeparatorGuess.h"
 #include "engine/rows/Separators.h"
@@ -39,33 +41,72 @@ int CDelimitedTextReader::Prepare(LPCWSTR separatorText) {
   m_separatorText =
       separatorText == nullptr || separatorText[0] == 0 ? kTabSeparatorText : separatorText;
   StartDecoding();
-  return ReadHeader(m_splitter && m_file.IsOpen() && m_splitter->ReadLine());
+  return ReadHeader(SkipLines() && m_splitter->ReadLine());
 }
 
 int CDelimitedTextReader::PrepareGuessingSeparator() {
   m_separatorText = kTabSeparatorText;
   StartDecoding();
-  const bool lineRead = m_splitter && m_file.IsOpen() && m_splitter->ReadLine();
+  const bool lineRead = SkipLines() && m_splitter->ReadLine();
   if (lineRead) {
-    m_separatorText = GuessSeparator(m_splitter->LineText(), m_quoted);
+    m_separatorText = GuessSeparator(*m_splitter);
     m_splitter->SetSeparator(SeparatorOf(m_separatorText));
   }
   return ReadHeader(lineRead);
 }
 
+// Physical lines, not records: a quote in a line skipped opens nothing.
+bool CDelimitedTextReader::SkipLines() {
+  if (!m_splitter || !m_file.IsOpen())
+    return false;
+  for (std::int64_t line = 0; line < m_skipLines; ++line)
+    if (!m_splitter->ReadLine())
+      return false;
+  return true;
+}
+
 int CDelimitedTextReader::ReadHeader(bool lineRead) {
   const bool split = lineRead && m_splitter->SplitLine();
-  m_headerFault = split ? m_splitter->RecordFault() : CRowSplitter::Fault::kNone;
+  m_headerFault = split && m_headerLine ? m_splitter->RecordFault() : CRowSplitter::Fault::kNone;
   if (!split || m_headerFault != CRowSplitter::Fault::kNone) {
     Close();
     m_columns.clear();
     m_columnNames.clear();
     return 2;
   }
+  FindSplittingSeparator();
   ReadNames();
+  if (!m_headerLine) {
+    m_namesAreFields = false;
+    m_columnNames.clear();
+    m_columnNames.Reserve(FieldCount(), FieldCount() * 8);
+    for (std::size_t k = 1; k <= FieldCount(); ++k)
+      m_columnNames.Append(Utf8ToUtf16("column" + std::to_string(k)));
+    m_firstRowPending = true;
+  }
   // A row wider than the header is left out: one field more tells it apart.
   m_splitter->KeepFields(m_columns.size() + 1);
   return 0;
+}
+
+// A header of one field may be one column under another separator; the preview and the
+// window say which. Quotes count by the reader's own rules, so the splitter counts.
+void CDelimitedTextReader::FindSplittingSeparator() {
+  m_splittingSeparator.Empty();
+  m_splittingColumns = 0;
+  if (FieldCount() != 1)
+    return;
+  const char32_t chosen = SeparatorOf(m_separatorText);
+  for (const SeparatorCandidate& candidate : SeparatorCandidates()) {
+    if (static_cast<char32_t>(candidate.character) == chosen)
+      continue;
+    const std::size_t fields = m_splitter->FieldsUnder(static_cast<char32_t>(candidate.character));
+    if (fields > std::max<std::size_t>(m_splittingColumns, 1)) {
+      m_splittingSeparator = candidate.text;
+      m_splittingColumns = fields;
+    }
+  }
+  m_splitter->SplitLine();  // the header's own fields again
 }
 
 // The header's fields, and its names where they differ. Names are nearly always their
@@ -95,6 +136,8 @@ void CDelimitedTextReader::ReadNames() {
 }
 
 bool CDelimitedTextReader::NextRow() {
+  if (std::exchange(m_firstRowPending, false))
+    return true;
   if (m_splitter && m_file.IsOpen() && m_splitter->Next())
     return true;
   Close();

@@ -1,5 +1,7 @@
 // CDelimitedTextReader turns a delimited text file into rows of text fields: the first
-// line holds the column names, every further line is one row. The file's encoding is
+// line holds the column names, every further line is one row. Lines before the header may
+// be skipped, and a file without names has column1, column2, ... and its first line as a
+// row. The file's encoding is
 // found by CSourceDecoder, its lines and fields by CRowSplitter (the rules are there).
 //
 // Use: Open, Prepare (or PrepareGuessingSeparator) once, then NextRow (UTF-8 views, for the
@@ -41,12 +43,21 @@ class CDelimitedTextReader {
   void SetMaxLineBytes(std::uint64_t bytes) { m_maxLineBytes = bytes; }
   // Quoted fields (CRowSplitter::SetQuoted) on or off, for the header too. Before Prepare.
   void SetQuoted(bool quoted) { m_quoted = quoted; }
-  // Chooses the encoding and the separator (null, empty, "<tab>", "tab" and "\t" mean a tab; else
-  // the text's first character) and reads the header line. Returns 0 on success, 2 when there is no
-  // header line or it is a malformed quoted record (file closed; HeaderFault says which).
+  // Physical lines to skip before the header (or the first row); they still count in line
+  // numbers. Before Prepare.
+  void SetSkipLines(std::int64_t lines) { m_skipLines = lines; }
+  // Whether the first line holds the column names (the default). Without them the names
+  // are column1, column2, ..., as many as the first line's fields, and that line is the
+  // first row. Before Prepare.
+  void SetHeaderLine(bool header) { m_headerLine = header; }
+  // Chooses the encoding and the separator (null, empty, "<tab>", "tab" and "\t" mean a
+  // tab; else the text's first character) and reads the header line. Returns 0 on success,
+  // 2 when there is no header line or it is a malformed quoted record (file closed;
+  // HeaderFault says which).
   int Prepare(LPCWSTR separatorText);
   // The same, with the separator guessed from the header line itself (GuessSeparator), so
-  // that a source that can be read only once still loses nothing.
+  // that a source that can be read only once still loses nothing. The lines skipped are
+  // not looked at.
   int PrepareGuessingSeparator();
 
   // Reads the next row: true when there is one (FieldCount, Fields and Values hold it, or
@@ -81,27 +92,43 @@ class CDelimitedTextReader {
   }
   // The separator text as given or guessed ("<tab>" for a tab).
   const CString& SeparatorText() const { return m_separatorText; }
-  // The header's fields as the line holds them (quotes and NULs included).
+  // When the header is one field: the first of tab, comma, bar and semicolon that would
+  // split it into the most fields, and how many (quotes read as the rows' are); else
+  // empty and 0.
+  const CString& SplittingSeparator() const { return m_splittingSeparator; }
+  std::size_t SplittingSeparatorColumns() const { return m_splittingColumns; }
+  // Lines end with carriage returns alone: an old Mac file.
+  bool OldMacLineEnds() const { return m_splitter && m_splitter->LineEnd() == '\r'; }
+  // The header's fields as the line holds them (quotes and NULs included); without a
+  // header line, the first row's.
   const NameList& Columns() const { return m_columns; }
   // The column names: the header's field values.
   const NameList& ColumnNames() const { return m_namesAreFields ? m_columns : m_columnNames; }
   CRowSplitter::Fault HeaderFault() const { return m_headerFault; }
-  // Number of the line that the last row came from (the header is line 1).
+  // Number of the line that the last row came from, the header's after Prepare; every
+  // physical line counts, skipped ones too (the first is line 1).
   std::int64_t LineNumber() const { return m_splitter ? m_splitter->LineNumber() : 0; }
   // Bytes of the source read so far, for progress reports.
   std::uint64_t BytesRead() const { return m_splitter ? m_splitter->SourceBytesRead() : 0; }
 
  private:
   void StartDecoding();
+  bool SkipLines();
   int ReadHeader(bool lineRead);
+  void FindSplittingSeparator();
   void ReadNames();
 
   bool m_utf16 = false;
   bool m_quoted = false;
-  bool m_namesAreFields = false;  // m_columnNames is left empty
+  std::int64_t m_skipLines = 0;
+  bool m_headerLine = true;
+  bool m_firstRowPending = false;  // without a header line, the line Prepare read
+  bool m_namesAreFields = false;   // m_columnNames is left empty
   CRowSplitter::Fault m_headerFault = CRowSplitter::Fault::kNone;
   std::uint64_t m_maxLineBytes = kDefaultMaxLineBytes;
   CString m_separatorText;
+  CString m_splittingSeparator;
+  std::size_t m_splittingColumns = 0;
   CStdioFile m_file;
   NameList m_columns;
   NameList m_columnNames;

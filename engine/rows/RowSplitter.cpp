@@ -14,7 +14,6 @@
 
 namespace {
 
-constexpr char kLineFeed = '\n';
 constexpr char kCarriageReturn = '\r';
 constexpr char kQuote = '"';
 
@@ -118,7 +117,10 @@ CRowSplitter::CRowSplitter(CSourceDecoder& source, char32_t separator, std::uint
 }
 
 std::uint64_t CRowSplitter::SourceBytesRead() const {
-  return m_source.SourceOffset(static_cast<std::size_t>(m_piece.data() - m_pieceStart));
+  const auto offset = static_cast<std::size_t>(m_piece.data() - m_pieceStart);
+  if (m_headSize > 0 && m_pieceStart == m_head.data())
+    return m_headSourceStart + offset * (m_headSourceEnd - m_headSourceStart) / m_headSize;
+  return m_source.SourceOffset(offset);
 }
 
 void CRowSplitter::SetSeparator(char32_t separator) {
@@ -145,7 +147,7 @@ bool CRowSplitter::ReadPhysicalLine() {
   if (m_atEnd)
     return false;
   if (m_piece.empty()) {
-    m_piece = m_source.Read();
+    m_piece = NextPiece();
     m_pieceStart = m_piece.data();
     if (m_piece.empty()) {
       m_atEnd = true;
@@ -153,7 +155,7 @@ bool CRowSplitter::ReadPhysicalLine() {
     }
   }
   ++m_lineNumber;
-  const void* lineFeed = std::memchr(m_piece.data(), kLineFeed, m_piece.size());
+  const void* lineFeed = std::memchr(m_piece.data(), m_lineEnd, m_piece.size());
   if (lineFeed != nullptr) {
     const auto size = static_cast<std::size_t>(static_cast<const char*>(lineFeed) - m_piece.data());
     CheckLineSize(size, m_lineNumber);
@@ -166,9 +168,9 @@ bool CRowSplitter::ReadPhysicalLine() {
   m_line.assign(m_piece);
   m_piece.remove_prefix(m_piece.size());
   bool ended = false;
-  for (std::string_view piece; !ended && !(piece = m_source.Read()).empty();) {
+  for (std::string_view piece; !ended && !(piece = NextPiece()).empty();) {
     m_pieceStart = piece.data();
-    lineFeed = std::memchr(piece.data(), kLineFeed, piece.size());
+    lineFeed = std::memchr(piece.data(), m_lineEnd, piece.size());
     ended = lineFeed != nullptr;
     const std::size_t size =
         ended ? static_cast<std::size_t>(static_cast<const char*>(lineFeed) - piece.data())
@@ -399,7 +401,7 @@ bool CRowSplitter::ExtendRecord(std::string_view& text, std::size_t fields) {
   if (!ReadPhysicalLine())
     return false;
   CheckLineSize(m_record.size() + 1 + m_lineText.size(), m_recordLineNumber);
-  m_record += kLineFeed;
+  m_record += m_lineEnd;
   m_record += m_lineText;
   const std::size_t size = m_record.size();
   m_record.append(kSimdPadding, '\0');

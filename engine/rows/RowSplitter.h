@@ -1,7 +1,9 @@
 // CRowSplitter cuts the UTF-8 text of a source into rows of fields. It is the one place
 // that says what a line, a field and a value are:
 // - A line feed ends a line; a last line without one is a row when it holds something
-//   after the carriage-return rule: a character, a separator or a quote.
+//   after the carriage-return rule: a character, a separator or a quote. In an old Mac
+//   file (carriage returns and no line feed in the text's first 64 KiB) a carriage return
+//   ends a line instead, and a line feed is text.
 // - One carriage return before any character is skipped, so CR LF ends a line like LF; of
 //   a run of carriage returns every second one is kept (or, when the carriage return is
 //   the separator, splits). Outside quotes this rule comes first: the other rules see the
@@ -40,6 +42,10 @@ std::basic_string_view<Char> FieldValue(std::basic_string_view<Char> field) {
 // Lines longer than this fail the conversion: memory follows the longest line, and a file
 // without line feeds (or whose lines end with a lone carriage return) is one line.
 inline constexpr std::uint64_t kDefaultMaxLineBytes = std::uint64_t{256} << 20;
+
+// The start of the text that chooses the line end: carriage returns and no line feed in
+// it make an old Mac file.
+inline constexpr std::size_t kLineEndWindow = std::size_t{64} << 10;
 
 // A line of the source is longer than the limit.
 class CLineTooLong : public std::length_error {
@@ -84,6 +90,12 @@ class CRowSplitter {
   // nothing is quoted.
   void SetQuoted(bool quoted);
   bool SplitLine();
+  // The byte that ends a line: a line feed, or a carriage return in an old Mac file.
+  // Chosen by the first ReadLine from the text's first kLineEndWindow bytes.
+  char LineEnd() const { return m_lineEnd; }
+  // The fields of the line last read under another separator, by the rules of SplitLine
+  // but without reading on where a quote stays open. Leaves the line to be split again.
+  std::size_t FieldsUnder(char32_t separator);
   Fault RecordFault() const { return m_fault; }
   // The last line read had no line feed: the input ended inside it.
   bool LineUnended() const { return !m_lineEnded; }
@@ -117,6 +129,8 @@ class CRowSplitter {
 
  private:
   bool ReadPhysicalLine();
+  void ChooseLineEnd();
+  std::string_view NextPiece();
   void CheckLineSize(std::size_t size, std::int64_t lineNumber) const;
   bool QuotesOpenFields() const;
   bool IsRow(bool heldSomething) const;
@@ -140,6 +154,15 @@ class CRowSplitter {
   const char* m_pieceStart = nullptr;
   bool m_atEnd = false;
   bool m_quoted = false;
+  char m_lineEnd = '\n';
+  bool m_lineEndChosen = false;
+  // The text read to choose the line end, split before the rest (a piece lasts only until
+  // the next read), and the piece read after it, still whole.
+  std::string m_head;
+  std::size_t m_headSize = 0;
+  std::uint64_t m_headSourceStart = 0;
+  std::uint64_t m_headSourceEnd = 0;
+  std::string_view m_heldPiece;
   std::int64_t m_lineNumber = 0;  // of the last physical line read
   std::int64_t m_recordLineNumber = 0;
   Fault m_fault = Fault::kNone;

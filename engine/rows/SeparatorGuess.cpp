@@ -1,29 +1,15 @@
 #include "engine/rows/SeparatorGuess.h"
 
-#include <algorithm>
-
 #include "engine/rows/Separators.h"
 
-CString GuessSeparator(std::string_view headerLine, bool quoted) {
-  std::string outsideQuotes;
-  if (quoted) {
-    // A doubled quote inside quoted text closes and opens again: nothing in between.
-    bool inside = false;
-    for (const char byte : headerLine) {
-      if (byte == '"')
-        inside = !inside;
-      else if (!inside)
-        outsideQuotes.push_back(byte);
-    }
-    headerLine = outsideQuotes;
-  }
+CString GuessSeparator(CRowSplitter& splitter) {
   const std::span<const SeparatorCandidate> candidates = SeparatorCandidates();
   const SeparatorCandidate* best = &candidates.front();
-  long bestCount = 0;
+  std::size_t bestFields = 1;
   for (const SeparatorCandidate& candidate : candidates) {
-    const long count = std::count(headerLine.begin(), headerLine.end(), candidate.character);
-    if (count > bestCount)
-      best = &candidate, bestCount = count;
+    const std::size_t fields = splitter.FieldsUnder(static_cast<char32_t>(candidate.character));
+    if (fields > bestFields)
+      best = &candidate, bestFields = fields;
   }
   return best->text;
 }

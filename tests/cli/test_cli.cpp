@@ -116,6 +116,17 @@ const CliCase kCliCases[] = {
      "", "out.json", R"([{"name":"Smith, J.","note":"said \"hi\""}])"},
     {"Types", "a,b\n12,true\n", "-q --types -f jsonl in.csv -", 0, "", "-",
      R"([{"a":12,"b":true}])"},
+    // Where the table starts.
+    {"SkipLines", "# exported 2024\na,b\n1,2\n3\n", "--skip-lines 1 -s , in.csv out.json", 0,
+     "1 rows written, 1 lines left out (their field count differs from the header's; the log "
+     "lists them: $D/state/ostrel/corvane.log)\n",
+     "out.json", R"([{"a":"1","b":"2"}])"},
+    {"NoHeader", "a,b\n1,2\n", "-q --no-header in.csv out.json", 0, "", "out.json",
+     R"([{"column1":"a","column2":"b"},{"column1":"1","column2":"2"}])"},
+    {"OldMacLineEnds", "a;b\r1;2\r", "in.csv out.json", 0,
+     "separator guessed from the header line: ;\n1 rows written, 0 lines left out; lines end "
+     "with carriage returns alone, as in an old Mac file\n",
+     "out.json", R"([{"a":"1","b":"2"}])"},
     {"StandardOutputAndLimit", kCities, "-q -s , -n 1 in.csv -", 0, "", "-",
      R"([{"city":"Zürich","country":"CH"}])"},
     {"LinesLeftOut", "a,b\n1,2\n3\n4,5,6\n7,8\n", "-s , in.csv out.json", 0,
@@ -207,9 +218,10 @@ INSTANTIATE_TEST_SUITE_P(Runs, CliCases, ::testing::ValuesIn(kCliCases),
                          [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(CliTest, UsageErrorsExitTwo) {
-  for (const char* args : {"", "only-one", "a b c", "-f xml a b", "-n -3 a b", "-n ten a b",
-                           "--bogus a b", "-s", "--types=1 a b", "--max-line-bytes 0 a b",
-                           "--max-line-bytes 5X a b", "--max-line-bytes 99999999999G a b"}) {
+  for (const char* args :
+       {"", "only-one", "a b c", "-f xml a b", "-n -3 a b", "-n ten a b", "--bogus a b", "-s",
+        "--types=1 a b", "--no-header=1 a b", "--skip-lines -1 a b", "--max-line-bytes 0 a b",
+        "--max-line-bytes 5X a b", "--max-line-bytes 99999999999G a b"}) {
     const Result r = Run(args);
     EXPECT_EQ(r.status, 2) << args;
     EXPECT_TRUE(r.err.ends_with("\nTry 'corvane-convert --help'.\n")) << r.err;

@@ -305,6 +305,8 @@ const QuotedCase kQuotedCases[] = {
      "a,b\n\r\"x,y\",z\n1,\r\"2\n3\"\n",
      R"([{"a":"x,y","b":"z"},{"a":"1","b":"2\n3"}])",
      {}},
+    // In an old Mac file the line end a quoted field holds is its carriage return.
+    {"OldMacLineEndInsideQuotes", "a,b\r\"x\ry\",z\r", R"([{"a":"x\ry","b":"z"}])", {}},
     {"QuotedNamesAndLastEmptyValue", "\"a,\"\"1\"\"\"\n\"\"", R"([{"a,\"1\"":""}])", {}},
     {"UnquotedFieldsAsUsual", "a,b\nx\"\",\"\"\"y\"\"\"\n", R"([{"a":"x","b":"\"y\""}])", {}},
     {"Utf16Source",
@@ -334,6 +336,20 @@ void PrintTo(const QuotedCase& c, std::ostream* out) {
 
 INSTANTIATE_TEST_SUITE_P(Conversion, QuotedCases, ::testing::ValuesIn(kQuotedCases),
                          [](const auto& info) { return std::string(info.param.name); });
+
+// Lines skipped and a first line that is a row keep the line numbers of the file.
+TEST_F(ConversionTest, SkippedLinesAndNoHeaderKeepLineNumbers) {
+  ConversionRequest request =
+      Request(m_dir.Write("s.txt", "title\n1,2\n3\n4,5\n"), m_dir.File("out.json"));
+  request.options.skipLines = 1;
+  request.options.headerLine = false;
+  const ConversionReport report = ConvertToJson(request);
+  EXPECT_EQ(
+      outputrows::JsonRows(ReadBytesFromFile(m_dir.File("out.json"))),
+      outputrows::JsonRows(R"([{"column1":"1","column2":"2"},{"column1":"4","column2":"5"}])"));
+  ASSERT_EQ(report.leftOutLines.size(), 1u);
+  EXPECT_EQ(report.leftOutLines[0], u"Line 3 left out: it has 1 field(s), the header has 2");
+}
 
 TEST_F(ConversionTest, AMalformedQuotedHeaderFailsTheConversion) {
   m_dir.Write("out.json", "keep");

@@ -93,7 +93,10 @@ const ReaderCase kReaderCases[] = {
     {"TrailingSeparatorAtEnd", "a,b,c\n1,2,", u",", {u"a", u"b", u"c"}, {{u"1", u"2", u""}}},
     {"LastLineWithoutLineFeed", "a,b\n1,2", u",", {u"a", u"b"}, {{u"1", u"2"}}},
     {"EmptyLines", "a\n\nx\n\n", u",", {u"a"}, {{u""}, {u"x"}, {u""}}},
-    {"LoneCarriageReturnsRunTogether", "a,b\r1,2\r", u",", {u"a", u"b1", u"2"}},
+    // Carriage returns and no line feed: an old Mac file, whose lines end at carriage
+    // returns (the window that tells it is tested below).
+    {"OldMacLineEnds", "a,b\r1,2\r\r3,4", u",", {u"a", u"b"}, {{u"1", u"2"}, {u""}, {u"3", u"4"}}},
+    {"OldMacUtf16", Utf16(u"a,b\r1,2\r"), u",", {u"a", u"b"}, {{u"1", u"2"}}, 0, true},
     {"CarriageReturnAtEnd", "a,b\n1,2\r", u",", {u"a", u"b"}, {{u"1", u"2"}}},
     {"LoneCarriageReturnAtEndIsNoRow", "a\n1\n\r", u",", {u"a"}, {{u"1"}}},
     {"SecondCarriageReturnKept", "x\r\r\n", u",", {u"x\r"}},
@@ -115,6 +118,7 @@ const ReaderCase kReaderCases[] = {
     {"SequenceAcrossPieces", kX + "é" + kY + "€,z\n", u",", {kWideX + u"é" + kWideY + u"€", u"z"}},
     {"NonAsciiSeparatorInLongText", kA + "€" + kB + "😀\n", u"€", {kWideA, kWideB + u"😀"}},
     {"CarriageReturnInsideLongText", kA + "\r" + kB + "\r\rc\n", u",", {kWideA + kWideB + u"\rc"}},
+    {"LineFeedAfterCarriageReturns", "a\rb\r\n1\n", u",", {u"ab"}, {{u"1"}}},
     // Files without a header line.
     {"EmptyFile", "", u",", {}, {}, 2},
     {"OnlyUtf16Mark", "\xFF\xFE", u",", {}, {}, 2, true},
@@ -209,6 +213,9 @@ TEST_F(ReaderTest, GuessedSeparatorSplitsTheHeaderAndTheRows) {
       {"a|b,c|d\n1|2,3|4\n", u"|", false},
       {"a\tb,c\n1\t2,3\n", u"<tab>", false},  // a tie: the earliest of tab, comma, bar, semicolon
       {"ab\n1\n", u"<tab>", false},
+      // Quotes read by the reader's rule: one opens a field only at its start.
+      {"\"a,b,c\"\td\n1\t2\n", u"<tab>", true},
+      {"a\",b\",c|d|e\n1,2,3\n", u",", true},
       {"\"a;b;\"\"c\",d\n1,2\n", u",", true}};  // separators inside quotes don't count
   ScopedSysCalls scoped(ShortReads(1));
   for (const auto& [text, guess, quoted] : kSources) {
@@ -221,6 +228,101 @@ TEST_F(ReaderTest, GuessedSeparatorSplitsTheHeaderAndTheRows) {
     ASSERT_EQ(reader.ReadRow(row), 0);
     EXPECT_EQ(row.size(), reader.Columns().size()) << text;
     EXPECT_EQ(row.front(), u"1");
+  }
+}
+
+// The line end is chosen from the first 64 KiB of decoded text, however the reads cut it:
+// carriage returns and no line feed there make an old Mac file, whose later line feeds are
+// text. Read whole and in reads of 1000 bytes, so that the window spans many pieces.
+TEST_F(ReaderTest, LineEndChosenFromTheFirst64KiB) {
+  const std::size_t window = kLineEndWindow;
+  // Lines of "x" ending in CR up to size bytes of text, after a header "h" and its CR.
+  const auto crLines = [](std::size_t size) {
+    std::string text = "h\r";
+    while (text.size() + 2 <= size)
+      text += "x\r";
+    return text + std::string(size - text.size(), 'x');
+  };
+  // The text, whether it is an old Mac file, and its last row's only field.
+  const std::tuple<const char*, std::string, bool, std::u16string> kCases[] = {
+      {"CarriageReturnsOnly", crLines(3 * window) + "\rz", true, u"z"},
+      {"LineFeedJustPastTheWindowIsText", crLines(window) + "\ny\r", true, u"\ny"},
+      {"LineFeedAtTheWindowsEnd", crLines(window - 1) + "\ny\n", false, u"y"},
+      {"MarkNotCounted", "\xEF\xBB\xBF" + crLines(window - 1) + "\ny\n", false, u"y"},
+      {"Utf16CountedDecoded", Utf16(Utf8ToUtf16(crLines(window - 1) + "\ny\n")), false, u"y"},
+  };
+  for (const auto& [name, text, oldMac, last] : kCases) {
+    for (const size_t readLimit : {0, 1000}) {
+      ScopedSysCalls scoped(ShortReads(readLimit));
+      CDelimitedTextReader reader;
+      ASSERT_TRUE(reader.Open(Utf8ToUtf16(m_dir.Write("m.txt", text)).c_str()));
+      ASSERT_EQ(reader.Prepare(u","), 0);
+      EXPECT_EQ(reader.OldMacLineEnds(), oldMac) << name << " " << readLimit;
+      FieldList row, lastRow;
+      std::uint64_t bytesRead = 0;
+      while (reader.ReadRow(row) == 0) {
+        lastRow = row;
+        // Progress over the text read to choose the line end goes forward and stays
+        // within the file.
+        EXPECT_GE(reader.BytesRead(), bytesRead) << name;
+        bytesRead = reader.BytesRead();
+      }
+      EXPECT_EQ(lastRow, FieldList{last}) << name << " " << readLimit;
+      EXPECT_EQ(bytesRead, text.size()) << name << " " << readLimit;
+    }
+  }
+}
+
+// Lines before the header are skipped as physical lines (a quote in them opens nothing);
+// without a header line the names are column1, column2, ... and the first line is a row.
+// Line numbers count every physical line.
+TEST_F(ReaderTest, SkippedLinesAndNoHeader) {
+  struct Case {
+    const char* name;
+    std::string text;
+    std::int64_t skip;
+    bool header;
+    FieldList names;
+    Rows rows;
+    std::vector<std::int64_t> lines;
+    int prepare = 0;
+  };
+  const Case kCases[] = {
+      {"SkipATitle", "# exported 2024\na,b\n1,2\n", 1, true, {u"a", u"b"}, {{u"1", u"2"}}, {3}},
+      {"SkipLinesNotRecords", "\"x\n\"y\na,b\n1,2\n", 2, true, {u"a", u"b"}, {{u"1", u"2"}}, {4}},
+      {"NoHeader",
+       "a,b\n1,2\n",
+       0,
+       false,
+       {u"column1", u"column2"},
+       {{u"a", u"b"}, {u"1", u"2"}},
+       {1, 2}},
+      {"SkipAndNoHeader",
+       "t\n1,2,3\n4\n",
+       1,
+       false,
+       {u"column1", u"column2", u"column3"},
+       {{u"1", u"2", u"3"}, {u"4"}},
+       {2, 3}},
+      {"SkipPastTheEnd", "a\n", 1, true, {}, {}, {}, 2},
+  };
+  for (const Case& c : kCases) {
+    CDelimitedTextReader reader;
+    ASSERT_TRUE(reader.Open(Utf8ToUtf16(m_dir.Write("s.txt", c.text)).c_str()));
+    reader.SetQuoted(true);
+    reader.SetSkipLines(c.skip);
+    reader.SetHeaderLine(c.header);
+    ASSERT_EQ(reader.Prepare(u","), c.prepare) << c.name;
+    EXPECT_EQ(FieldList(reader.ColumnNames().begin(), reader.ColumnNames().end()), c.names)
+        << c.name;
+    Rows rows;
+    std::vector<std::int64_t> lines;
+    for (FieldList row; reader.ReadRow(row) == 0;) {
+      rows.push_back(row);
+      lines.push_back(reader.LineNumber());
+    }
+    EXPECT_EQ(rows, c.rows) << c.name;
+    EXPECT_EQ(lines, c.lines) << c.name;
   }
 }
 

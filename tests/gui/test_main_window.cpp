@@ -85,6 +85,9 @@ const ConvertCase kConvertCases[] = {
                        u"1 line was left out because its number of fields differs from the "
                        u"header's; Tools > View Log lists it.")),
      "["},
+    {"OldMacLineEnds", "in.txt", "name,value\rrow1,1\r", u",", u"", u"JSON", true,
+     InfoBox(Converted(1, u"Its lines end with carriage returns alone, as in an old Mac file.")),
+     "["},
     {"EveryLineLeftOut", "in.txt", SourceRows(0, ',') + kBadLine + kBadLine + kBadLine, u",", u"",
      u"JSON", true,
      InfoBox(Converted(0,
@@ -181,16 +184,23 @@ TEST_F(MainWindowTest, StartUpRestoresTheInputsAndShowsOnePreview) {
   store.SetFormat(u"BSON");
   store.SetQuotedFields(true);
   store.SetTypedValues(true);
+  // The header and the first row skipped, the second row taken for names: rows 2 to 11.
+  store.SetSkipLines(2);
+  store.SetHeaderLine(false);
   Open();
-  EXPECT_EQ((std::vector<CString>{Text(IDC_SOURCE_FILE), Text(IDC_TARGET_FILE), Text(IDC_SEPARATOR),
-                                  Text(IDC_CUSTOM_SEPARATOR), Text(IDC_FORMAT)}),
-            (std::vector<CString>{dir.WFile("in.txt"), u"out.json", u"Custom", u",", u"BSON"}));
+  EXPECT_EQ(
+      (std::vector<CString>{Text(IDC_SOURCE_FILE), Text(IDC_TARGET_FILE), Text(IDC_SEPARATOR),
+                            Text(IDC_CUSTOM_SEPARATOR), Text(IDC_FORMAT), Text(IDC_SKIP_LINES)}),
+      (std::vector<CString>{dir.WFile("in.txt"), u"out.json", u"Custom", u",", u"BSON", u"2"}));
+  EXPECT_FALSE(dlg->IsDlgButtonChecked(IDC_HEADER_LINE));
   EXPECT_TRUE(dlg->GetDlgItem(IDC_CUSTOM_SEPARATOR)->IsWindowEnabled());
   EXPECT_TRUE(dlg->IsDlgButtonChecked(IDC_QUOTED_FIELDS) &&
               dlg->IsDlgButtonChecked(IDC_TYPED_VALUES));
   const std::string page = ShownPage(dlg->PreviewFile());
-  EXPECT_NE(page.find("<td>row10</td>"), std::string::npos) << page;
-  EXPECT_EQ(page.find("<td>row11</td>"), std::string::npos);
+  EXPECT_NE(page.find("<th>column2</th>"), std::string::npos) << page;
+  EXPECT_NE(page.find("<td>row11</td>"), std::string::npos) << page;
+  EXPECT_EQ(page.find("<td>row1</td>"), std::string::npos);
+  EXPECT_EQ(page.find("<td>row12</td>"), std::string::npos);
   EXPECT_EQ(Boxes(), BoxList{});
 }
 
@@ -249,6 +259,26 @@ TEST_F(MainWindowTest, PreviewFollowsTheSourceTheSeparatorAndQuotedFieldsAndLeav
   const std::filesystem::path folder = dlg->PreviewFile().ToUtf8();
   Destroy();
   EXPECT_FALSE(std::filesystem::exists(folder.parent_path()));
+}
+
+// A new source whose header is one column under the chosen separator takes the one of
+// the list that splits it, and the page says so; a separator chosen afterwards stays, as
+// does one that splits the header already.
+TEST_F(MainWindowTest, ANewSourceTakesTheSeparatorThatSplitsItsHeader) {
+  Open();
+  Choose(IDC_SEPARATOR, u",");
+  SetText(IDC_SOURCE_FILE, Source("semicolons.csv", "a;b;c\n1;2;3\n"));
+  EXPECT_EQ(Text(IDC_SEPARATOR), u";");
+  std::string page = ShownPage(dlg->PreviewFile());
+  EXPECT_NE(page.find("<td>2</td>"), std::string::npos) << page;
+  CString taken;
+  taken.Format(PreviewTexts::kSeparatorTaken, u";", u",", u";", 3LL);
+  EXPECT_NE(page.find(EscapeHtml(taken.ToUtf8())), std::string::npos) << page;
+  Choose(IDC_SEPARATOR, u"|");
+  EXPECT_EQ(Text(IDC_SEPARATOR), u"|") << "the user's choice for the same source stays";
+  SetText(IDC_SOURCE_FILE, Source("bars.csv", "a|b,c\n1|2,3\n"));
+  EXPECT_EQ(Text(IDC_SEPARATOR), u"|");
+  EXPECT_EQ(Boxes(), BoxList{});
 }
 
 // Another page, as a link, a typed or a dropped address would ask for, is refused, and
@@ -400,6 +430,8 @@ TEST_F(MainWindowTest, RowsAreAlignedAndTheSmallestWindowCutsNothing) {
       {wxWindow::FindWindowByLabel("Value Se&parator", panel), IDC_SEPARATOR, false},
       {Item(IDC_CUSTOM_SEPARATOR), IDC_SEPARATOR, true},
       {Item(IDC_QUOTED_FIELDS), IDC_SEPARATOR, false},
+      {Item(IDC_SKIP_LINES_LABEL), IDC_SKIP_LINES, false},
+      {Item(IDC_HEADER_LINE), IDC_SKIP_LINES, false},
       {wxWindow::FindWindowByLabel("Format", panel), IDC_FORMAT, false},
       {Item(IDC_TYPED_VALUES), IDC_FORMAT, false},
       {Item(IDC_CONVERT), IDC_FORMAT, true}};
@@ -439,6 +471,8 @@ TEST_P(QuitTest, EveryWayOfClosingSavesTheTextsAndTheCheckBoxes) {
   SetText(IDC_CUSTOM_SEPARATOR, u";");
   SetText(IDC_TARGET_FILE, u"out.json");
   SetText(IDC_SOURCE_FILE, dir.WFile("never-converted.txt"));
+  SetText(IDC_SKIP_LINES, u"2");
+  PressKey('n', wxMOD_ALT);
   GetParam().close(*dlg);
   EXPECT_TRUE(PumpUntil([&] { return !dlg->GetFrame()->IsShown(); })) << "still shown";
   Destroy();
@@ -450,6 +484,8 @@ TEST_P(QuitTest, EveryWayOfClosingSavesTheTextsAndTheCheckBoxes) {
                             saved.CustomSeparator(), saved.Format()}),
       (std::vector<CString>{dir.WFile("never-converted.txt"), u"out.json", u"|", u";", u"BSON"}));
   EXPECT_TRUE(saved.QuotedFields() && saved.TypedValues());
+  EXPECT_EQ(saved.SkipLines(), 2);
+  EXPECT_FALSE(saved.HeaderLine());
   EXPECT_GT(saved.getInt(u"MainWnd.Width"), 0) << "the library's placement is saved with them";
 }
 

@@ -48,6 +48,9 @@ struct PageCase {
   const char16_t* separator;
   std::size_t rows;  // table rows shown
   std::vector<std::string> said;
+  // A source new to the window may take another separator: the one it takes.
+  bool newSource = false;
+  const char16_t* taken = u"";
 };
 
 std::string Wide() {
@@ -96,6 +99,18 @@ const PageCase kCases[] = {
      u",",
      1,
      {Said(T::kOtherSeparator, u";", 4LL)}},
+    {"NewSourceTakesTheSeparator",
+     [] { return std::string("a;b;c\n1;2;3\n"); },
+     u",",
+     1,
+     {Said(T::kSeparatorTaken, u";", u",", u";", 3LL), Said(T::kShows, 1LL, u"UTF-8", 3LL, u";")},
+     true,
+     u";"},
+    {"OldMacLineEnds",
+     [] { return std::string("a,b\r1,2\r"); },
+     u",",
+     1,
+     {Said(T::kShows, 1LL, u"UTF-8", 2LL, u","), Said(T::kOldMacLineEnds)}},
     {"NoLineFeed",
      [] { return std::string(17 << 20, 'x'); },
      u",",
@@ -142,7 +157,7 @@ TEST_P(PreviewPageTest, SaysWhatItShowsOrWhyNoRows) {
   conversion.separator = c.separator;
   conversion.output = dir.WFile("out.bson");
   conversion.format = OutputFormat::Bson;
-  MakePreviewPage(conversion, dir.WFile("page.json"));
+  EXPECT_EQ(MakePreviewPage(conversion, dir.WFile("page.json"), c.newSource), c.taken);
   EXPECT_FALSE(std::filesystem::exists(dir.File("out.bson")));
   const std::string page = ReadBytesFromFile(dir.File("page.json.html"));
   EXPECT_LT(page.size(), kHtmlMaxPageBytes);

@@ -46,9 +46,19 @@ class SettingsTest : public ::testing::Test {
 std::vector<CString> Values(const CSettings& s) {
   const char16_t* q = s.QuotedFields() ? u"Quoted" : u"";
   const char16_t* t = s.TypedValues() ? u"Types" : u"";
-  return {s.SourceFile(), s.OutputFile(), s.Separator(), s.CustomSeparator(), s.Format(), q, t};
+  const char16_t* h = s.HeaderLine() ? u"Header" : u"";
+  return {s.SourceFile(),
+          s.OutputFile(),
+          s.Separator(),
+          s.CustomSeparator(),
+          s.Format(),
+          q,
+          t,
+          CString::FromUtf8(std::to_string(s.SkipLines())),
+          h};
 }
-const std::vector<CString> kDefaults = {u"", u"", u"<tab>", u"", u"JSON", u"", u""};
+const std::vector<CString> kDefaults = {u"", u"", u"<tab>", u"",      u"JSON",
+                                        u"", u"", u"0",     u"Header"};
 
 // Nothing is created before the first save. Each accessor has a key of its own; keys this
 // program does not know (the dialog library's) are kept.
@@ -65,6 +75,8 @@ TEST_F(SettingsTest, FirstRunGivesTheDefaultsAndEveryValueComesBackAfterSaveAndL
     first.SetFormat(u"BSON");
     first.SetQuotedFields(true);
     first.SetTypedValues(true);
+    first.SetSkipLines(3);
+    first.SetHeaderLine(false);
     first.setInt(u"MainWnd.X", -12);
     first.SaveData();
   }
@@ -73,12 +85,13 @@ TEST_F(SettingsTest, FirstRunGivesTheDefaultsAndEveryValueComesBackAfterSaveAndL
   EXPECT_EQ(fs::status(m_dir.File("config/ostrel")).permissions(), fs::perms(0700));
   EXPECT_EQ(fs::status(m_store).permissions(), fs::perms(0600));
   EXPECT_NE(ReadBytesFromFile(m_store).find("=/data/in.txt\n"), std::string::npos);
-  EXPECT_NE(ReadBytesFromFile(m_store).find("\nQuoted=1\nTypes=1\n"), std::string::npos);
+  EXPECT_NE(ReadBytesFromFile(m_store).find("\nQuoted=1\nTypes=1\nSkipLines=3\nHeader=0\n"),
+            std::string::npos);
   CSettings second;
   EXPECT_EQ(Values(second), kDefaults);  // nothing is read before LoadData
   second.LoadData();
   EXPECT_EQ(Values(second), (std::vector<CString>{u"/data/in.txt", u"/data/out.json", u"Custom",
-                                                  u";", u"BSON", u"Quoted", u"Types"}));
+                                                  u";", u"BSON", u"Quoted", u"Types", u"3", u""}));
   EXPECT_EQ(second.getInt(u"MainWnd.X"), -12);
   EXPECT_EQ(Log(), "");
 }
@@ -173,7 +186,7 @@ TEST_F(SettingsTest, ASaveWritesOnlyTheKeysItChangedOverTheFileOnDisk) {
   CSettings both;
   both.LoadData();
   EXPECT_EQ(Values(both), (std::vector<CString>{u"/data/first.txt", u"/data/second.json", u",", u"",
-                                                u"JSON Lines", u"", u""}));
+                                                u"JSON Lines", u"", u"", u"0", u"Header"}));
   EXPECT_EQ(both.getStr(u"Later"), u"from a later release");
   EXPECT_TRUE(ReadBytesFromFile(m_store).starts_with("# my note\n")) << ReadBytesFromFile(m_store);
   EXPECT_EQ(Log(), "");
