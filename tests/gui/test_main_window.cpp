@@ -88,6 +88,11 @@ const ConvertCase kConvertCases[] = {
     {"OldMacLineEnds", "in.txt", "name,value\rrow1,1\r", u",", u"", u"JSON", true,
      InfoBox(Converted(1, u"Its lines end with carriage returns alone, as in an old Mac file.")),
      "["},
+    {"RepeatedNames", "in.txt", "a,a\n1,2\n", u",", u"", u"JSON", true,
+     InfoBox(Converted(1,
+                       u"1 repeated column name(s) renamed, since readers of JSON and BSON "
+                       u"keep only one of two equal names: a -> a_2")),
+     "["},
     {"EveryLineLeftOut", "in.txt", SourceRows(0, ',') + kBadLine + kBadLine + kBadLine, u",", u"",
      u"JSON", true,
      InfoBox(Converted(0,
