@@ -279,6 +279,10 @@ std::size_t CFile::ReadFirstBlock(std::size_t want) {
                                                      std::string_view(m_buffer.data(), n));
   const std::size_t made = m_compressed->Fill(m_buffer.data(), want);
   m_sourceBytesRead = m_compressed->BytesUsed();
+  // What it holds may itself be no text (a ZIP archive, gzipped).
+  const SourceFormat held = SourceFormatOf({m_buffer.data(), made});
+  if (IsNotText(held))
+    throw CNotTextFileException(m_path, held);
   return made;
 }
 
