@@ -106,6 +106,19 @@ class ProgressPacer {
   std::uint64_t m_lastCall = 0;
 };
 
+// The values of a row too wide to be held at once, read from the reader a window at a time.
+class ReaderWindows : public RowWindows {
+ public:
+  explicit ReaderWindows(CDelimitedTextReader& reader) : m_reader(reader) {}
+  void ForEach(const Take& take) const override {
+    m_reader.ForEachWindow([&take](const std::string_view*, const std::string_view* values,
+                                   std::size_t count) { take(values, count); });
+  }
+
+ private:
+  CDelimitedTextReader& m_reader;
+};
+
 // Reads rows up to the limit and writes those whose field count matches the header.
 void WriteRows(CDelimitedTextReader& reader, JSON& writer, const ConversionRequest& request,
                ConversionReport& report) {
@@ -116,7 +129,10 @@ void WriteRows(CDelimitedTextReader& reader, JSON& writer, const ConversionReque
     if (!NextRowWithinLimit(reader, limited, report))
       break;
     if (reader.FieldCount() == names.size() && reader.RecordFault() == CRowSplitter::Fault::kNone) {
-      writer.AddObjectUtf8(names, reader.Values());
+      if (reader.RowHeld())
+        writer.AddObjectUtf8(names, reader.Values());
+      else
+        writer.AddWideObjectUtf8(names, ReaderWindows(reader));
       ++report.rowsWritten;
     } else {
       NoteLineLeftOut(reader, names.size(), request.options.log, report);

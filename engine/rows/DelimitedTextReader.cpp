@@ -9,27 +9,6 @@
 #include "engine/rows/Separators.h"
 #include "platform/core/Utf8.h"
 
-namespace {
-
-void FillFieldList(const std::string_view* fields, std::size_t count, FieldList& row) {
-  row.resize(count);
-  for (std::size_t k = 0; k < count; ++k)
-    row[k] = Utf8ToUtf16(fields[k]);
-}
-
-// UTF-8 takes at least as many bytes as UTF-16 takes units: the list is allocated once.
-void FillNameList(const std::string_view* fields, std::size_t count, NameList& names) {
-  std::size_t bytes = 0;
-  for (std::size_t k = 0; k < count; ++k)
-    bytes += fields[k].size();
-  names.clear();
-  names.Reserve(count, bytes);
-  for (std::size_t k = 0; k < count; ++k)
-    names.Append(Utf8ToUtf16(fields[k]));
-}
-
-}  // namespace
-
 CDelimitedTextReader::CDelimitedTextReader() = default;
 CDelimitedTextReader::~CDelimitedTextReader() = default;
 
@@ -83,16 +62,36 @@ int CDelimitedTextReader::ReadHeader(bool lineRead) {
     m_columnNames.clear();
     return 2;
   }
-  FillNameList(Fields(), FieldCount(), m_columns);
-  // Names are nearly always their fields as they stand (no quotes, no NUL): then the
-  // fields serve as names too, and a header of millions of fields is held once.
-  m_namesAreFields = std::equal(Fields(), Fields() + FieldCount(), Values());
-  m_columnNames.clear();
-  if (!m_namesAreFields)
-    FillNameList(Values(), FieldCount(), m_columnNames);
+  ReadNames();
   // A row wider than the header is left out: one field more tells it apart.
   m_splitter->KeepFields(m_columns.size() + 1);
   return 0;
+}
+
+// The header's fields, and its names where they differ. Names are nearly always their
+// fields as they stand (no quotes, no NUL): then the fields serve as names too, and a
+// header of millions of fields is held once.
+void CDelimitedTextReader::ReadNames() {
+  m_columns.clear();
+  m_columnNames.clear();
+  m_namesAreFields = true;
+  // The names hold the line's bytes but its separators, in at most as many UTF-16 units.
+  const std::size_t names = FieldCount();
+  const std::size_t text = m_splitter->LineText().size();
+  m_columns.Reserve(names, text > names ? text - (names - 1) : 0);
+  m_splitter->ForEachWindow(
+      [this](const std::string_view* fields, const std::string_view* values, std::size_t count) {
+        if (m_namesAreFields && !std::equal(fields, fields + count, values)) {
+          m_namesAreFields = false;
+          for (const std::u16string_view name : m_columns)
+            m_columnNames.Append(name);
+        }
+        for (std::size_t k = 0; k < count; ++k) {
+          m_columns.Append(Utf8ToUtf16(fields[k]));
+          if (!m_namesAreFields)
+            m_columnNames.Append(Utf8ToUtf16(values[k]));
+        }
+      });
 }
 
 bool CDelimitedTextReader::NextRow() {
@@ -107,7 +106,13 @@ int CDelimitedTextReader::ReadRow(FieldList& row) {
     row.clear();
     return 1;
   }
-  FillFieldList(Fields(), m_splitter->StoredFieldCount(), row);
+  row.clear();
+  row.reserve(FieldCount());
+  m_splitter->ForEachWindow(
+      [&row](const std::string_view* fields, const std::string_view*, std::size_t count) {
+        for (std::size_t k = 0; k < count; ++k)
+          row.push_back(Utf8ToUtf16(fields[k]));
+      });
   return 0;
 }
 

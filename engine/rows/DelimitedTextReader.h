@@ -58,6 +58,9 @@ class CDelimitedTextReader {
   std::size_t FieldCount() const { return m_splitter->FieldCount(); }
   const std::string_view* Fields() const { return m_splitter->Fields(); }
   const std::string_view* Values() const { return m_splitter->Values(); }
+  // Whether Fields and Values hold the whole row; else ForEachWindow reads it.
+  bool RowHeld() const { return m_splitter->StoredFieldCount() == FieldCount(); }
+  void ForEachWindow(const CRowSplitter::WindowSink& take) { m_splitter->ForEachWindow(take); }
   // The next row's fields as UTF-16 texts: 0 when a row was read, 1 at the end of the
   // input (the file is then closed and row is to be ignored).
   int ReadRow(FieldList& row);
@@ -97,6 +100,7 @@ class CDelimitedTextReader {
  private:
   void StartDecoding();
   int ReadHeader(bool lineRead);
+  void ReadNames();
 
   bool m_utf16 = false;
   bool m_quoted = false;

@@ -202,14 +202,48 @@ bool CRowSplitter::QuotesOpenFields() const {
 
 bool CRowSplitter::SplitLine() {
   m_fault = Fault::kNone;
+  const std::size_t size = CCarriageReturnRule::EndOf(m_lineText.data(), m_lineText.size());
+  m_cutByBytes = !CutLine(size);
+  return m_cutByBytes ? SplitByteByByte(m_lineText) : IsRow(size > 0);
+}
+
+// Cuts the line's first size bytes 64 at a time; false when it needs the rules byte by
+// byte.
+bool CRowSplitter::CutLine(std::size_t size) {
   const char* text = m_lineText.data();
-  const std::size_t size = CCarriageReturnRule::EndOf(text, m_lineText.size());
-  bool cut;
   if (QuotesOpenFields())
-    cut = m_separatorSize == 1 ? Cut<true, false>(text, size) : Cut<true, true>(text, size);
-  else
-    cut = m_separatorSize == 1 ? Cut<false, false>(text, size) : Cut<false, true>(text, size);
-  return cut ? IsRow(size > 0) : SplitByteByByte();
+    return m_separatorSize == 1 ? Cut<true, false>(text, size) : Cut<true, true>(text, size);
+  return m_separatorSize == 1 ? Cut<false, false>(text, size) : Cut<false, true>(text, size);
+}
+
+void CRowSplitter::ForEachWindow(const WindowSink& take) {
+  if (m_storedFields < m_fieldCount) {
+    // The same cut again, the way it went before, full windows handed out as they fill.
+    struct Unset {
+      const WindowSink*& sink;
+      ~Unset() { sink = nullptr; }
+    } unset{m_sink = &take};
+    if (m_cutByBytes)
+      SplitByteByByte(m_recordText);
+    else
+      CutLine(CCarriageReturnRule::EndOf(m_lineText.data(), m_lineText.size()));
+  }
+  take(m_fields.data(), m_values, m_storedFields);
+}
+
+// Hands the first fields of the array to the sink, with their values: those of a line cut
+// 64 bytes at a time are worked out here, since the line's end, where they are otherwise,
+// is still to come.
+void CRowSplitter::HandOut(std::size_t fields) {
+  if (m_valueList.size() < fields)
+    m_valueList.resize(m_fields.size());
+  if (!m_cutByBytes) {
+    if (m_cutQuoted)
+      UndoubleQuotes(fields);
+    for (std::size_t k = 0; k < fields; ++k)
+      m_valueList[k] = ValueOf(m_fields[k], m_cutQuoted);
+  }
+  (*m_sink)(m_fields.data(), m_valueList.data(), fields);
 }
 
 bool CRowSplitter::SeparatorAt(const char* text, std::size_t size, std::size_t at) const {
@@ -218,26 +252,32 @@ bool CRowSplitter::SeparatorAt(const char* text, std::size_t size, std::size_t a
   return size - at >= m_separatorSize && std::memcmp(text + at, m_separator, m_separatorSize) == 0;
 }
 
-// Makes room for needed more fields after field, folding those past the kept ones into
-// the count; returns where field is then. rest: the line's text still to be cut, when
+// Makes room for needed more fields after field, folding those past the held ones (the
+// kept ones, at most a window) into the count, or, while ForEachWindow cuts, handing a full
+// window out; returns where field is then. rest: the line's text still to be cut, when
 // known; the views are then sized to the fields it can end at most, not doubled, so that a
 // line of millions of separators (a file of commas, a JSON file given by mistake) takes one
 // view a field, not up to three while the array moves. Counted only when the array grows,
-// which a wide row past the kept fields never makes it do.
+// which a wide row past the held fields never makes it do.
 std::string_view* CRowSplitter::Room(std::string_view* field, std::size_t needed,
                                      std::size_t& folded, std::optional<std::string_view> rest) {
   auto used = static_cast<std::size_t>(field - m_fields.data());
-  if (used > m_keptFields) {
-    folded += used - m_keptFields;
-    used = m_keptFields;
+  const std::size_t held =
+      m_sink != nullptr ? kWindowFields : std::min(m_keptFields, kWindowFields);
+  if (m_sink != nullptr && used + needed > held) {
+    HandOut(used);
+    folded += used;
+    used = 0;
+  } else if (used > held) {
+    folded += used - held;
+    used = held;
   }
   if (m_fields.size() - used < needed) {
-    // Past the kept fields the array is refilled from the kept count, never grown.
-    const std::size_t more =
-        rest ? std::min(
-                   static_cast<std::size_t>(std::count(rest->begin(), rest->end(), m_separator[0])),
-                   m_keptFields - used)
-             : used;
+    // Past the held fields the array is refilled from the held count, never grown.
+    const std::size_t more = std::min(
+        rest ? static_cast<std::size_t>(std::count(rest->begin(), rest->end(), m_separator[0]))
+             : used,
+        held > used ? held - used : 0);
     const std::size_t size = used + more + needed + 64;
     m_fields.reserve(size);  // exactly: resize alone may double the capacity
     m_fields.resize(size);
@@ -261,6 +301,7 @@ bool CRowSplitter::Cut(const char* text, std::size_t size) {
   std::uint64_t others = 0;
   std::uint64_t quotes = 0;
   CQuoteMasks quoteMasks;
+  m_cutQuoted = kQuoted;
   std::size_t folded = 0;
   const char* fieldStart = text;
   std::string_view* field = m_fields.data();
@@ -296,7 +337,7 @@ bool CRowSplitter::Cut(const char* text, std::size_t size) {
   m_fieldCount = m_storedFields + folded;
   m_values = m_fields.data();
   if (kQuoted && quoteMasks.Doubled())
-    UndoubleQuotes();
+    UndoubleQuotes(m_storedFields);
   if (others != 0) {
     // NULs cut values; outside quoted mode, double quotes at a field's ends are trimmed.
     m_valueList.assign(m_fields.begin(),
@@ -308,16 +349,20 @@ bool CRowSplitter::Cut(const char* text, std::size_t size) {
   return true;
 }
 
-// Makes each doubled quote of a cut line's quoted fields one, the fields rewritten into
-// m_scratch. Unquoted fields hold no quote: the masks checked that.
-void CRowSplitter::UndoubleQuotes() {
-  ScratchFor(m_lineText.size());
-  char* out = m_scratch.data();
-  for (std::size_t k = 0; k < m_storedFields; ++k) {
+// Makes each doubled quote of a cut line's first quoted fields one, the fields rewritten
+// into m_scratch. Unquoted fields hold no quote: the masks checked that.
+void CRowSplitter::UndoubleQuotes(std::size_t fields) {
+  char* out = nullptr;
+  for (std::size_t k = 0; k < fields; ++k) {
     std::string_view& field = m_fields[k];
     const char* quote = static_cast<const char*>(std::memchr(field.data(), kQuote, field.size()));
     if (quote == nullptr)
       continue;
+    // Taken at the first doubled quote: a wide row's windows may have none.
+    if (out == nullptr) {
+      ScratchFor(m_lineText.size());
+      out = m_scratch.data();
+    }
     // Up to each doubled quote's first half, then past its second.
     char* const start = out;
     const char* from = field.data();
@@ -376,8 +421,7 @@ bool CRowSplitter::ExtendRecord(std::string_view& text, std::size_t fields) {
 // text but the closing quote and a doubled one; while a quote is open at the line's end,
 // the record goes on with the next line. The fields are written to m_scratch, whose views
 // move with it when a longer record makes it grow.
-bool CRowSplitter::SplitByteByByte() {
-  std::string_view text = m_lineText;
+bool CRowSplitter::SplitByteByByte(std::string_view text) {
   const bool quoting = QuotesOpenFields();
   const char lead = m_separator[0];
   ScratchFor(text.size());
@@ -440,5 +484,6 @@ bool CRowSplitter::SplitByteByByte() {
   m_storedFields = static_cast<std::size_t>(field - m_fields.data());
   m_fieldCount = m_storedFields + folded;
   m_values = m_valueList.data();
+  m_recordText = text;
   return IsRow(held);
 }

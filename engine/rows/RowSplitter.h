@@ -17,6 +17,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <stdexcept>
 #include <string>
@@ -91,14 +92,23 @@ class CRowSplitter {
   // The fields as the line holds them (after the carriage-return rule; a quoted field is
   // its inside text) and their values,
   // UTF-8, each followed by kSimdPadding readable bytes. Valid until the next call of Next.
-  // Only StoredFieldCount of them are held: all of a row up to the kept number of fields,
-  // enough of a wider one to tell it is wider.
+  // Only StoredFieldCount of them are held: all of a row up to the kept number of fields
+  // and kWindowFields, enough of a wider one to tell it is wider.
   const std::string_view* Fields() const { return m_fields.data(); }
   const std::string_view* Values() const { return m_values; }
   std::size_t StoredFieldCount() const { return m_storedFields; }
   // Rows wider than fields are left out: past that, fields are counted, not held, so that
   // a line of separators costs no more memory than its text.
   void KeepFields(std::size_t fields) { m_keptFields = fields; }
+
+  // A row holds at most this many fields at once; a wider one is read a window at a time.
+  static constexpr std::size_t kWindowFields = std::size_t{1} << 16;
+  using WindowSink = std::function<void(const std::string_view* fields,
+                                        const std::string_view* values, std::size_t count)>;
+  // Hands every field of the row and its value to take, in order, a window of at most
+  // kWindowFields at a time (once, when the row is held whole); a wide row is cut again
+  // for it. Fields and Values hold the last window afterwards.
+  void ForEachWindow(const WindowSink& take);
   // The number of the line the row began on; the first line is 1, and a line feed inside
   // a quoted field starts a new line.
   std::int64_t LineNumber() const { return m_recordLineNumber; }
@@ -112,8 +122,10 @@ class CRowSplitter {
   bool IsRow(bool heldSomething) const;
   template <bool kQuoted, bool kMultiByteSeparator>
   bool Cut(const char* text, std::size_t size);
-  void UndoubleQuotes();
-  bool SplitByteByByte();
+  void UndoubleQuotes(std::size_t fields);
+  bool CutLine(std::size_t size);
+  void HandOut(std::size_t fields);
+  bool SplitByteByByte(std::string_view text);
   bool ExtendRecord(std::string_view& text, std::size_t fields);
   void ScratchFor(std::size_t size);
   std::string_view* Room(std::string_view* field, std::size_t needed, std::size_t& folded,
@@ -145,4 +157,12 @@ class CRowSplitter {
   std::size_t m_storedFields = 0;
   std::size_t m_keptFields = SIZE_MAX;
   const std::string_view* m_values = nullptr;  // m_fields when no value differs
+  // How the last record was cut, so that ForEachWindow cuts it the same way again: byte by
+  // byte from its whole text (a quoted record may span lines), or 64 bytes at a time.
+  bool m_cutByBytes = false;
+  std::string_view m_recordText;
+  // While ForEachWindow cuts: where full windows go. m_cutQuoted: the fields are cut in
+  // quoted mode, so their values are worked out as each window is handed out.
+  const WindowSink* m_sink = nullptr;
+  bool m_cutQuoted = false;
 };

@@ -1,5 +1,7 @@
 #include "libs/suppcore/BsonEncoder.h"
 
+#include <bson/bson.h>
+
 #include <cerrno>
 #include <cstdint>
 #include <cstring>
@@ -8,6 +10,8 @@
 
 #include "libs/suppcore/ValueType.h"
 #include "platform/core/Simd.h"
+
+static_assert(kSimdPadding >= 16, "a decimal fits in a value's room");
 
 namespace {
 
@@ -41,20 +45,31 @@ bool FitsInt32(std::int64_t value) {
          value <= std::numeric_limits<std::int32_t>::max();
 }
 
-// The bytes of a typed value's element after its key: at most 8.
+// The bytes of a typed value's element after its key: at most 16.
 std::size_t TypedSize(const TypedValue& value) {
   switch (value.type) {
     case ValueType::kBoolean:
       return 1;
     case ValueType::kInteger:
       return FitsInt32(value.integer) ? 4 : 8;
+    case ValueType::kDecimal:
+      return 16;
     default:
       return 8;
   }
 }
 
+// A decimal's 16 bytes, by libbson's reading of its text, which ValueType found exact.
+char* PutDecimal(char* out, std::string_view text) {
+  bson_decimal128_t decimal;
+  bson_decimal128_from_string_w_len(text.data(), static_cast<int>(text.size()), &decimal);
+  out = PutLittleEndian(out, static_cast<std::uint64_t>(decimal.low));
+  return PutLittleEndian(out, static_cast<std::uint64_t>(decimal.high));
+}
+
 // Writes a typed value's element type over the key's and its bytes after the key.
-[[gnu::always_inline]] inline char* PutTyped(char* element, char* out, const TypedValue& value) {
+[[gnu::always_inline]] inline char* PutTyped(char* element, char* out, const TypedValue& value,
+                                             std::string_view text) {
   switch (value.type) {
     case ValueType::kBoolean:
       *element = '\x08';
@@ -67,6 +82,9 @@ std::size_t TypedSize(const TypedValue& value) {
       }
       *element = '\x12';
       return PutLittleEndian(out, static_cast<std::uint64_t>(value.integer));
+    case ValueType::kDecimal:
+      *element = '\x13';
+      return PutDecimal(out, text);
     default: {
       *element = '\x01';
       std::uint64_t bits = 0;
@@ -89,21 +107,22 @@ void BsonEncoder::Row(std::size_t /*index*/, const ObjectNames& names,
 }
 
 // The room a row needs is known before its bytes are written, since its values are UTF-8
-// already (a typed value takes less than its text would), and the length is put in front
-// once they are: the document needs no second pass.
+// already (a typed value takes at most 16 bytes, within the room of a string's length, its
+// text, its NUL and the padding), and the length is put in front once they are: the
+// document needs no second pass.
 template <bool kTyped>
 void BsonEncoder::RowIn(const ObjectNames& names, const std::string_view* values) {
   const ObjectNameCache& keys = m_keys.Get(names, EncodeKey);
   const std::size_t count = names.size();
   if (!keys.Cached()) {
-    RowInPieces<kTyped>(names, values);
+    RowInPieces<kTyped>(names, OneWindow(values, count));
     return;
   }
   std::size_t bound = 4 + keys.PaddedSize() + 1;
   for (std::size_t k = 0; k < count; ++k)
     bound += 4 + values[k].size() + 1 + kSimdPadding;
   if (bound > kMaxRowReservation) {
-    RowInPieces<kTyped>(names, values);
+    RowInPieces<kTyped>(names, OneWindow(values, count));
     return;
   }
   char* const start = m_out.Reserve(bound);
@@ -114,7 +133,7 @@ void BsonEncoder::RowIn(const ObjectNames& names, const std::string_view* values
     if (kTyped) {
       const TypedValue typed = ParseTypedValue(values[k]);
       if (typed.type != ValueType::kString) {
-        out = PutTyped(element, out, typed);
+        out = PutTyped(element, out, typed, values[k]);
         continue;
       }
     }
@@ -127,19 +146,28 @@ void BsonEncoder::RowIn(const ObjectNames& names, const std::string_view* values
   m_out.Commit(out);
 }
 
-// A row too large for one reservation: its length is counted first, the values' types
-// worked out again as they are written. The keys are written from the names when there are
-// too many to keep.
+void BsonEncoder::WideRow(std::size_t /*index*/, const ObjectNames& names, const RowWindows& row) {
+  if (m_typed)
+    RowInPieces<true>(names, row);
+  else
+    RowInPieces<false>(names, row);
+}
+
+// A row too large for one reservation: its length is counted first, in a first reading of
+// its values, the values' types worked out again as they are written in the second. The
+// keys are written from the names when there are too many to keep.
 template <bool kTyped>
-void BsonEncoder::RowInPieces(const ObjectNames& names, const std::string_view* values) {
+void BsonEncoder::RowInPieces(const ObjectNames& names, const RowWindows& row) {
   const ObjectNameCache& keys = m_keys.Get(names, EncodeKey);
-  const std::size_t count = names.size();
   std::uint64_t length = 4 + 1;
-  for (std::size_t k = 0; k < count; ++k) {
-    const TypedValue typed = kTyped ? ParseTypedValue(values[k]) : TypedValue{};
-    length += 1 + KeyText(names[k]).size() + 1 +
-              (typed.type != ValueType::kString ? TypedSize(typed) : 4 + values[k].size() + 1);
-  }
+  ObjectNames::Iterator name = names.begin();
+  row.ForEach([&](const std::string_view* values, std::size_t count) {
+    for (std::size_t i = 0; i < count; ++i, ++name) {
+      const TypedValue typed = kTyped ? ParseTypedValue(values[i]) : TypedValue{};
+      length += 1 + KeyText(*name).size() + 1 +
+                (typed.type != ValueType::kString ? TypedSize(typed) : 4 + values[i].size() + 1);
+    }
+  });
   if (length > INT32_MAX) {
     // BSON counts in signed 32 bits: a longer row cannot be written, and a wrong length
     // would make every following document unreadable.
@@ -148,27 +176,37 @@ void BsonEncoder::RowInPieces(const ObjectNames& names, const std::string_view* 
   char bytes[8];
   PutLength(bytes, static_cast<std::uint32_t>(length));
   m_out.Append({bytes, 4});
-  for (std::size_t k = 0; k < count; ++k) {
-    const TypedValue typed = kTyped ? ParseTypedValue(values[k]) : TypedValue{};
-    char type = kStringType;
-    std::size_t size = 0;
-    if (typed.type != ValueType::kString)
-      size = static_cast<std::size_t>(PutTyped(&type, bytes, typed) - bytes);
-    m_out.Append({&type, 1});
-    if (keys.Cached()) {
-      m_out.Append(keys[k].substr(1));
-    } else {
-      m_out.Append(KeyText(names[k]));
-      m_out.Append(std::string_view("\0", 1));
-    }
-    if (typed.type != ValueType::kString) {
-      m_out.Append({bytes, size});
-      continue;
-    }
-    PutLength(bytes, static_cast<std::uint32_t>(values[k].size() + 1));
-    m_out.Append({bytes, 4});
-    m_out.Append(values[k]);
+  std::size_t k = 0;
+  name = names.begin();
+  row.ForEach([&](const std::string_view* values, std::size_t count) {
+    for (std::size_t i = 0; i < count; ++i, ++k, ++name)
+      AppendElement<kTyped>(keys, k, *name, values[i]);
+  });
+  m_out.Append(std::string_view("\0", 1));
+}
+
+template <bool kTyped>
+void BsonEncoder::AppendElement(const ObjectNameCache& keys, std::size_t k, std::string_view name,
+                                std::string_view value) {
+  char bytes[16];
+  const TypedValue typed = kTyped ? ParseTypedValue(value) : TypedValue{};
+  char type = kStringType;
+  std::size_t size = 0;
+  if (typed.type != ValueType::kString)
+    size = static_cast<std::size_t>(PutTyped(&type, bytes, typed, value) - bytes);
+  m_out.Append({&type, 1});
+  if (keys.Cached()) {
+    m_out.Append(keys[k].substr(1));
+  } else {
+    m_out.Append(KeyText(name));
     m_out.Append(std::string_view("\0", 1));
   }
+  if (typed.type != ValueType::kString) {
+    m_out.Append({bytes, size});
+    return;
+  }
+  PutLength(bytes, static_cast<std::uint32_t>(value.size() + 1));
+  m_out.Append({bytes, 4});
+  m_out.Append(value);
   m_out.Append(std::string_view("\0", 1));
 }

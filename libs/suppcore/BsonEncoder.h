@@ -20,13 +20,17 @@ class BsonEncoder : public DocumentEncoder {
   void BeginArray() override {}
   // Throws CFileException (EFBIG) for a row whose document would pass BSON's 2 GiB limit.
   void Row(std::size_t index, const ObjectNames& names, const std::string_view* values) override;
+  void WideRow(std::size_t index, const ObjectNames& names, const RowWindows& row) override;
   void EndArray() override {}
 
  private:
   template <bool kTyped>
   void RowIn(const ObjectNames& names, const std::string_view* values);
   template <bool kTyped>
-  void RowInPieces(const ObjectNames& names, const std::string_view* values);
+  void RowInPieces(const ObjectNames& names, const RowWindows& row);
+  template <bool kTyped>
+  void AppendElement(const ObjectNameCache& keys, std::size_t k, std::string_view name,
+                     std::string_view value);
 
   WriteBuffer& m_out;
   const bool m_typed;

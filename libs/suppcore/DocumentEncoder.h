@@ -5,9 +5,30 @@
 #pragma once
 
 #include <cstddef>
+#include <functional>
 #include <string_view>
 
 #include "libs/suppcore/ObjectNames.h"
+
+// The values of a row too wide to be held at once, a window at a time in order; each
+// ForEach reads the whole row again.
+class RowWindows {
+ public:
+  using Take = std::function<void(const std::string_view* values, std::size_t count)>;
+  virtual ~RowWindows() = default;
+  virtual void ForEach(const Take& take) const = 0;
+};
+
+// A row held whole, as one window.
+class OneWindow : public RowWindows {
+ public:
+  OneWindow(const std::string_view* values, std::size_t count) : m_values(values), m_count(count) {}
+  void ForEach(const Take& take) const override { take(m_values, m_count); }
+
+ private:
+  const std::string_view* m_values;
+  std::size_t m_count;
+};
 
 class DocumentEncoder {
  public:
@@ -17,6 +38,8 @@ class DocumentEncoder {
   // One element: the object names[k]: values[k]; index counts the elements before it.
   // The values are well-formed UTF-8, each followed by kSimdPadding readable bytes.
   virtual void Row(std::size_t index, const ObjectNames& names, const std::string_view* values) = 0;
+  // The same for a row whose values come in windows, as many as there are names.
+  virtual void WideRow(std::size_t index, const ObjectNames& names, const RowWindows& row) = 0;
   virtual void EndArray() = 0;
 
  protected:

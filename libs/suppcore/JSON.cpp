@@ -72,6 +72,14 @@ void JSON::AddObjectUtf8(const ObjectNames& names, const std::string_view* value
   ++impl.rows;
 }
 
+void JSON::AddWideObjectUtf8(const ObjectNames& names, const RowWindows& row) {
+  Impl& impl = *m_impl;
+  if (impl.state != Impl::State::kInArray)
+    return;
+  impl.encoder->WideRow(impl.rows, names, row);
+  ++impl.rows;
+}
+
 void JSON::Close() {
   Impl& impl = *m_impl;
   if (impl.state == Impl::State::kUnbound)

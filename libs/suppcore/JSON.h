@@ -27,6 +27,7 @@
 #include <string_view>
 #include <vector>
 
+#include "libs/suppcore/DocumentEncoder.h"
 #include "libs/suppcore/ObjectNames.h"
 #include "platform/core/CString.h"
 #include "platform/core/File.h"
@@ -57,6 +58,8 @@ class JSON {
   // UTF-8 followed by kSimdPadding readable bytes, which the writer may read but ignores.
   static constexpr std::size_t kValueSlack = kSimdPadding;
   void AddObjectUtf8(const ObjectNames& names, const std::string_view* valuesUtf8);
+  // The same for a row too wide to be held at once, its values read a window at a time.
+  void AddWideObjectUtf8(const ObjectNames& names, const RowWindows& row);
 
   // Ends whatever is still open, writes everything pending to the file and flushes it;
   // the writer no longer touches the file afterwards, also when this throws. Writes

@@ -91,14 +91,14 @@ void JsonEncoder::RowIn(std::size_t index, const ObjectNames& names,
   const ObjectNameCache& leads = m_leads.Get(names, EncodeLead<Bytes>);
   const std::size_t count = names.size();
   if (!leads.Cached()) {
-    RowInPieces<Bytes, kTyped>(index, names, values);
+    RowInPieces<Bytes, kTyped>(index, names, OneWindow(values, count));
     return;
   }
   std::size_t bound = 1 + Bytes::kRowOpen.size() + leads.PaddedSize() + Bytes::kRowClose.size();
   for (std::size_t k = 0; k < count; ++k)
     bound += values[k].size() * kMaxJsonBytesPerByte + 1 + kSimdPadding;
   if (bound > kMaxRowReservation) {
-    RowInPieces<Bytes, kTyped>(index, names, values);
+    RowInPieces<Bytes, kTyped>(index, names, OneWindow(values, count));
     return;
   }
   char* out = m_out.Reserve(bound);
@@ -118,31 +118,44 @@ void JsonEncoder::RowIn(std::size_t index, const ObjectNames& names,
   m_out.Commit(out);
 }
 
+void JsonEncoder::WideRow(std::size_t index, const ObjectNames& names, const RowWindows& row) {
+  if (m_layout == Layout::kLines)
+    m_typed ? RowInPieces<LineBytes, true>(index, names, row)
+            : RowInPieces<LineBytes, false>(index, names, row);
+  else
+    m_typed ? RowInPieces<IndentedBytes, true>(index, names, row)
+            : RowInPieces<IndentedBytes, false>(index, names, row);
+}
+
+// Member by member through the buffer, the names read in order as the values come.
 template <class Bytes, bool kTyped>
-void JsonEncoder::RowInPieces(std::size_t index, const ObjectNames& names,
-                              const std::string_view* values) {
+void JsonEncoder::RowInPieces(std::size_t index, const ObjectNames& names, const RowWindows& row) {
   const ObjectNameCache& leads = m_leads.Get(names, EncodeLead<Bytes>);
   if (Bytes::kCommaBetweenRows && index > 0)
     m_out.Append(",");
   m_out.Append(Bytes::kRowOpen);
-  for (std::size_t k = 0; k < names.size(); ++k) {
-    const bool bare = kTyped && TypeOfValue(values[k]) != ValueType::kString;
-    if (leads.Cached()) {
-      m_out.Append(leads[k].substr(0, leads[k].size() - bare));
-    } else {
-      if (k > 0)
-        m_out.Append(",");
-      m_out.Append(Bytes::kNameOpen);
-      AppendEscaped(names[k]);
-      m_out.Append(Bytes::kNameClose.substr(0, Bytes::kNameClose.size() - bare));
+  std::size_t k = 0;
+  ObjectNames::Iterator name = names.begin();
+  row.ForEach([&](const std::string_view* values, std::size_t count) {
+    for (std::size_t i = 0; i < count; ++i, ++k, ++name) {
+      const bool bare = kTyped && TypeOfValue(values[i]) != ValueType::kString;
+      if (leads.Cached()) {
+        m_out.Append(leads[k].substr(0, leads[k].size() - bare));
+      } else {
+        if (k > 0)
+          m_out.Append(",");
+        m_out.Append(Bytes::kNameOpen);
+        AppendEscaped(*name);
+        m_out.Append(Bytes::kNameClose.substr(0, Bytes::kNameClose.size() - bare));
+      }
+      if (bare) {
+        m_out.Append(values[i]);
+        continue;
+      }
+      AppendEscaped(values[i]);
+      m_out.Append("\"");
     }
-    if (bare) {
-      m_out.Append(values[k]);
-      continue;
-    }
-    AppendEscaped(values[k]);
-    m_out.Append("\"");
-  }
+  });
   m_out.Append(Bytes::kRowClose);
 }
 

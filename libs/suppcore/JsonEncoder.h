@@ -20,6 +20,7 @@ class JsonEncoder : public DocumentEncoder {
 
   void BeginArray() override;
   void Row(std::size_t index, const ObjectNames& names, const std::string_view* values) override;
+  void WideRow(std::size_t index, const ObjectNames& names, const RowWindows& row) override;
   void EndArray() override;
 
  private:
@@ -28,7 +29,7 @@ class JsonEncoder : public DocumentEncoder {
   template <class Bytes, bool kTyped>
   void RowIn(std::size_t index, const ObjectNames& names, const std::string_view* values);
   template <class Bytes, bool kTyped>
-  void RowInPieces(std::size_t index, const ObjectNames& names, const std::string_view* values);
+  void RowInPieces(std::size_t index, const ObjectNames& names, const RowWindows& row);
   void AppendEscaped(std::string_view text);
 
   WriteBuffer& m_out;

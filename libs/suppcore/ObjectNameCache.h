@@ -47,11 +47,12 @@ class ObjectNameCache {
     m_ends.clear();
     m_serial = names.Serial();
     m_cached = false;
-    for (std::size_t k = 0; k < names.size(); ++k) {
+    std::size_t k = 0;
+    for (const std::string_view name : names) {
       // Checked before the name is encoded, so that a long name is never encoded whole.
-      if (names[k].size() > (kMaxCachedBytes - m_bytes.size()) / kMaxBytesPerByte)
+      if (name.size() > (kMaxCachedBytes - m_bytes.size()) / kMaxBytesPerByte)
         return Release();
-      encode(k, names[k], m_scratch);
+      encode(k++, name, m_scratch);
       if (m_scratch.size() > kMaxCachedBytes - m_bytes.size())
         return Release();
       m_bytes.append(m_scratch);

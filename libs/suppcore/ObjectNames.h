@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "platform/core/CString.h"
+#include "platform/core/PackedTexts.h"
 #include "platform/core/Simd.h"
 
 class ObjectNames {
@@ -22,28 +23,31 @@ class ObjectNames {
   template <class Names>
   explicit ObjectNames(const Names& names) : m_serial(NextSerial()) {
     std::size_t units = 0;
-    for (const auto& name : names)
-      units += name.size();
-    m_bytes.reserve(units + kSimdPadding);
-    m_ends.reserve(names.size());
+    std::size_t count = 0;
     for (const auto& name : names) {
-      AppendUtf8(m_bytes, name);
-      if (m_bytes.size() > UINT32_MAX)
-        throw std::length_error("names of 4 GiB or more");
-      m_ends.push_back(static_cast<std::uint32_t>(m_bytes.size()));
+      units += name.size();
+      ++count;
     }
-    m_bytes.append(kSimdPadding, '\0');
+    m_names.Reserve(count, units + kSimdPadding);
+    std::string utf8;
+    for (const auto& name : names) {
+      utf8.clear();
+      AppendUtf8(utf8, name);
+      m_names.Append(utf8, UINT32_MAX);
+    }
+    m_names.AppendAfter(kSimdPadding, '\0');
   }
   ObjectNames(const ObjectNames&) = delete;
   ObjectNames& operator=(const ObjectNames&) = delete;
 
-  std::size_t size() const { return m_ends.size(); }
+  using Iterator = PackedTexts<char>::Iterator;
+
+  std::size_t size() const { return m_names.size(); }
   // The name at index in UTF-8, followed by kSimdPadding readable bytes (the next names,
-  // then the padding).
-  std::string_view operator[](std::size_t index) const {
-    const std::uint32_t begin = index == 0 ? 0 : m_ends[index - 1];
-    return {m_bytes.data() + begin, m_ends[index] - begin};
-  }
+  // then the padding). Found in a few steps: read the names in order with begin().
+  std::string_view operator[](std::size_t index) const { return m_names[index]; }
+  Iterator begin() const { return m_names.begin(); }
+  Iterator end() const { return m_names.end(); }
   std::uint64_t Serial() const { return m_serial; }
 
  private:
@@ -54,7 +58,6 @@ class ObjectNames {
 
   // The names back to back, then the padding: one block, however many names there are,
   // rather than a string and its padding for each.
-  std::string m_bytes;
-  std::vector<std::uint32_t> m_ends;  // of each name in m_bytes
+  PackedTexts<char> m_names;
   std::uint64_t m_serial;
 };

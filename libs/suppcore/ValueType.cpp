@@ -1,6 +1,7 @@
 #include "libs/suppcore/ValueType.h"
 
 #include <algorithm>
+#include <cfloat>
 #include <charconv>
 #include <cmath>
 #include <system_error>
@@ -11,9 +12,13 @@ namespace {
 // far shorter than this.
 constexpr std::int64_t kExponentCap = std::int64_t{1} << 40;
 
-// The largest finite double is below 10^309: a number 0.d... x 10^scale with a non-zero
-// first digit overflows above that scale and never at or below 308.
-constexpr std::int64_t kFiniteScale = 308;
+// What a double holds exactly: any decimal of at most this many significant digits within
+// its normal range comes back from the nearest double.
+constexpr std::size_t kDoubleDigits = 15;
+// What decimal128 holds: a coefficient of at most 34 digits times ten to an exponent.
+constexpr std::size_t kDecimalDigits = 34;
+constexpr std::int64_t kDecimalMinExponent = -6176;
+constexpr std::int64_t kDecimalMaxExponent = 6111;
 
 std::int64_t ExponentOf(std::string_view text, std::size_t digits) {
   if (digits == 0)
@@ -28,38 +33,44 @@ std::int64_t ExponentOf(std::string_view text, std::size_t digits) {
 
 namespace valuetype_detail {
 
-TypedValue LargeOrSmallNumber(std::string_view text, const Shape& shape, bool value) {
-  static_assert(kSurelyFiniteDigits <= kFiniteScale);
-  // The value is 0.d... x 10^scale, d its first non-zero digit: whether it overflows or
-  // underflows follows from the sign of scale.
+TypedValue ExactNumber(std::string_view text, const Shape& shape, bool value) {
+  // The significant digits run from the first non-zero one to the mantissa's end; the
+  // value is 0.d... x 10^scale, d that first digit.
   const std::size_t whole = shape.sign;
-  const std::size_t fraction = shape.wholeEnd + (shape.fractionEnd > shape.wholeEnd ? 1 : 0);
-  std::size_t first = text[whole] != '0' ? whole : fraction;
-  if (text[whole] == '0')
-    while (first != shape.fractionEnd && text[first] == '0')
-      ++first;
-  const bool zero = first == shape.fractionEnd;
-  const auto wholeDigits = static_cast<std::int64_t>(shape.wholeEnd - whole);
-  const std::int64_t scale =
-      wholeDigits - static_cast<std::int64_t>(first - whole - (first >= fraction ? 1 : 0)) +
-      ExponentOf(text, shape.exponent);
+  const bool fraction = shape.fractionEnd > shape.wholeEnd;
+  std::size_t first = whole;
+  while (first != shape.fractionEnd && (text[first] == '0' || text[first] == '.'))
+    ++first;
   TypedValue result;
-  if (!value && (zero || scale <= kFiniteScale)) {
+  const bool negative = shape.sign != 0;
+  if (first == shape.fractionEnd) {
+    // Zero, whatever its exponent: a double, with its sign.
     result.type = ValueType::kNumber;
+    result.number = negative ? -0.0 : 0.0;
     return result;
   }
-  if (!zero && scale > kFiniteScale + 1)
-    return result;
-  const bool negative = shape.sign != 0;
-  const char* const end = text.data() + text.size();
-  double number = 0;
-  const std::from_chars_result parsed = std::from_chars(text.data(), end, number);
-  if (parsed.ec == std::errc::result_out_of_range && scale <= 0)
-    number = negative ? -0.0 : 0.0;  // underflow: the library leaves number untouched
-  else if (parsed.ec != std::errc() || parsed.ptr != end || !std::isfinite(number))
-    return result;
-  result.type = ValueType::kNumber;
-  result.number = number;
+  const bool firstInWhole = first < shape.wholeEnd;
+  const auto digits =
+      static_cast<std::size_t>(shape.fractionEnd - first) - (firstInWhole && fraction ? 1 : 0);
+  const auto leadingZeros =
+      static_cast<std::int64_t>(first - whole) - (firstInWhole || !fraction ? 0 : 1);
+  const std::int64_t scale = static_cast<std::int64_t>(shape.wholeEnd - whole) - leadingZeros +
+                             ExponentOf(text, shape.exponent);
+  if (digits <= kDoubleDigits) {
+    double number = 0;
+    const char* const end = text.data() + text.size();
+    const std::from_chars_result parsed = std::from_chars(text.data(), end, number);
+    if (parsed.ec == std::errc() && parsed.ptr == end && std::isfinite(number) &&
+        std::fabs(number) >= DBL_MIN) {
+      result.type = ValueType::kNumber;
+      result.number = value ? number : 0;
+      return result;
+    }
+  }
+  const std::int64_t exponent = scale - static_cast<std::int64_t>(digits);
+  if (digits <= kDecimalDigits && exponent >= kDecimalMinExponent &&
+      exponent <= kDecimalMaxExponent)
+    result.type = ValueType::kDecimal;
   return result;
 }
 

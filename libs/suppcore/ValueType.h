@@ -1,10 +1,13 @@
 // ValueType: what a value's text stands for when values are typed. The whole text `true`
 // or `false` is a boolean; -?(0|[1-9][0-9]*) within signed 64 bits is an integer (`-0`
-// is 0); JSON's number grammar with a fraction or an exponent whose double is finite is a
-// number (one that underflows is finite: 1e-400 is a number, 1e400 is not). Only ASCII
-// digits count and the whole text must match; everything else is a string: empty text,
-// `007`, `+1`, spaces, `NaN`, `Infinity`, integers beyond 64 bits. Every typed text is
-// valid JSON as it stands, so JSON output writes it unchanged.
+// is 0). A text of JSON's number grammar (or a longer integer) is a number when a double
+// holds its written digits: at most 15 significant digits, within the normal range of
+// doubles; else a decimal when IEEE 754 decimal128 holds them exactly (at most 34
+// significant digits, the exponent of the last within -6176..6111): `1e-400`,
+// `0.30000000000000004`, `123456789012345678901`. Trailing zeros are written digits. Only
+// ASCII digits count and the whole text must match; everything else is a string: empty
+// text, `007`, `+1`, spaces, `NaN`, `Infinity`, numbers of more digits than a decimal
+// holds. Every typed text is valid JSON as it stands, so JSON output writes it unchanged.
 //
 // Texts are UTF-8 followed by kSimdPadding readable bytes, as the writer's values are.
 #pragma once
@@ -18,13 +21,14 @@
 
 #include "platform/core/Simd.h"
 
-enum class ValueType : std::uint8_t { kString, kBoolean, kInteger, kNumber };
+enum class ValueType : std::uint8_t { kString, kBoolean, kInteger, kNumber, kDecimal };
 
 struct TypedValue {
   ValueType type = ValueType::kString;
   bool boolean = false;      // kBoolean
   std::int64_t integer = 0;  // kInteger
   double number = 0;         // kNumber, -0.0 with its sign
+  // kDecimal: its text is the value, which the writer encodes.
 };
 
 namespace valuetype_detail {
@@ -164,15 +168,14 @@ struct Shape {
   return true;
 }
 
-// A number with an exponent or with more whole digits than a double can surely hold:
-// whether it is finite, and with value, its double.
-TypedValue LargeOrSmallNumber(std::string_view text, const Shape& shape, bool value);
-
-// At most this many whole digits keep any number below the largest double.
-inline constexpr std::size_t kSurelyFiniteDigits = 308;
+// A number past the quick cases (an exponent, more than 15 digits, an integer past 64
+// bits): a number, a decimal or a string by its significant digits and their scale; with
+// value, a number's double.
+TypedValue ExactNumber(std::string_view text, const Shape& shape, bool value);
 
 // A number without an exponent and with at most 15 digits: both they and the power of ten
-// of its places are exact doubles, so their quotient is the nearest double, as a parser's.
+// of its places are exact doubles, so their quotient is the nearest double, as a parser's,
+// and it is at least 1e-15, a normal double.
 [[gnu::always_inline]] inline bool IsPlainNumber(const Shape& shape) {
   return shape.exponent == 0 && shape.fractionEnd - shape.sign - 1 <= 15;
 }
@@ -203,13 +206,11 @@ inline constexpr std::size_t kSurelyFiniteDigits = 308;
   switch (shape.type) {
     case ValueType::kInteger:
       // Eighteen digits or fewer always fit.
-      return shape.wholeEnd - shape.sign <= 18 || IntegerOf(text, shape, integer)
-                 ? ValueType::kInteger
-                 : ValueType::kString;
+      if (shape.wholeEnd - shape.sign <= 18 || IntegerOf(text, shape, integer))
+        return ValueType::kInteger;
+      return ExactNumber(text, shape, false).type;
     case ValueType::kNumber:
-      if (shape.exponent == 0 && shape.wholeEnd - shape.sign <= kSurelyFiniteDigits)
-        return ValueType::kNumber;
-      return LargeOrSmallNumber(text, shape, false).type;
+      return IsPlainNumber(shape) ? ValueType::kNumber : ExactNumber(text, shape, false).type;
     default:
       return ValueType::kString;
   }
@@ -226,12 +227,13 @@ inline constexpr std::size_t kSurelyFiniteDigits = 308;
   TypedValue value;
   switch (shape.type) {
     case ValueType::kInteger:
-      if (IntegerOf(text, shape, value.integer))
-        value.type = ValueType::kInteger;
+      if (!IntegerOf(text, shape, value.integer))
+        return ExactNumber(text, shape, true);
+      value.type = ValueType::kInteger;
       return value;
     case ValueType::kNumber:
       if (!IsPlainNumber(shape))
-        return LargeOrSmallNumber(text, shape, true);
+        return ExactNumber(text, shape, true);
       value.type = ValueType::kNumber;
       value.number = PlainNumberOf(text, shape);
       return value;

@@ -35,7 +35,7 @@ class ConversionTest : public ::testing::Test {
  protected:
   // Converts source, written to source.txt, into out.json, out.bson or out.jsonl.
   Outcome Run(const std::string& source, const char16_t* separator, int limit, int bson,
-              bool jsonLines = false, bool quoted = false) {
+              bool jsonLines = false, bool quoted = false, bool typed = false) {
     Outcome outcome;
     const std::string output = m_dir.File(bson ? "out.bson" : jsonLines ? "out.jsonl" : "out.json");
     ConversionRequest request = Request(m_dir.Write("source.txt", source), output, bson);
@@ -45,6 +45,7 @@ class ConversionTest : public ::testing::Test {
                                  : request.format;
     request.rowLimit = limit;
     request.options.quoted = quoted;
+    request.options.typedValues = typed;
     outcome.report = ConvertToJson(request);
     outcome.result = outcome.report.Converted() ? outcome.report.rowsWritten : 0;
     if (std::filesystem::exists(output))
@@ -179,6 +180,79 @@ void PrintTo(const ConversionCase& c, std::ostream* out) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Conversion, ConversionCases, ::testing::ValuesIn(kConversionCases),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+// Rows wider than the splitter holds at once are read a window at a time, by every rule:
+// each case's row has two windows and more of fields, one of which (past the first window)
+// takes a rule of its own, and a header name past the first window is quoted.
+struct WideCase {
+  const char* name;
+  bool quoted;
+  bool typed;
+  std::string (*field)(std::size_t k);  // the k-th field as the line holds it
+  std::string (*value)(std::size_t k);  // and as the output holds it
+};
+
+constexpr std::size_t kWideFields = 2 * CRowSplitter::kWindowFields + 70;
+constexpr std::size_t kRuleField = CRowSplitter::kWindowFields + 5;
+
+// Texts one after another; a literal + a temporary string would make GCC 12 warn falsely.
+template <class... Texts>
+std::string Joined(const Texts&... texts) {
+  std::string out;
+  (out.append(texts), ...);
+  return out;
+}
+
+std::string Plain(std::size_t k) {
+  return Joined("v", std::to_string(k));
+}
+
+const WideCase kWideCases[] = {
+    {"Plain", false, false, Plain, Plain},
+    {"CutAtNul", false, false,
+     [](std::size_t k) { return k % 3 == 0 ? Joined(Plain(k), "\0cut"s) : Plain(k); }, Plain},
+    {"OuterQuotesTrimmed", false, false, [](std::size_t k) { return Joined("\"", Plain(k), "\""); },
+     Plain},
+    {"DoubledQuotes", true, false,
+     [](std::size_t k) { return Joined("\"a,\"\"", std::to_string(k), "\""); },
+     [](std::size_t k) { return Joined("a,\"", std::to_string(k)); }},
+    {"CarriageReturns", false, false,
+     [](std::size_t k) { return k == kRuleField ? "v\r\rx"s : Plain(k); },
+     [](std::size_t k) { return k == kRuleField ? "v\rx"s : Plain(k); }},
+    {"RecordOfTwoLines", true, false,
+     [](std::size_t k) { return k == kRuleField ? "\"x\ny\""s : Plain(k); },
+     [](std::size_t k) { return k == kRuleField ? "x\ny"s : Plain(k); }},
+    {"TypedNumbers", false, true, [](std::size_t k) { return std::to_string(k); },
+     [](std::size_t k) { return std::to_string(k); }},
+};
+
+class WideRows : public ConversionTest, public ::testing::WithParamInterface<WideCase> {};
+
+TEST_P(WideRows, AreWrittenWholeInEveryFormat) {
+  const WideCase& c = GetParam();
+  std::string header, line;
+  outputrows::Row row;
+  for (std::size_t k = 0; k < kWideFields; ++k) {
+    const std::string name = Joined("n", std::to_string(k));
+    header.append(k > 0 ? "," : "").append(k == kRuleField ? Joined("\"", name, "\"") : name);
+    line.append(k > 0 ? "," : "").append(c.field(k));
+    row.emplace_back(name, c.value(k));
+  }
+  // The same row twice around one a field wider, left out.
+  const std::string source = Joined(header, "\n", line, "\n", line, ",w\n", line, "\n");
+  for (const int format : {0, 1, 2}) {
+    const Outcome out = Run(source, u",", -1, format == 1, format == 2, c.quoted, c.typed);
+    ASSERT_TRUE(out.output) << format;
+    EXPECT_EQ(out.report.linesLeftOut, 1) << format;
+    const std::optional<Rows> rows = format == 1   ? outputrows::BsonRows(*out.output, c.typed)
+                                     : format == 2 ? outputrows::JsonLinesRows(*out.output, c.typed)
+                                                   : outputrows::JsonRows(*out.output, c.typed);
+    EXPECT_TRUE(rows == Rows({row, row})) << format;
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(Conversion, WideRows, ::testing::ValuesIn(kWideCases),
                          [](const auto& info) { return std::string(info.param.name); });
 
 // Quoted fields: well-formed records are checked against an independent reader by
