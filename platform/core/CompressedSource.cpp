@@ -27,7 +27,7 @@ void CCompressedSource::ReadInput() {
   if (n < 0)
     throw CFileException(CFileException::OsErrorToCause(errno), errno, m_path);
   m_inputEnd += static_cast<std::size_t>(n);
-  m_bytesRead += m_inputEnd;
+  m_bytesRead += static_cast<std::size_t>(n);
   m_fileEnded = n == 0;
 }
 
