@@ -9,7 +9,7 @@ whose fields are a quarter of them quoted, some holding commas and doubled quote
 
   bench/run.py --converter build/cli/corvane-convert [--size-mb 200] [--rounds 3]
                [--duckdb DIR_OR_EXE] [--skip-python] [--scaling] [--large-mb 2000]
-               [--preview]
+               [--preview] [--compressed] [--gzip-converter OTHER]
 
 Tools: corvane-convert to JSON, to BSON, to JSON Lines and to JSON with typed values
 (--types), and to JSON with every block read and written on the converting thread
@@ -24,6 +24,12 @@ left out: the same bytes read) and with --quoted, and the same other converters,
 read quoted fields anyway. Tools that are missing, and our options that the converter
 refuses as unknown, are skipped with a note. Generated files are kept in --data-dir and
 reused by later runs.
+
+--compressed: the plain file and the same file compressed with gzip and with zstd (made
+with the gzip and zstd commands and kept beside it), converted side by side; every rate is
+the text's MB (the plain file's size) a second, so the three compare directly. With
+--gzip-converter, a second build of ours (another gzip library, say) reads the gzip file
+beside the first.
 
 Every tool writes its output to a file in --data-dir; the file is removed after the run,
 outside the timing, so that one tool's output waiting for the disk does not slow the next
@@ -68,7 +74,11 @@ COPIES = {JSON_NAME: BLOCK_COPY, BSON_NAME: "block copy of BSON's bytes",
           JSONL_NAME: "block copy of JSON Lines' bytes"}
 COPY_TIME_LIMIT = 1.3  # our time over the copy's, at most
 MEMORY_LIMIT_MB = 32
-PREVIEW_RUNS = 21  # a run takes milliseconds: many of them keep the median steady
+PREVIEW_RUNS = 21
+PLAIN_SOURCE = "corvane JSON, plain source"
+GZIP_SOURCE = "corvane JSON, gzip source"
+ZSTD_SOURCE = "corvane JSON, zstd source"
+OTHER_GZIP_SOURCE = "--gzip-converter JSON, gzip source"  # a run takes milliseconds: many of them keep the median steady
 
 
 # ---------------------------------------------------------------------------------------
@@ -619,6 +629,54 @@ def preview_cost(args, work):
     return 0 if same else 1
 
 
+def compressed_copy(src, command, suffix):
+    """src compressed by command (kept and reused, like the file itself), or None."""
+    path = src + suffix
+    if not shutil.which(command[0]):
+        note("%s is not installed: its source not measured" % command[0])
+        return None
+    if not os.path.exists(path):
+        tmp = path + ".tmp"
+        with open(src, "rb") as i, open(tmp, "wb") as o:
+            subprocess.run(command, stdin=i, stdout=o, check=True)
+        os.replace(tmp, path)
+    return path
+
+
+def compressed_sources(args, work, src):
+    """The same text read plain, from gzip and from zstd; returns the targets missed."""
+    tools = [corvane(args, work, PLAIN_SOURCE, [], src, "-plain.json")]
+    gzip_src = compressed_copy(src, ["gzip", "-6", "-c"], ".gz")
+    zstd_src = compressed_copy(src, ["zstd", "-3", "-q", "-c"], ".zst")
+    if gzip_src:
+        tools.append(corvane(args, work, GZIP_SOURCE, [], gzip_src, "-gz.json"))
+        if args.gzip_converter:
+            other = corvane(args, work, OTHER_GZIP_SOURCE, [], gzip_src, "-other-gz.json")
+            other.cmd[0] = os.path.abspath(args.gzip_converter)
+            tools.append(other)
+    if zstd_src:
+        tools.append(corvane(args, work, ZSTD_SOURCE, [], zstd_src, "-zst.json"))
+    results = measure(tools, args.rounds)
+    size_mb = os.path.getsize(src) / 1e6
+    print("\nCompressed sources: %s, %.0f MB of text, median of %d rounds" %
+          (os.path.basename(src), size_mb, args.rounds))
+    print("| tool | source MB | text MB/s | peak memory MB | rate / plain rate |")
+    print("|---|---:|---:|---:|---:|")
+    sources = {PLAIN_SOURCE: src, GZIP_SOURCE: gzip_src, ZSTD_SOURCE: zstd_src,
+               OTHER_GZIP_SOURCE: gzip_src}
+    for name, (seconds, peak) in results.items():
+        print("| %s | %.0f | %.1f | %.1f | %.2f |" %
+              (name, os.path.getsize(sources[name]) / 1e6, size_mb / seconds, peak,
+               results[PLAIN_SOURCE][0] / seconds))
+    targets = Targets("Targets on compressed sources", results)
+    targets.rate_ratio(ZSTD_SOURCE, PLAIN_SOURCE, 0.8, "zstd source rate",
+                       "the plain source's rate")
+    targets.rate_ratio(GZIP_SOURCE, PLAIN_SOURCE, 0.6, "gzip source rate",
+                       "the plain source's rate")
+    targets.memory([name for name in (GZIP_SOURCE, ZSTD_SOURCE) if name in results])
+    return targets.missed
+
+
 def main():
     parser = argparse.ArgumentParser(description=__doc__,
                                      formatter_class=argparse.RawDescriptionHelpFormatter)
@@ -638,6 +696,12 @@ def main():
     parser.add_argument("--preview", action="store_true",
                         help="also the 10-row preview of 1 MB and of --preview-big-mb")
     parser.add_argument("--preview-big-mb", type=int, default=1000)
+    parser.add_argument("--compressed", action="store_true",
+                        help="also the file read from gzip and zstd, beside the plain file")
+    parser.add_argument("--gzip-converter",
+                        help="with --compressed: another build of ours to read the gzip file")
+    parser.add_argument("--compressed-only", action="store_true",
+                        help="only the --compressed comparison")
     args = parser.parse_args()
 
     os.makedirs(args.data_dir, exist_ok=True)
@@ -646,6 +710,11 @@ def main():
     src = data_file(args, "mixed", args.size_mb)
     quoted_src = data_file(args, "quoted", args.size_mb, "quoted")
     missed = 0
+    if args.compressed_only:
+        with tempfile.TemporaryDirectory(dir=args.data_dir) as work:
+            missed += compressed_sources(args, work, src)
+        print("\n%d target(s) missed" % missed if missed else "\nAll checked targets met")
+        return
     with tempfile.TemporaryDirectory(dir=args.data_dir) as work:
         # The quoted file read without --quoted leaves lines out, which are logged: keep
         # them out of the user's log.
@@ -667,6 +736,8 @@ def main():
             missed += large_file(args, work)
         if args.preview:
             missed += preview_cost(args, work)
+        if args.compressed:
+            missed += compressed_sources(args, work, src)
     print("\n%d target(s) missed" % missed if missed else "\nAll checked targets met")
 
 

@@ -19,6 +19,8 @@ constexpr const char* kUsage =
     "line) or BSON, written to OUTPUT.\n"
     "SOURCE - reads standard input; OUTPUT - writes to standard output. An existing\n"
     "OUTPUT file is replaced only when the whole document has been written.\n"
+    "A SOURCE compressed with gzip, zstd, bzip2 or xz is read as the text it holds (told\n"
+    "by its first bytes, not its name): corvane-convert data.csv.gz data.json\n"
     "\n"
     "Options:\n"
     "  -s, --separator TEXT  \"<tab>\" (or tab, \\t), \",\", \"|\", \";\" or any text\n"

@@ -17,6 +17,17 @@ inline constexpr char16_t kDestinationOpenFailed[] =
 // number and the limit in bytes, both passed as long long.
 inline constexpr char16_t kLineTooLong[] =
     u"line %lld is longer than %lld bytes; lines may end with a lone carriage return";
+// A source that is not text, after its name and ": ": %s is what it looks like
+// (kLooksLike...).
+inline constexpr char16_t kNotTextFile[] = u"is not a text file: it looks like %s";
+inline constexpr char16_t kLooksLikeZip[] = u"a ZIP archive";
+inline constexpr char16_t kLooksLikePdf[] = u"a PDF document";
+inline constexpr char16_t kLooksLikePng[] = u"a PNG image";
+inline constexpr char16_t kLooksLikeJpeg[] = u"a JPEG image";
+inline constexpr char16_t kLooksLikeGif[] = u"a GIF image";
+inline constexpr char16_t kLooksLikeSqlite[] = u"an SQLite database";
+inline constexpr char16_t kLooksLikeParquet[] = u"a Parquet file";
+inline constexpr char16_t kLooksLikeProgram[] = u"a program (ELF)";
 // Running out of memory, after the source's name.
 inline constexpr char16_t kOutOfMemory[] = u"not enough memory to convert it";
 // Any other failure, a fault of the program, after the source's name: %s is what the

@@ -30,6 +30,27 @@ CString Unexpected(const CString& what) {
   return reason;
 }
 
+const char16_t* LooksLike(SourceFormat format) {
+  switch (format) {
+    case SourceFormat::Zip:
+      return EngineMessages::kLooksLikeZip;
+    case SourceFormat::Pdf:
+      return EngineMessages::kLooksLikePdf;
+    case SourceFormat::Png:
+      return EngineMessages::kLooksLikePng;
+    case SourceFormat::Jpeg:
+      return EngineMessages::kLooksLikeJpeg;
+    case SourceFormat::Gif:
+      return EngineMessages::kLooksLikeGif;
+    case SourceFormat::Sqlite:
+      return EngineMessages::kLooksLikeSqlite;
+    case SourceFormat::Parquet:
+      return EngineMessages::kLooksLikeParquet;
+    default:
+      return EngineMessages::kLooksLikeProgram;
+  }
+}
+
 }  // namespace
 
 ConversionFailure FailureOf(std::exception_ptr exception, const CString& sourceName) {
@@ -38,6 +59,10 @@ ConversionFailure FailureOf(std::exception_ptr exception, const CString& sourceN
   failure.file = sourceName;
   try {
     std::rethrow_exception(exception);
+  } catch (const CNotTextFileException& error) {
+    failure.kind = Kind::FileError;
+    failure.file = error.m_strFileName;
+    failure.reason.Format(EngineMessages::kNotTextFile, LooksLike(error.m_format));
   } catch (const CFileException& error) {
     failure.kind = Kind::FileError;
     failure.file = error.m_strFileName;

@@ -204,8 +204,8 @@ bool ReadHeader(const ConversionRequest& request, CDelimitedTextReader& reader, 
   sourceKnown = reader.GetStatus(source) != 0;
   if (sourceKnown && S_ISREG(source.st_mode))
     report.sourceSize = static_cast<std::uint64_t>(source.st_size);
-  if (options.maxSourceBytes > 0 &&
-      !(report.sourceSize > 0 && report.sourceSize <= options.maxSourceBytes))
+  // Always set, even for a small file: a small compressed file may hold far more.
+  if (options.maxSourceBytes > 0)
     reader.SetReadLimit(options.maxSourceBytes);
   reader.SetMaxLineBytes(options.maxLineBytes);
   reader.SetQuoted(options.quoted);

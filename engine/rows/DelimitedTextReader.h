@@ -108,8 +108,13 @@ class CDelimitedTextReader {
   // Number of the line that the last row came from, the header's after Prepare; every
   // physical line counts, skipped ones too (the first is line 1).
   std::int64_t LineNumber() const { return m_splitter ? m_splitter->LineNumber() : 0; }
-  // Bytes of the source read so far, for progress reports.
-  std::uint64_t BytesRead() const { return m_splitter ? m_splitter->SourceBytesRead() : 0; }
+  // Bytes of the source read so far, for progress reports against its size: of a
+  // compressed source, the compressed bytes.
+  std::uint64_t BytesRead() const {
+    if (m_file.IsCompressed())
+      return m_file.SourceBytesRead();
+    return m_splitter ? m_splitter->SourceBytesRead() : 0;
+  }
 
  private:
   void StartDecoding();

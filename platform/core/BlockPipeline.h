@@ -16,6 +16,7 @@
 
 #include <condition_variable>
 #include <cstddef>
+#include <cstdint>
 #include <exception>
 #include <functional>
 #include <mutex>
@@ -29,6 +30,9 @@ class BlockPipeline {
   struct Block {
     ByteBuffer bytes;
     std::size_t size = 0;  // the bytes used
+    // Where the bytes came from ended in the file, when that is not where size says (the
+    // compressed bytes behind a block of text).
+    std::uint64_t sourceEnd = 0;
   };
   // Works on one block on the thread. Returns false when there is nothing more to do (the
   // end of a file): that block is not handed back and the thread ends.

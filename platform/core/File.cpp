@@ -32,6 +32,7 @@
 #include <cstring>
 #include <system_error>
 
+#include "platform/core/CompressedSource.h"
 #include "platform/core/DescriptorName.h"
 #include "platform/core/IoThreads.h"
 #include "platform/core/SysCalls.h"
@@ -119,6 +120,11 @@ Refusal PrepareOpened(int fd, UINT openFlags) {
 
 }  // namespace
 
+CNotTextFileException::CNotTextFileException(const CString& fileName, SourceFormat format)
+    : CFileException(invalidFile, fileName, u"is not a text file"), m_format(format) {}
+
+CFile::CFile() = default;
+
 CFile::~CFile() {
   if (!IsOpen())
     return;
@@ -195,6 +201,7 @@ BOOL CFile::Adopt(int fd, const CString& name, UINT openFlags, UINT prepareFlags
   m_readPos = m_readEnd = m_writeUsed = 0;
   m_fileOffset = 0;
   m_readLimitReached = false;
+  m_formatKnown = (openFlags & typeText) == 0 || (openFlags & kAccessMask) != modeRead;
   return TRUE;
 }
 
@@ -234,12 +241,49 @@ std::size_t CFile::ReadIntoBuffer(std::size_t want) {
       return 0;
     m_reader->Give({std::move(m_buffer), 0});
     m_buffer = std::move(next.bytes);
+    m_sourceBytesRead = next.sourceEnd;
     return next.size;
+  }
+  if (!m_formatKnown)
+    return ReadFirstBlock(want);
+  if (m_compressed) {
+    const std::size_t made = m_compressed->Fill(m_buffer.data(), want);
+    m_sourceBytesRead = m_compressed->BytesUsed();
+    return made;
   }
   const ssize_t n = ReadUninterrupted(m_fd, m_buffer.data(), want);
   if (n < 0)
     ThrowOsError(errno);
   return static_cast<std::size_t>(n);
+}
+
+// The file's first bytes say what it holds. A pipe may give them a few at a time: it is
+// read on while they may still start a format's mark, and no further.
+std::size_t CFile::ReadFirstBlock(std::size_t want) {
+  m_formatKnown = true;
+  std::size_t n = 0;
+  for (;;) {
+    const ssize_t got = ReadUninterrupted(m_fd, m_buffer.data() + n, want - n);
+    if (got < 0)
+      ThrowOsError(errno);
+    n += static_cast<std::size_t>(got);
+    if (got == 0 || n == want || !MayStartMagic({m_buffer.data(), n}))
+      break;
+  }
+  const SourceFormat format = SourceFormatOf({m_buffer.data(), n});
+  if (IsNotText(format))
+    throw CNotTextFileException(m_path, format);
+  if (!::IsCompressed(format))
+    return n;
+  m_compressed = std::make_unique<CCompressedSource>(m_fd, m_path, format,
+                                                     std::string_view(m_buffer.data(), n));
+  const std::size_t made = m_compressed->Fill(m_buffer.data(), want);
+  m_sourceBytesRead = m_compressed->BytesUsed();
+  // What it holds may itself be no text (a ZIP archive, gzipped).
+  const SourceFormat held = SourceFormatOf({m_buffer.data(), made});
+  if (IsNotText(held))
+    throw CNotTextFileException(m_path, held);
+  return made;
 }
 
 void CFile::StartReadingAhead() {
@@ -265,6 +309,11 @@ void CFile::StartReadingAhead() {
 }
 
 bool CFile::ReadAhead(BlockPipeline::Block& block) const {
+  if (m_compressed) {
+    block.size = m_compressed->Fill(block.bytes.data(), kBufferSize);
+    block.sourceEnd = m_compressed->BytesUsed();
+    return block.size > 0;
+  }
   const ssize_t n = ReadUninterrupted(m_fd, block.bytes.data(), kBufferSize);
   if (n < 0)
     ThrowOsError(errno);
@@ -286,7 +335,7 @@ std::string_view CFile::NextBlock() {
     want = static_cast<std::size_t>(
         std::min<std::uint64_t>(want, m_readLimit - std::min(m_readLimit, m_fileOffset)));
     if (want == 0) {
-      m_readLimitReached = true;
+      m_readLimitReached = MoreBeyondLimit();
       m_readPos = m_readEnd = 0;
       return {};
     }
@@ -296,6 +345,24 @@ std::string_view CFile::NextBlock() {
   m_readEnd = n;
   m_fileOffset += n;
   return {m_buffer.data(), m_readEnd};
+}
+
+// Whether the file goes on where the read limit stopped the reading, so that a file that
+// ends right there is not reported as cut.
+bool CFile::MoreBeyondLimit() const {
+  if (m_compressed) {
+    // One more byte of text tells; it is never handed out.
+    char probe;
+    try {
+      return m_compressed->Fill(&probe, 1) > 0;
+    } catch (const CFileException&) {
+      return true;  // more there, if damaged
+    }
+  }
+  struct stat info {};
+  if (ActiveSysCalls().fstat(m_fd, &info) != 0 || !S_ISREG(info.st_mode))
+    return true;
+  return static_cast<std::uint64_t>(info.st_size) > m_fileOffset;
 }
 
 void CFile::Write(const void* buffer, UINT count) {
@@ -390,6 +457,8 @@ void CFile::Close() {
 
 void CFile::Abort() {
   m_reader.reset();
+  m_compressed.reset();
+  m_sourceBytesRead = 0;
   m_readAheadChecked = false;
   if (m_fd >= 0)
     ActiveSysCalls().close(m_fd);
@@ -405,6 +474,8 @@ std::uint64_t CFile::GetLength() const {
   struct stat info {};
   if (ActiveSysCalls().fstat(m_fd, &info) < 0)
     ThrowOsError(errno);
+  if (m_compressed)
+    return static_cast<std::uint64_t>(info.st_size);
   return std::max(static_cast<std::uint64_t>(info.st_size), m_fileOffset + m_writeUsed);
 }
 

@@ -15,7 +15,13 @@
 //   description locks, which every file this class opens takes.
 // - An existing file opened with modeCreate is emptied only after its lock is held, so
 //   a refused open never truncates it.
-// - No text-mode translation: typeText and typeBinary read the bytes as they are.
+// - No text-mode translation: typeBinary reads the bytes as they are, and so does typeText,
+//   with one difference: a file read with typeText is read as the text it holds. A
+//   compressed file (gzip, zstd, bzip2, xz: told by its first bytes, not its name) is
+//   decompressed as it is read, and a file that starts like one that is not text (an
+//   archive, a document, an image, a database, a program) fails the first read with
+//   CNotTextFileException. Positions and the read limit then count the text's bytes;
+//   SourceBytesRead counts the file's.
 // - regularFileOnly refuses anything but a regular file ("is a FIFO", "is a device", "is a
 //   directory") without blocking on it; without it a FIFO or a pipe is read as it comes.
 #pragma once
@@ -33,7 +39,10 @@
 #include "platform/core/ByteBuffer.h"
 #include "platform/core/CString.h"
 #include "platform/core/Simd.h"
+#include "platform/core/SourceFormat.h"
 #include "platform/core/Types.h"
+
+class CCompressedSource;
 
 class CFileException : public std::exception {
  public:
@@ -80,6 +89,13 @@ class CFileException : public std::exception {
   std::string m_what;
 };
 
+// A file read as text whose first bytes say that it is something else; m_format says what.
+class CNotTextFileException : public CFileException {
+ public:
+  CNotTextFileException(const CString& fileName, SourceFormat format);
+  SourceFormat m_format;
+};
+
 class CFile {
  public:
   enum OpenFlags : UINT {
@@ -105,7 +121,7 @@ class CFile {
   // Blocks read ahead, besides the caller's: one being read, two waiting.
   static constexpr size_t kReadAheadBlocks = 3;
 
-  CFile() = default;
+  CFile();
   virtual ~CFile();
   CFile(const CFile&) = delete;
   CFile& operator=(const CFile&) = delete;
@@ -142,8 +158,17 @@ class CFile {
   void Consume(size_t count) { m_readPos += count; }
   // Bytes of the file consumed so far (read position as seen by the user).
   std::uint64_t BytesConsumed() const { return m_fileOffset - (m_readEnd - m_readPos); }
-  // Reading ends after this many bytes of the file, as if the input ended there; 0 reads
-  // all. ReadLimitReached: the limit stopped a read (the file may hold more).
+  // The file holds compressed text (typeText only; known after the first read).
+  bool IsCompressed() const { return m_compressed != nullptr; }
+  // Bytes of the file itself behind the bytes read so far: BytesConsumed, or for a
+  // compressed file the compressed bytes behind the blocks of text read (for progress
+  // reports, against the file's size).
+  std::uint64_t SourceBytesRead() const {
+    return m_compressed ? m_sourceBytesRead : BytesConsumed();
+  }
+  // Reading ends after this many bytes of the file (of its text, when compressed), as if
+  // the input ended there; 0 reads all. ReadLimitReached: the limit stopped a read and the
+  // file holds more (or may: a pipe).
   void SetReadLimit(std::uint64_t bytes) { m_readLimit = bytes; }
   bool ReadLimitReached() const { return m_readLimitReached; }
 
@@ -159,6 +184,8 @@ class CFile {
   void WriteAll(const char* data, size_t size);
   void AllocateBuffer();
   std::size_t ReadIntoBuffer(std::size_t want);
+  std::size_t ReadFirstBlock(std::size_t want);
+  bool MoreBeyondLimit() const;
   void StartReadingAhead();
   bool ReadAhead(BlockPipeline::Block& block) const;
   int m_fd = -1;
@@ -176,6 +203,10 @@ class CFile {
   // Reads a large source ahead (ReadIntoBuffer); whether one may was checked already.
   std::unique_ptr<BlockPipeline> m_reader;
   bool m_readAheadChecked = false;
+  // The first bytes were looked at (typeText): the text is the file's or m_compressed's.
+  bool m_formatKnown = false;
+  std::unique_ptr<CCompressedSource> m_compressed;
+  std::uint64_t m_sourceBytesRead = 0;
 };
 
 // The framework's stream file, which the source reader holds; it reads as a CFile does.

@@ -205,6 +205,13 @@ const CliCase kCliCases[] = {
     {"ManyFieldsBson", kCities, "-q -s , wide.csv wide.bson", 0, "", nullptr, nullptr,
      "for i in 1 2; do head -c 1999999 /dev/zero | tr '\\0' ,; echo; done >wide.csv; "
      "ulimit -v 40200"},
+    // A compressed source is read as its text, told by its first bytes, from standard
+    // input too; one cut short fails after rows were written, the output kept.
+    {"GzipFromStandardInput", kCities, "-q -s , - out.json <in.csv.gz", 0, "", "out.json",
+     kCitiesJson, "gzip -k in.csv"},
+    {"CutGzipKeepsTheEarlierOutput", kCities, "-q -s , cut.gz keep.json", 1,
+     "could not convert: cut.gz: the gzip data is cut short\n", nullptr, nullptr,
+     "{ echo a,b; seq 3000000 | sed 's/$/,x/'; } | gzip -c | head -c 100000 >cut.gz"},
     // Interrupted while it waits for more rows, megabytes written already: the signal ends
     // it, the output stays.
     {"Interrupted", kCities, "-q -s , f keep.json & sleep 0.5; kill -TERM $!; wait $!", 143, "",

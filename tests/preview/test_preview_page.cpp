@@ -53,6 +53,15 @@ struct PageCase {
   const char16_t* taken = u"";
 };
 
+// bytes compressed by gzip.
+std::string Gzipped(const std::string& bytes) {
+  const TempDir dir;
+  WriteBytesToFile(dir.File("t"), bytes);
+  if (std::system(("gzip '" + dir.File("t") + "'").c_str()) != 0)
+    throw std::runtime_error("gzip failed");
+  return ReadBytesFromFile(dir.File("t.gz"));
+}
+
 std::string Wide() {
   return Repeat("c,", 199999) + "c\n";
 }
@@ -126,6 +135,18 @@ const PageCase kCases[] = {
      u",",
      7,
      {Said(T::kShows, 7LL, u"UTF-8", 2LL, u","), Said(T::kStopped, 16LL)}},
+    // The read limit counts the text: a small compressed file that holds more than it
+    // stops there like a large one.
+    {"CompressedStoppedAt16MiB",
+     [] { return Gzipped("a,b\n" + Repeat("1," + std::string(2 << 20, 'x') + "\n", 9)); },
+     u",",
+     7,
+     {Said(T::kShows, 7LL, u"UTF-8", 2LL, u","), Said(T::kStopped, 16LL)}},
+    {"Zip",
+     [] { return std::string("PK\x03\x04\x14\0\0\0a,b\n", 12); },
+     u",",
+     0,
+     {EscapeHtml("is not a text file: it looks like a ZIP archive")}},
     {"Wide",
      [] { return Wide() + std::string(300, 'v') + Wide().substr(1); },
      u",",
