@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 #include <sys/file.h>
+#include <sys/mount.h>
 #include <sys/wait.h>
 #include <sys/xattr.h>
 #include <unistd.h>
@@ -240,6 +241,24 @@ TEST(AtomicOutput, AFileARenameWouldHarmIsCopiedOverOnceWhole) {
     EXPECT_EQ(HiddenFiles(dir.Path()), 0);
     chmod(dir.File("sub").c_str(), 0755);
   }
+}
+
+// A file that is a mount point (bind-mounted over) can't be renamed over: it is written in
+// place, which is what the user reaches through it.
+TEST(AtomicOutput, AMountPointIsWrittenInPlace) {
+  TempDir dir;
+  const std::string target = dir.Write("out.json", "earlier"), behind = dir.Write("behind", "");
+  if (mount(behind.c_str(), target.c_str(), nullptr, MS_BIND, nullptr) < 0)
+    GTEST_SKIP() << "no bind mounts here: " << strerror(errno);
+  {
+    CAtomicOutput out;
+    EXPECT_TRUE(out.Open(dir.WFile("out.json"), nullptr));
+    EXPECT_NO_THROW(out.File().WriteBytes("new"); out.Commit());
+    EXPECT_TRUE(out.CopiedInPlace());
+  }
+  umount2(target.c_str(), MNT_DETACH);
+  EXPECT_EQ(ReadBytesFromFile(behind), "new");
+  EXPECT_EQ(HiddenFiles(dir.Path()), 0);
 }
 
 // A replaced file keeps its owner, group, mode and extended attributes, its access ACL
