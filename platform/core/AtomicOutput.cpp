@@ -83,23 +83,21 @@ bool MayFollowLink(const std::string& link, const struct stat& linkInfo) {
 }
 
 // Whether the user may replace the file by a rename in its folder, or only write it where
-// it is. Another user's file in a sticky folder is neither: the rename would fail
-// after the whole document is written.
+// it is. Another user's file in a sticky folder the user may write is neither: the rename
+// would fail after the whole document is written.
 enum class Replacing { kRename, kInPlace, kForbidden };
 
 Replacing HowToReplace(const std::string& target, const struct stat& existing) {
   const std::string folderPath = FolderToOpen(target);
+  if (faccessat(AT_FDCWD, folderPath.c_str(), W_OK | X_OK, AT_EACCESS) < 0 &&
+      (errno == EACCES || errno == EPERM))
+    return Replacing::kInPlace;
   struct stat folder {};
   if (stat(folderPath.c_str(), &folder) == 0 && (folder.st_mode & S_ISVTX) && geteuid() != 0 &&
       existing.st_uid != geteuid() && folder.st_uid != geteuid())
     return Replacing::kForbidden;
   // A rename would split the file's other names from it.
-  if (existing.st_nlink > 1)
-    return Replacing::kInPlace;
-  return faccessat(AT_FDCWD, folderPath.c_str(), W_OK | X_OK, AT_EACCESS) < 0 &&
-                 (errno == EACCES || errno == EPERM)
-             ? Replacing::kInPlace
-             : Replacing::kRename;
+  return existing.st_nlink > 1 ? Replacing::kInPlace : Replacing::kRename;
 }
 
 // Where a document to be copied in place waits: beside the target when its folder takes
@@ -137,8 +135,7 @@ BOOL CAtomicOutput::Open(LPCWSTR path, const struct stat* source, CFileException
   if (m_userPath.IsEmpty())
     return Fail(ENOENT, error);
   std::string current = m_userPath.ToUtf8();
-  // Whatever the name finally reaches decides: a link to a device or a FIFO, or one of
-  // the system's links to a pipe, is written in place.
+  // Links are followed one at a time, each checked as the kernel would check it.
   struct stat info {};
   for (int links = 0;; ++links) {
     if (int descriptor = DescriptorNamed(current); descriptor >= 0)
