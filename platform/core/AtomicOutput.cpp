@@ -20,6 +20,7 @@ constexpr int kMaxLinks = 40;
 constexpr const char16_t* kIsTheSource = u"is the source file";
 constexpr const char16_t* kPlantedLink =
     u"is a symbolic link in a shared folder that neither you nor the folder's owner made";
+constexpr const char16_t* kMountPoint = u"is a mount point that can't be replaced";
 constexpr const char16_t* kOthersFile =
     u"is another user's file in a shared folder, which only its owner may replace";
 
@@ -308,6 +309,9 @@ void CAtomicOutput::Commit() {
                   : EBUSY;
   }
   if (osError == 0) {
+    // Once begun, the copy is finished before a signal can end the run: a target cut
+    // halfway would hold neither document.
+    CHeldSignals held;
     osError = CopyOver(m_hiddenPath, m_targetFd);
     if (ActiveSysCalls().close(std::exchange(m_targetFd, -1)) < 0 && osError == 0)
       osError = errno;
@@ -315,8 +319,7 @@ void CAtomicOutput::Commit() {
   }
   Discard();
   if (osError == EBUSY) {
-    throw CFileException(CFileException::sharingViolation, m_userPath,
-                         u"is a mount point that can't be replaced");
+    throw CFileException(CFileException::sharingViolation, m_userPath, kMountPoint);
   }
   if (osError != 0)
     throw CFileException(CFileException::OsErrorToCause(osError), osError, m_userPath);
