@@ -51,6 +51,11 @@ CString _Settings::MoveAside(const char16_t* format, const CString& reason) {
 }
 
 bool _Settings::KeepBadLinesAside(std::string& bytes) {
+  std::vector<SettingsPair> pairs;
+  CString reason;
+  // Line by line only when needed: each line alone costs a key file of its own.
+  if (ParseSettingsIni(bytes, pairs, reason))
+    return true;
   std::vector<BadSettingsLine> bad;
   std::string good = SalvageSettingsIni(bytes, bad);
   if (bad.empty())
