@@ -78,6 +78,10 @@ constexpr const char* kSummaryNoLog =
 constexpr const char* kSummaryLogHintQuoted =
     " (their field count differs from the header's or a quote is malformed; the log lists "
     "them: %s)";
+// An existing output written over in place (its name as given).
+constexpr const char* kWrittenInPlace =
+    "%s was written in place once the whole document was ready, since replacing it would "
+    "split its hard links or its folder or mount does not allow it";
 
 // Usage errors; %s is the option as given.
 constexpr const char* kNeedsSeparator = "option %s needs a separator text";

@@ -15,13 +15,16 @@
 #include "engine/conversion/ConvertToJson.h"
 #include "libs/suppcore/Log.h"
 #include "platform/core/AtomicOutput.h"
+#include "platform/core/ControlEscapes.h"
 
 namespace {
 
 enum ExitStatus { kWritten = 0, kFailed = 1, kUsage = 2 };
 
+// One line a message; the control characters a file name may hold are shown escaped, so
+// that a name can't drive the terminal.
 void Say(const std::string& text) {
-  std::fprintf(stderr, "%s: %s\n", cli::kProgram, text.c_str());
+  std::fprintf(stderr, "%s: %s\n", cli::kProgram, EscapeControls(text).c_str());
 }
 
 // Says why the conversion failed: the file and the reason. The output is as it was.
@@ -82,6 +85,8 @@ int Run(const cli::Options& options, const cli::ClosedStreams& closed) {
     Say(Summary(report, options));
     if (report.columnsRenamed > 0)
       Say(RenamedColumnsText(report.columnsRenamed, report.renamedColumns).ToUtf8());
+    if (report.writtenInPlace)
+      Say(cli::Text(cli::kWrittenInPlace, options.output.c_str()));
   }
   return kWritten;
 }

@@ -53,6 +53,9 @@ struct ConversionReport {
   std::int64_t rowsRead = 0;
   // Row objects in the output; counted up to a failure, but only a whole document is kept.
   std::int64_t rowsWritten = 0;
+  // The output was an existing file written over in place once the whole document was
+  // ready, since a rename would have split its hard links or its folder or mount forbade it.
+  bool writtenInPlace = false;
   // Lines whose field count differs from the header's (or malformed quoted records); each
   // is logged (the first 100, then one line with the total).
   std::int64_t linesLeftOut = 0;

@@ -267,6 +267,7 @@ void Convert(const ConversionRequest& request, ConversionReport& report) {
   writer.Close();
   // Only a whole document takes the output's place.
   output.Commit();
+  report.writtenInPlace = output.CopiedInPlace();
 
   if (report.linesLeftOut > 0)
     Log(request,

@@ -212,6 +212,15 @@ const CliCase kCliCases[] = {
     {"CutGzipKeepsTheEarlierOutput", kCities, "-q -s , cut.gz keep.json", 1,
      "could not convert: cut.gz: the gzip data is cut short\n", nullptr, nullptr,
      "{ echo a,b; seq 3000000 | sed 's/$/,x/'; } | gzip -c | head -c 100000 >cut.gz"},
+    // A file with other hard links keeps them: written over once the document is whole.
+    {"HardLinksKept", kCities, "-s , in.csv out.json", 0,
+     "2 rows written, 0 lines left out\nout.json was written in place once the whole document "
+     "was ready, since replacing it would split its hard links or its folder or mount does not "
+     "allow it\n",
+     "other.json", kCitiesJson, "printf '%01000d' 0 >out.json; ln out.json other.json"},
+    // Control characters in a name reach the terminal escaped.
+    {"EscapesInNames", kCities, "-s , $'in\\e]0;x\\a.csv' out.json", 1,
+     "could not convert: in\\x1b]0;x\\x07.csv: No such file or directory\n"},
     // Interrupted while it waits for more rows, megabytes written already: the signal ends
     // it, the output stays.
     {"Interrupted", kCities, "-q -s , f keep.json & sleep 0.5; kill -TERM $!; wait $!", 143, "",
