@@ -10,6 +10,8 @@ constexpr const char16_t* kJSONFileName = u"JSONFileName";
 constexpr const char16_t* kSeparator = u"Separator";
 constexpr const char16_t* kCustom = u"Custom";
 constexpr const char16_t* kFormat = u"Format";
+constexpr const char16_t* kEncoding = u"Encoding";
+constexpr const char16_t* kAutomatic = u"Automatic";
 constexpr const char16_t* kQuoted = u"Quoted";
 constexpr const char16_t* kTypes = u"Types";
 constexpr const char16_t* kOff = u"0";
@@ -28,6 +30,9 @@ CSettings::CSettings() {
   // A store written before these keys existed reads as both off.
   Add(kQuoted, S_STRING, 0, kOff);
   Add(kTypes, S_STRING, 0, kOff);
+  // The encoding list's items are the stored values; the window falls back to Automatic
+  // for any other text.
+  Add(kEncoding, S_STRING, 0, kAutomatic);
 }
 
 CString CSettings::SourceFile() const {
@@ -59,6 +64,12 @@ CString CSettings::Format() const {
 }
 void CSettings::SetFormat(const CString& text) {
   setStr(kFormat, text);
+}
+CString CSettings::Encoding() const {
+  return getStr(kEncoding);
+}
+void CSettings::SetEncoding(const CString& text) {
+  setStr(kEncoding, text);
 }
 // Anything but "1" (a hand-edited "yes", an empty text) is off, as the default is.
 bool CSettings::QuotedFields() const {

@@ -25,6 +25,12 @@ constexpr const char* kUsage =
     "                        separates; guessed from the header line when not given\n"
     "  -f, --format FORMAT   json, jsonl or bson (default: jsonl when OUTPUT ends in\n"
     "                        .jsonl or .ndjson, bson when it ends in .bson)\n"
+    "      --encoding NAME   read SOURCE in this encoding, any name 'iconv -l' lists\n"
+    "                        (windows-1251, shift_jis, iso-8859-7, utf-16le...);\n"
+    "                        bytes it cannot decode become U+FFFD and are counted.\n"
+    "                        Default (or 'automatic'): UTF-16 by its byte-order mark\n"
+    "                        or its NUL bytes, else UTF-8, any byte that is not UTF-8\n"
+    "                        read as Windows-1252: --encoding windows-1251 in.csv out.json\n"
     "      --quoted          a field that begins with a double quote runs to its\n"
     "                        closing quote, so it may hold separators and line ends;\n"
     "                        \"\" inside is one quote: \"Smith, J.\",\"said \"\"hi\"\"\"\n"
@@ -48,6 +54,10 @@ constexpr const char* kTryHelp = "Try 'corvane-convert --help'.";
 // What a run says on standard error, after "corvane-convert: ". The causes of a failed
 // conversion are the engine's own log texts (EngineMessages.h).
 constexpr const char* kSeparatorGuessed = "separator guessed from the header line: %s";
+// The encoding and why (DescribeEncoding), and what could not be decoded.
+constexpr const char* kEncodingUsed = "encoding: %s";
+// The --encoding value that stands for the automatic choice.
+constexpr const char* kAutomaticEncoding = "automatic";
 constexpr const char* kCouldNotConvert = "could not convert: %s";
 constexpr const char* kStandardInputName = "standard input";
 constexpr const char* kStandardOutput = "/dev/stdout";
@@ -66,6 +76,10 @@ constexpr const char* kTakesFormat = "option %s takes json, jsonl or bson";
 constexpr const char* kTakesByteCount =
     "option %s takes a number of bytes, 1 or more, with K, M or G after it if wanted";
 constexpr const char* kTakesLimit = "option %s takes a whole number of lines, 0 or more";
+constexpr const char* kNeedsEncoding = "option %s needs an encoding name";
+// %s is the name as given.
+constexpr const char* kUnknownEncoding =
+    "unknown encoding '%s' (names that 'iconv -l' lists are known)";
 constexpr const char* kTakesNoValue = "option %s takes no value";
 constexpr const char* kUnknownOption = "unknown option %s";
 constexpr const char* kExpectedFiles = "expected SOURCE and OUTPUT";

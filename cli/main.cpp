@@ -50,6 +50,10 @@ int Run(const cli::Options& options) {
   if (!options.quiet && !options.separator)
     Say(cli::Text(cli::kSeparatorGuessed, report.separatorText.ToUtf8().c_str()));
   if (!options.quiet) {
+    std::string encoding = DescribeEncoding(report.encoding).ToUtf8();
+    if (const CString undecodable = UndecodableText(report.encoding); !undecodable.IsEmpty())
+      encoding += "; " + undecodable.ToUtf8();
+    Say(cli::Text(cli::kEncodingUsed, encoding.c_str()));
     std::string summary = cli::Text(cli::kSummary, static_cast<long long>(report.rowsWritten),
                                     static_cast<long long>(report.linesLeftOut));
     if (report.linesLeftOut > 0)

@@ -16,6 +16,7 @@
 #include "platform/gui/ProgressWindow.h"
 #include "platform/gui/Resources.h"
 #include "ui/CorvaneResources.h"
+#include "ui/Encodings.h"
 #include "ui/OutputFormats.h"
 #include "ui/Resource.h"
 #include "ui/WindowTexts.h"
@@ -58,6 +59,7 @@ ON_CBN_EDITCHANGE(IDC_SEPARATOR, OnSeparatorChanged)
 ON_EN_CHANGE(IDC_CUSTOM_SEPARATOR, OnSeparatorChanged)
 ON_BN_CLICKED(IDC_QUOTED_FIELDS, OnOptionChanged)
 ON_BN_CLICKED(IDC_TYPED_VALUES, OnOptionChanged)
+ON_CBN_SELCHANGE(IDC_ENCODING, OnOptionChanged)
 ON_BN_CLICKED(IDC_CONVERT, OnConvert)
 ON_CBN_SELCHANGE(IDC_FORMAT, OnFormatChanged)
 END_MESSAGE_MAP()
@@ -70,6 +72,7 @@ void CCorvaneDlg::DoDataExchange(CDataExchange* pDX) {
   DDX_Control(pDX, IDC_TARGET_FILE, m_targetEdit);
   DDX_Control(pDX, IDC_PREVIEW, m_browser);
   DDX_Control(pDX, IDC_FORMAT, m_formatBox);
+  DDX_Control(pDX, IDC_ENCODING, m_encodingBox);
   CSmDialog::DoDataExchange(pDX);
 }
 
@@ -83,6 +86,10 @@ BOOL CCorvaneDlg::OnInitDialog() {
     m_formatBox.AddString(FormatLabel(format));
   }
   m_formatBox.SendMessage(CB_SETCURSEL, 0, 0);
+  for (const char16_t* encoding : EncodingChoices()) {
+    m_encodingBox.AddString(encoding);
+  }
+  m_encodingBox.SetCurSel(0);
   Load();
   m_separatorBox.SendMessage(CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(kCustomSeparator));
   m_formatBox.EnableWindow(TRUE);
@@ -101,6 +108,7 @@ BOOL CCorvaneDlg::OnInitDialog() {
     m_separatorBox.SetActiveOrAdd(m_settings->Separator(), 0);
     CheckDlgButton(IDC_QUOTED_FIELDS, m_settings->QuotedFields() ? BST_CHECKED : BST_UNCHECKED);
     CheckDlgButton(IDC_TYPED_VALUES, m_settings->TypedValues() ? BST_CHECKED : BST_UNCHECKED);
+    m_encodingBox.SetCurSel(EncodingChoiceIndex(m_settings->Encoding()));
   }
   if (m_settings != nullptr && !m_settings->LoadProblem().IsEmpty()) {
     MessageBox(m_settings->LoadProblem(), kErrorCaption, MB_ICONWARNING);
@@ -214,6 +222,9 @@ ConversionRequest CCorvaneDlg::RequestFromControls() const {
   GetDlgItemText(IDC_FORMAT, format);
   request.format = OutputFormatLabelled(format).format;
   request.options.access = CDelimitedTextReader::Access::RegularFileOnly;
+  CString encoding;
+  GetDlgItemText(IDC_ENCODING, encoding);
+  request.options.encoding = EncodingOfChoice(encoding);
   request.options.quoted = IsDlgButtonChecked(IDC_QUOTED_FIELDS) == BST_CHECKED;
   request.options.typedValues = IsDlgButtonChecked(IDC_TYPED_VALUES) == BST_CHECKED;
   return request;
@@ -317,6 +328,8 @@ void CCorvaneDlg::OnCancel() {
     m_settings->SetCustomSeparator(text);
     GetDlgItemText(IDC_FORMAT, text);
     m_settings->SetFormat(text);
+    GetDlgItemText(IDC_ENCODING, text);
+    m_settings->SetEncoding(text);
     m_settings->SetQuotedFields(IsDlgButtonChecked(IDC_QUOTED_FIELDS) == BST_CHECKED);
     m_settings->SetTypedValues(IsDlgButtonChecked(IDC_TYPED_VALUES) == BST_CHECKED);
     const CString failure = m_settings->SaveData();

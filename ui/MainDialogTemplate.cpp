@@ -20,8 +20,9 @@ static_assert(kLabel == 0x50020000 && kField == 0x50810080 && kList == 0x5021000
               kButton == 0x50010000 && kCheckBox == 0x50010003);
 
 // Template order is tab order: each check box comes right after the controls it sits beside,
-// and the custom separator field right after the separator list.
-const std::array<DlgControl, 15> kMainControls = {{
+// and the custom separator field right after the separator list. The encoding list is
+// filled from its table when the window opens.
+const std::array<DlgControl, 17> kMainControls = {{
     {IDC_STATIC, kClassStatic,
      u"&Source file with data (text or CSV format). The header with column name is required. "
      u"One row per line.",
@@ -31,6 +32,8 @@ const std::array<DlgControl, 15> kMainControls = {{
     {IDC_SEPARATOR, kClassComboBox, u"", kList, 109, 31, 66, 76},
     {IDC_CUSTOM_SEPARATOR, kClassEdit, u"", kField | WS_DISABLED, 177, 30, 27, 14},
     {IDC_QUOTED_FIELDS, kClassButton, u"&Quoted fields", kCheckBox, 214, 32, 58, 10},
+    {IDC_ENCODING_LABEL, kClassStatic, u"&Encoding", kLabel, 282, 33, 32, 8},
+    {IDC_ENCODING, kClassComboBox, u"", kList, 318, 31, 70, 120},
     {IDC_STATIC, kClassStatic, u"Preview", kLabel, 7, 48, 26, 8},
     {IDC_TARGET_LABEL, kClassStatic, u"Output file", kLabel, 7, 220, 35, 8},
     {IDC_TARGET_FILE, kClassEditBrowse, u"", kField, 43, 231, 423, 14},

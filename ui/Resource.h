@@ -21,6 +21,8 @@ constexpr int IDC_CUSTOM_SEPARATOR = 1010;
 constexpr int IDC_QUOTED_FIELDS = 1011;
 constexpr int IDC_TYPED_VALUES = 1012;
 constexpr int IDC_TARGET_LABEL = 1017;
+constexpr int IDC_ENCODING = 1020;
+constexpr int IDC_ENCODING_LABEL = 1021;
 
 // Menu commands of menu 131 (Quit is IDCANCEL).
 constexpr unsigned ID_HELP_SUPPORT_MAIL = 1007;

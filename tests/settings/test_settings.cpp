@@ -46,9 +46,10 @@ class SettingsTest : public ::testing::Test {
 std::vector<CString> Values(const CSettings& s) {
   const char16_t* q = s.QuotedFields() ? u"Quoted" : u"";
   const char16_t* t = s.TypedValues() ? u"Types" : u"";
-  return {s.SourceFile(), s.OutputFile(), s.Separator(), s.CustomSeparator(), s.Format(), q, t};
+  return {s.SourceFile(), s.OutputFile(), s.Separator(), s.CustomSeparator(), s.Format(), q, t,
+          s.Encoding()};
 }
-const std::vector<CString> kDefaults = {u"", u"", u"<tab>", u"", u"JSON", u"", u""};
+const std::vector<CString> kDefaults = {u"", u"", u"<tab>", u"", u"JSON", u"", u"", u"Automatic"};
 
 // Nothing is created before the first save. Each accessor has a key of its own; keys this
 // program does not know (the dialog library's) are kept.
@@ -65,6 +66,7 @@ TEST_F(SettingsTest, FirstRunGivesTheDefaultsAndEveryValueComesBackAfterSaveAndL
     first.SetFormat(u"BSON");
     first.SetQuotedFields(true);
     first.SetTypedValues(true);
+    first.SetEncoding(u"Windows-1251");
     first.setInt(u"MainWnd.X", -12);
     first.SaveData();
   }
@@ -77,8 +79,9 @@ TEST_F(SettingsTest, FirstRunGivesTheDefaultsAndEveryValueComesBackAfterSaveAndL
   CSettings second;
   EXPECT_EQ(Values(second), kDefaults);  // nothing is read before LoadData
   second.LoadData();
-  EXPECT_EQ(Values(second), (std::vector<CString>{u"/data/in.txt", u"/data/out.json", u"Custom",
-                                                  u";", u"BSON", u"Quoted", u"Types"}));
+  EXPECT_EQ(Values(second),
+            (std::vector<CString>{u"/data/in.txt", u"/data/out.json", u"Custom", u";", u"BSON",
+                                  u"Quoted", u"Types", u"Windows-1251"}));
   EXPECT_EQ(second.getInt(u"MainWnd.X"), -12);
   EXPECT_EQ(Log(), "");
 }
@@ -173,7 +176,7 @@ TEST_F(SettingsTest, ASaveWritesOnlyTheKeysItChangedOverTheFileOnDisk) {
   CSettings both;
   both.LoadData();
   EXPECT_EQ(Values(both), (std::vector<CString>{u"/data/first.txt", u"/data/second.json", u",", u"",
-                                                u"JSON Lines", u"", u""}));
+                                                u"JSON Lines", u"", u"", u"Automatic"}));
   EXPECT_EQ(both.getStr(u"Later"), u"from a later release");
   EXPECT_TRUE(ReadBytesFromFile(m_store).starts_with("# my note\n")) << ReadBytesFromFile(m_store);
   EXPECT_EQ(Log(), "");
