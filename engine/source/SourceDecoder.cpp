@@ -1,6 +1,7 @@
 #include "engine/source/SourceDecoder.h"
 
 #include <algorithm>
+#include <bit>
 #include <cstring>
 
 #include "engine/source/Windows1252.h"
@@ -41,38 +42,71 @@ std::size_t OpenSequenceBytes(const unsigned char* bytes, std::size_t size) {
   return 0;
 }
 
+// The UTF-8 of what each byte 0x80-0xFF stands for when it starts no well-formed sequence,
+// padded to 4 bytes so that it is copied in one move.
+struct FallbackBytes {
+  std::array<char, 4> bytes{};
+  std::size_t size = 0;
+};
+const std::array<FallbackBytes, 128> kFallback = [] {
+  std::array<FallbackBytes, 128> table{};
+  for (std::size_t k = 0; k < table.size(); ++k) {
+    char* const start = table[k].bytes.data();
+    table[k].size = static_cast<std::size_t>(
+        utf8::Encode(windows1252::CharacterOf(static_cast<unsigned char>(0x80 + k)), start) -
+        start);
+  }
+  return table;
+}();
+
 // 8-bit text as UTF-8: a byte that starts no well-formed sequence is read by the
 // Windows-1252 table, and the first such byte's position goes to firstBad (when it is
 // still SIZE_MAX). Stops before a sequence that the end of the bytes may cut, unless atEnd.
+// Writes up to 8 bytes past the text it returns (within the padding).
 std::size_t TranscodeBytes(const unsigned char* bytes, std::size_t size, bool atEnd, char*& out,
                            std::size_t& firstBad) {
   constexpr std::uint64_t kHighBits = 0x8080808080808080;
   std::size_t pos = 0;
   while (pos < size) {
-    // Runs of ASCII, which most of such text is, eight bytes at a time.
+    // Runs of ASCII, which most of such text is, eight bytes at a time: the bytes up to the
+    // first that is not ASCII are copied in one move.
     std::uint64_t word;
-    while (size - pos >= 8 && (std::memcpy(&word, bytes + pos, 8), (word & kHighBits) == 0)) {
+    while (size - pos >= 8) {
+      std::memcpy(&word, bytes + pos, 8);
       std::memcpy(out, &word, 8);
-      out += 8;
-      pos += 8;
+      const std::uint64_t high = word & kHighBits;
+      const int first = std::endian::native == std::endian::little ? std::countr_zero(high)
+                                                                   : std::countl_zero(high);
+      const auto ascii = static_cast<std::size_t>(first) / 8;
+      pos += ascii;
+      out += ascii;
+      if (ascii < 8)
+        break;
     }
     if (pos == size)
       break;
-    if (bytes[pos] < 0x80) {
-      *out++ = static_cast<char>(bytes[pos++]);
+    const unsigned char byte = bytes[pos];
+    if (byte < 0x80) {
+      *out++ = static_cast<char>(byte);
+      ++pos;
       continue;
     }
-    const utf8::Decoded decoded = utf8::Decode(bytes + pos, size - pos, atEnd);
-    if (decoded.used == 0)
-      break;
-    if (decoded.wellFormed) {
-      std::memcpy(out, bytes + pos, decoded.used);
-      out += decoded.used;
-    } else {
-      firstBad = std::min(firstBad, pos);
-      out = utf8::Encode(windows1252::CharacterOf(bytes[pos]), out);
+    if (byte >= 0xC2 && byte <= 0xF4) {
+      const utf8::Decoded decoded = utf8::Decode(bytes + pos, size - pos, atEnd);
+      if (decoded.used == 0)
+        break;
+      if (decoded.wellFormed) {
+        std::memcpy(out, bytes + pos, decoded.used);
+        out += decoded.used;
+        pos += decoded.used;
+        continue;
+      }
     }
-    pos += decoded.used;
+    firstBad = std::min(firstBad, pos);
+    const FallbackBytes& fallback = kFallback[byte - 0x80];
+    std::memcpy(out, fallback.bytes.data(), 4);
+    out += fallback.size;
+    ++pos;
   }
   return pos;
 }
