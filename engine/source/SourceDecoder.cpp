@@ -1,7 +1,6 @@
 #include "engine/source/SourceDecoder.h"
 
 #include <algorithm>
-#include <bit>
 #include <cstring>
 
 #include "engine/source/Windows1252.h"
@@ -62,36 +61,22 @@ const std::array<FallbackBytes, 128> kFallback = [] {
 // 8-bit text as UTF-8: a byte that starts no well-formed sequence is read by the
 // Windows-1252 table, and the first such byte's position goes to firstBad (when it is
 // still SIZE_MAX). Stops before a sequence that the end of the bytes may cut, unless atEnd.
-// Writes up to 8 bytes past the text it returns (within the padding).
+// Writes up to 16 bytes past the text it returns (within the padding).
 std::size_t TranscodeBytes(const unsigned char* bytes, std::size_t size, bool atEnd, char*& out,
                            std::size_t& firstBad) {
-  constexpr std::uint64_t kHighBits = 0x8080808080808080;
   std::size_t pos = 0;
   while (pos < size) {
-    // Runs of ASCII, which most of such text is, eight bytes at a time: the bytes up to the
-    // first that is not ASCII are copied in one move.
-    std::uint64_t word;
-    while (size - pos >= 8) {
-      std::memcpy(&word, bytes + pos, 8);
-      std::memcpy(out, &word, 8);
-      const std::uint64_t high = word & kHighBits;
-      const int first = std::endian::native == std::endian::little ? std::countr_zero(high)
-                                                                   : std::countl_zero(high);
-      const auto ascii = static_cast<std::size_t>(first) / 8;
-      pos += ascii;
-      out += ascii;
-      if (ascii < 8)
-        break;
-    }
+    // Runs of ASCII, which most of such text is, copied in one move up to the first byte
+    // that is not.
+    const std::size_t ascii = CopyAsciiPadded(out, bytes + pos, size - pos);
+    pos += ascii;
+    out += ascii;
     if (pos == size)
       break;
     const unsigned char byte = bytes[pos];
-    if (byte < 0x80) {
-      *out++ = static_cast<char>(byte);
-      ++pos;
-      continue;
-    }
-    if (byte >= 0xC2 && byte <= 0xF4) {
+    // A lead byte not followed by a continuation byte starts nothing: in 8-bit text, the
+    // common case, that is seen without decoding.
+    if (byte >= 0xC2 && byte <= 0xF4 && (size - pos == 1 || (bytes[pos + 1] & 0xC0) == 0x80)) {
       const utf8::Decoded decoded = utf8::Decode(bytes + pos, size - pos, atEnd);
       if (decoded.used == 0)
         break;
