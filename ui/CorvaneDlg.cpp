@@ -310,8 +310,13 @@ void CCorvaneDlg::OnConvert() {
   // The count is 64-bit inside so that a huge file cannot overflow it.
   text.Format(kRowsConverted,
               static_cast<int>(std::min<std::int64_t>(report.rowsWritten, INT_MAX)));
-  MessageBox(WithLinesLeftOut(text, report.linesLeftOut, quoted), kInformationCaption,
-             MB_ICONINFORMATION);
+  text = WithLinesLeftOut(text, report.linesLeftOut, quoted);
+  // Bytes the chosen encoding could not decode are never replaced in silence.
+  if (const CString undecodable = UndecodableText(report.encoding); !undecodable.IsEmpty()) {
+    text += u"\n";
+    text += undecodable;
+  }
+  MessageBox(text, kInformationCaption, MB_ICONINFORMATION);
 }
 
 void CCorvaneDlg::OnCancel() {

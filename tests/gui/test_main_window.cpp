@@ -195,14 +195,15 @@ TEST_F(MainWindowTest, StartUpRestoresTheInputsAndShowsOnePreview) {
 }
 
 // The encoding list: a stored name it does not offer falls back to Automatic; a choice
-// re-renders the page, is what Convert reads the source in, and is saved on quitting.
+// re-renders the page, is what Convert reads the source in (the bytes it cannot decode
+// said in the message), and is saved on quitting.
 TEST_F(MainWindowTest, EncodingListChoosesHowTheSourceIsReadAndIsKept) {
   store.SetEncoding(u"EBCDIC-XYZ");
   store.SetSeparator(u",");
   Open();
   EXPECT_EQ(Text(IDC_ENCODING), u"Automatic");
   SetText(IDC_TARGET_FILE, dir.WFile("out.json"));
-  SetText(IDC_SOURCE_FILE, Source("in.txt", "\xE8\xEC\xFF,\xE3\n\xC0,1\n"));
+  SetText(IDC_SOURCE_FILE, Source("in.txt", "\xE8\xEC\xFF,\xE3\n\xC0,1\x98\n"));
   EXPECT_NE(ShownPage(dlg->PreviewFile()).find("not UTF-8 at byte 1: Windows-1252"),
             std::string::npos);
   Choose(IDC_ENCODING, u"Windows-1251");
@@ -211,10 +212,12 @@ TEST_F(MainWindowTest, EncodingListChoosesHowTheSourceIsReadAndIsKept) {
   EXPECT_NE(page.find("<th>имя</th>"), std::string::npos) << page;
   PressButton(*dlg, IDC_CONVERT);
   EXPECT_EQ(ReadBytesFromFile(dir.File("out.json")),
-            "[\n  {\n    \"имя\": \"А\",\n    \"г\": \"1\"\n  }\n]\n");
+            "[\n  {\n    \"имя\": \"А\",\n    \"г\": \"1\uFFFD\"\n  }\n]\n");
   PressButton(*dlg, IDCANCEL);
   EXPECT_EQ(store.Encoding(), u"Windows-1251");
-  EXPECT_EQ(Boxes(), BoxList{InfoBox(Converted(1))});
+  EXPECT_EQ(
+      Boxes(),
+      BoxList{InfoBox(Converted(1, u"1 byte(s) could not be decoded and were read as U+FFFD"))});
 }
 
 // A store that is no key file; a file where a folder should be.
