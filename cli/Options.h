@@ -17,6 +17,8 @@ struct Options {
   std::optional<std::string> separator;
   // -f, else the one the output's extension names, else JSON.
   OutputFormat format = OutputFormat::Json;
+  // A name iconv knows; empty: chosen from the source's start.
+  std::string encoding;
   bool quoted = false;
   bool typedValues = false;
   bool strict = false;

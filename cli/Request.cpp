@@ -19,6 +19,7 @@ ConversionRequest RequestFor(const Options& options, ConversionProgress progress
     request.separator = utf8::DecodeLikeSource(*options.separator);
   request.format = options.format;
   request.rowLimit = options.limit;
+  request.options.encoding = options.encoding;
   request.options.quoted = options.quoted;
   request.options.typedValues = options.typedValues;
   request.options.strict = options.strict;

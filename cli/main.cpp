@@ -82,6 +82,10 @@ int Run(const cli::Options& options, const cli::ClosedStreams& closed) {
   if (!options.quiet && !options.separator)
     Say(cli::Text(cli::kSeparatorGuessed, report.separatorText.ToUtf8().c_str()));
   if (!options.quiet) {
+    std::string encoding = DescribeEncoding(report.encoding).ToUtf8();
+    if (const CString undecodable = UndecodableText(report.encoding); !undecodable.IsEmpty())
+      encoding += "; " + undecodable.ToUtf8();
+    Say(cli::Text(cli::kEncodingUsed, encoding.c_str()));
     Say(Summary(report, options));
     if (report.columnsRenamed > 0)
       Say(RenamedColumnsText(report.columnsRenamed, report.renamedColumns).ToUtf8());

@@ -9,7 +9,7 @@
 #include "engine/conversion/ConversionFailure.h"
 #include "engine/plan/ColumnPlan.h"
 #include "engine/rows/FieldList.h"
-#include "engine/source/SourceDecoder.h"
+#include "engine/source/SourceEncoding.h"
 #include "platform/core/CString.h"
 
 // What the preview says of the header line, counted rather than kept: a header may hold
@@ -33,8 +33,9 @@ struct ConversionReport {
   CString separatorText;
   // The source's size in bytes once it is open; 0 when it has none (a pipe).
   std::uint64_t sourceSize = 0;
-  // The source's encoding, known once its start is read.
-  CSourceDecoder::Encoding encoding = CSourceDecoder::Encoding::Bytes;
+  // The source's encoding and why, known once its start is read; what decoding cost (the
+  // first byte that is not UTF-8, bytes undecodable) as far as the source was read.
+  SourceEncoding encoding;
   HeaderSummary header;
   // A header of one column that another of the usual separators would split: that
   // separator's text and the columns it gives; else empty and 0.

@@ -45,10 +45,11 @@ bool ExactUtf8(const CString& text, std::string& utf8) {
 }
 
 // A key file takes a key that is not empty, has no '=', '[', ']' or control character,
-// no space at either end and does not look like a comment.
+// no space at either end and does not look like a comment. It refuses to load a file whose
+// first group has a key "Encoding" of any value but "UTF-8" (a rule of desktop entries).
 bool ExactKey(const CString& key, std::string& utf8) {
   if (!ExactUtf8(key, utf8) || utf8.empty() || utf8.front() == ' ' || utf8.back() == ' ' ||
-      utf8.front() == '#') {
+      utf8.front() == '#' || utf8 == "Encoding") {
     return false;
   }
   for (unsigned char c : utf8) {

@@ -105,9 +105,11 @@ TEST_P(CliCases, ExitStatusMessagesAndDocument) {
 
 const CliCase kCliCases[] = {
     {"SeparatorWithEquals", "a;b|c\n1;2|3\n", "'--separator=|' in.csv out.json", 0,
-     "1 rows written, 0 lines left out\n", "out.json", R"([{"a;b":"1;2","c":"3"}])"},
+     "encoding: UTF-8\n1 rows written, 0 lines left out\n", "out.json",
+     R"([{"a;b":"1;2","c":"3"}])"},
     {"SeparatorAttached", "a;b|c\n1;2|3\n", "'-s|' in.csv out.json", 0,
-     "1 rows written, 0 lines left out\n", "out.json", R"([{"a;b":"1;2","c":"3"}])"},
+     "encoding: UTF-8\n1 rows written, 0 lines left out\n", "out.json",
+     R"([{"a;b":"1;2","c":"3"}])"},
     {"BsonByExtension", kCities, "-q in.csv out.bson", 0, "", "out.bson", kCitiesJson},
     {"BsonByOption", kCities, "-q -f bson in.csv out.bin", 0, "", "out.bin", kCitiesJson},
     {"JsonLinesByExtension", kCities, "-q in.csv out.ndjson", 0, "", "out.ndjson", kCitiesJson},
@@ -130,7 +132,8 @@ const CliCase kCliCases[] = {
     {"StandardOutputAndLimit", kCities, "-q -s , -n 1 in.csv -", 0, "", "-",
      R"([{"city":"Zürich","country":"CH"}])"},
     {"LinesLeftOut", "a,b\n1,2\n3\n4,5,6\n7,8\n", "-s , in.csv out.json", 0,
-     "2 rows written, 2 lines left out (their field count differs from the header's; the log "
+     "encoding: UTF-8\n2 rows written, 2 lines left out (their field count differs from the "
+     "header's; the log "
      "lists them: $D/state/ostrel/corvane.log)\n",
      "out.json", R"([{"a":"1","b":"2"},{"a":"7","b":"8"}])"},
     {"RepeatedNamesRenamed", "a,a,b\n1,2,3\n", "-s , in.csv out.json", 0,
@@ -156,8 +159,14 @@ const CliCase kCliCases[] = {
      "out.json", "[]", "touch state"},
     // A source that can be read only once, guessed from and converted in one reading.
     {"StandardInputPipe", kCities, "- out.json < <(cat in.csv)", 0,
-     "separator guessed from the header line: ,\n2 rows written, 0 lines left out\n", "out.json",
-     kCitiesJson},
+     "separator guessed from the header line: ,\nencoding: UTF-8\n2 rows written, 0 lines left "
+     "out\n",
+     "out.json", kCitiesJson},
+    // A chosen encoding, and what it cannot decode counted.
+    {"ChosenEncoding", "\xE8\xEC\xFF,\xE3\n\xC0,\x98\n", "-s , --encoding windows-1251 in.csv -", 0,
+     "encoding: windows-1251 (chosen); 1 byte(s) could not be decoded and were read as U+FFFD\n"
+     "1 rows written, 0 lines left out\n",
+     "-", R"([{"имя":"А","г":"\ufffd"}])"},
     // Names and a separator that are not UTF-8 are the user's bytes.
     {"Latin1NamesAndSeparator",
      "a\xA7"
@@ -237,11 +246,13 @@ TEST_F(CliTest, UsageErrorsExitTwo) {
   for (const char* args :
        {"", "only-one", "a b c", "-f xml a b", "-n -3 a b", "-n ten a b", "--bogus a b", "-s",
         "--types=1 a b", "--no-header=1 a b", "--skip-lines -1 a b", "--max-line-bytes 0 a b",
-        "--max-line-bytes 5X a b", "--max-line-bytes 99999999999G a b"}) {
+        "--max-line-bytes 5X a b", "--max-line-bytes 99999999999G a b",
+        "--encoding no-such-encoding a b"}) {
     const Result r = Run(args);
     EXPECT_EQ(r.status, 2) << args;
     EXPECT_TRUE(r.err.ends_with("\nTry 'corvane-convert --help'.\n")) << r.err;
   }
+  EXPECT_NE(Run("--encoding no-such a b").err.find("'no-such'"), std::string::npos);
 }
 
 }  // namespace

@@ -55,10 +55,11 @@ std::vector<CString> Values(const CSettings& s) {
           q,
           t,
           CString::FromUtf8(std::to_string(s.SkipLines())),
-          h};
+          h,
+          s.Encoding()};
 }
-const std::vector<CString> kDefaults = {u"", u"", u"<tab>", u"",      u"JSON",
-                                        u"", u"", u"0",     u"Header"};
+const std::vector<CString> kDefaults = {u"", u"", u"<tab>", u"",       u"JSON",
+                                        u"", u"", u"0",     u"Header", u"Automatic"};
 
 // Nothing is created before the first save. Each accessor has a key of its own; keys this
 // program does not know (the dialog library's) are kept.
@@ -77,6 +78,7 @@ TEST_F(SettingsTest, FirstRunGivesTheDefaultsAndEveryValueComesBackAfterSaveAndL
     first.SetTypedValues(true);
     first.SetSkipLines(3);
     first.SetHeaderLine(false);
+    first.SetEncoding(u"Windows-1251");
     first.setInt(u"MainWnd.X", -12);
     first.SaveData();
   }
@@ -90,8 +92,9 @@ TEST_F(SettingsTest, FirstRunGivesTheDefaultsAndEveryValueComesBackAfterSaveAndL
   CSettings second;
   EXPECT_EQ(Values(second), kDefaults);  // nothing is read before LoadData
   second.LoadData();
-  EXPECT_EQ(Values(second), (std::vector<CString>{u"/data/in.txt", u"/data/out.json", u"Custom",
-                                                  u";", u"BSON", u"Quoted", u"Types", u"3", u""}));
+  EXPECT_EQ(Values(second),
+            (std::vector<CString>{u"/data/in.txt", u"/data/out.json", u"Custom", u";", u"BSON",
+                                  u"Quoted", u"Types", u"3", u"", u"Windows-1251"}));
   EXPECT_EQ(second.getInt(u"MainWnd.X"), -12);
   EXPECT_EQ(Log(), "");
 }
@@ -137,7 +140,8 @@ TEST_F(SettingsTest, BadLinesAreKeptAsideAndTheGoodKeysUsed) {
     {
       CSettings settings;
       settings.LoadData();
-      EXPECT_EQ(Values(settings), (std::vector<CString>{u"", u"", u",", u"", u"BSON", u"", u""}));
+      EXPECT_EQ(Values(settings), (std::vector<CString>{u"", u"", u",", u"", u"BSON", u"", u"",
+                                                        u"0", u"Header", u"Automatic"}));
       EXPECT_EQ(ReadBytesFromFile(m_store + ".bad"), c.bad);
       EXPECT_EQ(settings.LoadProblem().ToUtf8(),
                 "The settings file '" + m_store +
@@ -155,7 +159,8 @@ TEST_F(SettingsTest, BadLinesAreKeptAsideAndTheGoodKeysUsed) {
     CLog::Truncate();
     CSettings again;
     again.LoadData();
-    EXPECT_EQ(Values(again), (std::vector<CString>{u"", u"", u",", u"", u"BSON", u"", u"Types"}));
+    EXPECT_EQ(Values(again), (std::vector<CString>{u"", u"", u",", u"", u"BSON", u"", u"Types",
+                                                   u"0", u"Header", u"Automatic"}));
     EXPECT_EQ(again.LoadProblem(), u"");
     EXPECT_EQ(ReadBytesFromFile(m_store + ".bad"), c.bad);
     EXPECT_EQ(Log(), "");
@@ -176,7 +181,8 @@ TEST_F(SettingsTest, AStoreThatIsALinkIsSavedThroughIt) {
   EXPECT_TRUE(fs::is_symlink(m_store));
   CSettings again;
   again.LoadData();
-  EXPECT_EQ(Values(again), (std::vector<CString>{u"", u"", u",", u"", u"BSON", u"", u""}));
+  EXPECT_EQ(Values(again), (std::vector<CString>{u"", u"", u",", u"", u"BSON", u"", u"", u"0",
+                                                 u"Header", u"Automatic"}));
   EXPECT_EQ(HiddenFiles(m_dir.Path()), 0);
 }
 
@@ -213,8 +219,9 @@ TEST_F(SettingsTest, ASaveWritesOnlyTheKeysItChangedOverTheFileOnDisk) {
   EXPECT_EQ(first.SaveData(), u"");
   CSettings both;
   both.LoadData();
-  EXPECT_EQ(Values(both), (std::vector<CString>{u"/data/first.txt", u"/data/second.json", u",", u"",
-                                                u"JSON Lines", u"", u"", u"0", u"Header"}));
+  EXPECT_EQ(Values(both),
+            (std::vector<CString>{u"/data/first.txt", u"/data/second.json", u",", u"",
+                                  u"JSON Lines", u"", u"", u"0", u"Header", u"Automatic"}));
   EXPECT_EQ(both.getStr(u"Later"), u"from a later release");
   EXPECT_TRUE(ReadBytesFromFile(m_store).starts_with("# my note\n")) << ReadBytesFromFile(m_store);
   EXPECT_EQ(Log(), "");
