@@ -120,14 +120,14 @@ const CliCase kCliCases[] = {
      R"([{"a":12,"b":true}])"},
     // Where the table starts.
     {"SkipLines", "# exported 2024\na,b\n1,2\n3\n", "--skip-lines 1 -s , in.csv out.json", 0,
-     "1 rows written, 1 lines left out (their field count differs from the header's; the log "
-     "lists them: $D/state/ostrel/corvane.log)\n",
+     "encoding: UTF-8\n1 rows written, 1 lines left out (their field count differs from the "
+     "header's; the log lists them: $D/state/ostrel/corvane.log)\n",
      "out.json", R"([{"a":"1","b":"2"}])"},
     {"NoHeader", "a,b\n1,2\n", "-q --no-header in.csv out.json", 0, "", "out.json",
      R"([{"column1":"a","column2":"b"},{"column1":"1","column2":"2"}])"},
     {"OldMacLineEnds", "a;b\r1;2\r", "in.csv out.json", 0,
-     "separator guessed from the header line: ;\n1 rows written, 0 lines left out; lines end "
-     "with carriage returns alone, as in an old Mac file\n",
+     "separator guessed from the header line: ;\nencoding: UTF-8\n1 rows written, 0 lines left "
+     "out; lines end with carriage returns alone, as in an old Mac file\n",
      "out.json", R"([{"a":"1","b":"2"}])"},
     {"StandardOutputAndLimit", kCities, "-q -s , -n 1 in.csv -", 0, "", "-",
      R"([{"city":"Zürich","country":"CH"}])"},
@@ -137,7 +137,8 @@ const CliCase kCliCases[] = {
      "lists them: $D/state/ostrel/corvane.log)\n",
      "out.json", R"([{"a":"1","b":"2"},{"a":"7","b":"8"}])"},
     {"RepeatedNamesRenamed", "a,a,b\n1,2,3\n", "-s , in.csv out.json", 0,
-     "1 rows written, 0 lines left out\n1 repeated column name(s) renamed, since readers of "
+     "encoding: UTF-8\n1 rows written, 0 lines left out\n1 repeated column name(s) renamed, "
+     "since readers of "
      "JSON and BSON keep only one of two equal names: a -> a_2\n",
      "out.json", R"([{"a":"1","a_2":"2","b":"3"}])"},
     // Standard output is the shell's own descriptor: appending to the source is refused.
@@ -154,8 +155,8 @@ const CliCase kCliCases[] = {
      R"([{"a":"1","b":"2"}])"},
     // A log that cannot be written is not pointed to.
     {"LogNotWritable", "a,b\n1\n", "-s , in.csv out.json", 0,
-     "0 rows written, 1 lines left out (their field count differs from the header's; the log "
-     "could not be written: $D/state/ostrel/corvane.log)\n",
+     "encoding: UTF-8\n0 rows written, 1 lines left out (their field count differs from the "
+     "header's; the log could not be written: $D/state/ostrel/corvane.log)\n",
      "out.json", "[]", "touch state"},
     // A source that can be read only once, guessed from and converted in one reading.
     {"StandardInputPipe", kCities, "- out.json < <(cat in.csv)", 0,
@@ -223,7 +224,8 @@ const CliCase kCliCases[] = {
      "{ echo a,b; seq 3000000 | sed 's/$/,x/'; } | gzip -c | head -c 100000 >cut.gz"},
     // A file with other hard links keeps them: written over once the document is whole.
     {"HardLinksKept", kCities, "-s , in.csv out.json", 0,
-     "2 rows written, 0 lines left out\nout.json was written in place once the whole document "
+     "encoding: UTF-8\n2 rows written, 0 lines left out\nout.json was written in place once the "
+     "whole document "
      "was ready, since replacing it would split its hard links or its folder or mount does not "
      "allow it\n",
      "other.json", kCitiesJson, "printf '%01000d' 0 >out.json; ln out.json other.json"},
