@@ -41,8 +41,9 @@ std::string RandomPart() {
   return text;
 }
 
+// Appended rather than a literal + a temporary string, on which GCC 12 at -O3 warns falsely.
 std::string HiddenPrefix(const std::string& name) {
-  return "." + name.substr(0, kMaxNameInHiddenName) + ".";
+  return std::string(".").append(name, 0, kMaxNameInHiddenName).append(".");
 }
 
 bool IsHiddenNameFor(std::string_view entry, const std::string& prefix) {
