@@ -16,7 +16,7 @@
 // millions of fields, and none of them is shown.
 struct HeaderSummary {
   std::size_t columns = 0;
-  // UTF-16 units of the fields as the line holds them (quotes and NULs included), and the
+  // UTF-8 bytes of the fields as the line holds them (quotes and NULs included), and the
   // NULs among them.
   std::size_t units = 0;
   std::size_t nuls = 0;

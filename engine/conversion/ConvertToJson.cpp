@@ -34,9 +34,9 @@ const char16_t* FaultText(CRowSplitter::Fault fault) {
 HeaderSummary SummarizeHeader(const NameList& fields) {
   HeaderSummary summary;
   summary.columns = fields.size();
-  for (const std::u16string_view field : fields) {
+  for (const std::string_view field : fields) {
     summary.units += field.size();
-    summary.nuls += static_cast<std::size_t>(std::count(field.begin(), field.end(), u'\0'));
+    summary.nuls += static_cast<std::size_t>(std::count(field.begin(), field.end(), '\0'));
   }
   return summary;
 }

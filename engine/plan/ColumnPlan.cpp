@@ -1,6 +1,7 @@
 #include "engine/plan/ColumnPlan.h"
 
 #include "engine/EngineMessages.h"
+#include "platform/core/CString.h"
 #include "platform/core/Formatted.h"
 
 #include <algorithm>
@@ -10,7 +11,7 @@
 
 namespace {
 
-// A non-empty name by where its units lie: 12 bytes a name while the plan is made, not a
+// A non-empty name by where its bytes lie: 12 bytes a name while the plan is made, not a
 // string each (a header may hold millions).
 struct Spot {
   std::uint32_t column;
@@ -30,7 +31,7 @@ class CNameIndex {
     if (names.size() > UINT32_MAX)
       throw std::length_error("a header of 4 Gi columns or more");
     std::uint32_t column = 0;
-    for (const std::u16string_view name : names) {
+    for (const std::string_view name : names) {
       if (!name.empty())
         m_spots.push_back({column, static_cast<std::uint32_t>(name.data() - m_units),
                            static_cast<std::uint32_t>(name.size())});
@@ -43,26 +44,22 @@ class CNameIndex {
     });
   }
 
-  std::u16string_view Text(const Spot& spot) const { return {m_units + spot.begin, spot.size}; }
+  std::string_view Text(const Spot& spot) const { return {m_units + spot.begin, spot.size}; }
   const std::vector<Spot>& Spots() const { return m_spots; }
-  bool Holds(std::u16string_view name) const {
+  bool Holds(std::string_view name) const {
     const auto at = std::lower_bound(
         m_spots.begin(), m_spots.end(), name,
-        [this](const Spot& spot, std::u16string_view text) { return Text(spot) < text; });
+        [this](const Spot& spot, std::string_view text) { return Text(spot) < text; });
     return at != m_spots.end() && Text(*at) == name;
   }
 
  private:
-  const char16_t* m_units;
+  const char* m_units;
   std::vector<Spot> m_spots;
 };
 
-std::u16string Numbered(std::u16string_view name, std::uint32_t number) {
-  std::u16string text(name);
-  text += u'_';
-  for (const char digit : std::to_string(number))
-    text += static_cast<char16_t>(digit);
-  return text;
+std::string Numbered(std::string_view name, std::uint32_t number) {
+  return std::string(name).append("_").append(std::to_string(number));
 }
 
 // The copies of every name that an earlier column holds, with their numbers: a new name
@@ -72,7 +69,7 @@ std::vector<Copy> CopiesOf(const CNameIndex& index) {
   std::vector<Copy> copies;
   const std::vector<Spot>& spots = index.Spots();
   for (std::size_t first = 0, k = 1; k < spots.size(); ++k) {
-    const std::u16string_view name = index.Text(spots[first]);
+    const std::string_view name = index.Text(spots[first]);
     if (index.Text(spots[k]) != name) {
       first = k;
       continue;
@@ -98,11 +95,11 @@ COutputNames::COutputNames(const NameList& columnNames) : m_columnNames(columnNa
   m_names.Reserve(columnNames.size(), 0);
   auto copy = copies.begin();
   std::uint32_t column = 0;
-  for (const std::u16string_view name : columnNames) {
+  for (const std::string_view name : columnNames) {
     if (copy != copies.end() && copy->column == column) {
-      const std::u16string renamed = Numbered(name, copy->number);
+      const std::string renamed = Numbered(name, copy->number);
       if (m_renamed.size() < kRenamedKept)
-        m_renamed.push_back({column, std::u16string(name), renamed});
+        m_renamed.push_back({column, Utf8ToUtf16(name), Utf8ToUtf16(renamed)});
       m_names.Append(renamed);
       ++copy;
     } else {

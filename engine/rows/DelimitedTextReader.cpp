@@ -81,7 +81,7 @@ int CDelimitedTextReader::ReadHeader(bool lineRead) {
     m_columnNames.clear();
     m_columnNames.Reserve(FieldCount(), FieldCount() * 8);
     for (std::size_t k = 1; k <= FieldCount(); ++k)
-      m_columnNames.Append(Utf8ToUtf16("column" + std::to_string(k)));
+      m_columnNames.Append(std::string("column").append(std::to_string(k)));
     m_firstRowPending = true;
   }
   // A row wider than the header is left out: one field more tells it apart.
@@ -116,7 +116,7 @@ void CDelimitedTextReader::ReadNames() {
   m_columns.clear();
   m_columnNames.clear();
   m_namesAreFields = true;
-  // The names hold the line's bytes but its separators, in at most as many UTF-16 units.
+  // The names hold the line's bytes but its separators.
   const std::size_t names = FieldCount();
   const std::size_t text = m_splitter->LineText().size();
   m_columns.Reserve(names, text > names ? text - (names - 1) : 0);
@@ -124,13 +124,13 @@ void CDelimitedTextReader::ReadNames() {
       [this](const std::string_view* fields, const std::string_view* values, std::size_t count) {
         if (m_namesAreFields && !std::equal(fields, fields + count, values)) {
           m_namesAreFields = false;
-          for (const std::u16string_view name : m_columns)
+          for (const std::string_view name : m_columns)
             m_columnNames.Append(name);
         }
         for (std::size_t k = 0; k < count; ++k) {
-          m_columns.Append(Utf8ToUtf16(fields[k]));
+          m_columns.Append(fields[k]);
           if (!m_namesAreFields)
-            m_columnNames.Append(Utf8ToUtf16(values[k]));
+            m_columnNames.Append(values[k]);
         }
       });
 }

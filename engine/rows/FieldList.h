@@ -9,6 +9,6 @@
 
 using FieldList = std::vector<std::u16string>;
 
-// The texts of a header, held in about their own size: a header may hold millions of
-// names, most of them empty.
-using NameList = PackedTexts<char16_t>;
+// The texts of a header in UTF-8, as the line holds them, in about their own size: a
+// header may hold millions of names, most of them empty.
+using NameList = PackedTexts<char>;

@@ -10,6 +10,7 @@
 #include <stdexcept>
 #include <string>
 #include <string_view>
+#include <type_traits>
 #include <vector>
 
 #include "platform/core/CString.h"
@@ -18,8 +19,9 @@
 
 class ObjectNames {
  public:
-  // names: UTF-16 texts (std::u16string or std::u16string_view); a lone surrogate becomes
-  // U+FFFD. Throws std::length_error when they pass 4 GiB in UTF-8.
+  // names: well-formed UTF-8 texts, taken as they are, or UTF-16 texts (std::u16string or
+  // std::u16string_view), where a lone surrogate becomes U+FFFD. Throws std::length_error
+  // when they pass 4 GiB in UTF-8.
   template <class Names>
   explicit ObjectNames(const Names& names) : m_serial(NextSerial()) {
     std::size_t units = 0;
@@ -31,9 +33,13 @@ class ObjectNames {
     m_names.Reserve(count, units + kSimdPadding);
     std::string utf8;
     for (const auto& name : names) {
-      utf8.clear();
-      AppendUtf8(utf8, name);
-      m_names.Append(utf8, UINT32_MAX);
+      if constexpr (std::is_convertible_v<decltype(name), std::string_view>) {
+        m_names.Append(name, UINT32_MAX);
+      } else {
+        utf8.clear();
+        AppendUtf8(utf8, name);
+        m_names.Append(utf8, UINT32_MAX);
+      }
     }
     m_names.AppendAfter(kSimdPadding, '\0');
   }

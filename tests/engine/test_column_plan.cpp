@@ -32,8 +32,15 @@ const PlanCase kPlanCases[] = {
 NameList ListOf(const std::vector<std::u16string>& names) {
   NameList list;
   for (const std::u16string& name : names)
-    list.Append(name);
+    list.Append(CString(name).ToUtf8());
   return list;
+}
+
+std::vector<std::u16string> Utf16Of(const NameList& names) {
+  std::vector<std::u16string> texts;
+  for (const std::string_view name : names)
+    texts.push_back(Utf8ToUtf16(name));
+  return texts;
 }
 
 class PlanCases : public ::testing::TestWithParam<PlanCase> {};
@@ -41,7 +48,7 @@ class PlanCases : public ::testing::TestWithParam<PlanCase> {};
 TEST_P(PlanCases, RenamesEveryCopy) {
   const NameList header = ListOf(GetParam().header);
   const COutputNames plan(header);
-  const std::vector<std::u16string> output(plan.Names().begin(), plan.Names().end());
+  const std::vector<std::u16string> output = Utf16Of(plan.Names());
   EXPECT_EQ(output, GetParam().output);
   std::size_t renamed = 0;
   for (std::size_t k = 0; k < output.size(); ++k)
@@ -63,7 +70,7 @@ TEST(RenamedColumnsText, ShowsTheFirstAndCountsTheRest) {
   const COutputNames plan(header);
   EXPECT_EQ(plan.RenamedCount(), 299u);
   EXPECT_EQ(plan.Renamed().size(), COutputNames::kRenamedKept);
-  EXPECT_EQ(plan.Names()[299], u"c_300");
+  EXPECT_EQ(plan.Names()[299], "c_300");
   const CString list = CString(u"c -> c_2, c -> c_3, c -> c_4, c -> c_5, c -> c_6") +
                        Formatted(EngineMessages::kMoreRenamed, 294LL);
   EXPECT_EQ(RenamedColumnsText(plan.RenamedCount(), plan.Renamed()),

@@ -44,7 +44,8 @@ ReadResult ReadAll(const std::string& path, const char16_t* separator, size_t re
   EXPECT_TRUE(reader.Open(Utf8ToUtf16(path).c_str()));
   result.prepare = reader.Prepare(separator);
   result.utf16 = reader.IsUtf16();
-  result.columns = FieldList(reader.Columns().begin(), reader.Columns().end());
+  for (const std::string_view column : reader.Columns())
+    result.columns.push_back(Utf8ToUtf16(column));
   if (result.prepare == 0) {
     FieldList row;
     while (reader.ReadRow(row) == 0 && result.rows.size() < 1000)
@@ -313,8 +314,10 @@ TEST_F(ReaderTest, SkippedLinesAndNoHeader) {
     reader.SetSkipLines(c.skip);
     reader.SetHeaderLine(c.header);
     ASSERT_EQ(reader.Prepare(u","), c.prepare) << c.name;
-    EXPECT_EQ(FieldList(reader.ColumnNames().begin(), reader.ColumnNames().end()), c.names)
-        << c.name;
+    FieldList names;
+    for (const std::string_view name : reader.ColumnNames())
+      names.push_back(Utf8ToUtf16(name));
+    EXPECT_EQ(names, c.names) << c.name;
     Rows rows;
     std::vector<std::int64_t> lines;
     for (FieldList row; reader.ReadRow(row) == 0;) {
