@@ -67,6 +67,8 @@ constexpr const char* kStandardOutputName = "standard output";
 constexpr const char* kClosedStream = "%s: Bad file descriptor";
 constexpr const char* kLineTooLongHint = " (--max-line-bytes sets the limit)";
 constexpr const char* kSummary = "%lld rows written, %lld lines left out";
+// After the sources converted into a folder, each told on its own line.
+constexpr const char* kBatchTotal = "%lld of %lld sources written, %lld rows in all";
 constexpr const char* kSummaryOldMacLineEnds =
     "; lines end with carriage returns alone, as in an old Mac file";
 constexpr const char* kSummaryLogHint =
@@ -88,6 +90,14 @@ constexpr const char* kTakesLimit = "option %s takes a whole number of lines, 0 
 constexpr const char* kTakesNoValue = "option %s takes no value";
 constexpr const char* kUnknownOption = "unknown option %s";
 constexpr const char* kExpectedFiles = "expected SOURCE and OUTPUT";
+constexpr const char* kExpectedSources = "expected one SOURCE or more with -o FOLDER";
+constexpr const char* kNoStandardInputInFolder =
+    "standard input (-) has no name to give its output in FOLDER";
+constexpr const char* kNeedsFolder = "option %s needs a folder";
+constexpr const char* kTakesJobs = "option %s takes a number of conversions from 1 to %ld";
+constexpr const char* kJobsNeedFolder = "option -j runs several sources into -o FOLDER";
+constexpr const char* kSameOutput = "%s and %s would both be written to %s";
+constexpr const char* kTakesCompression = "option %s takes gz, zst or none";
 
 // The progress line on a terminal.
 constexpr const char* kProgressOfTotal = "\r%3.0f%% of the source read, %.1f MB/s ";

@@ -1,12 +1,15 @@
 // corvane-convert: the command-line front end of the conversion engine.
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <csignal>
 #include <cstdio>
+#include <cstring>
 #include <string>
 #include <vector>
 
+#include "cli/Batch.h"
 #include "cli/CliMessages.h"
 #include "cli/Options.h"
 #include "cli/Progress.h"
@@ -86,6 +89,52 @@ int Run(const cli::Options& options, const cli::ClosedStreams& closed) {
   return kWritten;
 }
 
+// The folder the outputs go to, made when missing; false after saying why it cannot be.
+bool MakeOutputFolder(const std::string& folder) {
+  if (mkdir(folder.c_str(), 0777) == 0 || errno == EEXIST)
+    return true;
+  Failed(folder + ": " + std::strerror(errno));
+  return false;
+}
+
+// Every source into the folder: a line for each, in the sources' order, and a total. A
+// failed source leaves its earlier output and the others go on.
+int RunIntoFolder(const cli::Options& options) {
+  const cli::BatchPlan plan = cli::PlanBatch(options);
+  if (!plan.error.empty()) {
+    Say(plan.error);
+    std::fprintf(stderr, "%s\n", cli::kTryHelp);
+    return kUsage;
+  }
+  if (!MakeOutputFolder(options.outputFolder))
+    return kFailed;
+  cli::ProgressLine progress(!options.quiet && isatty(STDERR_FILENO));
+  std::size_t failed = 0;
+  long long rows = 0;
+  cli::RunBatch(options, plan.items, progress,
+                [&](std::size_t item, const ConversionReport& report) {
+                  const std::string& source = plan.items[item].source;
+                  if (const auto& failure = report.failure) {
+                    ++failed;
+                    Say(source + ": " +
+                        cli::Text(cli::kCouldNotConvert, FailureText(*failure, options).c_str()));
+                    return;
+                  }
+                  rows += static_cast<long long>(report.rowsWritten);
+                  if (options.quiet)
+                    return;
+                  Say(source + ": " + Summary(report, options));
+                  if (report.columnsRenamed > 0)
+                    Say(source + ": " +
+                        RenamedColumnsText(report.columnsRenamed, report.renamedColumns).ToUtf8());
+                });
+  progress.Clear();
+  if (!options.quiet)
+    Say(cli::Text(cli::kBatchTotal, static_cast<long long>(plan.items.size() - failed),
+                  static_cast<long long>(plan.items.size()), rows));
+  return failed > 0 ? kFailed : kWritten;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -111,5 +160,7 @@ int main(int argc, char** argv) {
     std::printf("%s %s\n", cli::kProgram, cli::kVersion);
     return kWritten;
   }
+  if (!parsed.options.outputFolder.empty())
+    return RunIntoFolder(parsed.options);
   return Run(parsed.options, closed);
 }

@@ -195,13 +195,18 @@ BOOL CAtomicOutput::OpenReplacement(const std::string& target, const struct stat
   for (int attempt = 0; fd < 0; ++attempt) {
     hidden = folder + "." + name.substr(0, kMaxNameInHiddenName) + "." + RandomPart() + ".tmp";
     CHeldSignals held;
+    const int slot = ReservePendingOutput(hidden);
     fd = ActiveSysCalls().open(hidden.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOCTTY | O_CLOEXEC,
                                mode);
-    if (fd >= 0)
-      m_pendingSlot = AddPendingOutput(hidden);
-    else if (errno != EEXIST && errno != EINTR)
+    if (fd >= 0) {
+      ConfirmPendingOutput(slot);
+      m_pendingSlot = slot;
+      continue;
+    }
+    DropPendingOutput(slot);
+    if (errno != EEXIST && errno != EINTR)
       return Fail(errno, error);
-    else if (attempt == 100)
+    if (attempt == 100)
       return Fail(EEXIST, error);
   }
   m_hiddenPath = hidden;
