@@ -12,6 +12,8 @@ constexpr const char16_t* kJSONFileName = u"JSONFileName";
 constexpr const char16_t* kSeparator = u"Separator";
 constexpr const char16_t* kCustom = u"Custom";
 constexpr const char16_t* kFormat = u"Format";
+constexpr const char16_t* kEncoding = u"Encoding";
+constexpr const char16_t* kAutomatic = u"Automatic";
 constexpr const char16_t* kQuoted = u"Quoted";
 constexpr const char16_t* kTypes = u"Types";
 constexpr const char16_t* kSkipLines = u"SkipLines";
@@ -34,6 +36,9 @@ CSettings::CSettings() {
   Add(kTypes, S_STRING, 0, kOff);
   Add(kSkipLines, S_STRING, 0, u"0");
   Add(kHeader, S_STRING, 0, kOn);
+  // The encoding list's items are the stored values; the window falls back to Automatic
+  // for any other text.
+  Add(kEncoding, S_STRING, 0, kAutomatic);
 }
 
 CString CSettings::SourceFile() const {
@@ -65,6 +70,12 @@ CString CSettings::Format() const {
 }
 void CSettings::SetFormat(const CString& text) {
   setStr(kFormat, text);
+}
+CString CSettings::Encoding() const {
+  return getStr(kEncoding);
+}
+void CSettings::SetEncoding(const CString& text) {
+  setStr(kEncoding, text);
 }
 // Anything but "1" (a hand-edited "yes", an empty text) is off, as the default is.
 bool CSettings::QuotedFields() const {

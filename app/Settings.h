@@ -21,6 +21,8 @@ class CSettings : public _Settings, public CMainWindowSettings {
   void SetCustomSeparator(const CString& text) override;
   CString Format() const override;
   void SetFormat(const CString& text) override;
+  CString Encoding() const override;
+  void SetEncoding(const CString& text) override;
   bool QuotedFields() const override;
   void SetQuotedFields(bool on) override;
   bool TypedValues() const override;

@@ -5,7 +5,10 @@ Makes a deterministic comma-separated file (10 columns, mixed content with non-A
 text), converts it with every tool in alternation so that drift of the machine cancels
 out, and prints the median input MB/s, the peak memory and the ratio of each rate to
 ours, then checks the targets. Then the same for a second file of the same size and shape
-whose fields are a quarter of them quoted, some holding commas and doubled quotes.
+whose fields are a quarter of them quoted, some holding commas and doubled quotes. Then
+the plain file's rows saved in Windows-1252 (what that code page cannot hold as "?"), read
+by the automatic choice, where every accented letter is a byte that is not UTF-8, and with
+--encoding windows-1252, side by side with the same rows in UTF-8.
 
   bench/run.py --converter build/cli/corvane-convert [--size-mb 200] [--rounds 3]
                [--duckdb DIR_OR_EXE] [--skip-python] [--scaling] [--large-mb 2000]
@@ -76,6 +79,9 @@ BSON_NAME = "corvane BSON"
 JSONL_NAME = "corvane JSON Lines"
 TYPED_NAME = "corvane JSON --types"
 QUOTED_NAME = "corvane JSON --quoted"
+UTF8_TWIN_NAME = "corvane JSON, the rows in UTF-8"
+WINDOWS_1252_NAME = "corvane JSON, Windows-1252 (automatic)"
+CHOSEN_1252_NAME = "corvane JSON, --encoding windows-1252"
 # Our outputs that a block copy of as many bytes stands beside, and that copy's name.
 COPIES = {JSON_NAME: BLOCK_COPY, BSON_NAME: "block copy of BSON's bytes",
           JSONL_NAME: "block copy of JSON Lines' bytes"}
@@ -177,6 +183,27 @@ def make_csv(path, size_mb, kind="mixed", amount=0):
             make_mixed(out, target)
     os.replace(tmp, path)
     return path
+
+
+def make_windows_1252(args, size_mb):
+    """The plain file's rows in Windows-1252, and the same characters in UTF-8: the two
+    files hold the same rows, so their times compare as rates of rows."""
+    src = data_file(args, "mixed", size_mb)
+    paths = [os.path.join(args.data_dir, "%s-%s-%dmb.csv" % (GENERATOR, name, size_mb))
+             for name in ("windows1252", "windows1252-as-utf8")]
+    if all(os.path.exists(path) for path in paths):
+        return paths
+    print("(making %s)" % ", ".join(os.path.basename(path) for path in paths),
+          file=sys.stderr, flush=True)
+    with open(src, encoding="utf-8", newline="") as text, \
+         open(paths[0] + ".part", "wb") as ansi, open(paths[1] + ".part", "wb") as utf8:
+        for lines in iter(lambda: text.readlines(1 << 20), []):
+            encoded = "".join(lines).encode("cp1252", errors="replace")
+            ansi.write(encoded)
+            utf8.write(encoded.decode("cp1252").encode("utf-8"))
+    for path in paths:
+        os.replace(path + ".part", path)
+    return paths
 
 
 def data_file(args, name, size_mb, kind="mixed", amount=0):
@@ -529,6 +556,37 @@ def check_targets(results):
     return targets.missed
 
 
+def encoding_tools(args, ansi_src, utf8_src, work):
+    tools = [corvane(args, work, UTF8_TWIN_NAME, [], utf8_src, "-utf8.json"),
+             corvane(args, work, WINDOWS_1252_NAME, [], ansi_src, "-1252.json")]
+    return tools + corvane_modes(args, ansi_src, work, [
+        (CHOSEN_1252_NAME, ["--encoding", "windows-1252"], "-chosen-1252.json")])
+
+
+def print_encoding_rates(ansi_src, utf8_src, results, rounds):
+    print("\nEncodings: the same rows in %s (%.0f MB) and %s (%.0f MB), median of %d rounds" %
+          (os.path.basename(ansi_src), os.path.getsize(ansi_src) / 1e6,
+           os.path.basename(utf8_src), os.path.getsize(utf8_src) / 1e6, rounds))
+    print("| tool | seconds | peak memory MB | row rate / UTF-8 row rate |")
+    print("|---|---:|---:|---:|")
+    base = results[UTF8_TWIN_NAME][0]
+    for name, (seconds, peak) in results.items():
+        print("| %s | %.2f | %.1f | %.2f |" % (name, seconds, peak, base / seconds))
+    sys.stdout.flush()
+
+
+def check_encoding_targets(results):
+    """The targets on the Windows-1252 file; returns the number missed."""
+    targets = Targets("Targets on the Windows-1252 file", results)
+    targets.rate_ratio(WINDOWS_1252_NAME, UTF8_TWIN_NAME, 0.8, "the automatic Windows-1252 "
+                       "row rate", "the row rate of the same rows in UTF-8")
+    if targets.measured(CHOSEN_1252_NAME):
+        print("- for information: with --encoding windows-1252 the row rate is %.2fx the UTF-8 "
+              "one" % (targets.seconds[UTF8_TWIN_NAME] / targets.seconds[CHOSEN_1252_NAME]))
+    targets.memory((WINDOWS_1252_NAME, CHOSEN_1252_NAME))
+    return targets.missed
+
+
 def check_quoted_targets(results):
     """The targets on the quoted file; returns the number missed."""
     targets = Targets("Targets on the quoted file", results)
@@ -824,6 +882,10 @@ def main():
         missed += check_quoted_targets(results)
         for tool in tools:
             remove(tool.output)
+        ansi_src, utf8_src = make_windows_1252(args, args.size_mb)
+        results = measure(encoding_tools(args, ansi_src, utf8_src, work), args.rounds)
+        print_encoding_rates(ansi_src, utf8_src, results, args.rounds)
+        missed += check_encoding_targets(results)
         if args.scaling:
             missed += scaling(args, work)
         if args.large_mb:

@@ -35,6 +35,12 @@ constexpr const char* kUsage =
     "                        says)\n"
     "  -f, --format FORMAT   json, jsonl or bson (default: jsonl when OUTPUT ends in\n"
     "                        .jsonl or .ndjson, bson when it ends in .bson)\n"
+    "      --encoding NAME   read SOURCE in this encoding, any name 'iconv -l' lists,\n"
+    "                        e.g. --encoding windows-1251 (or shift_jis, iso-8859-7,\n"
+    "                        utf-16le...); bytes it cannot decode become U+FFFD and\n"
+    "                        are counted. The default, automatic, reads UTF-16 by its\n"
+    "                        byte-order mark or its NUL bytes, else UTF-8, each byte\n"
+    "                        that is not UTF-8 by the Windows-1252 table\n"
     "      --quoted          a field that begins with a double quote runs to its\n"
     "                        closing quote, so it may hold separators and line ends;\n"
     "                        \"\" inside is one quote: \"Smith, J.\",\"said \"\"hi\"\"\"\n"
@@ -71,6 +77,10 @@ constexpr const char* kTryHelp = "Try 'corvane-convert --help'.";
 // What a run says on standard error, after "corvane-convert: ". The causes of a failed
 // conversion are the engine's own log texts (EngineMessages.h).
 constexpr const char* kSeparatorGuessed = "separator guessed from the header line: %s";
+// The encoding and why (DescribeEncoding), and what could not be decoded.
+constexpr const char* kEncodingUsed = "encoding: %s";
+// The --encoding value that stands for the automatic choice.
+constexpr const char* kAutomaticEncoding = "automatic";
 constexpr const char* kCouldNotConvert = "could not convert: %s";
 constexpr const char* kStandardInputName = "standard input";
 constexpr const char* kStandardOutput = "/dev/stdout";
@@ -92,6 +102,10 @@ constexpr const char* kSummaryNoLog =
 constexpr const char* kSummaryLogHintQuoted =
     " (their field count differs from the header's or a quote is malformed; the log lists "
     "them: %s)";
+// An existing output written over in place (its name as given).
+constexpr const char* kWrittenInPlace =
+    "%s was written in place once the whole document was ready, since replacing it would "
+    "split its hard links or its folder or mount does not allow it";
 
 // Usage errors; %s is the option as given.
 constexpr const char* kNeedsSeparator = "option %s needs a separator text";
@@ -99,6 +113,10 @@ constexpr const char* kTakesFormat = "option %s takes json, jsonl or bson";
 constexpr const char* kTakesByteCount =
     "option %s takes a number of bytes, 1 or more, with K, M or G after it if wanted";
 constexpr const char* kTakesLimit = "option %s takes a whole number of lines, 0 or more";
+constexpr const char* kNeedsEncoding = "option %s needs an encoding name";
+// %s is the name as given.
+constexpr const char* kUnknownEncoding =
+    "unknown encoding '%s' (names that 'iconv -l' lists are known)";
 constexpr const char* kTakesNoValue = "option %s takes no value";
 constexpr const char* kUnknownOption = "unknown option %s";
 constexpr const char* kExpectedFiles = "expected SOURCE and OUTPUT";

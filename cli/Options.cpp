@@ -1,13 +1,20 @@
 #include "cli/Options.h"
 
+#include <strings.h>
 #include <cerrno>
 #include <cstdint>
 #include <cstdlib>
 
 #include "cli/CliMessages.h"
+#include "engine/source/IconvDecoder.h"
 
 namespace cli {
 namespace {
+
+// The window's first item names the automatic choice too, so that it can be passed on.
+bool IsAutomatic(const std::string& name) {
+  return strcasecmp(name.c_str(), kAutomaticEncoding) == 0;
+}
 
 bool ParseLimit(const std::string& text, int& limit) {
   if (text.empty())
@@ -167,6 +174,13 @@ ParseResult ParseOptions(const std::vector<std::string>& args) {
       if (!value || !CompressionNamed(*value, named))
         return {options, Text(kTakesCompression, name.c_str())};
       compression = named;
+    } else if (name == "--encoding") {
+      const std::optional<std::string> value = takeValue();
+      if (!value)
+        return {options, Text(kNeedsEncoding, name.c_str())};
+      if (!IsAutomatic(*value) && !IsKnownEncoding(*value))
+        return {options, Text(kUnknownEncoding, value->c_str())};
+      options.encoding = IsAutomatic(*value) ? std::string() : *value;
     } else if (name == "--max-line-bytes") {
       std::optional<std::string> value = takeValue();
       if (!value || !ParseByteCount(*value, options.maxLineBytes))

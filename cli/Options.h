@@ -26,6 +26,8 @@ struct Options {
   OutputFormat format = OutputFormat::Json;
   // --compress, else the one the output's extension names (".gz", ".zst"), else none.
   OutputCompression compression = OutputCompression::None;
+  // A name iconv knows; empty: chosen from the source's start.
+  std::string encoding;
   bool quoted = false;
   bool typedValues = false;
   bool strict = false;

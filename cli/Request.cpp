@@ -20,6 +20,7 @@ ConversionRequest RequestFor(const Options& options, ConversionProgress progress
   request.format = options.format;
   request.compression = options.compression;
   request.rowLimit = options.limit;
+  request.options.encoding = options.encoding;
   request.options.quoted = options.quoted;
   request.options.typedValues = options.typedValues;
   request.options.strict = options.strict;

@@ -18,13 +18,16 @@
 #include "engine/conversion/ConvertToJson.h"
 #include "libs/suppcore/Log.h"
 #include "platform/core/AtomicOutput.h"
+#include "platform/core/ControlEscapes.h"
 
 namespace {
 
 enum ExitStatus { kWritten = 0, kFailed = 1, kUsage = 2 };
 
+// One line a message; the control characters a file name may hold are shown escaped, so
+// that a name can't drive the terminal.
 void Say(const std::string& text) {
-  std::fprintf(stderr, "%s: %s\n", cli::kProgram, text.c_str());
+  std::fprintf(stderr, "%s: %s\n", cli::kProgram, EscapeControls(text).c_str());
 }
 
 // Says why the conversion failed: the file and the reason. The output is as it was.
@@ -82,9 +85,15 @@ int Run(const cli::Options& options, const cli::ClosedStreams& closed) {
   if (!options.quiet && !options.separator)
     Say(cli::Text(cli::kSeparatorGuessed, report.separatorText.ToUtf8().c_str()));
   if (!options.quiet) {
+    std::string encoding = DescribeEncoding(report.encoding).ToUtf8();
+    if (const CString undecodable = UndecodableText(report.encoding); !undecodable.IsEmpty())
+      encoding += "; " + undecodable.ToUtf8();
+    Say(cli::Text(cli::kEncodingUsed, encoding.c_str()));
     Say(Summary(report, options));
     if (report.columnsRenamed > 0)
       Say(RenamedColumnsText(report.columnsRenamed, report.renamedColumns).ToUtf8());
+    if (report.writtenInPlace)
+      Say(cli::Text(cli::kWrittenInPlace, options.output.c_str()));
   }
   return kWritten;
 }

@@ -63,6 +63,25 @@ inline constexpr char16_t kColumnsRenamed[] =
 inline constexpr char16_t kRenamed[] = u"%s -> %s";
 inline constexpr char16_t kMoreRenamed[] = u", and %lld more";
 inline constexpr std::size_t kRenamedShown = 5;
+// Which encoding a source was read in and why (DescribeEncoding). %s is the byte's number,
+// grouped by commas; or the name as the user chose it.
+inline constexpr char16_t kEncodingUtf8[] = u"UTF-8";
+inline constexpr char16_t kEncodingUtf8Mark[] = u"UTF-8 (byte-order mark)";
+inline constexpr char16_t kEncodingUtf16LEMark[] = u"UTF-16LE (byte-order mark)";
+inline constexpr char16_t kEncodingUtf16BEMark[] = u"UTF-16BE (byte-order mark)";
+inline constexpr char16_t kEncodingUtf16LENul[] = u"UTF-16LE (no mark: NUL in odd bytes)";
+inline constexpr char16_t kEncodingUtf16BENul[] = u"UTF-16BE (no mark: NUL in even bytes)";
+inline constexpr char16_t kEncodingWindows1252[] = u"no mark, not UTF-8 at byte %s: Windows-1252";
+inline constexpr char16_t kEncodingUtf8MarkWindows1252[] =
+    u"UTF-8 (byte-order mark), not UTF-8 at byte %s: Windows-1252";
+inline constexpr char16_t kEncodingChosen[] = u"%s (chosen)";
+// Bytes a chosen encoding could not decode; %s is their number, grouped by commas.
+inline constexpr char16_t kUndecodable[] =
+    u"%s byte(s) could not be decoded and were read as U+FFFD";
+// Logged after a conversion: the source's path and DescribeEncoding's text, then
+// "; " and kUndecodable's when there were such bytes.
+inline constexpr char16_t kEncodingLogged[] = u"Read '%s' as %s";
+
 // How many left-out lines one conversion logs one by one; the total is logged after them.
 inline constexpr int kLeftOutLinesLogged = 100;
 

@@ -18,6 +18,7 @@
 #include "platform/gui/ProgressWindow.h"
 #include "platform/gui/Resources.h"
 #include "ui/CorvaneResources.h"
+#include "ui/Encodings.h"
 #include "ui/OutputFormats.h"
 #include "ui/Resource.h"
 #include "ui/WindowTexts.h"
@@ -62,6 +63,7 @@ ON_BN_CLICKED(IDC_QUOTED_FIELDS, OnOptionChanged)
 ON_BN_CLICKED(IDC_TYPED_VALUES, OnOptionChanged)
 ON_BN_CLICKED(IDC_HEADER_LINE, OnOptionChanged)
 ON_EN_CHANGE(IDC_SKIP_LINES, OnOptionChanged)
+ON_CBN_SELCHANGE(IDC_ENCODING, OnOptionChanged)
 ON_BN_CLICKED(IDC_CONVERT, OnConvert)
 ON_CBN_SELCHANGE(IDC_FORMAT, OnFormatChanged)
 END_MESSAGE_MAP()
@@ -74,6 +76,7 @@ void CCorvaneDlg::DoDataExchange(CDataExchange* pDX) {
   DDX_Control(pDX, IDC_TARGET_FILE, m_targetEdit);
   DDX_Control(pDX, IDC_PREVIEW, m_browser);
   DDX_Control(pDX, IDC_FORMAT, m_formatBox);
+  DDX_Control(pDX, IDC_ENCODING, m_encodingBox);
   CSmDialog::DoDataExchange(pDX);
 }
 
@@ -87,6 +90,10 @@ BOOL CCorvaneDlg::OnInitDialog() {
     m_formatBox.AddString(FormatLabel(format));
   }
   m_formatBox.SendMessage(CB_SETCURSEL, 0, 0);
+  for (const char16_t* encoding : EncodingChoices()) {
+    m_encodingBox.AddString(encoding);
+  }
+  m_encodingBox.SetCurSel(0);
   Load();
   m_separatorBox.SendMessage(CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(kCustomSeparator));
   m_formatBox.EnableWindow(TRUE);
@@ -108,6 +115,7 @@ BOOL CCorvaneDlg::OnInitDialog() {
     CheckDlgButton(IDC_TYPED_VALUES, m_settings->TypedValues() ? BST_CHECKED : BST_UNCHECKED);
     SetDlgItemText(IDC_SKIP_LINES, CString::FromUtf8(std::to_string(m_settings->SkipLines())));
     CheckDlgButton(IDC_HEADER_LINE, m_settings->HeaderLine() ? BST_CHECKED : BST_UNCHECKED);
+    m_encodingBox.SetCurSel(EncodingChoiceIndex(m_settings->Encoding()));
   }
   if (m_settings != nullptr && !m_settings->LoadProblem().IsEmpty()) {
     MessageBox(m_settings->LoadProblem(), kErrorCaption, MB_ICONWARNING);
@@ -224,6 +232,9 @@ ConversionRequest CCorvaneDlg::RequestFromControls() const {
   GetDlgItemText(IDC_FORMAT, format);
   request.format = OutputFormatLabelled(format).format;
   request.options.access = CDelimitedTextReader::Access::RegularFileOnly;
+  CString encoding;
+  GetDlgItemText(IDC_ENCODING, encoding);
+  request.options.encoding = EncodingOfChoice(encoding);
   request.options.quoted = IsDlgButtonChecked(IDC_QUOTED_FIELDS) == BST_CHECKED;
   request.options.typedValues = IsDlgButtonChecked(IDC_TYPED_VALUES) == BST_CHECKED;
   request.options.skipLines = SkipLines();
@@ -336,6 +347,11 @@ void CCorvaneDlg::OnConvert() {
     text += CString(u"\n") + kLogNotWritten;
   if (report.columnsRenamed > 0)
     text += u"\n" + RenamedColumnsText(report.columnsRenamed, report.renamedColumns);
+  // Bytes the chosen encoding could not decode are never replaced in silence.
+  if (const CString undecodable = UndecodableText(report.encoding); !undecodable.IsEmpty()) {
+    text += u"\n";
+    text += undecodable;
+  }
   MessageBox(text, kInformationCaption, MB_ICONINFORMATION);
 }
 
@@ -353,6 +369,8 @@ void CCorvaneDlg::OnCancel() {
     m_settings->SetCustomSeparator(text);
     GetDlgItemText(IDC_FORMAT, text);
     m_settings->SetFormat(text);
+    GetDlgItemText(IDC_ENCODING, text);
+    m_settings->SetEncoding(text);
     m_settings->SetQuotedFields(IsDlgButtonChecked(IDC_QUOTED_FIELDS) == BST_CHECKED);
     m_settings->SetTypedValues(IsDlgButtonChecked(IDC_TYPED_VALUES) == BST_CHECKED);
     m_settings->SetSkipLines(SkipLines());

@@ -1,6 +1,6 @@
 // CCorvaneDlg: the converter's main window, built from dialog template 102 with menu 131.
 // It restores the saved inputs when it opens, previews the first rows of the source
-// whenever the source, the separator or a check box changes, converts on Convert and
+// whenever the source, the separator, the encoding or a check box changes, converts on Convert and
 // reports the result, routes the menu's commands and saves the inputs when it is closed.
 #pragma once
 
@@ -77,6 +77,7 @@ class CCorvaneDlg : public CSmDialog {
   HICON m_hIcon = nullptr;
   CHistCBox m_separatorBox;
   CHistCBox m_formatBox;
+  CComboBox m_encodingBox;
   CMFCEditBrowseCtrl m_sourceEdit;
   CMFCEditBrowseCtrl m_targetEdit;
   CString m_sourceFile;

@@ -20,8 +20,9 @@ static_assert(kLabel == 0x50020000 && kField == 0x50810080 && kList == 0x5021000
               kButton == 0x50010000 && kCheckBox == 0x50010003);
 
 // Template order is tab order: each check box comes right after the controls it sits beside,
-// and the custom separator field right after the separator list.
-const std::array<DlgControl, 18> kMainControls = {{
+// and the custom separator field right after the separator list. The encoding list is
+// filled from its table when the window opens.
+const std::array<DlgControl, 20> kMainControls = {{
     {IDC_STATIC, kClassStatic,
      u"&Source file with data (text or CSV format). The header with column name is required. "
      u"One row per line.",
@@ -31,6 +32,8 @@ const std::array<DlgControl, 18> kMainControls = {{
     {IDC_SEPARATOR, kClassComboBox, u"", kList, 109, 31, 66, 76},
     {IDC_CUSTOM_SEPARATOR, kClassEdit, u"", kField | WS_DISABLED, 177, 30, 27, 14},
     {IDC_QUOTED_FIELDS, kClassButton, u"&Quoted fields", kCheckBox, 214, 32, 58, 10},
+    {IDC_ENCODING_LABEL, kClassStatic, u"&Encoding", kLabel, 282, 33, 32, 8},
+    {IDC_ENCODING, kClassComboBox, u"", kList, 318, 31, 70, 120},
     // Where the table starts, on a row of its own under the separator's.
     {IDC_SKIP_LINES_LABEL, kClassStatic, u"Skip &lines", kLabel, 45, 49, 52, 8},
     {IDC_SKIP_LINES, kClassEdit, u"0", kField, 109, 46, 30, 14},

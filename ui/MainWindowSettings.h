@@ -24,6 +24,9 @@ class CMainWindowSettings {
   // Text of the format list's selected item.
   virtual CString Format() const = 0;
   virtual void SetFormat(const CString& text) = 0;
+  // Text of the encoding list's selected item ("Automatic" at first).
+  virtual CString Encoding() const = 0;
+  virtual void SetEncoding(const CString& text) = 0;
   // Whether quoted fields are read, and whether values are written typed; both off at first.
   virtual bool QuotedFields() const = 0;
   virtual void SetQuotedFields(bool on) = 0;

@@ -24,6 +24,8 @@ constexpr int IDC_TARGET_LABEL = 1017;
 constexpr int IDC_SKIP_LINES_LABEL = 1020;
 constexpr int IDC_SKIP_LINES = 1021;
 constexpr int IDC_HEADER_LINE = 1022;
+constexpr int IDC_ENCODING = 1023;
+constexpr int IDC_ENCODING_LABEL = 1024;
 
 // Menu commands of menu 131 (Quit is IDCANCEL).
 constexpr unsigned ID_HELP_SUPPORT_MAIL = 1007;

@@ -9,7 +9,7 @@
 #include "engine/conversion/ConversionFailure.h"
 #include "engine/plan/ColumnPlan.h"
 #include "engine/rows/FieldList.h"
-#include "engine/source/SourceDecoder.h"
+#include "engine/source/SourceEncoding.h"
 #include "platform/core/CString.h"
 
 // What the preview says of the header line, counted rather than kept: a header may hold
@@ -33,8 +33,9 @@ struct ConversionReport {
   CString separatorText;
   // The source's size in bytes once it is open; 0 when it has none (a pipe).
   std::uint64_t sourceSize = 0;
-  // The source's encoding, known once its start is read.
-  CSourceDecoder::Encoding encoding = CSourceDecoder::Encoding::Bytes;
+  // The source's encoding and why, known once its start is read; what decoding cost (the
+  // first byte that is not UTF-8, bytes undecodable) as far as the source was read.
+  SourceEncoding encoding;
   HeaderSummary header;
   // A header of one column that another of the usual separators would split: that
   // separator's text and the columns it gives; else empty and 0.
@@ -53,6 +54,9 @@ struct ConversionReport {
   std::int64_t rowsRead = 0;
   // Row objects in the output; counted up to a failure, but only a whole document is kept.
   std::int64_t rowsWritten = 0;
+  // The output was an existing file written over in place once the whole document was
+  // ready, since a rename would have split its hard links or its folder or mount forbade it.
+  bool writtenInPlace = false;
   // Lines whose field count differs from the header's (or malformed quoted records); each
   // is logged (the first 100, then one line with the total).
   std::int64_t linesLeftOut = 0;

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <functional>
 #include <optional>
+#include <string>
 
 #include "engine/conversion/OutputFormat.h"
 #include "engine/rows/DelimitedTextReader.h"
@@ -15,6 +16,9 @@ struct ConversionOptions {
   // Quoted fields: a field that begins with a double quote runs to its closing quote, and
   // may hold separators, line ends and doubled quotes. Off: the separator always splits.
   bool quoted = false;
+  // The source's encoding: a name iconv knows (windows-1251, shift_jis...), or empty to
+  // choose it from the source's start.
+  std::string encoding;
   // Typed values: true, false, integers and numbers become JSON numbers and booleans (BSON
   // int32, int64, double, boolean) instead of strings.
   bool typedValues = false;

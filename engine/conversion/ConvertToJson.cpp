@@ -192,6 +192,14 @@ unsigned CompressionThreads() {
   return std::max(1u, std::thread::hardware_concurrency());
 }
 
+// Which encoding the source was read in and why, and what could not be decoded.
+void LogEncoding(const CString& source, const SourceEncoding& encoding) {
+  CString text = DescribeEncoding(encoding);
+  if (const CString undecodable = UndecodableText(encoding); !undecodable.IsEmpty())
+    text += CString(u"; ") + undecodable;
+  CLog::Bug2(EngineMessages::kEncodingLogged, source.GetString(), text.GetString());
+}
+
 // A failure to open a file, with the file's own name and the system's reason.
 ConversionFailure OpenFailure(ConversionFailure::Kind kind, const CFileException& error) {
   return {kind, error.m_strFileName, error.GetReason(), error.m_lOsError, 0};
@@ -218,6 +226,7 @@ bool ReadHeader(const ConversionRequest& request, CDelimitedTextReader& reader, 
   reader.SetQuoted(options.quoted);
   reader.SetSkipLines(options.skipLines);
   reader.SetHeaderLine(options.headerLine);
+  reader.SetEncoding(options.encoding);
   const int header =
       request.separator ? reader.Prepare(*request.separator) : reader.PrepareGuessingSeparator();
   report.separatorText = reader.SeparatorText();
@@ -269,13 +278,18 @@ void Convert(const ConversionRequest& request, ConversionReport& report) {
   writer.SetTypedValues(options.typedValues);
   writer.Array(1, 1);
   WriteRows(reader, writer, request, report);
+  // What decoding cost is known only once the rows are read.
+  report.encoding = reader.Encoding();
   // At the limit the rest of the source is never read: let it go now.
   reader.Close();
   writer.Array(0, 1);
   writer.Close();
   // Only a whole document takes the output's place.
   output.Commit();
+  report.writtenInPlace = output.CopiedInPlace();
 
+  if (options.log)
+    LogEncoding(request.source, report.encoding);
   if (report.linesLeftOut > 0)
     Log(request,
         Formatted(options.quoted ? EngineMessages::kLinesLeftOutTotalQuoted

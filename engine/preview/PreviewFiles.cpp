@@ -1,7 +1,5 @@
 #include "engine/preview/PreviewFiles.h"
 
-#include <unistd.h>
-
 #include "platform/core/FileSystem.h"
 
 namespace {
@@ -63,5 +61,5 @@ void DeletePreviewPage(const CString& page) {
     return;
   }
   DeleteIfPresent(page);
-  rmdir(DirectoryOf(page).ToUtf8().c_str());
+  RemoveTempPath(DirectoryOf(page));
 }

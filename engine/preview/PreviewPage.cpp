@@ -15,21 +15,10 @@
 
 namespace {
 
-const char16_t* EncodingName(CSourceDecoder::Encoding encoding) {
-  switch (encoding) {
-    case CSourceDecoder::Encoding::Utf16LE:
-      return u"UTF-16LE";
-    case CSourceDecoder::Encoding::Utf16BE:
-      return u"UTF-16BE";
-    case CSourceDecoder::Encoding::Bytes:
-      break;
-  }
-  return u"UTF-8";
-}
-
-// UTF-16 read as 8-bit text puts a NUL beside nearly every ASCII character.
+// UTF-16 read as 8-bit text puts a NUL beside nearly every ASCII character; the automatic
+// choice sees most such files, but not one whose start is mostly other characters.
 bool LooksLikeUtf16(const ConversionReport& report) {
-  if (report.encoding != CSourceDecoder::Encoding::Bytes)
+  if (report.encoding.kind != SourceEncoding::Kind::Utf8)
     return false;
   const std::size_t nuls = report.header.nuls;
   return nuls >= 2 && nuls * 4 >= report.header.units;
@@ -67,17 +56,20 @@ std::vector<CString> Lead(const ConversionReport& report) {
   }
   const CString separator = ShownSeparatorText(report.separatorText);
   const auto columns = static_cast<long long>(report.header.columns);
+  const CString encoding = DescribeEncoding(report.encoding);
   std::vector<CString> lead;
   if (report.rowsWritten > 0) {
     lead.push_back(Formatted(PreviewTexts::kShows, static_cast<long long>(report.rowsWritten),
-                             EncodingName(report.encoding), columns, separator.GetString()));
+                             encoding.GetString(), columns, separator.GetString()));
   } else {
-    lead.push_back(Formatted(PreviewTexts::kNoRows, EncodingName(report.encoding), columns,
-                             separator.GetString()));
+    lead.push_back(
+        Formatted(PreviewTexts::kNoRows, encoding.GetString(), columns, separator.GetString()));
     lead.push_back(NoRowsReason(report));
   }
   if (report.oldMacLineEnds)
     lead.push_back(PreviewTexts::kOldMacLineEnds);
+  if (const CString undecodable = UndecodableText(report.encoding); !undecodable.IsEmpty())
+    lead.push_back(Formatted(PreviewTexts::kUndecodable, undecodable.GetString()));
   if (report.readLimitReached && (report.rowsWritten > 0 || report.cutLine == 0))
     lead.push_back(
         Formatted(PreviewTexts::kStopped, static_cast<long long>(kPreviewMaxBytes >> 20)));

@@ -7,7 +7,7 @@ namespace PreviewTexts {
 inline constexpr char16_t kBegin[] =
     u"Choose a source file with the button beside the Source file field, or drop one on the "
     u"window, then choose its separator: its first rows show here.";
-// The rows shown, the encoding, the columns and the separator.
+// The rows shown, the encoding and why (DescribeEncoding), the columns and the separator.
 inline constexpr char16_t kShows[] =
     u"The first %lld row(s) of the source: %s, %lld column(s) split by '%s'.";
 inline constexpr char16_t kNoRows[] = u"No rows to show: %s, %lld column(s) split by '%s'.";
@@ -24,6 +24,9 @@ inline constexpr char16_t kLineTooLong[] =
     u"lines may end with a lone carriage return.";
 inline constexpr char16_t kStopped[] =
     u"The preview stopped after reading %lld MiB of the source; the rest is not shown.";
+// What the chosen encoding could not decode (UndecodableText), as far as the preview read.
+inline constexpr char16_t kUndecodable[] =
+    u"%s in what the preview read: the file may be in another encoding.";
 inline constexpr char16_t kUtf16Suspected[] =
     u"The header holds many NUL bytes: the file may be UTF-16 without a byte-order mark. "
     u"Save it as UTF-8, or as UTF-16 with its mark.";

@@ -30,8 +30,8 @@ BOOL CDelimitedTextReader::Open(LPCWSTR path, CFileException* error, Access acce
 void CDelimitedTextReader::StartDecoding() {
   if (!m_file.IsOpen())
     return;
-  m_decoder = std::make_unique<CSourceDecoder>(m_file);
-  m_utf16 = m_decoder->GetEncoding() != CSourceDecoder::Encoding::Bytes;
+  m_decoder = std::make_unique<CSourceDecoder>(m_file, m_encodingName);
+  m_utf16 = m_decoder->GetEncoding().IsUtf16();
   m_splitter =
       std::make_unique<CRowSplitter>(*m_decoder, SeparatorOf(m_separatorText), m_maxLineBytes);
   m_splitter->SetQuoted(m_quoted);

@@ -13,6 +13,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <string>
 #include <string_view>
 
 #include "engine/rows/FieldList.h"
@@ -41,6 +42,9 @@ class CDelimitedTextReader {
   // The longest line to read, in UTF-8 bytes; a longer one throws CLineTooLong. Before
   // Prepare.
   void SetMaxLineBytes(std::uint64_t bytes) { m_maxLineBytes = bytes; }
+  // The source's encoding: a name iconv knows, or empty to choose it from the source's
+  // start (CSourceDecoder). Before Prepare.
+  void SetEncoding(const std::string& name) { m_encodingName = name; }
   // Quoted fields (CRowSplitter::SetQuoted) on or off, for the header too. Before Prepare.
   void SetQuoted(bool quoted) { m_quoted = quoted; }
   // Physical lines to skip before the header (or the first row); they still count in line
@@ -87,8 +91,9 @@ class CDelimitedTextReader {
   bool IsOpen() const { return m_file.IsOpen(); }
 
   bool IsUtf16() const { return m_utf16; }
-  CSourceDecoder::Encoding Encoding() const {
-    return m_decoder ? m_decoder->GetEncoding() : CSourceDecoder::Encoding::Bytes;
+  // The encoding, why, and what decoding has cost so far; the default before Prepare.
+  SourceEncoding Encoding() const {
+    return m_decoder ? m_decoder->GetEncoding() : SourceEncoding{};
   }
   // The separator text as given or guessed ("<tab>" for a tab).
   const CString& SeparatorText() const { return m_separatorText; }
@@ -134,6 +139,7 @@ class CDelimitedTextReader {
   CString m_separatorText;
   CString m_splittingSeparator;
   std::size_t m_splittingColumns = 0;
+  std::string m_encodingName;
   CStdioFile m_file;
   NameList m_columns;
   NameList m_columnNames;

@@ -3,13 +3,14 @@
 #include <algorithm>
 #include <cstring>
 
+#include "engine/source/Windows1252.h"
 #include "platform/core/Simd.h"
 #include "platform/core/Utf8.h"
 
 namespace {
 
 // Takes up to count bytes from the file into out; returns how many there were.
-std::size_t TakeBytes(CFile& file, unsigned char* out, std::size_t count) {
+std::size_t TakeBytes(CFile& file, char* out, std::size_t count) {
   std::size_t taken = 0;
   while (taken < count) {
     const std::string_view block = file.NextBlock();
@@ -40,25 +41,57 @@ std::size_t OpenSequenceBytes(const unsigned char* bytes, std::size_t size) {
   return 0;
 }
 
-// 8-bit text as UTF-8: a byte that starts no well-formed sequence is the character of its
-// own value. Stops before a sequence that the end of the bytes may cut, unless atEnd.
-std::size_t TranscodeBytes(const unsigned char* bytes, std::size_t size, bool atEnd, char*& out) {
+// The UTF-8 of what each byte 0x80-0xFF stands for when it starts no well-formed sequence,
+// padded to 4 bytes so that it is copied in one move.
+struct FallbackBytes {
+  std::array<char, 4> bytes{};
+  std::size_t size = 0;
+};
+const std::array<FallbackBytes, 128> kFallback = [] {
+  std::array<FallbackBytes, 128> table{};
+  for (std::size_t k = 0; k < table.size(); ++k) {
+    char* const start = table[k].bytes.data();
+    table[k].size = static_cast<std::size_t>(
+        utf8::Encode(windows1252::CharacterOf(static_cast<unsigned char>(0x80 + k)), start) -
+        start);
+  }
+  return table;
+}();
+
+// 8-bit text as UTF-8: a byte that starts no well-formed sequence is read by the
+// Windows-1252 table, and the first such byte's position goes to firstBad (when it is
+// still SIZE_MAX). Stops before a sequence that the end of the bytes may cut, unless atEnd.
+// Writes up to 16 bytes past the text it returns (within the padding).
+std::size_t TranscodeBytes(const unsigned char* bytes, std::size_t size, bool atEnd, char*& out,
+                           std::size_t& firstBad) {
   std::size_t pos = 0;
   while (pos < size) {
-    if (bytes[pos] < 0x80) {
-      *out++ = static_cast<char>(bytes[pos++]);
-      continue;
-    }
-    const utf8::Decoded decoded = utf8::Decode(bytes + pos, size - pos, atEnd);
-    if (decoded.used == 0)
+    // Runs of ASCII, which most of such text is, copied in one move up to the first byte
+    // that is not.
+    const std::size_t ascii = CopyAsciiPadded(out, bytes + pos, size - pos);
+    pos += ascii;
+    out += ascii;
+    if (pos == size)
       break;
-    if (decoded.wellFormed) {
-      std::memcpy(out, bytes + pos, decoded.used);
-      out += decoded.used;
-    } else {
-      out = utf8::Encode(decoded.codePoint, out);
+    const unsigned char byte = bytes[pos];
+    // A lead byte not followed by a continuation byte starts nothing: in 8-bit text, the
+    // common case, that is seen without decoding.
+    if (byte >= 0xC2 && byte <= 0xF4 && (size - pos == 1 || (bytes[pos + 1] & 0xC0) == 0x80)) {
+      const utf8::Decoded decoded = utf8::Decode(bytes + pos, size - pos, atEnd);
+      if (decoded.used == 0)
+        break;
+      if (decoded.wellFormed) {
+        std::memcpy(out, bytes + pos, decoded.used);
+        out += decoded.used;
+        pos += decoded.used;
+        continue;
+      }
     }
-    pos += decoded.used;
+    firstBad = std::min(firstBad, pos);
+    const FallbackBytes& fallback = kFallback[byte - 0x80];
+    std::memcpy(out, fallback.bytes.data(), 4);
+    out += fallback.size;
+    ++pos;
   }
   return pos;
 }
@@ -101,30 +134,72 @@ std::size_t TranscodeUtf16(const unsigned char* bytes, std::size_t size, bool at
 
 }  // namespace
 
-CSourceDecoder::CSourceDecoder(CFile& file) : m_file(file) {
-  unsigned char head[3];
-  std::size_t count = TakeBytes(file, head, 2);
-  if (count == 2 && head[0] == 0xFF && head[1] == 0xFE) {
-    m_encoding = Encoding::Utf16LE;
+CSourceDecoder::CSourceDecoder(CFile& file, const std::string& encodingName) : m_file(file) {
+  if (encodingName.empty()) {
+    ChooseAutomatically();
     return;
   }
-  if (count == 2 && head[0] == 0xFE && head[1] == 0xFF) {
-    m_encoding = Encoding::Utf16BE;
-    return;
-  }
-  if (count == 2 && head[0] == 0xEF && head[1] == 0xBB) {
-    count += TakeBytes(file, head + 2, 1);
-    if (count == 3 && head[2] == 0xBF)
-      return;
-  }
-  // Not a mark: these bytes are the start of the text.
-  std::memcpy(m_carry.data(), head, count);
-  m_carryCount = count;
+  m_iconv = std::make_unique<CIconvDecoder>(encodingName);
+  m_encoding.kind = SourceEncoding::Kind::Chosen;
+  m_encoding.why = SourceEncoding::Why::Chosen;
+  m_encoding.chosenName = encodingName;
+}
+
+CSourceDecoder::~CSourceDecoder() = default;
+
+void CSourceDecoder::ChooseAutomatically() {
+  using Kind = SourceEncoding::Kind;
+  using Why = SourceEncoding::Why;
+  m_head.resize(kSniffBytes + kSimdPadding);
+  m_headSize = TakeBytes(m_file, m_head.data(), kSniffBytes);
+  const unsigned char* bytes = Bytes(m_head);
+  const std::size_t size = m_headSize;
+  const auto marked = [&](Kind kind, std::size_t markBytes) {
+    m_encoding.kind = kind;
+    m_encoding.why = Why::Mark;
+    m_headPos = markBytes;
+  };
+  if (size >= 2 && bytes[0] == 0xFF && bytes[1] == 0xFE)
+    return marked(Kind::Utf16LE, 2);
+  if (size >= 2 && bytes[0] == 0xFE && bytes[1] == 0xFF)
+    return marked(Kind::Utf16BE, 2);
+  if (size >= 3 && bytes[0] == 0xEF && bytes[1] == 0xBB && bytes[2] == 0xBF)
+    return marked(Kind::Utf8, 3);
+  // ASCII text in UTF-16 has a NUL in every other byte, and 8-bit text hardly any.
+  std::size_t nuls[2] = {0, 0};
+  for (std::size_t k = 0; k < size; ++k)
+    nuls[k & 1] += bytes[k] == 0;
+  const std::size_t oddBytes = size / 2, evenBytes = size - oddBytes;
+  if (nuls[0] == 0 && 2 * nuls[1] > oddBytes)
+    m_encoding.kind = Kind::Utf16LE;
+  else if (nuls[1] == 0 && 2 * nuls[0] > evenBytes)
+    m_encoding.kind = Kind::Utf16BE;
+  if (m_encoding.IsUtf16())
+    m_encoding.why = Why::NulBytes;
+}
+
+std::string_view CSourceDecoder::Input() {
+  if (m_headPos < m_headSize)
+    return {m_head.data() + m_headPos, m_headSize - m_headPos};
+  return m_file.NextBlock();
+}
+
+void CSourceDecoder::Take(std::size_t bytes) {
+  if (m_headPos < m_headSize)
+    m_headPos += bytes;
+  else
+    m_file.Consume(bytes);
+}
+
+std::uint64_t CSourceDecoder::InputOffset() const {
+  return m_headPos < m_headSize ? m_headPos : m_file.BytesConsumed();
 }
 
 std::string_view CSourceDecoder::Read() {
+  if (m_iconv)
+    return ReadChosen();
   for (;;) {
-    const std::string_view block = m_file.NextBlock();
+    const std::string_view block = Input();
     if (m_carryCount > 0) {
       const std::string_view text = DrainCarry(block);
       if (!text.empty())
@@ -133,38 +208,79 @@ std::string_view CSourceDecoder::Read() {
     }
     if (block.empty())
       return {};
-    m_pieceSourceStart = m_file.BytesConsumed();
-    std::size_t used;
-    std::string_view text;
-    if (m_encoding == Encoding::Bytes) {
-      // Well-formed UTF-8 is handed out as it stands; a sequence that the block's end
-      // cuts waits in the carry for the rest of it.
-      used = block.size() - OpenSequenceBytes(Bytes(block), block.size());
-      if (utf8::IsWellFormed(Bytes(block), used)) {
-        text = block.substr(0, used);
-      } else {
-        char* const start = Room(2 * block.size());
-        char* out = start;
-        used = TranscodeBytes(Bytes(block), block.size(), false, out);
-        text = {start, static_cast<std::size_t>(out - start)};
-      }
-    } else {
-      // A unit is at most 3 bytes of UTF-8, a pair of units 4.
-      char* const start = Room(block.size() / 2 * 3);
-      char* out = start;
-      used = m_encoding == Encoding::Utf16LE
-                 ? TranscodeUtf16<false>(Bytes(block), block.size(), false, out)
-                 : TranscodeUtf16<true>(Bytes(block), block.size(), false, out);
-      text = {start, static_cast<std::size_t>(out - start)};
+    const std::string_view text = DecodeBlock(block);
+    if (!text.empty())
+      return text;
+  }
+}
+
+std::string_view CSourceDecoder::ReadChosen() {
+  while (!m_ended) {
+    const std::string_view block = Input();
+    const bool atEnd = block.empty();
+    m_pieceSourceStart = InputOffset() - m_iconv->Pending();
+    m_pieceSourceBytes = m_iconv->Pending() + block.size();
+    std::string_view text = m_iconv->Decode(block, atEnd, m_text);
+    Take(block.size());
+    m_ended = atEnd;
+    m_encoding.undecodable = m_iconv->Undecodable();
+    // A mark that the chosen encoding writes is no part of the text.
+    if (!m_started && !text.empty()) {
+      m_started = true;
+      if (text.starts_with("\xEF\xBB\xBF"))
+        text.remove_prefix(3);
     }
-    std::memcpy(m_carry.data(), block.data() + used, block.size() - used);
-    m_carryCount = block.size() - used;
-    m_file.Consume(block.size());
-    m_pieceSourceBytes = used;
     m_pieceTextBytes = text.size();
     if (!text.empty())
       return text;
   }
+  return {};
+}
+
+std::string_view CSourceDecoder::DecodeBlock(std::string_view block) {
+  m_pieceSourceStart = InputOffset();
+  std::size_t used = 0;
+  bool asItStands = false;
+  if (m_encoding.kind == SourceEncoding::Kind::Utf8) {
+    used = block.size() - OpenSequenceBytes(Bytes(block), block.size());
+    asItStands = utf8::IsWellFormed(Bytes(block), used);
+  }
+  std::string_view text;
+  if (asItStands) {
+    // Well-formed UTF-8 is handed out as it stands; a sequence that the block's end cuts
+    // waits in the carry for the rest of it.
+    text = block.substr(0, used);
+  } else {
+    // A byte becomes at most 3 bytes of UTF-8 (the euro sign), a UTF-16 unit too.
+    char* const start = Room(3 * block.size());
+    char* out = start;
+    used = Transcode(Bytes(block), block.size(), false, out);
+    text = {start, static_cast<std::size_t>(out - start)};
+  }
+  std::memcpy(m_carry.data(), block.data() + used, block.size() - used);
+  m_carryCount = block.size() - used;
+  Take(block.size());
+  m_pieceSourceBytes = used;
+  m_pieceTextBytes = text.size();
+  return text;
+}
+
+std::size_t CSourceDecoder::Transcode(const unsigned char* bytes, std::size_t size, bool atEnd,
+                                      char*& out) {
+  switch (m_encoding.kind) {
+    case SourceEncoding::Kind::Utf16LE:
+      return TranscodeUtf16<false>(bytes, size, atEnd, out);
+    case SourceEncoding::Kind::Utf16BE:
+      return TranscodeUtf16<true>(bytes, size, atEnd, out);
+    case SourceEncoding::Kind::Utf8:
+    case SourceEncoding::Kind::Chosen:
+      break;
+  }
+  std::size_t firstBad = SIZE_MAX;
+  const std::size_t used = TranscodeBytes(bytes, size, atEnd, out, firstBad);
+  if (firstBad != SIZE_MAX && m_encoding.firstNotUtf8 == 0)
+    m_encoding.firstNotUtf8 = m_pieceSourceStart + firstBad + 1;
+  return used;
 }
 
 std::string_view CSourceDecoder::DrainCarry(std::string_view block) {
@@ -177,16 +293,12 @@ std::string_view CSourceDecoder::DrainCarry(std::string_view block) {
   std::memcpy(head.data() + carried, block.data(), fromBlock);
   char* const start = Room(4 * head.size());
   char* out = start;
-  const std::size_t used = m_encoding == Encoding::Bytes
-                               ? TranscodeBytes(head.data(), carried + fromBlock, atEnd, out)
-                           : m_encoding == Encoding::Utf16LE
-                               ? TranscodeUtf16<false>(head.data(), carried + fromBlock, atEnd, out)
-                               : TranscodeUtf16<true>(head.data(), carried + fromBlock, atEnd, out);
-  m_pieceSourceStart = m_file.BytesConsumed() - carried;
+  m_pieceSourceStart = InputOffset() - carried;
+  const std::size_t used = Transcode(head.data(), carried + fromBlock, atEnd, out);
   m_pieceSourceBytes = used;
   m_pieceTextBytes = static_cast<std::size_t>(out - start);
   if (used >= carried) {
-    m_file.Consume(used - carried);
+    Take(used - carried);
     m_carryCount = 0;
   } else {
     // What is left of the carry still stands before the block.
@@ -196,7 +308,7 @@ std::string_view CSourceDecoder::DrainCarry(std::string_view block) {
       // Nothing could be decided yet (a very short read): wait for more bytes.
       std::memcpy(m_carry.data() + m_carryCount, block.data(), fromBlock);
       m_carryCount += fromBlock;
-      m_file.Consume(fromBlock);
+      Take(fromBlock);
     }
   }
   return {start, m_pieceTextBytes};

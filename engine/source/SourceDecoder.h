@@ -1,9 +1,12 @@
 // CSourceDecoder turns the bytes of an open source file into UTF-8 text, a piece at a
 // time, so that the rows are split in one encoding whatever the file's.
 //
-// Encodings: FF FE starts UTF-16LE, FE FF UTF-16BE (the mark skipped); anything else is
+// Automatic encoding: FF FE starts UTF-16LE, FE FF UTF-16BE, EF BB BF UTF-8 (the mark
+// skipped). Without a mark, a start (the first kSniffBytes) with a NUL in most odd bytes
+// and none in the even ones is UTF-16LE, the other way round UTF-16BE; anything else is
 // 8-bit text, read as UTF-8 wherever its bytes form a well-formed sequence, every other
-// byte being the character of its own value; a UTF-8 mark EF BB BF is skipped.
+// byte by the Windows-1252 table (Windows1252.h). A chosen encoding is decoded by iconv
+// (IconvDecoder.h), its leading byte-order mark dropped.
 //
 // Well-formed 8-bit text, the common case, is handed out as it stands in the file's read
 // buffer; UTF-16 and bytes that are not UTF-8 are transcoded on the way in. UTF-16 units
@@ -14,21 +17,28 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 
+#include "engine/source/IconvDecoder.h"
+#include "engine/source/SourceEncoding.h"
 #include "platform/core/File.h"
 
 class CSourceDecoder {
  public:
-  enum class Encoding { Bytes, Utf16LE, Utf16BE };
+  // How much of the start the automatic choice looks at for UTF-16 without a mark.
+  static constexpr std::size_t kSniffBytes = 64 * 1024;
 
-  // Reads the start of the file to choose the encoding.
-  explicit CSourceDecoder(CFile& file);
+  // Reads the start of the file to choose the encoding; encodingName, when not empty, is
+  // the encoding chosen (a name iconv knows, else std::invalid_argument is thrown).
+  explicit CSourceDecoder(CFile& file, const std::string& encodingName = {});
+  ~CSourceDecoder();
   CSourceDecoder(const CSourceDecoder&) = delete;
   CSourceDecoder& operator=(const CSourceDecoder&) = delete;
 
-  Encoding GetEncoding() const { return m_encoding; }
+  // The encoding, why it was chosen, and what decoding it has cost so far.
+  const SourceEncoding& GetEncoding() const { return m_encoding; }
 
   // The next piece of text: whole characters of well-formed UTF-8, followed by
   // kSimdPadding readable bytes; empty at the end of the input. A piece stays valid until
@@ -40,15 +50,31 @@ class CSourceDecoder {
   std::uint64_t SourceOffset(std::size_t offsetInPiece) const;
 
  private:
+  void ChooseAutomatically();
+  // The bytes not decoded yet: the rest of the start read to choose the encoding, then the
+  // file's blocks. Take consumes them; InputOffset is where they begin in the source.
+  std::string_view Input();
+  void Take(std::size_t bytes);
+  std::uint64_t InputOffset() const;
+  std::string_view ReadChosen();
+  std::string_view DecodeBlock(std::string_view block);
   // The bytes of a character that the end of a block split, with the next block's start.
   std::string_view DrainCarry(std::string_view block);
-  std::string_view Piece(std::size_t sourceBytes, std::size_t textBytes);
+  std::size_t Transcode(const unsigned char* bytes, std::size_t size, bool atEnd, char*& out);
   char* Room(std::size_t bytes);
 
   CFile& m_file;
-  Encoding m_encoding = Encoding::Bytes;
-  // Bytes taken from the file but not decoded yet: a character split by the end of a
-  // block, or the first bytes read while looking for a mark.
+  SourceEncoding m_encoding;
+  std::unique_ptr<CIconvDecoder> m_iconv;
+  bool m_ended = false;    // a chosen encoding's last piece is out
+  bool m_started = false;  // a chosen encoding's first character is out
+  // The start of the file, read to choose the encoding, and how much of it is decoded;
+  // kSimdPadding bytes follow it.
+  std::string m_head;
+  std::size_t m_headSize = 0;
+  std::size_t m_headPos = 0;
+  // Bytes taken from the input but not decoded yet: a character split by the end of a
+  // block.
   std::array<unsigned char, 4> m_carry{};
   std::size_t m_carryCount = 0;
   std::string m_text;  // transcoded pieces

@@ -10,6 +10,7 @@
 #include <ctime>
 #include <string>
 
+#include "platform/core/ControlEscapes.h"
 #include "platform/core/Formatted.h"
 #include "platform/core/XdgDirs.h"
 
@@ -71,18 +72,13 @@ std::string Timestamp() {
   return text;
 }
 
-// One entry is one line: line breaks inside the message become spaces.
+// One entry is one line: line breaks inside the message become spaces, and the control
+// characters a file name may hold are escaped, so that reading the log in a terminal
+// runs none of them.
 std::string FormatEntry(const CString& message) {
-  std::string line = Timestamp();
-  line += ' ';
-  size_t start = line.size();
-  AppendUtf8(line, message.View());
-  for (size_t i = start; i < line.size(); ++i) {
-    if (line[i] == '\n' || line[i] == '\r')
-      line[i] = ' ';
-  }
-  line += '\n';
-  return line;
+  std::string text;
+  AppendUtf8(text, message.View());
+  return Timestamp() + ' ' + EscapeControls(text, true) + '\n';
 }
 
 bool Append(const CString& message) {

@@ -50,6 +50,36 @@ CString _Settings::MoveAside(const char16_t* format, const CString& reason) {
   return text;
 }
 
+bool _Settings::KeepBadLinesAside(std::string& bytes) {
+  std::vector<SettingsPair> pairs;
+  CString reason;
+  // Line by line only when needed: each line alone costs a key file of its own.
+  if (ParseSettingsIni(bytes, pairs, reason))
+    return true;
+  std::vector<BadSettingsLine> bad;
+  std::string good = SalvageSettingsIni(bytes, bad);
+  if (bad.empty())
+    return true;
+  std::string kept;
+  for (const BadSettingsLine& line : bad)
+    kept += line.text + "\n";
+  const std::string keptAt = m_path + ".bad";
+  CString error;
+  // Without a copy of them the lines would be lost at the next save: the whole file is
+  // kept aside instead.
+  if (!ReplaceSettingsFile(keptAt, kept, error))
+    return false;
+  for (const BadSettingsLine& line : bad)
+    CLog::Bug(Formatted(SettingsMessages::kBadLine, line.number, line.reason.GetString(),
+                        CString::FromUtf8(line.text).GetString()),
+              nullptr, nullptr, 0);
+  m_loadProblem = Formatted(SettingsMessages::kBadLines, CString::FromUtf8(m_path).GetString(),
+                            static_cast<int>(bad.size()), CString::FromUtf8(keptAt).GetString());
+  CLog::Bug(m_loadProblem, nullptr, nullptr, 0);
+  bytes = std::move(good);
+  return true;
+}
+
 void _Settings::LoadData() {
   m_loadProblem.Empty();
   for (auto& [key, entry] : m_entries) {
@@ -67,9 +97,8 @@ void _Settings::LoadData() {
     return;
   }
   std::vector<SettingsPair> pairs;
-  // All or nothing: values from a file that is only partly understood could be wrong
-  // in ways nobody would notice.
-  if (!ParseSettingsIni(bytes, pairs, reason)) {
+  // A line that can't be read costs only itself; the whole file could still be unusable.
+  if (!KeepBadLinesAside(bytes) || !ParseSettingsIni(bytes, pairs, reason)) {
     m_loadProblem = MoveAside(SettingsMessages::kMalformed, reason);
     return;
   }
@@ -99,7 +128,7 @@ CString _Settings::SaveData() {
   if (changes.empty())
     return CString();
   std::string merged;
-  bool usable = read != SettingsRead::failed;
+  bool usable = read != SettingsRead::failed && KeepBadLinesAside(bytes);
   if (usable && !MergeSettingsIni(bytes, changes, merged, reason))
     usable = false;
   if (!usable) {

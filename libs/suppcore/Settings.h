@@ -62,6 +62,9 @@ class _Settings {
   };
   // Logs that the store could not be saved and why; the text logged.
   CString NotSaved(const CString& reason) const;
+  // Takes the lines of bytes that can't be read out of them, keeps them in the store's
+  // ".bad" file and logs them; false when they could not be kept.
+  bool KeepBadLinesAside(std::string& bytes);
   // Moves an unusable store aside and logs it; the text logged.
   CString MoveAside(const char16_t* format, const CString& reason);
   std::map<CString, Entry> m_entries;

@@ -19,6 +19,26 @@ CString SystemReason(int osError) {
   return CString::FromUtf8(strerror(osError));
 }
 
+// The file a symbolic link leads to, through a chain of them (relative ones from their own
+// folder), so that a store a dotfile manager links elsewhere is replaced where it lives
+// and stays linked. The path itself when it is no link or the chain can't be read.
+std::string ThroughLinks(const std::string& path) {
+  std::string current = path;
+  for (int links = 0; links < 40; ++links) {
+    GError* failure = nullptr;
+    char* target = g_file_read_link(current.c_str(), &failure);
+    if (!target) {
+      g_clear_error(&failure);
+      return current;
+    }
+    const std::string text = target;
+    g_free(target);
+    current =
+        !text.empty() && text[0] == '/' ? text : current.substr(0, current.rfind('/') + 1) + text;
+  }
+  return path;
+}
+
 }  // namespace
 
 std::string DefaultSettingsPath() {
@@ -60,8 +80,9 @@ bool ReplaceSettingsFile(const std::string& path, std::string_view bytes, CStrin
     return false;
   }
   GError* failure = nullptr;
-  if (!g_file_set_contents_full(path.c_str(), bytes.data(), static_cast<gssize>(bytes.size()),
-                                G_FILE_SET_CONTENTS_CONSISTENT, 0600, &failure)) {
+  if (!g_file_set_contents_full(ThroughLinks(path).c_str(), bytes.data(),
+                                static_cast<gssize>(bytes.size()), G_FILE_SET_CONTENTS_CONSISTENT,
+                                0600, &failure)) {
     error = CString::FromUtf8(failure->message);
     g_error_free(failure);
     return false;

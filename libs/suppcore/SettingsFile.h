@@ -17,10 +17,10 @@ enum class SettingsRead { ok, missing, failed };
 // Reads the whole file into bytes. missing: nothing by that name. failed: error says why.
 SettingsRead ReadSettingsFile(const std::string& path, std::string& bytes, CString& error);
 
-// Replaces the file at path by one holding bytes, or leaves it as it was (GLib writes a
-// new file beside it, mode 0600, and renames it over the old one). Missing directories are
-// created with mode 0700. false, with error saying why, when the file could not be
-// replaced.
+// Replaces the file at path (the file a symbolic link there leads to) by one holding bytes, or
+// leaves it as it was (GLib writes a new file beside it, mode 0600, and renames it over the old
+// one). Missing directories are created with mode 0700. false, with error saying why, when the file
+// could not be replaced.
 bool ReplaceSettingsFile(const std::string& path, std::string_view bytes, CString& error);
 
 // Renames the file at path to path + ".bad" (replacing an earlier one there), so that a

@@ -45,10 +45,11 @@ bool ExactUtf8(const CString& text, std::string& utf8) {
 }
 
 // A key file takes a key that is not empty, has no '=', '[', ']' or control character,
-// no space at either end and does not look like a comment.
+// no space at either end and does not look like a comment. It refuses to load a file whose
+// first group has a key "Encoding" of any value but "UTF-8" (a rule of desktop entries).
 bool ExactKey(const CString& key, std::string& utf8) {
   if (!ExactUtf8(key, utf8) || utf8.empty() || utf8.front() == ' ' || utf8.back() == ' ' ||
-      utf8.front() == '#') {
+      utf8.front() == '#' || utf8 == "Encoding") {
     return false;
   }
   for (unsigned char c : utf8) {
@@ -188,4 +189,31 @@ bool ParseSettingsIni(std::string_view bytes, std::vector<SettingsPair>& pairs, 
     }
   }
   return true;
+}
+
+std::string SalvageSettingsIni(std::string_view bytes, std::vector<BadSettingsLine>& bad) {
+  bytes = WithoutMark(bytes);
+  std::string good;
+  std::string group;  // the header of the group the next key belongs to
+  std::vector<SettingsPair> ignored;
+  int number = 0;
+  while (!bytes.empty()) {
+    const std::size_t end = bytes.find('\n');
+    const std::string line(bytes.substr(0, end));
+    bytes.remove_prefix(end == std::string_view::npos ? bytes.size() : end + 1);
+    ++number;
+    const std::size_t first = line.find_first_not_of(" \t");
+    const bool header = first != std::string::npos && line[first] == '[';
+    // Each line is read as the key file would read it, under the group it stands in.
+    CString reason;
+    if (first != std::string::npos && line[first] != '#' &&
+        !ParseSettingsIni((header ? std::string() : group) + line + "\n", ignored, reason)) {
+      bad.push_back({number, line, reason});
+      continue;
+    }
+    if (header)
+      group = line + "\n";
+    good += line + "\n";
+  }
+  return good;
 }

@@ -31,6 +31,17 @@ std::string FormatSettingsIni(const std::vector<SettingsPair>& pairs);
 // malformed (pairs may then hold some of them).
 bool ParseSettingsIni(std::string_view bytes, std::vector<SettingsPair>& pairs, CString& reason);
 
+// A line of a store that a key file can't read, numbered from 1.
+struct BadSettingsLine {
+  int number;
+  std::string text;  // as it stands, without its line feed
+  CString reason;
+};
+
+// The lines of bytes that can be read, in their order, for ParseSettingsIni and
+// MergeSettingsIni; the others go to bad. One bad line costs only itself.
+std::string SalvageSettingsIni(std::string_view bytes, std::vector<BadSettingsLine>& bad);
+
 // The file bytes (a store, or empty for none) with changes written over
 // them: each pair's key set to its value, everything else (other keys, comments) kept.
 // false, with reason saying why, when bytes are malformed.

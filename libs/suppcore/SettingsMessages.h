@@ -17,6 +17,12 @@ inline constexpr char16_t kMovedAside[] =
 // %s the name it should have been given, %s the system's reason.
 inline constexpr char16_t kNotMovedAside[] =
     u" It could not be moved to '%s' (%s): the defaults are used and nothing is saved.";
+// Lines of the store that can't be read: %s the path, %d how many, %s where they are kept.
+inline constexpr char16_t kBadLines[] =
+    u"The settings file '%s' has %d line(s) that can't be read: they were moved to '%s' and "
+    u"the other settings are used.";
+// One of them: %d its number, %s why, %s the line.
+inline constexpr char16_t kBadLine[] = u"Line %d of the settings file can't be read (%s): %s";
 // The store could not be written; %s the path, %s the system's reason. The previous file
 // is left as it was.
 inline constexpr char16_t kNotSaved[] = u"Could not save the settings file '%s': %s";

@@ -1,14 +1,15 @@
 #include "platform/core/AtomicOutput.h"
 
 #include <fcntl.h>
-#include <sys/random.h>
-#include <time.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
+#include <utility>
 
 #include "platform/core/DescriptorName.h"
+#include "platform/core/HiddenOutput.h"
 #include "platform/core/PendingOutputs.h"
 #include "platform/core/SysCalls.h"
 
@@ -16,9 +17,12 @@ namespace {
 
 // As many links as the system itself follows before it gives up with ELOOP.
 constexpr int kMaxLinks = 40;
-// Room in a name for the hidden file's dots, random part and suffix under NAME_MAX (255).
-constexpr size_t kMaxNameInHiddenName = 200;
 constexpr const char16_t* kIsTheSource = u"is the source file";
+constexpr const char16_t* kPlantedLink =
+    u"is a symbolic link in a shared folder that neither you nor the folder's owner made";
+constexpr const char16_t* kMountPoint = u"is a mount point that can't be replaced";
+constexpr const char16_t* kOthersFile =
+    u"is another user's file in a shared folder, which only its owner may replace";
 
 bool SameFile(const struct stat& a, const struct stat& b) {
   return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
@@ -42,23 +46,6 @@ std::string NameOf(const std::string& path) {
   return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
-std::string RandomPart() {
-  unsigned char bytes[6] = {};
-  if (getrandom(bytes, sizeof bytes, GRND_NONBLOCK) != sizeof bytes) {
-    // Without entropy the name only has to be unlikely to be taken; O_EXCL does the rest.
-    timespec now{};
-    clock_gettime(CLOCK_MONOTONIC, &now);
-    unsigned long long mix = static_cast<unsigned long long>(now.tv_nsec) * 2654435761u ^
-                             static_cast<unsigned long long>(getpid()) << 20;
-    for (unsigned char& byte : bytes)
-      byte = static_cast<unsigned char>(mix >>= 7);
-  }
-  char text[2 * sizeof bytes + 1];
-  for (size_t i = 0; i < sizeof bytes; ++i)
-    std::snprintf(text + 2 * i, 3, "%02x", bytes[i]);
-  return text;
-}
-
 // Where a symbolic link leads, relative links taken from the link's folder.
 bool FollowLink(const std::string& link, std::string& target) {
   std::string buffer(256, '\0');
@@ -74,6 +61,54 @@ bool FollowLink(const std::string& link, std::string& target) {
   }
   target = !buffer.empty() && buffer[0] == '/' ? buffer : FolderOf(link) + buffer;
   return true;
+}
+
+// The folder of a path for the system calls ("." for a bare name).
+std::string FolderToOpen(const std::string& path) {
+  const std::string folder = FolderOf(path);
+  return folder.empty() ? "." : folder;
+}
+
+bool IsSharedFolder(const struct stat& folder) {
+  return (folder.st_mode & (S_ISVTX | S_IWOTH)) == (S_ISVTX | S_IWOTH);
+}
+
+// The kernel's rule for links in sticky world-writable folders (fs.protected_symlinks),
+// which a link resolved by hand would escape: another user's link there is followed only
+// when that user owns the folder, so that nobody can plant /tmp/out.json -> ~/.bashrc.
+bool MayFollowLink(const std::string& link, const struct stat& linkInfo) {
+  struct stat folder {};
+  if (stat(FolderToOpen(link).c_str(), &folder) < 0 || !IsSharedFolder(folder))
+    return true;
+  return linkInfo.st_uid == geteuid() || linkInfo.st_uid == folder.st_uid;
+}
+
+// Whether the user may replace the file by a rename in its folder, or only write it where
+// it is. Another user's file in a sticky folder the user may write is neither: the rename
+// would fail after the whole document is written.
+enum class Replacing { kRename, kInPlace, kForbidden };
+
+Replacing HowToReplace(const std::string& target, const struct stat& existing) {
+  const std::string folderPath = FolderToOpen(target);
+  if (faccessat(AT_FDCWD, folderPath.c_str(), W_OK | X_OK, AT_EACCESS) < 0 &&
+      (errno == EACCES || errno == EPERM))
+    return Replacing::kInPlace;
+  struct stat folder {};
+  if (stat(folderPath.c_str(), &folder) == 0 && (folder.st_mode & S_ISVTX) && geteuid() != 0 &&
+      existing.st_uid != geteuid() && folder.st_uid != geteuid())
+    return Replacing::kForbidden;
+  // A rename would split the file's other names from it.
+  return existing.st_nlink > 1 ? Replacing::kInPlace : Replacing::kRename;
+}
+
+// Where a document to be copied in place waits: beside the target when its folder takes
+// new files, else the temporary folder.
+std::string FolderAside(const std::string& target) {
+  if (faccessat(AT_FDCWD, FolderToOpen(target).c_str(), W_OK | X_OK, AT_EACCESS) == 0)
+    return FolderOf(target);
+  const char* tmp = std::getenv("TMPDIR");
+  std::string folder = tmp && tmp[0] == '/' ? tmp : "/tmp";
+  return folder.back() == '/' ? folder : folder + "/";
 }
 
 }  // namespace
@@ -97,15 +132,12 @@ BOOL CAtomicOutput::Open(LPCWSTR path, const struct stat* source, CFileException
   }
   m_userPath = path ? CString(path) : CString();
   m_inPlace = false;
+  m_copiedInPlace = false;
   if (m_userPath.IsEmpty())
     return Fail(ENOENT, error);
   std::string current = m_userPath.ToUtf8();
-  // Whatever the name finally reaches decides: a link to a device or a FIFO, or one of
-  // the system's links to a pipe, is written in place.
+  // Links are followed one at a time, each checked as the kernel would check it.
   struct stat info {};
-  if (DescriptorNamed(current) < 0 && stat(current.c_str(), &info) == 0 && !S_ISREG(info.st_mode) &&
-      !S_ISDIR(info.st_mode))
-    return OpenInPlace(current, source, error);
   for (int links = 0;; ++links) {
     if (int descriptor = DescriptorNamed(current); descriptor >= 0)
       return OpenDuplicate(descriptor, source, error);
@@ -122,6 +154,18 @@ BOOL CAtomicOutput::Open(LPCWSTR path, const struct stat* source, CFileException
       return OpenInPlace(current, source, error);
     if (links == kMaxLinks)
       return Fail(ELOOP, error);
+    if (!MayFollowLink(current, info)) {
+      if (error)
+        *error = CFileException(CFileException::accessDenied, m_userPath, kPlantedLink);
+      return FALSE;
+    }
+    struct stat reached {};
+    // Whatever the link finally reaches decides: a device or a FIFO, or one of the
+    // system's links to a pipe, is written in place (the kernel's open checks the links
+    // left).
+    if (stat(current.c_str(), &reached) == 0 && !S_ISREG(reached.st_mode) &&
+        !S_ISDIR(reached.st_mode))
+      return OpenInPlace(current, source, error);
     if (!FollowLink(std::string(current), current))
       return Fail(errno, error);
   }
@@ -187,45 +231,56 @@ BOOL CAtomicOutput::OpenReplacement(const std::string& target, const struct stat
   std::string name = NameOf(target);
   if (name.empty())
     return Fail(EISDIR, error);
-  std::string folder = FolderOf(target);
-  std::string hidden;
-  int fd = -1;
+  const Replacing how = existing ? HowToReplace(target, *existing) : Replacing::kRename;
+  if (how == Replacing::kForbidden) {
+    if (error)
+      *error = CFileException(CFileException::accessDenied, m_userPath, kOthersFile);
+    return FALSE;
+  }
+  if (how == Replacing::kInPlace && !OpenTargetInPlace(target, *existing, error))
+    return FALSE;
+  const std::string folder = how == Replacing::kInPlace ? FolderAside(target) : FolderOf(target);
+  RemoveAbandonedHiddenFiles(folder, name);
   // An existing file's mode is set once the file is ours; until then nobody else reads it.
-  mode_t mode = existing ? 0600 : 0666;
-  for (int attempt = 0; fd < 0; ++attempt) {
-    hidden = folder + "." + name.substr(0, kMaxNameInHiddenName) + "." + RandomPart() + ".tmp";
-    CHeldSignals held;
-    const int slot = ReservePendingOutput(hidden);
-    fd = ActiveSysCalls().open(hidden.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOCTTY | O_CLOEXEC,
-                               mode);
-    if (fd >= 0) {
-      ConfirmPendingOutput(slot);
-      m_pendingSlot = slot;
-      continue;
-    }
-    DropPendingOutput(slot);
-    if (errno != EEXIST && errno != EINTR)
-      return Fail(errno, error);
-    if (attempt == 100)
-      return Fail(EEXIST, error);
+  const int fd =
+      CreateHiddenFile(folder, name, existing ? 0600 : 0666, m_hiddenPath, m_lockFd, m_pendingSlot);
+  if (fd < 0) {
+    const int osError = errno;
+    CloseTarget();
+    return Fail(osError, error);
   }
-  m_hiddenPath = hidden;
   m_targetPath = target;
-  if (existing) {
-    // Best effort, as on a file system without owners or modes; the owner first, since a
-    // change of owner clears the set-user-ID bit.
-    if (fchown(fd, existing->st_uid, existing->st_gid) < 0) {
-      // Only root may give a file away; an ordinary user's new file stays theirs.
-    }
-    if (fchmod(fd, existing->st_mode & 07777) < 0) {
-      // The file system keeps no modes (FAT): the new file has what the folder gives.
-    }
-  }
+  if (existing && how == Replacing::kRename)
+    CopyFileAttributes(fd, target, *existing);
   if (!m_file.OpenDescriptor(fd, m_userPath, CFile::modeWrite, error)) {
     RemoveHiddenFile();
     return FALSE;
   }
   return TRUE;
+}
+
+BOOL CAtomicOutput::OpenTargetInPlace(const std::string& target, const struct stat& existing,
+                                      CFileException* error) {
+  int fd;
+  do {
+    fd = ActiveSysCalls().open(target.c_str(), O_WRONLY | O_NOCTTY | O_NOFOLLOW | O_CLOEXEC, 0);
+  } while (fd < 0 && errno == EINTR);
+  if (fd < 0)
+    return Fail(errno, error);
+  struct stat info {};
+  if (ActiveSysCalls().fstat(fd, &info) < 0 || !SameFile(info, existing)) {
+    // Another file took the name meanwhile.
+    ActiveSysCalls().close(fd);
+    return Fail(EAGAIN, error);
+  }
+  m_targetFd = fd;
+  return TRUE;
+}
+
+void CAtomicOutput::CloseTarget() {
+  if (m_targetFd >= 0)
+    ActiveSysCalls().close(m_targetFd);
+  m_targetFd = -1;
 }
 
 void CAtomicOutput::Commit() {
@@ -236,29 +291,54 @@ void CAtomicOutput::Commit() {
   try {
     m_file.Close();
   } catch (const CFileException&) {
-    RemoveHiddenFile();
+    Discard();
     throw;
   }
-  if (ActiveSysCalls().rename(m_hiddenPath.c_str(), m_targetPath.c_str()) < 0) {
-    int osError = errno;
-    RemoveHiddenFile();
-    throw CFileException(CFileException::OsErrorToCause(osError), osError, m_userPath);
+  if (m_targetFd < 0 && ActiveSysCalls().rename(m_hiddenPath.c_str(), m_targetPath.c_str()) == 0) {
+    RemoveHiddenFile(false);
+    return;
   }
-  DropPendingOutput(m_pendingSlot);
-  m_pendingSlot = -1;
-  m_hiddenPath.clear();
+  // A file that is a mount point (bind-mounted) can't be renamed over, only written.
+  int osError = m_targetFd >= 0 ? 0 : errno;
+  if (osError == EBUSY) {
+    struct stat existing {};
+    CFileException ignored;
+    osError = stat(m_targetPath.c_str(), &existing) == 0 && S_ISREG(existing.st_mode) &&
+                      OpenTargetInPlace(m_targetPath, existing, &ignored)
+                  ? 0
+                  : EBUSY;
+  }
+  if (osError == 0) {
+    // Once begun, the copy is finished before a signal can end the run: a target cut
+    // halfway would hold neither document.
+    CHeldSignals held;
+    osError = CopyOver(m_hiddenPath, m_targetFd);
+    if (ActiveSysCalls().close(std::exchange(m_targetFd, -1)) < 0 && osError == 0)
+      osError = errno;
+    m_copiedInPlace = osError == 0;
+  }
+  Discard();
+  if (osError == EBUSY) {
+    throw CFileException(CFileException::sharingViolation, m_userPath, kMountPoint);
+  }
+  if (osError != 0)
+    throw CFileException(CFileException::OsErrorToCause(osError), osError, m_userPath);
 }
 
 void CAtomicOutput::Discard() {
   m_file.Abort();
+  CloseTarget();
   RemoveHiddenFile();
 }
 
-void CAtomicOutput::RemoveHiddenFile() {
+void CAtomicOutput::RemoveHiddenFile(bool unlinkIt) {
   if (m_hiddenPath.empty())
     return;
-  unlink(m_hiddenPath.c_str());
+  if (unlinkIt)
+    unlink(m_hiddenPath.c_str());
   DropPendingOutput(m_pendingSlot);
   m_pendingSlot = -1;
   m_hiddenPath.clear();
+  if (m_lockFd >= 0)
+    close(std::exchange(m_lockFd, -1));
 }

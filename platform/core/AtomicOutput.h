@@ -6,10 +6,20 @@
 // to a new hidden file beside the final target, ".<name>.<random>.tmp" in the folder of
 // the link's resolved target, and renamed over the target only by Commit: a link stays a
 // link, and the rename is atomic because both names are in one folder. The new file gets
-// the existing file's mode and owner (as far as the system allows), or 0666 less the
-// umask. No fsync: like `sed -i` and `sort -o`, a power cut may cost the new document but
-// never leaves a cut one in the target's place. After SIGKILL only the hidden file can
-// remain; SIGINT, SIGTERM and SIGHUP remove it once RemovePendingOutputsOnSignals is on.
+// the existing file's owner and group (as far as the system allows), mode and extended
+// attributes (ACLs among them), or 0666 less the umask. No fsync: like `sed -i` and
+// `sort -o`, a power cut may cost the new document but never leaves a cut one in the
+// target's place. After SIGKILL only the hidden file can remain; SIGINT, SIGTERM and
+// SIGHUP remove it once RemovePendingOutputsOnSignals is on, and the next output to the
+// same target removes those that no process holds.
+//
+// Links are followed as the kernel follows them for the user's own open: in a sticky
+// world-writable folder (/tmp) only a link of the user or of the folder's owner.
+//
+// An existing file that a rename can't replace without loss is written in place once the
+// whole document is ready aside (beside it, or in the temporary folder): one with other
+// hard links, one in a folder the user may not write, and a mount point. Up to the copy
+// the target is as it was. Another user's file in a sticky folder is refused at Open.
 //
 // Anything else is written in place and never renamed or removed: a device (/dev/null,
 // /dev/full, a terminal), a FIFO, and the names of descriptors the process already has
@@ -19,8 +29,7 @@
 // The output may not be the source: the same device and inode, whatever path, symbolic
 // link or hard link reaches it, is refused before anything is created. A terminal or a
 // socket is the exception: reading one and writing it back loses nothing. An existing
-// file that the user may not write is refused ("Permission denied") as writing it in
-// place would be, although its folder would allow replacing it.
+// file that the user may not write is refused ("Permission denied").
 #pragma once
 
 #include <sys/stat.h>
@@ -55,6 +64,10 @@ class CAtomicOutput {
   void Discard();
   // True for an output written in place (a device, a FIFO, a descriptor's name).
   bool IsInPlace() const { return m_inPlace; }
+  // True once Commit has copied the whole document over a regular file that could not be
+  // replaced: one with other hard links, in a folder the user may not write, or a mount
+  // point.
+  bool CopiedInPlace() const { return m_copiedInPlace; }
 
  private:
   BOOL OpenDuplicate(int descriptor, const struct stat* source, CFileException* error);
@@ -62,15 +75,21 @@ class CAtomicOutput {
   BOOL OpenReplacement(const std::string& target, const struct stat* existing,
                        const struct stat* source, CFileException* error);
   BOOL AdoptInPlace(int fd, const struct stat* source, CFileException* error);
+  BOOL OpenTargetInPlace(const std::string& target, const struct stat& existing,
+                         CFileException* error);
+  void CloseTarget();
   BOOL Fail(int osError, CFileException* error) const;
-  void RemoveHiddenFile();
+  void RemoveHiddenFile(bool unlinkIt = true);
 
   CFile m_file;
   CString m_userPath;
   std::string m_hiddenPath;  // empty when no hidden file exists
   std::string m_targetPath;  // the resolved target the hidden file replaces
   int m_pendingSlot = -1;
+  int m_lockFd = -1;    // holds the hidden file's lock until it is renamed or removed
+  int m_targetFd = -1;  // the target, when the document is to be copied over it
   bool m_inPlace = false;
+  bool m_copiedInPlace = false;
 };
 
 // Installs handlers for SIGINT, SIGTERM and SIGHUP that remove the hidden file of every

@@ -52,26 +52,74 @@ bool IsPrivateFolderName(std::string_view name) {
                      [](char c) { return std::isalnum(static_cast<unsigned char>(c)); });
 }
 
+// Each directory carries this mark from its making: a directory of that name form that
+// lacks it is somebody else's (a backup named so when $TMPDIR is the home), never ours.
+constexpr const char* kMark = ".corvane-preview";
+
+// The names the program gives its files there: "js<hex>.tmp" and the preview's
+// ".json" and ".json.html" beside it.
+bool IsOwnFileName(std::string_view name) {
+  if (!name.starts_with("js"))
+    return false;
+  name.remove_prefix(2);
+  const size_t digits = name.find_first_not_of("0123456789ABCDEF");
+  if (digits == 0 || digits > 4 || digits == std::string_view::npos)
+    return false;
+  name.remove_prefix(digits);
+  return name == ".tmp" || name == ".tmp.json" || name == ".tmp.json.html";
+}
+
+bool IsOwnRegularFile(int folderFd, const char* name) {
+  struct stat info {};
+  return fstatat(folderFd, name, &info, AT_SYMLINK_NOFOLLOW) == 0 && S_ISREG(info.st_mode) &&
+         info.st_uid == geteuid();
+}
+
+// Calls each(name) for the entries of the open directory fd but "." and ".."; stops and
+// returns false when each does.
+template <typename Each>
+bool ForEachEntry(int fd, const Each& each) {
+  const int listFd = openat(fd, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  DIR* entries = listFd >= 0 ? fdopendir(listFd) : nullptr;
+  if (!entries) {
+    if (listFd >= 0)
+      close(listFd);
+    return false;
+  }
+  bool all = true;
+  while (const dirent* entry = readdir(entries)) {
+    const std::string_view name = entry->d_name;
+    if (name != "." && name != ".." && !each(entry->d_name)) {
+      all = false;
+      break;
+    }
+  }
+  closedir(entries);
+  return all;
+}
+
+// Marked, and holding nothing but the mark and files of the program's own names.
+bool HoldsOnlyOwnFiles(int fd) {
+  return IsOwnRegularFile(fd, kMark) && ForEachEntry(fd, [fd](const char* name) {
+           return (name == std::string_view(kMark) || IsOwnFileName(name)) &&
+                  IsOwnRegularFile(fd, name);
+         });
+}
+
 // Each process holds an exclusive lock on its directory as long as it runs (systemd's
 // tmpfiles ages no locked directory either). A directory of ours under the same base that
 // nobody holds is left by a run that ended without cleaning up (killed, or its display
-// lost): its files, which hold a user's rows, go with it. Links are never followed and
-// other users' directories never touched.
+// lost): its files, which hold a user's rows, go with it. Links are never followed, and
+// other users' directories, unmarked ones and any holding what the program did not make
+// are never touched.
 void RemoveIfAbandoned(int baseFd, const char* name) {
   const int fd = openat(baseFd, name, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
   if (fd < 0)
     return;
   struct stat info {};
   if (fstat(fd, &info) == 0 && info.st_uid == geteuid() && (info.st_mode & 07777) == 0700 &&
-      flock(fd, LOCK_EX | LOCK_NB) == 0) {
-    const int listFd = openat(fd, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (DIR* files = listFd >= 0 ? fdopendir(listFd) : nullptr) {
-      while (const dirent* entry = readdir(files))
-        unlinkat(fd, entry->d_name, 0);  // "." and ".." refuse, as would a subdirectory
-      closedir(files);
-    } else if (listFd >= 0) {
-      close(listFd);
-    }
+      flock(fd, LOCK_EX | LOCK_NB) == 0 && HoldsOnlyOwnFiles(fd)) {
+    ForEachEntry(fd, [fd](const char* entry) { return unlinkat(fd, entry, 0), true; });
     unlinkat(baseFd, name, AT_REMOVEDIR);
   }
   close(fd);
@@ -121,6 +169,10 @@ std::string PrivateTempDir() {
       return {};
     if (flock(fd, LOCK_EX | LOCK_NB) == 0 && fstat(fd, &info) == 0 && info.st_nlink > 0) {
       if (fchmod(fd, 0700) == 0) {  // the umask may have taken bits away
+        const int mark =
+            openat(fd, kMark, O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+        if (mark >= 0)
+          close(mark);
         folder = {base, path, fd};
         return path + "/";
       }
@@ -234,4 +286,26 @@ UINT GetTempFileNameW(LPCWSTR pathName, LPCWSTR prefix, UINT unique, LPWSTR temp
       return 0;
   }
   return 0;
+}
+
+BOOL RemoveTempPath(LPCWSTR dir) {
+  if (!dir)
+    return FALSE;
+  const std::string path = PathBytes(dir);
+  const int fd = open(path.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+  if (fd < 0)
+    return FALSE;
+  bool removed = false;
+  if (ForEachEntry(fd, [](const char* name) { return name == std::string_view(kMark); })) {
+    unlinkat(fd, kMark, 0);
+    removed = rmdir(path.c_str()) == 0;
+    if (!removed) {
+      // A file came meanwhile: the directory stays, and stays ours.
+      const int mark = openat(fd, kMark, O_WRONLY | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0600);
+      if (mark >= 0)
+        close(mark);
+    }
+  }
+  close(fd);
+  return removed ? TRUE : FALSE;
 }

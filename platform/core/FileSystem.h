@@ -13,11 +13,15 @@ BOOL DeleteFileW(LPCWSTR path);
 
 // Fills buffer with this process's private temporary directory, ending in '/': mode 0700,
 // a random name "corvane-preview-XXXXXX" under $XDG_RUNTIME_DIR, else $TMPDIR, else /tmp,
-// made at the first call (and again when it was removed). Making it removes the user's
-// directories of that name form left there by runs that have ended. Returns the length
+// made at the first call (and again when it was removed), and marked as the program's.
+// Making it removes the user's directories of that name form left there by runs that have
+// ended: only marked ones holding nothing but the program's own files. Returns the length
 // written, the length needed (including the terminator) when the buffer is too small, or 0
 // on failure.
 DWORD GetTempPathW(DWORD bufferLength, LPWSTR buffer);
+// Removes the private temporary directory dir (as GetTempPathW gave it) when it holds
+// nothing but its mark. Non-zero when it was removed.
+BOOL RemoveTempPath(LPCWSTR dir);
 // Creates "<path>js<hex>.tmp" exclusively (prefix: up to three characters of prefix) and
 // writes its name, at most MAX_PATH units with the terminator, to tempFileName.
 // unique 0 picks a fresh number and creates the file; a non-zero number only forms the

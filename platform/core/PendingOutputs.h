@@ -15,7 +15,7 @@
 // a file is never created after its name was looked at.
 int ReservePendingOutput(const std::string& path);
 void ConfirmPendingOutput(int slot);
-// Forgets a slot that AddPendingOutput returned; -1 is ignored.
+// Forgets a slot that ReservePendingOutput returned; -1 is ignored.
 void DropPendingOutput(int slot);
 
 // Holds back the signals that remove pending outputs for the lifetime of the object, so

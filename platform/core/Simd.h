@@ -5,6 +5,7 @@
 // section of its job, follows the padding rule, and has its scalar fallback beside it.
 #pragma once
 
+#include <bit>
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
@@ -43,6 +44,23 @@ inline char* CopyPadded(char* out, std::string_view text) {
   std::memcpy(out, text.data(), text.size());
 #endif
   return out + text.size();
+}
+
+// Copies the bytes up to the first that is not ASCII (all count when there is none) to out;
+// returns how many. Reads nothing past count; may write 16 bytes past the copy.
+inline std::size_t CopyAsciiPadded(char* out, const unsigned char* bytes, std::size_t count) {
+  std::size_t done = 0;
+#if defined(CORVANE_SIMD_SSE2)
+  for (; count - done >= 16; done += 16) {
+    const __m128i chunk = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes + done));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(out + done), chunk);
+    if (const auto high = static_cast<unsigned>(_mm_movemask_epi8(chunk)); high != 0)
+      return done + static_cast<std::size_t>(std::countr_zero(high));
+  }
+#endif
+  for (; done < count && bytes[done] < 0x80; ++done)
+    out[done] = static_cast<char>(bytes[done]);
+  return done;
 }
 
 // Copies count bytes to out for another core to read next. The copy goes around this

@@ -77,9 +77,11 @@ TEST_P(CliCases, ExitStatusMessagesAndDocument) {
 
 const CliCase kCliCases[] = {
     {"SeparatorWithEquals", "a;b|c\n1;2|3\n", "'--separator=|' in.csv out.json", 0,
-     "1 rows written, 0 lines left out\n", "out.json", R"([{"a;b":"1;2","c":"3"}])"},
+     "encoding: UTF-8\n1 rows written, 0 lines left out\n", "out.json",
+     R"([{"a;b":"1;2","c":"3"}])"},
     {"SeparatorAttached", "a;b|c\n1;2|3\n", "'-s|' in.csv out.json", 0,
-     "1 rows written, 0 lines left out\n", "out.json", R"([{"a;b":"1;2","c":"3"}])"},
+     "encoding: UTF-8\n1 rows written, 0 lines left out\n", "out.json",
+     R"([{"a;b":"1;2","c":"3"}])"},
     {"BsonByExtension", kCities, "-q in.csv out.bson", 0, "", "out.bson", kCitiesJson},
     {"BsonByOption", kCities, "-q -f bson in.csv out.bin", 0, "", "out.bin", kCitiesJson},
     {"JsonLinesByExtension", kCities, "-q in.csv out.ndjson", 0, "", "out.ndjson", kCitiesJson},
@@ -90,23 +92,25 @@ const CliCase kCliCases[] = {
      R"([{"a":12,"b":true}])"},
     // Where the table starts.
     {"SkipLines", "# exported 2024\na,b\n1,2\n3\n", "--skip-lines 1 -s , in.csv out.json", 0,
-     "1 rows written, 1 lines left out (their field count differs from the header's; the log "
-     "lists them: $D/state/ostrel/corvane.log)\n",
+     "encoding: UTF-8\n1 rows written, 1 lines left out (their field count differs from the "
+     "header's; the log lists them: $D/state/ostrel/corvane.log)\n",
      "out.json", R"([{"a":"1","b":"2"}])"},
     {"NoHeader", "a,b\n1,2\n", "-q --no-header in.csv out.json", 0, "", "out.json",
      R"([{"column1":"a","column2":"b"},{"column1":"1","column2":"2"}])"},
     {"OldMacLineEnds", "a;b\r1;2\r", "in.csv out.json", 0,
-     "separator guessed from the header line: ;\n1 rows written, 0 lines left out; lines end "
-     "with carriage returns alone, as in an old Mac file\n",
+     "separator guessed from the header line: ;\nencoding: UTF-8\n1 rows written, 0 lines left "
+     "out; lines end with carriage returns alone, as in an old Mac file\n",
      "out.json", R"([{"a":"1","b":"2"}])"},
     {"StandardOutputAndLimit", kCities, "-q -s , -n 1 in.csv -", 0, "", "-",
      R"([{"city":"Zürich","country":"CH"}])"},
     {"LinesLeftOut", "a,b\n1,2\n3\n4,5,6\n7,8\n", "-s , in.csv out.json", 0,
-     "2 rows written, 2 lines left out (their field count differs from the header's; the log "
+     "encoding: UTF-8\n2 rows written, 2 lines left out (their field count differs from the "
+     "header's; the log "
      "lists them: $D/state/ostrel/corvane.log)\n",
      "out.json", R"([{"a":"1","b":"2"},{"a":"7","b":"8"}])"},
     {"RepeatedNamesRenamed", "a,a,b\n1,2,3\n", "-s , in.csv out.json", 0,
-     "1 rows written, 0 lines left out\n1 repeated column name(s) renamed, since readers of "
+     "encoding: UTF-8\n1 rows written, 0 lines left out\n1 repeated column name(s) renamed, "
+     "since readers of "
      "JSON and BSON keep only one of two equal names: a -> a_2\n",
      "out.json", R"([{"a":"1","a_2":"2","b":"3"}])"},
     // Standard output is the shell's own descriptor: appending to the source is refused.
@@ -123,13 +127,19 @@ const CliCase kCliCases[] = {
      R"([{"a":"1","b":"2"}])"},
     // A log that cannot be written is not pointed to.
     {"LogNotWritable", "a,b\n1\n", "-s , in.csv out.json", 0,
-     "0 rows written, 1 lines left out (their field count differs from the header's; the log "
-     "could not be written: $D/state/ostrel/corvane.log)\n",
+     "encoding: UTF-8\n0 rows written, 1 lines left out (their field count differs from the "
+     "header's; the log could not be written: $D/state/ostrel/corvane.log)\n",
      "out.json", "[]", "touch state"},
     // A source that can be read only once, guessed from and converted in one reading.
     {"StandardInputPipe", kCities, "- out.json < <(cat in.csv)", 0,
-     "separator guessed from the header line: ,\n2 rows written, 0 lines left out\n", "out.json",
-     kCitiesJson},
+     "separator guessed from the header line: ,\nencoding: UTF-8\n2 rows written, 0 lines left "
+     "out\n",
+     "out.json", kCitiesJson},
+    // A chosen encoding, and what it cannot decode counted.
+    {"ChosenEncoding", "\xE8\xEC\xFF,\xE3\n\xC0,\x98\n", "-s , --encoding windows-1251 in.csv -", 0,
+     "encoding: windows-1251 (chosen); 1 byte(s) could not be decoded and were read as U+FFFD\n"
+     "1 rows written, 0 lines left out\n",
+     "-", R"([{"имя":"А","г":"\ufffd"}])"},
     // Names and a separator that are not UTF-8 are the user's bytes.
     {"Latin1NamesAndSeparator",
      "a\xA7"
@@ -184,6 +194,16 @@ const CliCase kCliCases[] = {
     {"CutGzipKeepsTheEarlierOutput", kCities, "-q -s , cut.gz keep.json", 1,
      "could not convert: cut.gz: the gzip data is cut short\n", nullptr, nullptr,
      "{ echo a,b; seq 3000000 | sed 's/$/,x/'; } | gzip -c | head -c 100000 >cut.gz"},
+    // A file with other hard links keeps them: written over once the document is whole.
+    {"HardLinksKept", kCities, "-s , in.csv out.json", 0,
+     "encoding: UTF-8\n2 rows written, 0 lines left out\nout.json was written in place once the "
+     "whole document "
+     "was ready, since replacing it would split its hard links or its folder or mount does not "
+     "allow it\n",
+     "other.json", kCitiesJson, "printf '%01000d' 0 >out.json; ln out.json other.json"},
+    // Control characters in a name reach the terminal escaped.
+    {"EscapesInNames", kCities, "-s , $'in\\e]0;x\\a.csv' out.json", 1,
+     "could not convert: in\\x1b]0;x\\x07.csv: No such file or directory\n"},
     // Interrupted while it waits for more rows, megabytes written already: the signal ends
     // it, the output stays.
     {"Interrupted", kCities, "-q -s , f keep.json & sleep 0.5; kill -TERM $!; wait $!", 143, "",
@@ -211,6 +231,7 @@ TEST_F(CliTest, UsageErrorsExitTwo) {
                            "--max-line-bytes 0 a b",
                            "--max-line-bytes 5X a b",
                            "--max-line-bytes 99999999999G a b",
+                           "--encoding no-such-encoding a b",
                            "-j 0 a -o d",
                            "-j two a -o d",
                            "--jobs 257 a -o d",
@@ -224,6 +245,7 @@ TEST_F(CliTest, UsageErrorsExitTwo) {
     EXPECT_EQ(r.status, 2) << args;
     EXPECT_TRUE(r.err.ends_with("\nTry 'corvane-convert --help'.\n")) << r.err;
   }
+  EXPECT_NE(Run("--encoding no-such a b").err.find("'no-such'"), std::string::npos);
 }
 
 }  // namespace

@@ -20,12 +20,14 @@ class PreviewFilesTest : public ::testing::Test {
   PreviewFilesTest() { setenv("XDG_RUNTIME_DIR", m_dir.Path().c_str(), 1); }
   ~PreviewFilesTest() override { unsetenv("XDG_RUNTIME_DIR"); }
 
-  // The files in the private directory, found from a page in it.
+  // The files in the private directory, found from a page in it, but for the folder's mark.
   static std::set<std::string> Files(const CString& page) {
     std::set<std::string> names;
     std::error_code error;
-    for (const auto& entry : std::filesystem::directory_iterator(Private(page), error))
-      names.insert(entry.path().filename().string());
+    for (const auto& entry : std::filesystem::directory_iterator(Private(page), error)) {
+      if (entry.path().filename() != ".corvane-preview")
+        names.insert(entry.path().filename().string());
+    }
     return names;
   }
   static std::string Private(const CString& page) {

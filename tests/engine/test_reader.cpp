@@ -104,8 +104,8 @@ const ReaderCase kReaderCases[] = {
     {"NulInsideField", "a\0b,c\n"s, u",", {u"a\0b"s, u"c"}},
     {"QuotesDoNotProtect", "\"a,b\"\n", u",", {u"\"a", u"b\""}},
     {"Latin1Byte", "caf\xE9\n", u",", {u"caf\u00E9"}},
-    {"BrokenSequenceIsBytes", "\xE2\x82\x41\n", u",", {u"\u00E2\u0082A"}},
-    {"TruncatedSequenceAtEnd", "a\xE2\x82", u",", {u"a\u00E2\u0082"}},
+    {"BrokenSequenceIsWindows1252", "\xE2\x82\x41\n", u",", {u"\u00E2\u201AA"}},
+    {"TruncatedSequenceAtEnd", "a\xE2\x82", u",", {u"a\u00E2\u201A"}},
     {"Utf8MarkSkipped", "\xEF\xBB\xBF\x61,b\n", u",", {u"a", u"b"}},
     {"HalfMarkIsText", "\xEF\xBBx\n", u",", {u"\u00EF\u00BBx"}},
     {"NonAsciiSeparator", "a€b\n1€2\n", u"€", {u"a", u"b"}, {{u"1", u"2"}}},
@@ -138,7 +138,7 @@ const ReaderCase kReaderCases[] = {
      true},
     {"Utf16NonAsciiSeparator", Utf16(u"a€b\n"), u"€", {u"a", u"b"}, {}, 0, true},
     {"Utf16LongerThanAPiece", Utf16(kWideLong + u",y\n"), u",", {kWideLong, u"y"}, {}, 0, true},
-    {"Utf16WithoutMarkIsBytes", "a\0,\0b\0\n"s, u",", {u"a\0"s, u"\0b\0"s}},
+    {"Utf16WithoutMarkByItsNuls", "a\0,\0b\0\n"s, u",", {u"a", u"b"}, {}, 0, true},
 };
 
 // A directory for the source; the log goes there too.

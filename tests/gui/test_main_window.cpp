@@ -209,6 +209,32 @@ TEST_F(MainWindowTest, StartUpRestoresTheInputsAndShowsOnePreview) {
   EXPECT_EQ(Boxes(), BoxList{});
 }
 
+// The encoding list: a stored name it does not offer falls back to Automatic; a choice
+// re-renders the page, is what Convert reads the source in (the bytes it cannot decode
+// said in the message), and is saved on quitting.
+TEST_F(MainWindowTest, EncodingListChoosesHowTheSourceIsReadAndIsKept) {
+  store.SetEncoding(u"EBCDIC-XYZ");
+  store.SetSeparator(u",");
+  Open();
+  EXPECT_EQ(Text(IDC_ENCODING), u"Automatic");
+  SetText(IDC_TARGET_FILE, dir.WFile("out.json"));
+  SetText(IDC_SOURCE_FILE, Source("in.txt", "\xE8\xEC\xFF,\xE3\n\xC0,1\x98\n"));
+  EXPECT_NE(ShownPage(dlg->PreviewFile()).find("not UTF-8 at byte 1: Windows-1252"),
+            std::string::npos);
+  Choose(IDC_ENCODING, u"Windows-1251");
+  const std::string page = ShownPage(dlg->PreviewFile());
+  EXPECT_NE(page.find("Windows-1251 (chosen)"), std::string::npos) << page;
+  EXPECT_NE(page.find("<th>имя</th>"), std::string::npos) << page;
+  PressButton(*dlg, IDC_CONVERT);
+  EXPECT_EQ(ReadBytesFromFile(dir.File("out.json")),
+            "[\n  {\n    \"имя\": \"А\",\n    \"г\": \"1\uFFFD\"\n  }\n]\n");
+  PressButton(*dlg, IDCANCEL);
+  EXPECT_EQ(store.Encoding(), u"Windows-1251");
+  EXPECT_EQ(
+      Boxes(),
+      BoxList{InfoBox(Converted(1, u"1 byte(s) could not be decoded and were read as U+FFFD"))});
+}
+
 // A store that is no key file; a file where a folder should be.
 TEST_F(MainWindowTest, SettingsThatCannotBeReadOrSavedAreShownInABox) {
   WriteBytesToFile(dir.File("corvane.ini"), "[Settings]\nCustom x\n");
@@ -437,6 +463,7 @@ TEST_F(MainWindowTest, RowsAreAlignedAndTheSmallestWindowCutsNothing) {
       {Item(IDC_QUOTED_FIELDS), IDC_SEPARATOR, false},
       {Item(IDC_SKIP_LINES_LABEL), IDC_SKIP_LINES, false},
       {Item(IDC_HEADER_LINE), IDC_SKIP_LINES, false},
+      {wxWindow::FindWindowByLabel("&Encoding", panel), IDC_ENCODING, false},
       {wxWindow::FindWindowByLabel("Format", panel), IDC_FORMAT, false},
       {Item(IDC_TYPED_VALUES), IDC_FORMAT, false},
       {Item(IDC_CONVERT), IDC_FORMAT, true}};

@@ -31,6 +31,7 @@ expect "corvane-convert --form" "--format"
 expect "corvane-convert -f b" "bson"
 expect "corvane-convert --format=b" "bson"
 expect "corvane-convert -s " "'<tab>' , '|' ';'"
+expect "corvane-convert --encoding koi8-r" "koi8-r koi8-ru"
 expect "corvane-convert cit" "cities.csv"
 expect "corvane-convert cities.csv " "cities.csv"
 exit $((failures > 0))

@@ -55,7 +55,7 @@ pid_t StartAnotherRun(std::string& dir) {
   const pid_t child = fork();
   if (child == 0) {
     const std::string made = Utf16ToUtf8(TempPath());
-    WriteBytesToFile(made + "page.html", "rows");
+    WriteBytesToFile(made + "js1F.tmp.json.html", "rows");
     (void)!write(report[1], made.data(), made.size());
     pause();
   }
@@ -78,9 +78,46 @@ TEST_F(FileSystemTest, DirectoriesOfKilledRunsGoThoseOfLiveRunsStay) {
   symlink(m_dir.File("elsewhere").c_str(), m_dir.File("corvane-preview-linked").c_str());
   TempPath();
   EXPECT_FALSE(std::filesystem::exists(killed));
-  EXPECT_EQ(ReadBytesFromFile(living + "page.html"), "rows");
+  EXPECT_EQ(ReadBytesFromFile(living + "js1F.tmp.json.html"), "rows");
   EXPECT_TRUE(std::filesystem::exists(m_dir.File("elsewhere/kept")));
   kill(second, SIGKILL), waitpid(second, nullptr, 0);
+}
+
+// A folder of that name form goes only when it carries the program's mark and holds
+// nothing else than the program's own files: a user's folder named so (a backup, with
+// $TMPDIR at home) keeps everything.
+TEST_F(FileSystemTest, OnlyMarkedFoldersOfOwnFilesAreCleanedUp) {
+  const struct {
+    const char* name;
+    bool marked;
+    const char* file;
+    bool removed;
+  } kCases[] = {{"Unmarked", false, "js1.tmp.json", false},
+                {"ForeignFile", true, "notes.txt", false},
+                {"ForeignNameLikeOurs", true, "js12345.tmp", false},
+                {"OwnFiles", true, "jsFFFF.tmp.json.html", true}};
+  for (const auto& c : kCases) {
+    SCOPED_TRACE(c.name);
+    TempDir base;
+    setenv("XDG_RUNTIME_DIR", base.Path().c_str(), 1);
+    const std::string folder = base.File("corvane-preview-backup");
+    ASSERT_EQ(mkdir(folder.c_str(), 0700), 0);
+    if (c.marked)
+      WriteBytesToFile(folder + "/.corvane-preview", "");
+    WriteBytesToFile(folder + "/" + c.file, "kept");
+    const std::u16string own = TempPath();
+    EXPECT_EQ(std::filesystem::exists(folder), !c.removed);
+    if (!c.removed) {
+      EXPECT_EQ(ReadBytesFromFile(folder + "/" + c.file), "kept");
+    }
+    // The program's own folder goes once it holds nothing but its mark.
+    WriteBytesToFile(Utf16ToUtf8(own) + "js2.tmp.json", "");
+    EXPECT_FALSE(RemoveTempPath(own.c_str()));
+    std::filesystem::remove(Utf16ToUtf8(own) + "js2.tmp.json");
+    EXPECT_TRUE(RemoveTempPath(own.c_str()));
+    EXPECT_FALSE(std::filesystem::exists(Utf16ToUtf8(own)));
+  }
+  setenv("XDG_RUNTIME_DIR", m_dir.Path().c_str(), 1);
 }
 
 std::vector<std::string> g_opened;

@@ -51,6 +51,7 @@ struct PageCase {
   // A source new to the window may take another separator: the one it takes.
   bool newSource = false;
   const char16_t* taken = u"";
+  std::string encoding = "";  // chosen; empty for the automatic choice
 };
 
 // bytes compressed by gzip.
@@ -92,9 +93,15 @@ const PageCase kCases[] = {
      [] { return std::string("\xFE\xFF\0a\0,\0b\0\n\0001\0,\0002\0\n", 18); },
      u",",
      1,
-     {Said(T::kShows, 1LL, u"UTF-16BE", 2LL, u",")}},
+     {Said(T::kShows, 1LL, EngineMessages::kEncodingUtf16BEMark, 2LL, u",")}},
     {"Utf16WithoutMark",
      [] { return std::string("a\0,\0b\0\n\0", 8); },
+     u",",
+     0,
+     {Said(T::kNoRows, EngineMessages::kEncodingUtf16LENul, 2LL, u",")}},
+    // NULs in every other byte and a few in the others: not taken for UTF-16, but hinted.
+    {"Utf16Suspected",
+     [] { return std::string("a\0\0,\0b\n", 7); },
      u",",
      0,
      {Said(T::kUtf16Suspected)}},
@@ -103,6 +110,21 @@ const PageCase kCases[] = {
      u",",
      1,
      {Said(EngineMessages::kColumnsRenamed, 1LL, u"a -> a_2")}},
+    {"Windows1252",
+     [] { return std::string("a,b\n\x93x\x94,\x80\n"); },
+     u",",
+     1,
+     {Said(T::kShows, 1LL, u"no mark, not UTF-8 at byte 5: Windows-1252", 2LL, u","),
+      "<td>“x”</td>", "<td>€</td>"}},
+    {"ChosenWithUndecodableBytes",
+     [] { return std::string("a,b\n\xE1,\xAA\xFF\n"); },
+     u",",
+     1,
+     {Said(T::kShows, 1LL, u"windows-1253 (chosen)", 2LL, u","), "<td>α</td>", "<td>��</td>",
+      Said(T::kUndecodable, u"2 byte(s) could not be decoded and were read as U+FFFD")},
+     false,
+     u"",
+     "windows-1253"},
     {"OtherSeparator",
      [] { return std::string("a;b;c;d\n1;2;3;4\n"); },
      u",",
@@ -178,6 +200,7 @@ TEST_P(PreviewPageTest, SaysWhatItShowsOrWhyNoRows) {
   conversion.separator = c.separator;
   conversion.output = dir.WFile("out.bson");
   conversion.format = OutputFormat::Bson;
+  conversion.options.encoding = c.encoding;
   EXPECT_EQ(MakePreviewPage(conversion, dir.WFile("page.json"), c.newSource), c.taken);
   EXPECT_FALSE(std::filesystem::exists(dir.File("out.bson")));
   const std::string page = ReadBytesFromFile(dir.File("page.json.html"));

@@ -55,10 +55,11 @@ std::vector<CString> Values(const CSettings& s) {
           q,
           t,
           CString::FromUtf8(std::to_string(s.SkipLines())),
-          h};
+          h,
+          s.Encoding()};
 }
-const std::vector<CString> kDefaults = {u"", u"", u"<tab>", u"",      u"JSON",
-                                        u"", u"", u"0",     u"Header"};
+const std::vector<CString> kDefaults = {u"", u"", u"<tab>", u"",       u"JSON",
+                                        u"", u"", u"0",     u"Header", u"Automatic"};
 
 // Nothing is created before the first save. Each accessor has a key of its own; keys this
 // program does not know (the dialog library's) are kept.
@@ -77,6 +78,7 @@ TEST_F(SettingsTest, FirstRunGivesTheDefaultsAndEveryValueComesBackAfterSaveAndL
     first.SetTypedValues(true);
     first.SetSkipLines(3);
     first.SetHeaderLine(false);
+    first.SetEncoding(u"Windows-1251");
     first.setInt(u"MainWnd.X", -12);
     first.SaveData();
   }
@@ -90,8 +92,9 @@ TEST_F(SettingsTest, FirstRunGivesTheDefaultsAndEveryValueComesBackAfterSaveAndL
   CSettings second;
   EXPECT_EQ(Values(second), kDefaults);  // nothing is read before LoadData
   second.LoadData();
-  EXPECT_EQ(Values(second), (std::vector<CString>{u"/data/in.txt", u"/data/out.json", u"Custom",
-                                                  u";", u"BSON", u"Quoted", u"Types", u"3", u""}));
+  EXPECT_EQ(Values(second),
+            (std::vector<CString>{u"/data/in.txt", u"/data/out.json", u"Custom", u";", u"BSON",
+                                  u"Quoted", u"Types", u"3", u"", u"Windows-1251"}));
   EXPECT_EQ(second.getInt(u"MainWnd.X"), -12);
   EXPECT_EQ(Log(), "");
 }
@@ -117,39 +120,70 @@ TEST_F(SettingsTest, TextComesBackExactlyAsValueAndAsKey) {
   EXPECT_EQ(Log(), "");
 }
 
-// The file is kept aside before anything can replace it, and the user is told.
-TEST_F(SettingsTest, MalformedStoreGivesTheDefaultsAndIsMovedAsideBeforeASave) {
-  const std::pair<std::string, std::u16string> kStores[] = {
-      {"[Settings]\nFormat=BSON\nCustom x\n", u""},
-      {"[Settings]\nCustom=Z\xFCrich\n", kBadUtf8},
-      {"[UTF-16]\nu0041=00Z1\n", kBadHex}};
-  for (const auto& [bytes, reason] : kStores) {
-    SCOPED_TRACE(bytes);
-    WriteStore(bytes);
+// A line that can't be read costs only itself: the other keys are used, the bad lines are
+// logged with their numbers and kept in the ".bad" file, and the next save leaves them out.
+TEST_F(SettingsTest, BadLinesAreKeptAsideAndTheGoodKeysUsed) {
+  const struct {
+    std::string bytes;
+    int line;
+    std::string bad;
+    std::u16string reason;  // empty: the key file's own
+  } kStores[] = {
+      {"[Settings]\nFormat=BSON\nCustom x\nSeparator=,\n", 3, "Custom x\n", u""},
+      {"[Settings]\nFormat=BSON\nSeparator=,\nCustom=Z\xFCrich\n", 4, "Custom=Z\xFCrich\n",
+       kBadUtf8},
+      {"[UTF-16]\nu0041=00Z1\n[Settings]\nFormat=BSON\nSeparator=,\n", 2, "u0041=00Z1\n", kBadHex},
+      {"Custom=early\n[Settings]\nFormat=BSON\nSeparator=,\n", 1, "Custom=early\n", u""}};
+  for (const auto& c : kStores) {
+    SCOPED_TRACE(c.bytes);
+    WriteStore(c.bytes);
     {
       CSettings settings;
-      settings.SetFormat(u"set before loading");
       settings.LoadData();
-      EXPECT_EQ(Values(settings), kDefaults);
-      EXPECT_EQ(ReadBytesFromFile(m_store + ".bad"), bytes);
-      const std::string told = settings.LoadProblem().ToUtf8();
-      const std::string logged = Message(kMalformed, reason.c_str());
-      EXPECT_TRUE(told.starts_with(reason.empty() ? logged.substr(0, logged.find('(')) : logged))
-          << told;
-      EXPECT_TRUE(told.ends_with(" It was moved to '" + m_store +
-                                 ".bad' and the settings start again from the defaults."))
-          << told;
-      EXPECT_NE(Log().find(told), std::string::npos) << Log();
-      settings.SetCustomSeparator(u"x");
+      EXPECT_EQ(Values(settings), (std::vector<CString>{u"", u"", u",", u"", u"BSON", u"", u"",
+                                                        u"0", u"Header", u"Automatic"}));
+      EXPECT_EQ(ReadBytesFromFile(m_store + ".bad"), c.bad);
+      EXPECT_EQ(settings.LoadProblem().ToUtf8(),
+                "The settings file '" + m_store +
+                    "' has 1 line(s) that can't be read: they were "
+                    "moved to '" +
+                    m_store + ".bad' and the other settings are used.");
+      const std::string logged = "Line " + std::to_string(c.line) +
+                                 " of the settings file can't be read (" +
+                                 CString(c.reason).ToUtf8();
+      EXPECT_NE(Log().find(logged), std::string::npos) << Log();
+      EXPECT_NE(Log().find(settings.LoadProblem().ToUtf8()), std::string::npos) << Log();
+      settings.SetTypedValues(true);
       settings.SaveData();
     }
     CLog::Truncate();
     CSettings again;
     again.LoadData();
-    EXPECT_EQ(again.CustomSeparator(), u"x");
-    EXPECT_EQ(ReadBytesFromFile(m_store + ".bad"), bytes);
+    EXPECT_EQ(Values(again), (std::vector<CString>{u"", u"", u",", u"", u"BSON", u"", u"Types",
+                                                   u"0", u"Header", u"Automatic"}));
+    EXPECT_EQ(again.LoadProblem(), u"");
+    EXPECT_EQ(ReadBytesFromFile(m_store + ".bad"), c.bad);
     EXPECT_EQ(Log(), "");
   }
+}
+
+// A store that a dotfile manager links elsewhere is saved where the link leads, and stays
+// a link.
+TEST_F(SettingsTest, AStoreThatIsALinkIsSavedThroughIt) {
+  fs::create_directories(m_dir.File("dotfiles"));
+  WriteBytesToFile(m_dir.File("dotfiles/corvane.ini"), "[Settings]\nFormat=BSON\n");
+  fs::create_directories(m_dir.File("config/ostrel"));
+  fs::create_symlink("../../dotfiles/corvane.ini", m_store);
+  CSettings settings;
+  settings.LoadData();
+  settings.SetSeparator(u",");
+  EXPECT_EQ(settings.SaveData(), u"");
+  EXPECT_TRUE(fs::is_symlink(m_store));
+  CSettings again;
+  again.LoadData();
+  EXPECT_EQ(Values(again), (std::vector<CString>{u"", u"", u",", u"", u"BSON", u"", u"", u"0",
+                                                 u"Header", u"Automatic"}));
+  EXPECT_EQ(HiddenFiles(m_dir.Path()), 0);
 }
 
 TEST_F(SettingsTest, StoreThatCannotBeReadIsMovedAsideAndOneThatCannotBeWrittenIsReported) {
@@ -185,8 +219,9 @@ TEST_F(SettingsTest, ASaveWritesOnlyTheKeysItChangedOverTheFileOnDisk) {
   EXPECT_EQ(first.SaveData(), u"");
   CSettings both;
   both.LoadData();
-  EXPECT_EQ(Values(both), (std::vector<CString>{u"/data/first.txt", u"/data/second.json", u",", u"",
-                                                u"JSON Lines", u"", u"", u"0", u"Header"}));
+  EXPECT_EQ(Values(both),
+            (std::vector<CString>{u"/data/first.txt", u"/data/second.json", u",", u"",
+                                  u"JSON Lines", u"", u"", u"0", u"Header", u"Automatic"}));
   EXPECT_EQ(both.getStr(u"Later"), u"from a later release");
   EXPECT_TRUE(ReadBytesFromFile(m_store).starts_with("# my note\n")) << ReadBytesFromFile(m_store);
   EXPECT_EQ(Log(), "");

@@ -33,15 +33,18 @@ TEST_F(LogTest, PathFollowsTheStateDirectory) {
   EXPECT_EQ(CLog::GetLogPath().ToUtf8(), fallback);
 }
 
-// Each entry is one line stamped with the time; line breaks inside become spaces.
+// Each entry is one line stamped with the time; line breaks inside become spaces, and the
+// controls a file name may carry to the terminal that shows the log are escaped.
 TEST_F(LogTest, EntriesAreLinesStampedWithTheTime) {
   CLog::Bug(u"Could not read column list", nullptr, nullptr, 0);
   CLog::Bug(u"m €", u"one", u"two", -7);
   CLog::Bug2(u"a\n%s", u"b\r\nc");
+  CLog::Bug2(u"open %s", u"in\x1b]0;owned\x07\x7f\x9b.csv\tx");
   const std::string log = ReadBytesFromFile(m_log);
   const std::regex stamp(R"((^|\n)\d{4}-\d\d-\d\d \d\d:\d\d:\d\d )");
   EXPECT_EQ(std::regex_replace(log, stamp, "$1"),
-            "Could not read column list\nm € one two (code -7)\na b  c\n")
+            "Could not read column list\nm € one two (code -7)\na b  c\n"
+            "open in\\x1b]0;owned\\x07\\x7f\\u009b.csv\\x09x\n")
       << log;
 }
 
