@@ -61,6 +61,14 @@ std::string Summary(const ConversionReport& report, const cli::Options& options)
   return summary;
 }
 
+// The encoding the source was read in, and the bytes it could not decode.
+std::string EncodingText(const ConversionReport& report) {
+  std::string encoding = DescribeEncoding(report.encoding).ToUtf8();
+  if (const CString undecodable = UndecodableText(report.encoding); !undecodable.IsEmpty())
+    encoding += "; " + undecodable.ToUtf8();
+  return cli::Text(cli::kEncodingUsed, encoding.c_str());
+}
+
 int Run(const cli::Options& options, const cli::ClosedStreams& closed) {
   // A stream the program was started without is no file to read or write.
   if (options.source == "-" && closed.input)
@@ -85,10 +93,7 @@ int Run(const cli::Options& options, const cli::ClosedStreams& closed) {
   if (!options.quiet && !options.separator)
     Say(cli::Text(cli::kSeparatorGuessed, report.separatorText.ToUtf8().c_str()));
   if (!options.quiet) {
-    std::string encoding = DescribeEncoding(report.encoding).ToUtf8();
-    if (const CString undecodable = UndecodableText(report.encoding); !undecodable.IsEmpty())
-      encoding += "; " + undecodable.ToUtf8();
-    Say(cli::Text(cli::kEncodingUsed, encoding.c_str()));
+    Say(EncodingText(report));
     Say(Summary(report, options));
     if (report.columnsRenamed > 0)
       Say(RenamedColumnsText(report.columnsRenamed, report.renamedColumns).ToUtf8());
@@ -104,6 +109,23 @@ bool MakeOutputFolder(const std::string& folder) {
     return true;
   Failed(folder + ": " + std::strerror(errno));
   return false;
+}
+
+// How one source of several ended, each line after its name.
+void TellOne(const cli::BatchItem& item, const ConversionReport& report,
+             const cli::Options& options) {
+  const std::string name = item.source + ": ";
+  if (const auto& failure = report.failure) {
+    Say(name + cli::Text(cli::kCouldNotConvert, FailureText(*failure, options).c_str()));
+    return;
+  }
+  if (options.quiet)
+    return;
+  Say(name + Summary(report, options) + "; " + EncodingText(report));
+  if (report.columnsRenamed > 0)
+    Say(name + RenamedColumnsText(report.columnsRenamed, report.renamedColumns).ToUtf8());
+  if (report.writtenInPlace)
+    Say(name + cli::Text(cli::kWrittenInPlace, item.output.c_str()));
 }
 
 // Every source into the folder: a line for each, in the sources' order, and a total. A
@@ -122,20 +144,11 @@ int RunIntoFolder(const cli::Options& options) {
   long long rows = 0;
   cli::RunBatch(options, plan.items, progress,
                 [&](std::size_t item, const ConversionReport& report) {
-                  const std::string& source = plan.items[item].source;
-                  if (const auto& failure = report.failure) {
+                  if (report.failure)
                     ++failed;
-                    Say(source + ": " +
-                        cli::Text(cli::kCouldNotConvert, FailureText(*failure, options).c_str()));
-                    return;
-                  }
-                  rows += static_cast<long long>(report.rowsWritten);
-                  if (options.quiet)
-                    return;
-                  Say(source + ": " + Summary(report, options));
-                  if (report.columnsRenamed > 0)
-                    Say(source + ": " +
-                        RenamedColumnsText(report.columnsRenamed, report.renamedColumns).ToUtf8());
+                  else
+                    rows += static_cast<long long>(report.rowsWritten);
+                  TellOne(plan.items[item], report, options);
                 });
   progress.Clear();
   if (!options.quiet)

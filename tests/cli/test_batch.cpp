@@ -58,10 +58,10 @@ TEST_P(FolderCases, EachOutputAsASingleRunWritesIt) {
       Run(std::string(c.options) + " " + sources + " -o out" + single, std::string(kMakeSources));
   ASSERT_EQ(r.status, 0) << r.err;
   EXPECT_EQ(r.err,
-            "corvane-convert: one.csv: 2 rows written, 0 lines left out\n"
-            "corvane-convert: two.txt: 1 rows written, 0 lines left out\n"
-            "corvane-convert: three.csv.gz: 29999 rows written, 0 lines left out\n"
-            "corvane-convert: four: 1 rows written, 0 lines left out\n"
+            "corvane-convert: one.csv: 2 rows written, 0 lines left out; encoding: UTF-8\n"
+            "corvane-convert: two.txt: 1 rows written, 0 lines left out; encoding: UTF-8\n"
+            "corvane-convert: three.csv.gz: 29999 rows written, 0 lines left out; encoding: UTF-8\n"
+            "corvane-convert: four: 1 rows written, 0 lines left out; encoding: UTF-8\n"
             "corvane-convert: 4 of 4 sources written, 30003 rows in all\n");
   std::size_t outputs = 0;
   for (const auto& entry : fs::directory_iterator(m_dir.File("out")))
@@ -93,10 +93,10 @@ TEST_F(CliTest, FailureInTheMiddleKeepsItsEarlierOutput) {
           "echo precious >out/empty.json; echo precious >out/last.json");
   EXPECT_EQ(r.status, 1);
   EXPECT_EQ(r.err,
-            "corvane-convert: first.csv: 1 rows written, 0 lines left out\n"
+            "corvane-convert: first.csv: 1 rows written, 0 lines left out; encoding: UTF-8\n"
             "corvane-convert: empty.csv: could not convert: empty.csv: Could not read column list\n"
             "corvane-convert: gone.csv: could not convert: gone.csv: No such file or directory\n"
-            "corvane-convert: last.csv: 1 rows written, 0 lines left out\n"
+            "corvane-convert: last.csv: 1 rows written, 0 lines left out; encoding: UTF-8\n"
             "corvane-convert: 2 of 4 sources written, 2 rows in all\n");
   EXPECT_EQ(Read("out/empty.json"), "precious\n");
   EXPECT_FALSE(fs::exists(m_dir.File("out/gone.json")));
