@@ -104,6 +104,14 @@ TEST_F(CliTest, FailureInTheMiddleKeepsItsEarlierOutput) {
   EXPECT_EQ(HiddenFiles(m_dir.File("out")), 0);
 }
 
+// A folder that can't be made fails the run before any source is read, with its reason.
+TEST_F(CliTest, FolderThatCannotBeMade) {
+  const Result r = Run("-q a.csv -o no/such/folder", "printf 'a\\n1\\n' >a.csv");
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(r.err,
+            "corvane-convert: could not convert: no/such/folder: No such file or directory\n");
+}
+
 // Two sources that would give one output are refused before anything is converted, or
 // the folder made.
 TEST_F(CliTest, SameOutputNameRefused) {
