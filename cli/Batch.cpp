@@ -48,8 +48,15 @@ class BatchState {
         m_bytesRead(std::make_unique<std::atomic<std::uint64_t>[]>(items.size())),
         m_reports(items.size()),
         m_ended(items.size(), false) {
-    for (const BatchItem& item : items)
-      m_total += SizeOf(item.source);
+    // A pipe or a FIFO among them has no size: the line then shows the bytes read only.
+    for (const BatchItem& item : items) {
+      struct stat info {};
+      if (stat(item.source.c_str(), &info) != 0 || !S_ISREG(info.st_mode)) {
+        m_total = 0;
+        break;
+      }
+      m_total += static_cast<std::uint64_t>(info.st_size);
+    }
   }
 
   // Converts items until none is left; never throws.
