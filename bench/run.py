@@ -13,6 +13,7 @@ by the automatic choice, where every accented letter is a byte that is not UTF-8
   bench/run.py --converter build/cli/corvane-convert [--size-mb 200] [--rounds 3]
                [--duckdb DIR_OR_EXE] [--skip-python] [--scaling] [--large-mb 2000]
                [--preview] [--compressed] [--gzip-converter OTHER]
+               [--batch] [--compressed-output] [--only-new]
 
 Tools: corvane-convert to JSON, to BSON, to JSON Lines and to JSON with typed values
 (--types), and to JSON with every block read and written on the converting thread
@@ -33,6 +34,12 @@ with the gzip and zstd commands and kept beside it), converted side by side; eve
 the text's MB (the plain file's size) a second, so the three compare directly. With
 --gzip-converter, a second build of ours (another gzip library, say) reads the gzip file
 beside the first.
+
+--batch: 8 sources of 25 MB (links to one generated file) converted into a folder with
+-j 1 and with -j 2; -j 2 should take at most 0.6x the time, within 32 MB a conversion.
+--compressed-output: the file converted to plain JSON, to JSON compressed with zstd
+(.json.zst, on several threads) and with gzip (.json.gz, ISA-L); the rates are the
+source's MB a second. --only-new runs these two alone.
 
 Every tool writes its output to a file in --data-dir; the file is removed after the run,
 outside the timing, so that one tool's output waiting for the disk does not slow the next
@@ -214,6 +221,9 @@ def count_lines(path):
 
 
 def remove(path):
+    if os.path.isdir(path):
+        shutil.rmtree(path)
+        return
     try:
         os.unlink(path)
     except FileNotFoundError:
@@ -735,6 +745,78 @@ def compressed_sources(args, work, src):
     return targets.missed
 
 
+BATCH_SOURCES = 8
+BATCH_SOURCE_MB = 25
+BATCH_ONE = "corvane 8 sources -j 1"
+BATCH_TWO = "corvane 8 sources -j 2"
+PLAIN_OUTPUT = "corvane JSON, plain output"
+ZSTD_OUTPUT = "corvane JSON, .zst output"
+GZIP_OUTPUT = "corvane JSON, .gz output"
+
+
+def batch(args, work):
+    """Eight sources into a folder, one and two at a time; returns the targets missed."""
+    src = data_file(args, "mixed", BATCH_SOURCE_MB)
+    sources = []
+    for i in range(BATCH_SOURCES):
+        link = os.path.join(work, "source-%d.csv" % i)
+        if not os.path.exists(link):
+            os.symlink(src, link)
+        sources.append(link)
+    tools = []
+    for name, jobs in ((BATCH_ONE, "1"), (BATCH_TWO, "2")):
+        folder = os.path.join(work, "batch-%s" % jobs)
+        tools.append(Tool(name, [os.path.abspath(args.converter), "-q", "-s", ",", "-j", jobs] +
+                          sources + ["-o", folder], folder))
+    results = measure(tools, args.rounds)
+    size_mb = BATCH_SOURCES * os.path.getsize(src) / 1e6
+    print("\nSources into a folder: %d x %s, %.0f MB in all, median of %d rounds" %
+          (BATCH_SOURCES, os.path.basename(src), size_mb, args.rounds))
+    print("| tool | input MB/s | peak memory MB | time / -j 1 time |")
+    print("|---|---:|---:|---:|")
+    for name, (seconds, peak) in results.items():
+        print("| %s | %.1f | %.1f | %.2f |" % (name, size_mb / seconds, peak,
+                                                 seconds / results[BATCH_ONE][0]))
+    targets = Targets("Targets on sources into a folder", results)
+    ratio = results[BATCH_TWO][0] / results[BATCH_ONE][0]
+    targets.line(ratio <= 0.6, "-j 2 takes %.2fx the time of -j 1 (target at most 0.6x; "
+                 "%d cores here)" % (ratio, os.cpu_count()))
+    peak = results[BATCH_TWO][1]
+    targets.line(peak / 2 <= MEMORY_LIMIT_MB, "-j 2 peak memory %.1f MB, %.1f MB a conversion "
+                 "(target at most %d MB)" % (peak, peak / 2, MEMORY_LIMIT_MB))
+    return targets.missed
+
+
+def compressed_outputs(args, work, src):
+    """The same conversion written plain, through zstd and through gzip."""
+    tools = [corvane(args, work, PLAIN_OUTPUT, [], src, "-plain.json"),
+             corvane(args, work, ZSTD_OUTPUT, [], src, ".json.zst"),
+             corvane(args, work, GZIP_OUTPUT, [], src, ".json.gz")]
+    sizes = {}
+    for tool in tools:  # once, kept, for the output's size
+        tool.run(keep=True)
+        sizes[tool.name] = os.path.getsize(tool.output) / 1e6
+        remove(tool.output)
+    results = measure(tools, args.rounds)
+    size_mb = os.path.getsize(src) / 1e6
+    print("\nCompressed outputs: %s, %.0f MB, median of %d rounds" %
+          (os.path.basename(src), size_mb, args.rounds))
+    print("| tool | output MB | input MB/s | peak memory MB | rate / plain output rate |")
+    print("|---|---:|---:|---:|---:|")
+    for name, (seconds, peak) in results.items():
+        print("| %s | %.0f | %.1f | %.1f | %.2f |" % (name, sizes[name], size_mb / seconds, peak,
+                                                      results[PLAIN_OUTPUT][0] / seconds))
+    targets = Targets("Targets on compressed outputs", results)
+    targets.rate_ratio(ZSTD_OUTPUT, PLAIN_OUTPUT, 0.7, ".zst output rate",
+                       "the plain output's rate")
+    # zstd's workers (one a core) hold their own windows: 32 MB a thread.
+    threads = 1 + (os.cpu_count() or 1)
+    peak = results[ZSTD_OUTPUT][1]
+    targets.line(peak <= MEMORY_LIMIT_MB * threads, ".zst output peak memory %.1f MB on %d "
+                 "threads (target at most %d MB a thread)" % (peak, threads, MEMORY_LIMIT_MB))
+    return targets.missed
+
+
 def main():
     parser = argparse.ArgumentParser(description=__doc__,
                                      formatter_class=argparse.RawDescriptionHelpFormatter)
@@ -760,6 +842,12 @@ def main():
                         help="with --compressed: another build of ours to read the gzip file")
     parser.add_argument("--compressed-only", action="store_true",
                         help="only the --compressed comparison")
+    parser.add_argument("--batch", action="store_true",
+                        help="also 8 sources of 25 MB into a folder, -j 2 against -j 1")
+    parser.add_argument("--compressed-output", action="store_true",
+                        help="also the output compressed with zstd and gzip, beside plain JSON")
+    parser.add_argument("--only-new", action="store_true",
+                        help="only --batch and --compressed-output")
     args = parser.parse_args()
 
     os.makedirs(args.data_dir, exist_ok=True)
@@ -768,6 +856,12 @@ def main():
     src = data_file(args, "mixed", args.size_mb)
     quoted_src = data_file(args, "quoted", args.size_mb, "quoted")
     missed = 0
+    if args.only_new:
+        with tempfile.TemporaryDirectory(dir=args.data_dir) as work:
+            missed += batch(args, work)
+            missed += compressed_outputs(args, work, src)
+        print("\n%d target(s) missed" % missed if missed else "\nAll checked targets met")
+        return
     if args.compressed_only:
         with tempfile.TemporaryDirectory(dir=args.data_dir) as work:
             missed += compressed_sources(args, work, src)
@@ -800,6 +894,10 @@ def main():
             missed += preview_cost(args, work)
         if args.compressed:
             missed += compressed_sources(args, work, src)
+        if args.batch:
+            missed += batch(args, work)
+        if args.compressed_output:
+            missed += compressed_outputs(args, work, src)
     print("\n%d target(s) missed" % missed if missed else "\nAll checked targets met")
 
 

@@ -13,6 +13,7 @@ constexpr const char* kVersion = CORVANE_VERSION;
 
 constexpr const char* kUsage =
     "Usage: corvane-convert [options] SOURCE OUTPUT\n"
+    "       corvane-convert [options] SOURCE... -o FOLDER\n"
     "\n"
     "Converts the delimited text file SOURCE (header line of column names, one row per\n"
     "line) into one JSON array of objects, or the same rows as JSON Lines (one object a\n"
@@ -21,6 +22,11 @@ constexpr const char* kUsage =
     "OUTPUT file is replaced only when the whole document has been written.\n"
     "A SOURCE compressed with gzip, zstd, bzip2 or xz is read as the text it holds (told\n"
     "by its first bytes, not its name): corvane-convert data.csv.gz data.json\n"
+    "An OUTPUT ending in .gz or .zst is written compressed, its format told by the\n"
+    "name before: out.jsonl.gz is gzip-compressed JSON Lines.\n"
+    "With -o, each SOURCE is written into FOLDER under its name without its\n"
+    "extension (and without .gz, .zst, .bz2 or .xz) plus the format's: data.csv.gz\n"
+    "gives FOLDER/data.json. One line a source, then a total.\n"
     "\n"
     "Options:\n"
     "  -s, --separator TEXT  \"<tab>\" (or tab, \\t), \",\", \"|\", \";\" or any text\n"
@@ -53,12 +59,18 @@ constexpr const char* kUsage =
     "      --max-line-bytes N\n"
     "                        fail on a line longer than N bytes (K, M, G: KiB, MiB,\n"
     "                        GiB; default 256M)\n"
+    "  -o, --output-folder FOLDER\n"
+    "                        convert every SOURCE into FOLDER (made when missing)\n"
+    "  -j, --jobs N          with -o, convert N sources at a time (default: one a\n"
+    "                        processor core)\n"
+    "      --compress METHOD gz, zst or none: compress the outputs with gzip or\n"
+    "                        zstd (default: as OUTPUT's name says; none with -o)\n"
     "  -q, --quiet           print nothing but errors\n"
     "  -h, --help            show this help\n"
     "      --version         show the version\n"
     "\n"
-    "Exit status: 0 when the document was written, 1 when the conversion failed,\n"
-    "2 for a usage error.\n";
+    "Exit status: 0 when the document was written, 1 when the conversion failed\n"
+    "(with -o: when any failed; the others are still written), 2 for a usage error.\n";
 
 constexpr const char* kTryHelp = "Try 'corvane-convert --help'.";
 
@@ -77,6 +89,8 @@ constexpr const char* kStandardOutputName = "standard output";
 constexpr const char* kClosedStream = "%s: Bad file descriptor";
 constexpr const char* kLineTooLongHint = " (--max-line-bytes sets the limit)";
 constexpr const char* kSummary = "%lld rows written, %lld lines left out";
+// After the sources converted into a folder, each told on its own line.
+constexpr const char* kBatchTotal = "%lld of %lld sources written, %lld rows in all";
 constexpr const char* kSummaryOldMacLineEnds =
     "; lines end with carriage returns alone, as in an old Mac file";
 constexpr const char* kSummaryLogHint =
@@ -106,6 +120,14 @@ constexpr const char* kUnknownEncoding =
 constexpr const char* kTakesNoValue = "option %s takes no value";
 constexpr const char* kUnknownOption = "unknown option %s";
 constexpr const char* kExpectedFiles = "expected SOURCE and OUTPUT";
+constexpr const char* kExpectedSources = "expected one SOURCE or more with -o FOLDER";
+constexpr const char* kNoStandardInputInFolder =
+    "standard input (-) has no name to give its output in FOLDER";
+constexpr const char* kNeedsFolder = "option %s needs a folder";
+constexpr const char* kTakesJobs = "option %s takes a number of conversions from 1 to %ld";
+constexpr const char* kJobsNeedFolder = "option -j runs several sources into -o FOLDER";
+constexpr const char* kSameOutput = "%s and %s would both be written to %s";
+constexpr const char* kTakesCompression = "option %s takes gz, zst or none";
 
 // The progress line on a terminal.
 constexpr const char* kProgressOfTotal = "\r%3.0f%% of the source read, %.1f MB/s ";

@@ -46,12 +46,58 @@ bool ParseByteCount(const std::string& text, std::uint64_t& bytes) {
   return true;
 }
 
+// The most conversions at a time: each holds one of the outputs that a signal removes.
+constexpr long kMostJobs = 256;
+
+bool ParseJobs(const std::string& text, int& jobs) {
+  if (text.empty() || text[0] < '0' || text[0] > '9')
+    return false;
+  errno = 0;
+  char* end = nullptr;
+  const long value = std::strtol(text.c_str(), &end, 10);
+  if (*end != '\0' || errno != 0 || value < 1 || value > kMostJobs)
+    return false;
+  jobs = static_cast<int>(value);
+  return true;
+}
+
+// The sources and the output: SOURCE OUTPUT, or any number of sources with -o FOLDER. The
+// format and compression follow the output's name unless given.
+std::string TakeFiles(std::vector<std::string>& positional, const OutputFormatName* format,
+                      std::optional<OutputCompression> compression, Options& options) {
+  if (!options.outputFolder.empty()) {
+    if (positional.empty())
+      return kExpectedSources;
+    for (const std::string& source : positional)
+      if (source == "-")
+        return kNoStandardInputInFolder;
+    options.sources = std::move(positional);
+    options.compression = compression.value_or(OutputCompression::None);
+  } else {
+    if (positional.size() != 2)
+      return kExpectedFiles;
+    if (options.jobs != 0)
+      return kJobsNeedFolder;
+    options.source = positional[0];
+    options.output = positional[1];
+    // Standard output is written as it comes unless asked otherwise.
+    options.compression = compression.value_or(
+        options.output == "-" ? OutputCompression::None : CompressionOfFileName(options.output));
+    if (!format)
+      format = FormatOfFileName(WithoutCompressionExtension(options.output));
+  }
+  if (format)
+    options.format = format->format;
+  return {};
+}
+
 }  // namespace
 
 ParseResult ParseOptions(const std::vector<std::string>& args) {
   ParseResult result;
   Options& options = result.options;
   const OutputFormatName* format = nullptr;
+  std::optional<OutputCompression> compression;
   std::vector<std::string> positional;
   bool optionsEnded = false;
 
@@ -113,6 +159,21 @@ ParseResult ParseOptions(const std::vector<std::string>& args) {
       format = value ? FormatOfOption(*value) : nullptr;
       if (!format)
         return {options, Text(kTakesFormat, name.c_str())};
+    } else if (name == "-o" || name == "--output-folder") {
+      const std::optional<std::string> value = takeValue();
+      if (!value || value->empty())
+        return {options, Text(kNeedsFolder, name.c_str())};
+      options.outputFolder = *value;
+    } else if (name == "-j" || name == "--jobs") {
+      const std::optional<std::string> value = takeValue();
+      if (!value || !ParseJobs(*value, options.jobs))
+        return {options, Text(kTakesJobs, name.c_str(), kMostJobs)};
+    } else if (name == "--compress") {
+      const std::optional<std::string> value = takeValue();
+      OutputCompression named{};
+      if (!value || !CompressionNamed(*value, named))
+        return {options, Text(kTakesCompression, name.c_str())};
+      compression = named;
     } else if (name == "--encoding") {
       const std::optional<std::string> value = takeValue();
       if (!value)
@@ -139,14 +200,7 @@ ParseResult ParseOptions(const std::vector<std::string>& args) {
 
   if (options.help || options.version)
     return result;
-  if (positional.size() != 2)
-    return {options, kExpectedFiles};
-  options.source = positional[0];
-  options.output = positional[1];
-  if (!format)
-    format = FormatOfFileName(options.output);
-  if (format)
-    options.format = format->format;
+  result.error = TakeFiles(positional, format, compression, options);
   return result;
 }
 

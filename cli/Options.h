@@ -8,15 +8,24 @@
 
 #include "engine/conversion/OutputFormat.h"
 #include "engine/rows/RowSplitter.h"
+#include "platform/core/Compressor.h"
 
 namespace cli {
 
 struct Options {
   std::string source;  // "-" for standard input
   std::string output;  // "-" for standard output
+  // -o FOLDER: every source (none of them "-") converted into the folder; source and
+  // output are then empty.
+  std::vector<std::string> sources;
+  std::string outputFolder;
+  // Conversions at a time into the folder; 0 for one a core.
+  int jobs = 0;
   std::optional<std::string> separator;
   // -f, else the one the output's extension names, else JSON.
   OutputFormat format = OutputFormat::Json;
+  // --compress, else the one the output's extension names (".gz", ".zst"), else none.
+  OutputCompression compression = OutputCompression::None;
   // A name iconv knows; empty: chosen from the source's start.
   std::string encoding;
   bool quoted = false;

@@ -18,6 +18,7 @@ ConversionRequest RequestFor(const Options& options, ConversionProgress progress
   if (options.separator)
     request.separator = utf8::DecodeLikeSource(*options.separator);
   request.format = options.format;
+  request.compression = options.compression;
   request.rowLimit = options.limit;
   request.options.encoding = options.encoding;
   request.options.quoted = options.quoted;

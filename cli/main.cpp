@@ -1,12 +1,15 @@
 // corvane-convert: the command-line front end of the conversion engine.
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <csignal>
 #include <cstdio>
+#include <cstring>
 #include <string>
 #include <vector>
 
+#include "cli/Batch.h"
 #include "cli/CliMessages.h"
 #include "cli/Options.h"
 #include "cli/Progress.h"
@@ -58,6 +61,14 @@ std::string Summary(const ConversionReport& report, const cli::Options& options)
   return summary;
 }
 
+// The encoding the source was read in, and the bytes it could not decode.
+std::string EncodingText(const ConversionReport& report) {
+  std::string encoding = DescribeEncoding(report.encoding).ToUtf8();
+  if (const CString undecodable = UndecodableText(report.encoding); !undecodable.IsEmpty())
+    encoding += "; " + undecodable.ToUtf8();
+  return cli::Text(cli::kEncodingUsed, encoding.c_str());
+}
+
 int Run(const cli::Options& options, const cli::ClosedStreams& closed) {
   // A stream the program was started without is no file to read or write.
   if (options.source == "-" && closed.input)
@@ -82,10 +93,7 @@ int Run(const cli::Options& options, const cli::ClosedStreams& closed) {
   if (!options.quiet && !options.separator)
     Say(cli::Text(cli::kSeparatorGuessed, report.separatorText.ToUtf8().c_str()));
   if (!options.quiet) {
-    std::string encoding = DescribeEncoding(report.encoding).ToUtf8();
-    if (const CString undecodable = UndecodableText(report.encoding); !undecodable.IsEmpty())
-      encoding += "; " + undecodable.ToUtf8();
-    Say(cli::Text(cli::kEncodingUsed, encoding.c_str()));
+    Say(EncodingText(report));
     Say(Summary(report, options));
     if (report.columnsRenamed > 0)
       Say(RenamedColumnsText(report.columnsRenamed, report.renamedColumns).ToUtf8());
@@ -93,6 +101,60 @@ int Run(const cli::Options& options, const cli::ClosedStreams& closed) {
       Say(cli::Text(cli::kWrittenInPlace, options.output.c_str()));
   }
   return kWritten;
+}
+
+// The folder the outputs go to, made when missing; false after saying why it cannot be.
+bool MakeOutputFolder(const std::string& folder) {
+  if (mkdir(folder.c_str(), 0777) == 0 || errno == EEXIST)
+    return true;
+  Failed(folder + ": " + std::strerror(errno));
+  return false;
+}
+
+// How one source of several ended, each line after its name.
+void TellOne(const cli::BatchItem& item, const ConversionReport& report,
+             const cli::Options& options) {
+  const std::string name = item.source + ": ";
+  if (const auto& failure = report.failure) {
+    Say(name + cli::Text(cli::kCouldNotConvert, FailureText(*failure, options).c_str()));
+    return;
+  }
+  if (options.quiet)
+    return;
+  Say(name + Summary(report, options) + "; " + EncodingText(report));
+  if (report.columnsRenamed > 0)
+    Say(name + RenamedColumnsText(report.columnsRenamed, report.renamedColumns).ToUtf8());
+  if (report.writtenInPlace)
+    Say(name + cli::Text(cli::kWrittenInPlace, item.output.c_str()));
+}
+
+// Every source into the folder: a line for each, in the sources' order, and a total. A
+// failed source leaves its earlier output and the others go on.
+int RunIntoFolder(const cli::Options& options) {
+  const cli::BatchPlan plan = cli::PlanBatch(options);
+  if (!plan.error.empty()) {
+    Say(plan.error);
+    std::fprintf(stderr, "%s\n", cli::kTryHelp);
+    return kUsage;
+  }
+  if (!MakeOutputFolder(options.outputFolder))
+    return kFailed;
+  cli::ProgressLine progress(!options.quiet && isatty(STDERR_FILENO));
+  std::size_t failed = 0;
+  long long rows = 0;
+  cli::RunBatch(options, plan.items, progress,
+                [&](std::size_t item, const ConversionReport& report) {
+                  if (report.failure)
+                    ++failed;
+                  else
+                    rows += static_cast<long long>(report.rowsWritten);
+                  TellOne(plan.items[item], report, options);
+                });
+  progress.Clear();
+  if (!options.quiet)
+    Say(cli::Text(cli::kBatchTotal, static_cast<long long>(plan.items.size() - failed),
+                  static_cast<long long>(plan.items.size()), rows));
+  return failed > 0 ? kFailed : kWritten;
 }
 
 }  // namespace
@@ -120,5 +182,7 @@ int main(int argc, char** argv) {
     std::printf("%s %s\n", cli::kProgram, cli::kVersion);
     return kWritten;
   }
+  if (!parsed.options.outputFolder.empty())
+    return RunIntoFolder(parsed.options);
   return Run(parsed.options, closed);
 }

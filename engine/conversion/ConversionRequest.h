@@ -10,6 +10,7 @@
 #include "engine/rows/DelimitedTextReader.h"
 #include "engine/rows/RowSplitter.h"
 #include "platform/core/CString.h"
+#include "platform/core/Compressor.h"
 
 struct ConversionOptions {
   // Quoted fields: a field that begins with a double quote runs to its closing quote, and
@@ -55,6 +56,8 @@ struct ConversionRequest {
   std::optional<CString> separator;
   CString output;
   OutputFormat format = OutputFormat::Json;
+  // The output's bytes compressed as a whole (gzip, zstd), or written as they are.
+  OutputCompression compression = OutputCompression::None;
   // Data lines to read at most, lines left out included; negative for all.
   std::int64_t rowLimit = -1;
   ConversionOptions options;

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <string_view>
+#include <thread>
 #include <utility>
 
 #include "engine/EngineMessages.h"
@@ -185,6 +186,12 @@ void WriteRows(CDelimitedTextReader& reader, JSON& writer, const ConversionReque
   }
 }
 
+// Threads a compressor may add of its own: the cores, since the output's writing thread
+// otherwise waits on one of them.
+unsigned CompressionThreads() {
+  return std::max(1u, std::thread::hardware_concurrency());
+}
+
 // Which encoding the source was read in and why, and what could not be decoded.
 void LogEncoding(const CString& source, const SourceEncoding& encoding) {
   CString text = DescribeEncoding(encoding);
@@ -264,6 +271,7 @@ void Convert(const ConversionRequest& request, ConversionReport& report) {
     return;
   }
 
+  output.File().SetCompressor(MakeCompressor(request.compression, CompressionThreads()));
   writer.Open(&output.File(), 0);
   writer.SetBSON(request.format == OutputFormat::Bson);
   writer.SetJsonLines(request.format == OutputFormat::JsonLines);

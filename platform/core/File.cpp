@@ -30,6 +30,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <exception>
 #include <system_error>
 
 #include "platform/core/CompressedSource.h"
@@ -381,6 +382,8 @@ void CFile::Write(const void* buffer, UINT count) {
     m_readPos = m_readEnd = 0;
   }
   const char* data = static_cast<const char*>(buffer);
+  if (m_compressor)
+    return WriteCompressed({data, count}, false);
   // A large block (a writer's own full buffer) goes straight to the file: copying it into
   // this buffer first would only add a pass over every byte.
   if (count >= kBufferSize / 2) {
@@ -428,6 +431,27 @@ void CFile::WriteAll(const char* data, size_t size) {
   }
 }
 
+void CFile::SetCompressor(std::unique_ptr<CCompressor> compressor) {
+  m_compressor = std::move(compressor);
+}
+
+// The compressor keeps what it has not made output of yet: this buffer only carries each
+// piece it makes to the file.
+void CFile::WriteCompressed(std::string_view input, bool inputEnds) {
+  constexpr std::size_t kOutputSize = 256 << 10;
+  if (m_compressedOutput.size() < kOutputSize)
+    m_compressedOutput.resize(kOutputSize);
+  for (;;) {
+    const CCompressor::Step step =
+        m_compressor->Compress(input, inputEnds, m_compressedOutput.data(), kOutputSize);
+    input.remove_prefix(step.used);
+    if (step.made > 0)
+      WriteAll(m_compressedOutput.data(), step.made);
+    if (inputEnds ? step.ended : input.empty())
+      return;
+  }
+}
+
 void CFile::Flush() {
   if (!IsOpen())
     ThrowOsError(EBADF);
@@ -438,10 +462,16 @@ void CFile::Close() {
   if (!IsOpen())
     return;
   int flushError = 0;
+  std::exception_ptr compressError;
   try {
     FlushWriteBuffer();
+    // Only a whole document ends its stream: an aborted file is left without the end.
+    if (m_compressor)
+      WriteCompressed({}, true);
   } catch (const CFileException& e) {
     flushError = static_cast<int>(e.m_lOsError);
+  } catch (...) {
+    compressError = std::current_exception();
   }
   // Linux releases the descriptor even when close(2) fails, so it is never retried;
   // EINTR only means a signal arrived while the file was being closed.
@@ -451,12 +481,16 @@ void CFile::Close() {
   Abort();  // with the descriptor gone, only resets the state
   if (flushError)
     ThrowOsError(flushError);
+  if (compressError)
+    std::rethrow_exception(compressError);
   if (closeError)
     ThrowOsError(closeError);
 }
 
 void CFile::Abort() {
   m_reader.reset();
+  m_compressor.reset();
+  ByteBuffer().swap(m_compressedOutput);
   m_compressed.reset();
   m_sourceBytesRead = 0;
   m_readAheadChecked = false;

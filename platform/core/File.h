@@ -24,6 +24,8 @@
 //   SourceBytesRead counts the file's.
 // - regularFileOnly refuses anything but a regular file ("is a FIFO", "is a device", "is a
 //   directory") without blocking on it; without it a FIFO or a pipe is read as it comes.
+// - A file written through a compressor (SetCompressor) holds the compressed bytes: the
+//   stream is closed by Close, so a file that is only aborted never holds a whole stream.
 #pragma once
 
 #include <sys/stat.h>
@@ -38,6 +40,7 @@
 #include "platform/core/BlockPipeline.h"
 #include "platform/core/ByteBuffer.h"
 #include "platform/core/CString.h"
+#include "platform/core/Compressor.h"
 #include "platform/core/Simd.h"
 #include "platform/core/SourceFormat.h"
 #include "platform/core/Types.h"
@@ -172,6 +175,10 @@ class CFile {
   void SetReadLimit(std::uint64_t bytes) { m_readLimit = bytes; }
   bool ReadLimitReached() const { return m_readLimitReached; }
 
+  // From now on the bytes written go through compressor (null: as they are), and Close
+  // ends its stream. Set before the first write.
+  void SetCompressor(std::unique_ptr<CCompressor> compressor);
+
   // Writes bytes through the write buffer; large blocks go straight to the file.
   void WriteBytes(std::string_view bytes) { Write(bytes.data(), static_cast<UINT>(bytes.size())); }
 
@@ -182,6 +189,7 @@ class CFile {
  private:
   BOOL Adopt(int fd, const CString& name, UINT openFlags, UINT prepareFlags, CFileException* error);
   void WriteAll(const char* data, size_t size);
+  void WriteCompressed(std::string_view input, bool inputEnds);
   void AllocateBuffer();
   std::size_t ReadIntoBuffer(std::size_t want);
   std::size_t ReadFirstBlock(std::size_t want);
@@ -207,6 +215,8 @@ class CFile {
   bool m_formatKnown = false;
   std::unique_ptr<CCompressedSource> m_compressed;
   std::uint64_t m_sourceBytesRead = 0;
+  std::unique_ptr<CCompressor> m_compressor;
+  ByteBuffer m_compressedOutput;
 };
 
 // The framework's stream file, which the source reader holds; it reads as a CFile does.

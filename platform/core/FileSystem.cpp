@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cctype>
 #include <cerrno>
 #include <chrono>
@@ -196,9 +197,10 @@ bool StoreName(const std::u16string& name, LPWSTR buffer) {
 // A start that differs between processes and between calls, so that callers rarely
 // meet each other's names; O_EXCL, not this number, is what keeps names unique.
 UINT FirstCandidate() {
-  static UINT calls = 0;
+  // Atomic: conversions on several threads name their files at once.
+  static std::atomic<UINT> calls{0};
   auto now = static_cast<UINT>(std::chrono::steady_clock::now().time_since_epoch().count());
-  return now ^ (static_cast<UINT>(getpid()) * 2654435761u) ^ (++calls * 40503u);
+  return now ^ (static_cast<UINT>(getpid()) * 2654435761u) ^ ((calls.fetch_add(1) + 1) * 40503u);
 }
 
 // Creates the file exclusively; 0, or the errno value of the failure.

@@ -78,10 +78,18 @@ int CreateHiddenFile(const std::string& folder, const std::string& name, mode_t 
     int fd;
     {
       CHeldSignals held;
+      // Recorded before it exists: a signal handled on another thread meanwhile waits.
+      const int slot = ReservePendingOutput(path);
       fd = ActiveSysCalls().open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOCTTY | O_CLOEXEC,
                                  mode);
-      if (fd >= 0)
-        pendingSlot = AddPendingOutput(path);
+      if (fd >= 0) {
+        ConfirmPendingOutput(slot);
+        pendingSlot = slot;
+      } else {
+        const int osError = errno;
+        DropPendingOutput(slot);
+        errno = osError;
+      }
     }
     if (fd < 0) {
       if (errno != EEXIST && errno != EINTR)

@@ -12,10 +12,12 @@
 namespace {
 
 constexpr int kSignals[] = {SIGINT, SIGTERM, SIGHUP};
-// The program writes one output at a time; the rest is room for callers that write more.
-constexpr int kSlots = 16;
+// The command line writes up to 256 outputs at a time (-j); the window one.
+constexpr int kSlots = 256;
 
-enum SlotState : int { kFree, kFilling, kPending };
+// kFilling: the name is being copied; kCreating: the file is being created. Both by a
+// thread that holds the signals, which a handler on another thread waits for.
+enum SlotState : int { kFree, kFilling, kCreating, kPending };
 
 std::atomic<int> g_state[kSlots];
 char g_names[kSlots][PATH_MAX];
@@ -31,7 +33,12 @@ sigset_t RemovingSignals() {
 
 void RemovePendingAndEnd(int signal) {
   for (int slot = 0; slot < kSlots; ++slot) {
-    if (g_state[slot].load() == kPending)
+    int state;
+    // Another thread is between creating its file and saying so: without the wait the
+    // file would be left behind. It holds these signals, so it is not this thread.
+    while ((state = g_state[slot].load()) == kFilling || state == kCreating) {
+    }
+    if (state == kPending)
       unlink(g_names[slot]);
   }
   // The signal is held while its handler runs: the default action ends the process as
@@ -42,7 +49,7 @@ void RemovePendingAndEnd(int signal) {
 
 }  // namespace
 
-int AddPendingOutput(const std::string& path) {
+int ReservePendingOutput(const std::string& path) {
   if (path.size() >= PATH_MAX)
     return -1;
   for (int slot = 0; slot < kSlots; ++slot) {
@@ -50,10 +57,15 @@ int AddPendingOutput(const std::string& path) {
     if (!g_state[slot].compare_exchange_strong(expected, kFilling))
       continue;
     std::memcpy(g_names[slot], path.c_str(), path.size() + 1);
-    g_state[slot].store(kPending);
+    g_state[slot].store(kCreating);
     return slot;
   }
   return -1;
+}
+
+void ConfirmPendingOutput(int slot) {
+  if (slot >= 0 && slot < kSlots)
+    g_state[slot].store(kPending);
 }
 
 void DropPendingOutput(int slot) {

@@ -7,42 +7,14 @@
 #include <string>
 
 #include "../engine/OutputRows.h"
-#include "../platform/TempDir.h"
+#include "CliRun.h"
 
 namespace fs = std::filesystem;
 
 namespace {
 
-struct Result {
-  int status = -1;
-  std::string out;
-  std::string err;
-};
-
 const char kCities[] = "city,country\nZürich,CH\nKraków,PL\n";
 const char kCitiesJson[] = R"([{"city":"Zürich","country":"CH"},{"city":"Kraków","country":"PL"}])";
-
-class CliTest : public ::testing::Test {
- protected:
-  // Runs the binary with args, shell words that may hold redirections and pipes, in the
-  // test directory with a bare environment; "$D" in its output stands for the directory.
-  // before: shell commands run first, in the same shell.
-  Result Run(const std::string& args, const std::string& before = "") {
-    m_dir.Write("run.sh",
-                "exec >stdout.txt 2>stderr.txt\n" + before + "\n" + CORVANE_CONVERT + " " + args);
-    const std::string& dir = m_dir.Path();
-    const int status = std::system(("cd " + dir + " && env -i XDG_STATE_HOME=" + dir +
-                                    "/state HOME=" + dir + " PATH=/usr/bin:/bin bash run.sh")
-                                       .c_str());
-    std::string err = Read("stderr.txt");
-    for (size_t at; (at = err.find(dir)) != std::string::npos;)
-      err.replace(at, dir.size(), "$D");
-    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, Read("stdout.txt"), err};
-  }
-  std::string Read(const std::string& name) const { return ReadBytesFromFile(m_dir.File(name)); }
-
-  TempDir m_dir;
-};
 
 struct CliCase {
   const char* name;
@@ -245,11 +217,30 @@ INSTANTIATE_TEST_SUITE_P(Runs, CliCases, ::testing::ValuesIn(kCliCases),
                          [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(CliTest, UsageErrorsExitTwo) {
-  for (const char* args :
-       {"", "only-one", "a b c", "-f xml a b", "-n -3 a b", "-n ten a b", "--bogus a b", "-s",
-        "--types=1 a b", "--no-header=1 a b", "--skip-lines -1 a b", "--max-line-bytes 0 a b",
-        "--max-line-bytes 5X a b", "--max-line-bytes 99999999999G a b",
-        "--encoding no-such-encoding a b"}) {
+  for (const char* args : {"",
+                           "only-one",
+                           "a b c",
+                           "-f xml a b",
+                           "-n -3 a b",
+                           "-n ten a b",
+                           "--bogus a b",
+                           "-s",
+                           "--types=1 a b",
+                           "--no-header=1 a b",
+                           "--skip-lines -1 a b",
+                           "--max-line-bytes 0 a b",
+                           "--max-line-bytes 5X a b",
+                           "--max-line-bytes 99999999999G a b",
+                           "--encoding no-such-encoding a b",
+                           "-j 0 a -o d",
+                           "-j two a -o d",
+                           "--jobs 257 a -o d",
+                           "-j 2 a b",
+                           "-o d",
+                           "-o d a -",
+                           "-o",
+                           "--compress rar a b",
+                           "--compress a b c"}) {
     const Result r = Run(args);
     EXPECT_EQ(r.status, 2) << args;
     EXPECT_TRUE(r.err.ends_with("\nTry 'corvane-convert --help'.\n")) << r.err;

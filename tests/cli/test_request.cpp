@@ -22,6 +22,7 @@ struct RequestCase {
   OutputFormat format;
   std::int64_t rowLimit = -1;
   Access access = Access::AnySource;
+  OutputCompression compression = OutputCompression::None;
 };
 
 void PrintTo(const RequestCase& c, std::ostream* out) {
@@ -52,6 +53,7 @@ TEST_P(CliRequest, HoldsWhatTheArgumentsSay) {
   EXPECT_EQ(request.format, c.format);
   EXPECT_EQ(request.rowLimit, c.rowLimit);
   EXPECT_EQ(request.options.access, c.access);
+  EXPECT_EQ(request.compression, c.compression);
 }
 
 const RequestCase kRequests[] = {
@@ -61,6 +63,15 @@ const RequestCase kRequests[] = {
      OutputFormat::JsonLines},
     {"HiddenFileHasNoExtension", "in.csv dir/.bson", "in.csv", nullptr, "dir/.bson",
      OutputFormat::Json},
+    // A compressed output's format is told by the name before its compression.
+    {"GzipOfJsonLines", "in.csv out.jsonl.gz", "in.csv", nullptr, "out.jsonl.gz",
+     OutputFormat::JsonLines, -1, Access::AnySource, OutputCompression::Gzip},
+    {"ZstdOfBson", "in.csv out.BSON.ZST", "in.csv", nullptr, "out.BSON.ZST", OutputFormat::Bson, -1,
+     Access::AnySource, OutputCompression::Zstd},
+    {"CompressionOptionOverridesTheName", "--compress none in.csv out.json.gz", "in.csv", nullptr,
+     "out.json.gz", OutputFormat::Json},
+    {"StandardOutputCompressedWhenAsked", "-f jsonl --compress zst in.csv -", "in.csv", nullptr,
+     "/dev/stdout", OutputFormat::JsonLines, -1, Access::AnySource, OutputCompression::Zstd},
 };
 INSTANTIATE_TEST_SUITE_P(Arguments, CliRequest, ::testing::ValuesIn(kRequests),
                          [](const auto& info) { return std::string(info.param.name); });
