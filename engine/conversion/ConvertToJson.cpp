@@ -48,27 +48,46 @@ void Log(const ConversionRequest& request, const CString& text, ConversionReport
     report.logWritten = false;
 }
 
-// Why the last row read is left out.
+// Why the last row read is left out. A quote never closed names the line it opened on and
+// the lines it took, which may be the rest of the file.
 CString LeftOutText(const CDelimitedTextReader& reader, std::size_t columns) {
   const auto line = static_cast<long long>(reader.LineNumber());
-  if (reader.RecordFault() != CRowSplitter::Fault::kNone)
-    return Formatted(EngineMessages::kRecordLeftOut, line, FaultText(reader.RecordFault()));
+  const auto last = static_cast<long long>(reader.LastLineNumber());
+  const auto grouped = [](long long number) {
+    return GroupedNumber(static_cast<std::uint64_t>(number));
+  };
+  switch (reader.RecordFault()) {
+    case CRowSplitter::Fault::kQuoteNotClosed:
+      if (last > line)
+        return Formatted(EngineMessages::kQuoteNeverClosed, grouped(line).GetString(),
+                         grouped(line).GetString(), grouped(last).GetString());
+      return Formatted(EngineMessages::kQuoteNeverClosedOneLine, grouped(line).GetString(),
+                       grouped(line).GetString());
+    case CRowSplitter::Fault::kTextAfterQuote:
+      if (last > line)
+        return Formatted(EngineMessages::kRecordLinesLeftOut, line, last,
+                         EngineMessages::kTextAfterQuote);
+      return Formatted(EngineMessages::kRecordLeftOut, line, EngineMessages::kTextAfterQuote);
+    case CRowSplitter::Fault::kNone:
+      break;
+  }
   return Formatted(EngineMessages::kLineLeftOut, line, static_cast<long long>(reader.FieldCount()),
                    static_cast<long long>(columns));
 }
 
-// Keeps the description of a line left out (the first ones of a conversion) for the
-// preview, and logs it; with strict on, fails the conversion instead.
+// Keeps the description of a row left out (the first ones of a conversion) for the
+// preview, and logs it; with strict on, fails the conversion instead. Every physical line
+// of the row counts as one left out.
 void NoteLineLeftOut(const CDelimitedTextReader& reader, std::size_t columns,
                      const ConversionRequest& request, ConversionReport& report) {
-  ++report.linesLeftOut;
+  report.linesLeftOut += reader.LastLineNumber() - reader.LineNumber() + 1;
   if (request.options.strict) {
     throw Refused{
         {ConversionFailure::Kind::LineLeftOut, request.source,
          Formatted(EngineMessages::kStrictLeftOut, LeftOutText(reader, columns).GetString()), 0,
          reader.LineNumber()}};
   }
-  if (report.linesLeftOut > EngineMessages::kLeftOutLinesLogged)
+  if (report.leftOutLines.size() >= static_cast<std::size_t>(EngineMessages::kLeftOutLinesLogged))
     return;
   const CString text = LeftOutText(reader, columns);
   Log(request, text, report);

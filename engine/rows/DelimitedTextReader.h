@@ -113,6 +113,8 @@ class CDelimitedTextReader {
   // Number of the line that the last row came from, the header's after Prepare; every
   // physical line counts, skipped ones too (the first is line 1).
   std::int64_t LineNumber() const { return m_splitter ? m_splitter->LineNumber() : 0; }
+  // The last physical line of the last row (LineNumber unless a quote ran over line ends).
+  std::int64_t LastLineNumber() const { return m_splitter ? m_splitter->LastLineNumber() : 0; }
   // Bytes of the source read so far, for progress reports against its size: of a
   // compressed source, the compressed bytes.
   std::uint64_t BytesRead() const {
