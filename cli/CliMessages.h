@@ -43,6 +43,10 @@ constexpr const char* kUsage =
     "                        numbers as numbers: 12,true,1.5e3 give 12, true, 1.5e3\n"
     "                        instead of \"12\", \"true\", \"1.5e3\"; the rest stay text\n"
     "      --strict          fail, replacing nothing, when any line is left out\n"
+    "      --rejects FILE    write the header line, then every line left out as\n"
+    "                        the source holds it (UTF-8 for a UTF-16 source or one\n"
+    "                        read with --encoding), to FILE, to mend and convert\n"
+    "                        again; FILE is replaced only with OUTPUT\n"
     "      --skip-lines N    skip N lines before the header line (a title or a note\n"
     "                        such as \"# exported 2024\"); line numbers in messages\n"
     "                        still count them\n"
@@ -88,6 +92,10 @@ constexpr const char* kSummaryNoLog =
 constexpr const char* kSummaryLogHintQuoted =
     " (their field count differs from the header's or a quote is malformed; the log lists "
     "them: %s)";
+// Where the lines left out were kept: how many, and the file.
+constexpr const char* kRejectsKept = "%lld lines left out kept in %s";
+constexpr const char* kNoRejects = "no lines left out: %s holds the header line only";
+constexpr const char* kNoRejectsNoHeader = "no lines left out: %s is empty";
 // An existing output written over in place (its name as given).
 constexpr const char* kWrittenInPlace =
     "%s was written in place once the whole document was ready, since replacing it would "
@@ -99,6 +107,7 @@ constexpr const char* kTakesFormat = "option %s takes json, jsonl or bson";
 constexpr const char* kTakesByteCount =
     "option %s takes a number of bytes, 1 or more, with K, M or G after it if wanted";
 constexpr const char* kTakesLimit = "option %s takes a whole number of lines, 0 or more";
+constexpr const char* kNeedsFile = "option %s needs a file name";
 constexpr const char* kNeedsEncoding = "option %s needs an encoding name";
 // %s is the name as given.
 constexpr const char* kUnknownEncoding =

@@ -113,6 +113,11 @@ ParseResult ParseOptions(const std::vector<std::string>& args) {
       format = value ? FormatOfOption(*value) : nullptr;
       if (!format)
         return {options, Text(kTakesFormat, name.c_str())};
+    } else if (name == "--rejects") {
+      const std::optional<std::string> value = takeValue();
+      if (!value || value->empty())
+        return {options, Text(kNeedsFile, name.c_str())};
+      options.rejects = *value;
     } else if (name == "--encoding") {
       const std::optional<std::string> value = takeValue();
       if (!value)

@@ -22,6 +22,8 @@ struct Options {
   bool quoted = false;
   bool typedValues = false;
   bool strict = false;
+  // Where the lines left out are kept; empty: nowhere.
+  std::string rejects;
   int limit = -1;
   // Lines before the header to skip, and whether the first line holds the names.
   int skipLines = 0;

@@ -87,6 +87,12 @@ int Run(const cli::Options& options, const cli::ClosedStreams& closed) {
       encoding += "; " + undecodable.ToUtf8();
     Say(cli::Text(cli::kEncodingUsed, encoding.c_str()));
     Say(Summary(report, options));
+    if (!options.rejects.empty())
+      Say(report.linesLeftOut > 0
+              ? cli::Text(cli::kRejectsKept, static_cast<long long>(report.linesLeftOut),
+                          options.rejects.c_str())
+              : cli::Text(options.headerLine ? cli::kNoRejects : cli::kNoRejectsNoHeader,
+                          options.rejects.c_str()));
     if (report.columnsRenamed > 0)
       Say(RenamedColumnsText(report.columnsRenamed, report.renamedColumns).ToUtf8());
     if (report.writtenInPlace)

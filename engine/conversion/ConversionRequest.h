@@ -55,6 +55,9 @@ struct ConversionRequest {
   std::optional<CString> separator;
   CString output;
   OutputFormat format = OutputFormat::Json;
+  // Where the lines left out are kept, after the header line, as the source held them
+  // (replaced as a whole once the output is); empty: nowhere.
+  CString rejects;
   // Data lines to read at most, lines left out included; negative for all.
   std::int64_t rowLimit = -1;
   ConversionOptions options;

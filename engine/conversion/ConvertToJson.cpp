@@ -4,10 +4,12 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <optional>
 #include <string_view>
 #include <utility>
 
 #include "engine/EngineMessages.h"
+#include "engine/conversion/RejectsFile.h"
 #include "engine/plan/ColumnPlan.h"
 #include "engine/rows/DelimitedTextReader.h"
 #include "libs/suppcore/BsonEncoder.h"
@@ -158,9 +160,11 @@ class ReaderWindows : public RowWindows {
   CDelimitedTextReader& m_reader;
 };
 
-// Reads rows up to the limit and writes those whose field count matches the header.
+// Reads rows up to the limit and writes those whose field count matches the header; the
+// others go to rejects, when given, as the source held them.
 void WriteRowsUpToTheLimit(CDelimitedTextReader& reader, JSON& writer, const ObjectNames& names,
-                           const ConversionRequest& request, ConversionReport& report) {
+                           const ConversionRequest& request, ConversionReport& report,
+                           CRejectsFile* rejects) {
   const bool limited = request.options.maxSourceBytes > 0;
   ProgressPacer pacer(request.progress);
   while (request.rowLimit < 0 || report.rowsRead < request.rowLimit) {
@@ -174,6 +178,8 @@ void WriteRowsUpToTheLimit(CDelimitedTextReader& reader, JSON& writer, const Obj
       ++report.rowsWritten;
     } else {
       NoteLineLeftOut(reader, names.size(), request, report);
+      if (rejects != nullptr)
+        rejects->Add(reader.RawRecord());
     }
     ++report.rowsRead;
     if (pacer.Due(report.rowsRead))
@@ -184,7 +190,7 @@ void WriteRowsUpToTheLimit(CDelimitedTextReader& reader, JSON& writer, const Obj
 // The same, the names planned first; a row too large for its format fails the conversion
 // with its line.
 void WriteRows(CDelimitedTextReader& reader, JSON& writer, const ConversionRequest& request,
-               ConversionReport& report) {
+               ConversionReport& report, CRejectsFile* rejects) {
   const ObjectNames names = [&] {
     const COutputNames plan(reader.ColumnNames());
     report.columnsRenamed = plan.RenamedCount();
@@ -194,7 +200,7 @@ void WriteRows(CDelimitedTextReader& reader, JSON& writer, const ConversionReque
     return ObjectNames(plan.Names());
   }();
   try {
-    WriteRowsUpToTheLimit(reader, writer, names, request, report);
+    WriteRowsUpToTheLimit(reader, writer, names, request, report, rejects);
   } catch (const CDocumentTooLarge& tooLarge) {
     const std::int64_t line = reader.LineNumber();
     throw Refused{{ConversionFailure::Kind::DocumentTooLarge, request.source,
@@ -239,6 +245,7 @@ bool ReadHeader(const ConversionRequest& request, CDelimitedTextReader& reader, 
   reader.SetSkipLines(options.skipLines);
   reader.SetHeaderLine(options.headerLine);
   reader.SetEncoding(options.encoding);
+  reader.SetKeepSourceBytes(!request.rejects.IsEmpty());
   const int header =
       request.separator ? reader.Prepare(*request.separator) : reader.PrepareGuessingSeparator();
   report.separatorText = reader.SeparatorText();
@@ -259,6 +266,26 @@ bool ReadHeader(const ConversionRequest& request, CDelimitedTextReader& reader, 
   return false;
 }
 
+// Opens the file for the lines left out, when the request names one, and writes the
+// header line to it; false with report.failure set when it can't be opened.
+bool OpenRejects(const ConversionRequest& request, const CDelimitedTextReader& reader,
+                 const struct stat* source, std::optional<CRejectsFile>& rejects,
+                 ConversionReport& report) {
+  if (request.rejects.IsEmpty())
+    return true;
+  CFileException error;
+  if (!rejects.emplace().Open(request.rejects, source, &error)) {
+    if (request.options.log)
+      CLog::Bug2(EngineMessages::kDestinationOpenFailed, request.rejects.GetString());
+    rejects.reset();
+    report.failure = OpenFailure(ConversionFailure::Kind::OutputOpen, error);
+    return false;
+  }
+  if (request.options.headerLine)
+    rejects->AddHeader(reader.RawRecord());
+  return true;
+}
+
 void Convert(const ConversionRequest& request, ConversionReport& report) {
   const ConversionOptions& options = request.options;
   // Released in reverse: the writer first, whose thread must be gone (its pending blocks
@@ -267,6 +294,7 @@ void Convert(const ConversionRequest& request, ConversionReport& report) {
   [[maybe_unused]] HTML html;
   CDelimitedTextReader reader;
   CAtomicOutput output;
+  std::optional<CRejectsFile> rejects;
   JSON writer;
 
   struct stat source {};
@@ -282,13 +310,15 @@ void Convert(const ConversionRequest& request, ConversionReport& report) {
     report.failure = OpenFailure(ConversionFailure::Kind::OutputOpen, error);
     return;
   }
+  if (!OpenRejects(request, reader, sourceKnown ? &source : nullptr, rejects, report))
+    return;
 
   writer.Open(&output.File(), 0);
   writer.SetBSON(request.format == OutputFormat::Bson);
   writer.SetJsonLines(request.format == OutputFormat::JsonLines);
   writer.SetTypedValues(options.typedValues);
   writer.Array(1, 1);
-  WriteRows(reader, writer, request, report);
+  WriteRows(reader, writer, request, report, rejects ? &*rejects : nullptr);
   // What decoding cost is known only once the rows are read.
   report.encoding = reader.Encoding();
   // At the limit the rest of the source is never read: let it go now.
@@ -298,6 +328,8 @@ void Convert(const ConversionRequest& request, ConversionReport& report) {
   // Only a whole document takes the output's place.
   output.Commit();
   report.writtenInPlace = output.CopiedInPlace();
+  if (rejects)
+    rejects->Commit();
 
   if (options.log)
     LogEncoding(request.source, report.encoding);

@@ -145,7 +145,16 @@ bool CRowSplitter::ReadLine() {
   if (!ReadPhysicalLine())
     return false;
   m_recordLineNumber = m_lineNumber;
+  m_recordTextStart = m_lineTextStart;
+  m_source.ForgetBefore(m_recordTextStart);
   return true;
+}
+
+std::string CRowSplitter::RawRecord() const {
+  std::string bytes = m_source.SourceBytes(RecordText(), m_recordTextStart);
+  if (m_lineEnded)
+    bytes += m_lineEnd;
+  return bytes;
 }
 
 bool CRowSplitter::ReadPhysicalLine() {
@@ -160,6 +169,7 @@ bool CRowSplitter::ReadPhysicalLine() {
     }
   }
   ++m_lineNumber;
+  m_lineTextStart = m_pieceTextStart + static_cast<std::uint64_t>(m_piece.data() - m_pieceStart);
   const void* lineFeed = std::memchr(m_piece.data(), m_lineEnd, m_piece.size());
   if (lineFeed != nullptr) {
     const auto size = static_cast<std::size_t>(static_cast<const char*>(lineFeed) - m_piece.data());

@@ -138,6 +138,10 @@ class CRowSplitter {
   // last one (decoded UTF-8; see RawRecord for the source's own bytes). Valid until the
   // next read.
   std::string_view RecordText() const { return m_cutByBytes ? m_recordText : m_lineText; }
+  // The row as the source's bytes held it, its line end included when it had one (see
+  // CSourceDecoder::SourceBytes: exact for 8-bit text once KeepSourceBytes is on; UTF-8
+  // for UTF-16 and chosen encodings).
+  std::string RawRecord() const;
   // Bytes of the source read up to the end of the row.
   std::uint64_t SourceBytesRead() const;
 
@@ -177,6 +181,12 @@ class CRowSplitter {
   std::uint64_t m_headSourceStart = 0;
   std::uint64_t m_headSourceEnd = 0;
   std::string_view m_heldPiece;
+  // Where in the decoded text (counted over every piece) the current piece, the last
+  // physical line and the record begin, and the text handed out so far.
+  std::uint64_t m_pieceTextStart = 0;
+  std::uint64_t m_textHandedOut = 0;
+  std::uint64_t m_lineTextStart = 0;
+  std::uint64_t m_recordTextStart = 0;
   std::int64_t m_lineNumber = 0;  // of the last physical line read
   std::int64_t m_recordLineNumber = 0;
   Fault m_fault = Fault::kNone;

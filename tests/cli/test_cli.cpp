@@ -123,6 +123,11 @@ const CliCase kCliCases[] = {
      "encoding: UTF-8\n1 rows written, 1 lines left out (their field count differs from the "
      "header's; the log lists them: $D/state/ostrel/corvane.log)\n",
      "out.json", R"([{"a":"1","b":"2"}])"},
+    {"Rejects", "a,b\n1,2\n3\n", "-s , --rejects bad.txt in.csv out.json", 0,
+     "encoding: UTF-8\n1 rows written, 1 lines left out (their field count differs from the "
+     "header's; the log lists them: $D/state/ostrel/corvane.log)\n1 lines left out kept in "
+     "bad.txt\n",
+     "out.json", R"([{"a":"1","b":"2"}])"},
     {"NoHeader", "a,b\n1,2\n", "-q --no-header in.csv out.json", 0, "", "out.json",
      R"([{"column1":"a","column2":"b"},{"column1":"1","column2":"2"}])"},
     {"OldMacLineEnds", "a;b\r1;2\r", "in.csv out.json", 0,
