@@ -47,6 +47,9 @@ constexpr const char* kUsage =
     "                        the source holds it (UTF-8 for a UTF-16 source or one\n"
     "                        read with --encoding), to FILE, to mend and convert\n"
     "                        again; FILE is replaced only with OUTPUT\n"
+    "      --report FILE     write what the conversion did to FILE as one JSON\n"
+    "                        document (encoding, separator, rows, the lines left\n"
+    "                        out and why, names renamed, time), also when it fails\n"
     "      --skip-lines N    skip N lines before the header line (a title or a note\n"
     "                        such as \"# exported 2024\"); line numbers in messages\n"
     "                        still count them\n"
@@ -96,6 +99,7 @@ constexpr const char* kSummaryLogHintQuoted =
 constexpr const char* kRejectsKept = "%lld lines left out kept in %s";
 constexpr const char* kNoRejects = "no lines left out: %s holds the header line only";
 constexpr const char* kNoRejectsNoHeader = "no lines left out: %s is empty";
+constexpr const char* kReportWritten = "report written to %s";
 // An existing output written over in place (its name as given).
 constexpr const char* kWrittenInPlace =
     "%s was written in place once the whole document was ready, since replacing it would "

@@ -118,6 +118,11 @@ ParseResult ParseOptions(const std::vector<std::string>& args) {
       if (!value || value->empty())
         return {options, Text(kNeedsFile, name.c_str())};
       options.rejects = *value;
+    } else if (name == "--report") {
+      const std::optional<std::string> value = takeValue();
+      if (!value || value->empty())
+        return {options, Text(kNeedsFile, name.c_str())};
+      options.report = *value;
     } else if (name == "--encoding") {
       const std::optional<std::string> value = takeValue();
       if (!value)

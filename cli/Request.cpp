@@ -18,6 +18,8 @@ ConversionRequest RequestFor(const Options& options, ConversionProgress progress
   if (options.separator)
     request.separator = utf8::DecodeLikeSource(*options.separator);
   request.format = options.format;
+  if (!options.report.empty())
+    request.reportFile = CString::FromUtf8(options.report);
   if (!options.rejects.empty())
     request.rejects = CString::FromUtf8(options.rejects);
   request.rowLimit = options.limit;

@@ -93,6 +93,8 @@ int Run(const cli::Options& options, const cli::ClosedStreams& closed) {
                           options.rejects.c_str())
               : cli::Text(options.headerLine ? cli::kNoRejects : cli::kNoRejectsNoHeader,
                           options.rejects.c_str()));
+    if (!options.report.empty())
+      Say(cli::Text(cli::kReportWritten, options.report.c_str()));
     if (report.columnsRenamed > 0)
       Say(RenamedColumnsText(report.columnsRenamed, report.renamedColumns).ToUtf8());
     if (report.writtenInPlace)

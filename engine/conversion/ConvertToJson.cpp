@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cstdint>
 #include <optional>
 #include <string_view>
@@ -10,6 +11,7 @@
 
 #include "engine/EngineMessages.h"
 #include "engine/conversion/RejectsFile.h"
+#include "engine/conversion/ReportFile.h"
 #include "engine/plan/ColumnPlan.h"
 #include "engine/rows/DelimitedTextReader.h"
 #include "libs/suppcore/BsonEncoder.h"
@@ -83,6 +85,11 @@ CString LeftOutText(const CDelimitedTextReader& reader, std::size_t columns) {
 void NoteLineLeftOut(const CDelimitedTextReader& reader, std::size_t columns,
                      const ConversionRequest& request, ConversionReport& report) {
   report.linesLeftOut += reader.LastLineNumber() - reader.LineNumber() + 1;
+  if (!request.reportFile.IsEmpty() && report.leftOutDetails.size() < kLeftOutLinesReported) {
+    report.leftOutDetails.push_back({reader.LineNumber(), reader.LastLineNumber(),
+                                     reader.RowTextOffset(), reader.FieldCount(),
+                                     LeftOutText(reader, columns)});
+  }
   if (request.options.strict) {
     throw Refused{
         {ConversionFailure::Kind::LineLeftOut, request.source,
@@ -344,6 +351,7 @@ void Convert(const ConversionRequest& request, ConversionReport& report) {
 }  // namespace
 
 ConversionReport ConvertToJson(const ConversionRequest& request) {
+  const auto start = std::chrono::steady_clock::now();
   ConversionReport report;
   try {
     Convert(request, report);
@@ -354,6 +362,14 @@ ConversionReport ConvertToJson(const ConversionRequest& request) {
   } catch (...) {
     // Everything is let go by now; the output is as it was.
     report.failure = FailureOf(std::current_exception(), request.source);
+  }
+  if (!request.reportFile.IsEmpty()) {
+    const std::chrono::duration<double> seconds = std::chrono::steady_clock::now() - start;
+    // The output is in place by now: a report that can't be written fails the run all the
+    // same, since the user asked for it.
+    if (auto failure = WriteReportFile(request, report, seconds.count());
+        failure && !report.failure)
+      report.failure = std::move(failure);
   }
   return report;
 }

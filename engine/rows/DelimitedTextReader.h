@@ -119,6 +119,11 @@ class CDelimitedTextReader {
   // The last row (the header after Prepare) as the source held it, with its line end
   // (CRowSplitter::RawRecord).
   std::string RawRecord() const { return m_splitter ? m_splitter->RawRecord() : std::string(); }
+  // Where the last row's text begins in the decoded text (UTF-8) of the source; the
+  // byte offset in the file for UTF-8 text, its mark counted.
+  std::uint64_t RowTextOffset() const {
+    return m_splitter ? m_splitter->RecordTextOffset() + MarkBytes() : 0;
+  }
   std::int64_t LastLineNumber() const { return m_splitter ? m_splitter->LastLineNumber() : 0; }
   // Bytes of the source read so far, for progress reports against its size: of a
   // compressed source, the compressed bytes.
@@ -129,6 +134,12 @@ class CDelimitedTextReader {
   }
 
  private:
+  std::uint64_t MarkBytes() const {
+    const SourceEncoding encoding = Encoding();
+    return encoding.kind == SourceEncoding::Kind::Utf8 && encoding.why == SourceEncoding::Why::Mark
+               ? 3
+               : 0;
+  }
   void StartDecoding();
   bool SkipLines();
   int ReadHeader(bool lineRead);

@@ -142,6 +142,8 @@ class CRowSplitter {
   // CSourceDecoder::SourceBytes: exact for 8-bit text once KeepSourceBytes is on; UTF-8
   // for UTF-16 and chosen encodings).
   std::string RawRecord() const;
+  // Where the row's text begins in the text read (UTF-8), counted over every piece.
+  std::uint64_t RecordTextOffset() const { return m_recordTextStart; }
   // Bytes of the source read up to the end of the row.
   std::uint64_t SourceBytesRead() const;
 

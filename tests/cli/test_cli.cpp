@@ -128,6 +128,9 @@ const CliCase kCliCases[] = {
      "header's; the log lists them: $D/state/ostrel/corvane.log)\n1 lines left out kept in "
      "bad.txt\n",
      "out.json", R"([{"a":"1","b":"2"}])"},
+    {"Report", "a,b\n1,2\n", "-s , --report r.json in.csv out.json", 0,
+     "encoding: UTF-8\n1 rows written, 0 lines left out\nreport written to r.json\n", "out.json",
+     R"([{"a":"1","b":"2"}])"},
     {"NoHeader", "a,b\n1,2\n", "-q --no-header in.csv out.json", 0, "", "out.json",
      R"([{"column1":"a","column2":"b"},{"column1":"1","column2":"2"}])"},
     {"OldMacLineEnds", "a;b\r1;2\r", "in.csv out.json", 0,
