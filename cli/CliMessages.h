@@ -118,6 +118,7 @@ constexpr const char* kUnknownEncoding =
     "unknown encoding '%s' (names that 'iconv -l' lists are known)";
 constexpr const char* kTakesNoValue = "option %s takes no value";
 constexpr const char* kUnknownOption = "unknown option %s";
+constexpr const char* kSameFiles = "OUTPUT, --rejects and --report need files of their own";
 constexpr const char* kExpectedFiles = "expected SOURCE and OUTPUT";
 
 // The progress line on a terminal.

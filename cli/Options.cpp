@@ -153,6 +153,10 @@ ParseResult ParseOptions(const std::vector<std::string>& args) {
     return {options, kExpectedFiles};
   options.source = positional[0];
   options.output = positional[1];
+  // Each would replace the other's file once both are written.
+  if (options.rejects == options.output || options.report == options.output ||
+      (!options.report.empty() && options.report == options.rejects))
+    return {options, kSameFiles};
   if (!format)
     format = FormatOfFileName(options.output);
   if (format)

@@ -257,7 +257,8 @@ TEST_F(CliTest, UsageErrorsExitTwo) {
        {"", "only-one", "a b c", "-f xml a b", "-n -3 a b", "-n ten a b", "--bogus a b", "-s",
         "--types=1 a b", "--no-header=1 a b", "--skip-lines -1 a b", "--max-line-bytes 0 a b",
         "--max-line-bytes 5X a b", "--max-line-bytes 99999999999G a b",
-        "--encoding no-such-encoding a b"}) {
+        "--encoding no-such-encoding a b", "--rejects", "--rejects b a b",
+        "--report r --rejects r a b"}) {
     const Result r = Run(args);
     EXPECT_EQ(r.status, 2) << args;
     EXPECT_TRUE(r.err.ends_with("\nTry 'corvane-convert --help'.\n")) << r.err;
