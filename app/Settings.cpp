@@ -16,6 +16,7 @@ constexpr const char16_t* kEncoding = u"Encoding";
 constexpr const char16_t* kAutomatic = u"Automatic";
 constexpr const char16_t* kQuoted = u"Quoted";
 constexpr const char16_t* kTypes = u"Types";
+constexpr const char16_t* kRejects = u"Rejects";
 constexpr const char16_t* kSkipLines = u"SkipLines";
 constexpr const char16_t* kHeader = u"Header";
 constexpr const char16_t* kOff = u"0";
@@ -39,6 +40,7 @@ CSettings::CSettings() {
   // The encoding list's items are the stored values; the window falls back to Automatic
   // for any other text.
   Add(kEncoding, S_STRING, 0, kAutomatic);
+  Add(kRejects, S_STRING, 0, kOff);
 }
 
 CString CSettings::SourceFile() const {
@@ -89,6 +91,12 @@ bool CSettings::TypedValues() const {
 }
 void CSettings::SetTypedValues(bool on) {
   setStr(kTypes, on ? kOn : kOff);
+}
+bool CSettings::KeepLinesLeftOut() const {
+  return getStr(kRejects) == kOn;
+}
+void CSettings::SetKeepLinesLeftOut(bool on) {
+  setStr(kRejects, on ? kOn : kOff);
 }
 // A hand-edited negative count skips nothing.
 int CSettings::SkipLines() const {

@@ -27,6 +27,8 @@ class CSettings : public _Settings, public CMainWindowSettings {
   void SetQuotedFields(bool on) override;
   bool TypedValues() const override;
   void SetTypedValues(bool on) override;
+  bool KeepLinesLeftOut() const override;
+  void SetKeepLinesLeftOut(bool on) override;
   int SkipLines() const override;
   void SetSkipLines(int lines) override;
   bool HeaderLine() const override;

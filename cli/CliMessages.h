@@ -49,6 +49,13 @@ constexpr const char* kUsage =
     "                        numbers as numbers: 12,true,1.5e3 give 12, true, 1.5e3\n"
     "                        instead of \"12\", \"true\", \"1.5e3\"; the rest stay text\n"
     "      --strict          fail, replacing nothing, when any line is left out\n"
+    "      --rejects FILE    write the header line, then every line left out as\n"
+    "                        the source holds it (UTF-8 for a UTF-16 source or one\n"
+    "                        read with --encoding), to FILE, to mend and convert\n"
+    "                        again; FILE is replaced only with OUTPUT\n"
+    "      --report FILE     write what the conversion did to FILE as one JSON\n"
+    "                        document (encoding, separator, rows, the lines left\n"
+    "                        out and why, names renamed, time), also when it fails\n"
     "      --skip-lines N    skip N lines before the header line (a title or a note\n"
     "                        such as \"# exported 2024\"); line numbers in messages\n"
     "                        still count them\n"
@@ -102,6 +109,11 @@ constexpr const char* kSummaryNoLog =
 constexpr const char* kSummaryLogHintQuoted =
     " (their field count differs from the header's or a quote is malformed; the log lists "
     "them: %s)";
+// Where the lines left out were kept: how many, and the file.
+constexpr const char* kRejectsKept = "%lld lines left out kept in %s";
+constexpr const char* kNoRejects = "no lines left out: %s holds the header line only";
+constexpr const char* kNoRejectsNoHeader = "no lines left out: %s is empty";
+constexpr const char* kReportWritten = "report written to %s";
 // An existing output written over in place (its name as given).
 constexpr const char* kWrittenInPlace =
     "%s was written in place once the whole document was ready, since replacing it would "
@@ -113,12 +125,16 @@ constexpr const char* kTakesFormat = "option %s takes json, jsonl or bson";
 constexpr const char* kTakesByteCount =
     "option %s takes a number of bytes, 1 or more, with K, M or G after it if wanted";
 constexpr const char* kTakesLimit = "option %s takes a whole number of lines, 0 or more";
+constexpr const char* kNeedsFile = "option %s needs a file name";
 constexpr const char* kNeedsEncoding = "option %s needs an encoding name";
 // %s is the name as given.
 constexpr const char* kUnknownEncoding =
     "unknown encoding '%s' (names that 'iconv -l' lists are known)";
 constexpr const char* kTakesNoValue = "option %s takes no value";
 constexpr const char* kUnknownOption = "unknown option %s";
+constexpr const char* kOneOutputOnly =
+    "--rejects and --report take one SOURCE and OUTPUT, not -o FOLDER";
+constexpr const char* kSameFiles = "OUTPUT, --rejects and --report need files of their own";
 constexpr const char* kExpectedFiles = "expected SOURCE and OUTPUT";
 constexpr const char* kExpectedSources = "expected one SOURCE or more with -o FOLDER";
 constexpr const char* kNoStandardInputInFolder =

@@ -68,6 +68,9 @@ std::string TakeFiles(std::vector<std::string>& positional, const OutputFormatNa
   if (!options.outputFolder.empty()) {
     if (positional.empty())
       return kExpectedSources;
+    // One file of lines left out and one report belong to one conversion.
+    if (!options.rejects.empty() || !options.report.empty())
+      return kOneOutputOnly;
     for (const std::string& source : positional)
       if (source == "-")
         return kNoStandardInputInFolder;
@@ -80,6 +83,10 @@ std::string TakeFiles(std::vector<std::string>& positional, const OutputFormatNa
       return kJobsNeedFolder;
     options.source = positional[0];
     options.output = positional[1];
+    // Each would replace the other's file once both are written.
+    if (options.rejects == options.output || options.report == options.output ||
+        (!options.report.empty() && options.report == options.rejects))
+      return kSameFiles;
     // Standard output is written as it comes unless asked otherwise.
     options.compression = compression.value_or(
         options.output == "-" ? OutputCompression::None : CompressionOfFileName(options.output));
@@ -174,6 +181,16 @@ ParseResult ParseOptions(const std::vector<std::string>& args) {
       if (!value || !CompressionNamed(*value, named))
         return {options, Text(kTakesCompression, name.c_str())};
       compression = named;
+    } else if (name == "--rejects") {
+      const std::optional<std::string> value = takeValue();
+      if (!value || value->empty())
+        return {options, Text(kNeedsFile, name.c_str())};
+      options.rejects = *value;
+    } else if (name == "--report") {
+      const std::optional<std::string> value = takeValue();
+      if (!value || value->empty())
+        return {options, Text(kNeedsFile, name.c_str())};
+      options.report = *value;
     } else if (name == "--encoding") {
       const std::optional<std::string> value = takeValue();
       if (!value)

@@ -31,6 +31,10 @@ struct Options {
   bool quoted = false;
   bool typedValues = false;
   bool strict = false;
+  // Where the lines left out are kept; empty: nowhere.
+  std::string rejects;
+  // Where the report goes as JSON; empty: nowhere.
+  std::string report;
   int limit = -1;
   // Lines before the header to skip, and whether the first line holds the names.
   int skipLines = 0;

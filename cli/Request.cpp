@@ -19,6 +19,10 @@ ConversionRequest RequestFor(const Options& options, ConversionProgress progress
     request.separator = utf8::DecodeLikeSource(*options.separator);
   request.format = options.format;
   request.compression = options.compression;
+  if (!options.report.empty())
+    request.reportFile = CString::FromUtf8(options.report);
+  if (!options.rejects.empty())
+    request.rejects = CString::FromUtf8(options.rejects);
   request.rowLimit = options.limit;
   request.options.encoding = options.encoding;
   request.options.quoted = options.quoted;

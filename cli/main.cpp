@@ -95,6 +95,14 @@ int Run(const cli::Options& options, const cli::ClosedStreams& closed) {
   if (!options.quiet) {
     Say(EncodingText(report));
     Say(Summary(report, options));
+    if (!options.rejects.empty())
+      Say(report.linesLeftOut > 0
+              ? cli::Text(cli::kRejectsKept, static_cast<long long>(report.linesLeftOut),
+                          options.rejects.c_str())
+              : cli::Text(options.headerLine ? cli::kNoRejects : cli::kNoRejectsNoHeader,
+                          options.rejects.c_str()));
+    if (!options.report.empty())
+      Say(cli::Text(cli::kReportWritten, options.report.c_str()));
     if (report.columnsRenamed > 0)
       Say(RenamedColumnsText(report.columnsRenamed, report.renamedColumns).ToUtf8());
     if (report.writtenInPlace)

@@ -17,6 +17,11 @@ inline constexpr char16_t kDestinationOpenFailed[] =
 // number and the limit in bytes, both passed as long long.
 inline constexpr char16_t kLineTooLong[] =
     u"line %lld is longer than %lld bytes; lines may end with a lone carriage return";
+// A quoted record that grew past the limit, after the source's name and ": ": the line
+// its quote opened on, the line reading had reached and the limit in bytes, each grouped
+// by commas.
+inline constexpr char16_t kQuoteTooLong[] =
+    u"a quote opened on line %s is not closed within %s bytes (read up to line %s)";
 // A source that is not text, after its name and ": ": %s is what it looks like
 // (kLooksLike...).
 inline constexpr char16_t kNotTextFile[] = u"is not a text file: it looks like %s";
@@ -41,6 +46,14 @@ inline constexpr char16_t kLineLeftOut[] =
 // (kQuoteNotClosed or kTextAfterQuote).
 inline constexpr char16_t kRecordLeftOut[] = u"Line %lld left out: %s";
 inline constexpr char16_t kQuoteNotClosed[] = u"a quote is not closed";
+// A quote still open at the end of the input: the line it opened on, then the first and
+// last of the physical lines the record took, each grouped by commas.
+inline constexpr char16_t kQuoteNeverClosed[] =
+    u"a quote opened on line %s is never closed: lines %s-%s left out";
+inline constexpr char16_t kQuoteNeverClosedOneLine[] =
+    u"a quote opened on line %s is never closed: line %s left out";
+// A malformed quoted record of several lines: its first and last line, and why.
+inline constexpr char16_t kRecordLinesLeftOut[] = u"Lines %lld-%lld left out: %s";
 inline constexpr char16_t kTextAfterQuote[] = u"text after a closing quote";
 // After a conversion that left lines out: how many, passed as long long.
 inline constexpr char16_t kLinesLeftOutTotal[] =

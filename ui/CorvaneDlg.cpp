@@ -113,6 +113,7 @@ BOOL CCorvaneDlg::OnInitDialog() {
     m_separatorBox.SetActiveOrAdd(m_settings->Separator(), 0);
     CheckDlgButton(IDC_QUOTED_FIELDS, m_settings->QuotedFields() ? BST_CHECKED : BST_UNCHECKED);
     CheckDlgButton(IDC_TYPED_VALUES, m_settings->TypedValues() ? BST_CHECKED : BST_UNCHECKED);
+    CheckDlgButton(IDC_KEEP_LEFT_OUT, m_settings->KeepLinesLeftOut() ? BST_CHECKED : BST_UNCHECKED);
     SetDlgItemText(IDC_SKIP_LINES, CString::FromUtf8(std::to_string(m_settings->SkipLines())));
     CheckDlgButton(IDC_HEADER_LINE, m_settings->HeaderLine() ? BST_CHECKED : BST_UNCHECKED);
     m_encodingBox.SetCurSel(EncodingChoiceIndex(m_settings->Encoding()));
@@ -171,6 +172,7 @@ void CCorvaneDlg::AnchorControls() {
   AddControl(IDC_FORMAT_LABEL, RZ_MOVE_DOWN, SPLIT_NONE);
   AddControl(IDC_FORMAT, RZ_MOVE_DOWN, SPLIT_NONE);
   AddControl(IDC_TYPED_VALUES, RZ_MOVE_DOWN, SPLIT_NONE);
+  AddControl(IDC_KEEP_LEFT_OUT, RZ_MOVE_DOWN, SPLIT_NONE);
 }
 
 // The menu's entries for the library's commands carry the library's ids.
@@ -318,6 +320,9 @@ void CCorvaneDlg::OnConvert() {
     MessageBox(kTargetMissing, kErrorCaption, MB_ICONERROR);
     return;
   }
+  // Only Convert keeps the lines left out; the preview's request never does.
+  if (IsDlgButtonChecked(IDC_KEEP_LEFT_OUT) == BST_CHECKED)
+    request.rejects = request.output + kRejectsSuffix;
   auto progress = std::make_unique<CProgressWindow>(*this, kConverting);
   request.progress = [&progress](std::uint64_t bytesRead, std::uint64_t total) {
     return progress->Update(bytesRead, total);
@@ -345,6 +350,14 @@ void CCorvaneDlg::OnConvert() {
   text = WithLinesLeftOut(text, report.linesLeftOut, quoted);
   if (report.linesLeftOut > 0 && !report.logWritten)
     text += CString(u"\n") + kLogNotWritten;
+  if (!request.rejects.IsEmpty()) {
+    CString kept;
+    kept.Format(report.linesLeftOut > 0      ? kRejectsKept
+                : request.options.headerLine ? kNoRejects
+                                             : kNoRejectsNoHeader,
+                request.rejects.GetString());
+    text += u"\n" + kept;
+  }
   if (report.columnsRenamed > 0)
     text += u"\n" + RenamedColumnsText(report.columnsRenamed, report.renamedColumns);
   // Bytes the chosen encoding could not decode are never replaced in silence.
@@ -373,6 +386,7 @@ void CCorvaneDlg::OnCancel() {
     m_settings->SetEncoding(text);
     m_settings->SetQuotedFields(IsDlgButtonChecked(IDC_QUOTED_FIELDS) == BST_CHECKED);
     m_settings->SetTypedValues(IsDlgButtonChecked(IDC_TYPED_VALUES) == BST_CHECKED);
+    m_settings->SetKeepLinesLeftOut(IsDlgButtonChecked(IDC_KEEP_LEFT_OUT) == BST_CHECKED);
     m_settings->SetSkipLines(SkipLines());
     m_settings->SetHeaderLine(IsDlgButtonChecked(IDC_HEADER_LINE) == BST_CHECKED);
     const CString failure = m_settings->SaveData();

@@ -32,6 +32,9 @@ class CMainWindowSettings {
   virtual void SetQuotedFields(bool on) = 0;
   virtual bool TypedValues() const = 0;
   virtual void SetTypedValues(bool on) = 0;
+  // Whether Convert keeps the lines left out beside the output; off at first.
+  virtual bool KeepLinesLeftOut() const = 0;
+  virtual void SetKeepLinesLeftOut(bool on) = 0;
   // Lines before the header to skip (0 at first), and whether the first line holds the
   // column names (on at first).
   virtual int SkipLines() const = 0;

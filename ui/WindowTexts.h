@@ -32,6 +32,15 @@ inline constexpr const char16_t* kOneLineLeftOutQuoted =
     u"1 line was left out because its number of fields differs from the header's or a quote "
     u"is malformed; Tools > View Log lists it.";
 
+// The file the lines left out were kept in (%s), with the header line first; when none
+// was left out, it holds the header line alone (or nothing without one).
+inline constexpr const char16_t* kRejectsKept = u"The lines left out are kept in %s.";
+inline constexpr const char16_t* kNoRejects =
+    u"No line was left out: %s holds the header line only.";
+inline constexpr const char16_t* kNoRejectsNoHeader = u"No line was left out: %s is empty.";
+// What the file of lines left out is named after the output's name.
+inline constexpr const char16_t* kRejectsSuffix = u".rejected.txt";
+
 // After the lines left out, when the log that would list them could not be written.
 inline constexpr const char16_t* kLogNotWritten =
     u"The log could not be written, so it does not list them.";

@@ -9,6 +9,7 @@
 
 #include "engine/EngineMessages.h"
 #include "engine/rows/RowSplitter.h"
+#include "engine/source/SourceEncoding.h"
 #include "platform/core/File.h"
 
 namespace {
@@ -71,6 +72,14 @@ ConversionFailure FailureOf(std::exception_ptr exception, const CString& sourceN
   } catch (const CLineTooLong& error) {
     failure.kind = Kind::LineTooLong;
     failure.line = error.LineNumber();
+    if (error.QuoteOpen()) {
+      failure.reason.Format(
+          EngineMessages::kQuoteTooLong,
+          GroupedNumber(static_cast<std::uint64_t>(error.LineNumber())).GetString(),
+          GroupedNumber(error.Limit()).GetString(),
+          GroupedNumber(static_cast<std::uint64_t>(error.LastLine())).GetString());
+      return failure;
+    }
     failure.reason.Format(EngineMessages::kLineTooLong, static_cast<long long>(error.LineNumber()),
                           static_cast<long long>(error.Limit()));
   } catch (const std::bad_alloc&) {

@@ -22,6 +22,19 @@ struct HeaderSummary {
   std::size_t nuls = 0;
 };
 
+// A row left out, for the report: the physical lines it took, where its text begins in
+// the source's text as read (UTF-8; the file's own offset for UTF-8 text), its field count
+// and why, as the log gives it.
+struct LeftOutLine {
+  std::int64_t line = 0;
+  std::int64_t lastLine = 0;
+  std::uint64_t textOffset = 0;
+  std::size_t fields = 0;
+  CString reason;
+};
+// Rows left out the report lists at most; the total counts them all.
+inline constexpr std::size_t kLeftOutLinesReported = 1000;
+
 struct ConversionReport {
   // Set when the conversion failed: the output is as it was.
   std::optional<ConversionFailure> failure;
@@ -66,4 +79,6 @@ struct ConversionReport {
   // The first lines left out (kLeftOutLinesLogged of them), each described as the log
   // gives it ("Line 4 left out: a quote is not closed"), for the preview to show.
   std::vector<CString> leftOutLines;
+  // With a report file asked for: the first kLeftOutLinesReported rows left out.
+  std::vector<LeftOutLine> leftOutDetails;
 };

@@ -58,6 +58,12 @@ struct ConversionRequest {
   OutputFormat format = OutputFormat::Json;
   // The output's bytes compressed as a whole (gzip, zstd), or written as they are.
   OutputCompression compression = OutputCompression::None;
+  // Where the lines left out are kept, after the header line, as the source held them
+  // (replaced as a whole once the output is); empty: nowhere.
+  CString rejects;
+  // Where the report of the conversion goes as one JSON document (ReportFile.h), also
+  // when it fails; empty: nowhere.
+  CString reportFile;
   // Data lines to read at most, lines left out included; negative for all.
   std::int64_t rowLimit = -1;
   ConversionOptions options;

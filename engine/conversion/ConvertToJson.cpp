@@ -3,12 +3,16 @@
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cstdint>
+#include <optional>
 #include <string_view>
 #include <thread>
 #include <utility>
 
 #include "engine/EngineMessages.h"
+#include "engine/conversion/RejectsFile.h"
+#include "engine/conversion/ReportFile.h"
 #include "engine/plan/ColumnPlan.h"
 #include "engine/rows/DelimitedTextReader.h"
 #include "libs/suppcore/BsonEncoder.h"
@@ -49,27 +53,51 @@ void Log(const ConversionRequest& request, const CString& text, ConversionReport
     report.logWritten = false;
 }
 
-// Why the last row read is left out.
+// Why the last row read is left out. A quote never closed names the line it opened on and
+// the lines it took, which may be the rest of the file.
 CString LeftOutText(const CDelimitedTextReader& reader, std::size_t columns) {
   const auto line = static_cast<long long>(reader.LineNumber());
-  if (reader.RecordFault() != CRowSplitter::Fault::kNone)
-    return Formatted(EngineMessages::kRecordLeftOut, line, FaultText(reader.RecordFault()));
+  const auto last = static_cast<long long>(reader.LastLineNumber());
+  const auto grouped = [](long long number) {
+    return GroupedNumber(static_cast<std::uint64_t>(number));
+  };
+  switch (reader.RecordFault()) {
+    case CRowSplitter::Fault::kQuoteNotClosed:
+      if (last > line)
+        return Formatted(EngineMessages::kQuoteNeverClosed, grouped(line).GetString(),
+                         grouped(line).GetString(), grouped(last).GetString());
+      return Formatted(EngineMessages::kQuoteNeverClosedOneLine, grouped(line).GetString(),
+                       grouped(line).GetString());
+    case CRowSplitter::Fault::kTextAfterQuote:
+      if (last > line)
+        return Formatted(EngineMessages::kRecordLinesLeftOut, line, last,
+                         EngineMessages::kTextAfterQuote);
+      return Formatted(EngineMessages::kRecordLeftOut, line, EngineMessages::kTextAfterQuote);
+    case CRowSplitter::Fault::kNone:
+      break;
+  }
   return Formatted(EngineMessages::kLineLeftOut, line, static_cast<long long>(reader.FieldCount()),
                    static_cast<long long>(columns));
 }
 
-// Keeps the description of a line left out (the first ones of a conversion) for the
-// preview, and logs it; with strict on, fails the conversion instead.
+// Keeps the description of a row left out (the first ones of a conversion) for the
+// preview, and logs it; with strict on, fails the conversion instead. Every physical line
+// of the row counts as one left out.
 void NoteLineLeftOut(const CDelimitedTextReader& reader, std::size_t columns,
                      const ConversionRequest& request, ConversionReport& report) {
-  ++report.linesLeftOut;
+  report.linesLeftOut += reader.LastLineNumber() - reader.LineNumber() + 1;
+  if (!request.reportFile.IsEmpty() && report.leftOutDetails.size() < kLeftOutLinesReported) {
+    report.leftOutDetails.push_back({reader.LineNumber(), reader.LastLineNumber(),
+                                     reader.RowTextOffset(), reader.FieldCount(),
+                                     LeftOutText(reader, columns)});
+  }
   if (request.options.strict) {
     throw Refused{
         {ConversionFailure::Kind::LineLeftOut, request.source,
          Formatted(EngineMessages::kStrictLeftOut, LeftOutText(reader, columns).GetString()), 0,
          reader.LineNumber()}};
   }
-  if (report.linesLeftOut > EngineMessages::kLeftOutLinesLogged)
+  if (report.leftOutLines.size() >= static_cast<std::size_t>(EngineMessages::kLeftOutLinesLogged))
     return;
   const CString text = LeftOutText(reader, columns);
   Log(request, text, report);
@@ -140,9 +168,11 @@ class ReaderWindows : public RowWindows {
   CDelimitedTextReader& m_reader;
 };
 
-// Reads rows up to the limit and writes those whose field count matches the header.
+// Reads rows up to the limit and writes those whose field count matches the header; the
+// others go to rejects, when given, as the source held them.
 void WriteRowsUpToTheLimit(CDelimitedTextReader& reader, JSON& writer, const ObjectNames& names,
-                           const ConversionRequest& request, ConversionReport& report) {
+                           const ConversionRequest& request, ConversionReport& report,
+                           CRejectsFile* rejects) {
   const bool limited = request.options.maxSourceBytes > 0;
   ProgressPacer pacer(request.progress);
   while (request.rowLimit < 0 || report.rowsRead < request.rowLimit) {
@@ -156,6 +186,8 @@ void WriteRowsUpToTheLimit(CDelimitedTextReader& reader, JSON& writer, const Obj
       ++report.rowsWritten;
     } else {
       NoteLineLeftOut(reader, names.size(), request, report);
+      if (rejects != nullptr)
+        rejects->Add(reader.RawRecord());
     }
     ++report.rowsRead;
     if (pacer.Due(report.rowsRead))
@@ -166,7 +198,7 @@ void WriteRowsUpToTheLimit(CDelimitedTextReader& reader, JSON& writer, const Obj
 // The same, the names planned first; a row too large for its format fails the conversion
 // with its line.
 void WriteRows(CDelimitedTextReader& reader, JSON& writer, const ConversionRequest& request,
-               ConversionReport& report) {
+               ConversionReport& report, CRejectsFile* rejects) {
   const ObjectNames names = [&] {
     const COutputNames plan(reader.ColumnNames());
     report.columnsRenamed = plan.RenamedCount();
@@ -176,7 +208,7 @@ void WriteRows(CDelimitedTextReader& reader, JSON& writer, const ConversionReque
     return ObjectNames(plan.Names());
   }();
   try {
-    WriteRowsUpToTheLimit(reader, writer, names, request, report);
+    WriteRowsUpToTheLimit(reader, writer, names, request, report, rejects);
   } catch (const CDocumentTooLarge& tooLarge) {
     const std::int64_t line = reader.LineNumber();
     throw Refused{{ConversionFailure::Kind::DocumentTooLarge, request.source,
@@ -227,6 +259,7 @@ bool ReadHeader(const ConversionRequest& request, CDelimitedTextReader& reader, 
   reader.SetSkipLines(options.skipLines);
   reader.SetHeaderLine(options.headerLine);
   reader.SetEncoding(options.encoding);
+  reader.SetKeepSourceBytes(!request.rejects.IsEmpty());
   const int header =
       request.separator ? reader.Prepare(*request.separator) : reader.PrepareGuessingSeparator();
   report.separatorText = reader.SeparatorText();
@@ -247,6 +280,26 @@ bool ReadHeader(const ConversionRequest& request, CDelimitedTextReader& reader, 
   return false;
 }
 
+// Opens the file for the lines left out, when the request names one, and writes the
+// header line to it; false with report.failure set when it can't be opened.
+bool OpenRejects(const ConversionRequest& request, const CDelimitedTextReader& reader,
+                 const struct stat* source, std::optional<CRejectsFile>& rejects,
+                 ConversionReport& report) {
+  if (request.rejects.IsEmpty())
+    return true;
+  CFileException error;
+  if (!rejects.emplace().Open(request.rejects, source, &error)) {
+    if (request.options.log)
+      CLog::Bug2(EngineMessages::kDestinationOpenFailed, request.rejects.GetString());
+    rejects.reset();
+    report.failure = OpenFailure(ConversionFailure::Kind::OutputOpen, error);
+    return false;
+  }
+  if (request.options.headerLine)
+    rejects->AddHeader(reader.RawRecord());
+  return true;
+}
+
 void Convert(const ConversionRequest& request, ConversionReport& report) {
   const ConversionOptions& options = request.options;
   // Released in reverse: the writer first, whose thread must be gone (its pending blocks
@@ -255,6 +308,7 @@ void Convert(const ConversionRequest& request, ConversionReport& report) {
   [[maybe_unused]] HTML html;
   CDelimitedTextReader reader;
   CAtomicOutput output;
+  std::optional<CRejectsFile> rejects;
   JSON writer;
 
   struct stat source {};
@@ -270,6 +324,8 @@ void Convert(const ConversionRequest& request, ConversionReport& report) {
     report.failure = OpenFailure(ConversionFailure::Kind::OutputOpen, error);
     return;
   }
+  if (!OpenRejects(request, reader, sourceKnown ? &source : nullptr, rejects, report))
+    return;
 
   output.File().SetCompressor(MakeCompressor(request.compression, CompressionThreads()));
   writer.Open(&output.File(), 0);
@@ -277,7 +333,7 @@ void Convert(const ConversionRequest& request, ConversionReport& report) {
   writer.SetJsonLines(request.format == OutputFormat::JsonLines);
   writer.SetTypedValues(options.typedValues);
   writer.Array(1, 1);
-  WriteRows(reader, writer, request, report);
+  WriteRows(reader, writer, request, report, rejects ? &*rejects : nullptr);
   // What decoding cost is known only once the rows are read.
   report.encoding = reader.Encoding();
   // At the limit the rest of the source is never read: let it go now.
@@ -287,6 +343,8 @@ void Convert(const ConversionRequest& request, ConversionReport& report) {
   // Only a whole document takes the output's place.
   output.Commit();
   report.writtenInPlace = output.CopiedInPlace();
+  if (rejects)
+    rejects->Commit();
 
   if (options.log)
     LogEncoding(request.source, report.encoding);
@@ -301,6 +359,7 @@ void Convert(const ConversionRequest& request, ConversionReport& report) {
 }  // namespace
 
 ConversionReport ConvertToJson(const ConversionRequest& request) {
+  const auto start = std::chrono::steady_clock::now();
   ConversionReport report;
   try {
     Convert(request, report);
@@ -311,6 +370,14 @@ ConversionReport ConvertToJson(const ConversionRequest& request) {
   } catch (...) {
     // Everything is let go by now; the output is as it was.
     report.failure = FailureOf(std::current_exception(), request.source);
+  }
+  if (!request.reportFile.IsEmpty()) {
+    const std::chrono::duration<double> seconds = std::chrono::steady_clock::now() - start;
+    // The output is in place by now: a report that can't be written fails the run all the
+    // same, since the user asked for it.
+    if (auto failure = WriteReportFile(request, report, seconds.count());
+        failure && !report.failure)
+      report.failure = std::move(failure);
   }
   return report;
 }

@@ -31,6 +31,7 @@ void CDelimitedTextReader::StartDecoding() {
   if (!m_file.IsOpen())
     return;
   m_decoder = std::make_unique<CSourceDecoder>(m_file, m_encodingName);
+  m_decoder->KeepSourceBytes(m_keepSourceBytes);
   m_utf16 = m_decoder->GetEncoding().IsUtf16();
   m_splitter =
       std::make_unique<CRowSplitter>(*m_decoder, SeparatorOf(m_separatorText), m_maxLineBytes);

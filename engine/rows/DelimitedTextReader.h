@@ -45,6 +45,8 @@ class CDelimitedTextReader {
   // The source's encoding: a name iconv knows, or empty to choose it from the source's
   // start (CSourceDecoder). Before Prepare.
   void SetEncoding(const std::string& name) { m_encodingName = name; }
+  // Keeps what RawRecord needs to give a row's own bytes back. Before Prepare.
+  void SetKeepSourceBytes(bool keep) { m_keepSourceBytes = keep; }
   // Quoted fields (CRowSplitter::SetQuoted) on or off, for the header too. Before Prepare.
   void SetQuoted(bool quoted) { m_quoted = quoted; }
   // Physical lines to skip before the header (or the first row); they still count in line
@@ -113,6 +115,16 @@ class CDelimitedTextReader {
   // Number of the line that the last row came from, the header's after Prepare; every
   // physical line counts, skipped ones too (the first is line 1).
   std::int64_t LineNumber() const { return m_splitter ? m_splitter->LineNumber() : 0; }
+  // The last physical line of the last row (LineNumber unless a quote ran over line ends).
+  // The last row (the header after Prepare) as the source held it, with its line end
+  // (CRowSplitter::RawRecord).
+  std::string RawRecord() const { return m_splitter ? m_splitter->RawRecord() : std::string(); }
+  // Where the last row's text begins in the decoded text (UTF-8) of the source; the
+  // byte offset in the file for UTF-8 text, its mark counted.
+  std::uint64_t RowTextOffset() const {
+    return m_splitter ? m_splitter->RecordTextOffset() + MarkBytes() : 0;
+  }
+  std::int64_t LastLineNumber() const { return m_splitter ? m_splitter->LastLineNumber() : 0; }
   // Bytes of the source read so far, for progress reports against its size: of a
   // compressed source, the compressed bytes.
   std::uint64_t BytesRead() const {
@@ -122,6 +134,12 @@ class CDelimitedTextReader {
   }
 
  private:
+  std::uint64_t MarkBytes() const {
+    const SourceEncoding encoding = Encoding();
+    return encoding.kind == SourceEncoding::Kind::Utf8 && encoding.why == SourceEncoding::Why::Mark
+               ? 3
+               : 0;
+  }
   void StartDecoding();
   bool SkipLines();
   int ReadHeader(bool lineRead);
@@ -130,6 +148,7 @@ class CDelimitedTextReader {
 
   bool m_utf16 = false;
   bool m_quoted = false;
+  bool m_keepSourceBytes = false;
   std::int64_t m_skipLines = 0;
   bool m_headerLine = true;
   bool m_firstRowPending = false;  // without a header line, the line Prepare read

@@ -56,6 +56,8 @@ std::string_view CRowSplitter::NextPiece() {
   }
   if (piece.empty())
     piece = m_heldPiece.empty() ? m_source.Read() : std::exchange(m_heldPiece, {});
+  m_pieceTextStart = m_textHandedOut;
+  m_textHandedOut += piece.size();
   return piece;
 }
 

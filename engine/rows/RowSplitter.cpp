@@ -107,8 +107,13 @@ std::string_view ValueOf(std::string_view field, bool quoted) {
 
 }  // namespace
 
-CLineTooLong::CLineTooLong(std::int64_t lineNumber, std::uint64_t limit)
-    : std::length_error("line too long"), m_lineNumber(lineNumber), m_limit(limit) {}
+CLineTooLong::CLineTooLong(std::int64_t lineNumber, std::uint64_t limit, bool quoteOpen,
+                           std::int64_t lastLine)
+    : std::length_error("line too long"),
+      m_lineNumber(lineNumber),
+      m_limit(limit),
+      m_quoteOpen(quoteOpen),
+      m_lastLine(lastLine) {}
 
 CRowSplitter::CRowSplitter(CSourceDecoder& source, char32_t separator, std::uint64_t maxLineBytes)
     : m_source(source), m_maxLineBytes(maxLineBytes) {
@@ -140,7 +145,16 @@ bool CRowSplitter::ReadLine() {
   if (!ReadPhysicalLine())
     return false;
   m_recordLineNumber = m_lineNumber;
+  m_recordTextStart = m_lineTextStart;
+  m_source.ForgetBefore(m_recordTextStart);
   return true;
+}
+
+std::string CRowSplitter::RawRecord() const {
+  std::string bytes = m_source.SourceBytes(RecordText(), m_recordTextStart);
+  if (m_lineEnded)
+    bytes += m_lineEnd;
+  return bytes;
 }
 
 bool CRowSplitter::ReadPhysicalLine() {
@@ -155,6 +169,7 @@ bool CRowSplitter::ReadPhysicalLine() {
     }
   }
   ++m_lineNumber;
+  m_lineTextStart = m_pieceTextStart + static_cast<std::uint64_t>(m_piece.data() - m_pieceStart);
   const void* lineFeed = std::memchr(m_piece.data(), m_lineEnd, m_piece.size());
   if (lineFeed != nullptr) {
     const auto size = static_cast<std::size_t>(static_cast<const char*>(lineFeed) - m_piece.data());
@@ -400,7 +415,9 @@ bool CRowSplitter::ExtendRecord(std::string_view& text, std::size_t fields) {
     m_record.resize(text.size());  // without its padding
   if (!ReadPhysicalLine())
     return false;
-  CheckLineSize(m_record.size() + 1 + m_lineText.size(), m_recordLineNumber);
+  // What grows past the limit here is a record whose quote stays open, not one line.
+  if (m_record.size() + 1 + m_lineText.size() > m_maxLineBytes)
+    throw CLineTooLong(m_recordLineNumber, m_maxLineBytes, true, m_lineNumber);
   m_record += m_lineEnd;
   m_record += m_lineText;
   const std::size_t size = m_record.size();

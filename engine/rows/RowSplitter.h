@@ -50,13 +50,20 @@ inline constexpr std::size_t kLineEndWindow = std::size_t{64} << 10;
 // A line of the source is longer than the limit.
 class CLineTooLong : public std::length_error {
  public:
-  CLineTooLong(std::int64_t lineNumber, std::uint64_t limit);
+  // quoteOpen: a quoted record of several lines grew past the limit, not one line: a quote
+  // opened on lineNumber is still open after lastLine.
+  CLineTooLong(std::int64_t lineNumber, std::uint64_t limit, bool quoteOpen = false,
+               std::int64_t lastLine = 0);
   std::int64_t LineNumber() const { return m_lineNumber; }
   std::uint64_t Limit() const { return m_limit; }
+  bool QuoteOpen() const { return m_quoteOpen; }
+  std::int64_t LastLine() const { return m_lastLine; }
 
  private:
   std::int64_t m_lineNumber;
   std::uint64_t m_limit;
+  bool m_quoteOpen;
+  std::int64_t m_lastLine;
 };
 
 class CRowSplitter {
@@ -124,6 +131,19 @@ class CRowSplitter {
   // The number of the line the row began on; the first line is 1, and a line feed inside
   // a quoted field starts a new line.
   std::int64_t LineNumber() const { return m_recordLineNumber; }
+  // The number of the last physical line of the row: LineNumber unless a quoted field
+  // runs over line ends.
+  std::int64_t LastLineNumber() const { return m_lineNumber; }
+  // The row's whole text as read, its lines joined by their line ends but without the
+  // last one (decoded UTF-8; see RawRecord for the source's own bytes). Valid until the
+  // next read.
+  std::string_view RecordText() const { return m_cutByBytes ? m_recordText : m_lineText; }
+  // The row as the source's bytes held it, its line end included when it had one (see
+  // CSourceDecoder::SourceBytes: exact for 8-bit text once KeepSourceBytes is on; UTF-8
+  // for UTF-16 and chosen encodings).
+  std::string RawRecord() const;
+  // Where the row's text begins in the text read (UTF-8), counted over every piece.
+  std::uint64_t RecordTextOffset() const { return m_recordTextStart; }
   // Bytes of the source read up to the end of the row.
   std::uint64_t SourceBytesRead() const;
 
@@ -163,6 +183,12 @@ class CRowSplitter {
   std::uint64_t m_headSourceStart = 0;
   std::uint64_t m_headSourceEnd = 0;
   std::string_view m_heldPiece;
+  // Where in the decoded text (counted over every piece) the current piece, the last
+  // physical line and the record begin, and the text handed out so far.
+  std::uint64_t m_pieceTextStart = 0;
+  std::uint64_t m_textHandedOut = 0;
+  std::uint64_t m_lineTextStart = 0;
+  std::uint64_t m_recordTextStart = 0;
   std::int64_t m_lineNumber = 0;  // of the last physical line read
   std::int64_t m_recordLineNumber = 0;
   Fault m_fault = Fault::kNone;

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <functional>
 
 #include "engine/source/Windows1252.h"
 #include "platform/core/Simd.h"
@@ -63,7 +64,8 @@ const std::array<FallbackBytes, 128> kFallback = [] {
 // still SIZE_MAX). Stops before a sequence that the end of the bytes may cut, unless atEnd.
 // Writes up to 16 bytes past the text it returns (within the padding).
 std::size_t TranscodeBytes(const unsigned char* bytes, std::size_t size, bool atEnd, char*& out,
-                           std::size_t& firstBad) {
+                           std::size_t& firstBad,
+                           const std::function<void(char*, unsigned char)>* note = nullptr) {
   std::size_t pos = 0;
   while (pos < size) {
     // Runs of ASCII, which most of such text is, copied in one move up to the first byte
@@ -88,6 +90,8 @@ std::size_t TranscodeBytes(const unsigned char* bytes, std::size_t size, bool at
       }
     }
     firstBad = std::min(firstBad, pos);
+    if (note != nullptr)
+      (*note)(out, byte);
     const FallbackBytes& fallback = kFallback[byte - 0x80];
     std::memcpy(out, fallback.bytes.data(), 4);
     out += fallback.size;
@@ -196,8 +200,12 @@ std::uint64_t CSourceDecoder::InputOffset() const {
 }
 
 std::string_view CSourceDecoder::Read() {
-  if (m_iconv)
-    return ReadChosen();
+  const std::string_view text = m_iconv ? ReadChosen() : ReadAutomatic();
+  m_textHandedOut += text.size();
+  return text;
+}
+
+std::string_view CSourceDecoder::ReadAutomatic() {
   for (;;) {
     const std::string_view block = Input();
     if (m_carryCount > 0) {
@@ -254,7 +262,7 @@ std::string_view CSourceDecoder::DecodeBlock(std::string_view block) {
     // A byte becomes at most 3 bytes of UTF-8 (the euro sign), a UTF-16 unit too.
     char* const start = Room(3 * block.size());
     char* out = start;
-    used = Transcode(Bytes(block), block.size(), false, out);
+    used = TranscodePiece(Bytes(block), block.size(), false, start, out);
     text = {start, static_cast<std::size_t>(out - start)};
   }
   std::memcpy(m_carry.data(), block.data() + used, block.size() - used);
@@ -283,6 +291,42 @@ std::size_t CSourceDecoder::Transcode(const unsigned char* bytes, std::size_t si
   return used;
 }
 
+std::size_t CSourceDecoder::TranscodePiece(const unsigned char* bytes, std::size_t size, bool atEnd,
+                                           char* start, char*& out) {
+  if (!m_keepFallbacks || m_encoding.kind != SourceEncoding::Kind::Utf8)
+    return Transcode(bytes, size, atEnd, out);
+  const std::function<void(char*, unsigned char)> note = [&](char* at, unsigned char byte) {
+    m_fallbacks.push_back({m_textHandedOut + static_cast<std::uint64_t>(at - start), byte});
+  };
+  std::size_t firstBad = SIZE_MAX;
+  const std::size_t used = TranscodeBytes(bytes, size, atEnd, out, firstBad, &note);
+  if (firstBad != SIZE_MAX && m_encoding.firstNotUtf8 == 0)
+    m_encoding.firstNotUtf8 = m_pieceSourceStart + firstBad + 1;
+  return used;
+}
+
+void CSourceDecoder::ForgetFallbacksBefore(std::uint64_t textStart) {
+  while (!m_fallbacks.empty() && m_fallbacks.front().textOffset < textStart)
+    m_fallbacks.pop_front();
+}
+
+std::string CSourceDecoder::SourceBytes(std::string_view text, std::uint64_t textStart) const {
+  const auto first = std::lower_bound(
+      m_fallbacks.begin(), m_fallbacks.end(), textStart,
+      [](const Fallback& fallback, std::uint64_t offset) { return fallback.textOffset < offset; });
+  std::string bytes;
+  bytes.reserve(text.size());
+  std::size_t pos = 0;
+  for (auto it = first; it != m_fallbacks.end() && it->textOffset < textStart + text.size(); ++it) {
+    const auto at = static_cast<std::size_t>(it->textOffset - textStart);
+    bytes.append(text.substr(pos, at - pos));
+    bytes += static_cast<char>(it->byte);
+    pos = at + kFallback[it->byte - 0x80].size;
+  }
+  bytes.append(text.substr(std::min(pos, text.size())));
+  return bytes;
+}
+
 std::string_view CSourceDecoder::DrainCarry(std::string_view block) {
   const bool atEnd = block.empty();
   // The carry and the start of the block: enough for any one character.
@@ -294,7 +338,7 @@ std::string_view CSourceDecoder::DrainCarry(std::string_view block) {
   char* const start = Room(4 * head.size());
   char* out = start;
   m_pieceSourceStart = InputOffset() - carried;
-  const std::size_t used = Transcode(head.data(), carried + fromBlock, atEnd, out);
+  const std::size_t used = TranscodePiece(head.data(), carried + fromBlock, atEnd, start, out);
   m_pieceSourceBytes = used;
   m_pieceTextBytes = static_cast<std::size_t>(out - start);
   if (used >= carried) {

@@ -17,6 +17,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <deque>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -49,7 +50,30 @@ class CSourceDecoder {
   // text handed out as it stands, in proportion for transcoded text. For progress reports.
   std::uint64_t SourceOffset(std::size_t offsetInPiece) const;
 
+  // Keeps where bytes that are not UTF-8 were read by the Windows-1252 table, so that
+  // SourceBytes can give a line's own bytes back. Off by default: only a caller that
+  // wants lines back pays, and then only for such bytes.
+  void KeepSourceBytes(bool keep) { m_keepFallbacks = keep; }
+  // The bytes of the source that text came from, text being the handed-out text from
+  // offset textStart on (counted over every piece). Exact for 8-bit sources read
+  // automatically while KeepSourceBytes is on; the text itself (UTF-8) for UTF-16 and
+  // chosen encodings.
+  std::string SourceBytes(std::string_view text, std::uint64_t textStart) const;
+  // Text before textStart will not be asked for again.
+  void ForgetBefore(std::uint64_t textStart) {
+    if (!m_fallbacks.empty())
+      ForgetFallbacksBefore(textStart);
+  }
+
  private:
+  // A byte that is not UTF-8, read by the Windows-1252 table: where its character is in
+  // the text handed out, and the byte.
+  struct Fallback {
+    std::uint64_t textOffset;
+    unsigned char byte;
+  };
+  void ForgetFallbacksBefore(std::uint64_t textStart);
+  std::string_view ReadAutomatic();
   void ChooseAutomatically();
   // The bytes not decoded yet: the rest of the start read to choose the encoding, then the
   // file's blocks. Take consumes them; InputOffset is where they begin in the source.
@@ -61,6 +85,10 @@ class CSourceDecoder {
   // The bytes of a character that the end of a block split, with the next block's start.
   std::string_view DrainCarry(std::string_view block);
   std::size_t Transcode(const unsigned char* bytes, std::size_t size, bool atEnd, char*& out);
+  // Transcode, the bytes read by the Windows-1252 table noted while KeepSourceBytes is on;
+  // start is where this piece's text begins.
+  std::size_t TranscodePiece(const unsigned char* bytes, std::size_t size, bool atEnd, char* start,
+                             char*& out);
   char* Room(std::size_t bytes);
 
   CFile& m_file;
@@ -82,4 +110,9 @@ class CSourceDecoder {
   std::uint64_t m_pieceSourceStart = 0;
   std::size_t m_pieceSourceBytes = 0;
   std::size_t m_pieceTextBytes = 0;
+  // Text handed out before the last piece, and the bytes read by the Windows-1252 table
+  // in it that may still be asked for.
+  std::uint64_t m_textHandedOut = 0;
+  bool m_keepFallbacks = false;
+  std::deque<Fallback> m_fallbacks;
 };

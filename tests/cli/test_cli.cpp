@@ -95,6 +95,14 @@ const CliCase kCliCases[] = {
      "encoding: UTF-8\n1 rows written, 1 lines left out (their field count differs from the "
      "header's; the log lists them: $D/state/ostrel/corvane.log)\n",
      "out.json", R"([{"a":"1","b":"2"}])"},
+    {"Rejects", "a,b\n1,2\n3\n", "-s , --rejects bad.txt in.csv out.json", 0,
+     "encoding: UTF-8\n1 rows written, 1 lines left out (their field count differs from the "
+     "header's; the log lists them: $D/state/ostrel/corvane.log)\n1 lines left out kept in "
+     "bad.txt\n",
+     "out.json", R"([{"a":"1","b":"2"}])"},
+    {"Report", "a,b\n1,2\n", "-s , --report r.json in.csv out.json", 0,
+     "encoding: UTF-8\n1 rows written, 0 lines left out\nreport written to r.json\n", "out.json",
+     R"([{"a":"1","b":"2"}])"},
     {"NoHeader", "a,b\n1,2\n", "-q --no-header in.csv out.json", 0, "", "out.json",
      R"([{"column1":"a","column2":"b"},{"column1":"1","column2":"2"}])"},
     {"OldMacLineEnds", "a;b\r1;2\r", "in.csv out.json", 0,
@@ -240,7 +248,11 @@ TEST_F(CliTest, UsageErrorsExitTwo) {
                            "-o d a -",
                            "-o",
                            "--compress rar a b",
-                           "--compress a b c"}) {
+                           "--compress a b c",
+                           "--rejects",
+                           "--rejects b a b",
+                           "--report r --rejects r a b",
+                           "--report r a -o d"}) {
     const Result r = Run(args);
     EXPECT_EQ(r.status, 2) << args;
     EXPECT_TRUE(r.err.ends_with("\nTry 'corvane-convert --help'.\n")) << r.err;

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <filesystem>
 #include <new>
@@ -245,7 +246,8 @@ TEST_P(WideRows, AreWrittenWholeInEveryFormat) {
   for (const int format : {0, 1, 2}) {
     const Outcome out = Run(source, u",", -1, format == 1, format == 2, c.quoted, c.typed);
     ASSERT_TRUE(out.output) << format;
-    EXPECT_EQ(out.report.linesLeftOut, 1) << format;
+    // Every physical line of the row left out counts.
+    EXPECT_EQ(out.report.linesLeftOut, 1 + std::count(line.begin(), line.end(), '\n')) << format;
     const std::optional<Rows> rows = format == 1   ? outputrows::BsonRows(*out.output, c.typed)
                                      : format == 2 ? outputrows::JsonLinesRows(*out.output, c.typed)
                                                    : outputrows::JsonRows(*out.output, c.typed);
@@ -275,7 +277,7 @@ const QuotedCase kQuotedCases[] = {
     {"QuoteOpenToTheEnd",
      "a,b\n1,2\n3,\"open\n4,5\n",
      R"([{"a":"1","b":"2"}])",
-     {"Line 3 left out: a quote is not closed"}},
+     {"a quote opened on line 3 is never closed: lines 3-4 left out"}},
     {"LinesCountedInsideQuotes",
      "a,b\n\"1\n2\",\"\r\n\"\n\"y\"z,w\n \"p,q\",r\n",
      R"([{"a":"1\n2","b":"\r\n"}])",
@@ -336,6 +338,67 @@ void PrintTo(const QuotedCase& c, std::ostream* out) {
 
 INSTANTIATE_TEST_SUITE_P(Conversion, QuotedCases, ::testing::ValuesIn(kQuotedCases),
                          [](const auto& info) { return std::string(info.param.name); });
+
+// A quote never closed takes the rest of the file: the message names the line it opened on
+// and the physical lines it took, and each of them counts as a line left out.
+struct UnclosedQuoteCase {
+  const char* name;
+  std::string source;
+  std::int64_t rowsWritten;
+  std::int64_t linesLeftOut;
+  std::string leftOut;
+};
+
+std::string LinesAfterAnOpenQuote() {
+  std::string text = "a,b\n1,2\n3,4\n5,6\nx,\"y\n";
+  for (int line = 6; line <= 1005; ++line)
+    text += std::to_string(line) + ",v\n";
+  return text;
+}
+
+const UnclosedQuoteCase kUnclosedQuotes[] = {
+    {"AtTheStart", "a,b\n\"1,2\n3,4\n5,6\n", 0, 3,
+     "a quote opened on line 2 is never closed: lines 2-4 left out"},
+    {"InTheMiddle", LinesAfterAnOpenQuote(), 3, 1001,
+     "a quote opened on line 5 is never closed: lines 5-1,005 left out"},
+    {"OnTheLastLine", "a,b\n1,2\n3,\"4\n", 1, 1,
+     "a quote opened on line 3 is never closed: line 3 left out"},
+    {"OnTheLastLineWithoutLineFeed", "a,b\n1,2\n3,\"4", 1, 1,
+     "a quote opened on line 3 is never closed: line 3 left out"},
+};
+
+class UnclosedQuotes : public ConversionTest,
+                       public ::testing::WithParamInterface<UnclosedQuoteCase> {};
+
+TEST_P(UnclosedQuotes, NameTheirLineAndCountEveryLineTheyTook) {
+  const UnclosedQuoteCase& c = GetParam();
+  const Outcome out = Run(c.source, u",", -1, 0, false, true);
+  EXPECT_EQ(out.report.rowsWritten, c.rowsWritten);
+  EXPECT_EQ(out.report.linesLeftOut, c.linesLeftOut);
+  ASSERT_EQ(out.report.leftOutLines.size(), 1u);
+  EXPECT_EQ(out.report.leftOutLines[0].ToUtf8(), c.leftOut);
+}
+
+INSTANTIATE_TEST_SUITE_P(Conversion, UnclosedQuotes, ::testing::ValuesIn(kUnclosedQuotes),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+// A quote that stays open past the line limit is named as such, not as a long line.
+TEST_F(ConversionTest, AQuoteOpenPastTheLineLimitIsNamed) {
+  std::string bytes = "a,b\n1,2\nx,\"y\n";
+  for (int i = 0; i < 100; ++i)
+    bytes += "more,lines\n";
+  ConversionRequest request = Request(m_dir.Write("source.txt", bytes), m_dir.File("out.json"));
+  request.options.quoted = true;
+  request.options.maxLineBytes = 200;
+  const ConversionReport report = ConvertToJson(request);
+  ASSERT_TRUE(report.failure);
+  EXPECT_EQ(report.failure->kind, Kind::LineTooLong);
+  EXPECT_EQ(report.failure->line, 3);
+  EXPECT_NE(report.failure->reason.ToUtf8().find(
+                "a quote opened on line 3 is not closed within 200 bytes (read up to line "),
+            std::string::npos)
+      << report.failure->reason.ToUtf8();
+}
 
 // Lines skipped and a first line that is a row keep the line numbers of the file.
 TEST_F(ConversionTest, SkippedLinesAndNoHeaderKeepLineNumbers) {

@@ -130,6 +130,34 @@ void PrintTo(const ConvertCase& c, std::ostream* out) {
 
 INSTANTIATE_TEST_SUITE_P(Cases, ConvertTest, testing::ValuesIn(kConvertCases), ByName);
 
+// "Keep lines left out" (Alt+K) writes them beside the output, after the header line, and
+// the message says where; the box is kept with the other settings.
+TEST_F(MainWindowTest, KeepLinesLeftOutWritesThemBesideTheOutput) {
+  Open();
+  Source("in.txt", SourceRows(2, ',') + kBadLine);
+  Choose(IDC_SEPARATOR, u",");
+  SetText(IDC_TARGET_FILE, dir.WFile("out.json"));
+  SetText(IDC_SOURCE_FILE, dir.WFile("in.txt"));
+  PressKey('k', wxMOD_ALT);
+  ASSERT_TRUE(dlg->IsDlgButtonChecked(IDC_KEEP_LEFT_OUT));
+  PressButton(*dlg, IDC_CONVERT);
+  const CString rejects = dir.WFile("out.json.rejected.txt");
+  EXPECT_EQ(Boxes(), BoxList{InfoBox(Converted(2,
+                                               u"1 line was left out because its number of "
+                                               u"fields differs from the header's; Tools > "
+                                               u"View Log lists it.\nThe lines left out are "
+                                               u"kept in ") +
+                                     rejects + u".")});
+  EXPECT_EQ(ReadBytesFromFile(rejects.ToUtf8()), "name,value\n" + kBadLine);
+  PressButton(*dlg, IDCANCEL);
+  EXPECT_TRUE(PumpUntil([&] { return !dlg->GetFrame()->IsShown(); }));
+  Destroy();
+  CSettings saved;
+  saved.SetPath(dir.File("corvane.ini"));
+  saved.LoadData();
+  EXPECT_TRUE(saved.KeepLinesLeftOut());
+}
+
 // Cancel in the progress dialog of a long conversion (reads slowed through the seam) keeps
 // the earlier output, says nothing and gives the window back.
 TEST_F(MainWindowTest, CancelDuringALongConversionKeepsTheEarlierOutput) {

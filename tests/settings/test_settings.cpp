@@ -47,6 +47,7 @@ std::vector<CString> Values(const CSettings& s) {
   const char16_t* q = s.QuotedFields() ? u"Quoted" : u"";
   const char16_t* t = s.TypedValues() ? u"Types" : u"";
   const char16_t* h = s.HeaderLine() ? u"Header" : u"";
+  const char16_t* r = s.KeepLinesLeftOut() ? u"Rejects" : u"";
   return {s.SourceFile(),
           s.OutputFile(),
           s.Separator(),
@@ -56,10 +57,11 @@ std::vector<CString> Values(const CSettings& s) {
           t,
           CString::FromUtf8(std::to_string(s.SkipLines())),
           h,
-          s.Encoding()};
+          s.Encoding(),
+          r};
 }
-const std::vector<CString> kDefaults = {u"", u"", u"<tab>", u"",       u"JSON",
-                                        u"", u"", u"0",     u"Header", u"Automatic"};
+const std::vector<CString> kDefaults = {u"", u"",  u"<tab>",  u"",          u"JSON", u"",
+                                        u"", u"0", u"Header", u"Automatic", u""};
 
 // Nothing is created before the first save. Each accessor has a key of its own; keys this
 // program does not know (the dialog library's) are kept.
@@ -79,6 +81,7 @@ TEST_F(SettingsTest, FirstRunGivesTheDefaultsAndEveryValueComesBackAfterSaveAndL
     first.SetSkipLines(3);
     first.SetHeaderLine(false);
     first.SetEncoding(u"Windows-1251");
+    first.SetKeepLinesLeftOut(true);
     first.setInt(u"MainWnd.X", -12);
     first.SaveData();
   }
@@ -94,7 +97,7 @@ TEST_F(SettingsTest, FirstRunGivesTheDefaultsAndEveryValueComesBackAfterSaveAndL
   second.LoadData();
   EXPECT_EQ(Values(second),
             (std::vector<CString>{u"/data/in.txt", u"/data/out.json", u"Custom", u";", u"BSON",
-                                  u"Quoted", u"Types", u"3", u"", u"Windows-1251"}));
+                                  u"Quoted", u"Types", u"3", u"", u"Windows-1251", u"Rejects"}));
   EXPECT_EQ(second.getInt(u"MainWnd.X"), -12);
   EXPECT_EQ(Log(), "");
 }
@@ -141,7 +144,7 @@ TEST_F(SettingsTest, BadLinesAreKeptAsideAndTheGoodKeysUsed) {
       CSettings settings;
       settings.LoadData();
       EXPECT_EQ(Values(settings), (std::vector<CString>{u"", u"", u",", u"", u"BSON", u"", u"",
-                                                        u"0", u"Header", u"Automatic"}));
+                                                        u"0", u"Header", u"Automatic", u""}));
       EXPECT_EQ(ReadBytesFromFile(m_store + ".bad"), c.bad);
       EXPECT_EQ(settings.LoadProblem().ToUtf8(),
                 "The settings file '" + m_store +
@@ -160,7 +163,7 @@ TEST_F(SettingsTest, BadLinesAreKeptAsideAndTheGoodKeysUsed) {
     CSettings again;
     again.LoadData();
     EXPECT_EQ(Values(again), (std::vector<CString>{u"", u"", u",", u"", u"BSON", u"", u"Types",
-                                                   u"0", u"Header", u"Automatic"}));
+                                                   u"0", u"Header", u"Automatic", u""}));
     EXPECT_EQ(again.LoadProblem(), u"");
     EXPECT_EQ(ReadBytesFromFile(m_store + ".bad"), c.bad);
     EXPECT_EQ(Log(), "");
@@ -182,7 +185,7 @@ TEST_F(SettingsTest, AStoreThatIsALinkIsSavedThroughIt) {
   CSettings again;
   again.LoadData();
   EXPECT_EQ(Values(again), (std::vector<CString>{u"", u"", u",", u"", u"BSON", u"", u"", u"0",
-                                                 u"Header", u"Automatic"}));
+                                                 u"Header", u"Automatic", u""}));
   EXPECT_EQ(HiddenFiles(m_dir.Path()), 0);
 }
 
@@ -221,7 +224,7 @@ TEST_F(SettingsTest, ASaveWritesOnlyTheKeysItChangedOverTheFileOnDisk) {
   both.LoadData();
   EXPECT_EQ(Values(both),
             (std::vector<CString>{u"/data/first.txt", u"/data/second.json", u",", u"",
-                                  u"JSON Lines", u"", u"", u"0", u"Header", u"Automatic"}));
+                                  u"JSON Lines", u"", u"", u"0", u"Header", u"Automatic", u""}));
   EXPECT_EQ(both.getStr(u"Later"), u"from a later release");
   EXPECT_TRUE(ReadBytesFromFile(m_store).starts_with("# my note\n")) << ReadBytesFromFile(m_store);
   EXPECT_EQ(Log(), "");
