@@ -1,0 +1,193 @@
+#include "engine/conversion/RowLoop.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <string_view>
+
+#include "engine/EngineMessages.h"
+#include "engine/conversion/RejectsFile.h"
+#include "engine/plan/ColumnPlan.h"
+#include "libs/suppcore/BsonEncoder.h"
+#include "libs/suppcore/JSON.h"
+#include "libs/suppcore/Log.h"
+#include "platform/core/Formatted.h"
+
+const char16_t* FaultText(CRowSplitter::Fault fault) {
+  return fault == CRowSplitter::Fault::kQuoteNotClosed ? EngineMessages::kQuoteNotClosed
+                                                       : EngineMessages::kTextAfterQuote;
+}
+
+// Logs text under the source's name, when the request logs; the report remembers a log
+// that could not be written.
+void LogForSource(const ConversionRequest& request, const CString& text, ConversionReport& report) {
+  if (request.options.log && !CLog::Entry(request.source + u": " + text))
+    report.logWritten = false;
+}
+
+namespace {
+
+// Why the last row read is left out. A quote never closed names the line it opened on and
+// the lines it took, which may be the rest of the file.
+CString LeftOutText(const CDelimitedTextReader& reader, std::size_t columns) {
+  const auto line = static_cast<long long>(reader.LineNumber());
+  const auto last = static_cast<long long>(reader.LastLineNumber());
+  const auto grouped = [](long long number) {
+    return GroupedNumber(static_cast<std::uint64_t>(number));
+  };
+  switch (reader.RecordFault()) {
+    case CRowSplitter::Fault::kQuoteNotClosed:
+      if (last > line)
+        return Formatted(EngineMessages::kQuoteNeverClosed, grouped(line).GetString(),
+                         grouped(line).GetString(), grouped(last).GetString());
+      return Formatted(EngineMessages::kQuoteNeverClosedOneLine, grouped(line).GetString(),
+                       grouped(line).GetString());
+    case CRowSplitter::Fault::kTextAfterQuote:
+      if (last > line)
+        return Formatted(EngineMessages::kRecordLinesLeftOut, line, last,
+                         EngineMessages::kTextAfterQuote);
+      return Formatted(EngineMessages::kRecordLeftOut, line, EngineMessages::kTextAfterQuote);
+    case CRowSplitter::Fault::kNone:
+      break;
+  }
+  return Formatted(EngineMessages::kLineLeftOut, line, static_cast<long long>(reader.FieldCount()),
+                   static_cast<long long>(columns));
+}
+
+// Keeps the description of a row left out (the first ones of a conversion) for the
+// preview, and logs it; with strict on, fails the conversion instead. Every physical line
+// of the row counts as one left out.
+void NoteLineLeftOut(const CDelimitedTextReader& reader, std::size_t columns,
+                     const ConversionRequest& request, ConversionReport& report) {
+  report.linesLeftOut += reader.LastLineNumber() - reader.LineNumber() + 1;
+  if (!request.reportFile.IsEmpty() && report.leftOutDetails.size() < kLeftOutLinesReported) {
+    report.leftOutDetails.push_back({reader.LineNumber(), reader.LastLineNumber(),
+                                     reader.RowTextOffset(), reader.FieldCount(),
+                                     LeftOutText(reader, columns)});
+  }
+  if (request.options.strict) {
+    throw ConversionRefused{
+        {ConversionFailure::Kind::LineLeftOut, request.source,
+         Formatted(EngineMessages::kStrictLeftOut, LeftOutText(reader, columns).GetString()), 0,
+         reader.LineNumber()}};
+  }
+  if (report.leftOutLines.size() >= static_cast<std::size_t>(EngineMessages::kLeftOutLinesLogged))
+    return;
+  const CString text = LeftOutText(reader, columns);
+  LogForSource(request, text, report);
+  report.leftOutLines.push_back(text);
+}
+
+// The next row; with a read limit, a line that the limit cuts or that is too long ends
+// the reading instead of the conversion.
+bool NextRowWithinLimit(CDelimitedTextReader& reader, bool limited, ConversionReport& report) {
+  if (!limited)
+    return reader.NextRow();
+  try {
+    if (reader.NextRow() && !reader.Cut())
+      return true;
+    report.cutLine = reader.Cut() ? reader.LineNumber() : 0;
+  } catch (const CLineTooLong& tooLong) {
+    report.cutLine = tooLong.LineNumber();
+  }
+  report.readLimitReached = reader.ReadLimitReached() || report.cutLine > 0;
+  return false;
+}
+
+// Decides when the row loop calls the progress callback: on every kProgressInterval-th row
+// and once about kProgressBytes more have been read. The bytes read are looked at only on
+// rows spaced by the last stretch's row length, so the loop pays one compare a row.
+class ProgressPacer {
+ public:
+  explicit ProgressPacer(const ConversionProgress& progress)
+      : m_progress(progress), m_nextCheck(progress ? 1 : INT64_MAX) {}
+  bool Due(std::int64_t rows) const { return rows >= m_nextCheck; }
+  // Throws ConversionCancelled when the callback asks to stop.
+  void Check(std::int64_t rows, std::uint64_t bytes, std::uint64_t total) {
+    const bool call = rows % kProgressInterval == 0 || bytes - m_lastCall >= kProgressBytes;
+    const std::uint64_t stretch = bytes > m_lastCheckBytes ? bytes - m_lastCheckBytes : 1;
+    const auto rowsPerHalf =
+        static_cast<std::uint64_t>(rows - m_lastCheckRows) * (kProgressBytes / 2) / stretch;
+    const std::int64_t nextInterval = (rows / kProgressInterval + 1) * kProgressInterval;
+    m_nextCheck = std::min<std::int64_t>(
+        nextInterval, rows + static_cast<std::int64_t>(
+                                 std::clamp<std::uint64_t>(rowsPerHalf, 1, kProgressInterval)));
+    m_lastCheckRows = rows;
+    m_lastCheckBytes = bytes;
+    if (!call)
+      return;
+    m_lastCall = bytes;
+    if (!m_progress(bytes, total))
+      throw ConversionCancelled();
+  }
+
+ private:
+  const ConversionProgress& m_progress;
+  std::int64_t m_nextCheck;
+  std::int64_t m_lastCheckRows = 0;
+  std::uint64_t m_lastCheckBytes = 0;
+  std::uint64_t m_lastCall = 0;
+};
+
+// The values of a row too wide to be held at once, read from the reader a window at a time.
+class ReaderWindows : public RowWindows {
+ public:
+  explicit ReaderWindows(CDelimitedTextReader& reader) : m_reader(reader) {}
+  void ForEach(const Take& take) const override {
+    m_reader.ForEachWindow([&take](const std::string_view*, const std::string_view* values,
+                                   std::size_t count) { take(values, count); });
+  }
+
+ private:
+  CDelimitedTextReader& m_reader;
+};
+
+// Reads rows up to the limit and writes those whose field count matches the header; the
+// others go to rejects, when given, as the source held them.
+void WriteRowsUpToTheLimit(CDelimitedTextReader& reader, JSON& writer, const ObjectNames& names,
+                           const ConversionRequest& request, ConversionReport& report,
+                           CRejectsFile* rejects) {
+  const bool limited = request.options.maxSourceBytes > 0;
+  ProgressPacer pacer(request.progress);
+  while (request.rowLimit < 0 || report.rowsRead < request.rowLimit) {
+    if (!NextRowWithinLimit(reader, limited, report))
+      break;
+    if (reader.FieldCount() == names.size() && reader.RecordFault() == CRowSplitter::Fault::kNone) {
+      if (reader.RowHeld())
+        writer.AddObjectUtf8(names, reader.Values());
+      else
+        writer.AddWideObjectUtf8(names, ReaderWindows(reader));
+      ++report.rowsWritten;
+    } else {
+      NoteLineLeftOut(reader, names.size(), request, report);
+      if (rejects != nullptr)
+        rejects->Add(reader.RawRecord());
+    }
+    ++report.rowsRead;
+    if (pacer.Due(report.rowsRead))
+      pacer.Check(report.rowsRead, reader.BytesRead(), report.sourceSize);
+  }
+}
+
+}  // namespace
+
+void WriteRows(CDelimitedTextReader& reader, JSON& writer, const ConversionRequest& request,
+               ConversionReport& report, CRejectsFile* rejects) {
+  const ObjectNames names = [&] {
+    const COutputNames plan(reader.ColumnNames());
+    report.columnsRenamed = plan.RenamedCount();
+    report.renamedColumns = plan.Renamed();
+    if (plan.RenamedCount() > 0)
+      LogForSource(request, RenamedColumnsText(plan.RenamedCount(), plan.Renamed()), report);
+    return ObjectNames(plan.Names());
+  }();
+  try {
+    WriteRowsUpToTheLimit(reader, writer, names, request, report, rejects);
+  } catch (const CDocumentTooLarge& tooLarge) {
+    const std::int64_t line = reader.LineNumber();
+    throw ConversionRefused{
+        {ConversionFailure::Kind::DocumentTooLarge, request.source,
+         Formatted(EngineMessages::kDocumentTooLarge, static_cast<long long>(line),
+                   static_cast<unsigned long long>(tooLarge.Bytes())),
+         0, line}};
+  }
+}

@@ -1,0 +1,32 @@
+// The loop over a source's rows once its header is read: each row that has the header's
+// number of fields is written, the others are left out (described, logged, kept in the
+// rejects file, or failing the conversion when strict), and progress is reported.
+#pragma once
+
+#include <cstddef>
+
+#include "engine/conversion/ConversionReport.h"
+#include "engine/conversion/ConversionRequest.h"
+#include "engine/rows/DelimitedTextReader.h"
+
+class CRejectsFile;
+class JSON;
+
+// Thrown when the progress callback asks to stop; caught where the conversion starts.
+struct ConversionCancelled {};
+// Thrown when a row stops the conversion although nothing failed to read or write.
+struct ConversionRefused {
+  ConversionFailure failure;
+};
+
+// What is wrong with a quoted record, as the messages say it.
+const char16_t* FaultText(CRowSplitter::Fault fault);
+
+// Logs text under the source's name, when the request logs; the report remembers a log
+// that could not be written.
+void LogForSource(const ConversionRequest& request, const CString& text, ConversionReport& report);
+
+// Writes the rows up to the request's limit, the names planned first; a row too large for
+// its format fails the conversion with its line (ConversionRefused).
+void WriteRows(CDelimitedTextReader& reader, JSON& writer, const ConversionRequest& request,
+               ConversionReport& report, CRejectsFile* rejects);
