@@ -1,6 +1,7 @@
 #include "app/CorvaneApp.h"
 
 #include "app/Settings.h"
+#include "platform/core/AtomicOutput.h"
 #include "ui/CorvaneDlg.h"
 
 CCorvaneApp theApp;
@@ -10,6 +11,9 @@ ON_APP_COMMAND(ID_HELP, CWinAppEx::OnHelp)
 END_APP_COMMAND_MAP()
 
 BOOL CCorvaneApp::InitInstance() {
+  // A conversion ended by SIGTERM, SIGINT or SIGHUP leaves no hidden output behind.
+  // Installed once the toolkit is up, so that no handler of its own takes their place.
+  RemovePendingOutputsOnSignals();
   // The window object comes first and goes last: it outlives the store and the library.
   CCorvaneDlg dlg;
 

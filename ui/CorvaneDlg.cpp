@@ -234,6 +234,7 @@ ConversionRequest CCorvaneDlg::RequestFromControls() const {
   GetDlgItemText(IDC_FORMAT, format);
   request.format = OutputFormatLabelled(format).format;
   request.options.access = CDelimitedTextReader::Access::RegularFileOnly;
+  request.options.regularOutputOnly = true;
   CString encoding;
   GetDlgItemText(IDC_ENCODING, encoding);
   request.options.encoding = EncodingOfChoice(encoding);

@@ -37,6 +37,10 @@ struct ConversionOptions {
   // names it in messages), or only a regular file (for the window, which must not block
   // on a FIFO).
   CDelimitedTextReader::Access access = CDelimitedTextReader::Access::AnySource;
+  // Only regular files are written (the output and the lines left out): a FIFO, a device
+  // or a descriptor's name is refused with its reason, for the window, which must not
+  // block on one.
+  bool regularOutputOnly = false;
   // Failures and lines left out go to the log. Off for conversions run on every keystroke
   // (the preview), which would fill the log with one line per key; the report is the same.
   bool log = true;

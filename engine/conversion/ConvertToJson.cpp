@@ -106,7 +106,8 @@ bool OpenRejects(const ConversionRequest& request, const CDelimitedTextReader& r
   if (request.rejects.IsEmpty())
     return true;
   CFileException error;
-  if (!rejects.emplace().Open(request.rejects, source, &error)) {
+  rejects.emplace().AcceptRegularFilesOnly(request.options.regularOutputOnly);
+  if (!rejects->Open(request.rejects, source, &error)) {
     if (request.options.log)
       CLog::Bug2(EngineMessages::kDestinationOpenFailed, request.rejects.GetString());
     rejects.reset();
@@ -135,6 +136,7 @@ void Convert(const ConversionRequest& request, ConversionReport& report) {
     return;
   // The output is touched only now, so that a source without a header leaves no trace.
   CFileException error;
+  output.AcceptRegularFilesOnly(options.regularOutputOnly);
   if (!output.Open(request.output, sourceKnown ? &source : nullptr, &error)) {
     if (options.log)
       CLog::Bug2(EngineMessages::kDestinationOpenFailed, request.output.GetString());

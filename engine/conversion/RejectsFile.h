@@ -16,6 +16,7 @@ class CRejectsFile {
   // Prepares to write path; source (may be null) is the file being read, which path may
   // not be. On failure error names path and the reason.
   BOOL Open(const CString& path, const struct stat* source, CFileException* error);
+  void AcceptRegularFilesOnly(bool only) { m_output.AcceptRegularFilesOnly(only); }
   // Writes the header line, then each line left out, as it is, its line end included.
   void AddHeader(std::string_view line) { Write(line); }
   void Add(std::string_view line) {

@@ -20,6 +20,7 @@ constexpr int kMaxLinks = 40;
 constexpr const char16_t* kIsTheSource = u"is the source file";
 constexpr const char16_t* kPlantedLink =
     u"is a symbolic link in a shared folder that neither you nor the folder's owner made";
+constexpr const char16_t* kDescriptorName = u"names a file the program already holds open";
 constexpr const char16_t* kMountPoint = u"is a mount point that can't be replaced";
 constexpr const char16_t* kOthersFile =
     u"is another user's file in a shared folder, which only its owner may replace";
@@ -139,8 +140,18 @@ BOOL CAtomicOutput::Open(LPCWSTR path, const struct stat* source, CFileException
   // Links are followed one at a time, each checked as the kernel would check it.
   struct stat info {};
   for (int links = 0;; ++links) {
-    if (int descriptor = DescriptorNamed(current); descriptor >= 0)
+    if (int descriptor = DescriptorNamed(current); descriptor >= 0) {
+      if (m_regularOnly) {
+        // Even a regular file's descriptor is one the caller opened, not a file to replace.
+        struct stat opened {};
+        if (fstat(descriptor, &opened) == 0 && !S_ISREG(opened.st_mode))
+          return RefuseNotRegular(opened, error);
+        if (error)
+          *error = CFileException(CFileException::invalidFile, m_userPath, kDescriptorName);
+        return FALSE;
+      }
       return OpenDuplicate(descriptor, source, error);
+    }
     if (lstat(current.c_str(), &info) < 0) {
       // A missing target, also the one a dangling link names, is created.
       return errno == ENOENT ? OpenReplacement(current, nullptr, source, error)
@@ -151,7 +162,7 @@ BOOL CAtomicOutput::Open(LPCWSTR path, const struct stat* source, CFileException
     if (S_ISDIR(info.st_mode))
       return Fail(EISDIR, error);
     if (!S_ISLNK(info.st_mode))
-      return OpenInPlace(current, source, error);
+      return m_regularOnly ? RefuseNotRegular(info, error) : OpenInPlace(current, source, error);
     if (links == kMaxLinks)
       return Fail(ELOOP, error);
     if (!MayFollowLink(current, info)) {
@@ -165,10 +176,17 @@ BOOL CAtomicOutput::Open(LPCWSTR path, const struct stat* source, CFileException
     // left).
     if (stat(current.c_str(), &reached) == 0 && !S_ISREG(reached.st_mode) &&
         !S_ISDIR(reached.st_mode))
-      return OpenInPlace(current, source, error);
+      return m_regularOnly ? RefuseNotRegular(reached, error) : OpenInPlace(current, source, error);
     if (!FollowLink(std::string(current), current))
       return Fail(errno, error);
   }
+}
+
+BOOL CAtomicOutput::RefuseNotRegular(const struct stat& info, CFileException* error) const {
+  if (error)
+    *error =
+        CFileException(CFileException::invalidFile, m_userPath, NotRegularReason(info.st_mode));
+  return FALSE;
 }
 
 BOOL CAtomicOutput::OpenDuplicate(int descriptor, const struct stat* source,
@@ -263,7 +281,10 @@ BOOL CAtomicOutput::OpenTargetInPlace(const std::string& target, const struct st
                                       CFileException* error) {
   int fd;
   do {
-    fd = ActiveSysCalls().open(target.c_str(), O_WRONLY | O_NOCTTY | O_NOFOLLOW | O_CLOEXEC, 0);
+    // A FIFO swapped in since the regular file was seen must not block: without a reader
+    // the open fails at once (ENXIO), and with one the check below refuses it.
+    fd = ActiveSysCalls().open(target.c_str(),
+                               O_WRONLY | O_NOCTTY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0);
   } while (fd < 0 && errno == EINTR);
   if (fd < 0)
     return Fail(errno, error);

@@ -52,6 +52,11 @@ class CAtomicOutput {
   // an output that is the same file is refused. On failure nothing is created and error
   // names path and the reason ("Permission denied", "is the source file").
   BOOL Open(LPCWSTR path, const struct stat* source, CFileException* error = nullptr);
+  // From the next Open on, only a regular file (new or existing) is written: a device, a
+  // FIFO, a socket or a descriptor's name is refused with its reason ("is a FIFO") before
+  // anything is opened, so that nothing can block the caller (a window must not wait for
+  // a FIFO's reader or write into its own display connection).
+  void AcceptRegularFilesOnly(bool only = true) { m_regularOnly = only; }
   // Where the document is written; errors name the user's path.
   CFile& File() { return m_file; }
   // Writes what is buffered, closes, and puts the new file in the target's place. On any
@@ -70,6 +75,7 @@ class CAtomicOutput {
   bool CopiedInPlace() const { return m_copiedInPlace; }
 
  private:
+  BOOL RefuseNotRegular(const struct stat& info, CFileException* error) const;
   BOOL OpenDuplicate(int descriptor, const struct stat* source, CFileException* error);
   BOOL OpenInPlace(const std::string& path, const struct stat* source, CFileException* error);
   BOOL OpenReplacement(const std::string& target, const struct stat* existing,
@@ -90,6 +96,7 @@ class CAtomicOutput {
   int m_targetFd = -1;  // the target, when the document is to be copied over it
   bool m_inPlace = false;
   bool m_copiedInPlace = false;
+  bool m_regularOnly = false;
 };
 
 // Installs handlers for SIGINT, SIGTERM and SIGHUP that remove the hidden file of every

@@ -75,7 +75,8 @@ int TakeSharingLock(int fd, UINT openFlags) {
   return errno == EAGAIN || errno == EACCES ? EBUSY : errno;
 }
 
-// Why a file is not one to read when only regular files are wanted.
+}  // namespace
+
 const char16_t* NotRegularReason(mode_t mode) {
   if (S_ISFIFO(mode))
     return u"is a FIFO";
@@ -87,6 +88,8 @@ const char16_t* NotRegularReason(mode_t mode) {
     return u"is a socket";
   return u"is not a regular file";
 }
+
+namespace {
 
 // Why Open failed after open(2): an errno value, or a reason no errno describes.
 struct Refusal {

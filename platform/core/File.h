@@ -47,6 +47,9 @@
 
 class CCompressedSource;
 
+// Why a file of this mode is not a regular one: "is a FIFO", "is a device", "is a directory".
+const char16_t* NotRegularReason(mode_t mode);
+
 class CFileException : public std::exception {
  public:
   enum Cause {

@@ -26,17 +26,35 @@ std::string PathBytes(LPCWSTR path) {
   return CString(path).ToUtf8();
 }
 
+// A runtime folder is the user's own by contract; one that is not (unset, another user's,
+// open to others, read-only) would lose the preview or show it to others.
+bool IsUsableRuntimeFolder(const std::string& path) {
+  struct stat info {};
+  return stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode) && info.st_uid == geteuid() &&
+         (info.st_mode & 0777) == 0700 && access(path.c_str(), W_OK | X_OK) == 0;
+}
+
+bool IsWritableFolder(const std::string& path) {
+  struct stat info {};
+  return stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode) &&
+         access(path.c_str(), W_OK | X_OK) == 0;
+}
+
 // The place of the private directories: $XDG_RUNTIME_DIR (the user's own, emptied at
-// logout), else $TMPDIR, else /tmp; a value that is not an absolute path is ignored.
+// logout) when it is usable, else $TMPDIR when it is a folder the user may write, else
+// /tmp; a value that is not an absolute path is ignored.
 std::string TempBase() {
-  for (const char* variable : {"XDG_RUNTIME_DIR", "TMPDIR"}) {
+  const std::pair<const char*, bool (*)(const std::string&)> kBases[] = {
+      {"XDG_RUNTIME_DIR", IsUsableRuntimeFolder}, {"TMPDIR", IsWritableFolder}};
+  for (const auto& [variable, usable] : kBases) {
     const char* value = std::getenv(variable);
-    if (value && value[0] == '/') {
-      std::string base = value;
-      while (!base.empty() && base.back() == '/')
-        base.pop_back();
+    if (!value || value[0] != '/')
+      continue;
+    std::string base = value;
+    while (!base.empty() && base.back() == '/')
+      base.pop_back();
+    if (usable(base.empty() ? "/" : base))
       return base;
-    }
   }
   return "/tmp";
 }

@@ -12,7 +12,8 @@ int _wunlink(LPCWSTR path);
 BOOL DeleteFileW(LPCWSTR path);
 
 // Fills buffer with this process's private temporary directory, ending in '/': mode 0700,
-// a random name "corvane-preview-XXXXXX" under $XDG_RUNTIME_DIR, else $TMPDIR, else /tmp,
+// a random name "corvane-preview-XXXXXX" under $XDG_RUNTIME_DIR when it is the user's own
+// writable 0700 folder, else $TMPDIR when it is a writable folder, else /tmp,
 // made at the first call (and again when it was removed), and marked as the program's.
 // Making it removes the user's directories of that name form left there by runs that have
 // ended: only marked ones holding nothing but the program's own files. Returns the length

@@ -4,6 +4,12 @@
 // the state after shutdown.
 #include <gtest/gtest.h>
 #include <stdlib.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <csignal>
+#include <cstring>
+#include <filesystem>
 
 #include <string>
 #include <vector>
@@ -13,6 +19,7 @@
 #include "app/CorvaneApp.h"
 #include "app/Settings.h"
 #include "libs/dlgframe/GuideViewer.h"
+#include "platform/core/AtomicOutput.h"
 #include "platform/gui/Dialog.h"
 #include "platform/gui/LaunchUrl.h"
 #include "platform/gui/MessageBox.h"
@@ -28,13 +35,45 @@ struct Observed {
   int exitStatus = -1;
   std::vector<std::string> launched;  // addresses handed to the desktop
   bool guideShown = false;
+  // Per signal that was not ignored at start: whether a process of the running window,
+  // ended by it in the middle of writing an output, ended by it and left no hidden file.
+  std::vector<std::pair<int, bool>> signalled;
 };
 Observed g_observed;
 // The file the program is started with, a name that is not UTF-8, given relative to the
 // current folder.
 std::string g_openedFile;
 
+// A copy of the running window's process writes an output and gets sig: it must end by
+// sig and leave only the earlier file.
+bool EndsCleanlyBy(int sig) {
+  TempDir dir;
+  dir.Write("out.json", "earlier");
+  const pid_t child = fork();
+  if (child == 0) {
+    CAtomicOutput out;
+    if (!out.Open(dir.WFile("out.json"), nullptr))
+      _exit(2);
+    out.File().WriteBytes(std::string(100000, 'x'));
+    raise(sig);
+    _exit(3);
+  }
+  int status = 0;
+  waitpid(child, &status, 0);
+  size_t entries = 0;
+  for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator(dir.Path()))
+    ++entries;
+  return WIFSIGNALED(status) && WTERMSIG(status) == sig && entries == 1 &&
+         ReadBytesFromFile(dir.File("out.json")) == "earlier";
+}
+
 void ObserveAndQuit(CDialog* dialog) {
+  for (int sig : {SIGTERM, SIGINT, SIGHUP}) {
+    struct sigaction current {};
+    sigaction(sig, nullptr, &current);
+    if (current.sa_handler != SIG_IGN)
+      g_observed.signalled.emplace_back(sig, EndsCleanlyBy(sig));
+  }
   CSmApp* library = AfxGetSmApp();
   g_observed.libraryHadTheStore = g_settings != nullptr && library->GetSettings() == g_settings;
   g_observed.product = library->GetProduct();
@@ -49,6 +88,8 @@ void ObserveAndQuit(CDialog* dialog) {
 // the other inputs.
 // F1 becomes ID_HELP when no window takes it: the application shows the user guide built
 // beside it, itself.
+// SIGTERM, SIGINT and SIGHUP in the middle of a conversion remove its hidden output and
+// end the program by that signal.
 // Reaching this point at all means InitInstance returned and no main loop ran.
 TEST(StartUp, TheWindowRanWithTheLoadedStoreAndTheLibraryAndQuittingSavedAndReleasedThem) {
   EXPECT_TRUE(g_observed.libraryHadTheStore);
@@ -63,6 +104,9 @@ TEST(StartUp, TheWindowRanWithTheLoadedStoreAndTheLibraryAndQuittingSavedAndRele
   EXPECT_EQ(g_observed.exitStatus, 0);
   EXPECT_TRUE(g_observed.guideShown);
   EXPECT_TRUE(g_observed.launched.empty());
+  EXPECT_FALSE(g_observed.signalled.empty());
+  for (const auto& [sig, clean] : g_observed.signalled)
+    EXPECT_TRUE(clean) << strsignal(sig);
 }
 
 }  // namespace

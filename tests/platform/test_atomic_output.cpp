@@ -167,6 +167,56 @@ TEST(AtomicOutput, WhatIsNotReplacedIsWrittenInPlaceOrRefused) {
   EXPECT_EQ(HiddenFiles(dir.Path()), 0);
 }
 
+// Accepting regular files only, a regular file (new, existing, or reached through a link)
+// is replaced as ever, and anything else is refused with its reason before it is opened:
+// a FIFO nobody reads would otherwise block for good (the alarm turns that into a failure).
+TEST(AtomicOutput, RegularFilesOnlyRefusesTheRestWithoutOpeningIt) {
+  TempDir dir;
+  ASSERT_EQ(mkfifo(dir.File("pipe").c_str(), 0600), 0);
+  fs::create_symlink("pipe", dir.File("to-pipe"));
+  fs::create_symlink("/dev/null", dir.File("to-null"));
+  fs::create_directory(dir.File("folder"));
+  dir.Write("earlier.json", "earlier");
+  fs::create_symlink("earlier.json", dir.File("to-earlier"));
+  int ends[2];
+  ASSERT_EQ(pipe(ends), 0);
+  const std::string log = std::to_string(open(dir.Write("log", "").c_str(), O_WRONLY));
+  const std::string writeEnd = std::to_string(ends[1]);
+  const char16_t* kHeld = u"names a file the program already holds open";
+  const std::pair<std::string, const char16_t*> kOutputs[] = {
+      {dir.File("new.json"), nullptr},
+      {dir.File("earlier.json"), nullptr},
+      {dir.File("to-earlier"), nullptr},
+      {dir.File("pipe"), u"is a FIFO"},
+      {dir.File("to-pipe"), u"is a FIFO"},
+      {"/dev/null", u"is a device"},
+      {dir.File("to-null"), u"is a device"},
+      {dir.File("folder"), u"Is a directory"},
+      {"/dev/fd/" + writeEnd, u"is a FIFO"},
+      {"/proc/self/fd/" + writeEnd, u"is a FIFO"},
+      {"/dev/fd/" + log, kHeld}};
+  for (const auto& [path, reason] : kOutputs) {
+    const int status = InChild([&, &path = path, &reason = reason] {
+      alarm(5);
+      CAtomicOutput out;
+      out.AcceptRegularFilesOnly();
+      CFileException error;
+      const CString name = CString::FromUtf8(path);
+      if (out.Open(name, nullptr, &error) != !reason)
+        return false;
+      if (!reason)
+        return !out.IsInPlace() && (out.File().WriteBytes("new"), out.Commit(), true);
+      return error.GetErrorMessage() == name + u": " + reason;
+    });
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << path;
+  }
+  EXPECT_EQ(ReadBytesFromFile(dir.File("earlier.json")), "new");
+  EXPECT_TRUE(fs::is_fifo(dir.File("pipe")) && fs::is_symlink(dir.File("to-earlier")));
+  EXPECT_EQ(HiddenFiles(dir.Path()), 0);
+  close(ends[0]);
+  close(ends[1]);
+}
+
 // A real signal in the middle of writing: the earlier file stays, the hidden file goes and
 // the process ends by that signal; SIGKILL can only leave the hidden file; an ignored
 // hang-up (nohup) stays ignored and the output is committed.

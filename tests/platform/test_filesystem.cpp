@@ -120,6 +120,54 @@ TEST_F(FileSystemTest, OnlyMarkedFoldersOfOwnFilesAreCleanedUp) {
   setenv("XDG_RUNTIME_DIR", m_dir.Path().c_str(), 1);
 }
 
+// An unusable runtime folder is passed over for $TMPDIR, and an unusable $TMPDIR for /tmp,
+// where the private folder is made as ever.
+TEST_F(FileSystemTest, AnUnusableRuntimeFolderFallsBackToTmpdirThenTmp) {
+  const bool root = geteuid() == 0;
+  const char* saved = std::getenv("TMPDIR");
+  const std::string savedTmpdir = saved ? saved : "";
+  const struct {
+    const char* name;
+    const char* runtime;  // made in a folder of the test; null: unset
+    mode_t mode;          // 0: a file, not a folder
+    bool others;          // owned by another user (root only)
+    bool tmpdir;          // $TMPDIR a usable folder, else a file
+  } kCases[] = {
+      {"Unset", nullptr, 0, false, true},        {"NotAFolder", "rt", 0, false, true},
+      {"OpenToOthers", "rt", 0755, false, true}, {"ReadOnly", "rt", 0500, false, true},
+      {"AnotherUsers", "rt", 0700, true, true},  {"TmpdirAFileToo", "rt", 0, false, false}};
+  for (const auto& c : kCases) {
+    SCOPED_TRACE(c.name);
+    if (c.others != root && (c.others || c.mode == 0500))
+      continue;  // root may write anything, and only root may give a folder away
+    TempDir runtime, tmp;
+    const std::string rt = c.runtime ? runtime.File(c.runtime) : "";
+    if (c.runtime && c.mode == 0)
+      WriteBytesToFile(rt, "");
+    if (c.runtime && c.mode != 0) {
+      ASSERT_EQ(mkdir(rt.c_str(), c.mode), 0);
+    }
+    if (c.runtime)
+      chmod(rt.c_str(), c.mode ? c.mode : 0600);
+    if (c.others) {
+      ASSERT_EQ(chown(rt.c_str(), 65534, 65534), 0);
+    }
+    c.runtime ? setenv("XDG_RUNTIME_DIR", rt.c_str(), 1) : unsetenv("XDG_RUNTIME_DIR");
+    const std::string tmpdir = c.tmpdir ? tmp.Path() : tmp.Write("f", "");
+    setenv("TMPDIR", tmpdir.c_str(), 1);
+    const std::u16string own = TempPath();
+    saved ? setenv("TMPDIR", savedTmpdir.c_str(), 1) : unsetenv("TMPDIR");
+    const std::string expected = c.tmpdir ? tmp.Path() : "/tmp";
+    EXPECT_TRUE(std::regex_match(Utf16ToUtf8(own),
+                                 std::regex(expected + "/corvane-preview-[A-Za-z0-9]{6}/")))
+        << Utf16ToUtf8(own);
+    EXPECT_TRUE(RemoveTempPath(own.c_str()));
+    if (c.runtime)
+      chmod(rt.c_str(), 0700);
+  }
+  setenv("XDG_RUNTIME_DIR", m_dir.Path().c_str(), 1);
+}
+
 std::vector<std::string> g_opened;
 int g_failures = 0;
 int g_failWith = EEXIST;
