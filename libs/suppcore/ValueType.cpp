@@ -19,6 +19,8 @@ constexpr std::size_t kDoubleDigits = 15;
 constexpr std::size_t kDecimalDigits = 34;
 constexpr std::int64_t kDecimalMinExponent = -6176;
 constexpr std::int64_t kDecimalMaxExponent = 6111;
+// The largest double is below 10^309: 0.d... x 10^scale passes it only from this scale on.
+constexpr std::int64_t kLargestDoubleScale = 309;
 
 std::int64_t ExponentOf(std::string_view text, std::size_t digits) {
   if (digits == 0)
@@ -66,6 +68,17 @@ TypedValue ExactNumber(std::string_view text, const Shape& shape, bool value) {
       result.number = value ? number : 0;
       return result;
     }
+  }
+  // Past the largest double a number stays text: JSON readers hold numbers as doubles, and
+  // a strict one refuses a document with such a number in it.
+  if (scale > kLargestDoubleScale)
+    return result;
+  if (scale == kLargestDoubleScale) {
+    double number = 0;
+    const std::from_chars_result parsed =
+        std::from_chars(text.data(), text.data() + text.size(), number);
+    if (parsed.ec != std::errc() || !std::isfinite(number))
+      return result;
   }
   const std::int64_t exponent = scale - static_cast<std::int64_t>(digits);
   if (digits <= kDecimalDigits && exponent >= kDecimalMinExponent &&

@@ -7,7 +7,8 @@
 // `0.30000000000000004`, `123456789012345678901`. Trailing zeros are written digits. Only
 // ASCII digits count and the whole text must match; everything else is a string: empty
 // text, `007`, `+1`, spaces, `NaN`, `Infinity`, numbers of more digits than a decimal
-// holds. Every typed text is valid JSON as it stands, so JSON output writes it unchanged.
+// holds, and numbers past the largest double (`1e400`), which JSON readers refuse. Every typed text
+// is valid JSON as it stands, so JSON output writes it unchanged.
 //
 // Texts are UTF-8 followed by kSimdPadding readable bytes, as the writer's values are.
 #pragma once

@@ -3,6 +3,7 @@
 #include <bson/bson.h>
 
 #include <nlohmann/json.hpp>
+#include <regex>
 
 namespace outputrows {
 namespace {
@@ -97,6 +98,16 @@ std::optional<Rows> JsonLinesRows(const std::string& text, bool typed) {
   return rows;
 }
 
+// A typed value written as a Decimal128 is an object in libbson's JSON ({ "$numberDecimal"
+// : "1E-400" }): its text alone, a JSON number, stands for it. Such a pattern can't occur
+// inside a string, whose quotes are escaped.
+namespace {
+std::string BareDecimals(const std::string& json) {
+  static const std::regex decimal(R"re(\{ "\$numberDecimal" : "([-+.0-9Ee]+)" \})re");
+  return std::regex_replace(json, decimal, "$1");
+}
+}  // namespace
+
 // Each document as libbson writes it in JSON: strings stay strings, numbers and booleans
 // stay so, other types become objects, which JsonRows refuses, as it refuses text that is
 // not UTF-8.
@@ -108,7 +119,7 @@ std::optional<Rows> BsonRows(const std::string& bytes, bool typed) {
   while (const bson_t* document = bson_reader_read(reader, &atEnd)) {
     char* json = bson_as_relaxed_extended_json(document, nullptr);
     const std::optional<Rows> row =  // no literal + temporary string: see above
-        json ? JsonRows(std::string("[") + json + "]", typed) : std::nullopt;
+        json ? JsonRows(std::string("[") + BareDecimals(json) + "]", typed) : std::nullopt;
     bson_free(json);
     if (!row || row->size() != 1) {
       atEnd = false;

@@ -58,6 +58,8 @@ def expected(text):
     number = float(text)
     if len(digits) <= 15 and DOUBLE_MIN <= abs(number) <= sys.float_info.max:
         return ("double", number)
+    if abs(value) > decimal.Decimal(sys.float_info.max):
+        return ("string", text)  # past the largest double: JSON readers refuse it
     if len(digits) <= 34 and -6176 <= exponent <= 6111:
         return ("decimal", value)
     return ("string", text)
