@@ -76,15 +76,6 @@ TEST_P(CliCases, ExitStatusMessagesAndDocument) {
   "then hi=$mid; else lo=$mid; fi; done; cd ..; rm -r probe; ulimit -v $((hi + 1024))"
 
 const CliCase kCliCases[] = {
-    {"SeparatorWithEquals", "a;b|c\n1;2|3\n", "'--separator=|' in.csv out.json", 0,
-     "encoding: UTF-8\n1 rows written, 0 lines left out\n", "out.json",
-     R"([{"a;b":"1;2","c":"3"}])"},
-    {"SeparatorAttached", "a;b|c\n1;2|3\n", "'-s|' in.csv out.json", 0,
-     "encoding: UTF-8\n1 rows written, 0 lines left out\n", "out.json",
-     R"([{"a;b":"1;2","c":"3"}])"},
-    {"BsonByExtension", kCities, "-q in.csv out.bson", 0, "", "out.bson", kCitiesJson},
-    {"BsonByOption", kCities, "-q -f bson in.csv out.bin", 0, "", "out.bin", kCitiesJson},
-    {"JsonLinesByExtension", kCities, "-q in.csv out.ndjson", 0, "", "out.ndjson", kCitiesJson},
     {"JsonLinesByOption", kCities, "-q -f jsonl in.csv out.bson", 0, "", "out.bson", kCitiesJson},
     {"Quoted", "name,note\n\"Smith, J.\",\"said \"\"hi\"\"\"\n", "-q --quoted in.csv out.json", 0,
      "", "out.json", R"([{"name":"Smith, J.","note":"said \"hi\""}])"},
@@ -129,10 +120,6 @@ const CliCase kCliCases[] = {
     {"Strict", "a,b\n1,2\n3\n", "-q --strict -s , in.csv keep.json", 1,
      "could not convert: in.csv: Line 3 left out: it has 1 field(s), the header has 2; every "
      "line must be converted (--strict)\n"},
-    {"TabByName", "a\tb\n1\t2\n", "-q -s tab in.csv out.json", 0, "", "out.json",
-     R"([{"a":"1","b":"2"}])"},
-    {"TabByEscape", "a\tb\n1\t2\n", "-q -s '\\t' in.csv out.json", 0, "", "out.json",
-     R"([{"a":"1","b":"2"}])"},
     // A log that cannot be written is not pointed to.
     {"LogNotWritable", "a,b\n1\n", "-s , in.csv out.json", 0,
      "encoding: UTF-8\n0 rows written, 1 lines left out (their field count differs from the "
@@ -212,10 +199,6 @@ const CliCase kCliCases[] = {
     // Control characters in a name reach the terminal escaped.
     {"EscapesInNames", kCities, "-s , $'in\\e]0;x\\a.csv' out.json", 1,
      "could not convert: in\\x1b]0;x\\x07.csv: No such file or directory\n"},
-    // Interrupted while it waits for more rows, megabytes written already: the signal ends
-    // it, the output stays.
-    {"Interrupted", kCities, "-q -s , f keep.json & sleep 0.5; kill -TERM $!; wait $!", 143, "",
-     nullptr, nullptr, "mkfifo f; (yes a,b | head -n 100000; sleep 3) >f &"},
 };
 void PrintTo(const CliCase& c, std::ostream* out) {
   *out << c.name << " " << ::testing::PrintToString(std::string(c.source)) << " " << c.args;
