@@ -277,9 +277,7 @@ TEST_F(MainWindowTest, EncodingListChoosesHowTheSourceIsReadAndIsKept) {
   EXPECT_NE(ShownPage(dlg->PreviewFile()).find("not UTF-8 at byte 1: Windows-1252"),
             std::string::npos);
   Choose(IDC_ENCODING, u"Windows-1251");
-  const std::string page = ShownPage(dlg->PreviewFile());
-  EXPECT_NE(page.find("Windows-1251 (chosen)"), std::string::npos) << page;
-  EXPECT_NE(page.find("<th>имя</th>"), std::string::npos) << page;
+  EXPECT_NE(ShownPage(dlg->PreviewFile()).find("<th>имя</th>"), std::string::npos);
   PressButton(*dlg, IDC_CONVERT);
   EXPECT_EQ(ReadBytesFromFile(dir.File("out.json")),
             "[\n  {\n    \"имя\": \"А\",\n    \"г\": \"1\uFFFD\"\n  }\n]\n");
@@ -348,18 +346,14 @@ TEST_F(MainWindowTest, PreviewFollowsTheSourceTheSeparatorAndQuotedFieldsAndLeav
 }
 
 // A new source whose header is one column under the chosen separator takes the one of
-// the list that splits it, and the page says so; a separator chosen afterwards stays, as
-// does one that splits the header already.
+// the list that splits it (what the page says then is the preview's own test); a separator
+// chosen afterwards stays, as does one that splits the header already.
 TEST_F(MainWindowTest, ANewSourceTakesTheSeparatorThatSplitsItsHeader) {
   Open();
   Choose(IDC_SEPARATOR, u",");
   SetText(IDC_SOURCE_FILE, Source("semicolons.csv", "a;b;c\n1;2;3\n"));
   EXPECT_EQ(Text(IDC_SEPARATOR), u";");
-  std::string page = ShownPage(dlg->PreviewFile());
-  EXPECT_NE(page.find("<td>2</td>"), std::string::npos) << page;
-  CString taken;
-  taken.Format(PreviewTexts::kSeparatorTaken, u";", u",", u";", 3LL);
-  EXPECT_NE(page.find(EscapeHtml(taken.ToUtf8())), std::string::npos) << page;
+  EXPECT_NE(ShownPage(dlg->PreviewFile()).find("<td>2</td>"), std::string::npos);
   Choose(IDC_SEPARATOR, u"|");
   EXPECT_EQ(Text(IDC_SEPARATOR), u"|") << "the user's choice for the same source stays";
   SetText(IDC_SOURCE_FILE, Source("bars.csv", "a|b,c\n1|2,3\n"));
