@@ -208,27 +208,17 @@ TEST_F(MainWindowTest, AGoneSavedSourceAndConversionErrorsAreReported) {
                                        u": No space left on device")}));
 }
 
-// Convert writes only regular files: a FIFO nobody reads, a device or a descriptor's name
-// typed as the output is refused at once with its reason, and the window goes on to
-// convert into a regular file.
+// Convert writes only regular files: a FIFO nobody reads typed as the output is refused at
+// once with its reason (what else is refused is the output's own test), and the window goes
+// on to convert into a regular file.
 TEST_F(MainWindowTest, AnOutputThatIsNotARegularFileIsRefusedAtOnce) {
   Open();
   ASSERT_EQ(mkfifo(dir.File("pipe").c_str(), 0600), 0);
-  int ends[2];
-  ASSERT_EQ(pipe(ends), 0);
-  const CString pipeEnd = CString::FromUtf8("/dev/fd/" + std::to_string(ends[1]));
   SetText(IDC_SOURCE_FILE, Source("in.txt", SourceRows(3, '\t')));
-  const std::pair<CString, const char16_t*> kOutputs[] = {
-      {dir.WFile("pipe"), u"is a FIFO"}, {u"/dev/null", u"is a device"}, {pipeEnd, u"is a FIFO"}};
-  BoxList expected;
-  for (const auto& [output, reason] : kOutputs) {
-    SetText(IDC_TARGET_FILE, output);
-    PressButton(*dlg, IDC_CONVERT);
-    expected.push_back(ErrorBox(u"Conversion error.\n" + output + u": " + reason));
-  }
-  EXPECT_EQ(Boxes(), expected);
-  close(ends[0]);
-  close(ends[1]);
+  SetText(IDC_TARGET_FILE, dir.WFile("pipe"));
+  PressButton(*dlg, IDC_CONVERT);
+  EXPECT_EQ(Boxes(),
+            BoxList{ErrorBox(u"Conversion error.\n" + dir.WFile("pipe") + u": is a FIFO")});
   SetText(IDC_TARGET_FILE, dir.WFile("out.json"));
   PressButton(*dlg, IDC_CONVERT);
   EXPECT_EQ(ReadBytesFromFile(dir.File("out.json")).substr(0, 1), "[");
