@@ -1,4 +1,5 @@
-// CDelimitedTextReader: encodings, line and field rules, buffer boundaries.
+// CDelimitedTextReader: the separator, line and field rules over the decoded text, and
+// buffer boundaries.
 #include <gtest/gtest.h>
 #include <unistd.h>
 

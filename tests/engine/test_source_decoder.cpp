@@ -1,6 +1,7 @@
-// CSourceDecoder: the automatic choice of encoding, the Windows-1252 fallback, a chosen
-// encoding through iconv, and what each says of itself. Expectations come from independent
-// decoders (Python's codecs, the iconv program), never typed by hand.
+// CSourceDecoder: the automatic choice of encoding, UTF-16 and the Windows-1252 fallback, a
+// chosen encoding through iconv, and what each says of itself. The Windows-1252 table and
+// the well-formed chosen texts come from independent decoders (Python's codecs, the iconv
+// program), never typed by hand.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -176,6 +177,10 @@ const ChosenCase kChosenCases[] = {
     {"Utf16LE", "UTF-16LE", "a,😀\n"},
 };
 
+void PrintTo(const ChosenCase& c, std::ostream* out) {
+  *out << c.name;
+}
+
 class ChosenCases : public SourceDecoderTest,
                     public ::testing::WithParamInterface<std::tuple<ChosenCase, size_t>> {};
 
@@ -225,6 +230,10 @@ const UndecodableCase kUndecodableCases[] = {
      "a\0"s,
      "�a", 2},
 };
+
+void PrintTo(const UndecodableCase& c, std::ostream* out) {
+  *out << c.name;
+}
 
 class UndecodableCases : public SourceDecoderTest,
                          public ::testing::WithParamInterface<UndecodableCase> {};
