@@ -73,5 +73,8 @@ void CPlannedRows::Write(const std::string_view* picked) {
     return;
   }
   m_plan.Type(picked, m_cells.data());
-  m_writer.AddPlannedObjectUtf8(m_names, picked, m_cells.data());
+  if (m_plan.Nested())
+    m_writer.AddNestedObjectUtf8(m_plan.Shape(), picked, m_cells.data());
+  else
+    m_writer.AddPlannedObjectUtf8(m_names, picked, m_cells.data());
 }

@@ -141,14 +141,16 @@ CColumnPlan::CColumnPlan(const NameList& names, const ColumnRecipe& recipe)
   else
     for (std::uint32_t source = 0; source < names.size(); ++source)
       m_columns.push_back({source, recipe.type, recipe.empty});
-  if (recipe.nest)
+  if (recipe.nest) {
     ThrowNestConflict(*m_outputNames);
-  m_passThrough = m_outputNames == &names && !recipe.nest;
+    Nest();
+  }
+  m_passThrough = m_outputNames == &names && !m_nested;
   for (std::size_t k = 0; k < m_columns.size(); ++k) {
     const PlannedColumn& column = m_columns[k];
     const bool plain = column.type == ColumnType::Text && column.empty == EmptyValue::Text;
     m_passThrough = m_passThrough && plain;
-    m_typed = m_typed || !plain;
+    m_typed = m_typed || !plain || m_nested;
     m_sampling = m_sampling || column.type == ColumnType::Automatic;
   }
   m_fits.assign(m_sampling ? m_columns.size() : 0, kFitsAll);
@@ -203,6 +205,75 @@ void CColumnPlan::Name(const NameList& names, const ColumnRecipe& recipe) {
   ThrowSameName(m_columns, m_names, header);
 }
 
+namespace {
+
+// A dotted name's objects and members as a tree, each level in the order its first
+// member came.
+struct NameNode {
+  std::string name;
+  std::uint32_t column = 0;  // a member's
+  bool object = false;
+  std::vector<NameNode> children;
+  std::unordered_map<std::string, std::size_t> objects;  // by name, among children
+
+  NameNode& Object(const std::string& part) {
+    const auto [at, added] = objects.emplace(part, children.size());
+    if (added)
+      children.push_back({part, 0, true, {}, {}});
+    return children[at->second];
+  }
+};
+
+// The members in the tree's order, and what begins and ends before each.
+void Flatten(const NameNode& node, ObjectShape& shape, std::vector<std::uint32_t>& order,
+             ShapedMember& next) {
+  for (const NameNode& child : node.children) {
+    if (!child.object) {
+      next.name = child.name;
+      shape.members.push_back(std::move(next));
+      order.push_back(child.column);
+      next = {};
+      continue;
+    }
+    next.begins.push_back(child.name);
+    Flatten(child, shape, order, next);
+    ++next.ends;
+  }
+}
+
+}  // namespace
+
+// Orders the columns so that each object's members follow one another, where its first
+// member stood.
+void CColumnPlan::Nest() {
+  NameNode root;
+  std::uint32_t column = 0;
+  for (const std::string_view name : *m_outputNames) {
+    NameNode* node = &root;
+    std::size_t start = 0;
+    for (std::size_t dot = name.find('.'); dot != std::string_view::npos;
+         dot = name.find('.', start)) {
+      node = &node->Object(std::string(name.substr(start, dot - start)));
+      start = dot + 1;
+    }
+    node->children.push_back({std::string(name.substr(start)), column++, false, {}, {}});
+  }
+  std::vector<std::uint32_t> order;
+  ShapedMember next;
+  Flatten(root, m_shape, order, next);
+  m_shape.endsAfter = next.ends;
+  std::vector<PlannedColumn> columns;
+  NameList names;
+  for (const std::uint32_t k : order) {
+    columns.push_back(m_columns[k]);
+    names.Append((*m_outputNames)[k]);
+  }
+  m_columns = std::move(columns);
+  m_names = std::move(names);
+  m_outputNames = &m_names;
+  m_nested = true;
+}
+
 void CColumnPlan::Observe(const std::string_view* picked) {
   for (std::size_t k = 0; k < m_columns.size(); ++k) {
     if (m_columns[k].type != ColumnType::Automatic || picked[k].empty() || m_fits[k] == 0)
@@ -213,7 +284,7 @@ void CColumnPlan::Observe(const std::string_view* picked) {
 }
 
 void CColumnPlan::Decide() {
-  m_typed = false;
+  m_typed = m_nested;
   for (std::size_t k = 0; k < m_columns.size(); ++k) {
     PlannedColumn& column = m_columns[k];
     if (column.type == ColumnType::Automatic)

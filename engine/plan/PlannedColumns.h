@@ -11,6 +11,7 @@
 
 #include "engine/plan/ColumnRecipe.h"
 #include "engine/rows/FieldList.h"
+#include "libs/suppcore/ObjectShape.h"
 #include "libs/suppcore/ValueType.h"
 
 struct PlannedColumn {
@@ -41,6 +42,9 @@ class CColumnPlan {
   bool PassThrough() const { return m_passThrough; }
   // Some value is written as other than its text: rows go through Type.
   bool Typed() const { return m_typed; }
+  // Dotted names make objects: rows are written as Shape says, values in its order.
+  bool Nested() const { return m_nested; }
+  const ObjectShape& Shape() const { return m_shape; }
   // Some column's type waits for the source's start: Observe its rows, then Decide.
   bool Sampling() const { return m_sampling; }
 
@@ -66,6 +70,7 @@ class CColumnPlan {
 
  private:
   void Name(const NameList& names, const ColumnRecipe& recipe);
+  void Nest();
 
   std::vector<PlannedColumn> m_columns;
   // The header's names, or m_names when the recipe leaves out, moves or renames a column.
@@ -75,6 +80,8 @@ class CColumnPlan {
   // whether it had a value at all.
   std::vector<std::uint8_t> m_fits;
   std::vector<bool> m_seen;
+  ObjectShape m_shape;
+  bool m_nested = false;
   bool m_passThrough = true;
   bool m_typed = false;
   bool m_sampling = false;

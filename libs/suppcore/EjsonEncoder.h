@@ -21,6 +21,8 @@ class EjsonEncoder : public DocumentEncoder {
   void WideRow(std::size_t index, const ObjectNames& names, const RowWindows& row) override;
   void PlannedRow(std::size_t index, const ObjectNames& names, const std::string_view* values,
                   const TypedValue* cells) override;
+  void NestedRow(std::size_t index, const ObjectShape& shape, const std::string_view* values,
+                 const TypedValue* cells) override;
   void EndArray() override {}
 
  private:

@@ -24,6 +24,9 @@ class JsonEncoder : public DocumentEncoder {
   // Numbers and booleans bare as their text stands, null as null, dates as their text.
   void PlannedRow(std::size_t index, const ObjectNames& names, const std::string_view* values,
                   const TypedValue* cells) override;
+  // Each nested object's members a level deeper, or compact in JSON Lines.
+  void NestedRow(std::size_t index, const ObjectShape& shape, const std::string_view* values,
+                 const TypedValue* cells) override;
   void EndArray() override;
 
  private:
