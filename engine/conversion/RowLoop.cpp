@@ -151,8 +151,8 @@ constexpr std::uint64_t kSampleBytes = std::uint64_t{16} << 20;
 // given, as the source held them.
 template <class Take>
 void ReadRows(CDelimitedTextReader& reader, std::size_t columns, const ConversionRequest& request,
-              ConversionReport& report, CRejectsFile* rejects, ProgressPacer& pacer,
-              bool sampling, Take&& take) {
+              ConversionReport& report, CRejectsFile* rejects, ProgressPacer& pacer, bool sampling,
+              Take&& take) {
   const bool limited = request.options.maxSourceBytes > 0;
   while (request.rowLimit < 0 || report.rowsRead < request.rowLimit) {
     if (sampling && reader.BytesRead() >= kSampleBytes)

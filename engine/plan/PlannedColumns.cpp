@@ -133,8 +133,7 @@ void ThrowNestConflict(const NameList& names) {
 CColumnPlan::CColumnPlan(const NameList& names, const ColumnRecipe& recipe)
     : m_outputNames(&names) {
   const bool named = recipe.listed || !recipe.changes.empty();
-  if (!named && recipe.type == ColumnType::Text && recipe.empty == EmptyValue::Text &&
-      !recipe.nest)
+  if (!named && recipe.type == ColumnType::Text && recipe.empty == EmptyValue::Text && !recipe.nest)
     return;  // nothing to look at: a header may hold millions of names
   if (named)
     Name(names, recipe);

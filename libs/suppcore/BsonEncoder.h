@@ -3,8 +3,8 @@
 // without seeking and has no size limit as a whole; an empty array is an empty file. A
 // row's members are string elements (0x02) in the order given, duplicate and empty names
 // kept. With typed values, a value that ValueType finds typed is a boolean (0x08), an
-// int32 (0x10) where it fits, else an int64 (0x12), a double (0x01) or a Decimal128 (0x13). A name ends at its
-// first NUL, which a BSON key cannot hold.
+// int32 (0x10) where it fits, else an int64 (0x12), a double (0x01) or a Decimal128 (0x13). A name
+// ends at its first NUL, which a BSON key cannot hold.
 #pragma once
 
 #include <cstdint>

@@ -33,8 +33,7 @@ void EjsonEncoder::Row(std::size_t /*index*/, const ObjectNames& names,
   WideRow(0, names, OneWindow(values, names.size()));
 }
 
-void EjsonEncoder::WideRow(std::size_t /*index*/, const ObjectNames& names,
-                           const RowWindows& row) {
+void EjsonEncoder::WideRow(std::size_t /*index*/, const ObjectNames& names, const RowWindows& row) {
   bson_t* const bson = &m_document->bson;
   bson_reinit(bson);
   ObjectNames::Iterator name = names.begin();
