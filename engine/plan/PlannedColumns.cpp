@@ -295,55 +295,72 @@ void CColumnPlan::Decide() {
 
 namespace {
 
-// What a value becomes under its column's type; false when the type can't hold it.
-bool TypedAs(ColumnType type, std::string_view value, TypedValue& cell) {
+// What a value becomes under its column's type; false when the type can't hold it. With
+// kKindsOnly, only the cell's type is set, which is all a writer of the text as it stands
+// needs: the value's bits are not worked out.
+template <bool kKindsOnly>
+[[gnu::always_inline]] inline ValueType TypeOf(std::string_view value, TypedValue& cell) {
+  if constexpr (kKindsOnly)
+    cell.type = TypeOfValue(value);
+  else
+    cell = ParseTypedValue(value);
+  return cell.type;
+}
+
+template <bool kKindsOnly>
+[[gnu::always_inline]] inline bool TypedAs(ColumnType type, std::string_view value,
+                                           TypedValue& cell) {
   switch (type) {
+    case ColumnType::Text:
+    case ColumnType::Automatic:
+      break;
     case ColumnType::Integer:
-      cell = ParseTypedValue(value);
-      return cell.type == ValueType::kInteger;
-    case ColumnType::Number:
+      return TypeOf<kKindsOnly>(value, cell) == ValueType::kInteger;
+    case ColumnType::Number: {
       // Each number as exactly as BSON holds it: an integer, a double or a decimal.
-      cell = ParseTypedValue(value);
-      return cell.type == ValueType::kInteger || cell.type == ValueType::kNumber ||
-             cell.type == ValueType::kDecimal;
+      const ValueType found = TypeOf<kKindsOnly>(value, cell);
+      return found == ValueType::kInteger || found == ValueType::kNumber ||
+             found == ValueType::kDecimal;
+    }
     case ColumnType::Decimal: {
       const ValueType found = TypeOfValue(value);
-      cell = {};
       cell.type = ValueType::kDecimal;
       return found == ValueType::kInteger || found == ValueType::kNumber ||
              found == ValueType::kDecimal;
     }
     case ColumnType::Boolean:
-      cell = ParseTypedValue(value);
-      return cell.type == ValueType::kBoolean;
+      return TypeOf<kKindsOnly>(value, cell) == ValueType::kBoolean;
     case ColumnType::Date:
-      cell = {};
       cell.type = ValueType::kDate;
       return ParseIsoDate(value, cell.integer);
-    case ColumnType::Text:
-    case ColumnType::Automatic:
-      break;
   }
-  cell = {};
+  cell.type = ValueType::kString;
   return true;
 }
 
 }  // namespace
 
-void CColumnPlan::Type(const std::string_view* picked, TypedValue* cells) {
+template <bool kKindsOnly>
+void CColumnPlan::TypeRow(const std::string_view* picked, TypedValue* cells) {
   for (std::size_t k = 0; k < m_columns.size(); ++k) {
     PlannedColumn& column = m_columns[k];
     TypedValue& cell = cells[k];
     if (picked[k].empty()) {
-      cell = {};
       cell.type = column.empty == EmptyValue::Null   ? ValueType::kNull
                   : column.empty == EmptyValue::Omit ? ValueType::kAbsent
                                                      : ValueType::kString;
-    } else if (!TypedAs(column.type, picked[k], cell)) {
-      cell = {};
+    } else if (!TypedAs<kKindsOnly>(column.type, picked[k], cell)) {
+      cell.type = ValueType::kString;
       ++column.leftAsText;
     }
   }
+}
+
+void CColumnPlan::Type(const std::string_view* picked, TypedValue* cells) {
+  if (m_kindsOnly)
+    TypeRow<true>(picked, cells);
+  else
+    TypeRow<false>(picked, cells);
 }
 
 std::int64_t CColumnPlan::LeftAsText() const {

@@ -64,11 +64,16 @@ class CColumnPlan {
   // What each picked value is written as; a value its column's type can't hold is text,
   // and counted.
   void Type(const std::string_view* picked, TypedValue* cells);
+  // The writer writes typed values as their text stands (JSON): Type then sets only each
+  // cell's type, not its value (but a date's).
+  void SetKindsOnly(bool kindsOnly) { m_kindsOnly = kindsOnly; }
 
   // Values written as text because their column's type could not hold them.
   std::int64_t LeftAsText() const;
 
  private:
+  template <bool kKindsOnly>
+  void TypeRow(const std::string_view* picked, TypedValue* cells);
   void Name(const NameList& names, const ColumnRecipe& recipe);
   void Nest();
 
@@ -82,6 +87,7 @@ class CColumnPlan {
   std::vector<bool> m_seen;
   ObjectShape m_shape;
   bool m_nested = false;
+  bool m_kindsOnly = false;
   bool m_passThrough = true;
   bool m_typed = false;
   bool m_sampling = false;

@@ -154,11 +154,10 @@ const PlannedConversion kPlannedConversions[] = {
      {},
      true,
      kEjson,
-     "{ \"i\" : { \"$numberInt\" : \"1\" }, \"n\" : { \"$numberInt\" : \"1\" }, \"b\" : true, "
-     "\"d\" : { \"$date\" : { \"$numberLong\" : \"1709164800000\" } }, \"t\" : \"x\" }\n"
-     "{ \"i\" : { \"$numberInt\" : \"-7\" }, \"n\" : { \"$numberDouble\" : \"2.5\" }, \"b\" : "
-     "false, "
-     "\"d\" : { \"$date\" : { \"$numberLong\" : \"-3598500\" } }, \"t\" : \"2\" }\n"},
+     "{\"i\":{\"$numberInt\":\"1\"},\"n\":{\"$numberInt\":\"1\"},\"b\":true,\"d\":{\"$date\":{\"$"
+     "numberLong\":\"1709164800000\"}},\"t\":\"x\"}\n"
+     "{\"i\":{\"$numberInt\":\"-7\"},\"n\":{\"$numberDouble\":\"2.5\"},\"b\":false,\"d\":{\"$"
+     "date\":{\"$numberLong\":\"-3598500\"}},\"t\":\"2\"}\n"},
     {"JsonWritesNumbersBareAndDatesAsText",
      "n,d\n1.50,2024-01-02\n",
      {},
@@ -175,9 +174,9 @@ const PlannedConversion kPlannedConversions[] = {
      Typed({Choice("a", nullptr, ColumnType::Integer), Choice("b", nullptr, ColumnType::Date),
             Choice("c", nullptr, ColumnType::Decimal)}),
      false, kEjson,
-     "{ \"a\" : { \"$numberInt\" : \"12\" }, \"b\" : \"x\", \"c\" : { \"$numberDecimal\" : "
-     "\"1E+3\" } }\n{ \"a\" : { \"$numberLong\" : \"99999999999\" }, \"b\" : \"2024-13-01\", "
-     "\"c\" : { \"$numberDecimal\" : \"0.1\" } }\n"},
+     "{\"a\":{\"$numberInt\":\"12\"},\"b\":\"x\",\"c\":{\"$numberDecimal\":\"1E+3\"}}\n"
+     "{\"a\":{\"$numberLong\":\"99999999999\"},\"b\":\"2024-13-01\",\"c\":{\"$numberDecimal\":\"0."
+     "1\"}}\n"},
     {"SelectedInTheirOrderRenamed", "a,b,c\n1,2,3\n", Listed({Choice("c"), Choice("a", "x")}),
      false, kJsonl, "{\"c\":\"3\",\"x\":\"1\"}\n"},
     {"CopiesRenamedFirstThenSelected", "a,a,b\n1,2,3\n", Listed({Choice("a_2"), Choice("a")}),
