@@ -152,6 +152,7 @@ CColumnPlan::CColumnPlan(const NameList& names, const ColumnRecipe& recipe)
     m_typed = m_typed || !plain || m_nested;
     m_sampling = m_sampling || column.type == ColumnType::Automatic;
   }
+  FindActive();
   m_fits.assign(m_sampling ? m_columns.size() : 0, kFitsAll);
   m_seen.assign(m_sampling ? m_columns.size() : 0, false);
 }
@@ -273,6 +274,13 @@ void CColumnPlan::Nest() {
   m_nested = true;
 }
 
+void CColumnPlan::FindActive() {
+  m_active.clear();
+  for (std::uint32_t k = 0; k < m_columns.size(); ++k)
+    if (m_columns[k].type != ColumnType::Text || m_columns[k].empty != EmptyValue::Text)
+      m_active.push_back(k);
+}
+
 void CColumnPlan::Observe(const std::string_view* picked) {
   for (std::size_t k = 0; k < m_columns.size(); ++k) {
     if (m_columns[k].type != ColumnType::Automatic || picked[k].empty() || m_fits[k] == 0)
@@ -291,6 +299,7 @@ void CColumnPlan::Decide() {
     m_typed = m_typed || column.type != ColumnType::Text || column.empty != EmptyValue::Text;
   }
   m_sampling = false;
+  FindActive();
 }
 
 namespace {
@@ -342,7 +351,7 @@ template <bool kKindsOnly>
 
 template <bool kKindsOnly>
 void CColumnPlan::TypeRow(const std::string_view* picked, TypedValue* cells) {
-  for (std::size_t k = 0; k < m_columns.size(); ++k) {
+  for (const std::uint32_t k : m_active) {
     PlannedColumn& column = m_columns[k];
     TypedValue& cell = cells[k];
     if (picked[k].empty()) {

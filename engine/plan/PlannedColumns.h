@@ -62,7 +62,8 @@ class CColumnPlan {
   // Gives each Automatic column the narrowest type that held every value observed.
   void Decide();
   // What each picked value is written as; a value its column's type can't hold is text,
-  // and counted.
+  // and counted. The cells of columns written as text with empty values as text are left
+  // as they are: a string's from the start.
   void Type(const std::string_view* picked, TypedValue* cells);
   // The writer writes typed values as their text stands (JSON): Type then sets only each
   // cell's type, not its value (but a date's).
@@ -75,9 +76,12 @@ class CColumnPlan {
   template <bool kKindsOnly>
   void TypeRow(const std::string_view* picked, TypedValue* cells);
   void Name(const NameList& names, const ColumnRecipe& recipe);
+  void FindActive();
   void Nest();
 
   std::vector<PlannedColumn> m_columns;
+  // The columns that Type looks at: those not plain text.
+  std::vector<std::uint32_t> m_active;
   // The header's names, or m_names when the recipe leaves out, moves or renames a column.
   const NameList* m_outputNames;
   NameList m_names;
