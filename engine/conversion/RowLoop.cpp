@@ -151,6 +151,7 @@ void WriteRowsUpToTheLimit(CDelimitedTextReader& reader, JSON& writer, const Obj
   while (request.rowLimit < 0 || report.rowsRead < request.rowLimit) {
     if (!NextRowWithinLimit(reader, limited, report))
       break;
+    const std::int64_t writtenBefore = report.rowsWritten;
     if (reader.FieldCount() == names.size() && reader.RecordFault() == CRowSplitter::Fault::kNone) {
       if (reader.RowHeld())
         writer.AddObjectUtf8(names, reader.Values());
@@ -162,6 +163,9 @@ void WriteRowsUpToTheLimit(CDelimitedTextReader& reader, JSON& writer, const Obj
       if (rejects != nullptr)
         rejects->Add(reader.RawRecord());
     }
+    if (request.noteRowPlaces)
+      report.rowPlaces.push_back(
+          {reader.LineNumber(), reader.LastLineNumber(), report.rowsWritten == writtenBefore});
     ++report.rowsRead;
     if (pacer.Due(report.rowsRead))
       pacer.Check(report.rowsRead, reader.BytesRead(), report.sourceSize);
