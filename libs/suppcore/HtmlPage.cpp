@@ -29,7 +29,11 @@ constexpr std::string_view kStyle =
     ".note { color: #666; margin: 0 0 6px 0; }\n"
     "table + .note { margin-top: 6px; }\n"
     "td.number { text-align: right; font-variant-numeric: tabular-nums; }\n"
-    "td.literal { color: #1a5fb4; font-weight: 600; }\n"
+    "td.literal { color: #1a5fb4; font-weight: 600; }\n";
+
+// Only a page that numbers its rows carries these, so that every other page stays as it
+// was.
+constexpr std::string_view kPlacesStyle =
     ".line { color: #8a8a8a; text-align: right; font-weight: normal; "
     "font-variant-numeric: tabular-nums; }\n"
     "tr.left-out td { color: #8a8a8a; background: #eeeeee; font-style: italic; }\n";
@@ -172,7 +176,8 @@ void WriteHtmlTable(std::ostream& out, const std::vector<std::string>& columns,
                     const std::vector<HtmlRowPlace>& places) {
   out << kHead << "<title>" << EscapeHtml(kHtmlPageTitle) << "</title>\n"
       << "<style>\n"
-      << kStyle << "</style>\n</head>\n<body>\n";
+      << kStyle << (places.empty() ? std::string_view() : kPlacesStyle)
+      << "</style>\n</head>\n<body>\n";
   for (const std::string& text : lead) {
     out << "<p>" << EscapeHtml(text) << "</p>\n";
   }
