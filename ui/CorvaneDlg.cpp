@@ -377,7 +377,8 @@ void CCorvaneDlg::OnGoToLine() {
   }
 }
 
-// Enter in "From line" goes there; anywhere else it does nothing, as before.
+// Enter in "From line" goes there; anywhere else it does nothing, as before. The number
+// may be written as the page's caption writes it, its thousands grouped.
 void CCorvaneDlg::OnOK() {
   const CWnd* focus = CWnd::GetFocus();
   if (focus == nullptr || focus->GetDlgCtrlID() != IDC_FROM_LINE) {
@@ -385,12 +386,17 @@ void CCorvaneDlg::OnOK() {
   }
   CString text;
   GetDlgItemText(IDC_FROM_LINE, text);
-  const std::string digits = text.ToUtf8();
-  if (digits.empty() || digits.size() > 15 ||
-      !std::all_of(digits.begin(), digits.end(), [](char c) { return c >= '0' && c <= '9'; })) {
-    return;
+  std::string digits;
+  for (const char16_t c : text.View()) {
+    if (c >= u'0' && c <= u'9') {
+      digits += static_cast<char>(c);
+    } else if (c != u',' && c != u'.' && c != u' ' && c != u'\u00A0' && c != u'\'') {
+      return;
+    }
   }
-  ShowPageAt({PageTarget::By::kLine, std::stoll(digits)});
+  if (!digits.empty() && digits.size() <= 15) {
+    ShowPageAt({PageTarget::By::kLine, std::stoll(digits)});
+  }
 }
 
 void CCorvaneDlg::Deactivate() {

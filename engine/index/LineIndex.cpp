@@ -88,7 +88,7 @@ void CLineIndex::Start(const ConversionRequest& source, Changed changed) {
   } catch (const std::system_error&) {
     // No thread to be had: the pages read forward from the start instead.
     std::lock_guard lock(m_mutex);
-    m_state.failure = CString(u"no thread to index the source");
+    m_state.failure = CString(kNoIndexThread);
   }
 }
 

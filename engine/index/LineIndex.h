@@ -54,6 +54,9 @@ struct LineIndexState {
   std::uint64_t sourceSize = 0;
 };
 
+// Why there is no index when the system gives no thread to make it.
+inline constexpr char16_t kNoIndexThread[] = u"no thread to index the source";
+
 class CLineIndex {
  public:
   // Entries the table holds at most: 16 bytes each.

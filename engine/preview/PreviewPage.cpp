@@ -114,7 +114,7 @@ std::vector<HtmlRowPlace> Places(const ConversionReport& report) {
     if (row.leftOut && leftOut < report.leftOutLines.size())
       place.leftOut = Utf16ToUtf8(report.leftOutLines[leftOut++].View());
     else if (row.leftOut)
-      place.leftOut = "left out";
+      place.leftOut = Utf16ToUtf8(PreviewTexts::kLeftOut);
     places.push_back(std::move(place));
   }
   return places;

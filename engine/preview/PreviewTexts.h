@@ -53,5 +53,7 @@ inline constexpr char16_t kPageShows[] =
 inline constexpr char16_t kPastTheEnd[] = u"No rows from line %s on: the source ends at line %s.";
 inline constexpr char16_t kPastTheEndAbout[] =
     u"No rows from line %s on: the source ends at about line %s.";
+// A row left out past the descriptions a conversion keeps.
+inline constexpr char16_t kLeftOut[] = u"Left out.";
 
 }  // namespace PreviewTexts

@@ -66,6 +66,10 @@ TEST_F(PreviewPagingTest, ButtonsKeysAndFromLineGoAnywhereAndANewSourceStartsAga
   EXPECT_NE(page.find("<td class=\"line\">506</td><td>row505</td>"), std::string::npos);
   PressKey(WXK_PAGEDOWN, wxMOD_CONTROL);
   EXPECT_NE(PageSaying(Place("510", "519", "1,001")), "") << "Ctrl+PageDown";
+  FocusOn(*dlg, IDC_FROM_LINE);
+  SetText(IDC_FROM_LINE, u"1,000");
+  PressKey(WXK_RETURN);
+  EXPECT_NE(PageSaying(Place("1,000", "1,001", "1,001")), "") << "a number grouped as shown";
   PressKey(WXK_HOME, wxMOD_CONTROL);
   EXPECT_NE(PageSaying(Place("2", "11", "1,001")), "") << "Ctrl+Home";
   PressButton(*dlg, IDC_PAGE_LAST);
