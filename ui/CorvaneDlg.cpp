@@ -334,14 +334,15 @@ void CCorvaneDlg::AnchorPagingControls() {
   AddCtrlAccelerator(VK_NEXT, IDC_PAGE_NEXT);
   AddCtrlAccelerator(VK_END, IDC_PAGE_LAST);
   // The page that said "of about" says how many once the index is done.
+  // Not through CheckInputs: a source gone meanwhile is no reason for a box nobody asked for.
   m_pager = std::make_unique<CPreviewPager>(*this, [this] {
-    if (m_pager->Paged())
-      ShowPageAt(m_pager->Current());
+    if (m_pager->Paged() && _waccess(m_sourceFile, 0) == 0)
+      ShowPageAt(m_pager->Current(), false);
   });
 }
 
-void CCorvaneDlg::ShowPageAt(PageTarget target) {
-  if (m_previewEnabled == 0 || CheckInputs() == 0) {
+void CCorvaneDlg::ShowPageAt(PageTarget target, bool checkInputs) {
+  if (m_previewEnabled == 0 || (checkInputs && CheckInputs() == 0)) {
     return;
   }
   CPreviewFiles files(m_previewFile);

@@ -81,8 +81,9 @@ class CCorvaneDlg : public CSmDialog {
   // The conversion the controls describe, for the preview and for Convert alike: the
   // source and separator as CheckInputs read them, the output, format and check boxes.
   ConversionRequest RequestFromControls() const;
-  // Shows the page at target of the source on show, and its first line in "From line".
-  void ShowPageAt(PageTarget target);
+  // Shows the page at target of the source on show, and its first line in "From line";
+  // checkInputs: the source and separator are read from the controls first.
+  void ShowPageAt(PageTarget target, bool checkInputs = true);
   void AnchorPagingControls();
 
  protected:
