@@ -66,6 +66,11 @@ ON_EN_CHANGE(IDC_SKIP_LINES, OnOptionChanged)
 ON_CBN_SELCHANGE(IDC_ENCODING, OnOptionChanged)
 ON_BN_CLICKED(IDC_CONVERT, OnConvert)
 ON_CBN_SELCHANGE(IDC_FORMAT, OnFormatChanged)
+ON_BN_CLICKED(IDC_PAGE_FIRST, OnPageFirst)
+ON_BN_CLICKED(IDC_PAGE_PREVIOUS, OnPagePrevious)
+ON_BN_CLICKED(IDC_PAGE_NEXT, OnPageNext)
+ON_BN_CLICKED(IDC_PAGE_LAST, OnPageLast)
+ON_COMMAND(ID_GO_TO_LINE, OnGoToLine)
 END_MESSAGE_MAP()
 
 void CCorvaneDlg::DoDataExchange(CDataExchange* pDX) {
@@ -85,6 +90,7 @@ BOOL CCorvaneDlg::OnInitDialog() {
   SetUpButtons();
   SetUpBrowseButtons();
   AnchorControls();
+  AnchorPagingControls();
   AcceptDroppedFiles(*this, [this](const CString& path) { m_sourceEdit.SetWindowText(path); });
   for (const OutputFormatName& format : OutputFormatNames()) {
     m_formatBox.AddString(FormatLabel(format));
@@ -305,9 +311,99 @@ void CCorvaneDlg::ShowPreview() {
   }
   m_browser.Navigate(m_previewFile, nullptr, nullptr, nullptr, nullptr);
   files.Shown();
+  // Every first page of a source (or of a new separator) starts its index anew.
+  SetDlgItemText(IDC_FROM_LINE, u"");
+  if (!m_pager) {
+    return;
+  }
+  if (_waccess(m_sourceFile, 0) == 0) {
+    m_pager->FirstPageShown(RequestFromControls());
+  } else {
+    m_pager->Forget();
+  }
+}
+
+void CCorvaneDlg::AnchorPagingControls() {
+  for (const int id : {IDC_FROM_LINE_LABEL, IDC_FROM_LINE, IDC_PAGE_FIRST, IDC_PAGE_PREVIOUS,
+                       IDC_PAGE_NEXT, IDC_PAGE_LAST}) {
+    AddControl(id, RZ_MOVE_DOWN, SPLIT_NONE);
+  }
+  AddCtrlAccelerator('G', ID_GO_TO_LINE);
+  AddCtrlAccelerator(VK_HOME, IDC_PAGE_FIRST);
+  AddCtrlAccelerator(VK_PRIOR, IDC_PAGE_PREVIOUS);
+  AddCtrlAccelerator(VK_NEXT, IDC_PAGE_NEXT);
+  AddCtrlAccelerator(VK_END, IDC_PAGE_LAST);
+  // The page that said "of about" says how many once the index is done.
+  // Not through CheckInputs: a source gone meanwhile is no reason for a box nobody asked for.
+  m_pager = std::make_unique<CPreviewPager>(*this, [this] {
+    if (m_pager->Paged() && _waccess(m_sourceFile, 0) == 0)
+      ShowPageAt(m_pager->Current(), false);
+  });
+}
+
+void CCorvaneDlg::ShowPageAt(PageTarget target, bool checkInputs) {
+  if (m_previewEnabled == 0 || (checkInputs && CheckInputs() == 0)) {
+    return;
+  }
+  CPreviewFiles files(m_previewFile);
+  if (!files.Reserved()) {
+    return;
+  }
+  const PageFacts facts = m_pager->ShowPage(RequestFromControls(), files.JsonPath(), target);
+  m_browser.Navigate(m_previewFile, nullptr, nullptr, nullptr, nullptr);
+  files.Shown();
+  SetDlgItemText(IDC_FROM_LINE,
+                 facts.firstLine > 0 ? CString::FromUtf8(std::to_string(facts.firstLine)) : u"");
+}
+
+void CCorvaneDlg::OnPageFirst() {
+  ShowPageAt(m_pager->TargetOf(CPreviewPager::Move::kFirst));
+}
+
+void CCorvaneDlg::OnPagePrevious() {
+  ShowPageAt(m_pager->TargetOf(CPreviewPager::Move::kPrevious));
+}
+
+void CCorvaneDlg::OnPageNext() {
+  ShowPageAt(m_pager->TargetOf(CPreviewPager::Move::kNext));
+}
+
+void CCorvaneDlg::OnPageLast() {
+  ShowPageAt(m_pager->TargetOf(CPreviewPager::Move::kLast));
+}
+
+void CCorvaneDlg::OnGoToLine() {
+  if (CWnd* field = GetDlgItem(IDC_FROM_LINE)) {
+    field->SetFocus();
+  }
+}
+
+// Enter in "From line" goes there; anywhere else it does nothing, as before. The number
+// may be written as the page's caption writes it, its thousands grouped.
+void CCorvaneDlg::OnOK() {
+  const CWnd* focus = CWnd::GetFocus();
+  if (focus == nullptr || focus->GetDlgCtrlID() != IDC_FROM_LINE) {
+    return;
+  }
+  CString text;
+  GetDlgItemText(IDC_FROM_LINE, text);
+  std::string digits;
+  for (const char16_t c : text.View()) {
+    if (c >= u'0' && c <= u'9') {
+      digits += static_cast<char>(c);
+    } else if (c != u',' && c != u'.' && c != u' ' && c != u'\u00A0' && c != u'\'') {
+      return;
+    }
+  }
+  if (!digits.empty() && digits.size() <= 15) {
+    ShowPageAt({PageTarget::By::kLine, std::stoll(digits)});
+  }
 }
 
 void CCorvaneDlg::Deactivate() {
+  if (m_pager) {
+    m_pager->Forget();  // its thread goes with the window
+  }
   DeletePreviewPage(m_previewFile);
   CSmDialog::Deactivate();
 }

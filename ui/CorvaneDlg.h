@@ -14,6 +14,7 @@
 #include "platform/gui/EditBrowseCtrl.h"
 #include "platform/gui/MFCButton.h"
 #include "ui/MainWindowSettings.h"
+#include "ui/PreviewPager.h"
 
 class CCorvaneDlg : public CSmDialog {
  public:
@@ -46,6 +47,14 @@ class CCorvaneDlg : public CSmDialog {
   // output name ending in one of the formats' extensions takes the chosen one.
   void OfferFormat(bool renameOutput);
   void OnFormatChanged();
+  // Paging under the pane: the buttons, Ctrl+Home, Ctrl+PageUp, Ctrl+PageDown and Ctrl+End.
+  void OnPageFirst();
+  void OnPagePrevious();
+  void OnPageNext();
+  void OnPageLast();
+  // Ctrl+G: the focus goes to "From line", where Enter shows the page from that line.
+  void OnGoToLine();
+  void OnOK() override;
 
   // Reads the source path into m_sourceFile and, when something of that name exists, the
   // separator text into m_separator; 1 then, else 0 after telling the user about a
@@ -72,6 +81,10 @@ class CCorvaneDlg : public CSmDialog {
   // The conversion the controls describe, for the preview and for Convert alike: the
   // source and separator as CheckInputs read them, the output, format and check boxes.
   ConversionRequest RequestFromControls() const;
+  // Shows the page at target of the source on show, and its first line in "From line";
+  // checkInputs: the source and separator are read from the controls first.
+  void ShowPageAt(PageTarget target, bool checkInputs = true);
+  void AnchorPagingControls();
 
  protected:
   HICON m_hIcon = nullptr;
@@ -94,4 +107,5 @@ class CCorvaneDlg : public CSmDialog {
   CString m_openWith;
   // The source field changed since the last preview: the next may take another separator.
   bool m_newSource = false;
+  std::unique_ptr<CPreviewPager> m_pager;
 };

@@ -22,7 +22,7 @@ static_assert(kLabel == 0x50020000 && kField == 0x50810080 && kList == 0x5021000
 // Template order is tab order: each check box comes right after the controls it sits beside,
 // and the custom separator field right after the separator list. The encoding list is
 // filled from its table when the window opens.
-const std::array<DlgControl, 21> kMainControls = {{
+const std::array<DlgControl, 27> kMainControls = {{
     {IDC_STATIC, kClassStatic,
      u"&Source file with data (text or CSV format). The header with column name is required. "
      u"One row per line.",
@@ -43,7 +43,14 @@ const std::array<DlgControl, 21> kMainControls = {{
     {IDC_TARGET_FILE, kClassEditBrowse, u"", kField, 43, 231, 423, 14},
     {IDC_CONVERT, kClassButton, u"Con&vert", kButton, 366, 250, 50, 18},
     {IDCANCEL, kClassButton, u"Quit", kButton, 417, 250, 50, 18},
-    {IDC_PREVIEW, kClassWebBrowser, u"", WS_CHILD | WS_VISIBLE | WS_TABSTOP, 43, 66, 423, 148},
+    {IDC_PREVIEW, kClassWebBrowser, u"", WS_CHILD | WS_VISIBLE | WS_TABSTOP, 43, 66, 423, 130},
+    // Paging under the pane.
+    {IDC_FROM_LINE_LABEL, kClassStatic, u"From l&ine", kLabel, 43, 202, 34, 8},
+    {IDC_FROM_LINE, kClassEdit, u"", kField, 79, 200, 44, 14},
+    {IDC_PAGE_FIRST, kClassButton, u"Fi&rst", kButton | WS_GROUP, 127, 200, 40, 14},
+    {IDC_PAGE_PREVIOUS, kClassButton, u"Previo&us", kButton, 169, 200, 40, 14},
+    {IDC_PAGE_NEXT, kClassButton, u"Ne&xt", kButton, 211, 200, 40, 14},
+    {IDC_PAGE_LAST, kClassButton, u"L&ast", kButton, 253, 200, 40, 14},
     {IDC_FORMAT_LABEL, kClassStatic, u"Format", kLabel, 44, 250, 24, 8},
     {IDC_FORMAT, kClassComboBox, u"", kList | WS_DISABLED, 78, 248, 64, 42},
     {IDC_TYPED_VALUES, kClassButton, u"&Typed values", kCheckBox, 148, 251, 58, 10},

@@ -36,3 +36,12 @@ constexpr unsigned ID_PRODUCT_FIRST = 25000;
 constexpr unsigned ID_PRODUCT_LAST = 25020;
 constexpr unsigned ID_HELP_ABOUT = 32771;
 constexpr unsigned ID_TOOLS_VIEW_LOG = 32780;
+
+// The paging controls under the preview pane, and the command that focuses "From line".
+constexpr int IDC_FROM_LINE_LABEL = 1060;
+constexpr int IDC_FROM_LINE = 1061;
+constexpr int IDC_PAGE_FIRST = 1062;
+constexpr int IDC_PAGE_PREVIOUS = 1063;
+constexpr int IDC_PAGE_NEXT = 1064;
+constexpr int IDC_PAGE_LAST = 1065;
+constexpr unsigned ID_GO_TO_LINE = 32860;

@@ -70,6 +70,17 @@ struct ConversionReport {
   bool readLimitReached = false;
   std::int64_t cutLine = 0;
   std::int64_t rowsRead = 0;
+  // With ConversionRequest::from: the number of the first row read (the first row after
+  // the header being 0).
+  std::int64_t firstRow = 0;
+  // With ConversionRequest::noteRowPlaces: each row read in order, its lines, and whether
+  // it was left out (the n-th left out being described by leftOutLines[n]).
+  struct RowPlace {
+    std::int64_t line = 0;
+    std::int64_t lastLine = 0;
+    bool leftOut = false;
+  };
+  std::vector<RowPlace> rowPlaces;
   // Row objects in the output; counted up to a failure, but only a whole document is kept.
   std::int64_t rowsWritten = 0;
   // The output was an existing file written over in place once the whole document was

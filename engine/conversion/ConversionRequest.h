@@ -73,6 +73,12 @@ struct ConversionRequest {
   CString reportFile;
   // Data lines to read at most, lines left out included; negative for all.
   std::int64_t rowLimit = -1;
+  // Rows to pass before the first one read (a page of the preview further on): from a row
+  // an index of the source found; none: from the first row.
+  std::optional<RowsFrom> from;
+  // Where each row read lies and whether it was written (ConversionReport::rowPlaces), for
+  // a page that numbers its rows; for a few rows only.
+  bool noteRowPlaces = false;
   ConversionOptions options;
   // May be empty.
   ConversionProgress progress;

@@ -134,6 +134,8 @@ void Convert(const ConversionRequest& request, ConversionReport& report) {
   bool sourceKnown = false;
   if (!ReadHeader(request, reader, source, sourceKnown, report))
     return;
+  if (request.from)
+    report.firstRow = reader.SkipTo(*request.from);
   // The output is touched only now, so that a source without a header leaves no trace.
   CFileException error;
   output.AcceptRegularFilesOnly(options.regularOutputOnly);

@@ -159,6 +159,7 @@ void ReadRows(CDelimitedTextReader& reader, std::size_t columns, const Conversio
       break;
     if (!NextRowWithinLimit(reader, limited, report))
       break;
+    const std::int64_t writtenBefore = report.rowsWritten;
     if (reader.FieldCount() == columns && reader.RecordFault() == CRowSplitter::Fault::kNone) {
       take();
       ++report.rowsWritten;
@@ -167,6 +168,9 @@ void ReadRows(CDelimitedTextReader& reader, std::size_t columns, const Conversio
       if (rejects != nullptr)
         rejects->Add(reader.RawRecord());
     }
+    if (request.noteRowPlaces)
+      report.rowPlaces.push_back(
+          {reader.LineNumber(), reader.LastLineNumber(), report.rowsWritten == writtenBefore});
     ++report.rowsRead;
     if (pacer.Due(report.rowsRead))
       pacer.Check(report.rowsRead, reader.BytesRead(), report.sourceSize);

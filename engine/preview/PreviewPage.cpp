@@ -43,8 +43,9 @@ CString NoRowsReason(const ConversionReport& report) {
                    static_cast<long long>(report.header.columns));
 }
 
-// The texts above the table.
-std::vector<CString> Lead(const ConversionReport& report) {
+// The texts above the table; shows, when given, says which rows the page shows instead of
+// the first page's text.
+std::vector<CString> Lead(const ConversionReport& report, const CString& shows = {}) {
   using Kind = ConversionFailure::Kind;
   if (const auto& failure = report.failure) {
     if (failure->kind == Kind::LineTooLong)
@@ -58,7 +59,9 @@ std::vector<CString> Lead(const ConversionReport& report) {
   const auto columns = static_cast<long long>(report.header.columns);
   const CString encoding = DescribeEncoding(report.encoding);
   std::vector<CString> lead;
-  if (report.rowsWritten > 0) {
+  if (!shows.IsEmpty() && report.rowsRead > 0) {
+    lead.push_back(shows);
+  } else if (report.rowsWritten > 0) {
     lead.push_back(Formatted(PreviewTexts::kShows, static_cast<long long>(report.rowsWritten),
                              encoding.GetString(), columns, separator.GetString()));
   } else {
@@ -99,7 +102,87 @@ void WriteNoRows(const CString& jsonPath) {
   }
 }
 
+// Where each row read lies, the n-th left out with the n-th description.
+std::vector<HtmlRowPlace> Places(const ConversionReport& report) {
+  std::vector<HtmlRowPlace> places;
+  std::size_t leftOut = 0;
+  for (const ConversionReport::RowPlace& row : report.rowPlaces) {
+    CString lines = GroupedNumber(static_cast<std::uint64_t>(row.line));
+    if (row.lastLine > row.line)
+      lines += u"-" + GroupedNumber(static_cast<std::uint64_t>(row.lastLine));
+    HtmlRowPlace place{Utf16ToUtf8(lines.View()), {}};
+    if (row.leftOut && leftOut < report.leftOutLines.size())
+      place.leftOut = Utf16ToUtf8(report.leftOutLines[leftOut++].View());
+    else if (row.leftOut)
+      place.leftOut = Utf16ToUtf8(PreviewTexts::kLeftOut);
+    places.push_back(std::move(place));
+  }
+  return places;
+}
+
+// The lines left out are in the table in their place; the notes list them only for a page
+// without places.
+void Render(const CString& jsonPath, const ConversionReport& report,
+            const std::vector<CString>& lead) {
+  WriteNoRows(jsonPath);
+  const std::vector<HtmlRowPlace> places = Places(report);
+  RenderPreview(jsonPath, places.empty() ? report.leftOutLines : std::vector<CString>{}, lead,
+                places);
+}
+
+CString Grouped(std::int64_t number) {
+  return GroupedNumber(static_cast<std::uint64_t>(std::max<std::int64_t>(number, 0)));
+}
+
+// The first line of a page further on: where it is, and what its rows are.
+std::vector<CString> PlaceLead(const ConversionReport& report, const LineIndexState& index,
+                               std::int64_t askedLine, PageFacts& facts) {
+  const std::int64_t known = index.done ? index.lines : std::max(index.estimatedLines, index.lines);
+  std::vector<CString> lead;
+  if (report.rowPlaces.empty()) {
+    if (!report.failure)
+      lead.push_back(
+          Formatted(index.done ? PreviewTexts::kPastTheEnd : PreviewTexts::kPastTheEndAbout,
+                    Grouped(askedLine).GetString(), Grouped(known).GetString()));
+    for (CString& line : Lead(report))
+      lead.push_back(std::move(line));
+    return lead;
+  }
+  facts.firstLine = report.rowPlaces.front().line;
+  facts.lastLine = report.rowPlaces.back().lastLine;
+  lead.push_back(Formatted(index.done ? PreviewTexts::kPlace : PreviewTexts::kPlaceAbout,
+                           Grouped(facts.firstLine).GetString(),
+                           Grouped(facts.lastLine).GetString(),
+                           Grouped(std::max(known, facts.lastLine)).GetString()));
+  const CString shows = Formatted(PreviewTexts::kPageShows, static_cast<long long>(report.rowsRead),
+                                  DescribeEncoding(report.encoding).GetString(),
+                                  static_cast<long long>(report.header.columns),
+                                  ShownSeparatorText(report.separatorText).GetString());
+  for (CString& line : Lead(report, shows))
+    lead.push_back(std::move(line));
+  return lead;
+}
+
 }  // namespace
+
+PageFacts MakePreviewPageAt(const ConversionRequest& conversion, const CString& jsonPath,
+                            const CLineIndex& index, PageTarget target) {
+  const LineIndexState state = index.State();
+  ConversionRequest request = PreviewRequest(conversion, jsonPath);
+  const bool byLine = target.by == PageTarget::By::kLine;
+  request.from = byLine ? index.ForLine(std::max<std::int64_t>(target.number, 1))
+                        : index.ForRow(std::max<std::int64_t>(target.number, 0));
+  // Far into the file: the rows, each within the line limit, bound the reading instead.
+  request.options.maxSourceBytes = 0;
+  const ConversionReport report = ConvertToJson(request);
+  PageFacts facts;
+  facts.firstRow = report.firstRow;
+  facts.rows = report.rowsRead;
+  const std::int64_t askedLine =
+      byLine ? target.number : (report.rowPlaces.empty() ? state.lines + 1 : 0);
+  Render(jsonPath, report, PlaceLead(report, state, askedLine, facts));
+  return facts;
+}
 
 ConversionRequest PreviewRequest(const ConversionRequest& conversion, const CString& jsonPath) {
   ConversionRequest preview = conversion;
@@ -111,6 +194,7 @@ ConversionRequest PreviewRequest(const ConversionRequest& conversion, const CStr
   preview.options.maxSourceBytes = kPreviewMaxBytes;
   preview.options.log = false;  // runs on every keystroke; Convert logs
   preview.progress = nullptr;
+  preview.noteRowPlaces = true;
   return preview;
 }
 
@@ -141,7 +225,6 @@ CString MakePreviewPage(const ConversionRequest& conversion, const CString& json
     for (CString& line : Lead(report))
       lead.push_back(std::move(line));
   }
-  WriteNoRows(jsonPath);
-  RenderPreview(jsonPath, report.leftOutLines, lead);
+  Render(jsonPath, report, lead);
   return taken;
 }

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "engine/conversion/ConversionRequest.h"
+#include "engine/index/LineIndex.h"
 #include "platform/core/CString.h"
 
 // Lines of the source that the preview reads after the header; lines left out count too.
@@ -26,3 +27,28 @@ ConversionRequest PreviewRequest(const ConversionRequest& conversion, const CStr
 // with that one, and the page says so. Returns the separator taken, else an empty text.
 CString MakePreviewPage(const ConversionRequest& conversion, const CString& jsonPath,
                         bool takeSeparator = false);
+
+// Which rows a page further on shows: those from the row that holds a line, or from a row
+// by its number (the first after the header being 0).
+struct PageTarget {
+  enum class By { kLine, kRow };
+  By by = By::kRow;
+  std::int64_t number = 0;
+};
+
+// Where a page is, for the controls under it: its first row's number, the rows it read
+// (lines left out included) and the lines they took (0 and 0 when it shows none).
+struct PageFacts {
+  std::int64_t firstRow = 0;
+  std::int64_t rows = 0;
+  std::int64_t firstLine = 0;
+  std::int64_t lastLine = 0;
+};
+
+// Converts the kPreviewRows rows at target, read from the nearest row the index has found
+// (on from there when the index has not got so far), and renders the page as
+// MakePreviewPage does, with where it is: "Lines 1,000,001-1,000,010 of 2,000,001", "of
+// about" while the index is still being made. Its rows are numbered by line, and the lines
+// left out among them are shown in place with their reason.
+PageFacts MakePreviewPageAt(const ConversionRequest& conversion, const CString& jsonPath,
+                            const CLineIndex& index, PageTarget target);

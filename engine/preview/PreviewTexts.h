@@ -41,4 +41,19 @@ inline constexpr char16_t kSeparatorTaken[] =
 inline constexpr char16_t kOtherSeparator[] =
     u"The header is one column with this separator; '%s' would split it into %lld.";
 
+// Where a page is: its first and last line and the source's lines, each grouped by commas;
+// "of about" while the lines are still being counted.
+inline constexpr char16_t kPlace[] = u"Lines %s-%s of %s.";
+inline constexpr char16_t kPlaceAbout[] = u"Lines %s-%s of about %s.";
+// The rows of a page further on: the rows read, the encoding, the columns and the
+// separator.
+inline constexpr char16_t kPageShows[] =
+    u"%lld row(s) from here: %s, %lld column(s) split by '%s'.";
+// A page asked for past the last row: the line asked for and the source's last line.
+inline constexpr char16_t kPastTheEnd[] = u"No rows from line %s on: the source ends at line %s.";
+inline constexpr char16_t kPastTheEndAbout[] =
+    u"No rows from line %s on: the source ends at about line %s.";
+// A row left out past the descriptions a conversion keeps.
+inline constexpr char16_t kLeftOut[] = u"Left out.";
+
 }  // namespace PreviewTexts

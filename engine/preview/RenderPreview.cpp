@@ -5,9 +5,9 @@
 #include "platform/core/FileSystem.h"
 
 void RenderPreview(LPCWSTR jsonPreviewPath, const std::vector<CString>& notes,
-                   const std::vector<CString>& lead) {
+                   const std::vector<CString>& lead, const std::vector<HtmlRowPlace>& places) {
   const CString jsonPath(jsonPreviewPath);
   const CString htmlPath = jsonPath + u".html";
-  JSON::ToHTML(jsonPath, htmlPath, 1, notes, lead);
+  JSON::ToHTML(jsonPath, htmlPath, 1, notes, lead, places);
   _wunlink(jsonPath);
 }

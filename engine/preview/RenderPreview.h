@@ -3,12 +3,15 @@
 
 #include <vector>
 
+#include "libs/suppcore/HtmlPage.h"
 #include "platform/core/CString.h"
 #include "platform/core/Types.h"
 
 // Renders the JSON preview file as an HTML file of the same name followed by ".html",
 // then deletes the JSON file, whether or not the rendering succeeded (a failure is in the
 // log). The caller shows the HTML path in every case.
-// notes: lines shown under the table (the lines left out and why); lead: above it.
+// notes: lines shown under the table (the lines left out and why); lead: above it;
+// places: the line of each row read, and why it was left out (HtmlPage.h).
 void RenderPreview(LPCWSTR jsonPreviewPath, const std::vector<CString>& notes = {},
-                   const std::vector<CString>& lead = {});
+                   const std::vector<CString>& lead = {},
+                   const std::vector<HtmlRowPlace>& places = {});

@@ -145,6 +145,43 @@ bool CDelimitedTextReader::NextRow() {
   return false;
 }
 
+bool CDelimitedTextReader::NextRecord() {
+  if (m_quoted)
+    return NextRow();  // a quote may carry the record over its line's end
+  if (std::exchange(m_firstRowPending, false))
+    return true;
+  if (m_splitter && m_file.IsOpen() && m_splitter->ReadLine() &&
+      (!m_splitter->LineUnended() || m_splitter->SplitLine()))
+    return true;
+  Close();
+  return false;
+}
+
+std::int64_t CDelimitedTextReader::PassRecords(std::int64_t count) {
+  if (m_quoted || m_firstRowPending || !m_splitter || !m_file.IsOpen())
+    return 0;
+  return m_splitter->PassLines(count);
+}
+
+std::int64_t CDelimitedTextReader::SkipTo(const RowsFrom& where) {
+  std::int64_t row = 0;
+  if (where.atRow > 0 && m_splitter && m_file.IsOpen()) {
+    m_firstRowPending = false;
+    m_splitter->SkipTo(where.at.textOffset, where.at.line);
+    row = where.atRow;
+  }
+  for (std::int64_t skipped = 0; NextRecord(); ++row, ++skipped) {
+    if (skipped >= where.skipRows && LastLineNumber() >= where.firstLine) {
+      // NextRow gives this row first, split if its line was only read.
+      if (!m_quoted)
+        m_splitter->SplitLine();
+      m_firstRowPending = true;
+      break;
+    }
+  }
+  return row;
+}
+
 int CDelimitedTextReader::ReadRow(FieldList& row) {
   if (!NextRow()) {
     row.clear();

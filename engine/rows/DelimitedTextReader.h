@@ -22,6 +22,23 @@
 #include "platform/core/CString.h"
 #include "platform/core/File.h"
 
+// Where a row begins, as a reading of the whole source found it: its first line's number
+// and its start in the decoded text (UTF-8, the mark not counted).
+struct RowPosition {
+  std::int64_t line = 0;
+  std::uint64_t textOffset = 0;
+};
+
+// Where reading goes on after the header: from a row found earlier (at, its row number
+// counted from the first after the header being 0), then skipRows rows further, then on
+// to the first row that reaches line firstLine.
+struct RowsFrom {
+  RowPosition at;
+  std::int64_t atRow = 0;
+  std::int64_t skipRows = 0;
+  std::int64_t firstLine = 0;
+};
+
 class CDelimitedTextReader {
  public:
   CDelimitedTextReader();
@@ -71,6 +88,22 @@ class CDelimitedTextReader {
   // file.
   bool NextRow();
   CRowSplitter::Fault RecordFault() const { return m_splitter->RecordFault(); }
+  // Reads the next row's lines only, to learn where it is (RowStart, LineNumber,
+  // LastLineNumber) and not what it holds: without quoted fields its line is not split.
+  // false at the end of the input, which closes the file.
+  bool NextRecord();
+  // Passes at most count rows as cheaply as can be, for a caller that counts them: without
+  // quoted fields, the lines that end within what is read already; returns how many (0
+  // when the next row needs NextRecord).
+  std::int64_t PassRecords(std::int64_t count);
+  RowPosition RowStart() const {
+    return m_splitter ? RowPosition{m_splitter->LineNumber(), m_splitter->RecordTextOffset()}
+                      : RowPosition{};
+  }
+  // After Prepare: goes on from where says (see RowsFrom); the rows passed are read as
+  // NextRecord reads them. Returns the number of the next row NextRow gives, counted as
+  // RowsFrom counts.
+  std::int64_t SkipTo(const RowsFrom& where);
   std::size_t FieldCount() const { return m_splitter->FieldCount(); }
   const std::string_view* Fields() const { return m_splitter->Fields(); }
   const std::string_view* Values() const { return m_splitter->Values(); }

@@ -73,3 +73,45 @@ std::size_t CRowSplitter::FieldsUnder(char32_t separator) {
   m_lineEnded = lineEnded;
   return fields;
 }
+
+// Pieces are decoded whole and dropped unsplit: the decoder and the line end stay as the
+// start of the text set them, which a seek in the file would have to rebuild.
+void CRowSplitter::SkipTo(std::uint64_t textOffset, std::int64_t lineNumber) {
+  for (;;) {
+    const std::uint64_t at =
+        m_pieceTextStart + static_cast<std::uint64_t>(m_piece.data() - m_pieceStart);
+    if (textOffset < at)
+      return;  // read already: the record goes on from where the text is
+    if (textOffset - at <= m_piece.size()) {
+      m_piece.remove_prefix(static_cast<std::size_t>(textOffset - at));
+      break;
+    }
+    m_piece = NextPiece();
+    m_pieceStart = m_piece.data();
+    if (m_piece.empty()) {
+      m_atEnd = true;
+      break;
+    }
+  }
+  m_lineNumber = lineNumber - 1;
+}
+
+// memchr over the piece, nothing kept of the lines: the line end is the one ReadLine cuts
+// at, and a line that the piece does not end is left to ReadLine with all its rules.
+std::int64_t CRowSplitter::PassLines(std::int64_t count) {
+  if (m_atEnd || !m_lineEndChosen)
+    return 0;
+  const char* at = m_piece.data();
+  const char* const end = at + m_piece.size();
+  std::int64_t passed = 0;
+  while (passed < count && at < end) {
+    const void* lineEnd = std::memchr(at, m_lineEnd, static_cast<std::size_t>(end - at));
+    if (lineEnd == nullptr)
+      break;
+    at = static_cast<const char*>(lineEnd) + 1;
+    ++passed;
+  }
+  m_piece.remove_prefix(static_cast<std::size_t>(at - m_piece.data()));
+  m_lineNumber += passed;
+  return passed;
+}

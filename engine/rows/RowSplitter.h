@@ -146,6 +146,15 @@ class CRowSplitter {
   std::uint64_t RecordTextOffset() const { return m_recordTextStart; }
   // Bytes of the source read up to the end of the row.
   std::uint64_t SourceBytesRead() const;
+  // Goes on at a record that an earlier reading of the same source found: its start in the
+  // decoded text (RecordTextOffset then) and its first line's number. The text before is
+  // decoded but not split. textOffset must not be before the text read so far.
+  void SkipTo(std::uint64_t textOffset, std::int64_t lineNumber);
+  // Passes at most count physical lines that end within the piece at hand, without making
+  // rows of them, for a caller that only counts them; returns how many. 0 where the next
+  // line runs on into the next piece or the input ends: ReadLine then reads it by every
+  // rule.
+  std::int64_t PassLines(std::int64_t count);
 
  private:
   bool ReadPhysicalLine();

@@ -1,5 +1,7 @@
 #include "libs/suppcore/HtmlPage.h"
 
+#include <algorithm>
+
 namespace {
 
 // The browser shows the page without scripts or outside resources: the policy lets only
@@ -28,6 +30,13 @@ constexpr std::string_view kStyle =
     "table + .note { margin-top: 6px; }\n"
     "td.number { text-align: right; font-variant-numeric: tabular-nums; }\n"
     "td.literal { color: #1a5fb4; font-weight: 600; }\n";
+
+// Only a page that numbers its rows carries these, so that every other page stays as it
+// was.
+constexpr std::string_view kPlacesStyle =
+    ".line { color: #8a8a8a; text-align: right; font-weight: normal; "
+    "font-variant-numeric: tabular-nums; }\n"
+    "tr.left-out td { color: #8a8a8a; background: #eeeeee; font-style: italic; }\n";
 
 // Only ASCII blanks count as the spaces worth marking at the ends of a text.
 constexpr std::string_view kBlanks = " \t\r\n";
@@ -69,11 +78,14 @@ void WriteText(std::ostream& out, std::string_view text) {
   }
 }
 
-void WriteHeader(std::ostream& out, const std::vector<std::string>& columns) {
+void WriteHeader(std::ostream& out, const std::vector<std::string>& columns, bool numbered) {
   if (columns.empty()) {
     return;
   }
   out << "<thead>\n<tr>";
+  if (numbered) {
+    out << "<th class=\"line\">Line</th>";
+  }
   for (const std::string& name : columns) {
     out << "<th>";
     WriteText(out, name);
@@ -82,8 +94,11 @@ void WriteHeader(std::ostream& out, const std::vector<std::string>& columns) {
   out << "</tr>\n</thead>\n";
 }
 
-void WriteRow(std::ostream& out, const std::vector<HtmlCell>& cells) {
+void WriteRow(std::ostream& out, const std::vector<HtmlCell>& cells, const HtmlRowPlace* place) {
   out << "<tr>";
+  if (place != nullptr) {
+    out << "<td class=\"line\">" << EscapeHtml(place->lines) << "</td>";
+  }
   for (const HtmlCell& cell : cells) {
     using Kind = JsonScalar::Kind;
     const Kind kind = cell ? cell->kind : Kind::kString;
@@ -98,6 +113,32 @@ void WriteRow(std::ostream& out, const std::vector<HtmlCell>& cells) {
     out << "</td>";
   }
   out << "</tr>\n";
+}
+
+void WriteLeftOut(std::ostream& out, const HtmlRowPlace& place, std::size_t columns) {
+  out << "<tr class=\"left-out\"><td class=\"line\">" << EscapeHtml(place.lines)
+      << "</td><td colspan=\"" << std::max<std::size_t>(columns, 1) << "\">"
+      << EscapeHtml(place.leftOut) << "</td></tr>\n";
+}
+
+void WriteBody(std::ostream& out, const std::vector<std::vector<HtmlCell>>& rows,
+               const std::vector<HtmlRowPlace>& places, std::size_t columns) {
+  if (places.empty()) {
+    for (const std::vector<HtmlCell>& cells : rows) {
+      WriteRow(out, cells, nullptr);
+    }
+    return;
+  }
+  std::size_t row = 0;
+  for (const HtmlRowPlace& place : places) {
+    if (!place.leftOut.empty()) {
+      WriteLeftOut(out, place, columns);
+    } else if (row < rows.size()) {
+      WriteRow(out, rows[row++], &place);
+    } else {
+      return;
+    }
+  }
 }
 
 }  // namespace
@@ -131,22 +172,22 @@ std::string EscapeHtml(std::string_view text) {
 
 void WriteHtmlTable(std::ostream& out, const std::vector<std::string>& columns,
                     const std::vector<std::vector<HtmlCell>>& rows,
-                    const std::vector<std::string>& notes, const std::vector<std::string>& lead) {
+                    const std::vector<std::string>& notes, const std::vector<std::string>& lead,
+                    const std::vector<HtmlRowPlace>& places) {
   out << kHead << "<title>" << EscapeHtml(kHtmlPageTitle) << "</title>\n"
       << "<style>\n"
-      << kStyle << "</style>\n</head>\n<body>\n";
+      << kStyle << (places.empty() ? std::string_view() : kPlacesStyle)
+      << "</style>\n</head>\n<body>\n";
   for (const std::string& text : lead) {
     out << "<p>" << EscapeHtml(text) << "</p>\n";
   }
-  if (rows.empty()) {
+  if (rows.empty() && places.empty()) {
     out << "<p class=\"note\">No rows</p>\n";
   }
   out << "<table>\n";
-  WriteHeader(out, columns);
+  WriteHeader(out, columns, !places.empty());
   out << "<tbody>\n";
-  for (const std::vector<HtmlCell>& cells : rows) {
-    WriteRow(out, cells);
-  }
+  WriteBody(out, rows, places, columns.size());
   out << "</tbody>\n</table>\n";
   for (const std::string& note : notes) {
     out << "<p class=\"note\">" << EscapeHtml(note) << "</p>\n";

@@ -18,6 +18,13 @@ inline constexpr std::string_view kHtmlPageTitle = "Preview";
 // column.
 using HtmlCell = std::optional<JsonScalar>;
 
+// Where a row of the page comes from: its line ("12", or "12-14" for a record over several
+// lines) and, for a row left out, why (its text is then not shown).
+struct HtmlRowPlace {
+  std::string lines;
+  std::string leftOut;
+};
+
 // Writes the page: a header row with the column names in order (duplicates and empty
 // names as they come), then one table row per entry of rows, each holding one cell per
 // column, then the notes, one paragraph each. An empty value, a missing member and spaces
@@ -25,10 +32,14 @@ using HtmlCell = std::optional<JsonScalar>;
 // are aligned to the right and true, false and null have a style of their own, so that
 // they stand apart from strings of the same text. With no rows the page says "No rows".
 // lead: paragraphs above the table (what the page shows, or why it shows no rows).
+// places, when given: one per row read, in order, those not left out taking the entries
+// of rows in turn; the table then numbers its rows by line and shows each row left out in
+// its place, greyed, with its reason. Places past the rows given are not shown.
 void WriteHtmlTable(std::ostream& out, const std::vector<std::string>& columns,
                     const std::vector<std::vector<HtmlCell>>& rows,
                     const std::vector<std::string>& notes = {},
-                    const std::vector<std::string>& lead = {});
+                    const std::vector<std::string>& lead = {},
+                    const std::vector<HtmlRowPlace>& places = {});
 
 // What a page shows at most, so that any source gives a page a browser handles at once.
 inline constexpr std::size_t kHtmlMaxColumns = 100;

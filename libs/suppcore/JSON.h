@@ -29,6 +29,7 @@
 #include <vector>
 
 #include "libs/suppcore/DocumentEncoder.h"
+#include "libs/suppcore/HtmlPage.h"
 #include "libs/suppcore/ObjectNames.h"
 #include "platform/core/CString.h"
 #include "platform/core/File.h"
@@ -82,8 +83,10 @@ class JSON {
   static CString ToHTML(LPCWSTR jsonPath, LPCWSTR htmlPath, int flags);
   // The same, with notes shown under the table and lead paragraphs above it. The page is
   // bounded (HtmlPage.h: columns, characters a cell, page size) and says what it cut.
+  // places: where each row read comes from, rows left out included (HtmlPage.h).
   static CString ToHTML(LPCWSTR jsonPath, LPCWSTR htmlPath, int flags,
-                        const std::vector<CString>& notes, const std::vector<CString>& lead = {});
+                        const std::vector<CString>& notes, const std::vector<CString>& lead = {},
+                        const std::vector<HtmlRowPlace>& places = {});
 
  private:
   struct Impl;

@@ -115,7 +115,8 @@ bool CutText(std::string& text) {
 // The page within its bounds: the first columns, each text cut to its length, and as
 // many rows as the page's size allows, with a note of each cut.
 std::string RenderPage(JsonRowTable& table, std::vector<std::string> notes,
-                       const std::vector<std::string>& lead) {
+                       const std::vector<std::string>& lead,
+                       const std::vector<HtmlRowPlace>& places) {
   std::vector<std::string>& columns = table.columns;
   std::vector<std::vector<HtmlCell>> rows;
   rows.reserve(table.objects.size());
@@ -144,7 +145,7 @@ std::string RenderPage(JsonRowTable& table, std::vector<std::string> notes,
     if (rows.size() < all) {
       pageNotes.push_back(Formatted(kHtmlRowsCut, rows.size()));
     }
-    WriteHtmlTable(page, columns, rows, pageNotes, lead);
+    WriteHtmlTable(page, columns, rows, pageNotes, lead, places);
     if (page.tellp() < static_cast<std::streamoff>(kHtmlMaxPageBytes) || rows.empty()) {
       return std::move(page).str();
     }
@@ -190,12 +191,13 @@ CString JSON::ToHTML(LPCWSTR jsonPath, LPCWSTR htmlPath, int flags) {
 
 // Every flag value renders the whole page; the preview passes 1.
 CString JSON::ToHTML(LPCWSTR jsonPath, LPCWSTR htmlPath, int /*flags*/,
-                     const std::vector<CString>& notes, const std::vector<CString>& lead) {
+                     const std::vector<CString>& notes, const std::vector<CString>& lead,
+                     const std::vector<HtmlRowPlace>& places) {
   JsonRowTable table;
   if (!ReadRows(jsonPath, table)) {
     return CString();
   }
-  if (!WritePage(htmlPath, RenderPage(table, ToUtf8(notes), ToUtf8(lead)))) {
+  if (!WritePage(htmlPath, RenderPage(table, ToUtf8(notes), ToUtf8(lead), places))) {
     return CString();
   }
   return CString::FromUtf8(kHtmlPageTitle);

@@ -59,6 +59,11 @@ class CDialog : public CWnd, private CControlOwner {
   // no control with that id.
   void BindControl(int id, CWnd& control);
 
+  // Ctrl with key sends command id with notification code 0 (a button's click), as an
+  // accelerator table does, wherever the focus is in the window: key is an upper-case
+  // letter or VK_PRIOR, VK_NEXT, VK_HOME or VK_END. Once the window is built (OnInitDialog).
+  void AddCtrlAccelerator(UINT key, UINT id);
+
   // True while the object exists (for work deferred to a later event).
   static bool IsLive(const CDialog* dialog);
 

@@ -28,6 +28,8 @@ struct CDialog::Impl {
   // Menu commands the toolkit cannot number as they are (it allows ids below 0x7FFF):
   // toolkit id to command id.
   std::map<int, UINT> menuCommands;
+  // Keys that Ctrl turns into commands (AddCtrlAccelerator): toolkit key code to command.
+  std::map<int, UINT> ctrlKeys;
   wxGUIEventLoop* loop = nullptr;
   bool ended = false;
   int result = IDCANCEL;

@@ -182,6 +182,32 @@ CEditBrowseBox* FocusedBrowseBox(CDialog::Impl& impl) {
 
 }  // namespace
 
+void CDialog::AddCtrlAccelerator(UINT key, UINT id) {
+  if (!m_impl) {
+    return;
+  }
+  int code = static_cast<int>(key);
+  switch (key) {
+    case VK_PRIOR:
+      code = WXK_PAGEUP;
+      break;
+    case VK_NEXT:
+      code = WXK_PAGEDOWN;
+      break;
+    case VK_HOME:
+      code = WXK_HOME;
+      break;
+    case VK_END:
+      code = WXK_END;
+      break;
+    default:
+      // A letter arrives in either case, as the keyboard's layout and Caps Lock give it.
+      m_impl->ctrlKeys[static_cast<int>(wxTolower(static_cast<wxChar>(key)))] = id;
+      break;
+  }
+  m_impl->ctrlKeys[code] = id;
+}
+
 wxWindow* FocusTargetOf(wxWindow* window) {
   if (auto* box = dynamic_cast<CEditBrowseBox*>(window)) {
     return box->GetTextCtrl();
@@ -190,6 +216,12 @@ wxWindow* FocusTargetOf(wxWindow* window) {
 }
 
 bool HandleDialogKey(CDialog& dialog, CDialog::Impl& impl, int keyCode, int modifiers) {
+  if (modifiers == wxMOD_CONTROL) {
+    if (const auto key = impl.ctrlKeys.find(keyCode); key != impl.ctrlKeys.end()) {
+      dialog.SendCommand(key->second, BN_CLICKED);
+      return true;
+    }
+  }
   if (modifiers == wxMOD_NONE && keyCode == WXK_ESCAPE) {
     if (GtkPopupIsOpen(impl.frame)) {
       return false;  // it closes the open menu or list only

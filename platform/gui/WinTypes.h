@@ -62,6 +62,12 @@ constexpr UINT BST_CHECKED = 1;
 
 // Notification codes carried in the high word of a WM_COMMAND parameter.
 constexpr UINT BN_CLICKED = 0;
+
+// Virtual keys that accelerators name besides the letters.
+constexpr UINT VK_PRIOR = 0x21;  // Page Up
+constexpr UINT VK_NEXT = 0x22;   // Page Down
+constexpr UINT VK_END = 0x23;
+constexpr UINT VK_HOME = 0x24;
 constexpr UINT CBN_SELCHANGE = 1;
 constexpr UINT CBN_EDITCHANGE = 5;
 constexpr UINT EN_CHANGE = 0x0300;

@@ -1,0 +1,236 @@
+// The index of where rows begin, and the pages it lets the preview show anywhere in a
+// file: the rows a page shows from a line must be those rows of the whole conversion.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "../platform/TempDir.h"
+#include "OutputRows.h"
+#include "engine/conversion/ConvertToJson.h"
+#include "engine/index/LineIndex.h"
+#include "engine/preview/PreviewPage.h"
+#include "engine/preview/PreviewTexts.h"
+#include "libs/suppcore/HtmlPage.h"
+
+namespace {
+
+// So few entries that the step doubles many times and every page is read from an entry
+// well before it.
+constexpr std::size_t kSmallTable = 4;
+
+// A row read by a conversion: its lines, and its members unless it was left out.
+struct Seen {
+  std::int64_t line = 0;
+  std::int64_t lastLine = 0;
+  std::optional<outputrows::Row> row;
+  bool operator==(const Seen&) const = default;
+};
+
+std::vector<Seen> RowsOf(const ConversionRequest& request, std::int64_t* firstRow = nullptr) {
+  ConversionRequest noted = request;
+  noted.noteRowPlaces = true;
+  const ConversionReport report = ConvertToJson(noted);
+  EXPECT_FALSE(report.failure) << report.failure->Text().ToUtf8();
+  if (firstRow != nullptr)
+    *firstRow = report.firstRow;
+  const auto rows = outputrows::JsonRows(ReadBytesFromFile(request.output.ToUtf8()));
+  EXPECT_TRUE(rows);
+  std::vector<Seen> seen;
+  std::size_t written = 0;
+  for (const ConversionReport::RowPlace& place : report.rowPlaces) {
+    seen.push_back({place.line, place.lastLine, std::nullopt});
+    if (!place.leftOut && rows && written < rows->size())
+      seen.back().row = (*rows)[written++];
+  }
+  return seen;
+}
+
+std::string Lines(int rows, const std::string& end, bool quoted = false) {
+  std::string text = "id,name,note" + end;
+  for (int row = 1; row <= rows; ++row) {
+    const std::string id = std::to_string(row);
+    if (row % 7 == 0)
+      text += id + ",too,many,fields" + end;  // left out
+    else if (quoted && row % 5 == 0)
+      text += id + ",\"two" + end + "lines, " + id + "\",q" + end;
+    else
+      text += id + ",n\xC3\xA9" + id + ",x" + end;
+  }
+  return text;
+}
+
+std::string Utf16Le(const std::string& ascii) {
+  std::string bytes = "\xFF\xFE";
+  for (const char ch : ascii) {
+    bytes += ch;
+    bytes += '\0';
+  }
+  return bytes;
+}
+
+struct IndexCase {
+  const char* name;
+  std::string bytes;
+  bool quoted = false;
+  bool headerLine = true;
+  bool gzip = false;  // the source is the bytes compressed by gzip
+};
+
+class PageAtLineTest : public ::testing::TestWithParam<IndexCase> {};
+
+const IndexCase kCases[] = {
+    {"LineFeeds", Lines(200, "\n")},
+    {"CarriageReturnLineFeeds", Lines(200, "\r\n")},
+    {"QuotedRecordsOverTwoLines", Lines(200, "\n", true), true},
+    {"Utf16", Utf16Le(Lines(120, "\r\n"))},
+    // Bytes that are not UTF-8 grow in the text: the index counts text, not bytes.
+    {"Windows1252Bytes", "a,b\n" +
+                             [] {
+                               std::string rows;
+                               for (int row = 0; row < 150; ++row)
+                                 rows += std::to_string(row) + ",\xE9\xE8\xE0\n";
+                               return rows;
+                             }()},
+    {"NoHeaderLine", Lines(90, "\n"), false, false},
+    {"OldMacLineEnds", Lines(150, "\r")},
+    {"Gzip", Lines(300, "\n"), false, true, true},
+    // Past the decoder's first pieces and the file's first blocks, read ahead on a thread.
+    {"ThreeMegabytes", Lines(200000, "\n")},
+};
+
+TEST_P(PageAtLineTest, ShowsTheRowsOfTheWholeConversion) {
+  const IndexCase& c = GetParam();
+  const TempDir dir;
+  ConversionRequest request;
+  request.source = CString::FromUtf8(dir.Write("source.csv", c.bytes));
+  if (c.gzip) {
+    ASSERT_EQ(std::system(("gzip -n '" + dir.File("source.csv") + "'").c_str()), 0);
+    request.source = dir.WFile("source.csv.gz");
+  }
+  request.separator = CString(u",");
+  request.output = dir.WFile("all.json");
+  request.options.quoted = c.quoted;
+  request.options.headerLine = c.headerLine;
+  const std::vector<Seen> all = RowsOf(request);
+  ASSERT_GT(all.size(), 80u);
+
+  CLineIndex index(kSmallTable);
+  index.Start(request);
+  index.Wait();
+  const LineIndexState state = index.State();
+  ASSERT_TRUE(state.done);
+  EXPECT_EQ(state.rows, static_cast<std::int64_t>(all.size()));
+  EXPECT_EQ(state.lines, all.back().lastLine);
+  EXPECT_LE(index.Entries(), kSmallTable);
+
+  request.output = dir.WFile("page.json");
+  request.rowLimit = kPreviewRows;
+  const std::int64_t last = all.back().lastLine;
+  const std::int64_t middle = all[all.size() / 2].lastLine;
+  for (const std::int64_t line : {std::int64_t{1}, std::int64_t{2}, std::int64_t{37},
+                                  std::int64_t{61}, middle, last - 3, last, last + 5}) {
+    SCOPED_TRACE("line " + std::to_string(line));
+    std::size_t first = 0;
+    while (first < all.size() && all[first].lastLine < line)
+      ++first;
+    const std::vector<Seen> expected(
+        all.begin() + static_cast<std::ptrdiff_t>(first),
+        all.begin() + static_cast<std::ptrdiff_t>(std::min(all.size(), first + kPreviewRows)));
+    request.from = index.ForLine(line);
+    std::int64_t firstRow = -1;
+    EXPECT_EQ(RowsOf(request, &firstRow), expected);
+    EXPECT_EQ(firstRow, static_cast<std::int64_t>(first));
+  }
+  for (const std::int64_t row :
+       {std::int64_t{0}, std::int64_t{43}, static_cast<std::int64_t>(all.size()) - kPreviewRows}) {
+    SCOPED_TRACE("row " + std::to_string(row));
+    request.from = index.ForRow(row);
+    EXPECT_EQ(RowsOf(request),
+              std::vector<Seen>(
+                  all.begin() + row,
+                  all.begin() + std::min<std::int64_t>(row + kPreviewRows,
+                                                       static_cast<std::int64_t>(all.size()))));
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(Sources, PageAtLineTest, ::testing::ValuesIn(kCases),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+// A file of many rows keeps no more entries than the table holds, each still at its row.
+TEST(RowTable, KeepsItsSizeWhateverTheRows) {
+  CRowTable table(64);
+  constexpr std::int64_t kRows = 100000;
+  for (std::int64_t row = 0; row < kRows; ++row)
+    table.Add(row, {row + 2, static_cast<std::uint64_t>(row) * 10});
+  EXPECT_LE(table.Entries().size(), 64u);
+  EXPECT_GE(table.Entries().size(), 32u);
+  for (std::size_t entry = 0; entry < table.Entries().size(); ++entry)
+    EXPECT_EQ(table.Entries()[entry].line, static_cast<std::int64_t>(entry) * table.Step() + 2);
+  const RowsFrom from = table.Before(kRows - 1);
+  EXPECT_EQ(from.atRow + from.skipRows, kRows - 1);
+  EXPECT_LT(from.skipRows, table.Step());
+}
+
+std::string PageText(const char16_t* format, const char* a, const char* b, const char* c) {
+  CString text;
+  text.Format(format, CString::FromUtf8(a).GetString(), CString::FromUtf8(b).GetString(),
+              CString::FromUtf8(c).GetString());
+  return EscapeHtml(text.ToUtf8());
+}
+
+// The page says where it is, numbers its rows by line and shows a line left out in place.
+TEST(PreviewPageAt, SaysWhereItIsAndShowsLinesLeftOutInPlace) {
+  const TempDir dir;
+  ConversionRequest request;
+  request.source = CString::FromUtf8(dir.Write("source.csv", Lines(1500, "\n")));
+  request.separator = CString(u",");
+  CLineIndex index(kSmallTable);
+  // Not built yet: the page reads on from the start and knows no total.
+  MakePreviewPageAt(request, dir.WFile("p.json"), index, {PageTarget::By::kLine, 1200});
+  std::string page = ReadBytesFromFile(dir.File("p.json.html"));
+  EXPECT_NE(page.find(PageText(PreviewTexts::kPlaceAbout, "1,200", "1,209", "1,209")),
+            std::string::npos);
+
+  index.Start(request);
+  index.Wait();
+  const PageFacts facts =
+      MakePreviewPageAt(request, dir.WFile("p.json"), index, {PageTarget::By::kLine, 1200});
+  EXPECT_EQ(facts.firstRow, 1198);
+  EXPECT_EQ(facts.firstLine, 1200);
+  EXPECT_EQ(facts.lastLine, 1209);
+  page = ReadBytesFromFile(dir.File("p.json.html"));
+  EXPECT_NE(page.find(PageText(PreviewTexts::kPlace, "1,200", "1,209", "1,501")),
+            std::string::npos);
+  // Row 1,204 (line 1,205) has four fields.
+  EXPECT_NE(page.find("<tr class=\"left-out\"><td class=\"line\">1,205</td>"), std::string::npos);
+  EXPECT_NE(page.find("<td class=\"line\">1,206</td><td>1205</td>"), std::string::npos);
+
+  MakePreviewPageAt(request, dir.WFile("p.json"), index, {PageTarget::By::kLine, 9999});
+  page = ReadBytesFromFile(dir.File("p.json.html"));
+  EXPECT_NE(page.find(PageText(PreviewTexts::kPastTheEnd, "9,999", "1,501", "")),
+            std::string::npos);
+}
+
+}  // namespace
+
+namespace {
+
+// A source that can't be read leaves an index that says why, naming the file.
+TEST(LineIndex, SaysWhyASourceCannotBeIndexed) {
+  const TempDir dir;
+  ConversionRequest request;
+  request.source = dir.WFile("gone.csv");
+  request.separator = CString(u",");
+  CLineIndex index;
+  index.Start(request);
+  index.Wait();
+  const LineIndexState state = index.State();
+  EXPECT_FALSE(state.done);
+  ASSERT_TRUE(state.failure);
+  EXPECT_EQ(state.failure->ToUtf8(), dir.File("gone.csv") + ": No such file or directory");
+}
+
+}  // namespace
