@@ -10,14 +10,7 @@ namespace {
 constexpr const char* kChecked = "1";
 
 wxGrid* GridOf(const CWnd& wnd) {
-  auto* grid = dynamic_cast<wxGrid*>(wnd.GetWxWindow());
-  // A cell being edited holds the user's last text: take it before anything is read.
-  if (grid != nullptr && grid->IsCellEditControlEnabled()) {
-    grid->SaveEditControlValue();
-    grid->HideCellEditControl();
-    grid->DisableCellEditControl();
-  }
-  return grid;
+  return dynamic_cast<wxGrid*>(wnd.GetWxWindow());
 }
 
 bool InRange(const wxGrid& grid, int row, int column) {
@@ -61,6 +54,15 @@ wxWindow* CreateGridWindow(wxWindow* parent, int id, const wxPoint& pos, const w
   grid->DisableDragRowSize();
   grid->SetColLabelAlignment(wxALIGN_LEFT, wxALIGN_CENTRE);
   return grid;
+}
+
+void CGridCtrl::EndEdit() {
+  wxGrid* grid = GridOf(*this);
+  if (grid != nullptr && grid->IsCellEditControlEnabled()) {
+    // Raises GN_CELLCHANGED when the text differs, as the user's own end of the edit does.
+    grid->SaveEditControlValue();
+    grid->DisableCellEditControl();
+  }
 }
 
 void CGridCtrl::SetColumns(const std::vector<GridColumn>& columns) {

@@ -1,8 +1,7 @@
 // CGridCtrl: a table of cells the user edits in place, one row per item. Each column has
 // a kind: read-only text, editable text, a check box, or a list of choices. A change the
 // user makes reaches the dialog as GN_CELLCHANGED; changes made through these calls raise
-// nothing. An edit still open is taken into the cell before any cell is read, so OK sees
-// what the user typed last.
+// nothing.
 #pragma once
 
 #include <vector>
@@ -25,6 +24,9 @@ struct GridColumn {
 
 class CGridCtrl : public CWnd {
  public:
+  // Takes a cell still being edited into the table, so that what the user typed last
+  // counts (before OK, say).
+  void EndEdit();
   // Replaces the columns and drops every row.
   void SetColumns(const std::vector<GridColumn>& columns);
   void SetRowCount(int rows);
