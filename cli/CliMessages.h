@@ -17,7 +17,7 @@ constexpr const char* kUsage =
     "\n"
     "Converts the delimited text file SOURCE (header line of column names, one row per\n"
     "line) into one JSON array of objects, or the same rows as JSON Lines (one object a\n"
-    "line) or BSON, written to OUTPUT.\n"
+    "line), BSON or MongoDB Extended JSON, written to OUTPUT.\n"
     "SOURCE - reads standard input; OUTPUT - writes to standard output. An existing\n"
     "OUTPUT file is replaced only when the whole document has been written.\n"
     "A SOURCE compressed with gzip, zstd, bzip2 or xz is read as the text it holds (told\n"
@@ -33,8 +33,11 @@ constexpr const char* kUsage =
     "                        whose first character separates; guessed from the\n"
     "                        header line when not given (quotes read as --quoted\n"
     "                        says)\n"
-    "  -f, --format FORMAT   json, jsonl or bson (default: jsonl when OUTPUT ends in\n"
-    "                        .jsonl or .ndjson, bson when it ends in .bson)\n"
+    "  -f, --format FORMAT   json, jsonl, bson or ejson (default: jsonl when OUTPUT\n"
+    "                        ends in .jsonl or .ndjson, bson when it ends in .bson,\n"
+    "                        ejson when it ends in .ejson); ejson is canonical\n"
+    "                        Extended JSON, one object a line, typed as in BSON:\n"
+    "                        {\"n\": {\"$numberInt\": \"12\"}}\n"
     "      --encoding NAME   read SOURCE in this encoding, any name 'iconv -l' lists,\n"
     "                        e.g. --encoding windows-1251 (or shift_jis, iso-8859-7,\n"
     "                        utf-16le...); bytes it cannot decode become U+FFFD and\n"
@@ -45,9 +48,26 @@ constexpr const char* kUsage =
     "                        closing quote, so it may hold separators and line ends;\n"
     "                        \"\" inside is one quote: \"Smith, J.\",\"said \"\"hi\"\"\"\n"
     "                        is the two values Smith, J. and said \"hi\"\n"
-    "      --types           write true and false as booleans and whole or decimal\n"
-    "                        numbers as numbers: 12,true,1.5e3 give 12, true, 1.5e3\n"
-    "                        instead of \"12\", \"true\", \"1.5e3\"; the rest stay text\n"
+    "      --types           give every column the automatic type: the narrowest of\n"
+    "                        boolean, integer, number and date that holds each of\n"
+    "                        its values in the first 16 MiB, else text; so a ZIP\n"
+    "                        code column holding 00501 stays text. A later value\n"
+    "                        its column's type can't hold stays text and is counted\n"
+    "      --columns FILE    write the columns FILE lists, in its order, and no\n"
+    "                        others; FILE is a JSON list such as [{\"name\": \"zip\",\n"
+    "                        \"as\": \"postcode\", \"type\": \"text\", \"empty\":\n"
+    "                        \"null\", \"keep\": true}], only \"name\" needed\n"
+    "      --select A,B      write only the columns A and B, in this order\n"
+    "      --rename A=X      write the column A under the name X\n"
+    "      --type A=TYPE     write the column A as TYPE: text, automatic, integer,\n"
+    "                        number, decimal, boolean or date (ISO 8601: 2024-05-01,\n"
+    "                        2024-05-01T10:30:00+02:00; a BSON date)\n"
+    "      --empty WHAT      an empty value becomes text (\"\", the default), null, or\n"
+    "                        omit (no member)\n"
+    "      --nest            dotted names nest: columns a.b and a.c give\n"
+    "                        {\"a\": {\"b\": ..., \"c\": ...}}\n"
+    "                        Columns are named as written without these options:\n"
+    "                        a header's second \"a\" is a_2.\n"
     "      --strict          fail, replacing nothing, when any line is left out\n"
     "      --rejects FILE    write the header line, then every line left out as\n"
     "                        the source holds it (UTF-8 for a UTF-16 source or one\n"
@@ -121,7 +141,7 @@ constexpr const char* kWrittenInPlace =
 
 // Usage errors; %s is the option as given.
 constexpr const char* kNeedsSeparator = "option %s needs a separator text";
-constexpr const char* kTakesFormat = "option %s takes json, jsonl or bson";
+constexpr const char* kTakesFormat = "option %s takes json, jsonl, bson or ejson";
 constexpr const char* kTakesByteCount =
     "option %s takes a number of bytes, 1 or more, with K, M or G after it if wanted";
 constexpr const char* kTakesLimit = "option %s takes a whole number of lines, 0 or more";
@@ -144,6 +164,15 @@ constexpr const char* kTakesJobs = "option %s takes a number of conversions from
 constexpr const char* kJobsNeedFolder = "option -j runs several sources into -o FOLDER";
 constexpr const char* kSameOutput = "%s and %s would both be written to %s";
 constexpr const char* kTakesCompression = "option %s takes gz, zst or none";
+constexpr const char* kTakesNames = "option %s takes column names separated by commas: a,b";
+constexpr const char* kTakesRename = "option %s takes a column name, '=' and its new name: a=x";
+constexpr const char* kTakesType =
+    "option %s takes a column name, '=' and a type: a=integer (types: text, automatic, "
+    "integer, number, decimal, boolean, date)";
+constexpr const char* kTakesEmpty = "option %s takes text, null or omit";
+constexpr const char* kColumnsOrSelect = "--columns and --select both choose the columns: give one";
+// A recipe file that can't be used: the file and why.
+constexpr const char* kBadRecipe = "--columns %s: %s";
 
 // The progress line on a terminal.
 constexpr const char* kProgressOfTotal = "\r%3.0f%% of the source read, %.1f MB/s ";

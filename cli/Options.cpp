@@ -139,7 +139,11 @@ ParseResult ParseOptions(const std::vector<std::string>& args) {
       return std::nullopt;
     };
 
-    if (name == "-h" || name == "--help") {
+    std::string columnError;
+    if (TakeColumnOption(name, takeValue, options.columns, columnError)) {
+      if (!columnError.empty())
+        return {options, columnError};
+    } else if (name == "-h" || name == "--help") {
       options.help = true;
     } else if (name == "--version") {
       options.version = true;
@@ -211,13 +215,15 @@ ParseResult ParseOptions(const std::vector<std::string>& args) {
     }
     if (inlineValue && (name == "-h" || name == "--help" || name == "--version" || name == "-q" ||
                         name == "--quiet" || name == "--quoted" || name == "--types" ||
-                        name == "--strict" || name == "--no-header"))
+                        name == "--strict" || name == "--no-header" || name == "--nest"))
       return {options, Text(kTakesNoValue, name.c_str())};
   }
 
   if (options.help || options.version)
     return result;
   result.error = TakeFiles(positional, format, compression, options);
+  if (result.error.empty())
+    result.error = FinishColumnOptions(options.columns);
   return result;
 }
 

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "cli/ColumnOptions.h"
 #include "engine/conversion/OutputFormat.h"
 #include "engine/rows/RowSplitter.h"
 #include "platform/core/Compressor.h"
@@ -30,6 +31,8 @@ struct Options {
   std::string encoding;
   bool quoted = false;
   bool typedValues = false;
+  // Which columns, how and under which names.
+  ColumnOptions columns;
   bool strict = false;
   // Where the lines left out are kept; empty: nowhere.
   std::string rejects;

@@ -27,6 +27,7 @@ ConversionRequest RequestFor(const Options& options, ConversionProgress progress
   request.options.encoding = options.encoding;
   request.options.quoted = options.quoted;
   request.options.typedValues = options.typedValues;
+  request.options.columns = options.columns.recipe;
   request.options.strict = options.strict;
   request.options.skipLines = options.skipLines;
   request.options.headerLine = options.headerLine;

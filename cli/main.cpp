@@ -16,6 +16,7 @@
 #include "cli/Request.h"
 #include "cli/StandardStreams.h"
 #include "engine/conversion/ConvertToJson.h"
+#include "engine/conversion/RowLoop.h"
 #include "libs/suppcore/Log.h"
 #include "platform/core/AtomicOutput.h"
 #include "platform/core/ControlEscapes.h"
@@ -88,6 +89,12 @@ int Run(const cli::Options& options, const cli::ClosedStreams& closed) {
     if (failure->kind == ConversionFailure::Kind::FileError && failure->osError == EPIPE &&
         options.output == "-")
       return kWritten;  // the reader went away
+    // The columns asked for are not the source's: the command line is at fault.
+    if (failure->kind == ConversionFailure::Kind::ColumnsMismatch) {
+      Failed(FailureText(*failure, options));
+      std::fprintf(stderr, "%s\n", cli::kTryHelp);
+      return kUsage;
+    }
     return Failed(FailureText(*failure, options));
   }
   if (!options.quiet && !options.separator)
@@ -105,6 +112,8 @@ int Run(const cli::Options& options, const cli::ClosedStreams& closed) {
       Say(cli::Text(cli::kReportWritten, options.report.c_str()));
     if (report.columnsRenamed > 0)
       Say(RenamedColumnsText(report.columnsRenamed, report.renamedColumns).ToUtf8());
+    if (report.valuesLeftAsText > 0)
+      Say(LeftAsTextText(report).ToUtf8());
     if (report.writtenInPlace)
       Say(cli::Text(cli::kWrittenInPlace, options.output.c_str()));
   }
@@ -132,6 +141,8 @@ void TellOne(const cli::BatchItem& item, const ConversionReport& report,
   Say(name + Summary(report, options) + "; " + EncodingText(report));
   if (report.columnsRenamed > 0)
     Say(name + RenamedColumnsText(report.columnsRenamed, report.renamedColumns).ToUtf8());
+  if (report.valuesLeftAsText > 0)
+    Say(name + LeftAsTextText(report).ToUtf8());
   if (report.writtenInPlace)
     Say(name + cli::Text(cli::kWrittenInPlace, item.output.c_str()));
 }

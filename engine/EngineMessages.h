@@ -76,6 +76,11 @@ inline constexpr char16_t kColumnsRenamed[] =
 inline constexpr char16_t kRenamed[] = u"%s -> %s";
 inline constexpr char16_t kMoreRenamed[] = u", and %lld more";
 inline constexpr std::size_t kRenamedShown = 5;
+// Values that their column's type can't hold, written as text: the total, then each
+// column's name and count.
+inline constexpr char16_t kValuesLeftAsText[] =
+    u"%lld value(s) written as text, since their column's type can't hold them: %s";
+inline constexpr char16_t kColumnLeftAsText[] = u"%s (%lld)";
 // Which encoding a source was read in and why (DescribeEncoding). %s is the byte's number,
 // grouped by commas; or the name as the user chose it.
 inline constexpr char16_t kEncodingUtf8[] = u"UTF-8";

@@ -15,6 +15,7 @@ struct ConversionFailure {
     LineTooLong,       // a line is longer than the limit
     LineLeftOut,       // with strict on, a line was left out
     DocumentTooLarge,  // a row's BSON document would pass the 16 MiB a document may hold
+    ColumnsMismatch,   // the column recipe names a column the header lacks, or can't be kept
     OutOfMemory,
     Unexpected,  // anything else: a fault of the program
   };

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "engine/conversion/ConversionFailure.h"
@@ -60,6 +61,10 @@ struct ConversionReport {
   // the first of them.
   std::size_t columnsRenamed = 0;
   std::vector<RenamedColumn> renamedColumns;
+  // Values written as text because their column's type could not hold them: how many, and
+  // how many in each column that had any (by output name, in the output's order).
+  std::int64_t valuesLeftAsText = 0;
+  std::vector<std::pair<std::string, std::int64_t>> columnsLeftAsText;
   // With a read limit: reading stopped there with more of the source left, and the number
   // of the line it cut (0 when it stopped at a line's end).
   bool readLimitReached = false;

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "engine/conversion/OutputFormat.h"
+#include "engine/plan/ColumnRecipe.h"
 #include "engine/rows/DelimitedTextReader.h"
 #include "engine/rows/RowSplitter.h"
 #include "platform/core/CString.h"
@@ -19,9 +20,11 @@ struct ConversionOptions {
   // The source's encoding: a name iconv knows (windows-1251, shift_jis...), or empty to
   // choose it from the source's start.
   std::string encoding;
-  // Typed values: true, false, integers and numbers become JSON numbers and booleans (BSON
-  // int32, int64, double, boolean) instead of strings.
+  // Typed values: every column given no type of its own takes the Automatic type.
   bool typedValues = false;
+  // Which columns are written, how, and under which names; by default every column as
+  // text under its own name.
+  ColumnRecipe columns;
   // Physical lines before the header to skip; they still count in line numbers.
   std::int64_t skipLines = 0;
   // Whether the first line (after those skipped) holds the column names. Without them the

@@ -151,7 +151,7 @@ void Convert(const ConversionRequest& request, ConversionReport& report) {
   writer.Open(&output.File(), 0);
   writer.SetBSON(request.format == OutputFormat::Bson);
   writer.SetJsonLines(request.format == OutputFormat::JsonLines);
-  writer.SetTypedValues(options.typedValues);
+  writer.SetExtendedJson(request.format == OutputFormat::ExtendedJson);
   writer.Array(1, 1);
   WriteRows(reader, writer, request, report, rejects ? &*rejects : nullptr);
   // What decoding cost is known only once the rows are read.

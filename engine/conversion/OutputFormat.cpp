@@ -8,11 +8,13 @@ namespace {
 constexpr std::array<std::string_view, 1> kJsonExtensions = {"json"};
 constexpr std::array<std::string_view, 1> kBsonExtensions = {"bson"};
 constexpr std::array<std::string_view, 2> kJsonLinesExtensions = {"jsonl", "ndjson"};
+constexpr std::array<std::string_view, 1> kExtendedJsonExtensions = {"ejson"};
 
-const std::array<OutputFormatName, 3> kFormats = {{
+const std::array<OutputFormatName, 4> kFormats = {{
     {OutputFormat::Json, "JSON", "json", kJsonExtensions},
     {OutputFormat::Bson, "BSON", "bson", kBsonExtensions},
     {OutputFormat::JsonLines, "JSON Lines", "jsonl", kJsonLinesExtensions},
+    {OutputFormat::ExtendedJson, "MongoDB Extended JSON", "ejson", kExtendedJsonExtensions},
 }};
 
 char Lower(char c) {

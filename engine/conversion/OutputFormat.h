@@ -6,7 +6,7 @@
 #include <span>
 #include <string_view>
 
-enum class OutputFormat { Json, Bson, JsonLines };
+enum class OutputFormat { Json, Bson, JsonLines, ExtendedJson };
 
 struct OutputFormatName {
   OutputFormat format;

@@ -70,7 +70,7 @@ std::string ReportDocument(const ConversionRequest& request, const ConversionRep
       {"rowsWritten", report.Converted() ? report.rowsWritten : 0},
       {"linesLeftOut", LinesLeftOut(report)},
       {"columnsRenamed", Renamed(report)},
-      {"valuesLeftAsText", 0},
+      {"valuesLeftAsText", report.valuesLeftAsText},
       {"seconds", seconds},
       {"failure", Failure(report)},
   };

@@ -2,9 +2,11 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <optional>
 #include <string_view>
 
 #include "engine/EngineMessages.h"
+#include "engine/conversion/PlannedRows.h"
 #include "engine/conversion/RejectsFile.h"
 #include "engine/plan/ColumnPlan.h"
 #include "libs/suppcore/BsonEncoder.h"
@@ -141,24 +143,27 @@ class ReaderWindows : public RowWindows {
   CDelimitedTextReader& m_reader;
 };
 
-// Reads rows up to the limit and writes those whose field count matches the header; the
-// others go to rejects, when given, as the source held them.
-void WriteRowsUpToTheLimit(CDelimitedTextReader& reader, JSON& writer, const ObjectNames& names,
-                           const ConversionRequest& request, ConversionReport& report,
-                           CRejectsFile* rejects) {
+// Source bytes whose rows decide the Automatic columns' types; their rows wait in memory.
+constexpr std::uint64_t kSampleBytes = std::uint64_t{16} << 20;
+
+// Reads rows up to the limit, or while sampling up to kSampleBytes of the source, and hands
+// those whose field count matches the header to take; the others go to rejects, when
+// given, as the source held them.
+template <class Take>
+void ReadRows(CDelimitedTextReader& reader, std::size_t columns, const ConversionRequest& request,
+              ConversionReport& report, CRejectsFile* rejects, ProgressPacer& pacer,
+              bool sampling, Take&& take) {
   const bool limited = request.options.maxSourceBytes > 0;
-  ProgressPacer pacer(request.progress);
   while (request.rowLimit < 0 || report.rowsRead < request.rowLimit) {
+    if (sampling && reader.BytesRead() >= kSampleBytes)
+      break;
     if (!NextRowWithinLimit(reader, limited, report))
       break;
-    if (reader.FieldCount() == names.size() && reader.RecordFault() == CRowSplitter::Fault::kNone) {
-      if (reader.RowHeld())
-        writer.AddObjectUtf8(names, reader.Values());
-      else
-        writer.AddWideObjectUtf8(names, ReaderWindows(reader));
+    if (reader.FieldCount() == columns && reader.RecordFault() == CRowSplitter::Fault::kNone) {
+      take();
       ++report.rowsWritten;
     } else {
-      NoteLineLeftOut(reader, names.size(), request, report);
+      NoteLineLeftOut(reader, columns, request, report);
       if (rejects != nullptr)
         rejects->Add(reader.RawRecord());
     }
@@ -168,22 +173,87 @@ void WriteRowsUpToTheLimit(CDelimitedTextReader& reader, JSON& writer, const Obj
   }
 }
 
+// The plan for the request's recipe; a recipe that does not fit the header fails the
+// conversion before any row is written.
+ColumnRecipe RecipeOf(const ConversionOptions& options) {
+  ColumnRecipe recipe = options.columns;
+  if (options.typedValues && recipe.type == ColumnType::Text)
+    recipe.type = ColumnType::Automatic;
+  return recipe;
+}
+
+// What the summary and the log say of values left as text.
+void NoteLeftAsText(const CColumnPlan& plan, const ConversionRequest& request,
+                    ConversionReport& report) {
+  report.valuesLeftAsText = plan.LeftAsText();
+  if (report.valuesLeftAsText == 0)
+    return;
+  for (std::size_t k = 0; k < plan.Columns().size(); ++k)
+    if (plan.Columns()[k].leftAsText > 0)
+      report.columnsLeftAsText.emplace_back(plan.Names()[k], plan.Columns()[k].leftAsText);
+  LogForSource(request, LeftAsTextText(report), report);
+}
+
 }  // namespace
+
+CString LeftAsTextText(const ConversionReport& report) {
+  if (report.valuesLeftAsText == 0)
+    return {};
+  CString list;
+  std::size_t shown = 0;
+  for (const auto& [name, count] : report.columnsLeftAsText) {
+    if (shown++ == EngineMessages::kRenamedShown) {
+      list += u", ...";
+      break;
+    }
+    if (!list.IsEmpty())
+      list += u", ";
+    list += Formatted(EngineMessages::kColumnLeftAsText, CString::FromUtf8(name).GetString(),
+                      static_cast<long long>(count));
+  }
+  return Formatted(EngineMessages::kValuesLeftAsText,
+                   static_cast<long long>(report.valuesLeftAsText), list.GetString());
+}
 
 void WriteRows(CDelimitedTextReader& reader, JSON& writer, const ConversionRequest& request,
                ConversionReport& report, CRejectsFile* rejects) {
-  const ObjectNames names = [&] {
-    const COutputNames plan(reader.ColumnNames());
-    report.columnsRenamed = plan.RenamedCount();
-    report.renamedColumns = plan.Renamed();
-    if (plan.RenamedCount() > 0)
-      LogForSource(request, RenamedColumnsText(plan.RenamedCount(), plan.Renamed()), report);
-    return ObjectNames(plan.Names());
-  }();
+  const COutputNames outputNames(reader.ColumnNames());
+  report.columnsRenamed = outputNames.RenamedCount();
+  report.renamedColumns = outputNames.Renamed();
+  if (outputNames.RenamedCount() > 0)
+    LogForSource(request, RenamedColumnsText(outputNames.RenamedCount(), outputNames.Renamed()),
+                 report);
+  std::optional<CColumnPlan> plan;
   try {
-    WriteRowsUpToTheLimit(reader, writer, names, request, report, rejects);
+    plan.emplace(outputNames.Names(), RecipeOf(request.options));
+  } catch (const PlanMismatch& mismatch) {
+    throw ConversionRefused{{ConversionFailure::Kind::ColumnsMismatch, request.source,
+                             CString::FromUtf8(mismatch.text)}};
+  }
+  const std::size_t columns = reader.ColumnNames().size();
+  const ObjectNames names(plan->Names());
+  ProgressPacer pacer(request.progress);
+  std::optional<CPlannedRows> rows;
+  try {
+    if (plan->PassThrough()) {
+      ReadRows(reader, columns, request, report, rejects, pacer, false, [&] {
+        if (reader.RowHeld())
+          writer.AddObjectUtf8(names, reader.Values());
+        else
+          writer.AddWideObjectUtf8(names, ReaderWindows(reader));
+      });
+    } else {
+      rows.emplace(*plan, writer, names);
+      const auto take = [&] { rows->Take(reader); };
+      if (plan->Sampling()) {
+        ReadRows(reader, columns, request, report, rejects, pacer, true, take);
+        rows->Flush();
+      }
+      ReadRows(reader, columns, request, report, rejects, pacer, false, take);
+      NoteLeftAsText(*plan, request, report);
+    }
   } catch (const CDocumentTooLarge& tooLarge) {
-    const std::int64_t line = reader.LineNumber();
+    const std::int64_t line = rows ? rows->Line() : reader.LineNumber();
     throw ConversionRefused{
         {ConversionFailure::Kind::DocumentTooLarge, request.source,
          Formatted(EngineMessages::kDocumentTooLarge, static_cast<long long>(line),

@@ -26,7 +26,11 @@ const char16_t* FaultText(CRowSplitter::Fault fault);
 // that could not be written.
 void LogForSource(const ConversionRequest& request, const CString& text, ConversionReport& report);
 
-// Writes the rows up to the request's limit, the names planned first; a row too large for
-// its format fails the conversion with its line (ConversionRefused).
+// Writes the rows up to the request's limit through the column plan, the names planned
+// first; a recipe that does not fit the header, or a row too large for its format, fails
+// the conversion (ConversionRefused), the latter with its line.
+// What the front ends say of values their column's type could not hold; empty for none.
+CString LeftAsTextText(const ConversionReport& report);
+
 void WriteRows(CDelimitedTextReader& reader, JSON& writer, const ConversionRequest& request,
                ConversionReport& report, CRejectsFile* rejects);

@@ -54,6 +54,8 @@ std::size_t TypedSize(const TypedValue& value) {
       return FitsInt32(value.integer) ? 4 : 8;
     case ValueType::kDecimal:
       return 16;
+    case ValueType::kNull:
+      return 0;
     default:
       return 8;
   }
@@ -85,6 +87,12 @@ char* PutDecimal(char* out, std::string_view text) {
     case ValueType::kDecimal:
       *element = '\x13';
       return PutDecimal(out, text);
+    case ValueType::kDate:
+      *element = '\x09';
+      return PutLittleEndian(out, static_cast<std::uint64_t>(value.integer));
+    case ValueType::kNull:
+      *element = '\x0A';
+      return out;
     default: {
       *element = '\x01';
       std::uint64_t bits = 0;
@@ -146,6 +154,61 @@ void BsonEncoder::RowIn(const ObjectNames& names, const std::string_view* values
   m_out.Commit(out);
 }
 
+// As RowIn, each value's type given.
+void BsonEncoder::PlannedRow(std::size_t /*index*/, const ObjectNames& names,
+                             const std::string_view* values, const TypedValue* cells) {
+  const ObjectNameCache& keys = m_keys.Get(names, EncodeKey);
+  const std::size_t count = names.size();
+  std::size_t bound = 4 + keys.PaddedSize() + 1;
+  for (std::size_t k = 0; k < count; ++k)
+    bound += 4 + values[k].size() + 1 + kSimdPadding;
+  if (!keys.Cached() || bound > kMaxRowReservation) {
+    PlannedRowInPieces(names, values, cells);
+    return;
+  }
+  char* const start = m_out.Reserve(bound);
+  char* out = start + 4;
+  for (std::size_t k = 0; k < count; ++k) {
+    if (cells[k].type == ValueType::kAbsent)
+      continue;
+    char* const element = out;
+    out = CopyPadded(out, keys[k]);
+    if (cells[k].type != ValueType::kString) {
+      out = PutTyped(element, out, cells[k], values[k]);
+      continue;
+    }
+    out = PutLength(out, static_cast<std::uint32_t>(values[k].size() + 1));
+    out = CopyPadded(out, values[k]);
+    *out++ = '\0';
+  }
+  *out++ = '\0';
+  PutLength(start, static_cast<std::uint32_t>(out - start));
+  m_out.Commit(out);
+}
+
+void BsonEncoder::PlannedRowInPieces(const ObjectNames& names, const std::string_view* values,
+                                     const TypedValue* cells) {
+  const ObjectNameCache& keys = m_keys.Get(names, EncodeKey);
+  std::uint64_t length = 4 + 1;
+  std::size_t k = 0;
+  for (ObjectNames::Iterator name = names.begin(); name != names.end(); ++name, ++k) {
+    const ValueType type = cells[k].type;
+    if (type != ValueType::kAbsent)
+      length += 1 + KeyText(*name).size() + 1 +
+                (type != ValueType::kString ? TypedSize(cells[k]) : 4 + values[k].size() + 1);
+  }
+  if (length > CDocumentTooLarge::kMaxBytes)
+    throw CDocumentTooLarge(length);
+  char bytes[8];
+  PutLength(bytes, static_cast<std::uint32_t>(length));
+  m_out.Append({bytes, 4});
+  k = 0;
+  for (ObjectNames::Iterator name = names.begin(); name != names.end(); ++name, ++k)
+    if (cells[k].type != ValueType::kAbsent)
+      AppendElement(keys, k, *name, values[k], cells[k]);
+  m_out.Append(std::string_view("\0", 1));
+}
+
 void BsonEncoder::WideRow(std::size_t /*index*/, const ObjectNames& names, const RowWindows& row) {
   if (m_typed)
     RowInPieces<true>(names, row);
@@ -177,16 +240,15 @@ void BsonEncoder::RowInPieces(const ObjectNames& names, const RowWindows& row) {
   name = names.begin();
   row.ForEach([&](const std::string_view* values, std::size_t count) {
     for (std::size_t i = 0; i < count; ++i, ++k, ++name)
-      AppendElement<kTyped>(keys, k, *name, values[i]);
+      AppendElement(keys, k, *name, values[i],
+                    kTyped ? ParseTypedValue(values[i]) : TypedValue{});
   });
   m_out.Append(std::string_view("\0", 1));
 }
 
-template <bool kTyped>
 void BsonEncoder::AppendElement(const ObjectNameCache& keys, std::size_t k, std::string_view name,
-                                std::string_view value) {
+                                std::string_view value, const TypedValue& typed) {
   char bytes[16];
-  const TypedValue typed = kTyped ? ParseTypedValue(value) : TypedValue{};
   char type = kStringType;
   std::size_t size = 0;
   if (typed.type != ValueType::kString)

@@ -3,7 +3,7 @@
 // without seeking and has no size limit as a whole; an empty array is an empty file. A
 // row's members are string elements (0x02) in the order given, duplicate and empty names
 // kept. With typed values, a value that ValueType finds typed is a boolean (0x08), an
-// int32 (0x10) where it fits, else an int64 (0x12), or a double (0x01). A name ends at its
+// int32 (0x10) where it fits, else an int64 (0x12), a double (0x01) or a Decimal128 (0x13). A name ends at its
 // first NUL, which a BSON key cannot hold.
 #pragma once
 
@@ -35,6 +35,9 @@ class BsonEncoder : public DocumentEncoder {
   // Throws CDocumentTooLarge for a row whose document would pass 16 MiB.
   void Row(std::size_t index, const ObjectNames& names, const std::string_view* values) override;
   void WideRow(std::size_t index, const ObjectNames& names, const RowWindows& row) override;
+  // A date as a UTC datetime (0x09), null as null (0x0A), the rest as above.
+  void PlannedRow(std::size_t index, const ObjectNames& names, const std::string_view* values,
+                  const TypedValue* cells) override;
   void EndArray() override {}
 
  private:
@@ -42,9 +45,10 @@ class BsonEncoder : public DocumentEncoder {
   void RowIn(const ObjectNames& names, const std::string_view* values);
   template <bool kTyped>
   void RowInPieces(const ObjectNames& names, const RowWindows& row);
-  template <bool kTyped>
+  void PlannedRowInPieces(const ObjectNames& names, const std::string_view* values,
+                          const TypedValue* cells);
   void AppendElement(const ObjectNameCache& keys, std::size_t k, std::string_view name,
-                     std::string_view value);
+                     std::string_view value, const TypedValue& typed);
 
   WriteBuffer& m_out;
   const bool m_typed;

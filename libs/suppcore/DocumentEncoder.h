@@ -9,6 +9,7 @@
 #include <string_view>
 
 #include "libs/suppcore/ObjectNames.h"
+#include "libs/suppcore/ValueType.h"
 
 // The values of a row too wide to be held at once, a window at a time in order; each
 // ForEach reads the whole row again.
@@ -40,6 +41,10 @@ class DocumentEncoder {
   virtual void Row(std::size_t index, const ObjectNames& names, const std::string_view* values) = 0;
   // The same for a row whose values come in windows, as many as there are names.
   virtual void WideRow(std::size_t index, const ObjectNames& names, const RowWindows& row) = 0;
+  // One element whose values a column plan typed: cells[k] says what values[k] is written
+  // as (a kAbsent cell writes no member), whatever the encoder was made for.
+  virtual void PlannedRow(std::size_t index, const ObjectNames& names,
+                          const std::string_view* values, const TypedValue* cells) = 0;
   virtual void EndArray() = 0;
 
  protected:

@@ -1,6 +1,7 @@
 #include "libs/suppcore/JSON.h"
 
 #include "libs/suppcore/BsonEncoder.h"
+#include "libs/suppcore/EjsonEncoder.h"
 #include "libs/suppcore/JsonEncoder.h"
 #include "libs/suppcore/WriteBuffer.h"
 
@@ -12,6 +13,7 @@ struct JSON::Impl {
   State state = State::kUnbound;
   bool bson = false;
   bool jsonLines = false;
+  bool extendedJson = false;
   bool typedValues = false;
   std::size_t rows = 0;
 };
@@ -42,6 +44,11 @@ void JSON::SetJsonLines(int lines) {
     m_impl->jsonLines = lines != 0;
 }
 
+void JSON::SetExtendedJson(int extended) {
+  if (m_impl->state <= Impl::State::kReady)
+    m_impl->extendedJson = extended != 0;
+}
+
 void JSON::SetTypedValues(int typed) {
   if (m_impl->state <= Impl::State::kReady)
     m_impl->typedValues = typed != 0;
@@ -50,7 +57,9 @@ void JSON::SetTypedValues(int typed) {
 void JSON::Array(int open, int /*newLine*/) {
   Impl& impl = *m_impl;
   if (open && impl.state == Impl::State::kReady) {
-    if (impl.bson)
+    if (impl.extendedJson)
+      impl.encoder = std::make_unique<EjsonEncoder>(impl.out);
+    else if (impl.bson)
       impl.encoder = std::make_unique<BsonEncoder>(impl.out, impl.typedValues);
     else
       impl.encoder = std::make_unique<JsonEncoder>(
@@ -77,6 +86,15 @@ void JSON::AddWideObjectUtf8(const ObjectNames& names, const RowWindows& row) {
   if (impl.state != Impl::State::kInArray)
     return;
   impl.encoder->WideRow(impl.rows, names, row);
+  ++impl.rows;
+}
+
+void JSON::AddPlannedObjectUtf8(const ObjectNames& names, const std::string_view* valuesUtf8,
+                                const TypedValue* cells) {
+  Impl& impl = *m_impl;
+  if (impl.state != Impl::State::kInArray)
+    return;
+  impl.encoder->PlannedRow(impl.rows, names, valuesUtf8, cells);
   ++impl.rows;
 }
 

@@ -3,7 +3,8 @@
 // member a line, a final line feed); after SetJsonLines(1), as JSON Lines: each object
 // compact on a line of its own, no array around them; or, after SetBSON(1), as BSON: one
 // BSON document per object, one after another, each holding the object's string elements
-// in order. An empty array is an empty file in JSON Lines and BSON. After
+// in order; or, after SetExtendedJson(1), as canonical Extended JSON, one object a line.
+// An empty array is an empty file in JSON Lines, Extended JSON and BSON. After
 // SetTypedValues(1), a value that ValueType (ValueType.h) finds a boolean or a number is
 // written as one: in JSON without quotes, its text as it stands; in BSON as a boolean, an
 // int32, an int64 or a double.
@@ -48,6 +49,9 @@ class JSON {
   // Chooses JSON Lines (non-zero) or indented JSON when BSON is not chosen; ignored once
   // the array has begun.
   void SetJsonLines(int lines);
+  // Chooses canonical Extended JSON, one object a line (non-zero), over the others;
+  // ignored once the array has begun.
+  void SetExtendedJson(int extended);
   // Chooses typed values (non-zero) or every value a string, in every format; ignored once
   // the array has begun.
   void SetTypedValues(int typed);
@@ -60,6 +64,10 @@ class JSON {
   void AddObjectUtf8(const ObjectNames& names, const std::string_view* valuesUtf8);
   // The same for a row too wide to be held at once, its values read a window at a time.
   void AddWideObjectUtf8(const ObjectNames& names, const RowWindows& row);
+  // The same, each value written as cells[k] says (a column plan's types), whether typed
+  // values were chosen or not.
+  void AddPlannedObjectUtf8(const ObjectNames& names, const std::string_view* valuesUtf8,
+                            const TypedValue* cells);
 
   // Ends whatever is still open, writes everything pending to the file and flushes it;
   // the writer no longer touches the file afterwards, also when this throws. Writes

@@ -159,6 +159,100 @@ void JsonEncoder::RowInPieces(std::size_t index, const ObjectNames& names, const
   m_out.Append(Bytes::kRowClose);
 }
 
+namespace {
+
+// Written bare: its text is valid JSON as it stands (ValueType.h), or it is the word null.
+bool IsBare(ValueType type) {
+  return type != ValueType::kString && type != ValueType::kDate;
+}
+
+constexpr std::string_view kNull = "null";
+
+}  // namespace
+
+void JsonEncoder::PlannedRow(std::size_t index, const ObjectNames& names,
+                             const std::string_view* values, const TypedValue* cells) {
+  if (m_layout == Layout::kLines)
+    PlannedRowIn<LineBytes>(index, names, values, cells);
+  else
+    PlannedRowIn<IndentedBytes>(index, names, values, cells);
+}
+
+// As RowIn, with a member left out now and then: the first member written drops the comma
+// its lead begins with.
+template <class Bytes>
+void JsonEncoder::PlannedRowIn(std::size_t index, const ObjectNames& names,
+                               const std::string_view* values, const TypedValue* cells) {
+  const ObjectNameCache& leads = m_leads.Get(names, EncodeLead<Bytes>);
+  const std::size_t count = names.size();
+  std::size_t bound = 1 + Bytes::kRowOpen.size() + leads.PaddedSize() + Bytes::kRowClose.size();
+  for (std::size_t k = 0; k < count; ++k)
+    bound += values[k].size() * kMaxJsonBytesPerByte + 1 + kNull.size() + kSimdPadding;
+  if (!leads.Cached() || bound > kMaxRowReservation) {
+    PlannedRowInPieces<Bytes>(index, names, values, cells);
+    return;
+  }
+  char* out = m_out.Reserve(bound);
+  if (Bytes::kCommaBetweenRows && index > 0)
+    *out++ = ',';
+  out = Put(out, Bytes::kRowOpen);
+  bool first = true;
+  for (std::size_t k = 0; k < count; ++k) {
+    const ValueType type = cells[k].type;
+    if (type == ValueType::kAbsent)
+      continue;
+    out = CopyPadded(out, leads[k].substr(first && k > 0 ? 1 : 0));
+    first = false;
+    if (type == ValueType::kNull) {
+      out = Put(out - 1, kNull);
+      continue;
+    }
+    const bool bare = IsBare(type);
+    out = EscapeJsonPadded(out - bare, values[k]);
+    *out = '"';
+    out += !bare;
+  }
+  out = Put(out, Bytes::kRowClose);
+  m_out.Commit(out);
+}
+
+template <class Bytes>
+void JsonEncoder::PlannedRowInPieces(std::size_t index, const ObjectNames& names,
+                                     const std::string_view* values, const TypedValue* cells) {
+  const ObjectNameCache& leads = m_leads.Get(names, EncodeLead<Bytes>);
+  if (Bytes::kCommaBetweenRows && index > 0)
+    m_out.Append(",");
+  m_out.Append(Bytes::kRowOpen);
+  bool first = true;
+  std::size_t k = 0;
+  for (ObjectNames::Iterator name = names.begin(); name != names.end(); ++name, ++k) {
+    const ValueType type = cells[k].type;
+    if (type == ValueType::kAbsent)
+      continue;
+    const bool bare = IsBare(type);
+    if (leads.Cached()) {
+      const std::string_view lead = leads[k].substr(first && k > 0 ? 1 : 0);
+      m_out.Append(lead.substr(0, lead.size() - bare));
+    } else {
+      if (!first)
+        m_out.Append(",");
+      m_out.Append(Bytes::kNameOpen);
+      AppendEscaped(*name);
+      m_out.Append(Bytes::kNameClose.substr(0, Bytes::kNameClose.size() - bare));
+    }
+    first = false;
+    if (type == ValueType::kNull) {
+      m_out.Append(kNull);
+    } else if (bare) {
+      m_out.Append(values[k]);
+    } else {
+      AppendEscaped(values[k]);
+      m_out.Append("\"");
+    }
+  }
+  m_out.Append(Bytes::kRowClose);
+}
+
 // The text is followed by kSimdPadding readable bytes, so each piece is followed by the
 // rest of the text or that padding: readable.
 void JsonEncoder::AppendEscaped(std::string_view text) {

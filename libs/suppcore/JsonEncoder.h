@@ -1,5 +1,5 @@
 // JsonEncoder: the document as JSON text, UTF-8 without a mark, every value a string (or,
-// with typed values, a boolean or number where ValueType says so, written as its text
+// with typed values or a plan's types, a boolean or number where ValueType says so, written as its text
 // stands), in one of two layouts. Indented: two spaces of indentation a level, one member
 // a line, brackets of the array and braces of its objects on lines of their own, a final
 // line feed. Lines (JSON Lines): no array, each object compact on a line of its own
@@ -21,6 +21,9 @@ class JsonEncoder : public DocumentEncoder {
   void BeginArray() override;
   void Row(std::size_t index, const ObjectNames& names, const std::string_view* values) override;
   void WideRow(std::size_t index, const ObjectNames& names, const RowWindows& row) override;
+  // Numbers and booleans bare as their text stands, null as null, dates as their text.
+  void PlannedRow(std::size_t index, const ObjectNames& names, const std::string_view* values,
+                  const TypedValue* cells) override;
   void EndArray() override;
 
  private:
@@ -30,6 +33,12 @@ class JsonEncoder : public DocumentEncoder {
   void RowIn(std::size_t index, const ObjectNames& names, const std::string_view* values);
   template <class Bytes, bool kTyped>
   void RowInPieces(std::size_t index, const ObjectNames& names, const RowWindows& row);
+  template <class Bytes>
+  void PlannedRowIn(std::size_t index, const ObjectNames& names, const std::string_view* values,
+                    const TypedValue* cells);
+  template <class Bytes>
+  void PlannedRowInPieces(std::size_t index, const ObjectNames& names,
+                          const std::string_view* values, const TypedValue* cells);
   void AppendEscaped(std::string_view text);
 
   WriteBuffer& m_out;

@@ -22,12 +22,23 @@
 
 #include "platform/core/Simd.h"
 
-enum class ValueType : std::uint8_t { kString, kBoolean, kInteger, kNumber, kDecimal };
+// A value's text finds only the first five; a column's plan may also make a value a date
+// (its text ISO 8601), null, or no member at all (kAbsent), which the writer takes as given.
+enum class ValueType : std::uint8_t {
+  kString,
+  kBoolean,
+  kInteger,
+  kNumber,
+  kDecimal,
+  kDate,
+  kNull,
+  kAbsent
+};
 
 struct TypedValue {
   ValueType type = ValueType::kString;
   bool boolean = false;      // kBoolean
-  std::int64_t integer = 0;  // kInteger
+  std::int64_t integer = 0;  // kInteger; kDate: milliseconds since 1970 UTC
   double number = 0;         // kNumber, -0.0 with its sign
   // kDecimal: its text is the value, which the writer encodes.
 };

@@ -1,5 +1,5 @@
 #!/usr/bin/env python3
-# Checks corvane-convert --types against Python's decimal module: every number keeps its
+# Checks corvane-convert --type v=number against Python's decimal module: every number keeps its
 # value exactly in BSON (a double only where it holds the written digits, else a
 # decimal128, else the text stays a string), and JSON Lines writes each typed text as it
 # stands. The BSON is read by a decoder of its own here, independent of the writer's.
@@ -116,7 +116,7 @@ def main():
             out.write("v\n" + "".join(text + "\n" for text in texts))
         for fmt in ("bson", "jsonl"):
             output = "%s/out.%s" % (work, fmt)
-            subprocess.run([CONVERTER, "-q", "--types", "-s", ",", "-f", fmt, source, output], check=True)
+            subprocess.run([CONVERTER, "-q", "--type", "v=number", "-s", ",", "-f", fmt, source, output], check=True)
             with open(output, "rb") as f:
                 data = f.read()
             if fmt == "bson":
