@@ -151,8 +151,8 @@ constexpr std::uint64_t kSampleBytes = std::uint64_t{16} << 20;
 // given, as the source held them.
 template <class Take>
 void ReadRows(CDelimitedTextReader& reader, std::size_t columns, const ConversionRequest& request,
-              ConversionReport& report, CRejectsFile* rejects, ProgressPacer& pacer,
-              bool sampling, Take&& take) {
+              ConversionReport& report, CRejectsFile* rejects, ProgressPacer& pacer, bool sampling,
+              Take&& take) {
   const bool limited = request.options.maxSourceBytes > 0;
   while (request.rowLimit < 0 || report.rowsRead < request.rowLimit) {
     if (sampling && reader.BytesRead() >= kSampleBytes)
@@ -173,15 +173,6 @@ void ReadRows(CDelimitedTextReader& reader, std::size_t columns, const Conversio
   }
 }
 
-// The plan for the request's recipe; a recipe that does not fit the header fails the
-// conversion before any row is written.
-ColumnRecipe RecipeOf(const ConversionOptions& options) {
-  ColumnRecipe recipe = options.columns;
-  if (options.typedValues && recipe.type == ColumnType::Text)
-    recipe.type = ColumnType::Automatic;
-  return recipe;
-}
-
 // What the summary and the log say of values left as text.
 void NoteLeftAsText(const CColumnPlan& plan, const ConversionRequest& request,
                     ConversionReport& report) {
@@ -195,6 +186,13 @@ void NoteLeftAsText(const CColumnPlan& plan, const ConversionRequest& request,
 }
 
 }  // namespace
+
+ColumnRecipe RecipeOf(const ConversionOptions& options) {
+  ColumnRecipe recipe = options.columns;
+  if (options.typedValues && recipe.type == ColumnType::Text)
+    recipe.type = ColumnType::Automatic;
+  return recipe;
+}
 
 CString LeftAsTextText(const ConversionReport& report) {
   if (report.valuesLeftAsText == 0)

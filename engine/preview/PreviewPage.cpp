@@ -6,6 +6,7 @@
 #include <string_view>
 
 #include "engine/conversion/ConvertToJson.h"
+#include "engine/preview/HeaderNames.h"
 #include "engine/preview/PreviewTexts.h"
 #include "engine/preview/RenderPreview.h"
 #include "engine/rows/Separators.h"
@@ -119,6 +120,7 @@ CString MakePreviewPage(const ConversionRequest& conversion, const CString& json
   ConversionReport report;
   std::vector<CString> lead;
   CString taken;
+  ConversionRequest used = conversion;
   const CString& sourcePath = conversion.source;
   if (sourcePath.IsEmpty()) {
     lead.push_back(PreviewTexts::kBegin);
@@ -132,9 +134,8 @@ CString MakePreviewPage(const ConversionRequest& conversion, const CString& json
       taken = report.splittingSeparator;
       const CString before = ShownSeparatorText(report.separatorText);
       const auto columns = static_cast<long long>(report.splittingColumns);
-      ConversionRequest retried = conversion;
-      retried.separator = taken;
-      report = ConvertToJson(PreviewRequest(retried, jsonPath));
+      used.separator = taken;
+      report = ConvertToJson(PreviewRequest(used, jsonPath));
       lead.push_back(Formatted(PreviewTexts::kSeparatorTaken, taken.GetString(), before.GetString(),
                                taken.GetString(), columns));
     }
@@ -142,6 +143,11 @@ CString MakePreviewPage(const ConversionRequest& conversion, const CString& json
       lead.push_back(std::move(line));
   }
   WriteNoRows(jsonPath);
-  RenderPreview(jsonPath, report.leftOutLines, lead);
+  std::vector<std::pair<std::string, std::string>> types;
+  if (report.Converted() && report.header.columns > 0) {
+    for (const PlannedOutputColumn& column : PlannedOutputColumns(used))
+      types.emplace_back(column.name, TypeName(column.type));
+  }
+  RenderPreview(jsonPath, report.leftOutLines, lead, types);
   return taken;
 }

@@ -1,6 +1,8 @@
 // The rendering step of the preview.
 #pragma once
 
+#include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/core/CString.h"
@@ -9,6 +11,8 @@
 // Renders the JSON preview file as an HTML file of the same name followed by ".html",
 // then deletes the JSON file, whether or not the rendering succeeded (a failure is in the
 // log). The caller shows the HTML path in every case.
-// notes: lines shown under the table (the lines left out and why); lead: above it.
+// notes: lines shown under the table (the lines left out and why); lead: above it; types:
+// each column's type by its name, shown under the names.
 void RenderPreview(LPCWSTR jsonPreviewPath, const std::vector<CString>& notes = {},
-                   const std::vector<CString>& lead = {});
+                   const std::vector<CString>& lead = {},
+                   const std::vector<std::pair<std::string, std::string>>& types = {});

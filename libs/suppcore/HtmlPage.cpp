@@ -69,7 +69,8 @@ void WriteText(std::ostream& out, std::string_view text) {
   }
 }
 
-void WriteHeader(std::ostream& out, const std::vector<std::string>& columns) {
+void WriteHeader(std::ostream& out, const std::vector<std::string>& columns,
+                 const std::vector<std::string>& types) {
   if (columns.empty()) {
     return;
   }
@@ -79,7 +80,16 @@ void WriteHeader(std::ostream& out, const std::vector<std::string>& columns) {
     WriteText(out, name);
     out << "</th>";
   }
-  out << "</tr>\n</thead>\n";
+  out << "</tr>\n";
+  if (!types.empty()) {
+    out << "<tr>";
+    for (std::size_t column = 0; column < columns.size(); ++column) {
+      out << "<th class=\"mark\">"
+          << EscapeHtml(column < types.size() ? types[column] : std::string()) << "</th>";
+    }
+    out << "</tr>\n";
+  }
+  out << "</thead>\n";
 }
 
 void WriteRow(std::ostream& out, const std::vector<HtmlCell>& cells) {
@@ -131,7 +141,8 @@ std::string EscapeHtml(std::string_view text) {
 
 void WriteHtmlTable(std::ostream& out, const std::vector<std::string>& columns,
                     const std::vector<std::vector<HtmlCell>>& rows,
-                    const std::vector<std::string>& notes, const std::vector<std::string>& lead) {
+                    const std::vector<std::string>& notes, const std::vector<std::string>& lead,
+                    const std::vector<std::string>& types) {
   out << kHead << "<title>" << EscapeHtml(kHtmlPageTitle) << "</title>\n"
       << "<style>\n"
       << kStyle << "</style>\n</head>\n<body>\n";
@@ -142,7 +153,7 @@ void WriteHtmlTable(std::ostream& out, const std::vector<std::string>& columns,
     out << "<p class=\"note\">No rows</p>\n";
   }
   out << "<table>\n";
-  WriteHeader(out, columns);
+  WriteHeader(out, columns, types);
   out << "<tbody>\n";
   for (const std::vector<HtmlCell>& cells : rows) {
     WriteRow(out, cells);

@@ -25,10 +25,12 @@ using HtmlCell = std::optional<JsonScalar>;
 // are aligned to the right and true, false and null have a style of their own, so that
 // they stand apart from strings of the same text. With no rows the page says "No rows".
 // lead: paragraphs above the table (what the page shows, or why it shows no rows).
+// types: when given, a row under the names with each column's type, muted.
 void WriteHtmlTable(std::ostream& out, const std::vector<std::string>& columns,
                     const std::vector<std::vector<HtmlCell>>& rows,
                     const std::vector<std::string>& notes = {},
-                    const std::vector<std::string>& lead = {});
+                    const std::vector<std::string>& lead = {},
+                    const std::vector<std::string>& types = {});
 
 // What a page shows at most, so that any source gives a page a browser handles at once.
 inline constexpr std::size_t kHtmlMaxColumns = 100;

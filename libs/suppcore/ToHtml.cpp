@@ -115,8 +115,20 @@ bool CutText(std::string& text) {
 // The page within its bounds: the first columns, each text cut to its length, and as
 // many rows as the page's size allows, with a note of each cut.
 std::string RenderPage(JsonRowTable& table, std::vector<std::string> notes,
-                       const std::vector<std::string>& lead) {
+                       const std::vector<std::string>& lead,
+                       const std::vector<std::pair<std::string, std::string>>& typesByName) {
   std::vector<std::string>& columns = table.columns;
+  // Matched by name: a member left out of the first row takes no column, and the others keep
+  // their types.
+  std::vector<std::string> types;
+  if (!typesByName.empty()) {
+    const std::unordered_map<std::string, std::string> typeOf(typesByName.begin(),
+                                                              typesByName.end());
+    for (const std::string& name : columns) {
+      const auto found = typeOf.find(name);
+      types.push_back(found != typeOf.end() ? found->second : std::string());
+    }
+  }
   std::vector<std::vector<HtmlCell>> rows;
   rows.reserve(table.objects.size());
   for (const JsonRowObject& object : table.objects) {
@@ -144,7 +156,7 @@ std::string RenderPage(JsonRowTable& table, std::vector<std::string> notes,
     if (rows.size() < all) {
       pageNotes.push_back(Formatted(kHtmlRowsCut, rows.size()));
     }
-    WriteHtmlTable(page, columns, rows, pageNotes, lead);
+    WriteHtmlTable(page, columns, rows, pageNotes, lead, types);
     if (page.tellp() < static_cast<std::streamoff>(kHtmlMaxPageBytes) || rows.empty()) {
       return std::move(page).str();
     }
@@ -190,12 +202,13 @@ CString JSON::ToHTML(LPCWSTR jsonPath, LPCWSTR htmlPath, int flags) {
 
 // Every flag value renders the whole page; the preview passes 1.
 CString JSON::ToHTML(LPCWSTR jsonPath, LPCWSTR htmlPath, int /*flags*/,
-                     const std::vector<CString>& notes, const std::vector<CString>& lead) {
+                     const std::vector<CString>& notes, const std::vector<CString>& lead,
+                     const std::vector<std::pair<std::string, std::string>>& types) {
   JsonRowTable table;
   if (!ReadRows(jsonPath, table)) {
     return CString();
   }
-  if (!WritePage(htmlPath, RenderPage(table, ToUtf8(notes), ToUtf8(lead)))) {
+  if (!WritePage(htmlPath, RenderPage(table, ToUtf8(notes), ToUtf8(lead), types))) {
     return CString();
   }
   return CString::FromUtf8(kHtmlPageTitle);

@@ -1,0 +1,61 @@
+#include "engine/preview/HeaderNames.h"
+
+#include <stdexcept>
+
+#include "engine/conversion/RowLoop.h"
+#include "engine/plan/ColumnPlan.h"
+#include "engine/plan/PlannedColumns.h"
+#include "engine/preview/PreviewPage.h"
+#include "engine/rows/DelimitedTextReader.h"
+
+namespace {
+
+// Opens the source and reads its header; false when either fails.
+bool ReadHeader(const ConversionRequest& conversion, CDelimitedTextReader& reader) {
+  const ConversionOptions& options = conversion.options;
+  try {
+    if (!reader.Open(conversion.source, nullptr, options.access))
+      return false;
+    reader.SetReadLimit(kPreviewMaxBytes);
+    reader.SetMaxLineBytes(kPreviewMaxBytes);
+    reader.SetQuoted(options.quoted);
+    reader.SetSkipLines(options.skipLines);
+    reader.SetHeaderLine(options.headerLine);
+    reader.SetEncoding(options.encoding);
+    const int header = conversion.separator ? reader.Prepare(*conversion.separator)
+                                            : reader.PrepareGuessingSeparator();
+    return header == 0 && !reader.Cut();
+  } catch (const std::exception&) {
+    // A read error or a header past the limits: the preview's page says which.
+    return false;
+  }
+}
+
+}  // namespace
+
+std::optional<std::vector<std::string>> ReadOutputNames(const ConversionRequest& conversion) {
+  CDelimitedTextReader reader;
+  if (!ReadHeader(conversion, reader))
+    return std::nullopt;
+  const COutputNames names(reader.ColumnNames());
+  std::vector<std::string> result;
+  for (const auto name : names.Names())
+    result.emplace_back(name);
+  return result;
+}
+
+std::vector<PlannedOutputColumn> PlannedOutputColumns(const ConversionRequest& conversion) {
+  CDelimitedTextReader reader;
+  if (!ReadHeader(conversion, reader))
+    return {};
+  const COutputNames names(reader.ColumnNames());
+  std::vector<PlannedOutputColumn> columns;
+  try {
+    const CColumnPlan plan(names.Names(), RecipeOf(conversion.options));
+    for (std::size_t k = 0; k < plan.Columns().size(); ++k)
+      columns.push_back({std::string(plan.Names()[k]), plan.Columns()[k].type});
+  } catch (const PlanMismatch&) {
+    return {};
+  }
+  return columns;
+}
