@@ -7,19 +7,24 @@
 #include <utility>
 
 #include "engine/conversion/ConvertToJson.h"
+#include "engine/preview/HeaderNames.h"
 #include "engine/preview/PreviewFiles.h"
 #include "engine/preview/PreviewPage.h"
 #include "libs/dlgframe/SmApp.h"
 #include "libs/suppcore/Limit.h"
 #include "platform/core/FileSystem.h"
+#include "platform/core/Formatted.h"
 #include "platform/gui/FileDrop.h"
 #include "platform/gui/Images.h"
 #include "platform/gui/MessageBox.h"
 #include "platform/gui/ProgressWindow.h"
 #include "platform/gui/Resources.h"
+#include "ui/ColumnsDlg.h"
+#include "ui/ColumnsTexts.h"
 #include "ui/CorvaneResources.h"
 #include "ui/Encodings.h"
 #include "ui/OutputFormats.h"
+#include "ui/RememberedPlans.h"
 #include "ui/Resource.h"
 #include "ui/WindowTexts.h"
 
@@ -66,6 +71,7 @@ ON_EN_CHANGE(IDC_SKIP_LINES, OnOptionChanged)
 ON_CBN_SELCHANGE(IDC_ENCODING, OnOptionChanged)
 ON_BN_CLICKED(IDC_CONVERT, OnConvert)
 ON_CBN_SELCHANGE(IDC_FORMAT, OnFormatChanged)
+ON_BN_CLICKED(IDC_COLUMNS, OnColumns)
 END_MESSAGE_MAP()
 
 void CCorvaneDlg::DoDataExchange(CDataExchange* pDX) {
@@ -173,6 +179,7 @@ void CCorvaneDlg::AnchorControls() {
   AddControl(IDC_FORMAT, RZ_MOVE_DOWN, SPLIT_NONE);
   AddControl(IDC_TYPED_VALUES, RZ_MOVE_DOWN, SPLIT_NONE);
   AddControl(IDC_KEEP_LEFT_OUT, RZ_MOVE_DOWN, SPLIT_NONE);
+  AddControl(IDC_COLUMNS, RZ_MOVE_DOWN, SPLIT_NONE);
 }
 
 // The menu's entries for the library's commands carry the library's ids.
@@ -242,7 +249,53 @@ ConversionRequest CCorvaneDlg::RequestFromControls() const {
   request.options.typedValues = IsDlgButtonChecked(IDC_TYPED_VALUES) == BST_CHECKED;
   request.options.skipLines = SkipLines();
   request.options.headerLine = IsDlgButtonChecked(IDC_HEADER_LINE) == BST_CHECKED;
+  request.options.columns = m_columns;
   return request;
+}
+
+ColumnType CCorvaneDlg::DefaultColumnType() const {
+  return IsDlgButtonChecked(IDC_TYPED_VALUES) == BST_CHECKED ? ColumnType::Automatic
+                                                             : ColumnType::Text;
+}
+
+void CCorvaneDlg::FollowHeader(ConversionRequest& request) {
+  std::vector<std::string> names = ReadOutputNames(request).value_or(std::vector<std::string>{});
+  if (names != m_columnNames) {
+    const CRememberedPlans plans(m_settings != nullptr ? m_settings->PlansFolder() : "");
+    const ColumnRecipe remembered = plans.Find(names).value_or(ColumnRecipe{});
+    m_columns = RecipeOfRows(names, RowsOfRecipe(names, remembered, DefaultColumnType()),
+                             DefaultColumnType());
+    m_columnNames = std::move(names);
+  }
+  request.options.columns = m_columns;
+}
+
+void CCorvaneDlg::OnColumns() {
+  if (CheckInputs() == 0) {
+    return;
+  }
+  ConversionRequest request = RequestFromControls();
+  FollowHeader(request);
+  if (m_columnNames.empty()) {
+    MessageBox(Formatted(kNoColumnsToChoose, m_sourceFile.GetString()), kErrorCaption,
+               MB_ICONERROR);
+    return;
+  }
+  const ColumnRecipe before = m_columns;
+  CColumnsDlg dialog(this, m_columnNames, m_columns, DefaultColumnType());
+  dialog.OnRecipeChanged([this](const ColumnRecipe& recipe) {
+    m_columns = recipe;
+    ShowPreview();
+  });
+  if (dialog.DoModal() == IDOK) {
+    m_columns = dialog.Recipe();
+    const CRememberedPlans plans(m_settings != nullptr ? m_settings->PlansFolder() : "");
+    if (const CString failure = plans.Keep(m_columnNames, dialog.Rows()); !failure.IsEmpty())
+      MessageBox(failure, kErrorCaption, MB_ICONERROR);
+  } else {
+    m_columns = before;
+  }
+  ShowPreview();
 }
 
 int CCorvaneDlg::SkipLines() const {
@@ -295,8 +348,10 @@ void CCorvaneDlg::ShowPreview() {
   if (!files.Reserved()) {
     return;
   }
+  ConversionRequest request = RequestFromControls();
+  FollowHeader(request);
   const CString taken =
-      MakePreviewPage(RequestFromControls(), files.JsonPath(), std::exchange(m_newSource, false));
+      MakePreviewPage(request, files.JsonPath(), std::exchange(m_newSource, false));
   if (!taken.IsEmpty()) {
     // Chosen in the list without its notification: the page on its way says why.
     m_separatorBox.SetActiveOrAdd(taken, 0);
@@ -317,6 +372,7 @@ void CCorvaneDlg::OnConvert() {
     return;
   }
   ConversionRequest request = RequestFromControls();
+  FollowHeader(request);
   if (request.output.IsEmpty()) {
     MessageBox(kTargetMissing, kErrorCaption, MB_ICONERROR);
     return;

@@ -5,6 +5,8 @@
 #pragma once
 
 #include <memory>
+#include <string>
+#include <vector>
 
 #include "engine/conversion/ConversionRequest.h"
 #include "libs/dlgframe/AboutDlg.h"
@@ -46,6 +48,8 @@ class CCorvaneDlg : public CSmDialog {
   // output name ending in one of the formats' extensions takes the chosen one.
   void OfferFormat(bool renameOutput);
   void OnFormatChanged();
+  // Opens the Columns dialog on the source's header; the preview follows its table.
+  void OnColumns();
 
   // Reads the source path into m_sourceFile and, when something of that name exists, the
   // separator text into m_separator; 1 then, else 0 after telling the user about a
@@ -72,6 +76,10 @@ class CCorvaneDlg : public CSmDialog {
   // The conversion the controls describe, for the preview and for Convert alike: the
   // source and separator as CheckInputs read them, the output, format and check boxes.
   ConversionRequest RequestFromControls() const;
+  // Gives request the columns chosen for its source's header: the window's while the
+  // header is the one they were chosen for, else those remembered for it, or none.
+  void FollowHeader(ConversionRequest& request);
+  ColumnType DefaultColumnType() const;
 
  protected:
   HICON m_hIcon = nullptr;
@@ -94,4 +102,7 @@ class CCorvaneDlg : public CSmDialog {
   CString m_openWith;
   // The source field changed since the last preview: the next may take another separator.
   bool m_newSource = false;
+  // The columns chosen, and the header's names they were chosen for.
+  ColumnRecipe m_columns;
+  std::vector<std::string> m_columnNames;
 };
