@@ -44,7 +44,8 @@ std::optional<std::vector<std::string>> ReadOutputNames(const ConversionRequest&
   return result;
 }
 
-std::vector<PlannedOutputColumn> PlannedOutputColumns(const ConversionRequest& conversion) {
+std::vector<PlannedOutputColumn> PlannedOutputColumns(const ConversionRequest& conversion,
+                                                      std::size_t limit) {
   CDelimitedTextReader reader;
   if (!ReadHeader(conversion, reader))
     return {};
@@ -52,8 +53,12 @@ std::vector<PlannedOutputColumn> PlannedOutputColumns(const ConversionRequest& c
   std::vector<PlannedOutputColumn> columns;
   try {
     const CColumnPlan plan(names.Names(), RecipeOf(conversion.options));
-    for (std::size_t k = 0; k < plan.Columns().size(); ++k)
-      columns.push_back({std::string(plan.Names()[k]), plan.Columns()[k].type});
+    // A plan that asks nothing plans no column: every one is written as text.
+    const bool asIs = plan.Columns().empty() && plan.PassThrough();
+    const std::size_t count = asIs ? plan.Names().size() : plan.Columns().size();
+    for (std::size_t k = 0; k < count && k < limit; ++k)
+      columns.push_back(
+          {std::string(plan.Names()[k]), asIs ? ColumnType::Text : plan.Columns()[k].type});
   } catch (const PlanMismatch&) {
     return {};
   }

@@ -3,6 +3,7 @@
 // preview's limits, so that no file can hold up the window.
 #pragma once
 
+#include <cstddef>
 #include <optional>
 #include <string>
 #include <vector>
@@ -18,6 +19,8 @@ struct PlannedOutputColumn {
   ColumnType type;   // as the recipe gives it: Automatic before the values decide
 };
 
-// The columns the conversion writes, in the output's order, under its recipe; none when
-// the header can't be read or the recipe does not fit it (the conversion says why).
-std::vector<PlannedOutputColumn> PlannedOutputColumns(const ConversionRequest& conversion);
+// The first columns the conversion writes (at most limit), in the output's order, under its
+// recipe; none when the header can't be read or the recipe does not fit it (the conversion
+// says why).
+std::vector<PlannedOutputColumn> PlannedOutputColumns(const ConversionRequest& conversion,
+                                                      std::size_t limit);

@@ -10,6 +10,7 @@
 #include "engine/preview/PreviewTexts.h"
 #include "engine/preview/RenderPreview.h"
 #include "engine/rows/Separators.h"
+#include "libs/suppcore/HtmlPage.h"
 #include "platform/core/File.h"
 #include "platform/core/FileSystem.h"
 #include "platform/core/Formatted.h"
@@ -145,7 +146,7 @@ CString MakePreviewPage(const ConversionRequest& conversion, const CString& json
   WriteNoRows(jsonPath);
   std::vector<std::pair<std::string, std::string>> types;
   if (report.Converted() && report.header.columns > 0) {
-    for (const PlannedOutputColumn& column : PlannedOutputColumns(used))
+    for (const PlannedOutputColumn& column : PlannedOutputColumns(used, kHtmlMaxColumns))
       types.emplace_back(column.name, TypeName(column.type));
   }
   RenderPreview(jsonPath, report.leftOutLines, lead, types);

@@ -82,7 +82,7 @@ void WriteHeader(std::ostream& out, const std::vector<std::string>& columns,
   }
   out << "</tr>\n";
   if (!types.empty()) {
-    out << "<tr>";
+    out << "<tr class=\"types\">";
     for (std::size_t column = 0; column < columns.size(); ++column) {
       out << "<th class=\"mark\">"
           << EscapeHtml(column < types.size() ? types[column] : std::string()) << "</th>";
