@@ -201,6 +201,9 @@ void BindFrame(CDialog& dialog, CDialog::Impl& impl) {
   wxFrame* frame = impl.frame;
   frame->Bind(wxEVT_CHAR_HOOK, Guarded<wxKeyEvent>(impl.alive, [&dialog, &impl](wxKeyEvent& e) {
                 if (!HandleDialogKey(dialog, impl, e.GetKeyCode(), e.GetModifiers())) {
+                  // The key is its control's, never the window's below: a frame passes
+                  // what it skips to its parent, whose Enter and mnemonics would act.
+                  e.StopPropagation();
                   e.Skip();
                 }
               }));
