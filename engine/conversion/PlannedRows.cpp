@@ -15,13 +15,13 @@ const std::string_view* CPlannedRows::RowOf(CDelimitedTextReader& reader) {
     return reader.Values();
   m_wide.clear();
   std::vector<std::uint32_t> sizes;
-  reader.ForEachWindow([&](const std::string_view*, const std::string_view* values,
-                           std::size_t count) {
-    for (std::size_t k = 0; k < count; ++k) {
-      m_wide.append(values[k]);
-      sizes.push_back(static_cast<std::uint32_t>(values[k].size()));
-    }
-  });
+  reader.ForEachWindow(
+      [&](const std::string_view*, const std::string_view* values, std::size_t count) {
+        for (std::size_t k = 0; k < count; ++k) {
+          m_wide.append(values[k]);
+          sizes.push_back(static_cast<std::uint32_t>(values[k].size()));
+        }
+      });
   m_wide.append(kSimdPadding, '\0');
   m_wideValues.clear();
   std::size_t at = 0;
@@ -73,5 +73,8 @@ void CPlannedRows::Write(const std::string_view* picked) {
     return;
   }
   m_plan.Type(picked, m_cells.data());
-  m_writer.AddPlannedObjectUtf8(m_names, picked, m_cells.data());
+  if (m_plan.Nested())
+    m_writer.AddNestedObjectUtf8(m_plan.Shape(), picked, m_cells.data());
+  else
+    m_writer.AddPlannedObjectUtf8(m_names, picked, m_cells.data());
 }

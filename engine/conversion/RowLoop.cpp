@@ -228,6 +228,9 @@ void WriteRows(CDelimitedTextReader& reader, JSON& writer, const ConversionReque
     throw ConversionRefused{{ConversionFailure::Kind::ColumnsMismatch, request.source,
                              CString::FromUtf8(mismatch.text)}};
   }
+  // JSON writes typed values as their text stands.
+  plan->SetKindsOnly(request.format == OutputFormat::Json ||
+                     request.format == OutputFormat::JsonLines);
   const std::size_t columns = reader.ColumnNames().size();
   const ObjectNames names(plan->Names());
   ProgressPacer pacer(request.progress);

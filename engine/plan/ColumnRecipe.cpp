@@ -2,14 +2,14 @@
 
 #include <array>
 #include <cerrno>
-#include <cstring>
 #include <cstdio>
+#include <cstring>
 #include <nlohmann/json.hpp>
 
 namespace {
 
-constexpr std::array<std::string_view, 7> kTypeNames = {
-    "text", "automatic", "integer", "number", "decimal", "boolean", "date"};
+constexpr std::array<std::string_view, 7> kTypeNames = {"text",    "automatic", "integer", "number",
+                                                        "decimal", "boolean",   "date"};
 constexpr std::array<std::string_view, 3> kEmptyNames = {"text", "null", "omit"};
 
 // What a recipe entry is wrong in, with where.

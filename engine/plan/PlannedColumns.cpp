@@ -133,24 +133,26 @@ void ThrowNestConflict(const NameList& names) {
 CColumnPlan::CColumnPlan(const NameList& names, const ColumnRecipe& recipe)
     : m_outputNames(&names) {
   const bool named = recipe.listed || !recipe.changes.empty();
-  if (!named && recipe.type == ColumnType::Text && recipe.empty == EmptyValue::Text &&
-      !recipe.nest)
+  if (!named && recipe.type == ColumnType::Text && recipe.empty == EmptyValue::Text && !recipe.nest)
     return;  // nothing to look at: a header may hold millions of names
   if (named)
     Name(names, recipe);
   else
     for (std::uint32_t source = 0; source < names.size(); ++source)
       m_columns.push_back({source, recipe.type, recipe.empty});
-  if (recipe.nest)
+  if (recipe.nest) {
     ThrowNestConflict(*m_outputNames);
-  m_passThrough = m_outputNames == &names && !recipe.nest;
+    Nest();
+  }
+  m_passThrough = m_outputNames == &names && !m_nested;
   for (std::size_t k = 0; k < m_columns.size(); ++k) {
     const PlannedColumn& column = m_columns[k];
     const bool plain = column.type == ColumnType::Text && column.empty == EmptyValue::Text;
     m_passThrough = m_passThrough && plain;
-    m_typed = m_typed || !plain;
+    m_typed = m_typed || !plain || m_nested;
     m_sampling = m_sampling || column.type == ColumnType::Automatic;
   }
+  FindActive();
   m_fits.assign(m_sampling ? m_columns.size() : 0, kFitsAll);
   m_seen.assign(m_sampling ? m_columns.size() : 0, false);
 }
@@ -203,6 +205,82 @@ void CColumnPlan::Name(const NameList& names, const ColumnRecipe& recipe) {
   ThrowSameName(m_columns, m_names, header);
 }
 
+namespace {
+
+// A dotted name's objects and members as a tree, each level in the order its first
+// member came.
+struct NameNode {
+  std::string name;
+  std::uint32_t column = 0;  // a member's
+  bool object = false;
+  std::vector<NameNode> children;
+  std::unordered_map<std::string, std::size_t> objects;  // by name, among children
+
+  NameNode& Object(const std::string& part) {
+    const auto [at, added] = objects.emplace(part, children.size());
+    if (added)
+      children.push_back({part, 0, true, {}, {}});
+    return children[at->second];
+  }
+};
+
+// The members in the tree's order, and what begins and ends before each.
+void Flatten(const NameNode& node, ObjectShape& shape, std::vector<std::uint32_t>& order,
+             ShapedMember& next) {
+  for (const NameNode& child : node.children) {
+    if (!child.object) {
+      next.name = child.name;
+      shape.members.push_back(std::move(next));
+      order.push_back(child.column);
+      next = {};
+      continue;
+    }
+    next.begins.push_back(child.name);
+    Flatten(child, shape, order, next);
+    ++next.ends;
+  }
+}
+
+}  // namespace
+
+// Orders the columns so that each object's members follow one another, where its first
+// member stood.
+void CColumnPlan::Nest() {
+  NameNode root;
+  std::uint32_t column = 0;
+  for (const std::string_view name : *m_outputNames) {
+    NameNode* node = &root;
+    std::size_t start = 0;
+    for (std::size_t dot = name.find('.'); dot != std::string_view::npos;
+         dot = name.find('.', start)) {
+      node = &node->Object(std::string(name.substr(start, dot - start)));
+      start = dot + 1;
+    }
+    node->children.push_back({std::string(name.substr(start)), column++, false, {}, {}});
+  }
+  std::vector<std::uint32_t> order;
+  ShapedMember next;
+  Flatten(root, m_shape, order, next);
+  m_shape.endsAfter = next.ends;
+  std::vector<PlannedColumn> columns;
+  NameList names;
+  for (const std::uint32_t k : order) {
+    columns.push_back(m_columns[k]);
+    names.Append((*m_outputNames)[k]);
+  }
+  m_columns = std::move(columns);
+  m_names = std::move(names);
+  m_outputNames = &m_names;
+  m_nested = true;
+}
+
+void CColumnPlan::FindActive() {
+  m_active.clear();
+  for (std::uint32_t k = 0; k < m_columns.size(); ++k)
+    if (m_columns[k].type != ColumnType::Text || m_columns[k].empty != EmptyValue::Text)
+      m_active.push_back(k);
+}
+
 void CColumnPlan::Observe(const std::string_view* picked) {
   for (std::size_t k = 0; k < m_columns.size(); ++k) {
     if (m_columns[k].type != ColumnType::Automatic || picked[k].empty() || m_fits[k] == 0)
@@ -213,7 +291,7 @@ void CColumnPlan::Observe(const std::string_view* picked) {
 }
 
 void CColumnPlan::Decide() {
-  m_typed = false;
+  m_typed = m_nested;
   for (std::size_t k = 0; k < m_columns.size(); ++k) {
     PlannedColumn& column = m_columns[k];
     if (column.type == ColumnType::Automatic)
@@ -221,59 +299,77 @@ void CColumnPlan::Decide() {
     m_typed = m_typed || column.type != ColumnType::Text || column.empty != EmptyValue::Text;
   }
   m_sampling = false;
+  FindActive();
 }
 
 namespace {
 
-// What a value becomes under its column's type; false when the type can't hold it.
-bool TypedAs(ColumnType type, std::string_view value, TypedValue& cell) {
+// What a value becomes under its column's type; false when the type can't hold it. With
+// kKindsOnly, only the cell's type is set, which is all a writer of the text as it stands
+// needs: the value's bits are not worked out.
+template <bool kKindsOnly>
+[[gnu::always_inline]] inline ValueType TypeOf(std::string_view value, TypedValue& cell) {
+  if constexpr (kKindsOnly)
+    cell.type = TypeOfValue(value);
+  else
+    cell = ParseTypedValue(value);
+  return cell.type;
+}
+
+template <bool kKindsOnly>
+[[gnu::always_inline]] inline bool TypedAs(ColumnType type, std::string_view value,
+                                           TypedValue& cell) {
   switch (type) {
+    case ColumnType::Text:
+    case ColumnType::Automatic:
+      break;
     case ColumnType::Integer:
-      cell = ParseTypedValue(value);
-      return cell.type == ValueType::kInteger;
-    case ColumnType::Number:
+      return TypeOf<kKindsOnly>(value, cell) == ValueType::kInteger;
+    case ColumnType::Number: {
       // Each number as exactly as BSON holds it: an integer, a double or a decimal.
-      cell = ParseTypedValue(value);
-      return cell.type == ValueType::kInteger || cell.type == ValueType::kNumber ||
-             cell.type == ValueType::kDecimal;
+      const ValueType found = TypeOf<kKindsOnly>(value, cell);
+      return found == ValueType::kInteger || found == ValueType::kNumber ||
+             found == ValueType::kDecimal;
+    }
     case ColumnType::Decimal: {
       const ValueType found = TypeOfValue(value);
-      cell = {};
       cell.type = ValueType::kDecimal;
       return found == ValueType::kInteger || found == ValueType::kNumber ||
              found == ValueType::kDecimal;
     }
     case ColumnType::Boolean:
-      cell = ParseTypedValue(value);
-      return cell.type == ValueType::kBoolean;
+      return TypeOf<kKindsOnly>(value, cell) == ValueType::kBoolean;
     case ColumnType::Date:
-      cell = {};
       cell.type = ValueType::kDate;
       return ParseIsoDate(value, cell.integer);
-    case ColumnType::Text:
-    case ColumnType::Automatic:
-      break;
   }
-  cell = {};
+  cell.type = ValueType::kString;
   return true;
 }
 
 }  // namespace
 
-void CColumnPlan::Type(const std::string_view* picked, TypedValue* cells) {
-  for (std::size_t k = 0; k < m_columns.size(); ++k) {
+template <bool kKindsOnly>
+void CColumnPlan::TypeRow(const std::string_view* picked, TypedValue* cells) {
+  for (const std::uint32_t k : m_active) {
     PlannedColumn& column = m_columns[k];
     TypedValue& cell = cells[k];
     if (picked[k].empty()) {
-      cell = {};
       cell.type = column.empty == EmptyValue::Null   ? ValueType::kNull
                   : column.empty == EmptyValue::Omit ? ValueType::kAbsent
                                                      : ValueType::kString;
-    } else if (!TypedAs(column.type, picked[k], cell)) {
-      cell = {};
+    } else if (!TypedAs<kKindsOnly>(column.type, picked[k], cell)) {
+      cell.type = ValueType::kString;
       ++column.leftAsText;
     }
   }
+}
+
+void CColumnPlan::Type(const std::string_view* picked, TypedValue* cells) {
+  if (m_kindsOnly)
+    TypeRow<true>(picked, cells);
+  else
+    TypeRow<false>(picked, cells);
 }
 
 std::int64_t CColumnPlan::LeftAsText() const {

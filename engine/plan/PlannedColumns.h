@@ -11,6 +11,7 @@
 
 #include "engine/plan/ColumnRecipe.h"
 #include "engine/rows/FieldList.h"
+#include "libs/suppcore/ObjectShape.h"
 #include "libs/suppcore/ValueType.h"
 
 struct PlannedColumn {
@@ -41,6 +42,9 @@ class CColumnPlan {
   bool PassThrough() const { return m_passThrough; }
   // Some value is written as other than its text: rows go through Type.
   bool Typed() const { return m_typed; }
+  // Dotted names make objects: rows are written as Shape says, values in its order.
+  bool Nested() const { return m_nested; }
+  const ObjectShape& Shape() const { return m_shape; }
   // Some column's type waits for the source's start: Observe its rows, then Decide.
   bool Sampling() const { return m_sampling; }
 
@@ -58,16 +62,26 @@ class CColumnPlan {
   // Gives each Automatic column the narrowest type that held every value observed.
   void Decide();
   // What each picked value is written as; a value its column's type can't hold is text,
-  // and counted.
+  // and counted. The cells of columns written as text with empty values as text are left
+  // as they are: a string's from the start.
   void Type(const std::string_view* picked, TypedValue* cells);
+  // The writer writes typed values as their text stands (JSON): Type then sets only each
+  // cell's type, not its value (but a date's).
+  void SetKindsOnly(bool kindsOnly) { m_kindsOnly = kindsOnly; }
 
   // Values written as text because their column's type could not hold them.
   std::int64_t LeftAsText() const;
 
  private:
+  template <bool kKindsOnly>
+  void TypeRow(const std::string_view* picked, TypedValue* cells);
   void Name(const NameList& names, const ColumnRecipe& recipe);
+  void FindActive();
+  void Nest();
 
   std::vector<PlannedColumn> m_columns;
+  // The columns that Type looks at: those not plain text.
+  std::vector<std::uint32_t> m_active;
   // The header's names, or m_names when the recipe leaves out, moves or renames a column.
   const NameList* m_outputNames;
   NameList m_names;
@@ -75,6 +89,9 @@ class CColumnPlan {
   // whether it had a value at all.
   std::vector<std::uint8_t> m_fits;
   std::vector<bool> m_seen;
+  ObjectShape m_shape;
+  bool m_nested = false;
+  bool m_kindsOnly = false;
   bool m_passThrough = true;
   bool m_typed = false;
   bool m_sampling = false;

@@ -8,6 +8,7 @@
 #include <limits>
 #include <string>
 
+#include "libs/suppcore/BsonDocument.h"
 #include "libs/suppcore/ValueType.h"
 #include "platform/core/Simd.h"
 
@@ -104,6 +105,23 @@ char* PutDecimal(char* out, std::string_view text) {
 }
 
 }  // namespace
+
+struct NestedDocument {
+  bson_t bson = BSON_INITIALIZER;
+  ~NestedDocument() { bson_destroy(&bson); }
+};
+
+BsonEncoder::BsonEncoder(WriteBuffer& out, bool typed) : m_out(out), m_typed(typed) {}
+
+BsonEncoder::~BsonEncoder() = default;
+
+void BsonEncoder::NestedRow(std::size_t /*index*/, const ObjectShape& shape,
+                            const std::string_view* values, const TypedValue* cells) {
+  if (!m_nested)
+    m_nested = std::make_unique<NestedDocument>();
+  MakeNestedBson(&m_nested->bson, shape, values, cells);
+  m_out.Append({reinterpret_cast<const char*>(bson_get_data(&m_nested->bson)), m_nested->bson.len});
+}
 
 // Typed or not is chosen once a row, so that plain strings pay nothing for it.
 void BsonEncoder::Row(std::size_t /*index*/, const ObjectNames& names,
@@ -240,8 +258,7 @@ void BsonEncoder::RowInPieces(const ObjectNames& names, const RowWindows& row) {
   name = names.begin();
   row.ForEach([&](const std::string_view* values, std::size_t count) {
     for (std::size_t i = 0; i < count; ++i, ++k, ++name)
-      AppendElement(keys, k, *name, values[i],
-                    kTyped ? ParseTypedValue(values[i]) : TypedValue{});
+      AppendElement(keys, k, *name, values[i], kTyped ? ParseTypedValue(values[i]) : TypedValue{});
   });
   m_out.Append(std::string_view("\0", 1));
 }

@@ -3,11 +3,12 @@
 // without seeking and has no size limit as a whole; an empty array is an empty file. A
 // row's members are string elements (0x02) in the order given, duplicate and empty names
 // kept. With typed values, a value that ValueType finds typed is a boolean (0x08), an
-// int32 (0x10) where it fits, else an int64 (0x12), a double (0x01) or a Decimal128 (0x13). A name ends at its
-// first NUL, which a BSON key cannot hold.
+// int32 (0x10) where it fits, else an int64 (0x12), a double (0x01) or a Decimal128 (0x13). A name
+// ends at its first NUL, which a BSON key cannot hold.
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <stdexcept>
 
 #include "libs/suppcore/DocumentEncoder.h"
@@ -29,7 +30,8 @@ class CDocumentTooLarge : public std::length_error {
 
 class BsonEncoder : public DocumentEncoder {
  public:
-  explicit BsonEncoder(WriteBuffer& out, bool typed = false) : m_out(out), m_typed(typed) {}
+  explicit BsonEncoder(WriteBuffer& out, bool typed = false);
+  ~BsonEncoder() override;
 
   void BeginArray() override {}
   // Throws CDocumentTooLarge for a row whose document would pass 16 MiB.
@@ -38,6 +40,8 @@ class BsonEncoder : public DocumentEncoder {
   // A date as a UTC datetime (0x09), null as null (0x0A), the rest as above.
   void PlannedRow(std::size_t index, const ObjectNames& names, const std::string_view* values,
                   const TypedValue* cells) override;
+  void NestedRow(std::size_t index, const ObjectShape& shape, const std::string_view* values,
+                 const TypedValue* cells) override;
   void EndArray() override {}
 
  private:
@@ -55,4 +59,6 @@ class BsonEncoder : public DocumentEncoder {
   // Per member, the element's type byte (a string's, replaced for a typed value) and its
   // key, ending in a NUL, unless there are too many to keep.
   ObjectNameCache m_keys;
+  // A nested row's document, made by libbson.
+  std::unique_ptr<struct NestedDocument> m_nested;
 };

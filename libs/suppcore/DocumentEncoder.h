@@ -9,6 +9,7 @@
 #include <string_view>
 
 #include "libs/suppcore/ObjectNames.h"
+#include "libs/suppcore/ObjectShape.h"
 #include "libs/suppcore/ValueType.h"
 
 // The values of a row too wide to be held at once, a window at a time in order; each
@@ -45,6 +46,9 @@ class DocumentEncoder {
   // as (a kAbsent cell writes no member), whatever the encoder was made for.
   virtual void PlannedRow(std::size_t index, const ObjectNames& names,
                           const std::string_view* values, const TypedValue* cells) = 0;
+  // The same with the members nested as shape says, values and cells in its order.
+  virtual void NestedRow(std::size_t index, const ObjectShape& shape,
+                         const std::string_view* values, const TypedValue* cells) = 0;
   virtual void EndArray() = 0;
 
  protected:

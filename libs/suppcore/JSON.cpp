@@ -98,6 +98,15 @@ void JSON::AddPlannedObjectUtf8(const ObjectNames& names, const std::string_view
   ++impl.rows;
 }
 
+void JSON::AddNestedObjectUtf8(const ObjectShape& shape, const std::string_view* valuesUtf8,
+                               const TypedValue* cells) {
+  Impl& impl = *m_impl;
+  if (impl.state != Impl::State::kInArray)
+    return;
+  impl.encoder->NestedRow(impl.rows, shape, valuesUtf8, cells);
+  ++impl.rows;
+}
+
 void JSON::Close() {
   Impl& impl = *m_impl;
   if (impl.state == Impl::State::kUnbound)

@@ -70,6 +70,9 @@ class JSON {
   // values were chosen or not.
   void AddPlannedObjectUtf8(const ObjectNames& names, const std::string_view* valuesUtf8,
                             const TypedValue* cells);
+  // The same with the members nested as shape says (dotted names made objects).
+  void AddNestedObjectUtf8(const ObjectShape& shape, const std::string_view* valuesUtf8,
+                           const TypedValue* cells);
 
   // Ends whatever is still open, writes everything pending to the file and flushes it;
   // the writer no longer touches the file afterwards, also when this throws. Writes

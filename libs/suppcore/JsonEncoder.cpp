@@ -253,6 +253,68 @@ void JsonEncoder::PlannedRowInPieces(std::size_t index, const ObjectNames& names
   m_out.Append(Bytes::kRowClose);
 }
 
+// A nested row is rare and written member by member: each name, brace and value through the
+// buffer, indented by its depth in the indented layout.
+void JsonEncoder::NestedRow(std::size_t index, const ObjectShape& shape,
+                            const std::string_view* values, const TypedValue* cells) {
+  const bool indented = m_layout == Layout::kIndented;
+  if (indented && index > 0)
+    m_out.Append(",");
+  m_out.Append(indented ? IndentedBytes::kRowOpen : LineBytes::kRowOpen);
+  std::size_t depth = 0;
+  bool first = true;
+  const auto lineBreak = [&](std::size_t level) {
+    if (indented) {
+      m_out.Append("\n");
+      m_out.Append(std::string(4 + 2 * level, ' '));
+    }
+  };
+  const auto name = [&](std::string_view text) {
+    if (!first)
+      m_out.Append(",");
+    first = false;
+    lineBreak(depth);
+    m_out.Append("\"");
+    AppendEscaped(text);
+    m_out.Append(indented ? "\": " : "\":");
+  };
+  const auto end = [&]() {
+    --depth;
+    if (!first)
+      lineBreak(depth);
+    m_out.Append("}");
+    first = false;
+  };
+  std::size_t k = 0;
+  for (const ShapedMember& member : shape.members) {
+    for (std::uint32_t e = 0; e < member.ends; ++e)
+      end();
+    for (const std::string& object : member.begins) {
+      name(object);
+      m_out.Append("{");
+      ++depth;
+      first = true;
+    }
+    const ValueType type = cells[k].type;
+    const std::string_view value = values[k++];
+    if (type == ValueType::kAbsent)
+      continue;
+    name(member.name);
+    if (type == ValueType::kNull) {
+      m_out.Append(kNull);
+    } else if (IsBare(type)) {
+      m_out.Append(value);
+    } else {
+      m_out.Append("\"");
+      AppendEscaped(value);
+      m_out.Append("\"");
+    }
+  }
+  for (std::uint32_t e = 0; e < shape.endsAfter; ++e)
+    end();
+  m_out.Append(indented ? IndentedBytes::kRowClose : LineBytes::kRowClose);
+}
+
 // The text is followed by kSimdPadding readable bytes, so each piece is followed by the
 // rest of the text or that padding: readable.
 void JsonEncoder::AppendEscaped(std::string_view text) {

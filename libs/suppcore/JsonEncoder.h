@@ -1,8 +1,8 @@
 // JsonEncoder: the document as JSON text, UTF-8 without a mark, every value a string (or,
-// with typed values or a plan's types, a boolean or number where ValueType says so, written as its text
-// stands), in one of two layouts. Indented: two spaces of indentation a level, one member
-// a line, brackets of the array and braces of its objects on lines of their own, a final
-// line feed. Lines (JSON Lines): no array, each object compact on a line of its own
+// with typed values or a plan's types, a boolean or number where ValueType says so, written as its
+// text stands), in one of two layouts. Indented: two spaces of indentation a level, one member a
+// line, brackets of the array and braces of its objects on lines of their own, a final line feed.
+// Lines (JSON Lines): no array, each object compact on a line of its own
 // ({"a":"1","b":"2"}) ended by a line feed, so that no objects make an empty file. Both
 // escape strings alike, so a line feed in a value never ends a line.
 #pragma once
@@ -24,6 +24,9 @@ class JsonEncoder : public DocumentEncoder {
   // Numbers and booleans bare as their text stands, null as null, dates as their text.
   void PlannedRow(std::size_t index, const ObjectNames& names, const std::string_view* values,
                   const TypedValue* cells) override;
+  // Each nested object's members a level deeper, or compact in JSON Lines.
+  void NestedRow(std::size_t index, const ObjectShape& shape, const std::string_view* values,
+                 const TypedValue* cells) override;
   void EndArray() override;
 
  private:
