@@ -68,8 +68,11 @@ ColumnRecipe RecipeOfRows(const std::vector<std::string>& names, const std::vect
   if (changesNothing)
     return recipe;
   recipe.listed = true;
+  // A column of the default type is given none, so that it follows Typed values.
   for (const ColumnRow& row : rows)
-    recipe.columns.push_back(ColumnChoice{row.name, row.as, row.type, row.empty, row.keep});
+    recipe.columns.push_back(ColumnChoice{
+        row.name, row.as, row.type != defaultType ? std::optional(row.type) : std::nullopt,
+        row.empty, row.keep});
   return recipe;
 }
 

@@ -28,7 +28,7 @@ std::vector<ColumnRow> RowsOfRecipe(const std::vector<std::string>& names,
                                     const ColumnRecipe& recipe, ColumnType defaultType,
                                     std::vector<std::string>* missing = nullptr);
 // The recipe of rows: the default one when they change nothing of names, else the list of
-// every row.
+// every row, a row of defaultType given no type of its own.
 ColumnRecipe RecipeOfRows(const std::vector<std::string>& names, const std::vector<ColumnRow>& rows,
                           ColumnType defaultType);
 

@@ -107,6 +107,21 @@ TEST_F(ColumnsTest, TheTableChosenIsWhatConvertWritesAndThePreviewShows) {
             "  {\n    \"postcode\": \"90210\",\n    \"n\": null\n  }\n]\n");
 }
 
+// A column the table gives the default type follows Typed values, checked after the
+// table was chosen.
+TEST_F(ColumnsTest, TypedValuesStillTypeTheColumnsGivenNoType) {
+  OpenOn(kZipCodes);
+  WithColumns([&](CColumnsDlg& columns) { EditCell(&columns, 0, kOutputName, "postcode"); });
+  dlg->CheckDlgButton(IDC_TYPED_VALUES, BST_CHECKED);
+  Command(MAKEWPARAM(IDC_TYPED_VALUES, BN_CLICKED));
+  PressButton(*dlg, IDC_CONVERT);
+  EXPECT_EQ(
+      ReadBytesFromFile(dir.File("out.json")),
+      "[\n  {\n    \"postcode\": \"00501\",\n    \"city\": \"Holtsville\",\n    \"n\": 1\n  },\n"
+      "  {\n    \"postcode\": \"90210\",\n    \"city\": \"Beverly Hills\",\n    \"n\": \"\"\n"
+      "  }\n]\n");
+}
+
 // Cancel keeps the plan the window had, whatever was changed in the table.
 TEST_F(ColumnsTest, CancelKeepsThePlanBefore) {
   OpenOn(kZipCodes);
