@@ -76,14 +76,25 @@ ColumnRecipe RecipeOfRows(const std::vector<std::string>& names, const std::vect
   return recipe;
 }
 
-std::string RecipeText(const std::vector<ColumnRow>& rows) {
+std::vector<ColumnChoice> ChoicesOfRows(const std::vector<ColumnRow>& rows) {
+  std::vector<ColumnChoice> columns;
+  for (const ColumnRow& row : rows)
+    columns.push_back(ColumnChoice{row.name, row.as, row.type, row.empty, row.keep});
+  return columns;
+}
+
+std::string RecipeText(const std::vector<ColumnChoice>& columns) {
   nlohmann::ordered_json list = nlohmann::ordered_json::array();
-  for (const ColumnRow& row : rows) {
-    list.push_back({{"name", row.name},
-                    {"as", row.as},
-                    {"type", TypeName(row.type)},
-                    {"empty", kEmptyNames[static_cast<std::size_t>(row.empty)]},
-                    {"keep", row.keep}});
+  for (const ColumnChoice& column : columns) {
+    nlohmann::ordered_json entry = {{"name", column.name}};
+    if (column.as)
+      entry["as"] = *column.as;
+    if (column.type)
+      entry["type"] = TypeName(*column.type);
+    if (column.empty)
+      entry["empty"] = kEmptyNames[static_cast<std::size_t>(*column.empty)];
+    entry["keep"] = column.keep;
+    list.push_back(std::move(entry));
   }
   // A name that is not UTF-8 is written with U+FFFD rather than failing the save.
   return list.dump(2, ' ', false, nlohmann::ordered_json::error_handler_t::replace) + "\n";
@@ -127,14 +138,14 @@ EmptyValue EmptyOfLabel(const CString& label) {
   return at != labels.end() ? static_cast<EmptyValue>(at - labels.begin()) : EmptyValue::Text;
 }
 
-CString WriteRecipeFile(const CString& path, const std::vector<ColumnRow>& rows) {
+CString WriteRecipeFile(const CString& path, const std::vector<ColumnChoice>& columns) {
   CAtomicOutput output;
   output.AcceptRegularFilesOnly();
   CFileException error;
   if (!output.Open(path, nullptr, &error))
     return error.GetReason();
   try {
-    output.File().WriteBytes(RecipeText(rows));
+    output.File().WriteBytes(RecipeText(columns));
     output.Commit();
   } catch (const CFileException& failure) {
     return failure.GetReason();

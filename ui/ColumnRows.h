@@ -32,8 +32,11 @@ std::vector<ColumnRow> RowsOfRecipe(const std::vector<std::string>& names,
 ColumnRecipe RecipeOfRows(const std::vector<std::string>& names, const std::vector<ColumnRow>& rows,
                           ColumnType defaultType);
 
-// The recipe file's text for rows: a JSON list of {"name", "as", "type", "empty", "keep"}.
-std::string RecipeText(const std::vector<ColumnRow>& rows);
+// Every choice of rows made explicit, for a recipe file that reads the same anywhere.
+std::vector<ColumnChoice> ChoicesOfRows(const std::vector<ColumnRow>& rows);
+// The recipe file's text: a JSON list of {"name", "as", "type", "empty", "keep"}, each
+// choice with what it gives.
+std::string RecipeText(const std::vector<ColumnChoice>& columns);
 
 // What the dialog's lists show: "Integer" for a type, "Null" for an empty value.
 CString TypeLabel(ColumnType type);
@@ -44,6 +47,6 @@ const std::vector<CString>& EmptyLabels();
 ColumnType TypeOfLabel(const CString& label);
 EmptyValue EmptyOfLabel(const CString& label);
 
-// Writes rows as a recipe file at path, replacing a former file whole or leaving it as it
+// Writes the columns as a recipe file at path, replacing a former file whole or leaving it as it
 // was; empty, or the reason it could not be written.
-CString WriteRecipeFile(const CString& path, const std::vector<ColumnRow>& rows);
+CString WriteRecipeFile(const CString& path, const std::vector<ColumnChoice>& columns);

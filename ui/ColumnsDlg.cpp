@@ -156,7 +156,7 @@ bool CColumnsDlg::OpenRecipe(const CString& path) {
 bool CColumnsDlg::SaveRecipe(const CString& path) {
   m_grid.EndEdit();
   ReadRows();
-  const CString failure = WriteRecipeFile(path, m_rows);
+  const CString failure = WriteRecipeFile(path, ChoicesOfRows(m_rows));
   if (!failure.IsEmpty()) {
     MessageBox(Formatted(kRecipeNotWritten, path.GetString(), failure.GetString()), kErrorCaption,
                MB_ICONERROR);

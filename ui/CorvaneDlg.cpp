@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <string>
 #include <utility>
+#include <vector>
 
 #include "engine/conversion/ConvertToJson.h"
 #include "engine/preview/HeaderNames.h"
@@ -259,15 +260,16 @@ ColumnType CCorvaneDlg::DefaultColumnType() const {
 }
 
 void CCorvaneDlg::FollowHeader(ConversionRequest& request) {
-  std::vector<std::string> names = ReadOutputNames(request).value_or(std::vector<std::string>{});
-  if (names != m_columnNames) {
-    const CRememberedPlans plans(m_settings != nullptr ? m_settings->PlansFolder() : "");
-    const ColumnRecipe remembered = plans.Find(names).value_or(ColumnRecipe{});
-    m_columns = RecipeOfRows(names, RowsOfRecipe(names, remembered, DefaultColumnType()),
-                             DefaultColumnType());
-    m_columnNames = std::move(names);
+  std::string key = CHeaderKey::OfHeader(request).value_or(std::string());
+  if (key != m_columnsKey) {
+    m_columns = key.empty() ? ColumnRecipe{} : Plans().Find(key).value_or(ColumnRecipe{});
+    m_columnsKey = std::move(key);
   }
   request.options.columns = m_columns;
+}
+
+CRememberedPlans CCorvaneDlg::Plans() const {
+  return CRememberedPlans(m_settings != nullptr ? m_settings->PlansFolder() : std::string());
 }
 
 void CCorvaneDlg::OnColumns() {
@@ -276,21 +278,21 @@ void CCorvaneDlg::OnColumns() {
   }
   ConversionRequest request = RequestFromControls();
   FollowHeader(request);
-  if (m_columnNames.empty()) {
+  const std::optional<std::vector<std::string>> names = ReadOutputNames(request);
+  if (!names) {
     MessageBox(Formatted(kNoColumnsToChoose, m_sourceFile.GetString()), kErrorCaption,
                MB_ICONERROR);
     return;
   }
   const ColumnRecipe before = m_columns;
-  CColumnsDlg dialog(this, m_columnNames, m_columns, DefaultColumnType());
+  CColumnsDlg dialog(this, *names, m_columns, DefaultColumnType());
   dialog.OnRecipeChanged([this](const ColumnRecipe& recipe) {
     m_columns = recipe;
     ShowPreview();
   });
   if (dialog.DoModal() == IDOK) {
     m_columns = dialog.Recipe();
-    const CRememberedPlans plans(m_settings != nullptr ? m_settings->PlansFolder() : "");
-    if (const CString failure = plans.Keep(m_columnNames, dialog.Rows()); !failure.IsEmpty())
+    if (const CString failure = Plans().Keep(CHeaderKey::Of(*names), m_columns); !failure.IsEmpty())
       MessageBox(failure, kErrorCaption, MB_ICONERROR);
   } else {
     m_columns = before;

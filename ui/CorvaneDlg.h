@@ -6,7 +6,6 @@
 
 #include <memory>
 #include <string>
-#include <vector>
 
 #include "engine/conversion/ConversionRequest.h"
 #include "libs/dlgframe/AboutDlg.h"
@@ -16,6 +15,7 @@
 #include "platform/gui/EditBrowseCtrl.h"
 #include "platform/gui/MFCButton.h"
 #include "ui/MainWindowSettings.h"
+#include "ui/RememberedPlans.h"
 
 class CCorvaneDlg : public CSmDialog {
  public:
@@ -80,6 +80,7 @@ class CCorvaneDlg : public CSmDialog {
   // header is the one they were chosen for, else those remembered for it, or none.
   void FollowHeader(ConversionRequest& request);
   ColumnType DefaultColumnType() const;
+  CRememberedPlans Plans() const;
 
  protected:
   HICON m_hIcon = nullptr;
@@ -102,7 +103,7 @@ class CCorvaneDlg : public CSmDialog {
   CString m_openWith;
   // The source field changed since the last preview: the next may take another separator.
   bool m_newSource = false;
-  // The columns chosen, and the header's names they were chosen for.
+  // The columns chosen, and the key of the header they were chosen for (CHeaderKey).
   ColumnRecipe m_columns;
-  std::vector<std::string> m_columnNames;
+  std::string m_columnsKey;
 };

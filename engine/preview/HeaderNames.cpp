@@ -33,15 +33,22 @@ bool ReadHeader(const ConversionRequest& conversion, CDelimitedTextReader& reade
 
 }  // namespace
 
-std::optional<std::vector<std::string>> ReadOutputNames(const ConversionRequest& conversion) {
+bool ForEachOutputName(const ConversionRequest& conversion,
+                       const std::function<void(std::string_view name)>& take) {
   CDelimitedTextReader reader;
   if (!ReadHeader(conversion, reader))
-    return std::nullopt;
+    return false;
   const COutputNames names(reader.ColumnNames());
-  std::vector<std::string> result;
   for (const auto name : names.Names())
-    result.emplace_back(name);
-  return result;
+    take(name);
+  return true;
+}
+
+std::optional<std::vector<std::string>> ReadOutputNames(const ConversionRequest& conversion) {
+  std::vector<std::string> names;
+  if (!ForEachOutputName(conversion, [&](std::string_view name) { names.emplace_back(name); }))
+    return std::nullopt;
+  return names;
 }
 
 std::vector<PlannedOutputColumn> PlannedOutputColumns(const ConversionRequest& conversion,

@@ -4,8 +4,10 @@
 #pragma once
 
 #include <cstddef>
+#include <functional>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "engine/conversion/ConversionRequest.h"
@@ -13,6 +15,10 @@
 // The header's names (UTF-8), a name the header holds twice renamed as the output renames
 // it (name_2); none when the source can't be opened or has no header line within the limits.
 std::optional<std::vector<std::string>> ReadOutputNames(const ConversionRequest& conversion);
+// The same names handed to take one by one, none of them kept: a header may hold millions.
+// False when there is no header to read.
+bool ForEachOutputName(const ConversionRequest& conversion,
+                       const std::function<void(std::string_view name)>& take);
 
 struct PlannedOutputColumn {
   std::string name;  // UTF-8

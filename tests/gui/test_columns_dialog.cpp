@@ -165,7 +165,8 @@ TEST_F(ColumnsTest, ASavedRecipeOpensAsTheSamePlan) {
 }
 
 // The plan chosen for a header is kept under the settings folder and comes back in a new
-// window for any source with that header; another header starts from every column.
+// window for any source with that header; another header starts from every column, and so
+// does the header once its plan is set back to that.
 TEST_F(ColumnsTest, APlanRememberedForAHeaderComesBackInANewWindow) {
   OpenOn(kZipCodes);
   const std::vector<ColumnRow> fresh = RowsShown();
@@ -186,6 +187,12 @@ TEST_F(ColumnsTest, APlanRememberedForAHeaderComesBackInANewWindow) {
   SetText(IDC_SOURCE_FILE, dir.WFile("again.txt"));
   EXPECT_EQ(RowsShown(), chosen);
   EXPECT_NE(fresh, chosen);
+  // Chosen back to every column as it is: nothing is kept for the header any more.
+  WithColumns([&](CColumnsDlg& columns) {
+    EditCell(&columns, 1, kOutputName, "city");
+    EditCell(&columns, 2, kType, "Text");
+  });
+  EXPECT_TRUE(std::filesystem::is_empty(dir.File("plans")));
   EXPECT_TRUE(Boxes().empty());
 }
 
