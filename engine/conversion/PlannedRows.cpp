@@ -1,5 +1,7 @@
 #include "engine/conversion/PlannedRows.h"
 
+#include <algorithm>
+
 #include "platform/core/Simd.h"
 
 CPlannedRows::CPlannedRows(CColumnPlan& plan, JSON& writer, const ObjectNames& names)
@@ -40,30 +42,43 @@ void CPlannedRows::Take(CDelimitedTextReader& reader) {
     return;
   }
   m_plan.Observe(m_picked.data());
-  for (const std::string_view value : m_picked) {
-    m_held.append(value);
-    m_heldSizes.push_back(static_cast<std::uint32_t>(value.size()));
-  }
+  for (const std::string_view value : m_picked)
+    Hold(value);
   m_heldLines.push_back(m_line);
+}
+
+// A value never spans two blocks; each block keeps room for the padding after its last.
+void CPlannedRows::Hold(std::string_view value) {
+  constexpr std::size_t kBlockBytes = std::size_t{1} << 20;
+  const std::size_t room = value.size() + 1 + kSimdPadding;
+  if (m_held.empty() || m_held.back().capacity() - m_held.back().size() < room)
+    m_held.emplace_back().reserve(std::max(kBlockBytes, room));
+  m_held.back().append(value).push_back('\0');
 }
 
 void CPlannedRows::Flush() {
   if (!m_plan.Sampling())
     return;
   m_plan.Decide();
-  m_held.append(kSimdPadding, '\0');
+  for (std::string& block : m_held)
+    block.append(kSimdPadding, '\0');
+  auto block = m_held.begin();
   std::size_t at = 0;
-  auto size = m_heldSizes.begin();
   for (const std::int64_t line : m_heldLines) {
     for (std::string_view& value : m_picked) {
-      value = {m_held.data() + at, *size};
-      at += *size++;
+      // The padding begins where a block's values end.
+      if (at + kSimdPadding == block->size()) {
+        ++block;
+        at = 0;
+      }
+      const std::size_t end = block->find('\0', at);
+      value = {block->data() + at, end - at};
+      at = end + 1;
     }
     m_line = line;
     Write(m_picked.data());
   }
-  std::string().swap(m_held);
-  std::vector<std::uint32_t>().swap(m_heldSizes);
+  std::vector<std::string>().swap(m_held);
   std::vector<std::int64_t>().swap(m_heldLines);
 }
 

@@ -37,10 +37,12 @@ class CPlannedRows {
   // A row too wide to be held by the reader, copied whole.
   std::string m_wide;
   std::vector<std::string_view> m_wideValues;
-  // The rows held while sampling: their picked values back to back, each value's size,
-  // each row's line.
-  std::string m_held;
-  std::vector<std::uint32_t> m_heldSizes;
+  void Hold(std::string_view value);
+
+  // The rows held while sampling: their picked values, each ended by a NUL (which no value
+  // holds), in blocks that are never moved or grown, so that holding 16 MiB takes about
+  // that much and no more; and each row's line.
+  std::vector<std::string> m_held;
   std::vector<std::int64_t> m_heldLines;
   std::int64_t m_line = 0;
 };

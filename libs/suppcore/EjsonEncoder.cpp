@@ -4,34 +4,63 @@
 
 #include <charconv>
 #include <cstdint>
-#include <new>
 
 #include "libs/suppcore/BsonDocument.h"
 #include "libs/suppcore/BsonEncoder.h"
 #include "platform/core/Simd.h"
 
-// One BSON document, made again for each row in the same memory.
-struct EjsonEncoder::Document {
-  bson_t bson = BSON_INITIALIZER;
-  ~Document() { bson_destroy(&bson); }
-};
+namespace {
 
-EjsonEncoder::EjsonEncoder(WriteBuffer& out)
-    : m_out(out), m_document(std::make_unique<Document>()) {}
+// The bytes of a BSON document with no members: its length and its closing NUL.
+constexpr std::uint64_t kEmptyDocumentBytes = 5;
 
-EjsonEncoder::~EjsonEncoder() = default;
+// The bytes of a value's BSON element after its key.
+std::uint64_t ElementBytes(std::string_view value, const TypedValue& cell) {
+  switch (cell.type) {
+    case ValueType::kBoolean:
+      return 1;
+    case ValueType::kInteger:
+      return cell.integer >= INT32_MIN && cell.integer <= INT32_MAX ? 4 : 8;
+    case ValueType::kDecimal:
+      return 16;
+    case ValueType::kNumber:
+    case ValueType::kDate:
+      return 8;
+    case ValueType::kNull:
+    case ValueType::kAbsent:
+      return 0;
+    case ValueType::kString:
+      break;
+  }
+  return 4 + value.size() + 1;
+}
+
+}  // namespace
+
+// A row is counted in BSON's bytes as it is written, so that a row BSON could not hold
+// fails here as it does there.
+void EjsonEncoder::BeginRow() {
+  m_out.Append("{");
+  m_bsonBytes = kEmptyDocumentBytes;
+}
+
+void EjsonEncoder::EndRow() {
+  m_out.Append("}\n");
+  if (m_bsonBytes > CDocumentTooLarge::kMaxBytes)
+    throw CDocumentTooLarge(m_bsonBytes);
+}
 
 void EjsonEncoder::Row(std::size_t /*index*/, const ObjectNames& names,
                        const std::string_view* values) {
-  m_out.Append("{");
+  BeginRow();
   std::size_t k = 0;
   for (ObjectNames::Iterator name = names.begin(); name != names.end(); ++name, ++k)
     AppendMember(k == 0, *name, values[k], TypedValue{});
-  m_out.Append("}\n");
+  EndRow();
 }
 
 void EjsonEncoder::WideRow(std::size_t /*index*/, const ObjectNames& names, const RowWindows& row) {
-  m_out.Append("{");
+  BeginRow();
   ObjectNames::Iterator name = names.begin();
   bool first = true;
   row.ForEach([&](const std::string_view* values, std::size_t count) {
@@ -40,12 +69,12 @@ void EjsonEncoder::WideRow(std::size_t /*index*/, const ObjectNames& names, cons
       first = false;
     }
   });
-  m_out.Append("}\n");
+  EndRow();
 }
 
 void EjsonEncoder::PlannedRow(std::size_t /*index*/, const ObjectNames& names,
                               const std::string_view* values, const TypedValue* cells) {
-  m_out.Append("{");
+  BeginRow();
   bool first = true;
   std::size_t k = 0;
   for (ObjectNames::Iterator name = names.begin(); name != names.end(); ++name, ++k) {
@@ -54,18 +83,15 @@ void EjsonEncoder::PlannedRow(std::size_t /*index*/, const ObjectNames& names,
     AppendMember(first, *name, values[k], cells[k]);
     first = false;
   }
-  m_out.Append("}\n");
+  EndRow();
 }
 
 // A member as the canonical form writes it; libbson reads each back into the very element
 // the BSON encoder writes.
 void EjsonEncoder::AppendMember(bool first, std::string_view name, std::string_view value,
                                 const TypedValue& cell) {
-  if (!first)
-    m_out.Append(",");
-  m_out.Append("\"");
-  AppendEscaped(BsonKeyText(name));
-  m_out.Append("\":");
+  AppendName(first, name);
+  m_bsonBytes += ElementBytes(value, cell);
   char number[64];
   switch (cell.type) {
     case ValueType::kBoolean:
@@ -133,21 +159,38 @@ void EjsonEncoder::AppendEscaped(std::string_view text) {
   }
 }
 
-void EjsonEncoder::NestedRow(std::size_t /*index*/, const ObjectShape& shape,
-                             const std::string_view* values, const TypedValue* cells) {
-  MakeNestedBson(&m_document->bson, shape, values, cells);
-  WriteLine();
+void EjsonEncoder::AppendName(bool first, std::string_view name) {
+  if (!first)
+    m_out.Append(",");
+  const std::string_view key = BsonKeyText(name);
+  m_out.Append("\"");
+  AppendEscaped(key);
+  m_out.Append("\":");
+  m_bsonBytes += 1 + key.size() + 1;
 }
 
-void EjsonEncoder::WriteLine() {
-  const bson_t* const bson = &m_document->bson;
-  if (bson->len > CDocumentTooLarge::kMaxBytes)
-    throw CDocumentTooLarge(bson->len);
-  std::size_t length = 0;
-  char* const text = bson_as_canonical_extended_json(bson, &length);
-  if (text == nullptr)
-    throw std::bad_alloc();
-  m_out.Append({text, length});
-  m_out.Append("\n");
-  bson_free(text);
+void EjsonEncoder::NestedRow(std::size_t /*index*/, const ObjectShape& shape,
+                             const std::string_view* values, const TypedValue* cells) {
+  BeginRow();
+  bool first = true;
+  std::size_t k = 0;
+  for (const ShapedMember& member : shape.members) {
+    for (std::uint32_t e = 0; e < member.ends; ++e)
+      m_out.Append("}");
+    first = first && member.ends == 0;
+    for (const std::string& object : member.begins) {
+      AppendName(first, object);
+      m_out.Append("{");
+      m_bsonBytes += kEmptyDocumentBytes;
+      first = true;
+    }
+    if (cells[k].type != ValueType::kAbsent) {
+      AppendMember(first, member.name, values[k], cells[k]);
+      first = false;
+    }
+    ++k;
+  }
+  for (std::uint32_t e = 0; e < shape.endsAfter; ++e)
+    m_out.Append("}");
+  EndRow();
 }

@@ -2,20 +2,19 @@
 // around them: the typed values keep their BSON types in text ({"$numberInt": "1"},
 // {"$numberLong": ...}, {"$numberDouble": ...}, {"$numberDecimal": ...}, {"$date":
 // {"$numberLong": "<ms>"}}), so that a reader of Extended JSON gets the very documents
-// the BSON output holds. Rows are written compact ({"a":"1","n":{"$numberInt":"2"}}), as
-// the text is escaped for JSON; a nested row is made as a BSON document first and written
-// by libbson, which is many times slower but rare.
+// the BSON output holds. Rows are written compact ({"a":"1","n":{"$numberInt":"2"}}),
+// every text escaped as in JSON; a row whose BSON document would pass 16 MiB fails as in
+// BSON.
 #pragma once
 
-#include <memory>
+#include <cstdint>
 
 #include "libs/suppcore/DocumentEncoder.h"
 #include "libs/suppcore/WriteBuffer.h"
 
 class EjsonEncoder : public DocumentEncoder {
  public:
-  explicit EjsonEncoder(WriteBuffer& out);
-  ~EjsonEncoder() override;
+  explicit EjsonEncoder(WriteBuffer& out) : m_out(out) {}
 
   void BeginArray() override {}
   void Row(std::size_t index, const ObjectNames& names, const std::string_view* values) override;
@@ -27,12 +26,14 @@ class EjsonEncoder : public DocumentEncoder {
   void EndArray() override {}
 
  private:
-  struct Document;
+  void BeginRow();
+  void EndRow();
+  void AppendName(bool first, std::string_view name);
   void AppendMember(bool first, std::string_view name, std::string_view value,
                     const TypedValue& cell);
   void AppendEscaped(std::string_view text);
-  void WriteLine();
 
   WriteBuffer& m_out;
-  std::unique_ptr<Document> m_document;
+  // The bytes of the row's document in BSON, so far.
+  std::uint64_t m_bsonBytes = 0;
 };

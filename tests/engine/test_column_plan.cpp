@@ -184,7 +184,7 @@ const PlannedConversion kPlannedConversions[] = {
     {"NestedWhereTheFirstMemberStands", "a.b,x,a.c.d\n1,2,3\n", Typed({}, EmptyValue::Text, true),
      false, kJsonl, "{\"a\":{\"b\":\"1\",\"c\":{\"d\":\"3\"}},\"x\":\"2\"}\n"},
     {"NestedTyped", "a.b,a.c\n1,\n", Typed({}, EmptyValue::Null, true), true, kEjson,
-     "{ \"a\" : { \"b\" : { \"$numberInt\" : \"1\" }, \"c\" : null } }\n"},
+     "{\"a\":{\"b\":{\"$numberInt\":\"1\"},\"c\":null}}\n"},
     {"AValueThatIsAlsoAParent", "a.b,a\n1,2\n", Typed({}, EmptyValue::Text, true), false, kJsonl,
      "column \"a\" holds a value, so column \"a.b\" can't be nested in it"},
     {"UnknownNamesListTheHeader", "a,b\n1,2\n", Listed({Choice("a"), Choice("z"), Choice("y")}),
@@ -301,6 +301,23 @@ TEST(ExtendedJson, ReadsBackAsTheBsonByteForByte) {
     EXPECT_EQ(start, outputs[1].size());
     EXPECT_TRUE(readBack == outputs[0]) << outputs[1];
     EXPECT_EQ(std::count(outputs[1].begin(), outputs[1].end(), '\n'), 2);
+  }
+}
+
+// A row BSON can't hold fails in Extended JSON too, whose readers make BSON of it.
+TEST(ExtendedJson, ARowBsonCantHoldFailsAsInBson) {
+  TempDir dir;
+  const std::string source = "a\n" + std::string(std::size_t{17} << 20, 'x') + "\n";
+  for (const OutputFormat format : {OutputFormat::Bson, OutputFormat::ExtendedJson}) {
+    ConversionRequest request;
+    request.source = CString::FromUtf8(dir.Write("in.csv", source));
+    request.output = dir.WFile("out");
+    request.format = format;
+    request.options.log = false;
+    const ConversionReport report = ConvertToJson(request);
+    ASSERT_TRUE(report.failure);
+    EXPECT_EQ(report.failure->kind, ConversionFailure::Kind::DocumentTooLarge);
+    EXPECT_EQ(report.failure->line, 2);
   }
 }
 
