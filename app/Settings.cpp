@@ -112,3 +112,9 @@ bool CSettings::HeaderLine() const {
 void CSettings::SetHeaderLine(bool on) {
   setStr(kHeader, on ? kOn : kOff);
 }
+
+std::string CSettings::PlansFolder() const {
+  const std::string path = GetPath();
+  const std::size_t slash = path.rfind('/');
+  return slash == std::string::npos ? std::string() : path.substr(0, slash) + "/plans";
+}

@@ -34,6 +34,9 @@ class CSettings : public _Settings, public CMainWindowSettings {
   bool HeaderLine() const override;
   void SetHeaderLine(bool on) override;
 
+  // "plans" beside the settings file.
+  std::string PlansFolder() const override;
+
   CString LoadProblem() const override { return _Settings::LoadProblem(); }
   CString SaveData() override { return _Settings::SaveData(); }
 };

@@ -5,21 +5,27 @@
 #include <cstdint>
 #include <string>
 #include <utility>
+#include <vector>
 
 #include "engine/conversion/ConvertToJson.h"
+#include "engine/preview/HeaderNames.h"
 #include "engine/preview/PreviewFiles.h"
 #include "engine/preview/PreviewPage.h"
 #include "libs/dlgframe/SmApp.h"
 #include "libs/suppcore/Limit.h"
 #include "platform/core/FileSystem.h"
+#include "platform/core/Formatted.h"
 #include "platform/gui/FileDrop.h"
 #include "platform/gui/Images.h"
 #include "platform/gui/MessageBox.h"
 #include "platform/gui/ProgressWindow.h"
 #include "platform/gui/Resources.h"
+#include "ui/ColumnsDlg.h"
+#include "ui/ColumnsTexts.h"
 #include "ui/CorvaneResources.h"
 #include "ui/Encodings.h"
 #include "ui/OutputFormats.h"
+#include "ui/RememberedPlans.h"
 #include "ui/Resource.h"
 #include "ui/WindowTexts.h"
 
@@ -71,6 +77,7 @@ ON_BN_CLICKED(IDC_PAGE_PREVIOUS, OnPagePrevious)
 ON_BN_CLICKED(IDC_PAGE_NEXT, OnPageNext)
 ON_BN_CLICKED(IDC_PAGE_LAST, OnPageLast)
 ON_COMMAND(ID_GO_TO_LINE, OnGoToLine)
+ON_BN_CLICKED(IDC_COLUMNS, OnColumns)
 END_MESSAGE_MAP()
 
 void CCorvaneDlg::DoDataExchange(CDataExchange* pDX) {
@@ -179,6 +186,7 @@ void CCorvaneDlg::AnchorControls() {
   AddControl(IDC_FORMAT, RZ_MOVE_DOWN, SPLIT_NONE);
   AddControl(IDC_TYPED_VALUES, RZ_MOVE_DOWN, SPLIT_NONE);
   AddControl(IDC_KEEP_LEFT_OUT, RZ_MOVE_DOWN, SPLIT_NONE);
+  AddControl(IDC_COLUMNS, RZ_MOVE_DOWN, SPLIT_NONE);
 }
 
 // The menu's entries for the library's commands carry the library's ids.
@@ -248,7 +256,54 @@ ConversionRequest CCorvaneDlg::RequestFromControls() const {
   request.options.typedValues = IsDlgButtonChecked(IDC_TYPED_VALUES) == BST_CHECKED;
   request.options.skipLines = SkipLines();
   request.options.headerLine = IsDlgButtonChecked(IDC_HEADER_LINE) == BST_CHECKED;
+  request.options.columns = m_columns;
   return request;
+}
+
+ColumnType CCorvaneDlg::DefaultColumnType() const {
+  return IsDlgButtonChecked(IDC_TYPED_VALUES) == BST_CHECKED ? ColumnType::Automatic
+                                                             : ColumnType::Text;
+}
+
+void CCorvaneDlg::FollowHeader(ConversionRequest& request) {
+  std::string key = CHeaderKey::OfHeader(request).value_or(std::string());
+  if (key != m_columnsKey) {
+    m_columns = key.empty() ? ColumnRecipe{} : Plans().Find(key).value_or(ColumnRecipe{});
+    m_columnsKey = std::move(key);
+  }
+  request.options.columns = m_columns;
+}
+
+CRememberedPlans CCorvaneDlg::Plans() const {
+  return CRememberedPlans(m_settings != nullptr ? m_settings->PlansFolder() : std::string());
+}
+
+void CCorvaneDlg::OnColumns() {
+  if (CheckInputs() == 0) {
+    return;
+  }
+  ConversionRequest request = RequestFromControls();
+  FollowHeader(request);
+  const std::optional<std::vector<std::string>> names = ReadOutputNames(request);
+  if (!names) {
+    MessageBox(Formatted(kNoColumnsToChoose, m_sourceFile.GetString()), kErrorCaption,
+               MB_ICONERROR);
+    return;
+  }
+  const ColumnRecipe before = m_columns;
+  CColumnsDlg dialog(this, *names, m_columns, DefaultColumnType());
+  dialog.OnRecipeChanged([this](const ColumnRecipe& recipe) {
+    m_columns = recipe;
+    ShowPreview();
+  });
+  if (dialog.DoModal() == IDOK) {
+    m_columns = dialog.Recipe();
+    if (const CString failure = Plans().Keep(CHeaderKey::Of(*names), m_columns); !failure.IsEmpty())
+      MessageBox(failure, kErrorCaption, MB_ICONERROR);
+  } else {
+    m_columns = before;
+  }
+  ShowPreview();
 }
 
 int CCorvaneDlg::SkipLines() const {
@@ -301,8 +356,10 @@ void CCorvaneDlg::ShowPreview() {
   if (!files.Reserved()) {
     return;
   }
+  ConversionRequest request = RequestFromControls();
+  FollowHeader(request);
   const CString taken =
-      MakePreviewPage(RequestFromControls(), files.JsonPath(), std::exchange(m_newSource, false));
+      MakePreviewPage(request, files.JsonPath(), std::exchange(m_newSource, false));
   if (!taken.IsEmpty()) {
     // Chosen in the list without its notification: the page on its way says why.
     m_separatorBox.SetActiveOrAdd(taken, 0);
@@ -413,6 +470,7 @@ void CCorvaneDlg::OnConvert() {
     return;
   }
   ConversionRequest request = RequestFromControls();
+  FollowHeader(request);
   if (request.output.IsEmpty()) {
     MessageBox(kTargetMissing, kErrorCaption, MB_ICONERROR);
     return;

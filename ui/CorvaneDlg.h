@@ -5,6 +5,7 @@
 #pragma once
 
 #include <memory>
+#include <string>
 
 #include "engine/conversion/ConversionRequest.h"
 #include "libs/dlgframe/AboutDlg.h"
@@ -15,6 +16,7 @@
 #include "platform/gui/MFCButton.h"
 #include "ui/MainWindowSettings.h"
 #include "ui/PreviewPager.h"
+#include "ui/RememberedPlans.h"
 
 class CCorvaneDlg : public CSmDialog {
  public:
@@ -55,6 +57,8 @@ class CCorvaneDlg : public CSmDialog {
   // Ctrl+G: the focus goes to "From line", where Enter shows the page from that line.
   void OnGoToLine();
   void OnOK() override;
+  // Opens the Columns dialog on the source's header; the preview follows its table.
+  void OnColumns();
 
   // Reads the source path into m_sourceFile and, when something of that name exists, the
   // separator text into m_separator; 1 then, else 0 after telling the user about a
@@ -85,6 +89,11 @@ class CCorvaneDlg : public CSmDialog {
   // checkInputs: the source and separator are read from the controls first.
   void ShowPageAt(PageTarget target, bool checkInputs = true);
   void AnchorPagingControls();
+  // Gives request the columns chosen for its source's header: the window's while the
+  // header is the one they were chosen for, else those remembered for it, or none.
+  void FollowHeader(ConversionRequest& request);
+  ColumnType DefaultColumnType() const;
+  CRememberedPlans Plans() const;
 
  protected:
   HICON m_hIcon = nullptr;
@@ -108,4 +117,7 @@ class CCorvaneDlg : public CSmDialog {
   // The source field changed since the last preview: the next may take another separator.
   bool m_newSource = false;
   std::unique_ptr<CPreviewPager> m_pager;
+  // The columns chosen, and the key of the header they were chosen for (CHeaderKey).
+  ColumnRecipe m_columns;
+  std::string m_columnsKey;
 };

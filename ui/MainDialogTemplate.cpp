@@ -22,7 +22,7 @@ static_assert(kLabel == 0x50020000 && kField == 0x50810080 && kList == 0x5021000
 // Template order is tab order: each check box comes right after the controls it sits beside,
 // and the custom separator field right after the separator list. The encoding list is
 // filled from its table when the window opens.
-const std::array<DlgControl, 27> kMainControls = {{
+const std::array<DlgControl, 28> kMainControls = {{
     {IDC_STATIC, kClassStatic,
      u"&Source file with data (text or CSV format). The header with column name is required. "
      u"One row per line.",
@@ -55,6 +55,7 @@ const std::array<DlgControl, 27> kMainControls = {{
     {IDC_FORMAT, kClassComboBox, u"", kList | WS_DISABLED, 78, 248, 64, 42},
     {IDC_TYPED_VALUES, kClassButton, u"&Typed values", kCheckBox, 148, 251, 58, 10},
     {IDC_KEEP_LEFT_OUT, kClassButton, u"&Keep lines left out", kCheckBox, 212, 251, 80, 10},
+    {IDC_COLUMNS, kClassButton, u"&Columns...", kButton, 298, 250, 50, 14},
 }};
 
 // WS_POPUP, WS_VISIBLE, WS_CAPTION, WS_SYSMENU, WS_THICKFRAME, WS_MINIMIZEBOX,

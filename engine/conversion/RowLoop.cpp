@@ -177,15 +177,6 @@ void ReadRows(CDelimitedTextReader& reader, std::size_t columns, const Conversio
   }
 }
 
-// The plan for the request's recipe; a recipe that does not fit the header fails the
-// conversion before any row is written.
-ColumnRecipe RecipeOf(const ConversionOptions& options) {
-  ColumnRecipe recipe = options.columns;
-  if (options.typedValues && recipe.type == ColumnType::Text)
-    recipe.type = ColumnType::Automatic;
-  return recipe;
-}
-
 // What the summary and the log say of values left as text.
 void NoteLeftAsText(const CColumnPlan& plan, const ConversionRequest& request,
                     ConversionReport& report) {
@@ -199,6 +190,13 @@ void NoteLeftAsText(const CColumnPlan& plan, const ConversionRequest& request,
 }
 
 }  // namespace
+
+ColumnRecipe RecipeOf(const ConversionOptions& options) {
+  ColumnRecipe recipe = options.columns;
+  if (options.typedValues && recipe.type == ColumnType::Text)
+    recipe.type = ColumnType::Automatic;
+  return recipe;
+}
 
 CString LeftAsTextText(const ConversionReport& report) {
   if (report.valuesLeftAsText == 0)

@@ -29,6 +29,9 @@ void LogForSource(const ConversionRequest& request, const CString& text, Convers
 // Writes the rows up to the request's limit through the column plan, the names planned
 // first; a recipe that does not fit the header, or a row too large for its format, fails
 // the conversion (ConversionRefused), the latter with its line.
+// The recipe the options ask for: with Typed values, a column given no type is Automatic.
+ColumnRecipe RecipeOf(const ConversionOptions& options);
+
 // What the front ends say of values their column's type could not hold; empty for none.
 CString LeftAsTextText(const ConversionReport& report);
 

@@ -6,9 +6,11 @@
 #include <string_view>
 
 #include "engine/conversion/ConvertToJson.h"
+#include "engine/preview/HeaderNames.h"
 #include "engine/preview/PreviewTexts.h"
 #include "engine/preview/RenderPreview.h"
 #include "engine/rows/Separators.h"
+#include "libs/suppcore/HtmlPage.h"
 #include "platform/core/File.h"
 #include "platform/core/FileSystem.h"
 #include "platform/core/Formatted.h"
@@ -123,11 +125,23 @@ std::vector<HtmlRowPlace> Places(const ConversionReport& report) {
 // The lines left out are in the table in their place; the notes list them only for a page
 // without places.
 void Render(const CString& jsonPath, const ConversionReport& report,
-            const std::vector<CString>& lead) {
+            const std::vector<CString>& lead,
+            const std::vector<std::pair<std::string, std::string>>& types) {
   WriteNoRows(jsonPath);
   const std::vector<HtmlRowPlace> places = Places(report);
   RenderPreview(jsonPath, places.empty() ? report.leftOutLines : std::vector<CString>{}, lead,
-                places);
+                places, types);
+}
+
+// Each column's output name and type, under the names, once the header is read.
+std::vector<std::pair<std::string, std::string>> TypesShown(const ConversionReport& report,
+                                                            const ConversionRequest& used) {
+  std::vector<std::pair<std::string, std::string>> types;
+  if (report.Converted() && report.header.columns > 0) {
+    for (const PlannedOutputColumn& column : PlannedOutputColumns(used, kHtmlMaxColumns))
+      types.emplace_back(column.name, TypeName(column.type));
+  }
+  return types;
 }
 
 CString Grouped(std::int64_t number) {
@@ -180,7 +194,7 @@ PageFacts MakePreviewPageAt(const ConversionRequest& conversion, const CString& 
   facts.rows = report.rowsRead;
   const std::int64_t askedLine =
       byLine ? target.number : (report.rowPlaces.empty() ? state.lines + 1 : 0);
-  Render(jsonPath, report, PlaceLead(report, state, askedLine, facts));
+  Render(jsonPath, report, PlaceLead(report, state, askedLine, facts), TypesShown(report, request));
   return facts;
 }
 
@@ -203,6 +217,7 @@ CString MakePreviewPage(const ConversionRequest& conversion, const CString& json
   ConversionReport report;
   std::vector<CString> lead;
   CString taken;
+  ConversionRequest used = conversion;
   const CString& sourcePath = conversion.source;
   if (sourcePath.IsEmpty()) {
     lead.push_back(PreviewTexts::kBegin);
@@ -216,15 +231,14 @@ CString MakePreviewPage(const ConversionRequest& conversion, const CString& json
       taken = report.splittingSeparator;
       const CString before = ShownSeparatorText(report.separatorText);
       const auto columns = static_cast<long long>(report.splittingColumns);
-      ConversionRequest retried = conversion;
-      retried.separator = taken;
-      report = ConvertToJson(PreviewRequest(retried, jsonPath));
+      used.separator = taken;
+      report = ConvertToJson(PreviewRequest(used, jsonPath));
       lead.push_back(Formatted(PreviewTexts::kSeparatorTaken, taken.GetString(), before.GetString(),
                                taken.GetString(), columns));
     }
     for (CString& line : Lead(report))
       lead.push_back(std::move(line));
   }
-  Render(jsonPath, report, lead);
+  Render(jsonPath, report, lead, TypesShown(report, used));
   return taken;
 }

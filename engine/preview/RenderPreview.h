@@ -1,6 +1,8 @@
 // The rendering step of the preview.
 #pragma once
 
+#include <string>
+#include <utility>
 #include <vector>
 
 #include "libs/suppcore/HtmlPage.h"
@@ -11,7 +13,9 @@
 // then deletes the JSON file, whether or not the rendering succeeded (a failure is in the
 // log). The caller shows the HTML path in every case.
 // notes: lines shown under the table (the lines left out and why); lead: above it;
-// places: the line of each row read, and why it was left out (HtmlPage.h).
+// places: the line of each row read, and why it was left out (HtmlPage.h); types: each
+// column's type by its name, shown under the names.
 void RenderPreview(LPCWSTR jsonPreviewPath, const std::vector<CString>& notes = {},
                    const std::vector<CString>& lead = {},
-                   const std::vector<HtmlRowPlace>& places = {});
+                   const std::vector<HtmlRowPlace>& places = {},
+                   const std::vector<std::pair<std::string, std::string>>& types = {});

@@ -78,7 +78,8 @@ void WriteText(std::ostream& out, std::string_view text) {
   }
 }
 
-void WriteHeader(std::ostream& out, const std::vector<std::string>& columns, bool numbered) {
+void WriteHeader(std::ostream& out, const std::vector<std::string>& columns, bool numbered,
+                 const std::vector<std::string>& types) {
   if (columns.empty()) {
     return;
   }
@@ -91,7 +92,19 @@ void WriteHeader(std::ostream& out, const std::vector<std::string>& columns, boo
     WriteText(out, name);
     out << "</th>";
   }
-  out << "</tr>\n</thead>\n";
+  out << "</tr>\n";
+  if (!types.empty()) {
+    out << "<tr class=\"types\">";
+    if (numbered) {
+      out << "<th class=\"line\"></th>";
+    }
+    for (std::size_t column = 0; column < columns.size(); ++column) {
+      out << "<th class=\"mark\">"
+          << EscapeHtml(column < types.size() ? types[column] : std::string()) << "</th>";
+    }
+    out << "</tr>\n";
+  }
+  out << "</thead>\n";
 }
 
 void WriteRow(std::ostream& out, const std::vector<HtmlCell>& cells, const HtmlRowPlace* place) {
@@ -173,7 +186,8 @@ std::string EscapeHtml(std::string_view text) {
 void WriteHtmlTable(std::ostream& out, const std::vector<std::string>& columns,
                     const std::vector<std::vector<HtmlCell>>& rows,
                     const std::vector<std::string>& notes, const std::vector<std::string>& lead,
-                    const std::vector<HtmlRowPlace>& places) {
+                    const std::vector<HtmlRowPlace>& places,
+                    const std::vector<std::string>& types) {
   out << kHead << "<title>" << EscapeHtml(kHtmlPageTitle) << "</title>\n"
       << "<style>\n"
       << kStyle << (places.empty() ? std::string_view() : kPlacesStyle)
@@ -185,7 +199,7 @@ void WriteHtmlTable(std::ostream& out, const std::vector<std::string>& columns,
     out << "<p class=\"note\">No rows</p>\n";
   }
   out << "<table>\n";
-  WriteHeader(out, columns, !places.empty());
+  WriteHeader(out, columns, !places.empty(), types);
   out << "<tbody>\n";
   WriteBody(out, rows, places, columns.size());
   out << "</tbody>\n</table>\n";

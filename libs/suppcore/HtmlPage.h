@@ -35,11 +35,13 @@ struct HtmlRowPlace {
 // places, when given: one per row read, in order, those not left out taking the entries
 // of rows in turn; the table then numbers its rows by line and shows each row left out in
 // its place, greyed, with its reason. Places past the rows given are not shown.
+// types: when given, a row under the names with each column's type, muted.
 void WriteHtmlTable(std::ostream& out, const std::vector<std::string>& columns,
                     const std::vector<std::vector<HtmlCell>>& rows,
                     const std::vector<std::string>& notes = {},
                     const std::vector<std::string>& lead = {},
-                    const std::vector<HtmlRowPlace>& places = {});
+                    const std::vector<HtmlRowPlace>& places = {},
+                    const std::vector<std::string>& types = {});
 
 // What a page shows at most, so that any source gives a page a browser handles at once.
 inline constexpr std::size_t kHtmlMaxColumns = 100;

@@ -25,7 +25,9 @@
 #pragma once
 
 #include <memory>
+#include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "libs/suppcore/DocumentEncoder.h"
@@ -83,10 +85,12 @@ class JSON {
   static CString ToHTML(LPCWSTR jsonPath, LPCWSTR htmlPath, int flags);
   // The same, with notes shown under the table and lead paragraphs above it. The page is
   // bounded (HtmlPage.h: columns, characters a cell, page size) and says what it cut.
-  // places: where each row read comes from, rows left out included (HtmlPage.h).
+  // places: where each row read comes from, rows left out included (HtmlPage.h); types:
+  // each column's type by its name, shown under the names when given.
   static CString ToHTML(LPCWSTR jsonPath, LPCWSTR htmlPath, int flags,
                         const std::vector<CString>& notes, const std::vector<CString>& lead = {},
-                        const std::vector<HtmlRowPlace>& places = {});
+                        const std::vector<HtmlRowPlace>& places = {},
+                        const std::vector<std::pair<std::string, std::string>>& types = {});
 
  private:
   struct Impl;

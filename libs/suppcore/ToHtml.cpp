@@ -116,8 +116,20 @@ bool CutText(std::string& text) {
 // many rows as the page's size allows, with a note of each cut.
 std::string RenderPage(JsonRowTable& table, std::vector<std::string> notes,
                        const std::vector<std::string>& lead,
-                       const std::vector<HtmlRowPlace>& places) {
+                       const std::vector<HtmlRowPlace>& places,
+                       const std::vector<std::pair<std::string, std::string>>& typesByName) {
   std::vector<std::string>& columns = table.columns;
+  // Matched by name: a member left out of the first row takes no column, and the others keep
+  // their types.
+  std::vector<std::string> types;
+  if (!typesByName.empty()) {
+    const std::unordered_map<std::string, std::string> typeOf(typesByName.begin(),
+                                                              typesByName.end());
+    for (const std::string& name : columns) {
+      const auto found = typeOf.find(name);
+      types.push_back(found != typeOf.end() ? found->second : std::string());
+    }
+  }
   std::vector<std::vector<HtmlCell>> rows;
   rows.reserve(table.objects.size());
   for (const JsonRowObject& object : table.objects) {
@@ -145,7 +157,7 @@ std::string RenderPage(JsonRowTable& table, std::vector<std::string> notes,
     if (rows.size() < all) {
       pageNotes.push_back(Formatted(kHtmlRowsCut, rows.size()));
     }
-    WriteHtmlTable(page, columns, rows, pageNotes, lead, places);
+    WriteHtmlTable(page, columns, rows, pageNotes, lead, places, types);
     if (page.tellp() < static_cast<std::streamoff>(kHtmlMaxPageBytes) || rows.empty()) {
       return std::move(page).str();
     }
@@ -192,12 +204,13 @@ CString JSON::ToHTML(LPCWSTR jsonPath, LPCWSTR htmlPath, int flags) {
 // Every flag value renders the whole page; the preview passes 1.
 CString JSON::ToHTML(LPCWSTR jsonPath, LPCWSTR htmlPath, int /*flags*/,
                      const std::vector<CString>& notes, const std::vector<CString>& lead,
-                     const std::vector<HtmlRowPlace>& places) {
+                     const std::vector<HtmlRowPlace>& places,
+                     const std::vector<std::pair<std::string, std::string>>& types) {
   JsonRowTable table;
   if (!ReadRows(jsonPath, table)) {
     return CString();
   }
-  if (!WritePage(htmlPath, RenderPage(table, ToUtf8(notes), ToUtf8(lead), places))) {
+  if (!WritePage(htmlPath, RenderPage(table, ToUtf8(notes), ToUtf8(lead), places, types))) {
     return CString();
   }
   return CString::FromUtf8(kHtmlPageTitle);

@@ -8,6 +8,7 @@
 #include <wx/button.h>
 #include <wx/checkbox.h>
 #include <wx/choice.h>
+#include <wx/grid.h>
 #include <wx/menu.h>
 #include <wx/statbmp.h>
 #include <wx/stattext.h>
@@ -17,6 +18,7 @@
 #include "platform/gui/DialogImpl.h"
 #include "platform/gui/DialogLayout.h"
 #include "platform/gui/EditBrowseBox.h"
+#include "platform/gui/GridCtrl.h"
 #include "platform/gui/GtkBridge.h"
 #include "platform/gui/PrivateWebContext.h"
 #include "platform/gui/WebView.h"
@@ -114,6 +116,9 @@ wxWindow* CreateControl(wxPanel* panel, const DlgControl& res) {
   if (IsClass(res, kClassWebBrowser)) {
     return CreateWebBrowser(panel, id, pos, size);
   }
+  if (IsClass(res, kClassGrid)) {
+    return CreateGridWindow(panel, id, pos, size);
+  }
   throw std::runtime_error("Unknown window class " + CString(res.className).ToUtf8() +
                            " of control " + std::to_string(res.id) + ".");
 }
@@ -177,6 +182,11 @@ void BindControl(CDialog& dialog, CDialog::Impl& impl, const DialogControl& cont
     window->Bind(wxEVT_BUTTON, Guarded<wxCommandEvent>(impl.alive, command(BN_CLICKED)));
   } else if (dynamic_cast<wxCheckBox*>(window) != nullptr) {
     window->Bind(wxEVT_CHECKBOX, Guarded<wxCommandEvent>(impl.alive, command(BN_CLICKED)));
+  } else if (dynamic_cast<wxGrid*>(window) != nullptr) {
+    window->Bind(wxEVT_GRID_CELL_CHANGED,
+                 Guarded<wxGridEvent>(impl.alive, [&dialog, id](wxGridEvent&) {
+                   dialog.SendCommand(id, GN_CELLCHANGED);
+                 }));
   }
 }
 
@@ -191,6 +201,9 @@ void BindFrame(CDialog& dialog, CDialog::Impl& impl) {
   wxFrame* frame = impl.frame;
   frame->Bind(wxEVT_CHAR_HOOK, Guarded<wxKeyEvent>(impl.alive, [&dialog, &impl](wxKeyEvent& e) {
                 if (!HandleDialogKey(dialog, impl, e.GetKeyCode(), e.GetModifiers())) {
+                  // The key is its control's, never the window's below: a frame passes
+                  // what it skips to its parent, whose Enter and mnemonics would act.
+                  e.StopPropagation();
                   e.Skip();
                 }
               }));

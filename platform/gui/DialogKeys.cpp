@@ -4,6 +4,7 @@
 
 #include <wx/button.h>
 #include <wx/checkbox.h>
+#include <wx/grid.h>
 #include <wx/stattext.h>
 
 #include "platform/gui/DialogImpl.h"
@@ -180,6 +181,16 @@ CEditBrowseBox* FocusedBrowseBox(CDialog::Impl& impl) {
   return box != nullptr && box->CanBrowse() ? box : nullptr;
 }
 
+// A table whose cell is being edited keeps Enter and Escape, which end or drop the edit.
+bool CellIsBeingEdited(CDialog::Impl& impl) {
+  const int current = FocusedIndex(impl);
+  if (current < 0) {
+    return false;
+  }
+  auto* grid = dynamic_cast<wxGrid*>(impl.controls[static_cast<size_t>(current)].window);
+  return grid != nullptr && grid->IsCellEditControlEnabled();
+}
+
 }  // namespace
 
 void CDialog::AddCtrlAccelerator(UINT key, UINT id) {
@@ -223,15 +234,15 @@ bool HandleDialogKey(CDialog& dialog, CDialog::Impl& impl, int keyCode, int modi
     }
   }
   if (modifiers == wxMOD_NONE && keyCode == WXK_ESCAPE) {
-    if (GtkPopupIsOpen(impl.frame)) {
-      return false;  // it closes the open menu or list only
+    if (GtkPopupIsOpen(impl.frame) || CellIsBeingEdited(impl)) {
+      return false;  // it closes the open menu or list, or drops the cell's edit, only
     }
     dialog.SendCommand(IDCANCEL, 0);
     return true;
   }
   if (modifiers == wxMOD_NONE && (keyCode == WXK_RETURN || keyCode == WXK_NUMPAD_ENTER)) {
-    if (FocusIsOnButton(impl)) {
-      return false;  // the focused button takes it
+    if (FocusIsOnButton(impl) || CellIsBeingEdited(impl)) {
+      return false;  // the focused button takes it, or the cell's edit ends
     }
     dialog.SendCommand(IDOK, 0);
     return true;

@@ -17,6 +17,8 @@ inline constexpr const char16_t* kClassEdit = u"Edit";
 inline constexpr const char16_t* kClassComboBox = u"ComboBox";
 inline constexpr const char16_t* kClassButton = u"Button";
 inline constexpr const char16_t* kClassEditBrowse = u"MfcEditBrowse";
+// A table of cells edited in place (CGridCtrl).
+inline constexpr const char16_t* kClassGrid = u"CorvaneGrid";
 inline constexpr const char16_t* kClassWebBrowser = u"{8856F961-340A-11D0-A96B-00C04FD705A2}";
 
 // One control of a dialog template; position and size in dialog units.

@@ -1,0 +1,244 @@
+// The Columns dialog driven in the real window: its table edited through the grid's own
+// cell editors, its choices reaching Convert and the preview, recipe files saved and
+// opened, and the columns chosen for a header coming back in a new window. What a recipe
+// does to the rows is the engine's own test.
+#include <filesystem>
+
+#include <gtest/gtest.h>
+#include <wx/checkbox.h>
+#include <wx/combobox.h>
+#include <wx/frame.h>
+#include <wx/grid.h>
+#include <wx/textctrl.h>
+
+#include "platform/core/Formatted.h"
+#include "tests/gui/MainWindowFixture.h"
+#include "ui/ColumnsDlg.h"
+#include "ui/ColumnsTexts.h"
+
+namespace {
+
+enum Cell { kKeep, kName, kOutputName, kType, kEmpty };
+
+// Tab-separated, as the window reads a source at first.
+const std::string kZipCodes = "zip\tcity\tn\n00501\tHoltsville\t1\n90210\tBeverly Hills\t\n";
+
+wxGrid* GridOf(CDialog* dialog) {
+  return dynamic_cast<wxGrid*>(dialog->GetDlgItem(IDC_COLUMNS_GRID)->GetWxWindow());
+}
+
+// Changes a cell as the user does: the cell's editor opened, its control set, the edit
+// ended (which sends the grid's change event).
+void EditCell(CDialog* dialog, int row, int column, const wxString& value) {
+  wxGrid* grid = GridOf(dialog);
+  ASSERT_NE(grid, nullptr);
+  grid->SetGridCursor(row, column);
+  grid->EnableCellEditControl();
+  ASSERT_TRUE(grid->IsCellEditControlEnabled()) << row << "," << column;
+  wxGridCellEditor* editor = grid->GetCellEditor(row, column);
+  wxWindow* control = editor->GetWindow();
+  if (auto* check = dynamic_cast<wxCheckBox*>(control)) {
+    check->SetValue(value == "1");
+  } else if (auto* list = dynamic_cast<wxComboBox*>(control)) {
+    ASSERT_TRUE(list->SetStringSelection(value)) << value;
+  } else if (auto* text = dynamic_cast<wxTextCtrl*>(control)) {
+    text->SetValue(value);
+  } else {
+    ADD_FAILURE() << "no editor for " << row << "," << column;
+  }
+  editor->DecRef();
+  grid->SaveEditControlValue();
+  grid->DisableCellEditControl();
+}
+
+CColumnsDlg* ColumnsOf(CDialog* dialog) {
+  auto* columns = dynamic_cast<CColumnsDlg*>(dialog);
+  EXPECT_NE(columns, nullptr);
+  return columns;
+}
+
+class ColumnsTest : public MainWindowTest {
+ protected:
+  // Opens the window on a source holding text.
+  void OpenOn(const std::string& text, const std::string& name = "in.txt") {
+    Open();
+    SetText(IDC_TARGET_FILE, dir.WFile("out.json"));
+    SetText(IDC_SOURCE_FILE, Source(name, text));
+  }
+  // Opens the Columns dialog, lets act work in it, then ends it with result.
+  void WithColumns(const std::function<void(CColumnsDlg&)>& act, int result = IDOK) {
+    bool opened = false;
+    ModalDialogRecorder recorder(result, [&](CDialog* dialog) {
+      opened = true;
+      if (CColumnsDlg* columns = ColumnsOf(dialog)) {
+        act(*columns);
+      }
+    });
+    PressButton(*dlg, IDC_COLUMNS);
+    EXPECT_TRUE(opened);
+  }
+  // The table's rows the dialog shows when it opens now.
+  std::vector<ColumnRow> RowsShown() {
+    std::vector<ColumnRow> rows;
+    WithColumns([&](CColumnsDlg& columns) { rows = columns.Rows(); }, IDCANCEL);
+    return rows;
+  }
+};
+
+// Keep, output name and type chosen in the table: OK gives Convert and the preview that
+// plan, and while the dialog is open the preview follows each change.
+TEST_F(ColumnsTest, TheTableChosenIsWhatConvertWritesAndThePreviewShows) {
+  OpenOn(kZipCodes);
+  WithColumns([&](CColumnsDlg& columns) {
+    EditCell(&columns, 0, kOutputName, "postcode");
+    const std::string page = ShownPage(dlg->PreviewFile());
+    EXPECT_NE(page.find("<th>postcode</th>"), std::string::npos) << page;
+    EditCell(&columns, 1, kKeep, "");
+    EditCell(&columns, 2, kType, "Integer");
+    EditCell(&columns, 2, kEmpty, "Null");
+  });
+  const std::string page = ShownPage(dlg->PreviewFile());
+  EXPECT_EQ(page.find("Holtsville"), std::string::npos) << page;
+  EXPECT_NE(page.find("integer"), std::string::npos) << page;
+
+  PressButton(*dlg, IDC_CONVERT);
+  EXPECT_EQ(ReadBytesFromFile(dir.File("out.json")),
+            "[\n  {\n    \"postcode\": \"00501\",\n    \"n\": 1\n  },\n"
+            "  {\n    \"postcode\": \"90210\",\n    \"n\": null\n  }\n]\n");
+}
+
+// A column the table gives the default type follows Typed values, checked after the
+// table was chosen.
+TEST_F(ColumnsTest, TypedValuesStillTypeTheColumnsGivenNoType) {
+  OpenOn(kZipCodes);
+  WithColumns([&](CColumnsDlg& columns) { EditCell(&columns, 0, kOutputName, "postcode"); });
+  dlg->CheckDlgButton(IDC_TYPED_VALUES, BST_CHECKED);
+  Command(MAKEWPARAM(IDC_TYPED_VALUES, BN_CLICKED));
+  PressButton(*dlg, IDC_CONVERT);
+  EXPECT_EQ(
+      ReadBytesFromFile(dir.File("out.json")),
+      "[\n  {\n    \"postcode\": \"00501\",\n    \"city\": \"Holtsville\",\n    \"n\": 1\n  },\n"
+      "  {\n    \"postcode\": \"90210\",\n    \"city\": \"Beverly Hills\",\n    \"n\": \"\"\n"
+      "  }\n]\n");
+}
+
+// Cancel keeps the plan the window had, whatever was changed in the table.
+TEST_F(ColumnsTest, CancelKeepsThePlanBefore) {
+  OpenOn(kZipCodes);
+  const std::vector<ColumnRow> before = RowsShown();
+  WithColumns([&](CColumnsDlg& columns) { EditCell(&columns, 0, kKeep, ""); }, IDCANCEL);
+  EXPECT_EQ(RowsShown(), before);
+  EXPECT_NE(ShownPage(dlg->PreviewFile()).find("00501"), std::string::npos);
+}
+
+// A recipe saved from the table opens as the same rows; one that names a column the source
+// lacks says so, naming the file and the column, and keeps the rest.
+TEST_F(ColumnsTest, ASavedRecipeOpensAsTheSamePlan) {
+  OpenOn(kZipCodes);
+  const CString recipe = dir.WFile("recipe.json");
+  std::vector<ColumnRow> saved;
+  WithColumns(
+      [&](CColumnsDlg& columns) {
+        EditCell(&columns, 0, kOutputName, "postcode");
+        EditCell(&columns, 1, kKeep, "");
+        EditCell(&columns, 2, kType, "Decimal");
+        EditCell(&columns, 2, kEmpty, "Leave out");
+        EXPECT_TRUE(columns.SaveRecipe(recipe));
+        saved = columns.Rows();
+      },
+      IDCANCEL);
+  WithColumns([&](CColumnsDlg& columns) {
+    EXPECT_TRUE(columns.OpenRecipe(recipe));
+    EXPECT_EQ(columns.Rows(), saved);
+  });
+  EXPECT_EQ(RowsShown(), saved);
+
+  const std::string other = dir.Write("other.json", R"([{"name": "city"}, {"name": "country"}])");
+  WithColumns([&](CColumnsDlg& columns) {
+    EXPECT_TRUE(columns.OpenRecipe(CString::FromUtf8(other)));
+    EXPECT_TRUE(columns.Rows()[0].keep);
+    EXPECT_FALSE(columns.Rows()[1].keep);
+  });
+  ASSERT_EQ(Boxes().size(), 1u);
+  EXPECT_EQ(Boxes()[0].text,
+            Formatted(kRecipeColumnsMissing, CString::FromUtf8(other).GetString(), u"country"));
+}
+
+// The plan chosen for a header is kept under the settings folder and comes back in a new
+// window for any source with that header; another header starts from every column, and so
+// does the header once its plan is set back to that.
+TEST_F(ColumnsTest, APlanRememberedForAHeaderComesBackInANewWindow) {
+  OpenOn(kZipCodes);
+  const std::vector<ColumnRow> fresh = RowsShown();
+  std::vector<ColumnRow> chosen;
+  WithColumns([&](CColumnsDlg& columns) {
+    EditCell(&columns, 1, kOutputName, "town");
+    EditCell(&columns, 2, kType, "Number");
+    chosen = columns.Rows();
+  });
+  EXPECT_FALSE(std::filesystem::is_empty(dir.File("plans")));
+  Destroy();
+
+  OpenOn(kZipCodes, "again.txt");
+  EXPECT_EQ(RowsShown(), chosen);
+  SetText(IDC_SOURCE_FILE, Source("other.txt", "zip\tcity\n1\t2\n"));
+  EXPECT_EQ(RowsShown().size(), 2u);
+  EXPECT_EQ(RowsShown()[1].as, "city");
+  SetText(IDC_SOURCE_FILE, dir.WFile("again.txt"));
+  EXPECT_EQ(RowsShown(), chosen);
+  EXPECT_NE(fresh, chosen);
+  // Chosen back to every column as it is: nothing is kept for the header any more.
+  WithColumns([&](CColumnsDlg& columns) {
+    EditCell(&columns, 1, kOutputName, "city");
+    EditCell(&columns, 2, kType, "Text");
+  });
+  EXPECT_TRUE(std::filesystem::is_empty(dir.File("plans")));
+  EXPECT_TRUE(Boxes().empty());
+}
+
+// Two kept columns under one output name: OK says which and leaves the dialog open.
+TEST_F(ColumnsTest, OkRefusesTwoColumnsOfOneOutputName) {
+  OpenOn(kZipCodes);
+  WithColumns([&](CColumnsDlg& columns) {
+    EditCell(&columns, 1, kOutputName, "zip");
+    columns.SendCommand(IDOK, BN_CLICKED);
+    EXPECT_EQ(Boxes().size(), 1u);
+    EditCell(&columns, 1, kOutputName, "town");
+    columns.SendCommand(IDOK, BN_CLICKED);
+  });
+  EXPECT_EQ(RowsShown()[1].as, "town");
+  ASSERT_EQ(Boxes().size(), 1u);
+  EXPECT_EQ(Boxes()[0].text, Formatted(kSameOutputName, u"zip", u"zip", u"city"));
+}
+
+// Enter in a cell being edited ends the edit, keeping the text, and Escape drops it: neither
+// reaches the dialog (an OK would have refused the name "zip" twice in a box).
+TEST_F(ColumnsTest, EnterAndEscapeInACellEndOrDropItsEditOnly) {
+  OpenOn(kZipCodes);
+  WithColumns(
+      [&](CColumnsDlg& columns) {
+        ActivateWindow(columns);
+        wxGrid* grid = GridOf(&columns);
+        const auto type = [&](int row, const char* text, int key) {
+          grid->SetFocus();
+          grid->SetGridCursor(row, kOutputName);
+          grid->EnableCellEditControl();
+          wxGridCellEditor* editor = grid->GetCellEditor(row, kOutputName);
+          auto* field = dynamic_cast<wxTextCtrl*>(editor->GetWindow());
+          editor->DecRef();
+          ASSERT_NE(field, nullptr);
+          ASSERT_TRUE(PumpUntil([&] { return field->HasFocus(); }));
+          field->SetValue(text);
+          PressKey(key);
+          EXPECT_FALSE(grid->IsCellEditControlEnabled());
+        };
+        type(1, "zip", WXK_RETURN);
+        EXPECT_EQ(columns.Rows()[1].as, "zip");
+        type(2, "count", WXK_ESCAPE);
+        EXPECT_EQ(grid->GetCellValue(2, kOutputName), "n");
+      },
+      IDCANCEL);
+  EXPECT_TRUE(Boxes().empty());
+}
+
+}  // namespace

@@ -1,0 +1,69 @@
+// The row of types under the preview's column names: the output's names in its order,
+// each with the type the conversion's recipe gives it, escaped as every text of the page.
+#include <gtest/gtest.h>
+
+#include "../platform/TempDir.h"
+#include "engine/preview/PreviewPage.h"
+
+namespace {
+
+struct TypesCase {
+  const char* name;
+  ColumnRecipe recipe;
+  bool typedValues;
+  // The page's header rows, from <thead>; empty: the page has no such table.
+  const char* head;
+};
+
+ColumnRecipe Listed(std::vector<ColumnChoice> columns) {
+  ColumnRecipe recipe;
+  recipe.listed = true;
+  recipe.columns = std::move(columns);
+  return recipe;
+}
+
+const TypesCase kCases[] = {
+    {"EveryColumnTextWithoutARecipe",
+     {},
+     false,
+     "<tr><th>a</th><th>b</th></tr>\n"
+     "<tr class=\"types\"><th class=\"mark\">text</th><th class=\"mark\">text</th></tr>\n"},
+    {"TypedValuesMakeThemAutomatic",
+     {},
+     true,
+     "<tr><th>a</th><th>b</th></tr>\n"
+     "<tr class=\"types\"><th class=\"mark\">automatic</th><th class=\"mark\">automatic</th>"
+     "</tr>\n"},
+    {"TheRecipesNamesOrderAndTypes",
+     Listed({{"b", "<b>", ColumnType::Integer, std::nullopt, true}, {"a", {}, {}, {}, true}}),
+     false,
+     "<tr><th>&lt;b&gt;</th><th>a</th></tr>\n"
+     "<tr class=\"types\"><th class=\"mark\">integer</th><th class=\"mark\">text</th></tr>\n"},
+    {"ARecipeThatDoesNotFitHasNoTypes", Listed({{"c", {}, {}, {}, true}}), false, ""},
+};
+
+class PreviewTypesTest : public testing::TestWithParam<TypesCase> {};
+
+TEST_P(PreviewTypesTest, ShowsEachOutputColumnsType) {
+  const TypesCase& c = GetParam();
+  const TempDir dir;
+  ConversionRequest conversion;
+  conversion.source = CString::FromUtf8(dir.Write("source.txt", "a,b\n1,2\n"));
+  conversion.separator = CString(u",");
+  conversion.options.columns = c.recipe;
+  conversion.options.typedValues = c.typedValues;
+  MakePreviewPage(conversion, dir.WFile("page.json"));
+  const std::string page = ReadBytesFromFile(dir.File("page.json.html"));
+  const std::size_t head = page.find("<thead>\n");
+  if (*c.head == '\0') {
+    EXPECT_EQ(page.find("class=\"types\""), std::string::npos) << page;
+    return;
+  }
+  ASSERT_NE(head, std::string::npos) << page;
+  EXPECT_EQ(page.substr(head + 8, page.find("</thead>") - head - 8), c.head);
+}
+
+INSTANTIATE_TEST_SUITE_P(Recipes, PreviewTypesTest, testing::ValuesIn(kCases),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+}  // namespace
