@@ -1,6 +1,7 @@
 #include "ui/CorvaneDlg.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <climits>
 #include <cstdint>
 #include <string>
@@ -11,6 +12,7 @@
 #include "engine/preview/PreviewPage.h"
 #include "libs/dlgframe/SmApp.h"
 #include "libs/suppcore/Limit.h"
+#include "libs/suppcore/Log.h"
 #include "platform/core/FileSystem.h"
 #include "platform/gui/FileDrop.h"
 #include "platform/gui/Images.h"
@@ -20,7 +22,9 @@
 #include "ui/CorvaneResources.h"
 #include "ui/Encodings.h"
 #include "ui/OutputFormats.h"
+#include "ui/PreviewProblem.h"
 #include "ui/Resource.h"
+#include "ui/StoredChoice.h"
 #include "ui/WindowTexts.h"
 
 namespace {
@@ -66,6 +70,7 @@ ON_EN_CHANGE(IDC_SKIP_LINES, OnOptionChanged)
 ON_CBN_SELCHANGE(IDC_ENCODING, OnOptionChanged)
 ON_BN_CLICKED(IDC_CONVERT, OnConvert)
 ON_CBN_SELCHANGE(IDC_FORMAT, OnFormatChanged)
+ON_EN_CHANGE(IDC_TARGET_FILE, OnOutputChanged)
 END_MESSAGE_MAP()
 
 void CCorvaneDlg::DoDataExchange(CDataExchange* pDX) {
@@ -98,7 +103,7 @@ BOOL CCorvaneDlg::OnInitDialog() {
   m_separatorBox.SendMessage(CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(kCustomSeparator));
   m_formatBox.EnableWindow(TRUE);
   if (m_settings != nullptr) {
-    m_formatBox.SetActiveOrAdd(FormatLabel(OutputFormatLabelled(m_settings->Format())), 0);
+    SelectStoredChoice(m_formatBox, m_settings->Format(), 0, u"Format");
   }
   OfferFormat(false);
   CheckDlgButton(IDC_HEADER_LINE, BST_CHECKED);
@@ -110,13 +115,13 @@ BOOL CCorvaneDlg::OnInitDialog() {
     m_sourceEdit.SetWindowText(m_openWith.IsEmpty() ? m_settings->SourceFile() : m_openWith);
     m_targetEdit.SetWindowText(m_settings->OutputFile());
     SetDlgItemText(IDC_CUSTOM_SEPARATOR, m_settings->CustomSeparator());
-    m_separatorBox.SetActiveOrAdd(m_settings->Separator(), 0);
+    SelectStoredChoice(m_separatorBox, m_settings->Separator(), 0, u"Separator");
     CheckDlgButton(IDC_QUOTED_FIELDS, m_settings->QuotedFields() ? BST_CHECKED : BST_UNCHECKED);
     CheckDlgButton(IDC_TYPED_VALUES, m_settings->TypedValues() ? BST_CHECKED : BST_UNCHECKED);
     CheckDlgButton(IDC_KEEP_LEFT_OUT, m_settings->KeepLinesLeftOut() ? BST_CHECKED : BST_UNCHECKED);
     SetDlgItemText(IDC_SKIP_LINES, CString::FromUtf8(std::to_string(m_settings->SkipLines())));
     CheckDlgButton(IDC_HEADER_LINE, m_settings->HeaderLine() ? BST_CHECKED : BST_UNCHECKED);
-    m_encodingBox.SetCurSel(EncodingChoiceIndex(m_settings->Encoding()));
+    SelectStoredChoice(m_encodingBox, m_settings->Encoding(), 0, u"Encoding");
   }
   if (m_settings != nullptr && !m_settings->LoadProblem().IsEmpty()) {
     MessageBox(m_settings->LoadProblem(), kErrorCaption, MB_ICONWARNING);
@@ -162,6 +167,16 @@ void CCorvaneDlg::OnFormatChanged() {
   OfferFormat(true);
 }
 
+void CCorvaneDlg::OnOutputChanged() {
+  const OutputFormatName* named = FormatOfFileName(m_targetEdit.GetWindowText().ToUtf8());
+  CString chosen;
+  GetDlgItemText(IDC_FORMAT, chosen);
+  if (named != nullptr && named->format != OutputFormatLabelled(chosen).format) {
+    m_formatBox.SetCurSel(m_formatBox.FindStringExact(-1, FormatLabel(*named)));
+    OfferFormat(false);
+  }
+}
+
 void CCorvaneDlg::AnchorControls() {
   AddControl(IDC_SOURCE_FILE, RZ_GROW_WIDTH, SPLIT_NONE);
   AddControl(IDC_PREVIEW, RZ_GROW_BOTH, SPLIT_NONE);
@@ -205,14 +220,8 @@ void CCorvaneDlg::ShowAbout() {
 }
 
 void CCorvaneDlg::OnSourceChanged() {
-  GetDlgItemText(IDC_SOURCE_FILE, m_sourceFile);
   m_newSource = true;
-  // No message while the user is still typing the path: the page says it names nothing.
-  if (_waccess(m_sourceFile, 0) == 0) {
-    UpdatePreview();
-  } else {
-    ShowPreview();
-  }
+  UpdatePreview();
 }
 
 void CCorvaneDlg::OnSeparatorChanged() {
@@ -261,19 +270,23 @@ void CCorvaneDlg::EnableCustomSeparator() {
   }
 }
 
-int CCorvaneDlg::CheckInputs() {
+bool CCorvaneDlg::ReadInputs() {
   GetDlgItemText(IDC_SOURCE_FILE, m_sourceFile);
+  GetDlgItemText(IDC_SEPARATOR, m_separator);
+  if (m_separator == kCustomSeparator) {
+    GetDlgItemText(IDC_CUSTOM_SEPARATOR, m_separator);
+  }
   // Existence only: a directory or an unreadable file passes, and the conversion reports.
-  if (_waccess(m_sourceFile, 0) != 0) {
+  return _waccess(m_sourceFile, 0) == 0;
+}
+
+int CCorvaneDlg::CheckInputs() {
+  if (!ReadInputs()) {
     // An empty field is a choice not made yet, not a mistake.
     if (!m_sourceFile.IsEmpty()) {
       MessageBox(kSourceMissing, kErrorCaption, MB_ICONERROR);
     }
     return 0;
-  }
-  GetDlgItemText(IDC_SEPARATOR, m_separator);
-  if (m_separator == kCustomSeparator) {
-    GetDlgItemText(IDC_CUSTOM_SEPARATOR, m_separator);
   }
   return 1;
 }
@@ -282,8 +295,8 @@ void CCorvaneDlg::UpdatePreview() {
   if (m_previewEnabled == 0) {
     return;
   }
-  // A source that names nothing is told in a box, and the page says it too.
-  CheckInputs();
+  // A source that names nothing is said on the page, by name; only Convert asks for a box.
+  ReadInputs();
   ShowPreview();
 }
 
@@ -293,10 +306,15 @@ void CCorvaneDlg::ShowPreview() {
   }
   CPreviewFiles files(m_previewFile);
   if (!files.Reserved()) {
+    ShowPreviewProblem(PreviewFolderProblem(errno));
     return;
   }
   const CString taken =
       MakePreviewPage(RequestFromControls(), files.JsonPath(), std::exchange(m_newSource, false));
+  if (_waccess(m_previewFile, 4) != 0) {
+    ShowPreviewProblem(PreviewWriteProblem(files.JsonPath()));
+    return;
+  }
   if (!taken.IsEmpty()) {
     // Chosen in the list without its notification: the page on its way says why.
     m_separatorBox.SetActiveOrAdd(taken, 0);
@@ -305,6 +323,11 @@ void CCorvaneDlg::ShowPreview() {
   }
   m_browser.Navigate(m_previewFile, nullptr, nullptr, nullptr, nullptr);
   files.Shown();
+}
+
+void CCorvaneDlg::ShowPreviewProblem(const CString& text) {
+  CLog::Entry(text);
+  m_browser.ShowPage(PreviewProblemPage(text));
 }
 
 void CCorvaneDlg::Deactivate() {

@@ -46,17 +46,23 @@ class CCorvaneDlg : public CSmDialog {
   // output name ending in one of the formats' extensions takes the chosen one.
   void OfferFormat(bool renameOutput);
   void OnFormatChanged();
+  // An output name ending in one of the formats' extensions chooses that format.
+  void OnOutputChanged();
 
-  // Reads the source path into m_sourceFile and, when something of that name exists, the
-  // separator text into m_separator; 1 then, else 0 after telling the user about a
+  // Reads the source path into m_sourceFile and the separator text into m_separator; true
+  // when something of the source's name exists.
+  bool ReadInputs();
+  // ReadInputs; 1 when the source exists, else 0 after telling the user in a box about a
   // non-empty path that names nothing.
   int CheckInputs();
-  // CheckInputs, then ShowPreview; does nothing while m_previewEnabled is 0.
+  // ReadInputs, then ShowPreview; does nothing while m_previewEnabled is 0.
   void UpdatePreview();
   // Shows the page of m_sourceFile in the preview pane (MakePreviewPage: its first rows, or
   // why there are none, or how to begin), in place of the page on show. For a source new
   // to the window, a separator that splits its one-column header is taken into the list.
   void ShowPreview();
+  // Shows, and logs, why no page can be written, in place of the page on show.
+  void ShowPreviewProblem(const CString& text);
 
   DECLARE_MESSAGE_MAP()
 
