@@ -91,6 +91,11 @@ BOOL CCorvaneDlg::OnInitDialog() {
   SetUpBrowseButtons();
   AnchorControls();
   AcceptDroppedFiles(*this, [this](const CString& path) { m_sourceEdit.SetWindowText(path); });
+  // The fields take drops of their own, which would otherwise drop the file's address as text.
+  AcceptDroppedFilesOn(m_sourceEdit,
+                       [this](const CString& path) { m_sourceEdit.SetWindowText(path); });
+  AcceptDroppedFilesOn(m_targetEdit,
+                       [this](const CString& path) { m_targetEdit.SetWindowText(path); });
   for (const OutputFormatName& format : OutputFormatNames()) {
     m_formatBox.AddString(FormatLabel(format));
   }
@@ -199,6 +204,10 @@ BOOL CCorvaneDlg::OnCommand(WPARAM wParam, LPARAM lParam) {
     ShowAbout();
     return TRUE;
   }
+  if (wParam == ID_FILE_OPEN) {
+    m_sourceEdit.Browse();
+    return TRUE;
+  }
   CSmApp* app = AfxGetSmApp();
   if (app != nullptr && app->DoCommand(static_cast<UINT>(wParam)) != 0) {
     return TRUE;
@@ -297,6 +306,8 @@ void CCorvaneDlg::UpdatePreview() {
   }
   // A source that names nothing is said on the page, by name; only Convert asks for a box.
   ReadInputs();
+  // The page follows the source when it is written, replaced, removed or made again.
+  m_sourceWatch.Watch(m_sourceFile, [this] { UpdatePreview(); });
   ShowPreview();
 }
 
@@ -358,6 +369,7 @@ void CCorvaneDlg::OnConvert() {
   }
   const bool quoted = request.options.quoted;
   if (report.failure) {
+    CLog::Entry(CString(kConversionError) + u" " + report.failure->Text());
     // The output is as it was: only a whole document replaces it.
     MessageBox(WithLinesLeftOut(CString(kConversionError) + u"\n" + report.failure->Text(),
                                 report.linesLeftOut, quoted),
@@ -415,6 +427,7 @@ void CCorvaneDlg::OnCancel() {
     m_settings->SetHeaderLine(IsDlgButtonChecked(IDC_HEADER_LINE) == BST_CHECKED);
     const CString failure = m_settings->SaveData();
     if (!failure.IsEmpty()) {
+      CLog::Entry(failure);
       MessageBox(failure, kErrorCaption, MB_ICONERROR);
     }
   }

@@ -12,6 +12,7 @@
 #include "libs/dlgframe/SmDialog.h"
 #include "libs/dlgframe/WebBrowser2.h"
 #include "platform/gui/EditBrowseCtrl.h"
+#include "platform/gui/FileWatch.h"
 #include "platform/gui/MFCButton.h"
 #include "ui/MainWindowSettings.h"
 
@@ -98,6 +99,7 @@ class CCorvaneDlg : public CSmDialog {
  private:
   CMainWindowSettings* m_settings = nullptr;
   CString m_openWith;
+  CFileWatch m_sourceWatch;
   // The source field changed since the last preview: the next may take another separator.
   bool m_newSource = false;
 };

@@ -36,3 +36,4 @@ constexpr unsigned ID_PRODUCT_FIRST = 25000;
 constexpr unsigned ID_PRODUCT_LAST = 25020;
 constexpr unsigned ID_HELP_ABOUT = 32771;
 constexpr unsigned ID_TOOLS_VIEW_LOG = 32780;
+constexpr unsigned ID_FILE_OPEN = 0xE101;

@@ -13,3 +13,9 @@ void CMFCEditBrowseCtrl::SetBrowseForSaving(BOOL save) {
     box->SetSaveDialog(save != FALSE);
   }
 }
+
+void CMFCEditBrowseCtrl::Browse() {
+  if (auto* box = dynamic_cast<CEditBrowseBox*>(GetWxWindow())) {
+    box->Browse();
+  }
+}

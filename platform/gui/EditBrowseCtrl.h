@@ -12,4 +12,6 @@ class CMFCEditBrowseCtrl : public CWnd {
   // Makes the file dialog a save dialog (a name that does not exist yet can be chosen,
   // an existing one is confirmed first); it is an open dialog otherwise.
   void SetBrowseForSaving(BOOL save);
+  // Opens the file dialog, as the browse button does.
+  void Browse();
 };

@@ -9,7 +9,10 @@
 
 #include <gtest/gtest.h>
 #include <wx/choice.h>
+#include <wx/dnd.h>
+#include <wx/filedlg.h>
 #include <wx/frame.h>
+#include <wx/modalhook.h>
 #include <wx/progdlg.h>
 #include <wx/timer.h>
 #include <wx/uiaction.h>
@@ -17,6 +20,7 @@
 
 #include "libs/suppcore/Log.h"
 #include "platform/core/SysCalls.h"
+#include "platform/gui/EditBrowseBox.h"
 #include "platform/gui/GtkBridge.h"
 #include "platform/gui/WxText.h"
 #include "tests/gui/MainWindowFixture.h"
@@ -231,6 +235,77 @@ TEST_F(MainWindowTest, APreviewThatCannotBeWrittenSaysWhy) {
       << "the folder is named";
   EXPECT_EQ(shown.find("first"), std::string::npos);
   EXPECT_NE(LogText().find("No space left on device"), std::string::npos);
+}
+
+// A file dropped on a field sets that field, whichever it is: the field's own text drop
+// does not take it.
+TEST_F(MainWindowTest, AFileDroppedOnAFieldSetsThatField) {
+  Open();
+  const CString dropped = Source("dropped\xE9.csv", "a\tb\n1\t2\n");
+  for (int id : {IDC_SOURCE_FILE, IDC_TARGET_FILE}) {
+    auto* field = dynamic_cast<CEditBrowseBox*>(Item(id))->GetTextCtrl();
+    auto* target = dynamic_cast<wxFileDropTarget*>(field->GetDropTarget());
+    ASSERT_TRUE(target && target->OnDropFiles(0, 0, wxArrayString(1, PathToWx(dropped)))) << id;
+    EXPECT_EQ(Text(id), dropped) << id;
+    SetText(id, u"");
+  }
+}
+
+// Counts the open-file dialogs asked for, showing none.
+struct OpenDialogs : wxModalDialogHook {
+  int Enter(wxDialog* dialog) override {
+    auto* files = dynamic_cast<wxFileDialog*>(dialog);
+    if (files == nullptr)
+      return wxID_NONE;
+    opened += (files->GetWindowStyle() & wxFD_OPEN) != 0;
+    return wxID_CANCEL;
+  }
+  void Exit(wxDialog*) override {}
+  int opened = 0;
+};
+
+// Ctrl+O opens the source's file dialog; Ctrl+Q closes the window as Quit does.
+TEST_F(MainWindowTest, CtrlOOpensTheSourceDialogAndCtrlQQuits) {
+  Open();
+  OpenDialogs files;
+  files.Register();
+  PressKey('O', wxMOD_CONTROL);
+  EXPECT_EQ(files.opened, 1);
+  files.Unregister();
+  ASSERT_TRUE(PumpUntil([&] { return dlg->GetFrame()->IsActive(); }));
+  PressKey('Q', wxMOD_CONTROL);
+  EXPECT_TRUE(PumpUntil([&] { return !dlg->GetFrame()->IsShown(); }));
+}
+
+// A conversion that fails for a full disk is in the log with its file and reason.
+TEST_F(MainWindowTest, AFailedConversionIsLogged) {
+  Open();
+  SetText(IDC_TARGET_FILE, dir.WFile("out.json"));
+  SetText(IDC_SOURCE_FILE, Source("in.txt", SourceRows(3, '\t')));
+  CLog::Truncate();
+  SysCalls fullDisk = RealSysCalls();
+  fullDisk.write = [](int, const void*, size_t) -> ssize_t { return errno = ENOSPC, -1; };
+  ScopedSysCalls seam(fullDisk);
+  PressButton(*dlg, IDC_CONVERT);
+  EXPECT_NE(LogText().find(dir.File("out.json") + ": No space left on device"), std::string::npos)
+      << LogText();
+}
+
+// The page follows the source when it is written again on disk, and when it is removed.
+TEST_F(MainWindowTest, ThePreviewFollowsTheSourceOnDisk) {
+  Open();
+  SetText(IDC_SOURCE_FILE, Source("in.txt", "a\tb\nbefore\t1\n"));
+  ASSERT_NE(ShownPage(dlg->PreviewFile()).find("before"), std::string::npos);
+  Source("in.txt", "a\tb\nafter\t2\n");
+  auto* pane = dynamic_cast<wxWebView*>(Item(IDC_PREVIEW));
+  const auto shows = [pane](const char* text) {
+    return PumpUntil(
+        [&] { return pane->GetPageSource().utf8_string().find(text) != std::string::npos; }, 10000);
+  };
+  EXPECT_TRUE(shows("after"));
+  ASSERT_EQ(unlink(dir.File("in.txt").c_str()), 0);
+  EXPECT_TRUE(shows("No such file or directory"));
+  EXPECT_EQ(Boxes(), BoxList{});
 }
 
 }  // namespace
