@@ -308,4 +308,43 @@ TEST_F(MainWindowTest, ThePreviewFollowsTheSourceOnDisk) {
   EXPECT_EQ(Boxes(), BoxList{});
 }
 
+// Where the window's client area is on the screen: what the user sees stay put.
+wxRect ClientOnScreen(CDialog& dialog) {
+  wxWindow* panel = dialog.GetClientWindow();
+  return wxRect(panel->GetScreenPosition(), dialog.GetFrame()->GetClientSize());
+}
+
+// The window opens where it was closed, run after run, without walking by the title bar;
+// a size given before maximising comes back when the next run's window is un-maximised.
+TEST_F(MainWindowTest, ThePlacementStaysRunAfterRunAndAcrossMaximising) {
+  Open();
+  wxFrame* frame = dlg->GetFrame();
+  frame->Move(120, 140);
+  frame->SetClientSize(frame->GetClientSize() + wxSize(30, 20));
+  ASSERT_TRUE(PumpUntil([&] { return ScreenHasTheSizeOf(frame); }));
+  Pump(200);
+  const wxRect placed = ClientOnScreen(*dlg);
+  for (int run = 0; run < 2; ++run) {
+    dlg->SendCommand(IDCANCEL, 0);
+    Destroy();
+    Open();
+    EXPECT_TRUE(PumpUntil([&] { return ClientOnScreen(*dlg) == placed; }))
+        << "run " << run << ": " << ClientOnScreen(*dlg).y << " for " << placed.y;
+  }
+  frame = dlg->GetFrame();
+  const wxSize sized = frame->GetClientSize() + wxSize(40, 30);
+  frame->SetClientSize(sized);
+  ASSERT_TRUE(PumpUntil([&] { return frame->GetClientSize() == sized; }));
+  frame->Maximize();
+  ASSERT_TRUE(PumpUntil([&] { return frame->IsMaximized(); }));
+  dlg->SendCommand(IDCANCEL, 0);
+  Destroy();
+  Open();
+  frame = dlg->GetFrame();
+  ASSERT_TRUE(PumpUntil([&] { return frame->IsMaximized(); }));
+  frame->Maximize(false);
+  EXPECT_TRUE(PumpUntil([&] { return frame->GetClientSize() == sized; }))
+      << frame->GetClientSize().x << "x" << frame->GetClientSize().y;
+}
+
 }  // namespace
