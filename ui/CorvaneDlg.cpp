@@ -5,7 +5,10 @@
 #include <climits>
 #include <cstdint>
 #include <string>
+#include <tuple>
 #include <utility>
+
+#include <wx/stattext.h>
 
 #include "engine/conversion/ConvertToJson.h"
 #include "engine/preview/PreviewFiles.h"
@@ -19,6 +22,7 @@
 #include "platform/gui/MessageBox.h"
 #include "platform/gui/ProgressWindow.h"
 #include "platform/gui/Resources.h"
+#include "platform/gui/WxText.h"
 #include "ui/CorvaneResources.h"
 #include "ui/Encodings.h"
 #include "ui/OutputFormats.h"
@@ -183,6 +187,7 @@ void CCorvaneDlg::OnOutputChanged() {
 }
 
 void CCorvaneDlg::AnchorControls() {
+  AddControl(IDC_SOURCE_LABEL, RZ_GROW_WIDTH, SPLIT_NONE);
   AddControl(IDC_SOURCE_FILE, RZ_GROW_WIDTH, SPLIT_NONE);
   AddControl(IDC_PREVIEW, RZ_GROW_BOTH, SPLIT_NONE);
   AddControl(IDC_TARGET_LABEL, RZ_MOVE_DOWN, SPLIT_NONE);
@@ -193,6 +198,33 @@ void CCorvaneDlg::AnchorControls() {
   AddControl(IDC_FORMAT, RZ_MOVE_DOWN, SPLIT_NONE);
   AddControl(IDC_TYPED_VALUES, RZ_MOVE_DOWN, SPLIT_NONE);
   AddControl(IDC_KEEP_LEFT_OUT, RZ_MOVE_DOWN, SPLIT_NONE);
+  // What grows with the window may shrink to this, so that the window fits 640 by 480.
+  for (const auto& [id, width, height] :
+       {std::tuple{IDC_SOURCE_FILE, 160, -1}, {IDC_TARGET_FILE, 160, -1}, {IDC_PREVIEW, 200, 60}}) {
+    if (CWnd* control = GetDlgItem(id)) {
+      wxWindow* window = control->GetWxWindow();
+      window->SetMinSize(window->FromDIP(wxSize(width, height)));
+    }
+  }
+}
+
+void CCorvaneDlg::OnSize(UINT type, int cx, int cy) {
+  CSmDialog::OnSize(type, cx, cy);
+  WrapSourceLabel();
+}
+
+void CCorvaneDlg::WrapSourceLabel() {
+  CWnd* control = GetDlgItem(IDC_SOURCE_LABEL);
+  auto* label = control != nullptr ? dynamic_cast<wxStaticText*>(control->GetWxWindow()) : nullptr;
+  if (label == nullptr) {
+    return;
+  }
+  // The whole text, on as many lines as the label's width needs (two at 640 pixels).
+  if (m_sourceLabel.IsEmpty()) {
+    m_sourceLabel = FromWx(label->GetLabel());
+  }
+  label->SetLabel(ToWx(m_sourceLabel));
+  label->Wrap(label->GetSize().x);
 }
 
 // The menu's entries for the library's commands carry the library's ids.

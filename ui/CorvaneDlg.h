@@ -37,6 +37,8 @@ class CCorvaneDlg : public CSmDialog {
   void DoDataExchange(CDataExchange* pDX) override;
   BOOL OnInitDialog() override;
   void OnCancel() override;
+  // Wraps the top label to the window's width, after the controls follow the new size.
+  void OnSize(UINT type, int cx, int cy) override;
 
   HCURSOR OnQueryDragIcon();
   void OnSourceChanged();
@@ -71,6 +73,7 @@ class CCorvaneDlg : public CSmDialog {
   void SetUpButtons();
   void SetUpBrowseButtons();
   void AnchorControls();
+  void WrapSourceLabel();
   void ShowAbout();
   // Enables the custom separator field exactly while m_separator is "Custom".
   void EnableCustomSeparator();
@@ -100,6 +103,8 @@ class CCorvaneDlg : public CSmDialog {
   CMainWindowSettings* m_settings = nullptr;
   CString m_openWith;
   CFileWatch m_sourceWatch;
+  // The top label's text without the line breaks its wrapping puts in.
+  CString m_sourceLabel;
   // The source field changed since the last preview: the next may take another separator.
   bool m_newSource = false;
 };

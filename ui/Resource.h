@@ -27,6 +27,7 @@ constexpr int IDC_HEADER_LINE = 1022;
 constexpr int IDC_ENCODING = 1023;
 constexpr int IDC_ENCODING_LABEL = 1024;
 constexpr int IDC_KEEP_LEFT_OUT = 1025;
+constexpr int IDC_SOURCE_LABEL = 1026;
 
 // Menu commands of menu 131 (Quit is IDCANCEL).
 constexpr unsigned ID_HELP_SUPPORT_MAIL = 1007;

@@ -8,12 +8,14 @@
 #include <functional>
 
 #include <gtest/gtest.h>
+#include <wx/arrstr.h>
 #include <wx/choice.h>
 #include <wx/dnd.h>
 #include <wx/filedlg.h>
 #include <wx/frame.h>
 #include <wx/modalhook.h>
 #include <wx/progdlg.h>
+#include <wx/stattext.h>
 #include <wx/timer.h>
 #include <wx/uiaction.h>
 #include <wx/webview.h>
@@ -345,6 +347,36 @@ TEST_F(MainWindowTest, ThePlacementStaysRunAfterRunAndAcrossMaximising) {
   frame->Maximize(false);
   EXPECT_TRUE(PumpUntil([&] { return frame->GetClientSize() == sized; }))
       << frame->GetClientSize().x << "x" << frame->GetClientSize().y;
+}
+
+// 640 by 480 holds every control whole: nothing outside the window or over another, every
+// label's text whole (the top one wrapped), the pane still there.
+TEST_F(MainWindowTest, AWindowOf640By480HoldsEveryControlWhole) {
+  Open();
+  wxFrame* frame = dlg->GetFrame();
+  const wxSize smallest = frame->FromDIP(wxSize(640, 480));
+  EXPECT_LE(frame->GetMinSize().x, smallest.x);
+  EXPECT_LE(frame->GetMinSize().y, smallest.y);
+  frame->SetSize(smallest);
+  ASSERT_TRUE(PumpUntil([&] { return frame->GetSize() == smallest && ScreenHasTheSizeOf(frame); }))
+      << frame->GetSize().x << "x" << frame->GetSize().y;
+  wxWindow* panel = dlg->GetClientWindow();
+  PumpUntil([&] { return Item(IDC_PREVIEW)->GetRect().GetBottom() < panel->GetClientSize().y; });
+  for (wxWindow* child : panel->GetChildren()) {
+    const wxRect rect = child->GetRect();
+    EXPECT_TRUE(wxRect(panel->GetClientSize()).Contains(rect)) << child->GetLabel();
+    if (auto* label = dynamic_cast<wxStaticText*>(child)) {
+      // Every line of its text, as it shows, fits its window.
+      const wxArrayString lines = wxSplit(label->GetLabelText(), '\n', 0);
+      for (const wxString& line : lines)
+        EXPECT_LE(label->GetTextExtent(line).x, rect.width) << line;
+      EXPECT_LE(static_cast<int>(lines.size()) * label->GetCharHeight(), rect.height)
+          << label->GetLabel();
+    }
+    for (wxWindow* other : panel->GetChildren())
+      EXPECT_TRUE(other == child || !rect.Intersects(other->GetRect())) << child->GetLabel();
+  }
+  EXPECT_GE(Item(IDC_PREVIEW)->GetSize().y, frame->FromDIP(60));
 }
 
 }  // namespace
