@@ -33,6 +33,8 @@ class CSettings : public _Settings, public CMainWindowSettings {
   void SetSkipLines(int lines) override;
   bool HeaderLine() const override;
   void SetHeaderLine(bool on) override;
+  std::vector<CString> RecentSources() const override;
+  void SetRecentSources(const std::vector<CString>& paths) override;
 
   CString LoadProblem() const override { return _Settings::LoadProblem(); }
   CString SaveData() override { return _Settings::SaveData(); }

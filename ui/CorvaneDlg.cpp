@@ -4,6 +4,7 @@
 #include <cerrno>
 #include <climits>
 #include <cstdint>
+#include <filesystem>
 #include <string>
 #include <tuple>
 #include <utility>
@@ -27,6 +28,7 @@
 #include "ui/Encodings.h"
 #include "ui/OutputFormats.h"
 #include "ui/PreviewProblem.h"
+#include "ui/RecentSources.h"
 #include "ui/Resource.h"
 #include "ui/StoredChoice.h"
 #include "ui/WindowTexts.h"
@@ -131,6 +133,8 @@ BOOL CCorvaneDlg::OnInitDialog() {
     SetDlgItemText(IDC_SKIP_LINES, CString::FromUtf8(std::to_string(m_settings->SkipLines())));
     CheckDlgButton(IDC_HEADER_LINE, m_settings->HeaderLine() ? BST_CHECKED : BST_UNCHECKED);
     SelectStoredChoice(m_encodingBox, m_settings->Encoding(), 0, u"Encoding");
+    m_recentSources = m_settings->RecentSources();
+    m_sourceEdit.SetHistory(m_recentSources);
   }
   if (m_settings != nullptr && !m_settings->LoadProblem().IsEmpty()) {
     MessageBox(m_settings->LoadProblem(), kErrorCaption, MB_ICONWARNING);
@@ -340,6 +344,7 @@ void CCorvaneDlg::UpdatePreview() {
   ReadInputs();
   // The page follows the source when it is written, replaced, removed or made again.
   m_sourceWatch.Watch(m_sourceFile, [this] { UpdatePreview(); });
+  RememberSource();
   ShowPreview();
 }
 
@@ -366,6 +371,16 @@ void CCorvaneDlg::ShowPreview() {
   }
   m_browser.Navigate(m_previewFile, nullptr, nullptr, nullptr, nullptr);
   files.Shown();
+}
+
+void CCorvaneDlg::RememberSource() {
+  std::error_code error;
+  const bool first = !m_recentSources.empty() && m_recentSources.front() == m_sourceFile;
+  if (m_sourceFile.IsEmpty() || first ||
+      !std::filesystem::is_regular_file(m_sourceFile.ToUtf8(), error))
+    return;
+  m_recentSources = WithRecentSource(std::move(m_recentSources), m_sourceFile);
+  m_sourceEdit.SetHistory(m_recentSources);
 }
 
 void CCorvaneDlg::ShowPreviewProblem(const CString& text) {
@@ -457,6 +472,7 @@ void CCorvaneDlg::OnCancel() {
     m_settings->SetKeepLinesLeftOut(IsDlgButtonChecked(IDC_KEEP_LEFT_OUT) == BST_CHECKED);
     m_settings->SetSkipLines(SkipLines());
     m_settings->SetHeaderLine(IsDlgButtonChecked(IDC_HEADER_LINE) == BST_CHECKED);
+    m_settings->SetRecentSources(m_recentSources);
     const CString failure = m_settings->SaveData();
     if (!failure.IsEmpty()) {
       CLog::Entry(failure);

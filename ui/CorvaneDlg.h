@@ -5,6 +5,7 @@
 #pragma once
 
 #include <memory>
+#include <vector>
 
 #include "engine/conversion/ConversionRequest.h"
 #include "libs/dlgframe/AboutDlg.h"
@@ -74,6 +75,8 @@ class CCorvaneDlg : public CSmDialog {
   void SetUpBrowseButtons();
   void AnchorControls();
   void WrapSourceLabel();
+  // Puts m_sourceFile first among the sources offered again, when it is a regular file.
+  void RememberSource();
   void ShowAbout();
   // Enables the custom separator field exactly while m_separator is "Custom".
   void EnableCustomSeparator();
@@ -103,6 +106,8 @@ class CCorvaneDlg : public CSmDialog {
   CMainWindowSettings* m_settings = nullptr;
   CString m_openWith;
   CFileWatch m_sourceWatch;
+  // The sources the field offers again, latest first.
+  std::vector<CString> m_recentSources;
   // The top label's text without the line breaks its wrapping puts in.
   CString m_sourceLabel;
   // The source field changed since the last preview: the next may take another separator.

@@ -3,6 +3,8 @@
 // the window, so the window names no keys and needs nothing above it.
 #pragma once
 
+#include <vector>
+
 #include "platform/core/CString.h"
 
 class CMainWindowSettings {
@@ -41,6 +43,10 @@ class CMainWindowSettings {
   virtual void SetSkipLines(int lines) = 0;
   virtual bool HeaderLine() const = 0;
   virtual void SetHeaderLine(bool on) = 0;
+
+  // The sources the source field offers again, latest first (none at first).
+  virtual std::vector<CString> RecentSources() const = 0;
+  virtual void SetRecentSources(const std::vector<CString>& paths) = 0;
 
   // What the user must be told about the settings found at start (a file that could not
   // be used and was moved aside); empty when there is nothing to say.

@@ -19,3 +19,9 @@ void CMFCEditBrowseCtrl::Browse() {
     box->Browse();
   }
 }
+
+void CMFCEditBrowseCtrl::SetHistory(const std::vector<CString>& entries) {
+  if (auto* box = dynamic_cast<CEditBrowseBox*>(GetWxWindow())) {
+    box->SetHistory(entries);
+  }
+}

@@ -379,4 +379,31 @@ TEST_F(MainWindowTest, AWindowOf640By480HoldsEveryControlWhole) {
   EXPECT_GE(Item(IDC_PREVIEW)->GetSize().y, frame->FromDIP(60));
 }
 
+// The source field offers the last ten sources, latest first and each once, kept with the
+// settings; choosing one makes it the source. Paths that name no regular file are not kept.
+TEST_F(MainWindowTest, TheSourceFieldOffersTheLastTenSources) {
+  Open();
+  std::vector<CString> expected;
+  for (int i = 0; i < 12; ++i) {
+    const CString path = Source("in" + std::to_string(i) + ".txt", "a\tb\n1\t2\n");
+    SetText(IDC_SOURCE_FILE, path);
+    expected.insert(expected.begin(), path);
+  }
+  SetText(IDC_SOURCE_FILE, dir.WFile("in5.txt"));
+  SetText(IDC_SOURCE_FILE, dir.WFile("gone.txt"));
+  SetText(IDC_SOURCE_FILE, CString::FromUtf8(dir.Path()));
+  std::erase(expected, dir.WFile("in5.txt"));
+  expected.insert(expected.begin(), dir.WFile("in5.txt"));
+  expected.resize(10);
+  auto* box = dynamic_cast<CEditBrowseBox*>(Item(IDC_SOURCE_FILE));
+  EXPECT_EQ(box->GetHistory(), expected);
+  dlg->SendCommand(IDCANCEL, 0);
+  Destroy();
+  Open();
+  box = dynamic_cast<CEditBrowseBox*>(Item(IDC_SOURCE_FILE));
+  EXPECT_EQ(box->GetHistory(), expected);
+  box->ChooseFromHistory(3);
+  EXPECT_EQ(Text(IDC_SOURCE_FILE), expected[3]);
+}
+
 }  // namespace
