@@ -181,6 +181,10 @@ void CCorvaneDlg::OnFormatChanged() {
 }
 
 void CCorvaneDlg::OnOutputChanged() {
+  // The restored output keeps the restored format; only a name given afterwards chooses.
+  if (m_previewEnabled == 0) {
+    return;
+  }
   const OutputFormatName* named = FormatOfFileName(m_targetEdit.GetWindowText().ToUtf8());
   CString chosen;
   GetDlgItemText(IDC_FORMAT, chosen);

@@ -50,7 +50,8 @@ class CCorvaneDlg : public CSmDialog {
   // output name ending in one of the formats' extensions takes the chosen one.
   void OfferFormat(bool renameOutput);
   void OnFormatChanged();
-  // An output name ending in one of the formats' extensions chooses that format.
+  // An output name given once the window is open, ending in one of the formats'
+  // extensions, chooses that format.
   void OnOutputChanged();
 
   // Reads the source path into m_sourceFile and the separator text into m_separator; true
