@@ -5,9 +5,6 @@
 // and smallest size, and a preview that cannot be written.
 #include <unistd.h>
 
-#include <cstdlib>
-#include <cstring>
-
 #include <functional>
 
 #include <gtest/gtest.h>
@@ -16,7 +13,6 @@
 #include <wx/dnd.h>
 #include <wx/filedlg.h>
 #include <wx/frame.h>
-#include <wx/image.h>
 #include <wx/modalhook.h>
 #include <wx/progdlg.h>
 #include <wx/stattext.h>
@@ -27,7 +23,6 @@
 #include "libs/suppcore/Log.h"
 #include "platform/core/SysCalls.h"
 #include "platform/gui/EditBrowseBox.h"
-#include "platform/gui/GtkBridge.h"
 #include "platform/gui/WxText.h"
 #include "tests/gui/MainWindowFixture.h"
 
@@ -88,14 +83,6 @@ bool AboutClosedByEnter(WindowTest& test) {
   return about != nullptr && !enter.TimedOut();
 }
 
-bool MessageBoxClosedByEnter(WindowTest& test) {
-  SetMessageBoxHook(nullptr);
-  wxFrame* frame = test.dlg->GetFrame();
-  EnterPresser enter([frame] { return GtkPopupIsOpen(frame); }, [] {});
-  test.dlg->MessageBox(u"A box", kErrorCaption, MB_ICONERROR);
-  return !enter.TimedOut();
-}
-
 bool ConversionCancelled(WindowTest& test) {
   test.SetText(IDC_TARGET_FILE, test.dir.WFile("out.json"));
   test.SetText(IDC_SOURCE_FILE, test.Source("in.txt", SourceRows(300000, ',')));
@@ -121,7 +108,6 @@ bool ConversionCancelled(WindowTest& test) {
 
 const ClosingCase kClosingCases[] = {
     {"AboutBoxClosedByEnter", AboutClosedByEnter},
-    {"MessageBoxClosedByEnter", MessageBoxClosedByEnter},
     {"CancelledConversion", ConversionCancelled},
 };
 
@@ -408,51 +394,6 @@ TEST_F(MainWindowTest, TheSourceFieldOffersTheLastTenSources) {
   EXPECT_EQ(box->GetHistory(), expected);
   box->ChooseFromHistory(3);
   EXPECT_EQ(Text(IDC_SOURCE_FILE), expected[3]);
-}
-
-// The screen's pixels in rect as the X server holds them, as a user's eyes see them.
-wxImage ScreenPixels(const wxRect& rect, const std::string& file) {
-  const std::string grab = "import -window root -crop " + std::to_string(rect.width) + "x" +
-                           std::to_string(rect.height) + "+" + std::to_string(rect.x) + "+" +
-                           std::to_string(rect.y) + " " + file;
-  return std::system(grab.c_str()) == 0 ? wxImage(wxString::FromUTF8(file)) : wxImage();
-}
-
-// Without the web engine's compositing (the tests' default, as on a desktop without a
-// compositor), a window passing over the pane leaves nothing of itself there.
-TEST_F(MainWindowTest, ThePaneIsRepaintedAfterAWindowPassedOverItWithoutCompositing) {
-  Open();
-  SetText(IDC_SOURCE_FILE, Source("in.txt", "a\tb\n1\t2\n"));
-  ASSERT_NE(ShownPage(dlg->PreviewFile()).find("<td>1</td>"), std::string::npos);
-  const wxRect pane = Item(IDC_PREVIEW)->GetScreenRect();
-  wxImage before, last;
-  ASSERT_TRUE(PumpUntil(
-      [&] {
-        last = before;
-        before = ScreenPixels(pane, dir.File("before.png"));
-        return before.IsOk() && last.IsOk() && before.GetData() != nullptr &&
-               before.GetSize() == last.GetSize() &&
-               memcmp(before.GetData(), last.GetData(), pane.width * pane.height * 3) == 0;
-      },
-      5000));
-  {
-    wxFrame passing(nullptr, wxID_ANY, "Passing", pane.GetPosition() + wxPoint(20, 20),
-                    wxSize(pane.width / 2, pane.height / 2));
-    passing.SetBackgroundColour(*wxRED);
-    passing.Show();
-    ASSERT_TRUE(PumpUntil([&] { return ScreenHasTheSizeOf(&passing); }));
-    Pump(300);
-  }
-  ActivateWindow(*dlg);
-  wxImage after;
-  EXPECT_TRUE(PumpUntil(
-      [&] {
-        after = ScreenPixels(pane, dir.File("after.png"));
-        return after.IsOk() && after.GetSize() == before.GetSize() &&
-               memcmp(before.GetData(), after.GetData(), pane.width * pane.height * 3) == 0;
-      },
-      5000))
-      << "the pane keeps what passed over it";
 }
 
 }  // namespace
