@@ -392,6 +392,13 @@ TEST_F(MainWindowTest, TheSourceFieldOffersTheLastTenSources) {
   Open();
   box = dynamic_cast<CEditBrowseBox*>(Item(IDC_SOURCE_FILE));
   EXPECT_EQ(box->GetHistory(), expected);
+  const auto shownButtons = [box] {
+    int shown = 0;
+    for (wxWindow* child : box->GetChildren())
+      shown += dynamic_cast<wxButton*>(child) != nullptr && child->IsShown();
+    return shown;
+  };
+  EXPECT_EQ(shownButtons(), 2) << "the drop-down's button beside the browse button";
   box->ChooseFromHistory(3);
   EXPECT_EQ(Text(IDC_SOURCE_FILE), expected[3]);
 }
