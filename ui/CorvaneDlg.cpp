@@ -375,6 +375,7 @@ void CCorvaneDlg::ShowPreview() {
   }
   m_browser.Navigate(m_previewFile, nullptr, nullptr, nullptr, nullptr);
   files.Shown();
+  m_previewProblem.Empty();
 }
 
 void CCorvaneDlg::RememberSource() {
@@ -388,7 +389,11 @@ void CCorvaneDlg::RememberSource() {
 }
 
 void CCorvaneDlg::ShowPreviewProblem(const CString& text) {
-  CLog::Entry(text);
+  // Once, not at every keystroke while the disk stays full.
+  if (text != m_previewProblem) {
+    CLog::Entry(text);
+  }
+  m_previewProblem = text;
   m_browser.ShowPage(PreviewProblemPage(text));
 }
 

@@ -107,6 +107,8 @@ class CCorvaneDlg : public CSmDialog {
   CMainWindowSettings* m_settings = nullptr;
   CString m_openWith;
   CFileWatch m_sourceWatch;
+  // What the pane says when no page could be written; empty once one is.
+  CString m_previewProblem;
   // The sources the field offers again, latest first.
   std::vector<CString> m_recentSources;
   // The top label's text without the line breaks its wrapping puts in.
