@@ -228,9 +228,12 @@ bool HandleDialogKey(CDialog& dialog, CDialog::Impl& impl, int keyCode, int modi
     return true;
   }
   if (modifiers == wxMOD_ALT && (keyCode == WXK_DOWN || keyCode == WXK_NUMPAD_DOWN)) {
-    // As a drop-down list opens: the field's file dialog.
+    // As a drop-down list opens: the field's recent files where it has them, else its file
+    // dialog.
     if (CEditBrowseBox* box = FocusedBrowseBox(impl)) {
-      box->Browse();
+      if (!box->ShowHistory()) {
+        box->Browse();
+      }
       return true;
     }
     return false;

@@ -52,16 +52,7 @@ CEditBrowseBox::CEditBrowseBox(wxWindow* parent, wxWindowID id, const wxPoint& p
                                  wxDefaultSize, wxBU_EXACTFIT);
   m_historyButton->SetToolTip(_("Recent files"));
   m_historyButton->Hide();
-  m_historyButton->Bind(wxEVT_BUTTON, [this](wxCommandEvent&) {
-    wxMenu menu;
-    for (size_t i = 0; i < m_entries.size(); ++i) {
-      menu.Append(static_cast<int>(wxID_HIGHEST + 1 + i), PathToWx(m_entries[i]));
-    }
-    menu.Bind(wxEVT_MENU, [this](wxCommandEvent& event) {
-      ChooseFromHistory(static_cast<size_t>(event.GetId() - wxID_HIGHEST - 1));
-    });
-    PopupMenu(&menu, m_historyButton->GetPosition() + wxPoint(0, GetClientSize().y));
-  });
+  m_historyButton->Bind(wxEVT_BUTTON, [this](wxCommandEvent&) { ShowHistory(); });
   Bind(wxEVT_SIZE, [this](wxSizeEvent& event) {
     PlaceChildren();
     event.Skip();
@@ -130,4 +121,19 @@ void CEditBrowseBox::ChooseFromHistory(size_t index) {
     m_text->SetValue(PathToWx(m_entries[index]));
     m_text->SetFocus();
   }
+}
+
+bool CEditBrowseBox::ShowHistory() {
+  if (m_entries.empty()) {
+    return false;
+  }
+  wxMenu menu;
+  for (size_t i = 0; i < m_entries.size(); ++i) {
+    menu.Append(static_cast<int>(wxID_HIGHEST + 1 + i), PathToWx(m_entries[i]));
+  }
+  menu.Bind(wxEVT_MENU, [this](wxCommandEvent& event) {
+    ChooseFromHistory(static_cast<size_t>(event.GetId() - wxID_HIGHEST - 1));
+  });
+  PopupMenu(&menu, wxPoint(0, GetClientSize().y));
+  return true;
 }

@@ -40,6 +40,8 @@ class CEditBrowseBox : public wxPanel {
   const std::vector<CString>& GetHistory() const { return m_entries; }
   // Puts the history's entry at index into the field, as choosing it in the drop-down does.
   void ChooseFromHistory(size_t index);
+  // Opens the history's drop-down under the field, as its button does; false without one.
+  bool ShowHistory();
   const wxString& GetWildcard() const { return m_wildcard; }
   const CString& GetDefaultExtension() const { return m_defaultExtension; }
 

@@ -23,6 +23,7 @@
 #include "libs/suppcore/Log.h"
 #include "platform/core/SysCalls.h"
 #include "platform/gui/EditBrowseBox.h"
+#include "platform/gui/GtkBridge.h"
 #include "platform/gui/WxText.h"
 #include "tests/gui/MainWindowFixture.h"
 
@@ -399,8 +400,21 @@ TEST_F(MainWindowTest, TheSourceFieldOffersTheLastTenSources) {
     return shown;
   };
   EXPECT_EQ(shownButtons(), 2) << "the drop-down's button beside the browse button";
-  box->ChooseFromHistory(3);
-  EXPECT_EQ(Text(IDC_SOURCE_FILE), expected[3]);
+  // Alt+Down opens the drop-down, as a list's does; the keys choose its second entry.
+  wxTimer chooser;
+  int keys = 0;
+  chooser.Bind(wxEVT_TIMER, [&](wxTimerEvent&) {
+    if (GtkPopupIsOpen(dlg->GetFrame()) && keys++ == 0) {
+      wxUIActionSimulator().Char(WXK_DOWN);  // onto the first entry
+      wxUIActionSimulator().Char(WXK_DOWN);
+      wxUIActionSimulator().Char(WXK_RETURN);
+    }
+  });
+  chooser.Start(100);
+  FocusOn(*dlg, IDC_SOURCE_FILE);
+  PressKey(WXK_DOWN, wxMOD_ALT);
+  EXPECT_TRUE(PumpUntil([&] { return Text(IDC_SOURCE_FILE) == expected[1]; }))
+      << Text(IDC_SOURCE_FILE).ToUtf8();
 }
 
 }  // namespace
