@@ -4,6 +4,7 @@
 
 #include "engine/conversion/OutputFormat.h"
 #include "engine/rows/Separators.h"
+#include "ui/RecentSources.h"
 
 namespace {
 
@@ -21,6 +22,13 @@ constexpr const char16_t* kSkipLines = u"SkipLines";
 constexpr const char16_t* kHeader = u"Header";
 constexpr const char16_t* kOff = u"0";
 constexpr const char16_t* kOn = u"1";
+
+// One key a source, so that any path's text round-trips as the other texts do.
+CString RecentKey(size_t number) {
+  CString key;
+  key.Format(u"RecentSource%d", static_cast<int>(number));
+  return key;
+}
 
 }  // namespace
 
@@ -41,6 +49,9 @@ CSettings::CSettings() {
   // for any other text.
   Add(kEncoding, S_STRING, 0, kAutomatic);
   Add(kRejects, S_STRING, 0, kOff);
+  for (size_t i = 1; i <= kRecentSources; ++i) {
+    Add(RecentKey(i), S_STRING, 0, u"");
+  }
 }
 
 CString CSettings::SourceFile() const {
@@ -117,4 +128,19 @@ std::string CSettings::PlansFolder() const {
   const std::string path = GetPath();
   const std::size_t slash = path.rfind('/');
   return slash == std::string::npos ? std::string() : path.substr(0, slash) + "/plans";
+}
+
+std::vector<CString> CSettings::RecentSources() const {
+  std::vector<CString> paths;
+  for (size_t i = 1; i <= kRecentSources; ++i) {
+    if (CString path = getStr(RecentKey(i)); !path.IsEmpty()) {
+      paths.push_back(std::move(path));
+    }
+  }
+  return paths;
+}
+void CSettings::SetRecentSources(const std::vector<CString>& paths) {
+  for (size_t i = 1; i <= kRecentSources; ++i) {
+    setStr(RecentKey(i), i <= paths.size() ? paths[i - 1] : CString());
+  }
 }

@@ -33,6 +33,8 @@ class CSettings : public _Settings, public CMainWindowSettings {
   void SetSkipLines(int lines) override;
   bool HeaderLine() const override;
   void SetHeaderLine(bool on) override;
+  std::vector<CString> RecentSources() const override;
+  void SetRecentSources(const std::vector<CString>& paths) override;
 
   // "plans" beside the settings file.
   std::string PlansFolder() const override;

@@ -1,11 +1,16 @@
 #include "ui/CorvaneDlg.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <climits>
 #include <cstdint>
+#include <filesystem>
 #include <string>
+#include <tuple>
 #include <utility>
 #include <vector>
+
+#include <wx/stattext.h>
 
 #include "engine/conversion/ConvertToJson.h"
 #include "engine/preview/HeaderNames.h"
@@ -13,6 +18,7 @@
 #include "engine/preview/PreviewPage.h"
 #include "libs/dlgframe/SmApp.h"
 #include "libs/suppcore/Limit.h"
+#include "libs/suppcore/Log.h"
 #include "platform/core/FileSystem.h"
 #include "platform/core/Formatted.h"
 #include "platform/gui/FileDrop.h"
@@ -20,13 +26,17 @@
 #include "platform/gui/MessageBox.h"
 #include "platform/gui/ProgressWindow.h"
 #include "platform/gui/Resources.h"
+#include "platform/gui/WxText.h"
 #include "ui/ColumnsDlg.h"
 #include "ui/ColumnsTexts.h"
 #include "ui/CorvaneResources.h"
 #include "ui/Encodings.h"
 #include "ui/OutputFormats.h"
+#include "ui/PreviewProblem.h"
+#include "ui/RecentSources.h"
 #include "ui/RememberedPlans.h"
 #include "ui/Resource.h"
+#include "ui/StoredChoice.h"
 #include "ui/WindowTexts.h"
 
 namespace {
@@ -78,6 +88,7 @@ ON_BN_CLICKED(IDC_PAGE_NEXT, OnPageNext)
 ON_BN_CLICKED(IDC_PAGE_LAST, OnPageLast)
 ON_COMMAND(ID_GO_TO_LINE, OnGoToLine)
 ON_BN_CLICKED(IDC_COLUMNS, OnColumns)
+ON_EN_CHANGE(IDC_TARGET_FILE, OnOutputChanged)
 END_MESSAGE_MAP()
 
 void CCorvaneDlg::DoDataExchange(CDataExchange* pDX) {
@@ -99,6 +110,11 @@ BOOL CCorvaneDlg::OnInitDialog() {
   AnchorControls();
   AnchorPagingControls();
   AcceptDroppedFiles(*this, [this](const CString& path) { m_sourceEdit.SetWindowText(path); });
+  // The fields take drops of their own, which would otherwise drop the file's address as text.
+  AcceptDroppedFilesOn(m_sourceEdit,
+                       [this](const CString& path) { m_sourceEdit.SetWindowText(path); });
+  AcceptDroppedFilesOn(m_targetEdit,
+                       [this](const CString& path) { m_targetEdit.SetWindowText(path); });
   for (const OutputFormatName& format : OutputFormatNames()) {
     m_formatBox.AddString(FormatLabel(format));
   }
@@ -111,7 +127,7 @@ BOOL CCorvaneDlg::OnInitDialog() {
   m_separatorBox.SendMessage(CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(kCustomSeparator));
   m_formatBox.EnableWindow(TRUE);
   if (m_settings != nullptr) {
-    m_formatBox.SetActiveOrAdd(FormatLabel(OutputFormatLabelled(m_settings->Format())), 0);
+    SelectStoredChoice(m_formatBox, m_settings->Format(), 0, u"Format");
   }
   OfferFormat(false);
   CheckDlgButton(IDC_HEADER_LINE, BST_CHECKED);
@@ -123,13 +139,15 @@ BOOL CCorvaneDlg::OnInitDialog() {
     m_sourceEdit.SetWindowText(m_openWith.IsEmpty() ? m_settings->SourceFile() : m_openWith);
     m_targetEdit.SetWindowText(m_settings->OutputFile());
     SetDlgItemText(IDC_CUSTOM_SEPARATOR, m_settings->CustomSeparator());
-    m_separatorBox.SetActiveOrAdd(m_settings->Separator(), 0);
+    SelectStoredChoice(m_separatorBox, m_settings->Separator(), 0, u"Separator");
     CheckDlgButton(IDC_QUOTED_FIELDS, m_settings->QuotedFields() ? BST_CHECKED : BST_UNCHECKED);
     CheckDlgButton(IDC_TYPED_VALUES, m_settings->TypedValues() ? BST_CHECKED : BST_UNCHECKED);
     CheckDlgButton(IDC_KEEP_LEFT_OUT, m_settings->KeepLinesLeftOut() ? BST_CHECKED : BST_UNCHECKED);
     SetDlgItemText(IDC_SKIP_LINES, CString::FromUtf8(std::to_string(m_settings->SkipLines())));
     CheckDlgButton(IDC_HEADER_LINE, m_settings->HeaderLine() ? BST_CHECKED : BST_UNCHECKED);
-    m_encodingBox.SetCurSel(EncodingChoiceIndex(m_settings->Encoding()));
+    SelectStoredChoice(m_encodingBox, m_settings->Encoding(), 0, u"Encoding");
+    m_recentSources = m_settings->RecentSources();
+    m_sourceEdit.SetHistory(m_recentSources);
   }
   if (m_settings != nullptr && !m_settings->LoadProblem().IsEmpty()) {
     MessageBox(m_settings->LoadProblem(), kErrorCaption, MB_ICONWARNING);
@@ -175,7 +193,22 @@ void CCorvaneDlg::OnFormatChanged() {
   OfferFormat(true);
 }
 
+void CCorvaneDlg::OnOutputChanged() {
+  // The restored output keeps the restored format; only a name given afterwards chooses.
+  if (m_previewEnabled == 0) {
+    return;
+  }
+  const OutputFormatName* named = FormatOfFileName(m_targetEdit.GetWindowText().ToUtf8());
+  CString chosen;
+  GetDlgItemText(IDC_FORMAT, chosen);
+  if (named != nullptr && named->format != OutputFormatLabelled(chosen).format) {
+    m_formatBox.SetCurSel(m_formatBox.FindStringExact(-1, FormatLabel(*named)));
+    OfferFormat(false);
+  }
+}
+
 void CCorvaneDlg::AnchorControls() {
+  AddControl(IDC_SOURCE_LABEL, RZ_GROW_WIDTH, SPLIT_NONE);
   AddControl(IDC_SOURCE_FILE, RZ_GROW_WIDTH, SPLIT_NONE);
   AddControl(IDC_PREVIEW, RZ_GROW_BOTH, SPLIT_NONE);
   AddControl(IDC_TARGET_LABEL, RZ_MOVE_DOWN, SPLIT_NONE);
@@ -187,6 +220,33 @@ void CCorvaneDlg::AnchorControls() {
   AddControl(IDC_TYPED_VALUES, RZ_MOVE_DOWN, SPLIT_NONE);
   AddControl(IDC_KEEP_LEFT_OUT, RZ_MOVE_DOWN, SPLIT_NONE);
   AddControl(IDC_COLUMNS, RZ_MOVE_DOWN, SPLIT_NONE);
+  // What grows with the window may shrink to this, so that the window fits 640 by 480.
+  for (const auto& [id, width, height] :
+       {std::tuple{IDC_SOURCE_FILE, 160, -1}, {IDC_TARGET_FILE, 160, -1}, {IDC_PREVIEW, 200, 60}}) {
+    if (CWnd* control = GetDlgItem(id)) {
+      wxWindow* window = control->GetWxWindow();
+      window->SetMinSize(window->FromDIP(wxSize(width, height)));
+    }
+  }
+}
+
+void CCorvaneDlg::OnSize(UINT type, int cx, int cy) {
+  CSmDialog::OnSize(type, cx, cy);
+  WrapSourceLabel();
+}
+
+void CCorvaneDlg::WrapSourceLabel() {
+  CWnd* control = GetDlgItem(IDC_SOURCE_LABEL);
+  auto* label = control != nullptr ? dynamic_cast<wxStaticText*>(control->GetWxWindow()) : nullptr;
+  if (label == nullptr) {
+    return;
+  }
+  // The whole text, on as many lines as the label's width needs (two at 640 pixels).
+  if (m_sourceLabel.IsEmpty()) {
+    m_sourceLabel = FromWx(label->GetLabel());
+  }
+  label->SetLabel(ToWx(m_sourceLabel));
+  label->Wrap(label->GetSize().x);
 }
 
 // The menu's entries for the library's commands carry the library's ids.
@@ -196,6 +256,10 @@ static_assert(ID_TOOLS_VIEW_LOG == ID_SM_VIEW_LOG && ID_TOOLS_TRUNCATE_LOG == ID
 BOOL CCorvaneDlg::OnCommand(WPARAM wParam, LPARAM lParam) {
   if (wParam == ID_HELP_ABOUT) {
     ShowAbout();
+    return TRUE;
+  }
+  if (wParam == ID_FILE_OPEN) {
+    m_sourceEdit.Browse();
     return TRUE;
   }
   CSmApp* app = AfxGetSmApp();
@@ -219,14 +283,8 @@ void CCorvaneDlg::ShowAbout() {
 }
 
 void CCorvaneDlg::OnSourceChanged() {
-  GetDlgItemText(IDC_SOURCE_FILE, m_sourceFile);
   m_newSource = true;
-  // No message while the user is still typing the path: the page says it names nothing.
-  if (_waccess(m_sourceFile, 0) == 0) {
-    UpdatePreview();
-  } else {
-    ShowPreview();
-  }
+  UpdatePreview();
 }
 
 void CCorvaneDlg::OnSeparatorChanged() {
@@ -322,19 +380,23 @@ void CCorvaneDlg::EnableCustomSeparator() {
   }
 }
 
-int CCorvaneDlg::CheckInputs() {
+bool CCorvaneDlg::ReadInputs() {
   GetDlgItemText(IDC_SOURCE_FILE, m_sourceFile);
+  GetDlgItemText(IDC_SEPARATOR, m_separator);
+  if (m_separator == kCustomSeparator) {
+    GetDlgItemText(IDC_CUSTOM_SEPARATOR, m_separator);
+  }
   // Existence only: a directory or an unreadable file passes, and the conversion reports.
-  if (_waccess(m_sourceFile, 0) != 0) {
+  return _waccess(m_sourceFile, 0) == 0;
+}
+
+int CCorvaneDlg::CheckInputs() {
+  if (!ReadInputs()) {
     // An empty field is a choice not made yet, not a mistake.
     if (!m_sourceFile.IsEmpty()) {
       MessageBox(kSourceMissing, kErrorCaption, MB_ICONERROR);
     }
     return 0;
-  }
-  GetDlgItemText(IDC_SEPARATOR, m_separator);
-  if (m_separator == kCustomSeparator) {
-    GetDlgItemText(IDC_CUSTOM_SEPARATOR, m_separator);
   }
   return 1;
 }
@@ -343,8 +405,11 @@ void CCorvaneDlg::UpdatePreview() {
   if (m_previewEnabled == 0) {
     return;
   }
-  // A source that names nothing is told in a box, and the page says it too.
-  CheckInputs();
+  // A source that names nothing is said on the page, by name; only Convert asks for a box.
+  ReadInputs();
+  // The page follows the source when it is written, replaced, removed or made again.
+  m_sourceWatch.Watch(m_sourceFile, [this] { UpdatePreview(); });
+  RememberSource();
   ShowPreview();
 }
 
@@ -354,12 +419,17 @@ void CCorvaneDlg::ShowPreview() {
   }
   CPreviewFiles files(m_previewFile);
   if (!files.Reserved()) {
+    ShowPreviewProblem(PreviewFolderProblem(errno));
     return;
   }
   ConversionRequest request = RequestFromControls();
   FollowHeader(request);
   const CString taken =
       MakePreviewPage(request, files.JsonPath(), std::exchange(m_newSource, false));
+  if (_waccess(m_previewFile, 4) != 0) {
+    ShowPreviewProblem(PreviewWriteProblem(files.JsonPath()));
+    return;
+  }
   if (!taken.IsEmpty()) {
     // Chosen in the list without its notification: the page on its way says why.
     m_separatorBox.SetActiveOrAdd(taken, 0);
@@ -368,6 +438,7 @@ void CCorvaneDlg::ShowPreview() {
   }
   m_browser.Navigate(m_previewFile, nullptr, nullptr, nullptr, nullptr);
   files.Shown();
+  m_previewProblem.Empty();
   // Every first page of a source (or of a new separator) starts its index anew.
   SetDlgItemText(IDC_FROM_LINE, u"");
   if (!m_pager) {
@@ -457,6 +528,25 @@ void CCorvaneDlg::OnOK() {
   }
 }
 
+void CCorvaneDlg::RememberSource() {
+  std::error_code error;
+  const bool first = !m_recentSources.empty() && m_recentSources.front() == m_sourceFile;
+  if (m_sourceFile.IsEmpty() || first ||
+      !std::filesystem::is_regular_file(m_sourceFile.ToUtf8(), error))
+    return;
+  m_recentSources = WithRecentSource(std::move(m_recentSources), m_sourceFile);
+  m_sourceEdit.SetHistory(m_recentSources);
+}
+
+void CCorvaneDlg::ShowPreviewProblem(const CString& text) {
+  // Once, not at every keystroke while the disk stays full.
+  if (text != m_previewProblem) {
+    CLog::Entry(text);
+  }
+  m_previewProblem = text;
+  m_browser.ShowPage(PreviewProblemPage(text));
+}
+
 void CCorvaneDlg::Deactivate() {
   if (m_pager) {
     m_pager->Forget();  // its thread goes with the window
@@ -489,6 +579,7 @@ void CCorvaneDlg::OnConvert() {
   }
   const bool quoted = request.options.quoted;
   if (report.failure) {
+    CLog::Entry(CString(kConversionError) + u" " + report.failure->Text());
     // The output is as it was: only a whole document replaces it.
     MessageBox(WithLinesLeftOut(CString(kConversionError) + u"\n" + report.failure->Text(),
                                 report.linesLeftOut, quoted),
@@ -544,8 +635,10 @@ void CCorvaneDlg::OnCancel() {
     m_settings->SetKeepLinesLeftOut(IsDlgButtonChecked(IDC_KEEP_LEFT_OUT) == BST_CHECKED);
     m_settings->SetSkipLines(SkipLines());
     m_settings->SetHeaderLine(IsDlgButtonChecked(IDC_HEADER_LINE) == BST_CHECKED);
+    m_settings->SetRecentSources(m_recentSources);
     const CString failure = m_settings->SaveData();
     if (!failure.IsEmpty()) {
+      CLog::Entry(failure);
       MessageBox(failure, kErrorCaption, MB_ICONERROR);
     }
   }

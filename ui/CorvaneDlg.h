@@ -6,6 +6,7 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "engine/conversion/ConversionRequest.h"
 #include "libs/dlgframe/AboutDlg.h"
@@ -13,6 +14,7 @@
 #include "libs/dlgframe/SmDialog.h"
 #include "libs/dlgframe/WebBrowser2.h"
 #include "platform/gui/EditBrowseCtrl.h"
+#include "platform/gui/FileWatch.h"
 #include "platform/gui/MFCButton.h"
 #include "ui/MainWindowSettings.h"
 #include "ui/PreviewPager.h"
@@ -39,6 +41,8 @@ class CCorvaneDlg : public CSmDialog {
   void DoDataExchange(CDataExchange* pDX) override;
   BOOL OnInitDialog() override;
   void OnCancel() override;
+  // Wraps the top label to the window's width, after the controls follow the new size.
+  void OnSize(UINT type, int cx, int cy) override;
 
   HCURSOR OnQueryDragIcon();
   void OnSourceChanged();
@@ -59,17 +63,24 @@ class CCorvaneDlg : public CSmDialog {
   void OnOK() override;
   // Opens the Columns dialog on the source's header; the preview follows its table.
   void OnColumns();
+  // An output name given once the window is open, ending in one of the formats'
+  // extensions, chooses that format.
+  void OnOutputChanged();
 
-  // Reads the source path into m_sourceFile and, when something of that name exists, the
-  // separator text into m_separator; 1 then, else 0 after telling the user about a
+  // Reads the source path into m_sourceFile and the separator text into m_separator; true
+  // when something of the source's name exists.
+  bool ReadInputs();
+  // ReadInputs; 1 when the source exists, else 0 after telling the user in a box about a
   // non-empty path that names nothing.
   int CheckInputs();
-  // CheckInputs, then ShowPreview; does nothing while m_previewEnabled is 0.
+  // ReadInputs, then ShowPreview; does nothing while m_previewEnabled is 0.
   void UpdatePreview();
   // Shows the page of m_sourceFile in the preview pane (MakePreviewPage: its first rows, or
   // why there are none, or how to begin), in place of the page on show. For a source new
   // to the window, a separator that splits its one-column header is taken into the list.
   void ShowPreview();
+  // Shows, and logs, why no page can be written, in place of the page on show.
+  void ShowPreviewProblem(const CString& text);
 
   DECLARE_MESSAGE_MAP()
 
@@ -77,6 +88,9 @@ class CCorvaneDlg : public CSmDialog {
   void SetUpButtons();
   void SetUpBrowseButtons();
   void AnchorControls();
+  void WrapSourceLabel();
+  // Puts m_sourceFile first among the sources offered again, when it is a regular file.
+  void RememberSource();
   void ShowAbout();
   // Enables the custom separator field exactly while m_separator is "Custom".
   void EnableCustomSeparator();
@@ -114,6 +128,13 @@ class CCorvaneDlg : public CSmDialog {
  private:
   CMainWindowSettings* m_settings = nullptr;
   CString m_openWith;
+  CFileWatch m_sourceWatch;
+  // What the pane says when no page could be written; empty once one is.
+  CString m_previewProblem;
+  // The sources the field offers again, latest first.
+  std::vector<CString> m_recentSources;
+  // The top label's text without the line breaks its wrapping puts in.
+  CString m_sourceLabel;
   // The source field changed since the last preview: the next may take another separator.
   bool m_newSource = false;
   std::unique_ptr<CPreviewPager> m_pager;

@@ -12,7 +12,12 @@
 
 namespace {
 
-const std::array<MenuItemRes, 1> kFile = {{{u"&Quit", IDCANCEL}}};
+// Open is the source's browse button.
+const std::array<MenuItemRes, 3> kFile = {{
+    {u"&Open...\tCtrl+O", ID_FILE_OPEN},
+    {nullptr, 0},
+    {u"&Quit\tCtrl+Q", IDCANCEL},
+}};
 
 // The name with an access key none of the menu's earlier items has: the first letter of a
 // word after the maker's name where it can, any letter of the name else.

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "platform/core/CString.h"
 
@@ -47,6 +48,9 @@ class CMainWindowSettings {
   // The folder of the columns chosen for each header seen (RememberedPlans.h); empty keeps
   // none.
   virtual std::string PlansFolder() const = 0;
+  // The sources the source field offers again, latest first (none at first).
+  virtual std::vector<CString> RecentSources() const = 0;
+  virtual void SetRecentSources(const std::vector<CString>& paths) = 0;
 
   // What the user must be told about the settings found at start (a file that could not
   // be used and was moved aside); empty when there is nothing to say.

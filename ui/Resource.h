@@ -27,7 +27,8 @@ constexpr int IDC_HEADER_LINE = 1022;
 constexpr int IDC_ENCODING = 1023;
 constexpr int IDC_ENCODING_LABEL = 1024;
 constexpr int IDC_KEEP_LEFT_OUT = 1025;
-constexpr int IDC_COLUMNS = 1026;
+constexpr int IDC_COLUMNS = 1027;
+constexpr int IDC_SOURCE_LABEL = 1026;
 
 // Menu commands of menu 131 (Quit is IDCANCEL).
 constexpr unsigned ID_HELP_SUPPORT_MAIL = 1007;
@@ -46,3 +47,4 @@ constexpr int IDC_PAGE_PREVIOUS = 1063;
 constexpr int IDC_PAGE_NEXT = 1064;
 constexpr int IDC_PAGE_LAST = 1065;
 constexpr unsigned ID_GO_TO_LINE = 32860;
+constexpr unsigned ID_FILE_OPEN = 0xE101;

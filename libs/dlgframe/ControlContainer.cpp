@@ -105,8 +105,17 @@ wxSize _ControlContainer::SmallestClientSize(const std::vector<wxWindow*>& windo
     if (!label) {
       best.DecTo(rect.GetSize());  // what it is now is enough
     }
-    placed.push_back(
-        {rect, best, FollowOf(share.left, share.right), FollowOf(share.top, share.bottom)});
+    const Follow x = FollowOf(share.left, share.right), y = FollowOf(share.top, share.bottom);
+    // What grows with the window needs no more than its minimum, where one is set; a label
+    // that grows wraps its text, on two lines at the narrowest.
+    const wxSize minimum = window->GetMinSize();
+    if (x == Follow::kGrows) {
+      best.x = label ? (best.x + 1) / 2 : minimum.x > 0 ? std::min(best.x, minimum.x) : best.x;
+    }
+    if (y == Follow::kGrows && !label && minimum.y > 0) {
+      best.y = std::min(best.y, minimum.y);
+    }
+    placed.push_back({rect, best, x, y});
   }
   wxSize need(0, 0);
   for (const Placed& p : placed) {

@@ -13,7 +13,18 @@ CSmDialog::~CSmDialog() = default;
 BOOL CSmDialog::OnInitDialog() {
   ClearControls();
   m_activated = false;
-  return CDialog::OnInitDialog();
+  m_normal = wxRect();
+  const BOOL result = CDialog::OnInitDialog();
+  if (wxFrame* frame = GetFrame()) {
+    // The frame may see a move after this object has gone.
+    frame->Bind(wxEVT_MOVE, [this](wxMoveEvent& event) {
+      event.Skip();
+      if (IsLive(this)) {
+        RememberNormalPlacement();
+      }
+    });
+  }
+  return result;
 }
 
 void CSmDialog::DoDataExchange(CDataExchange* pDX) {
@@ -26,6 +37,9 @@ void CSmDialog::OnSize(UINT type, int cx, int cy) {
   CDialog::OnSize(type, cx, cy);
   if (type != SIZE_MINIMIZED) {
     ResizeControls(cx, cy);
+  }
+  if (type == SIZE_RESTORED) {
+    RememberNormalPlacement();
   }
 }
 

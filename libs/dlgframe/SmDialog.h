@@ -46,6 +46,11 @@ class CSmDialog : public CDialog, public _ControlContainer {
 
  private:
   CString Key(const char16_t* name) const;
+  // Keeps the frame's corner and the client area's size while the window is neither
+  // maximised nor minimised, so that a maximised window saves the placement it had before.
+  void RememberNormalPlacement();
+
+  wxRect m_normal;
   bool m_activated = false;
 };
 

@@ -1,7 +1,10 @@
 // Window placement of CSmDialog in the settings store: <name>.X, .Y (the frame's corner),
 // .Width, .Height (the client area's size) and .Maximized (0 or 1), in pixels. The client
-// area, not the frame: the toolkit knows the window manager's frame only once the window
-// is shown, so a frame size set before that would come back larger by the frame.
+// area's size, not the frame's: the toolkit knows the window manager's frame only once the
+// window is shown, so a frame size set before that would come back larger by the frame.
+// The corner is the frame's: the toolkit moves and reports a window by it (the window
+// manager's north-west gravity), before and after the frame is known, whereas the client
+// area's corner is known only once it is shown and would walk by the frame each run.
 #include <algorithm>
 #include <climits>
 #include <cstdint>
@@ -99,6 +102,7 @@ BOOL CSmDialog::Load() {
   const wxRect fitted = FitToWorkArea(rect, Screens(true));
   frame->Move(fitted.GetPosition());
   frame->SetClientSize(fitted.GetSize() - frameExtra);
+  m_normal = wxRect(fitted.GetPosition(), fitted.GetSize() - frameExtra);
   if (store->getInt(Key(u"Maximized"), 0) != 0) {
     frame->Maximize();
   }
@@ -112,14 +116,21 @@ BOOL CSmDialog::Save() {
     return FALSE;
   }
   const bool maximized = frame->IsMaximized();
-  if (!maximized && !frame->IsIconized()) {
-    const wxPoint corner = frame->GetPosition();
-    const wxSize client = frame->GetClientSize();
-    store->setInt(Key(u"X"), corner.x);
-    store->setInt(Key(u"Y"), corner.y);
-    store->setInt(Key(u"Width"), client.x);
-    store->setInt(Key(u"Height"), client.y);
+  RememberNormalPlacement();
+  if (!m_normal.IsEmpty()) {
+    store->setInt(Key(u"X"), m_normal.x);
+    store->setInt(Key(u"Y"), m_normal.y);
+    store->setInt(Key(u"Width"), m_normal.width);
+    store->setInt(Key(u"Height"), m_normal.height);
   }
   store->setInt(Key(u"Maximized"), maximized ? 1 : 0);
   return TRUE;
+}
+
+void CSmDialog::RememberNormalPlacement() {
+  wxFrame* frame = GetFrame();
+  if (frame != nullptr && frame->IsShown() && !frame->IsMaximized() && !frame->IsIconized() &&
+      !frame->IsFullScreen()) {
+    m_normal = wxRect(frame->GetPosition(), frame->GetClientSize());
+  }
 }

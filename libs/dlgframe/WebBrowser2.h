@@ -5,6 +5,7 @@
 #pragma once
 
 #include <memory>
+#include <string>
 
 #include <wx/string.h>
 
@@ -12,6 +13,8 @@
 
 // The browser's optional navigation arguments; the program passes none.
 struct VARIANT;
+
+class wxWebView;
 
 class CWebBrowser2 : public CWnd {
  public:
@@ -23,10 +26,16 @@ class CWebBrowser2 : public CWnd {
   // arguments are not used.
   void Navigate(LPCWSTR path, VARIANT* flags, VARIANT* targetFrame, VARIANT* postData,
                 VARIANT* headers);
+  // Shows html, a page the program made in memory, where no file of it can be written.
+  void ShowPage(const std::string& html);
   // The address shown now, empty before the first Navigate.
   CString GetLocationURL() const;
 
  private:
+  // Refuses every navigation but to the allowed address, and every new window, from the
+  // first page on.
+  void Close(wxWebView& view);
+
   // The address Navigate allows, shared with the view's navigation handler.
   std::shared_ptr<wxString> m_allowed = std::make_shared<wxString>();
   bool m_closed = false;

@@ -9,6 +9,7 @@
 #include <wx/utils.h>
 
 #include "platform/gui/DialogImpl.h"
+#include "platform/gui/FocusKeeper.h"
 #include "platform/gui/GtkBridge.h"
 #include "platform/gui/MessageBox.h"
 
@@ -82,6 +83,8 @@ INT_PTR CDialog::DoModal() {
   if (!BuildWindow()) {
     return -1;
   }
+  // Declared first, so that it gives the focus back once the other windows are enabled.
+  const CFocusKeeper focus;
   // Every other window of the program stays disabled while this one runs.
   std::optional<wxWindowDisabler> disabler(std::in_place, m_impl->frame);
   BOOL focusFirst = TRUE;

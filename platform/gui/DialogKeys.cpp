@@ -164,11 +164,10 @@ bool MoveInGroup(CDialog::Impl& impl, bool forward) {
   return true;
 }
 
-// Browse buttons included.
-bool FocusIsOnButton(CDialog::Impl& impl) {
-  wxWindow* focus = wxWindow::FindFocus();
-  return focus != nullptr && dynamic_cast<const wxButton*>(focus) != nullptr &&
-         impl.panel->IsDescendant(focus);
+// The dialog's button that has the focus, browse buttons included; null for none.
+wxButton* FocusedButton(CDialog::Impl& impl) {
+  auto* button = dynamic_cast<wxButton*>(wxWindow::FindFocus());
+  return button != nullptr && impl.panel->IsDescendant(button) ? button : nullptr;
 }
 
 // The edit-browse control whose field or button has the focus and can open its dialog.
@@ -241,8 +240,16 @@ bool HandleDialogKey(CDialog& dialog, CDialog::Impl& impl, int keyCode, int modi
     return true;
   }
   if (modifiers == wxMOD_NONE && (keyCode == WXK_RETURN || keyCode == WXK_NUMPAD_ENTER)) {
-    if (FocusIsOnButton(impl) || CellIsBeingEdited(impl)) {
-      return false;  // the focused button takes it, or the cell's edit ends
+    if (CellIsBeingEdited(impl)) {
+      return false;  // the cell's edit ends
+    }
+    // The focused button takes it, pressed here: the toolkit's own button does not see a
+    // key that went through the frame's key hook first.
+    if (wxButton* button = FocusedButton(impl)) {
+      wxCommandEvent click(wxEVT_BUTTON, button->GetId());
+      click.SetEventObject(button);
+      button->ProcessWindowEvent(click);
+      return true;
     }
     dialog.SendCommand(IDOK, 0);
     return true;
@@ -267,9 +274,12 @@ bool HandleDialogKey(CDialog& dialog, CDialog::Impl& impl, int keyCode, int modi
     return true;
   }
   if (modifiers == wxMOD_ALT && (keyCode == WXK_DOWN || keyCode == WXK_NUMPAD_DOWN)) {
-    // As a drop-down list opens: the field's file dialog.
+    // As a drop-down list opens: the field's recent files where it has them, else its file
+    // dialog.
     if (CEditBrowseBox* box = FocusedBrowseBox(impl)) {
-      box->Browse();
+      if (!box->ShowHistory()) {
+        box->Browse();
+      }
       return true;
     }
     return false;

@@ -1,5 +1,7 @@
 #include "platform/gui/EditBrowseBox.h"
 
+#include <wx/menu.h>
+
 #include <vector>
 
 #include <wx/filedlg.h>
@@ -46,6 +48,11 @@ CEditBrowseBox::CEditBrowseBox(wxWindow* parent, wxWindowID id, const wxPoint& p
   m_button->SetToolTip(_("Browse"));
   m_button->Hide();
   m_button->Bind(wxEVT_BUTTON, [this](wxCommandEvent&) { Browse(); });
+  m_historyButton = new wxButton(this, wxID_ANY, wxString::FromUTF8("\u25BE"), wxDefaultPosition,
+                                 wxDefaultSize, wxBU_EXACTFIT);
+  m_historyButton->SetToolTip(_("Recent files"));
+  m_historyButton->Hide();
+  m_historyButton->Bind(wxEVT_BUTTON, [this](wxCommandEvent&) { ShowHistory(); });
   Bind(wxEVT_SIZE, [this](wxSizeEvent& event) {
     PlaceChildren();
     event.Skip();
@@ -78,12 +85,15 @@ CString CEditBrowseBox::CompletePath(const CString& path) const {
 
 void CEditBrowseBox::PlaceChildren() {
   const wxSize size = GetClientSize();
-  int buttonWidth = 0;
-  if (m_button->IsShown()) {
-    buttonWidth = std::min(size.y + size.y / 4, size.x / 2);
-    m_button->SetSize(size.x - buttonWidth, 0, buttonWidth, size.y);
+  int buttonsWidth = 0;
+  for (wxButton* button : {m_button, m_historyButton}) {
+    if (button->IsShown()) {
+      const int width = std::min(size.y + size.y / 4, size.x / 4);
+      buttonsWidth += width;
+      button->SetSize(size.x - buttonsWidth, 0, width, size.y);
+    }
   }
-  m_text->SetSize(0, 0, std::max(0, size.x - buttonWidth), size.y);
+  m_text->SetSize(0, 0, std::max(0, size.x - buttonsWidth), size.y);
 }
 
 void CEditBrowseBox::Browse() {
@@ -97,4 +107,33 @@ void CEditBrowseBox::Browse() {
   // SetValue raises the field's change notification, as choosing a file does on Windows.
   m_text->SetValue(ToWx(CompletePath(PathFromWx(dialog.GetPath()))));
   m_text->SetFocus();
+}
+
+void CEditBrowseBox::SetHistory(std::vector<CString> entries) {
+  m_entries = std::move(entries);
+  m_historyButton->Show(!m_entries.empty());
+  PlaceChildren();
+}
+
+void CEditBrowseBox::ChooseFromHistory(size_t index) {
+  if (index < m_entries.size()) {
+    // SetValue raises the field's change notification, as typing the path does.
+    m_text->SetValue(PathToWx(m_entries[index]));
+    m_text->SetFocus();
+  }
+}
+
+bool CEditBrowseBox::ShowHistory() {
+  if (m_entries.empty()) {
+    return false;
+  }
+  wxMenu menu;
+  for (size_t i = 0; i < m_entries.size(); ++i) {
+    menu.Append(static_cast<int>(wxID_HIGHEST + 1 + i), PathToWx(m_entries[i]));
+  }
+  menu.Bind(wxEVT_MENU, [this](wxCommandEvent& event) {
+    ChooseFromHistory(static_cast<size_t>(event.GetId() - wxID_HIGHEST - 1));
+  });
+  PopupMenu(&menu, wxPoint(0, GetClientSize().y));
+  return true;
 }

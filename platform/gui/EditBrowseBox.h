@@ -8,6 +8,8 @@
 #include <wx/panel.h>
 #include <wx/textctrl.h>
 
+#include <vector>
+
 #include "platform/core/CString.h"
 
 // Converts the framework's bar-separated filter ("Text files|*.txt|All Files|*.*||") to
@@ -33,6 +35,13 @@ class CEditBrowseBox : public wxPanel {
   Mode GetMode() const { return m_mode; }
   void SetFileDialog(const CString& defaultExtension, const CString& filter);
   void SetSaveDialog(bool save) { m_save = save; }
+  // The paths the field offers in a drop-down by its button, latest first; none hides it.
+  void SetHistory(std::vector<CString> entries);
+  const std::vector<CString>& GetHistory() const { return m_entries; }
+  // Puts the history's entry at index into the field, as choosing it in the drop-down does.
+  void ChooseFromHistory(size_t index);
+  // Opens the history's drop-down under the field, as its button does; false without one.
+  bool ShowHistory();
   const wxString& GetWildcard() const { return m_wildcard; }
   const CString& GetDefaultExtension() const { return m_defaultExtension; }
 
@@ -47,6 +56,8 @@ class CEditBrowseBox : public wxPanel {
 
   wxTextCtrl* m_text;
   wxButton* m_button;
+  wxButton* m_historyButton;
+  std::vector<CString> m_entries;
   Mode m_mode = kNoButton;
   bool m_save = false;
   CString m_defaultExtension;

@@ -13,3 +13,15 @@ void CMFCEditBrowseCtrl::SetBrowseForSaving(BOOL save) {
     box->SetSaveDialog(save != FALSE);
   }
 }
+
+void CMFCEditBrowseCtrl::Browse() {
+  if (auto* box = dynamic_cast<CEditBrowseBox*>(GetWxWindow())) {
+    box->Browse();
+  }
+}
+
+void CMFCEditBrowseCtrl::SetHistory(const std::vector<CString>& entries) {
+  if (auto* box = dynamic_cast<CEditBrowseBox*>(GetWxWindow())) {
+    box->SetHistory(entries);
+  }
+}

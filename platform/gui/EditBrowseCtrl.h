@@ -1,6 +1,8 @@
 // CMFCEditBrowseCtrl: a text field with a browse button that opens a file dialog.
 #pragma once
 
+#include <vector>
+
 #include "platform/gui/Wnd.h"
 
 class CMFCEditBrowseCtrl : public CWnd {
@@ -12,4 +14,8 @@ class CMFCEditBrowseCtrl : public CWnd {
   // Makes the file dialog a save dialog (a name that does not exist yet can be chosen,
   // an existing one is confirmed first); it is an open dialog otherwise.
   void SetBrowseForSaving(BOOL save);
+  // Opens the file dialog, as the browse button does.
+  void Browse();
+  // The paths offered in the field's drop-down, latest first; none hides it.
+  void SetHistory(const std::vector<CString>& entries);
 };

@@ -5,6 +5,7 @@
 #include <wx/dnd.h>
 #include <wx/window.h>
 
+#include "platform/gui/EditBrowseBox.h"
 #include "platform/gui/Wnd.h"
 #include "platform/gui/WxText.h"
 
@@ -33,4 +34,16 @@ void AcceptDroppedFiles(CWnd& window, std::function<void(const CString& path)> o
   if (wxWindow* client = window.GetClientWindow()) {
     client->SetDropTarget(new CFileDropTarget(std::move(onDrop)));
   }
+}
+
+void AcceptDroppedFilesOn(CWnd& control, std::function<void(const CString& path)> onDrop) {
+  wxWindow* window = control.GetWxWindow();
+  if (window == nullptr) {
+    return;
+  }
+  if (auto* box = dynamic_cast<CEditBrowseBox*>(window)) {
+    box->GetTextCtrl()->SetDropTarget(new CFileDropTarget(onDrop));
+    box->GetBrowseButton()->SetDropTarget(new CFileDropTarget(onDrop));
+  }
+  window->SetDropTarget(new CFileDropTarget(std::move(onDrop)));
 }

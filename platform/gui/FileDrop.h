@@ -11,3 +11,6 @@ class CWnd;
 // window inside it that takes none of its own (labels, buttons, a web view that refuses
 // drops). A drop hands the first file's path, its bytes kept exactly, to onDrop.
 void AcceptDroppedFiles(CWnd& window, std::function<void(const CString& path)> onDrop);
+// Makes a control (a field; for an edit-browse control, its field and button) a drop target
+// of its own, which takes the drops over it in place of the toolkit's text drop.
+void AcceptDroppedFilesOn(CWnd& control, std::function<void(const CString& path)> onDrop);

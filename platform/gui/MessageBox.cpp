@@ -5,6 +5,7 @@
 #include <wx/toplevel.h>
 #include <wx/weakref.h>
 
+#include "platform/gui/FocusKeeper.h"
 #include "platform/gui/GtkBridge.h"
 #include "platform/gui/WxText.h"
 
@@ -88,6 +89,7 @@ int AfxShowMessageBox(wxWindow* owner, const CString& text, const CString& capti
   if (Hook()) {
     return Hook()(text, caption, type);
   }
+  const CFocusKeeper focus;
   const GtkBoxAnswersOnKeyPress answerOnPress;  // so a key typed right after is not lost
   const int answer = ShowBox(owner, text, caption, type);
   RepaintOwner(owner);

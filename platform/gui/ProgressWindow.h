@@ -9,6 +9,7 @@
 #include <memory>
 
 #include "platform/core/CString.h"
+#include "platform/gui/FocusKeeper.h"
 
 class CWnd;
 class wxProgressDialog;
@@ -29,6 +30,8 @@ class CProgressWindow {
   using Clock = std::chrono::steady_clock;
   CWnd& m_owner;
   CString m_title;
+  // Before the disabler, so that the focus comes back once the windows take input again.
+  CFocusKeeper m_focus;
   std::unique_ptr<wxWindowDisabler> m_disabler;
   std::unique_ptr<wxProgressDialog> m_dialog;
   Clock::time_point m_start = Clock::now();

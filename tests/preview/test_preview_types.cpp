@@ -11,7 +11,8 @@ struct TypesCase {
   const char* name;
   ColumnRecipe recipe;
   bool typedValues;
-  // The page's header rows, from <thead>; empty: the page has no such table.
+  // The page's header rows, from <thead>, under a column of line numbers; empty: the page
+  // has no such table.
   const char* head;
 };
 
@@ -26,19 +27,22 @@ const TypesCase kCases[] = {
     {"EveryColumnTextWithoutARecipe",
      {},
      false,
-     "<tr><th>a</th><th>b</th></tr>\n"
-     "<tr class=\"types\"><th class=\"mark\">text</th><th class=\"mark\">text</th></tr>\n"},
+     "<tr><th class=\"line\">Line</th><th>a</th><th>b</th></tr>\n"
+     "<tr class=\"types\"><th class=\"line\"></th><th class=\"mark\">text</th><th "
+     "class=\"mark\">text</th></tr>\n"},
     {"TypedValuesMakeThemAutomatic",
      {},
      true,
-     "<tr><th>a</th><th>b</th></tr>\n"
-     "<tr class=\"types\"><th class=\"mark\">automatic</th><th class=\"mark\">automatic</th>"
+     "<tr><th class=\"line\">Line</th><th>a</th><th>b</th></tr>\n"
+     "<tr class=\"types\"><th class=\"line\"></th><th class=\"mark\">automatic</th><th "
+     "class=\"mark\">automatic</th>"
      "</tr>\n"},
     {"TheRecipesNamesOrderAndTypes",
      Listed({{"b", "<b>", ColumnType::Integer, std::nullopt, true}, {"a", {}, {}, {}, true}}),
      false,
-     "<tr><th>&lt;b&gt;</th><th>a</th></tr>\n"
-     "<tr class=\"types\"><th class=\"mark\">integer</th><th class=\"mark\">text</th></tr>\n"},
+     "<tr><th class=\"line\">Line</th><th>&lt;b&gt;</th><th>a</th></tr>\n"
+     "<tr class=\"types\"><th class=\"line\"></th><th class=\"mark\">integer</th><th "
+     "class=\"mark\">text</th></tr>\n"},
     {"ARecipeThatDoesNotFitHasNoTypes", Listed({{"c", {}, {}, {}, true}}), false, ""},
 };
 

@@ -1,0 +1,420 @@
+// The faults a user meets in the main window, each through the real controls in a real
+// window under the window manager: the focus after a box or dialog, stored values that are
+// no list item, a saved source that has gone, the format that follows the output's name,
+// drops on the fields, the menu's keys, a source changed on disk, the window's placement
+// and smallest size, and a preview that cannot be written.
+#include <unistd.h>
+
+#include <functional>
+
+#include <gtest/gtest.h>
+#include <wx/arrstr.h>
+#include <wx/choice.h>
+#include <wx/dnd.h>
+#include <wx/filedlg.h>
+#include <wx/frame.h>
+#include <wx/modalhook.h>
+#include <wx/progdlg.h>
+#include <wx/stattext.h>
+#include <wx/timer.h>
+#include <wx/uiaction.h>
+#include <wx/webview.h>
+
+#include "libs/suppcore/Log.h"
+#include "platform/core/SysCalls.h"
+#include "platform/gui/EditBrowseBox.h"
+#include "platform/gui/GtkBridge.h"
+#include "platform/gui/WxText.h"
+#include "tests/gui/MainWindowFixture.h"
+
+namespace {
+
+std::string LogText() {
+  return ReadBytesFromFile(CLog::GetLogPath().ToUtf8());
+}
+
+// Presses Enter in the window that is active now, as soon as ready() says it is up; after
+// 5 s without it closing, close() ends it so that a failing case cannot hang the run.
+class EnterPresser {
+ public:
+  EnterPresser(std::function<bool()> ready, std::function<void()> close) {
+    m_timer.Bind(wxEVT_TIMER,
+                 [this, ready = std::move(ready), close = std::move(close)](wxTimerEvent&) {
+                   if (!ready())
+                     return;
+                   if (++m_ticks == 1)
+                     wxUIActionSimulator().Char(WXK_RETURN);
+                   else if (m_ticks > 50)
+                     close(), m_timedOut = true;
+                 });
+    m_timer.Start(100);
+  }
+  bool TimedOut() const { return m_timedOut; }
+
+ private:
+  wxTimer m_timer;
+  int m_ticks = 0;
+  bool m_timedOut = false;
+};
+
+// The fixture with what the cases below drive.
+class WindowTest : public MainWindowTest {
+ public:
+  using MainWindowTest::dir;
+  using MainWindowTest::dlg;
+  using MainWindowTest::SetText;
+  using MainWindowTest::Source;
+};
+
+// The real boxes and dialogs a user closes; each leaves the focus where it was.
+struct ClosingCase {
+  const char* name;
+  // Shows the box or dialog and returns once it is closed; false when it had to be closed
+  // by force.
+  std::function<bool(WindowTest&)> showAndClose;
+};
+
+bool AboutClosedByEnter(WindowTest& test) {
+  CDialog* about = nullptr;
+  SetModalDialogHook([&](CDialog* dialog) { about = dialog; });
+  EnterPresser enter([&] { return about != nullptr && about->GetFrame()->IsActive(); },
+                     [&] { about->EndDialog(IDCANCEL); });
+  test.dlg->SendCommand(ID_HELP_ABOUT, 0);
+  SetModalDialogHook(nullptr);
+  return about != nullptr && !enter.TimedOut();
+}
+
+bool ConversionCancelled(WindowTest& test) {
+  test.SetText(IDC_TARGET_FILE, test.dir.WFile("out.json"));
+  test.SetText(IDC_SOURCE_FILE, test.Source("in.txt", SourceRows(300000, ',')));
+  wxTimer cancel;
+  cancel.Bind(wxEVT_TIMER, [](wxTimerEvent&) {
+    for (wxWindow* window : wxTopLevelWindows)
+      if (auto* progress = dynamic_cast<wxProgressDialog*>(window);
+          progress && progress->IsShown()) {
+        wxCommandEvent click(wxEVT_BUTTON, wxID_CANCEL);
+        progress->FindWindow(wxID_CANCEL)->GetEventHandler()->ProcessEvent(click);
+      }
+  });
+  cancel.Start(20);
+  SysCalls slow = RealSysCalls();
+  slow.read = [](int fd, void* buffer, size_t count) {
+    usleep(10000);  // a slow disk: the conversion lasts until Cancel comes
+    return RealSysCalls().read(fd, buffer, std::min<size_t>(count, 16384));
+  };
+  ScopedSysCalls seam(slow);
+  test.dlg->SendCommand(IDC_CONVERT, BN_CLICKED);
+  return true;
+}
+
+const ClosingCase kClosingCases[] = {
+    {"AboutBoxClosedByEnter", AboutClosedByEnter},
+    {"CancelledConversion", ConversionCancelled},
+};
+
+void PrintTo(const ClosingCase& c, std::ostream* out) {
+  *out << c.name;
+}
+
+class FocusTest : public WindowTest, public testing::WithParamInterface<ClosingCase> {};
+
+TEST_P(FocusTest, TheFocusComesBackAndTheWindowsKeysWorkAtOnce) {
+  Open();
+  FocusOn(*dlg, IDC_SKIP_LINES);
+  EXPECT_TRUE(GetParam().showAndClose(*this)) << "closed by force";
+  EXPECT_TRUE(PumpUntil([] { return FocusedId() == IDC_SKIP_LINES; })) << FocusedId();
+  // The window manager gives the window back its activation a moment after the box goes.
+  ASSERT_TRUE(PumpUntil([&] { return dlg->GetFrame()->IsActive(); }));
+  PressKey('S', wxMOD_ALT);
+  EXPECT_TRUE(PumpUntil([] { return FocusedId() == IDC_SOURCE_FILE; })) << FocusedId();
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, FocusTest, testing::ValuesIn(kClosingCases), ByName);
+
+// A stored value that is none of its list's items is not added to the list: the list's
+// default is shown, used and saved, and the log names the value set aside.
+struct StoredCase {
+  const char* name;
+  int list;
+  std::function<void(CSettings&)> store;
+  const char16_t* shown;
+  std::function<CString(const CSettings&)> saved;
+  const char* logged;
+};
+
+const StoredCase kStoredCases[] = {
+    {"Separator", IDC_SEPARATOR, [](CSettings& s) { s.SetSeparator(u"\"|"); }, u"<tab>",
+     [](const CSettings& s) { return s.Separator(); }, "Separator \"\"|\""},
+    {"Format", IDC_FORMAT, [](CSettings& s) { s.SetFormat(u"\"BSON"); }, u"JSON",
+     [](const CSettings& s) { return s.Format(); }, "Format \"\"BSON\""},
+    {"Encoding", IDC_ENCODING, [](CSettings& s) { s.SetEncoding(u"UTF-7"); }, u"Automatic",
+     [](const CSettings& s) { return s.Encoding(); }, "Encoding \"UTF-7\""},
+};
+
+void PrintTo(const StoredCase& c, std::ostream* out) {
+  *out << c.name;
+}
+
+class StoredValueTest : public MainWindowTest, public testing::WithParamInterface<StoredCase> {};
+
+TEST_P(StoredValueTest, AValueThatIsNoItemIsNotAddedAndTheDefaultIsUsed) {
+  const StoredCase& c = GetParam();
+  GetParam().store(store);
+  CLog::Truncate();
+  Open();
+  auto* list = dynamic_cast<wxChoice*>(Item(c.list));
+  const unsigned items = list->GetCount();
+  EXPECT_EQ(Text(c.list), c.shown);
+  EXPECT_NE(LogText().find(c.logged), std::string::npos) << LogText();
+  dlg->SendCommand(IDCANCEL, 0);
+  EXPECT_EQ(c.saved(store), c.shown);
+  Destroy();
+  Open();
+  EXPECT_EQ(dynamic_cast<wxChoice*>(Item(c.list))->GetCount(), items);
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, StoredValueTest, testing::ValuesIn(kStoredCases), ByName);
+
+// A saved source that has gone is named on the page, never in a box: neither at start-up
+// nor when the separator changes.
+TEST_F(MainWindowTest, AGoneSavedSourceIsNamedInThePaneNotInABox) {
+  store.SetSourceFile(dir.WFile("gone.txt"));
+  Open();
+  EXPECT_NE(ShownPage(dlg->PreviewFile()).find(dir.File("gone.txt")), std::string::npos);
+  Choose(IDC_SEPARATOR, u",");
+  EXPECT_NE(ShownPage(dlg->PreviewFile()).find("No such file or directory"), std::string::npos);
+  EXPECT_EQ(Boxes(), BoxList{});
+}
+
+// The format follows an output name typed with one of the formats' extensions; any other
+// name leaves it as it is.
+TEST_F(MainWindowTest, TheFormatFollowsTheOutputsExtension) {
+  Open();
+  for (auto [output, format] : {std::pair{"out.bson", u"BSON"},
+                                {"rows.JSONL", u"JSON Lines"},
+                                {"rows.ndjson", u"JSON Lines"},
+                                {"own.data", u"JSON Lines"},
+                                {"back.json", u"JSON"}}) {
+    SetText(IDC_TARGET_FILE, dir.WFile(output));
+    EXPECT_EQ(Text(IDC_FORMAT), format) << output;
+    EXPECT_EQ(Text(IDC_TARGET_FILE), dir.WFile(output)) << "the name stays as typed";
+  }
+}
+
+// When the preview's page cannot be written (a full disk), the pane says so, naming the
+// folder and the system's reason, in place of the earlier source's rows; the log has it.
+TEST_F(MainWindowTest, APreviewThatCannotBeWrittenSaysWhy) {
+  Open();
+  SetText(IDC_SOURCE_FILE, Source("in.txt", "a\tb\nfirst\t2\n"));
+  ASSERT_NE(ShownPage(dlg->PreviewFile()).find("first"), std::string::npos);
+  CLog::Truncate();
+  auto* pane = dynamic_cast<wxWebView*>(Item(IDC_PREVIEW));
+  {
+    SysCalls fullDisk = RealSysCalls();
+    fullDisk.write = [](int, const void*, size_t) -> ssize_t { return errno = ENOSPC, -1; };
+    ScopedSysCalls seam(fullDisk);
+    SetText(IDC_SOURCE_FILE, Source("other.txt", "a\tb\nsecond\t2\n"));
+  }
+  std::string shown;
+  EXPECT_TRUE(PumpUntil(
+      [&] {
+        shown = pane->GetPageSource().utf8_string();
+        return shown.find("No space left on device") != std::string::npos;
+      },
+      10000))
+      << shown;
+  const std::string page = dlg->PreviewFile().ToUtf8();
+  EXPECT_NE(shown.find(page.substr(0, page.rfind('/') + 1)), std::string::npos)
+      << "the folder is named";
+  EXPECT_EQ(shown.find("first"), std::string::npos);
+  EXPECT_NE(LogText().find("No space left on device"), std::string::npos);
+}
+
+// A file dropped on a field sets that field, whichever it is: the field's own text drop
+// does not take it.
+TEST_F(MainWindowTest, AFileDroppedOnAFieldSetsThatField) {
+  Open();
+  const CString dropped = Source("dropped\xE9.csv", "a\tb\n1\t2\n");
+  for (int id : {IDC_SOURCE_FILE, IDC_TARGET_FILE}) {
+    auto* field = dynamic_cast<CEditBrowseBox*>(Item(id))->GetTextCtrl();
+    auto* target = dynamic_cast<wxFileDropTarget*>(field->GetDropTarget());
+    ASSERT_TRUE(target && target->OnDropFiles(0, 0, wxArrayString(1, PathToWx(dropped)))) << id;
+    EXPECT_EQ(Text(id), dropped) << id;
+    SetText(id, u"");
+  }
+}
+
+// Counts the open-file dialogs asked for, showing none.
+struct OpenDialogs : wxModalDialogHook {
+  int Enter(wxDialog* dialog) override {
+    auto* files = dynamic_cast<wxFileDialog*>(dialog);
+    if (files == nullptr)
+      return wxID_NONE;
+    opened += (files->GetWindowStyle() & wxFD_OPEN) != 0;
+    return wxID_CANCEL;
+  }
+  void Exit(wxDialog*) override {}
+  int opened = 0;
+};
+
+// Ctrl+O opens the source's file dialog; Ctrl+Q closes the window as Quit does.
+TEST_F(MainWindowTest, CtrlOOpensTheSourceDialogAndCtrlQQuits) {
+  Open();
+  OpenDialogs files;
+  files.Register();
+  PressKey('O', wxMOD_CONTROL);
+  EXPECT_EQ(files.opened, 1);
+  files.Unregister();
+  ASSERT_TRUE(PumpUntil([&] { return dlg->GetFrame()->IsActive(); }));
+  PressKey('Q', wxMOD_CONTROL);
+  EXPECT_TRUE(PumpUntil([&] { return !dlg->GetFrame()->IsShown(); }));
+}
+
+// A conversion that fails for a full disk is in the log with its file and reason.
+TEST_F(MainWindowTest, AFailedConversionIsLogged) {
+  Open();
+  SetText(IDC_TARGET_FILE, dir.WFile("out.json"));
+  SetText(IDC_SOURCE_FILE, Source("in.txt", SourceRows(3, '\t')));
+  CLog::Truncate();
+  SysCalls fullDisk = RealSysCalls();
+  fullDisk.write = [](int, const void*, size_t) -> ssize_t { return errno = ENOSPC, -1; };
+  ScopedSysCalls seam(fullDisk);
+  PressButton(*dlg, IDC_CONVERT);
+  EXPECT_NE(LogText().find(dir.File("out.json") + ": No space left on device"), std::string::npos)
+      << LogText();
+}
+
+// The page follows the source when it is written again on disk, and when it is removed.
+TEST_F(MainWindowTest, ThePreviewFollowsTheSourceOnDisk) {
+  Open();
+  SetText(IDC_SOURCE_FILE, Source("in.txt", "a\tb\nbefore\t1\n"));
+  ASSERT_NE(ShownPage(dlg->PreviewFile()).find("before"), std::string::npos);
+  Source("in.txt", "a\tb\nafter\t2\n");
+  auto* pane = dynamic_cast<wxWebView*>(Item(IDC_PREVIEW));
+  const auto shows = [pane](const char* text) {
+    return PumpUntil(
+        [&] { return pane->GetPageSource().utf8_string().find(text) != std::string::npos; }, 10000);
+  };
+  EXPECT_TRUE(shows("after"));
+  ASSERT_EQ(unlink(dir.File("in.txt").c_str()), 0);
+  EXPECT_TRUE(shows("No such file or directory"));
+  EXPECT_EQ(Boxes(), BoxList{});
+}
+
+// Where the window's client area is on the screen: what the user sees stay put.
+wxRect ClientOnScreen(CDialog& dialog) {
+  wxWindow* panel = dialog.GetClientWindow();
+  return wxRect(panel->GetScreenPosition(), dialog.GetFrame()->GetClientSize());
+}
+
+// The window opens where it was closed, run after run, without walking by the title bar;
+// a size given before maximising comes back when the next run's window is un-maximised.
+TEST_F(MainWindowTest, ThePlacementStaysRunAfterRunAndAcrossMaximising) {
+  Open();
+  wxFrame* frame = dlg->GetFrame();
+  frame->Move(120, 140);
+  frame->SetClientSize(frame->GetClientSize() + wxSize(30, 20));
+  ASSERT_TRUE(PumpUntil([&] { return ScreenHasTheSizeOf(frame); }));
+  Pump(200);
+  const wxRect placed = ClientOnScreen(*dlg);
+  for (int run = 0; run < 2; ++run) {
+    dlg->SendCommand(IDCANCEL, 0);
+    Destroy();
+    Open();
+    EXPECT_TRUE(PumpUntil([&] { return ClientOnScreen(*dlg) == placed; }))
+        << "run " << run << ": " << ClientOnScreen(*dlg).y << " for " << placed.y;
+  }
+  frame = dlg->GetFrame();
+  const wxSize sized = frame->GetClientSize() + wxSize(40, 30);
+  frame->SetClientSize(sized);
+  ASSERT_TRUE(PumpUntil([&] { return frame->GetClientSize() == sized; }));
+  frame->Maximize();
+  ASSERT_TRUE(PumpUntil([&] { return frame->IsMaximized(); }));
+  dlg->SendCommand(IDCANCEL, 0);
+  Destroy();
+  Open();
+  frame = dlg->GetFrame();
+  ASSERT_TRUE(PumpUntil([&] { return frame->IsMaximized(); }));
+  frame->Maximize(false);
+  EXPECT_TRUE(PumpUntil([&] { return frame->GetClientSize() == sized; }))
+      << frame->GetClientSize().x << "x" << frame->GetClientSize().y;
+}
+
+// 640 by 480 holds every control whole: nothing outside the window or over another, every
+// label's text whole (the top one wrapped), the pane still there.
+TEST_F(MainWindowTest, AWindowOf640By480HoldsEveryControlWhole) {
+  Open();
+  wxFrame* frame = dlg->GetFrame();
+  const wxSize smallest = frame->FromDIP(wxSize(640, 480));
+  EXPECT_LE(frame->GetMinSize().x, smallest.x);
+  EXPECT_LE(frame->GetMinSize().y, smallest.y);
+  frame->SetSize(smallest);
+  ASSERT_TRUE(PumpUntil([&] { return frame->GetSize() == smallest && ScreenHasTheSizeOf(frame); }))
+      << frame->GetSize().x << "x" << frame->GetSize().y;
+  wxWindow* panel = dlg->GetClientWindow();
+  PumpUntil([&] { return Item(IDC_PREVIEW)->GetRect().GetBottom() < panel->GetClientSize().y; });
+  for (wxWindow* child : panel->GetChildren()) {
+    const wxRect rect = child->GetRect();
+    EXPECT_TRUE(wxRect(panel->GetClientSize()).Contains(rect)) << child->GetLabel();
+    if (auto* label = dynamic_cast<wxStaticText*>(child)) {
+      // Every line of its text, as it shows, fits its window.
+      const wxArrayString lines = wxSplit(label->GetLabelText(), '\n', 0);
+      for (const wxString& line : lines)
+        EXPECT_LE(label->GetTextExtent(line).x, rect.width) << line;
+      EXPECT_LE(static_cast<int>(lines.size()) * label->GetCharHeight(), rect.height)
+          << label->GetLabel();
+    }
+    for (wxWindow* other : panel->GetChildren())
+      EXPECT_TRUE(other == child || !rect.Intersects(other->GetRect())) << child->GetLabel();
+  }
+  EXPECT_GE(Item(IDC_PREVIEW)->GetSize().y, frame->FromDIP(60));
+}
+
+// The source field offers the last ten sources, latest first and each once, kept with the
+// settings; choosing one makes it the source. Paths that name no regular file are not kept.
+TEST_F(MainWindowTest, TheSourceFieldOffersTheLastTenSources) {
+  Open();
+  std::vector<CString> expected;
+  for (int i = 0; i < 12; ++i) {
+    const CString path = Source("in" + std::to_string(i) + ".txt", "a\tb\n1\t2\n");
+    SetText(IDC_SOURCE_FILE, path);
+    expected.insert(expected.begin(), path);
+  }
+  SetText(IDC_SOURCE_FILE, dir.WFile("in5.txt"));
+  SetText(IDC_SOURCE_FILE, dir.WFile("gone.txt"));
+  SetText(IDC_SOURCE_FILE, CString::FromUtf8(dir.Path()));
+  std::erase(expected, dir.WFile("in5.txt"));
+  expected.insert(expected.begin(), dir.WFile("in5.txt"));
+  expected.resize(10);
+  auto* box = dynamic_cast<CEditBrowseBox*>(Item(IDC_SOURCE_FILE));
+  EXPECT_EQ(box->GetHistory(), expected);
+  dlg->SendCommand(IDCANCEL, 0);
+  Destroy();
+  Open();
+  box = dynamic_cast<CEditBrowseBox*>(Item(IDC_SOURCE_FILE));
+  EXPECT_EQ(box->GetHistory(), expected);
+  const auto shownButtons = [box] {
+    int shown = 0;
+    for (wxWindow* child : box->GetChildren())
+      shown += dynamic_cast<wxButton*>(child) != nullptr && child->IsShown();
+    return shown;
+  };
+  EXPECT_EQ(shownButtons(), 2) << "the drop-down's button beside the browse button";
+  // Alt+Down opens the drop-down, as a list's does; the keys choose its second entry.
+  wxTimer chooser;
+  int keys = 0;
+  chooser.Bind(wxEVT_TIMER, [&](wxTimerEvent&) {
+    if (GtkPopupIsOpen(dlg->GetFrame()) && keys++ == 0) {
+      wxUIActionSimulator().Char(WXK_DOWN);  // onto the first entry
+      wxUIActionSimulator().Char(WXK_DOWN);
+      wxUIActionSimulator().Char(WXK_RETURN);
+    }
+  });
+  chooser.Start(100);
+  FocusOn(*dlg, IDC_SOURCE_FILE);
+  PressKey(WXK_DOWN, wxMOD_ALT);
+  EXPECT_TRUE(PumpUntil([&] { return Text(IDC_SOURCE_FILE) == expected[1]; }))
+      << Text(IDC_SOURCE_FILE).ToUtf8();
+}
+
+}  // namespace
