@@ -5,6 +5,8 @@
 // in both modes.
 #include "engine/rows/RowSplitter.h"
 
+#include "engine/rows/RowRules.h"
+
 #include <algorithm>
 #include <cstring>
 #include <optional>
@@ -14,34 +16,10 @@
 
 namespace {
 
-constexpr char kCarriageReturn = '\r';
-constexpr char kQuote = '"';
-
-// The carriage-return rule: one carriage return before any character, or at the line's
-// end, is skipped, so that CR LF ends a line like LF; of a run of them every second one is
-// kept (as text, or as the separator when it is one). Outside quotes it acts before every
-// other rule: a quote after a skipped carriage return still opens its field.
-class CCarriageReturnRule {
- public:
-  // Whether the rule skips this byte, the next of a line read byte by byte.
-  bool Skips(char byte) {
-    m_skipped = byte == kCarriageReturn && !m_skipped;
-    return m_skipped;
-  }
-
-  // The end of a line without its last byte when the rule skips it: a carriage return
-  // after anything but one, the first of its run. The case of every CR LF line, taken
-  // before the line is cut, so that such lines need no byte-by-byte reading.
-  static std::size_t EndOf(const char* text, std::size_t size) {
-    return size > 0 && text[size - 1] == kCarriageReturn &&
-                   (size == 1 || text[size - 2] != kCarriageReturn)
-               ? size - 1
-               : size;
-  }
-
- private:
-  bool m_skipped = false;
-};
+using row_rules::CCarriageReturnRule;
+using row_rules::kCarriageReturn;
+using row_rules::kQuote;
+using row_rules::ValueOf;
 
 // The quotes of a line, a 64-byte block at a time: which bytes are inside quotes (the
 // prefix XOR of the quote bits, carried from block to block), and whether every quote is
@@ -97,12 +75,6 @@ std::string_view Field(const char* start, const char* end) {
     return {start + quoted, size - 2 * quoted};
   }
   return {start, size};
-}
-
-// A value of a field outside quotes (FieldValue); of a quoted one, its inside text up to
-// the first NUL.
-std::string_view ValueOf(std::string_view field, bool quoted) {
-  return quoted ? field.substr(0, field.find('\0')) : FieldValue(field);
 }
 
 }  // namespace
@@ -395,114 +367,4 @@ void CRowSplitter::UndoubleQuotes(std::size_t fields) {
     out += rest;
     field = std::string_view(start, static_cast<std::size_t>(out - start));
   }
-}
-
-// Makes m_scratch hold at least size bytes and the padding, growing by half so that a
-// record read line by line is not copied once a line.
-void CRowSplitter::ScratchFor(std::size_t size) {
-  if (m_scratch.size() < size + kSimdPadding)
-    m_scratch.resize(std::max(size + kSimdPadding, m_scratch.size() * 3 / 2));
-}
-
-// Appends the next line, after a line feed, to the record; false at the end of the input.
-// The scratch grows with it, and the views of its first fields move along.
-bool CRowSplitter::ExtendRecord(std::string_view& text, std::size_t fields) {
-  if (!m_lineEnded)
-    return false;
-  if (text.data() != m_record.data())
-    m_record.assign(text);
-  else
-    m_record.resize(text.size());  // without its padding
-  if (!ReadPhysicalLine())
-    return false;
-  // What grows past the limit here is a record whose quote stays open, not one line.
-  if (m_record.size() + 1 + m_lineText.size() > m_maxLineBytes)
-    throw CLineTooLong(m_recordLineNumber, m_maxLineBytes, true, m_lineNumber);
-  m_record += m_lineEnd;
-  m_record += m_lineText;
-  const std::size_t size = m_record.size();
-  m_record.append(kSimdPadding, '\0');
-  text = std::string_view(m_record.data(), size);
-  const char* before = m_scratch.data();
-  ScratchFor(size);
-  const auto moved = [&](std::string_view view) {
-    return std::string_view(m_scratch.data() + (view.data() - before), view.size());
-  };
-  for (std::size_t k = 0; k < fields; ++k) {
-    m_fields[k] = moved(m_fields[k]);
-    m_valueList[k] = moved(m_valueList[k]);
-  }
-  return true;
-}
-
-// Reads a record byte by byte with every rule: the carriage-return rule first, then (with
-// quoted fields) a quote at a field's start opens it, and inside quotes every byte is
-// text but the closing quote and a doubled one; while a quote is open at the line's end,
-// the record goes on with the next line. The fields are written to m_scratch, whose views
-// move with it when a longer record makes it grow.
-bool CRowSplitter::SplitByteByByte(std::string_view text) {
-  const bool quoting = QuotesOpenFields();
-  const char lead = m_separator[0];
-  ScratchFor(text.size());
-  enum class State { kUnquoted, kInside, kClosed, kTextAfterQuote } state = State::kUnquoted;
-  CCarriageReturnRule carriageReturns;
-  std::size_t out = 0, fieldStart = 0, folded = 0;
-  std::string_view* field = m_fields.data();
-  bool held = false;
-  const auto endField = [&] {
-    field = Room(field, 1, folded);
-    const auto k = static_cast<std::size_t>(field - m_fields.data());
-    if (m_valueList.size() < m_fields.size())
-      m_valueList.resize(m_fields.size());
-    *field++ = std::string_view(m_scratch.data() + fieldStart, out - fieldStart);
-    m_valueList[k] = ValueOf(m_fields[k], state != State::kUnquoted);
-    fieldStart = out;
-    state = State::kUnquoted;
-  };
-  for (std::size_t pos = 0;;) {
-    if (pos == text.size()) {
-      if (state != State::kInside)
-        break;
-      if (!ExtendRecord(text, static_cast<std::size_t>(field - m_fields.data()))) {
-        m_fault = Fault::kQuoteNotClosed;
-        break;
-      }
-      continue;  // the line feed that joins the next line is text
-    }
-    const char byte = text[pos++];
-    if (state == State::kInside) {
-      if (byte != kQuote) {
-        m_scratch[out++] = byte;
-      } else if (pos < text.size() && text[pos] == kQuote) {
-        m_scratch[out++] = kQuote;
-        ++pos;
-      } else {
-        state = State::kClosed;
-      }
-      continue;
-    }
-    if (carriageReturns.Skips(byte))
-      continue;
-    held = true;
-    if (byte == lead && SeparatorAt(text.data(), text.size(), pos - 1)) {
-      endField();
-      pos += m_separatorSize - 1;
-      continue;
-    }
-    if (state == State::kClosed) {
-      // The rest of the field runs to the separator as text; the record is no row.
-      m_fault = Fault::kTextAfterQuote;
-      state = State::kTextAfterQuote;
-    } else if (byte == kQuote && quoting && state == State::kUnquoted && out == fieldStart) {
-      state = State::kInside;
-      continue;
-    }
-    m_scratch[out++] = byte;
-  }
-  endField();
-  m_storedFields = static_cast<std::size_t>(field - m_fields.data());
-  m_fieldCount = m_storedFields + folded;
-  m_values = m_valueList.data();
-  m_recordText = text;
-  return IsRow(held);
 }

@@ -57,6 +57,9 @@ TEST_P(CliRequest, HoldsWhatTheArgumentsSay) {
 }
 
 const RequestCase kRequests[] = {
+    {"SeparatorWithEquals", "--separator=| in.csv out.json", "in.csv", "|", "out.json",
+     OutputFormat::Json},
+    {"SeparatorAttached", "-s| in.csv out.json", "in.csv", "|", "out.json", OutputFormat::Json},
     {"StandardInputAndOutput", "-s , -n 3 - -", "standard input", ",", "/dev/stdout",
      OutputFormat::Json, 3, Access::StandardInput},
     {"ExtensionInAnyCase", "in.csv out.NDJSON", "in.csv", nullptr, "out.NDJSON",

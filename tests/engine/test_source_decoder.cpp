@@ -1,6 +1,7 @@
-// CSourceDecoder: the automatic choice of encoding, the Windows-1252 fallback, a chosen
-// encoding through iconv, and what each says of itself. Expectations come from independent
-// decoders (Python's codecs, the iconv program), never typed by hand.
+// CSourceDecoder: the automatic choice of encoding, UTF-16 and the Windows-1252 fallback, a
+// chosen encoding through iconv, and what each says of itself. The Windows-1252 table and
+// the well-formed chosen texts come from independent decoders (Python's codecs, the iconv
+// program), never typed by hand.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -8,10 +9,10 @@
 #include <string>
 #include <vector>
 
+#include "SourceBytes.h"
 #include "engine/EngineMessages.h"
 #include "engine/source/SourceDecoder.h"
 #include "platform/core/Formatted.h"
-#include "platform/core/SysCalls.h"
 #include "tests/platform/TempDir.h"
 
 using namespace std::string_literals;
@@ -19,17 +20,6 @@ using namespace std::string_literals;
 namespace {
 
 constexpr std::size_t kBlock = CFile::kBufferSize;
-
-// Reads that give at most g_readLimit bytes each split characters at every position.
-size_t g_readLimit = 0;
-SysCalls ShortReads(size_t limit) {
-  SysCalls calls = RealSysCalls();
-  if ((g_readLimit = limit) != 0)
-    calls.read = [](int fd, void* buffer, size_t count) {
-      return RealSysCalls().read(fd, buffer, std::min(count, g_readLimit));
-    };
-  return calls;
-}
 
 struct Decoded {
   std::string text;
@@ -123,7 +113,25 @@ const AutomaticCase kAutomaticCases[] = {
      u"no mark, not UTF-8 at byte 1,234: Windows-1252", std::string(1233, 'a') + "“q”"},
     {"MarkThenNotUtf8", "\xEF\xBB\xBF\x80",
      u"UTF-8 (byte-order mark), not UTF-8 at byte 4: Windows-1252", "€"},
+    {"BrokenSequence", "\xE2\x82\x41\n", u"no mark, not UTF-8 at byte 1: Windows-1252", "â‚A\n"},
+    {"SequenceCutByTheEnd", "a\xE2\x82", u"no mark, not UTF-8 at byte 2: Windows-1252", "aâ‚"},
+    {"HalfAMarkIsText", "\xEF\xBBx", u"no mark, not UTF-8 at byte 1: Windows-1252", "ï»x"},
+    {"Utf16BEBeyondLatin", Utf16(u"a,é\n東,😀\n", true), EngineMessages::kEncodingUtf16BEMark,
+     "a,é\n東,😀\n"},
+    {"Utf16LoneSurrogates",
+     Utf16(u"a\xD800,\xDC00"
+           u"b"),
+     EngineMessages::kEncodingUtf16LEMark, "a\uFFFD,\uFFFDb"},
+    {"Utf16OddLastByte", Utf16(u"a\n") + "b", EngineMessages::kEncodingUtf16LEMark, "a\nb"},
+    // A surrogate pair across the first block's edge: the mark and the x's fill it but two bytes.
+    {"Utf16PairAcrossTheBlockEdge", Utf16(std::u16string(kBlock / 2 - 2, u'x') + u"😀"),
+     EngineMessages::kEncodingUtf16LEMark, std::string(kBlock / 2 - 2, 'x') + "😀"},
 };
+
+// Failures name the case, not the bytes of its record.
+void PrintTo(const AutomaticCase& c, std::ostream* out) {
+  *out << c.name;
+}
 
 class AutomaticCases : public SourceDecoderTest,
                        public ::testing::WithParamInterface<std::tuple<AutomaticCase, size_t>> {};
@@ -168,6 +176,10 @@ const ChosenCase kChosenCases[] = {
     {"Iso2022Jp", "ISO-2022-JP", "a,日本\n語,b\n"},
     {"Utf16LE", "UTF-16LE", "a,😀\n"},
 };
+
+void PrintTo(const ChosenCase& c, std::ostream* out) {
+  *out << c.name;
+}
 
 class ChosenCases : public SourceDecoderTest,
                     public ::testing::WithParamInterface<std::tuple<ChosenCase, size_t>> {};
@@ -218,6 +230,10 @@ const UndecodableCase kUndecodableCases[] = {
      "a\0"s,
      "�a", 2},
 };
+
+void PrintTo(const UndecodableCase& c, std::ostream* out) {
+  *out << c.name;
+}
 
 class UndecodableCases : public SourceDecoderTest,
                          public ::testing::WithParamInterface<UndecodableCase> {};

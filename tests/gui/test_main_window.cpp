@@ -67,6 +67,9 @@ struct ConvertCase {
 
 // Lines with three fields where the header has two are left out.
 const std::string kBadLine = "bad,line,x\n";
+const char16_t kOneLineLeftOut[] =
+    u"1 line was left out because its number of fields differs from the header's; Tools > "
+    u"View Log lists it.";
 
 const ConvertCase kConvertCases[] = {
     {"EmptySourceFieldDoesNothing", "", "", u",", u"", u"JSON", true, {}, nullptr},
@@ -81,10 +84,7 @@ const ConvertCase kConvertCases[] = {
     {"CustomTextIgnoredOffCustom", "in.txt", SourceRows(2, ','), u",", u";", u"JSON", true,
      InfoBox(Converted(2)), "["},
     {"OneLineLeftOut", "in.txt", SourceRows(4, ',') + kBadLine, u",", u"", u"JSON", true,
-     InfoBox(Converted(4,
-                       u"1 line was left out because its number of fields differs from the "
-                       u"header's; Tools > View Log lists it.")),
-     "["},
+     InfoBox(Converted(4, kOneLineLeftOut)), "["},
     {"OldMacLineEnds", "in.txt", "name,value\rrow1,1\r", u",", u"", u"JSON", true,
      InfoBox(Converted(1, u"Its lines end with carriage returns alone, as in an old Mac file.")),
      "["},
@@ -131,7 +131,7 @@ void PrintTo(const ConvertCase& c, std::ostream* out) {
 INSTANTIATE_TEST_SUITE_P(Cases, ConvertTest, testing::ValuesIn(kConvertCases), ByName);
 
 // "Keep lines left out" (Alt+K) writes them beside the output, after the header line, and
-// the message says where; the box is kept with the other settings.
+// the message says where.
 TEST_F(MainWindowTest, KeepLinesLeftOutWritesThemBesideTheOutput) {
   Open();
   Source("in.txt", SourceRows(2, ',') + kBadLine);
@@ -142,20 +142,9 @@ TEST_F(MainWindowTest, KeepLinesLeftOutWritesThemBesideTheOutput) {
   ASSERT_TRUE(dlg->IsDlgButtonChecked(IDC_KEEP_LEFT_OUT));
   PressButton(*dlg, IDC_CONVERT);
   const CString rejects = dir.WFile("out.json.rejected.txt");
-  EXPECT_EQ(Boxes(), BoxList{InfoBox(Converted(2,
-                                               u"1 line was left out because its number of "
-                                               u"fields differs from the header's; Tools > "
-                                               u"View Log lists it.\nThe lines left out are "
-                                               u"kept in ") +
-                                     rejects + u".")});
+  EXPECT_EQ(Boxes(), BoxList{InfoBox(Converted(2, kOneLineLeftOut) +
+                                     u"\nThe lines left out are kept in " + rejects + u".")});
   EXPECT_EQ(ReadBytesFromFile(rejects.ToUtf8()), "name,value\n" + kBadLine);
-  PressButton(*dlg, IDCANCEL);
-  EXPECT_TRUE(PumpUntil([&] { return !dlg->GetFrame()->IsShown(); }));
-  Destroy();
-  CSettings saved;
-  saved.SetPath(dir.File("corvane.ini"));
-  saved.LoadData();
-  EXPECT_TRUE(saved.KeepLinesLeftOut());
 }
 
 // Cancel in the progress dialog of a long conversion (reads slowed through the seam) keeps
@@ -208,27 +197,17 @@ TEST_F(MainWindowTest, AGoneSavedSourceAndConversionErrorsAreReported) {
                                        u": No space left on device")}));
 }
 
-// Convert writes only regular files: a FIFO nobody reads, a device or a descriptor's name
-// typed as the output is refused at once with its reason, and the window goes on to
-// convert into a regular file.
+// Convert writes only regular files: a FIFO nobody reads typed as the output is refused at
+// once with its reason (what else is refused is the output's own test), and the window goes
+// on to convert into a regular file.
 TEST_F(MainWindowTest, AnOutputThatIsNotARegularFileIsRefusedAtOnce) {
   Open();
   ASSERT_EQ(mkfifo(dir.File("pipe").c_str(), 0600), 0);
-  int ends[2];
-  ASSERT_EQ(pipe(ends), 0);
-  const CString pipeEnd = CString::FromUtf8("/dev/fd/" + std::to_string(ends[1]));
   SetText(IDC_SOURCE_FILE, Source("in.txt", SourceRows(3, '\t')));
-  const std::pair<CString, const char16_t*> kOutputs[] = {
-      {dir.WFile("pipe"), u"is a FIFO"}, {u"/dev/null", u"is a device"}, {pipeEnd, u"is a FIFO"}};
-  BoxList expected;
-  for (const auto& [output, reason] : kOutputs) {
-    SetText(IDC_TARGET_FILE, output);
-    PressButton(*dlg, IDC_CONVERT);
-    expected.push_back(ErrorBox(u"Conversion error.\n" + output + u": " + reason));
-  }
-  EXPECT_EQ(Boxes(), expected);
-  close(ends[0]);
-  close(ends[1]);
+  SetText(IDC_TARGET_FILE, dir.WFile("pipe"));
+  PressButton(*dlg, IDC_CONVERT);
+  EXPECT_EQ(Boxes(),
+            BoxList{ErrorBox(u"Conversion error.\n" + dir.WFile("pipe") + u": is a FIFO")});
   SetText(IDC_TARGET_FILE, dir.WFile("out.json"));
   PressButton(*dlg, IDC_CONVERT);
   EXPECT_EQ(ReadBytesFromFile(dir.File("out.json")).substr(0, 1), "[");
@@ -277,9 +256,7 @@ TEST_F(MainWindowTest, EncodingListChoosesHowTheSourceIsReadAndIsKept) {
   EXPECT_NE(ShownPage(dlg->PreviewFile()).find("not UTF-8 at byte 1: Windows-1252"),
             std::string::npos);
   Choose(IDC_ENCODING, u"Windows-1251");
-  const std::string page = ShownPage(dlg->PreviewFile());
-  EXPECT_NE(page.find("Windows-1251 (chosen)"), std::string::npos) << page;
-  EXPECT_NE(page.find("<th>имя</th>"), std::string::npos) << page;
+  EXPECT_NE(ShownPage(dlg->PreviewFile()).find("<th>имя</th>"), std::string::npos);
   PressButton(*dlg, IDC_CONVERT);
   EXPECT_EQ(ReadBytesFromFile(dir.File("out.json")),
             "[\n  {\n    \"имя\": \"А\",\n    \"г\": \"1\uFFFD\"\n  }\n]\n");
@@ -348,18 +325,14 @@ TEST_F(MainWindowTest, PreviewFollowsTheSourceTheSeparatorAndQuotedFieldsAndLeav
 }
 
 // A new source whose header is one column under the chosen separator takes the one of
-// the list that splits it, and the page says so; a separator chosen afterwards stays, as
-// does one that splits the header already.
+// the list that splits it (what the page says then is the preview's own test); a separator
+// chosen afterwards stays, as does one that splits the header already.
 TEST_F(MainWindowTest, ANewSourceTakesTheSeparatorThatSplitsItsHeader) {
   Open();
   Choose(IDC_SEPARATOR, u",");
   SetText(IDC_SOURCE_FILE, Source("semicolons.csv", "a;b;c\n1;2;3\n"));
   EXPECT_EQ(Text(IDC_SEPARATOR), u";");
-  std::string page = ShownPage(dlg->PreviewFile());
-  EXPECT_NE(page.find("<td>2</td>"), std::string::npos) << page;
-  CString taken;
-  taken.Format(PreviewTexts::kSeparatorTaken, u";", u",", u";", 3LL);
-  EXPECT_NE(page.find(EscapeHtml(taken.ToUtf8())), std::string::npos) << page;
+  EXPECT_NE(ShownPage(dlg->PreviewFile()).find("<td>2</td>"), std::string::npos);
   Choose(IDC_SEPARATOR, u"|");
   EXPECT_EQ(Text(IDC_SEPARATOR), u"|") << "the user's choice for the same source stays";
   SetText(IDC_SOURCE_FILE, Source("bars.csv", "a|b,c\n1|2,3\n"));
@@ -551,8 +524,8 @@ class QuitTest : public MainWindowTest, public testing::WithParamInterface<QuitW
 
 TEST_P(QuitTest, EveryWayOfClosingSavesTheTextsAndTheCheckBoxes) {
   Open();
-  PressKey('q', wxMOD_ALT);
-  PressKey('t', wxMOD_ALT);
+  for (const int key : {'q', 't', 'k'})
+    PressKey(key, wxMOD_ALT);
   Choose(IDC_FORMAT, u"BSON");
   Choose(IDC_SEPARATOR, u"|");
   SetText(IDC_CUSTOM_SEPARATOR, u";");
@@ -570,7 +543,7 @@ TEST_P(QuitTest, EveryWayOfClosingSavesTheTextsAndTheCheckBoxes) {
       (std::vector<CString>{saved.SourceFile(), saved.OutputFile(), saved.Separator(),
                             saved.CustomSeparator(), saved.Format()}),
       (std::vector<CString>{dir.WFile("never-converted.txt"), u"out.json", u"|", u";", u"BSON"}));
-  EXPECT_TRUE(saved.QuotedFields() && saved.TypedValues());
+  EXPECT_TRUE(saved.QuotedFields() && saved.TypedValues() && saved.KeepLinesLeftOut());
   EXPECT_EQ(saved.SkipLines(), 2);
   EXPECT_FALSE(saved.HeaderLine());
   EXPECT_GT(saved.getInt(u"MainWnd.Width"), 0) << "the library's placement is saved with them";

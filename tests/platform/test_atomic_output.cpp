@@ -119,7 +119,10 @@ TEST(AtomicOutput, AnOutputNotCommittedLeavesTheEarlierFileAsItWas) {
 // removed: devices (also through a link), and descriptors the process has, where a file
 // behind one (a shell's '>>') is appended to. The source under any name (itself, a link,
 // a hard link, the descriptor of a '>>'), a folder and a file that the user may not write
-// are refused with the reason before anything is created.
+// are refused with the reason before anything is created. Accepting regular files only, a
+// regular file (new, existing, or reached through a link) is replaced as ever, and anything
+// else is refused with its reason before it is opened: a FIFO nobody reads would otherwise
+// block for good (the alarm turns that into a failure).
 TEST(AtomicOutput, WhatIsNotReplacedIsWrittenInPlaceOrRefused) {
   TempDir dir;
   CFile source;
@@ -129,88 +132,72 @@ TEST(AtomicOutput, WhatIsNotReplacedIsWrittenInPlaceOrRefused) {
   fs::create_symlink("in.csv", dir.File("link"));
   fs::create_hard_link(dir.File("in.csv"), dir.File("hard"));
   fs::create_symlink("/dev/null", dir.File("null"));
+  ASSERT_EQ(mkfifo(dir.File("pipe").c_str(), 0600), 0);
+  fs::create_symlink("pipe", dir.File("to-pipe"));
+  fs::create_directory(dir.File("folder"));
+  chmod(dir.Write("earlier.json", "earlier").c_str(), 0666);
+  fs::create_symlink("earlier.json", dir.File("to-earlier"));
   chmod(dir.Write("read-only.json", "earlier").c_str(), 0444);
   chmod(dir.Path().c_str(), 0777);
+  int ends[2];
+  ASSERT_EQ(pipe(ends), 0);
   const std::string log =
       std::to_string(open(dir.Write("log", "earlier").c_str(), O_WRONLY | O_APPEND));
   const std::string in = std::to_string(open(dir.File("in.csv").c_str(), O_WRONLY | O_APPEND));
-  const char16_t *kSource = u"is the source file", *kDenied = u"Permission denied";
-  const std::tuple<std::string, bool, const char16_t*> kOutputs[] = {
-      {dir.File("null"), true, nullptr},           {"/dev/full", true, u"No space left on device"},
-      {"/dev/fd/" + log, true, nullptr},           {"/proc/self/fd/" + log, true, nullptr},
-      {dir.File("in.csv"), false, kSource},        {dir.File("link"), false, kSource},
-      {dir.File("hard"), false, kSource},          {"/dev/fd/" + in, false, kSource},
-      {dir.File("read-only.json"), false, kDenied}};
-  for (const auto& [path, opens, reason] : kOutputs) {
+  const std::string writeEnd = std::to_string(ends[1]);
+  const char16_t *kSource = u"is the source file", *kDenied = u"Permission denied",
+                 *kFifo = u"is a FIFO", *kDevice = u"is a device";
+  enum Outcome { kReplaced, kInPlace, kRefused };
+  const std::tuple<std::string, bool, Outcome, const char16_t*> kOutputs[] = {
+      {dir.File("null"), false, kInPlace, nullptr},
+      {"/dev/full", false, kInPlace, u"No space left on device"},
+      {"/dev/fd/" + log, false, kInPlace, nullptr},
+      {"/proc/self/fd/" + log, false, kInPlace, nullptr},
+      {dir.File("in.csv"), false, kRefused, kSource},
+      {dir.File("link"), false, kRefused, kSource},
+      {dir.File("hard"), false, kRefused, kSource},
+      {"/dev/fd/" + in, false, kRefused, kSource},
+      {dir.File("read-only.json"), false, kRefused, kDenied},
+      // Regular files only.
+      {dir.File("new.json"), true, kReplaced, nullptr},
+      {dir.File("earlier.json"), true, kReplaced, nullptr},
+      {dir.File("to-earlier"), true, kReplaced, nullptr},
+      {dir.File("pipe"), true, kRefused, kFifo},
+      {dir.File("to-pipe"), true, kRefused, kFifo},
+      {"/dev/null", true, kRefused, kDevice},
+      {dir.File("null"), true, kRefused, kDevice},
+      {dir.File("folder"), true, kRefused, u"Is a directory"},
+      {"/dev/fd/" + writeEnd, true, kRefused, kFifo},
+      {"/proc/self/fd/" + writeEnd, true, kRefused, kFifo},
+      {"/dev/fd/" + log, true, kRefused, u"names a file the program already holds open"}};
+  for (const auto& [path, regularOnly, outcome, reason] : kOutputs) {
     // As root could write anything, and a fault that replaced a device must not reach the
     // machine's own /dev, the output is opened by an unprivileged user.
-    const int status = InChild([&, &path = path, &opens = opens, &reason = reason] {
-      CAtomicOutput out;
-      CFileException error;
-      const CString name = CString::FromUtf8(path);
-      if (!Unprivileged() || out.Open(name, &info, &error) != opens || out.IsInPlace() != opens)
-        return false;
-      try {
-        if (opens)
-          out.File().WriteBytes("+"), out.Commit();
-      } catch (const CFileException& e) {
-        error = e;
-      }
-      return reason ? error.GetErrorMessage() == name + u": " + reason
-                    : error.m_cause == CFileException::none;
-    });
-    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << path;
+    const int status = InChild(
+        [&, &path = path, &regularOnly = regularOnly, &outcome = outcome, &reason = reason] {
+          alarm(5);
+          CAtomicOutput out;
+          out.AcceptRegularFilesOnly(regularOnly);
+          CFileException error;
+          const CString name = CString::FromUtf8(path);
+          if (!Unprivileged() || out.Open(name, &info, &error) != (outcome != kRefused) ||
+              (outcome != kRefused && out.IsInPlace() != (outcome == kInPlace)))
+            return false;
+          try {
+            if (outcome != kRefused)
+              out.File().WriteBytes("+"), out.Commit();
+          } catch (const CFileException& e) {
+            error = e;
+          }
+          return reason ? error.GetErrorMessage() == name + u": " + reason
+                        : error.m_cause == CFileException::none;
+        });
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << path << " " << regularOnly;
   }
   EXPECT_TRUE(fs::is_symlink(dir.File("null")) && fs::is_character_file("/dev/full"));
   EXPECT_EQ(ReadBytesFromFile(dir.File("log")), "earlier++");
   EXPECT_EQ(ReadBytesFromFile(dir.File("in.csv")), "a;b\n");
-  EXPECT_EQ(HiddenFiles(dir.Path()), 0);
-}
-
-// Accepting regular files only, a regular file (new, existing, or reached through a link)
-// is replaced as ever, and anything else is refused with its reason before it is opened:
-// a FIFO nobody reads would otherwise block for good (the alarm turns that into a failure).
-TEST(AtomicOutput, RegularFilesOnlyRefusesTheRestWithoutOpeningIt) {
-  TempDir dir;
-  ASSERT_EQ(mkfifo(dir.File("pipe").c_str(), 0600), 0);
-  fs::create_symlink("pipe", dir.File("to-pipe"));
-  fs::create_symlink("/dev/null", dir.File("to-null"));
-  fs::create_directory(dir.File("folder"));
-  dir.Write("earlier.json", "earlier");
-  fs::create_symlink("earlier.json", dir.File("to-earlier"));
-  int ends[2];
-  ASSERT_EQ(pipe(ends), 0);
-  const std::string log = std::to_string(open(dir.Write("log", "").c_str(), O_WRONLY));
-  const std::string writeEnd = std::to_string(ends[1]);
-  const char16_t* kHeld = u"names a file the program already holds open";
-  const std::pair<std::string, const char16_t*> kOutputs[] = {
-      {dir.File("new.json"), nullptr},
-      {dir.File("earlier.json"), nullptr},
-      {dir.File("to-earlier"), nullptr},
-      {dir.File("pipe"), u"is a FIFO"},
-      {dir.File("to-pipe"), u"is a FIFO"},
-      {"/dev/null", u"is a device"},
-      {dir.File("to-null"), u"is a device"},
-      {dir.File("folder"), u"Is a directory"},
-      {"/dev/fd/" + writeEnd, u"is a FIFO"},
-      {"/proc/self/fd/" + writeEnd, u"is a FIFO"},
-      {"/dev/fd/" + log, kHeld}};
-  for (const auto& [path, reason] : kOutputs) {
-    const int status = InChild([&, &path = path, &reason = reason] {
-      alarm(5);
-      CAtomicOutput out;
-      out.AcceptRegularFilesOnly();
-      CFileException error;
-      const CString name = CString::FromUtf8(path);
-      if (out.Open(name, nullptr, &error) != !reason)
-        return false;
-      if (!reason)
-        return !out.IsInPlace() && (out.File().WriteBytes("new"), out.Commit(), true);
-      return error.GetErrorMessage() == name + u": " + reason;
-    });
-    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << path;
-  }
-  EXPECT_EQ(ReadBytesFromFile(dir.File("earlier.json")), "new");
+  EXPECT_EQ(ReadBytesFromFile(dir.File("earlier.json")), "+");
   EXPECT_TRUE(fs::is_fifo(dir.File("pipe")) && fs::is_symlink(dir.File("to-earlier")));
   EXPECT_EQ(HiddenFiles(dir.Path()), 0);
   close(ends[0]);
