@@ -1,0 +1,308 @@
+#include "engine/conversion/ParallelRows.h"
+
+#include <algorithm>
+#include <condition_variable>
+#include <cstdlib>
+#include <mutex>
+#include <optional>
+#include <string_view>
+#include <system_error>
+#include <thread>
+#include <utility>
+#include <vector>
+
+#include "engine/EngineMessages.h"
+#include "engine/conversion/BlockRows.h"
+#include "engine/conversion/RejectsFile.h"
+#include "engine/conversion/RowLoop.h"
+#include "libs/suppcore/JSON.h"
+#include "platform/core/Formatted.h"
+#include "platform/core/IoThreads.h"
+#include "platform/core/LineCuts.h"
+
+namespace {
+
+constexpr std::uint64_t kDefaultBlockBytes = std::uint64_t{2} << 20;
+
+// Whether the rest of the source can be cut at its line feeds, each part read as the
+// whole file would be from there: a regular file of automatic 8-bit text, all UTF-8 so
+// far, whose lines end with line feeds and that is read to its end.
+bool SourceFits(const CDelimitedTextReader& reader, const ConversionRequest& request,
+                const ConversionReport& report) {
+  const ConversionOptions& options = request.options;
+  const SourceEncoding encoding = reader.Encoding();
+  return options.threads > 1 && reader.IsOpen() &&
+         options.access != CDelimitedTextReader::Access::StandardInput &&
+         options.encoding.empty() && options.maxSourceBytes == 0 && report.sourceSize > 0 &&
+         !reader.SourceCompressed() && encoding.kind == SourceEncoding::Kind::Utf8 &&
+         encoding.firstNotUtf8 == 0 && !reader.OldMacLineEnds() &&
+         (request.rowLimit < 0 || report.rowsRead < request.rowLimit);
+}
+
+// Runs the blocks' conversions on threads - 1 threads of its own and on the caller's while
+// it waits, at most as many blocks ahead of the one taken last as there are threads, so
+// that memory stays bounded whatever the source's size; the outputs' buffers go round
+// rather than being made for each block. Blocks are claimed in order. The threads are
+// gone once the pool is.
+class CBlockPool {
+ public:
+  CBlockPool(const BlockSource& source, std::vector<std::uint64_t> cuts,
+             std::size_t firstRowsBefore, unsigned threads)
+      : m_source(source),
+        m_cuts(std::move(cuts)),
+        m_results(m_cuts.size() - 1),
+        m_firstRowsBefore(firstRowsBefore),
+        m_window(threads) {
+    const SignalsHeldForNewThread held;
+    try {
+      for (unsigned k = 1; k < threads; ++k)
+        m_threads.emplace_back([this] { Work(); });
+    } catch (const std::system_error&) {
+      // Fewer threads than asked: the ones there take every block.
+    }
+  }
+  ~CBlockPool() {
+    {
+      const std::lock_guard lock(m_mutex);
+      m_stop = true;
+    }
+    m_changed.notify_all();
+    for (std::thread& thread : m_threads)
+      thread.join();
+  }
+  CBlockPool(const CBlockPool&) = delete;
+  CBlockPool& operator=(const CBlockPool&) = delete;
+
+  std::size_t Blocks() const { return m_results.size(); }
+  std::uint64_t Begin(std::size_t block) const { return m_cuts[block]; }
+  std::uint64_t End(std::size_t block) const { return m_cuts[block + 1]; }
+
+  // Block's rows, converting others on this thread while they are not ready.
+  BlockRows Take(std::size_t block) {
+    std::unique_lock lock(m_mutex);
+    m_taken = block;
+    m_changed.notify_all();
+    while (!m_results[block]) {
+      if (!ConvertNext(lock))
+        m_changed.wait(lock);
+    }
+    BlockRows rows = std::move(*m_results[block]);
+    m_results[block].reset();
+    return rows;
+  }
+  // A block's output once written, its memory for a later block's.
+  void Recycle(std::string bytes) {
+    const std::lock_guard lock(m_mutex);
+    m_spare.push_back(std::move(bytes));
+  }
+
+ private:
+  void Work() {
+    std::unique_lock lock(m_mutex);
+    while (!m_stop) {
+      if (!ConvertNext(lock))
+        m_changed.wait(lock);
+    }
+  }
+
+  // Converts the next block not claimed yet, the lock released meanwhile; false when none
+  // may be claimed now.
+  bool ConvertNext(std::unique_lock<std::mutex>& lock) {
+    if (m_stop || m_next >= m_results.size() || m_next > m_taken + m_window)
+      return false;
+    const std::size_t block = m_next++;
+    std::string buffer;
+    if (!m_spare.empty()) {
+      buffer = std::move(m_spare.back());
+      m_spare.pop_back();
+    }
+    lock.unlock();
+    BlockRows rows = ConvertBlock(m_source, Begin(block), End(block),
+                                  block == 0 ? m_firstRowsBefore : 1, -1, std::move(buffer));
+    lock.lock();
+    m_results[block] = std::move(rows);
+    m_changed.notify_all();
+    return true;
+  }
+
+  const BlockSource& m_source;
+  const std::vector<std::uint64_t> m_cuts;
+  std::vector<std::optional<BlockRows>> m_results;
+  const std::size_t m_firstRowsBefore;
+  const std::size_t m_window;
+  std::mutex m_mutex;
+  std::condition_variable m_changed;
+  std::size_t m_next = 0;
+  std::size_t m_taken = 0;
+  bool m_stop = false;
+  std::vector<std::string> m_spare;
+  std::vector<std::thread> m_threads;
+};
+
+// The cuts of [from, end) into blocks of at least blockBytes that each begin a line.
+std::vector<std::uint64_t> CutAtLineEnds(LPCWSTR path, std::uint64_t from, std::uint64_t end,
+                                         std::uint64_t blockBytes) {
+  std::vector<std::uint64_t> cuts{from};
+  while (end - cuts.back() > blockBytes) {
+    const std::uint64_t cut = NextLineStart(path, cuts.back() + blockBytes - 1, end);
+    if (cut >= end)
+      break;
+    cuts.push_back(cut);
+  }
+  cuts.push_back(end);
+  return cuts;
+}
+
+// Where the rows not read yet begin: their offset in the file, and the lines and the text
+// (offsets as the reader gives them) before it.
+struct Position {
+  std::uint64_t offset = 0;
+  std::int64_t lines = 0;
+  std::uint64_t text = 0;
+};
+
+// Puts a block's rows after those before it, in order: its rows left out noted (and kept
+// in the rejects file), its output written, its failure thrown, all with the lines and
+// offsets of the whole file.
+class CBlockMerger {
+ public:
+  CBlockMerger(JSON& writer, CDelimitedTextReader& reader, CColumnPlan& plan,
+               const ConversionRequest& request, ConversionReport& report, CRejectsFile* rejects,
+               std::size_t columns)
+      : m_writer(writer),
+        m_reader(reader),
+        m_plan(plan),
+        m_request(request),
+        m_report(report),
+        m_rejects(rejects),
+        m_columns(columns) {}
+
+  void Merge(BlockRows& rows, const Position& at) {
+    // Rows read before a failure count; the one that failed does not.
+    const bool failedInRow =
+        rows.tooLargeLine != 0 || (m_request.options.strict && !rows.leftOut.empty());
+    m_report.rowsRead += rows.rowsRead - (failedInRow ? 1 : 0);
+    m_report.rowsWritten += rows.rowsWritten;
+    for (BlockLeftOut& leftOut : rows.leftOut) {
+      LeftOutRow row = leftOut.row;
+      row.line += at.lines;
+      row.lastLine += at.lines;
+      row.textOffset += at.text;
+      NoteLineLeftOut(row, m_columns, m_request, m_report);
+      if (m_rejects != nullptr)
+        m_rejects->Add(leftOut.raw);
+    }
+    if (rows.firstNotUtf8 > 0)
+      m_reader.NoteNotUtf8At(rows.firstNotUtf8);
+    if (rows.plan)
+      m_plan.AddLeftAsText(*rows.plan);
+    if (rows.tooLargeLine != 0)
+      ThrowTooLarge(rows.tooLargeLine + at.lines, rows.tooLargeBytes);
+    if (rows.failure)
+      Rethrow(rows.failure, at.lines);
+    m_writer.AddEncodedRows(rows.output, static_cast<std::size_t>(rows.rowsWritten));
+  }
+
+ private:
+  [[noreturn]] void ThrowTooLarge(std::int64_t line, std::uint64_t bytes) const {
+    throw ConversionRefused{
+        {ConversionFailure::Kind::DocumentTooLarge, m_request.source,
+         Formatted(EngineMessages::kDocumentTooLarge, static_cast<long long>(line),
+                   static_cast<unsigned long long>(bytes)),
+         0, line}};
+  }
+  // A line too long names its lines in the whole file; anything else passes as it is.
+  [[noreturn]] static void Rethrow(const std::exception_ptr& failure, std::int64_t lines) {
+    try {
+      std::rethrow_exception(failure);
+    } catch (const CLineTooLong& tooLong) {
+      throw CLineTooLong(tooLong.LineNumber() + lines, tooLong.Limit(), tooLong.QuoteOpen(),
+                         tooLong.LastLine() > 0 ? tooLong.LastLine() + lines : 0);
+    }
+  }
+
+  JSON& m_writer;
+  CDelimitedTextReader& m_reader;
+  CColumnPlan& m_plan;
+  const ConversionRequest& m_request;
+  ConversionReport& m_report;
+  CRejectsFile* m_rejects;
+  std::size_t m_columns;
+};
+
+// Takes a block's last record out when its quote is still open at the block's end: it goes
+// on in the next block, and is read again from its start. Returns where that start is.
+Position HandOnOpenRecord(BlockRows& rows, const Position& at, const CString& source) {
+  const LeftOutRow open = rows.leftOut.back().row;
+  rows.leftOut.pop_back();
+  --rows.rowsRead;
+  Position next;
+  next.offset = OffsetAfterLines(source, rows.begin, rows.end, open.line - 1);
+  next.lines = at.lines + open.line - 1;
+  next.text = at.text + open.textOffset;
+  return next;
+}
+
+}  // namespace
+
+std::uint64_t BlockBytes() {
+  if (const char* bytes = std::getenv("CORVANE_BLOCK_BYTES")) {
+    const unsigned long long value = std::strtoull(bytes, nullptr, 10);
+    if (value > 0)
+      return value;
+  }
+  return kDefaultBlockBytes;
+}
+
+bool ConvertRestInBlocks(CDelimitedTextReader& reader, JSON& writer, CColumnPlan& plan,
+                         const ObjectNames& names, const ConversionRequest& request,
+                         ConversionReport& report, CRejectsFile* rejects) {
+  if (!SourceFits(reader, request, report))
+    return false;
+  const std::uint64_t size = report.sourceSize;
+  const std::uint64_t blockBytes = BlockBytes();
+  // The lines read so far, less a first row that Prepare read and NextRow has not given.
+  const std::int64_t linesRead =
+      reader.RowPending() ? reader.LineNumber() - 1 : reader.LastLineNumber();
+  // All UTF-8 so far: the text's offsets are the file's.
+  Position at{OffsetAfterLines(request.source, 0, size, linesRead), linesRead, 0};
+  at.text = at.offset;
+  if (at.offset >= size || size - at.offset < 2 * blockBytes)
+    return false;
+  const std::size_t columns = reader.Columns().size();
+  // The source stays open, so that it can't be written to meanwhile; the output's bytes
+  // are written by the thread that puts the blocks in order, between its blocks.
+  writer.WriteHere();
+  const BlockSource source{request, reader, plan, names, columns};
+  CBlockPool pool(source, CutAtLineEnds(request.source, at.offset, size, blockBytes),
+                  report.rowsWritten > 0 ? 1 : 0, request.options.threads);
+  CBlockMerger merger(writer, reader, plan, request, report, rejects, columns);
+  for (std::size_t block = 0; block < pool.Blocks(); ++block) {
+    BlockRows rows = pool.Take(block);
+    const std::size_t rowsBefore = report.rowsWritten > 0 ? 1 : 0;
+    // A block read from a wrong start, or as following rows where there were none, is
+    // read again from where the rows before it end.
+    if (rows.begin != at.offset || std::min<std::size_t>(rows.rowsBefore, 1) != rowsBefore)
+      rows = ConvertBlock(source, at.offset, pool.End(block), rowsBefore);
+    bool last = block + 1 == pool.Blocks();
+    Position next{pool.End(block), at.lines + rows.lines, at.text + rows.textBytes};
+    if (!last && rows.OpenAtEnd())
+      next = HandOnOpenRecord(rows, at, request.source);
+    const std::int64_t left = request.rowLimit - report.rowsRead;
+    if (request.rowLimit >= 0 && rows.rowsRead >= left) {
+      // The limit ends the rows within this block: read from here on until it does, so
+      // that a record running on is whole.
+      if (rows.rowsRead > left)
+        rows = ConvertBlock(source, at.offset, size, rowsBefore, left);
+      last = true;
+    }
+    merger.Merge(rows, at);
+    pool.Recycle(std::move(rows.output));
+    if (request.progress && !request.progress(rows.end, size))
+      throw ConversionCancelled();
+    if (last)
+      break;
+    at = next;
+  }
+  return true;
+}
