@@ -64,5 +64,4 @@ struct BlockRows {
 // before, whose memory is taken again). Never throws: a failure is kept in the result
 // with what was read before it.
 BlockRows ConvertBlock(const BlockSource& source, std::uint64_t begin, std::uint64_t end,
-                       std::size_t rowsBefore, std::int64_t rowLimit = -1,
-                       std::string buffer = {});
+                       std::size_t rowsBefore, std::int64_t rowLimit = -1, std::string buffer = {});

@@ -15,6 +15,7 @@
 #include "engine/conversion/BlockRows.h"
 #include "engine/conversion/RejectsFile.h"
 #include "engine/conversion/RowLoop.h"
+#include "engine/source/SourceDecoder.h"
 #include "libs/suppcore/JSON.h"
 #include "platform/core/Formatted.h"
 #include "platform/core/IoThreads.h"
@@ -25,8 +26,8 @@ namespace {
 constexpr std::uint64_t kDefaultBlockBytes = std::uint64_t{2} << 20;
 
 // Whether the rest of the source can be cut at its line feeds, each part read as the
-// whole file would be from there: a regular file of automatic 8-bit text, all UTF-8 so
-// far, whose lines end with line feeds and that is read to its end.
+// whole file would be from there: a regular file of automatic 8-bit text whose lines end
+// with line feeds and that is read to its end.
 bool SourceFits(const CDelimitedTextReader& reader, const ConversionRequest& request,
                 const ConversionReport& report) {
   const ConversionOptions& options = request.options;
@@ -35,8 +36,7 @@ bool SourceFits(const CDelimitedTextReader& reader, const ConversionRequest& req
          options.access != CDelimitedTextReader::Access::StandardInput &&
          options.encoding.empty() && options.maxSourceBytes == 0 && report.sourceSize > 0 &&
          !reader.SourceCompressed() && encoding.kind == SourceEncoding::Kind::Utf8 &&
-         encoding.firstNotUtf8 == 0 && !reader.OldMacLineEnds() &&
-         (request.rowLimit < 0 || report.rowsRead < request.rowLimit);
+         !reader.OldMacLineEnds() && (request.rowLimit < 0 || report.rowsRead < request.rowLimit);
 }
 
 // Runs the blocks' conversions on threads - 1 threads of its own and on the caller's while
@@ -153,6 +153,25 @@ std::vector<std::uint64_t> CutAtLineEnds(LPCWSTR path, std::uint64_t from, std::
   return cuts;
 }
 
+// Where the text that bytes [begin, end) of the source give ends, in the reader's offsets
+// (which count a UTF-8 mark, not the text it begins): the bytes read by the Windows-1252
+// table take more room in the text than in the file.
+std::uint64_t TextOffsetAt(const CDelimitedTextReader& reader, LPCWSTR path, std::uint64_t end) {
+  const SourceEncoding encoding = reader.Encoding();
+  const std::uint64_t mark = encoding.why == SourceEncoding::Why::Mark ? 3 : 0;
+  if (encoding.firstNotUtf8 == 0 || encoding.firstNotUtf8 > end)
+    return end;
+  CFile file;
+  CFileException error;
+  if (!file.OpenRange(path, mark, end, &error))
+    throw error;
+  CSourceDecoder decoder(file, CSourceDecoder::Continuing{});
+  std::uint64_t text = mark;
+  for (std::string_view piece; !(piece = decoder.Read()).empty();)
+    text += piece.size();
+  return text;
+}
+
 // Where the rows not read yet begin: their offset in the file, and the lines and the text
 // (offsets as the reader gives them) before it.
 struct Position {
@@ -264,11 +283,10 @@ bool ConvertRestInBlocks(CDelimitedTextReader& reader, JSON& writer, CColumnPlan
   // The lines read so far, less a first row that Prepare read and NextRow has not given.
   const std::int64_t linesRead =
       reader.RowPending() ? reader.LineNumber() - 1 : reader.LastLineNumber();
-  // All UTF-8 so far: the text's offsets are the file's.
   Position at{OffsetAfterLines(request.source, 0, size, linesRead), linesRead, 0};
-  at.text = at.offset;
   if (at.offset >= size || size - at.offset < 2 * blockBytes)
     return false;
+  at.text = TextOffsetAt(reader, request.source, at.offset);
   const std::size_t columns = reader.Columns().size();
   // The source stays open, so that it can't be written to meanwhile; the output's bytes
   // are written by the thread that puts the blocks in order, between its blocks.

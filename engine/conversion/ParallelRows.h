@@ -9,10 +9,11 @@
 // a record, and checked in order: a block that ends inside an open quote hands its last
 // record to the next, which is read again from that record's start.
 //
-// Sources read on one thread instead: a pipe or standard input, a compressed file, UTF-16
-// text, a chosen encoding, an old Mac file, a read limit, and text that was not UTF-8
-// before the blocks would begin (its offsets in the decoded text are not its offsets in
-// the file).
+// Sources read on one thread instead, whose blocks could not be read as the whole file
+// reads them without reading all that comes before: a pipe or standard input, a
+// compressed file (its text's offsets are not the file's), UTF-16 text and a chosen
+// encoding (a cut at a byte of value 10 may fall inside a character), an old Mac file,
+// and a read limit (it ends the reading at a byte, not a line).
 #pragma once
 
 #include <cstddef>
