@@ -90,6 +90,8 @@ constexpr const char* kUsage =
     "                        convert every SOURCE into FOLDER (made when missing)\n"
     "  -j, --jobs N          with -o, convert N sources at a time (default: one a\n"
     "                        processor core)\n"
+    "      --threads N       convert a large SOURCE in blocks on N threads (default:\n"
+    "                        one a processor core; one a source with -o)\n"
     "      --compress METHOD gz, zst or none: compress the outputs with gzip or\n"
     "                        zstd (default: as OUTPUT's name says; none with -o)\n"
     "  -q, --quiet           print nothing but errors\n"
