@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <condition_variable>
 #include <cstdlib>
+#include <memory>
 #include <mutex>
 #include <optional>
 #include <string_view>
@@ -185,12 +186,12 @@ struct Position {
 // offsets of the whole file.
 class CBlockMerger {
  public:
-  CBlockMerger(JSON& writer, CDelimitedTextReader& reader, CColumnPlan& plan,
+  CBlockMerger(JSON& writer, CDelimitedTextReader& reader, CColumnPlan* leftAsText,
                const ConversionRequest& request, ConversionReport& report, CRejectsFile* rejects,
                std::size_t columns)
       : m_writer(writer),
         m_reader(reader),
-        m_plan(plan),
+        m_leftAsText(leftAsText),
         m_request(request),
         m_report(report),
         m_rejects(rejects),
@@ -213,8 +214,8 @@ class CBlockMerger {
     }
     if (rows.firstNotUtf8 > 0)
       m_reader.NoteNotUtf8At(rows.firstNotUtf8);
-    if (rows.plan)
-      m_plan.AddLeftAsText(*rows.plan);
+    if (rows.plan && m_leftAsText)
+      m_leftAsText->AddLeftAsText(*rows.plan);
     if (rows.tooLargeLine != 0)
       ThrowTooLarge(rows.tooLargeLine + at.lines, rows.tooLargeBytes);
     if (rows.failure)
@@ -242,7 +243,7 @@ class CBlockMerger {
 
   JSON& m_writer;
   CDelimitedTextReader& m_reader;
-  CColumnPlan& m_plan;
+  CColumnPlan* m_leftAsText;  // gathers the blocks' values left as text
   const ConversionRequest& m_request;
   ConversionReport& m_report;
   CRejectsFile* m_rejects;
@@ -260,6 +261,41 @@ Position HandOnOpenRecord(BlockRows& rows, const Position& at, const CString& so
   next.lines = at.lines + open.line - 1;
   next.text = at.text + open.textOffset;
   return next;
+}
+
+// Takes the blocks in order, each checked to begin where the rows before it end, and
+// merges them, up to the row limit.
+void MergeBlocks(CBlockPool& pool, CBlockMerger& merger, const BlockSource& source, Position at,
+                 ConversionReport& report) {
+  const ConversionRequest& request = source.request;
+  const std::uint64_t size = report.sourceSize;
+  for (std::size_t block = 0; block < pool.Blocks(); ++block) {
+    BlockRows rows = pool.Take(block);
+    const std::size_t rowsBefore = report.rowsWritten > 0 ? 1 : 0;
+    // A block read from a wrong start, or as following rows where there were none, is
+    // read again from where the rows before it end.
+    if (rows.begin != at.offset || std::min<std::size_t>(rows.rowsBefore, 1) != rowsBefore)
+      rows = ConvertBlock(source, at.offset, pool.End(block), rowsBefore);
+    bool last = block + 1 == pool.Blocks();
+    Position next{pool.End(block), at.lines + rows.lines, at.text + rows.textBytes};
+    if (!last && rows.OpenAtEnd())
+      next = HandOnOpenRecord(rows, at, request.source);
+    const std::int64_t left = request.rowLimit - report.rowsRead;
+    if (request.rowLimit >= 0 && rows.rowsRead >= left) {
+      // The limit ends the rows within this block: read from here on until it does, so
+      // that a record running on is whole.
+      if (rows.rowsRead > left)
+        rows = ConvertBlock(source, at.offset, size, rowsBefore, left);
+      last = true;
+    }
+    merger.Merge(rows, at);
+    pool.Recycle(std::move(rows.output));
+    if (request.progress && !request.progress(rows.end, size))
+      throw ConversionCancelled();
+    if (last)
+      break;
+    at = next;
+  }
 }
 
 }  // namespace
@@ -292,35 +328,15 @@ bool ConvertRestInBlocks(CDelimitedTextReader& reader, JSON& writer, CColumnPlan
   // are written by the thread that puts the blocks in order, between its blocks.
   writer.WriteHere();
   const BlockSource source{request, reader, plan, names, columns};
-  CBlockPool pool(source, CutAtLineEnds(request.source, at.offset, size, blockBytes),
-                  report.rowsWritten > 0 ? 1 : 0, request.options.threads);
-  CBlockMerger merger(writer, reader, plan, request, report, rejects, columns);
-  for (std::size_t block = 0; block < pool.Blocks(); ++block) {
-    BlockRows rows = pool.Take(block);
-    const std::size_t rowsBefore = report.rowsWritten > 0 ? 1 : 0;
-    // A block read from a wrong start, or as following rows where there were none, is
-    // read again from where the rows before it end.
-    if (rows.begin != at.offset || std::min<std::size_t>(rows.rowsBefore, 1) != rowsBefore)
-      rows = ConvertBlock(source, at.offset, pool.End(block), rowsBefore);
-    bool last = block + 1 == pool.Blocks();
-    Position next{pool.End(block), at.lines + rows.lines, at.text + rows.textBytes};
-    if (!last && rows.OpenAtEnd())
-      next = HandOnOpenRecord(rows, at, request.source);
-    const std::int64_t left = request.rowLimit - report.rowsRead;
-    if (request.rowLimit >= 0 && rows.rowsRead >= left) {
-      // The limit ends the rows within this block: read from here on until it does, so
-      // that a record running on is whole.
-      if (rows.rowsRead > left)
-        rows = ConvertBlock(source, at.offset, size, rowsBefore, left);
-      last = true;
-    }
-    merger.Merge(rows, at);
-    pool.Recycle(std::move(rows.output));
-    if (request.progress && !request.progress(rows.end, size))
-      throw ConversionCancelled();
-    if (last)
-      break;
-    at = next;
+  // Counted apart while blocks copy the plan, and added once no block is read.
+  const std::unique_ptr<CColumnPlan> leftAsText = plan.PassThrough() ? nullptr : plan.CopyForRows();
+  {
+    CBlockPool pool(source, CutAtLineEnds(request.source, at.offset, size, blockBytes),
+                    report.rowsWritten > 0 ? 1 : 0, request.options.threads);
+    CBlockMerger merger(writer, reader, leftAsText.get(), request, report, rejects, columns);
+    MergeBlocks(pool, merger, source, at, report);
   }
+  if (leftAsText)
+    plan.AddLeftAsText(*leftAsText);
   return true;
 }
