@@ -53,7 +53,7 @@ class CBlockPool {
         m_cuts(std::move(cuts)),
         m_results(m_cuts.size() - 1),
         m_firstRowsBefore(firstRowsBefore),
-        m_window(threads) {
+        m_window(2 * threads) {
     const SignalsHeldForNewThread held;
     try {
       for (unsigned k = 1; k < threads; ++k)
