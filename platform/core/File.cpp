@@ -211,7 +211,7 @@ BOOL CFile::Adopt(int fd, const CString& name, UINT openFlags, UINT prepareFlags
 
 BOOL CFile::OpenRange(LPCWSTR fileName, std::uint64_t begin, std::uint64_t end,
                       CFileException* error) {
-  if (!Open(fileName, modeRead | typeBinary | shareDenyWrite, error))
+  if (!Open(fileName, modeRead | typeBinary | shareDenyWrite | regularFileOnly, error))
     return FALSE;
   if (::lseek(m_fd, static_cast<off_t>(begin), SEEK_SET) < 0) {
     const int osError = errno;
