@@ -269,13 +269,21 @@ void MergeBlocks(CBlockPool& pool, CBlockMerger& merger, const BlockSource& sour
                  ConversionReport& report) {
   const ConversionRequest& request = source.request;
   const std::uint64_t size = report.sourceSize;
+  // Blocks that a block read again spans: doubled while a record runs on past them, so
+  // that a quote left open near the start is not read again block after block.
+  std::size_t reach = 1;
   for (std::size_t block = 0; block < pool.Blocks(); ++block) {
     BlockRows rows = pool.Take(block);
     const std::size_t rowsBefore = report.rowsWritten > 0 ? 1 : 0;
     // A block read from a wrong start, or as following rows where there were none, is
     // read again from where the rows before it end.
-    if (rows.begin != at.offset || std::min<std::size_t>(rows.rowsBefore, 1) != rowsBefore)
+    if (rows.begin != at.offset || std::min<std::size_t>(rows.rowsBefore, 1) != rowsBefore) {
+      for (const std::size_t to = std::min(block + reach, pool.Blocks()) - 1; block < to;)
+        pool.Recycle(std::move(pool.Take(++block).output));
+      pool.Recycle(std::move(rows.output));
       rows = ConvertBlock(source, at.offset, pool.End(block), rowsBefore);
+      reach = rows.OpenAtEnd() ? 2 * reach : 1;
+    }
     bool last = block + 1 == pool.Blocks();
     Position next{pool.End(block), at.lines + rows.lines, at.text + rows.textBytes};
     if (!last && rows.OpenAtEnd())
