@@ -1,25 +1,20 @@
 #include "engine/conversion/ParallelRows.h"
 
 #include <algorithm>
-#include <condition_variable>
 #include <cstdlib>
 #include <memory>
-#include <mutex>
-#include <optional>
 #include <string_view>
-#include <system_error>
-#include <thread>
 #include <utility>
 #include <vector>
 
 #include "engine/EngineMessages.h"
+#include "engine/conversion/BlockPool.h"
 #include "engine/conversion/BlockRows.h"
 #include "engine/conversion/RejectsFile.h"
 #include "engine/conversion/RowLoop.h"
 #include "engine/source/SourceDecoder.h"
 #include "libs/suppcore/JSON.h"
 #include "platform/core/Formatted.h"
-#include "platform/core/IoThreads.h"
 #include "platform/core/LineCuts.h"
 
 namespace {
@@ -39,106 +34,6 @@ bool SourceFits(const CDelimitedTextReader& reader, const ConversionRequest& req
          !reader.SourceCompressed() && encoding.kind == SourceEncoding::Kind::Utf8 &&
          !reader.OldMacLineEnds() && (request.rowLimit < 0 || report.rowsRead < request.rowLimit);
 }
-
-// Runs the blocks' conversions on threads - 1 threads of its own and on the caller's while
-// it waits, at most as many blocks ahead of the one taken last as there are threads, so
-// that memory stays bounded whatever the source's size; the outputs' buffers go round
-// rather than being made for each block. Blocks are claimed in order. The threads are
-// gone once the pool is.
-class CBlockPool {
- public:
-  CBlockPool(const BlockSource& source, std::vector<std::uint64_t> cuts,
-             std::size_t firstRowsBefore, unsigned threads)
-      : m_source(source),
-        m_cuts(std::move(cuts)),
-        m_results(m_cuts.size() - 1),
-        m_firstRowsBefore(firstRowsBefore),
-        m_window(2 * threads) {
-    const SignalsHeldForNewThread held;
-    try {
-      for (unsigned k = 1; k < threads; ++k)
-        m_threads.emplace_back([this] { Work(); });
-    } catch (const std::system_error&) {
-      // Fewer threads than asked: the ones there take every block.
-    }
-  }
-  ~CBlockPool() {
-    {
-      const std::lock_guard lock(m_mutex);
-      m_stop = true;
-    }
-    m_changed.notify_all();
-    for (std::thread& thread : m_threads)
-      thread.join();
-  }
-  CBlockPool(const CBlockPool&) = delete;
-  CBlockPool& operator=(const CBlockPool&) = delete;
-
-  std::size_t Blocks() const { return m_results.size(); }
-  std::uint64_t Begin(std::size_t block) const { return m_cuts[block]; }
-  std::uint64_t End(std::size_t block) const { return m_cuts[block + 1]; }
-
-  // Block's rows, converting others on this thread while they are not ready.
-  BlockRows Take(std::size_t block) {
-    std::unique_lock lock(m_mutex);
-    m_taken = block;
-    m_changed.notify_all();
-    while (!m_results[block]) {
-      if (!ConvertNext(lock))
-        m_changed.wait(lock);
-    }
-    BlockRows rows = std::move(*m_results[block]);
-    m_results[block].reset();
-    return rows;
-  }
-  // A block's output once written, its memory for a later block's.
-  void Recycle(std::string bytes) {
-    const std::lock_guard lock(m_mutex);
-    m_spare.push_back(std::move(bytes));
-  }
-
- private:
-  void Work() {
-    std::unique_lock lock(m_mutex);
-    while (!m_stop) {
-      if (!ConvertNext(lock))
-        m_changed.wait(lock);
-    }
-  }
-
-  // Converts the next block not claimed yet, the lock released meanwhile; false when none
-  // may be claimed now.
-  bool ConvertNext(std::unique_lock<std::mutex>& lock) {
-    if (m_stop || m_next >= m_results.size() || m_next > m_taken + m_window)
-      return false;
-    const std::size_t block = m_next++;
-    std::string buffer;
-    if (!m_spare.empty()) {
-      buffer = std::move(m_spare.back());
-      m_spare.pop_back();
-    }
-    lock.unlock();
-    BlockRows rows = ConvertBlock(m_source, Begin(block), End(block),
-                                  block == 0 ? m_firstRowsBefore : 1, -1, std::move(buffer));
-    lock.lock();
-    m_results[block] = std::move(rows);
-    m_changed.notify_all();
-    return true;
-  }
-
-  const BlockSource& m_source;
-  const std::vector<std::uint64_t> m_cuts;
-  std::vector<std::optional<BlockRows>> m_results;
-  const std::size_t m_firstRowsBefore;
-  const std::size_t m_window;
-  std::mutex m_mutex;
-  std::condition_variable m_changed;
-  std::size_t m_next = 0;
-  std::size_t m_taken = 0;
-  bool m_stop = false;
-  std::vector<std::string> m_spare;
-  std::vector<std::thread> m_threads;
-};
 
 // The cuts of [from, end) into blocks of at least blockBytes that each begin a line.
 std::vector<std::uint64_t> CutAtLineEnds(LPCWSTR path, std::uint64_t from, std::uint64_t end,
