@@ -90,6 +90,8 @@ constexpr const char* kUsage =
     "                        convert every SOURCE into FOLDER (made when missing)\n"
     "  -j, --jobs N          with -o, convert N sources at a time (default: one a\n"
     "                        processor core)\n"
+    "      --threads N       convert a large SOURCE in blocks on N threads (default:\n"
+    "                        one a processor core; one a source with -o)\n"
     "      --compress METHOD gz, zst or none: compress the outputs with gzip or\n"
     "                        zstd (default: as OUTPUT's name says; none with -o)\n"
     "  -q, --quiet           print nothing but errors\n"
@@ -161,6 +163,7 @@ constexpr const char* kNoStandardInputInFolder =
     "standard input (-) has no name to give its output in FOLDER";
 constexpr const char* kNeedsFolder = "option %s needs a folder";
 constexpr const char* kTakesJobs = "option %s takes a number of conversions from 1 to %ld";
+constexpr const char* kTakesThreads = "option %s takes a number of threads from 1 to %ld";
 constexpr const char* kJobsNeedFolder = "option -j runs several sources into -o FOLDER";
 constexpr const char* kSameOutput = "%s and %s would both be written to %s";
 constexpr const char* kTakesCompression = "option %s takes gz, zst or none";

@@ -61,6 +61,21 @@ bool ParseJobs(const std::string& text, int& jobs) {
   return true;
 }
 
+// Threads for one source: more than any machine's cores would only cost memory.
+constexpr long kMostThreads = 1024;
+
+bool ParseThreads(const std::string& text, int& threads) {
+  if (text.empty() || text[0] < '0' || text[0] > '9')
+    return false;
+  errno = 0;
+  char* end = nullptr;
+  const long value = std::strtol(text.c_str(), &end, 10);
+  if (*end != '\0' || errno != 0 || value < 1 || value > kMostThreads)
+    return false;
+  threads = static_cast<int>(value);
+  return true;
+}
+
 // The sources and the output: SOURCE OUTPUT, or any number of sources with -o FOLDER. The
 // format and compression follow the output's name unless given.
 std::string TakeFiles(std::vector<std::string>& positional, const OutputFormatName* format,
@@ -179,6 +194,10 @@ ParseResult ParseOptions(const std::vector<std::string>& args) {
       const std::optional<std::string> value = takeValue();
       if (!value || !ParseJobs(*value, options.jobs))
         return {options, Text(kTakesJobs, name.c_str(), kMostJobs)};
+    } else if (name == "--threads") {
+      const std::optional<std::string> value = takeValue();
+      if (!value || !ParseThreads(*value, options.threads))
+        return {options, Text(kTakesThreads, name.c_str(), kMostThreads)};
     } else if (name == "--compress") {
       const std::optional<std::string> value = takeValue();
       OutputCompression named{};

@@ -22,6 +22,9 @@ struct Options {
   std::string outputFolder;
   // Conversions at a time into the folder; 0 for one a core.
   int jobs = 0;
+  // Threads that convert one large source in blocks; 0 for one a core (one a source when
+  // several are converted at a time).
+  int threads = 0;
   std::optional<std::string> separator;
   // -f, else the one the output's extension names, else JSON.
   OutputFormat format = OutputFormat::Json;

@@ -1,11 +1,25 @@
 #include "cli/Request.h"
 
+#include <algorithm>
+#include <thread>
 #include <utility>
 
 #include "cli/CliMessages.h"
 #include "platform/core/Utf8.h"
 
 namespace cli {
+namespace {
+
+// One a core by default; sources converted several at a time share the cores already.
+unsigned ThreadsFor(const Options& options) {
+  if (options.threads > 0)
+    return static_cast<unsigned>(options.threads);
+  if (!options.sources.empty())
+    return 1;
+  return std::max(1u, std::thread::hardware_concurrency());
+}
+
+}  // namespace
 
 ConversionRequest RequestFor(const Options& options, ConversionProgress progress) {
   ConversionRequest request;
@@ -32,6 +46,7 @@ ConversionRequest RequestFor(const Options& options, ConversionProgress progress
   request.options.skipLines = options.skipLines;
   request.options.headerLine = options.headerLine;
   request.options.maxLineBytes = options.maxLineBytes;
+  request.options.threads = ThreadsFor(options);
   request.options.access = fromStdin ? CDelimitedTextReader::Access::StandardInput
                                      : CDelimitedTextReader::Access::AnySource;
   request.progress = std::move(progress);

@@ -4,7 +4,9 @@
 //
 // The first input byte chooses the run: bits 0-1 the separator (tab , | ;), bit 2 BSON,
 // bit 3 a row limit of 10, bit 4 quoted fields, bit 5 typed values, bit 6 JSON Lines
-// (BSON wins when bit 2 is set too); bit 7 is unused. The rest is the source file.
+// (BSON wins when bit 2 is set too); bit 7 converts again in blocks of 16 bytes on three
+// threads, which must leave the same output, counts and failure. The rest is the source
+// file.
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -36,6 +38,24 @@ std::string ReadAll(const std::string& path) {
   std::abort();
 }
 
+// The same conversion on three threads leaves what the one on one thread left.
+void CompareWithBlocks(ConversionRequest request, const ConversionReport& one,
+                       const std::string& output) {
+  const std::string bytes = access(output.c_str(), F_OK) == 0 ? ReadAll(output) : "none";
+  request.options.threads = 3;
+  const ConversionReport three = ConvertToJson(request);
+  const auto failure = [](const ConversionReport& report) {
+    return report.failure ? report.failure->Text().ToUtf8() : std::string();
+  };
+  if (failure(three) != failure(one))
+    Fail("blocks fail otherwise than one thread");
+  if (three.rowsWritten != one.rowsWritten || three.linesLeftOut != one.linesLeftOut ||
+      three.leftOutLines != one.leftOutLines)
+    Fail("blocks count otherwise than one thread");
+  if ((access(output.c_str(), F_OK) == 0 ? ReadAll(output) : "none") != bytes)
+    Fail("blocks write otherwise than one thread");
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
@@ -50,6 +70,8 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
   });
   // Lines left out are logged: keep the log away from the user's.
   setenv("XDG_STATE_HOME", g_directory.c_str(), 1);
+  // Small blocks, so that a short input is cut in many places when converted in blocks.
+  setenv("CORVANE_BLOCK_BYTES", "16", 1);
   return 0;
 }
 
@@ -82,6 +104,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   request.options.quoted = data[0] & 16;
   request.options.typedValues = data[0] & 32;
   const ConversionReport report = ConvertToJson(request);
+  if (data[0] & 128)
+    CompareWithBlocks(request, report, output);
   if (report.failure) {
     if (report.failure->kind == ConversionFailure::Kind::Unexpected)
       Fail(("an unexpected failure: " + report.failure->Text().ToUtf8()).c_str());

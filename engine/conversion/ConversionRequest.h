@@ -49,6 +49,9 @@ struct ConversionOptions {
   bool log = true;
   // Any line left out fails the conversion, replacing nothing.
   bool strict = false;
+  // Threads that convert a large regular file in blocks, the output the same byte for
+  // byte; 1 converts on the calling thread alone (ParallelRows.h).
+  unsigned threads = 1;
 };
 
 // Called now and then while rows are read (every kProgressInterval lines, and after about

@@ -6,6 +6,7 @@
 #include <string_view>
 
 #include "engine/EngineMessages.h"
+#include "engine/conversion/ParallelRows.h"
 #include "engine/conversion/PlannedRows.h"
 #include "engine/conversion/RejectsFile.h"
 #include "engine/plan/ColumnPlan.h"
@@ -28,15 +29,15 @@ void LogForSource(const ConversionRequest& request, const CString& text, Convers
 
 namespace {
 
-// Why the last row read is left out. A quote never closed names the line it opened on and
-// the lines it took, which may be the rest of the file.
-CString LeftOutText(const CDelimitedTextReader& reader, std::size_t columns) {
-  const auto line = static_cast<long long>(reader.LineNumber());
-  const auto last = static_cast<long long>(reader.LastLineNumber());
+// Why a row is left out. A quote never closed names the line it opened on and the lines it
+// took, which may be the rest of the file.
+CString LeftOutText(const LeftOutRow& row, std::size_t columns) {
+  const auto line = static_cast<long long>(row.line);
+  const auto last = static_cast<long long>(row.lastLine);
   const auto grouped = [](long long number) {
     return GroupedNumber(static_cast<std::uint64_t>(number));
   };
-  switch (reader.RecordFault()) {
+  switch (row.fault) {
     case CRowSplitter::Fault::kQuoteNotClosed:
       if (last > line)
         return Formatted(EngineMessages::kQuoteNeverClosed, grouped(line).GetString(),
@@ -51,33 +52,38 @@ CString LeftOutText(const CDelimitedTextReader& reader, std::size_t columns) {
     case CRowSplitter::Fault::kNone:
       break;
   }
-  return Formatted(EngineMessages::kLineLeftOut, line, static_cast<long long>(reader.FieldCount()),
+  return Formatted(EngineMessages::kLineLeftOut, line, static_cast<long long>(row.fieldCount),
                    static_cast<long long>(columns));
 }
 
-// Keeps the description of a row left out (the first ones of a conversion) for the
-// preview, and logs it; with strict on, fails the conversion instead. Every physical line
-// of the row counts as one left out.
-void NoteLineLeftOut(const CDelimitedTextReader& reader, std::size_t columns,
-                     const ConversionRequest& request, ConversionReport& report) {
-  report.linesLeftOut += reader.LastLineNumber() - reader.LineNumber() + 1;
+}  // namespace
+
+LeftOutRow LeftOutRowOf(const CDelimitedTextReader& reader) {
+  return {reader.LineNumber(), reader.LastLineNumber(), reader.RowTextOffset(), reader.FieldCount(),
+          reader.RecordFault()};
+}
+
+void NoteLineLeftOut(const LeftOutRow& row, std::size_t columns, const ConversionRequest& request,
+                     ConversionReport& report) {
+  report.linesLeftOut += row.lastLine - row.line + 1;
   if (!request.reportFile.IsEmpty() && report.leftOutDetails.size() < kLeftOutLinesReported) {
-    report.leftOutDetails.push_back({reader.LineNumber(), reader.LastLineNumber(),
-                                     reader.RowTextOffset(), reader.FieldCount(),
-                                     LeftOutText(reader, columns)});
+    report.leftOutDetails.push_back(
+        {row.line, row.lastLine, row.textOffset, row.fieldCount, LeftOutText(row, columns)});
   }
   if (request.options.strict) {
     throw ConversionRefused{
         {ConversionFailure::Kind::LineLeftOut, request.source,
-         Formatted(EngineMessages::kStrictLeftOut, LeftOutText(reader, columns).GetString()), 0,
-         reader.LineNumber()}};
+         Formatted(EngineMessages::kStrictLeftOut, LeftOutText(row, columns).GetString()), 0,
+         row.line}};
   }
   if (report.leftOutLines.size() >= static_cast<std::size_t>(EngineMessages::kLeftOutLinesLogged))
     return;
-  const CString text = LeftOutText(reader, columns);
+  const CString text = LeftOutText(row, columns);
   LogForSource(request, text, report);
   report.leftOutLines.push_back(text);
 }
+
+namespace {
 
 // The next row; with a read limit, a line that the limit cuts or that is too long ends
 // the reading instead of the conversion.
@@ -130,19 +136,6 @@ class ProgressPacer {
   std::uint64_t m_lastCall = 0;
 };
 
-// The values of a row too wide to be held at once, read from the reader a window at a time.
-class ReaderWindows : public RowWindows {
- public:
-  explicit ReaderWindows(CDelimitedTextReader& reader) : m_reader(reader) {}
-  void ForEach(const Take& take) const override {
-    m_reader.ForEachWindow([&take](const std::string_view*, const std::string_view* values,
-                                   std::size_t count) { take(values, count); });
-  }
-
- private:
-  CDelimitedTextReader& m_reader;
-};
-
 // Source bytes whose rows decide the Automatic columns' types; their rows wait in memory.
 constexpr std::uint64_t kSampleBytes = std::uint64_t{16} << 20;
 
@@ -164,7 +157,7 @@ void ReadRows(CDelimitedTextReader& reader, std::size_t columns, const Conversio
       take();
       ++report.rowsWritten;
     } else {
-      NoteLineLeftOut(reader, columns, request, report);
+      NoteLineLeftOut(LeftOutRowOf(reader), columns, request, report);
       if (rejects != nullptr)
         rejects->Add(reader.RawRecord());
     }
@@ -241,12 +234,13 @@ void WriteRows(CDelimitedTextReader& reader, JSON& writer, const ConversionReque
   std::optional<CPlannedRows> rows;
   try {
     if (plan->PassThrough()) {
-      ReadRows(reader, columns, request, report, rejects, pacer, false, [&] {
-        if (reader.RowHeld())
-          writer.AddObjectUtf8(names, reader.Values());
-        else
-          writer.AddWideObjectUtf8(names, ReaderWindows(reader));
-      });
+      if (!ConvertRestInBlocks(reader, writer, *plan, names, request, report, rejects))
+        ReadRows(reader, columns, request, report, rejects, pacer, false, [&] {
+          if (reader.RowHeld())
+            writer.AddObjectUtf8(names, reader.Values());
+          else
+            writer.AddWideObjectUtf8(names, ReaderWindows(reader));
+        });
     } else {
       rows.emplace(*plan, writer, names);
       const auto take = [&] { rows->Take(reader); };
@@ -254,7 +248,8 @@ void WriteRows(CDelimitedTextReader& reader, JSON& writer, const ConversionReque
         ReadRows(reader, columns, request, report, rejects, pacer, true, take);
         rows->Flush();
       }
-      ReadRows(reader, columns, request, report, rejects, pacer, false, take);
+      if (!ConvertRestInBlocks(reader, writer, *plan, names, request, report, rejects))
+        ReadRows(reader, columns, request, report, rejects, pacer, false, take);
       NoteLeftAsText(*plan, request, report);
     }
   } catch (const CDocumentTooLarge& tooLarge) {

@@ -4,10 +4,13 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
+#include <string_view>
 
 #include "engine/conversion/ConversionReport.h"
 #include "engine/conversion/ConversionRequest.h"
 #include "engine/rows/DelimitedTextReader.h"
+#include "libs/suppcore/DocumentEncoder.h"
 
 class CRejectsFile;
 class JSON;
@@ -17,6 +20,35 @@ struct ConversionCancelled {};
 // Thrown when a row stops the conversion although nothing failed to read or write.
 struct ConversionRefused {
   ConversionFailure failure;
+};
+
+// A row left out: where it is, what it holds and what is wrong with it.
+struct LeftOutRow {
+  std::int64_t line = 0;
+  std::int64_t lastLine = 0;
+  std::uint64_t textOffset = 0;
+  std::size_t fieldCount = 0;
+  CRowSplitter::Fault fault = CRowSplitter::Fault::kNone;
+};
+LeftOutRow LeftOutRowOf(const CDelimitedTextReader& reader);
+
+// Counts a row left out, keeps its description (the first ones of a conversion) for the
+// report and logs it; with strict on, fails the conversion instead. Every physical line of
+// the row counts as one left out.
+void NoteLineLeftOut(const LeftOutRow& row, std::size_t columns, const ConversionRequest& request,
+                     ConversionReport& report);
+
+// The values of a row too wide to be held at once, read from the reader a window at a time.
+class ReaderWindows : public RowWindows {
+ public:
+  explicit ReaderWindows(CDelimitedTextReader& reader) : m_reader(reader) {}
+  void ForEach(const Take& take) const override {
+    m_reader.ForEachWindow([&take](const std::string_view*, const std::string_view* values,
+                                   std::size_t count) { take(values, count); });
+  }
+
+ private:
+  CDelimitedTextReader& m_reader;
 };
 
 // What is wrong with a quoted record, as the messages say it.

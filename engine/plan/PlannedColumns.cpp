@@ -378,3 +378,26 @@ std::int64_t CColumnPlan::LeftAsText() const {
     count += column.leftAsText;
   return count;
 }
+
+CColumnPlan::CColumnPlan(const CColumnPlan& decided, bool)
+    : m_columns(decided.m_columns),
+      m_active(decided.m_active),
+      m_outputNames(decided.m_outputNames == &decided.m_names ? &m_names : decided.m_outputNames),
+      m_names(decided.m_names),
+      m_shape(decided.m_shape),
+      m_nested(decided.m_nested),
+      m_kindsOnly(decided.m_kindsOnly),
+      m_passThrough(decided.m_passThrough),
+      m_typed(decided.m_typed) {
+  for (PlannedColumn& column : m_columns)
+    column.leftAsText = 0;
+}
+
+std::unique_ptr<CColumnPlan> CColumnPlan::CopyForRows() const {
+  return std::unique_ptr<CColumnPlan>(new CColumnPlan(*this, true));
+}
+
+void CColumnPlan::AddLeftAsText(const CColumnPlan& copy) {
+  for (std::size_t k = 0; k < m_columns.size(); ++k)
+    m_columns[k].leftAsText += copy.m_columns[k].leftAsText;
+}

@@ -6,6 +6,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -72,9 +73,15 @@ class CColumnPlan {
   // Values written as text because their column's type could not hold them.
   std::int64_t LeftAsText() const;
 
+  // A copy of a plan that no longer samples, for rows typed on another thread; its values
+  // left as text count from 0, and AddLeftAsText gathers them back.
+  std::unique_ptr<CColumnPlan> CopyForRows() const;
+  void AddLeftAsText(const CColumnPlan& copy);
+
  private:
   template <bool kKindsOnly>
   void TypeRow(const std::string_view* picked, TypedValue* cells);
+  CColumnPlan(const CColumnPlan& decided, bool);
   void Name(const NameList& names, const ColumnRecipe& recipe);
   void FindActive();
   void Nest();

@@ -27,6 +27,24 @@ BOOL CDelimitedTextReader::Open(LPCWSTR path, CFileException* error, Access acce
   return m_file.Open(path, kFlags, error);
 }
 
+BOOL CDelimitedTextReader::OpenRange(LPCWSTR path, std::uint64_t begin, std::uint64_t end,
+                                     const CDelimitedTextReader& header, CFileException* error) {
+  if (!m_file.OpenRange(path, begin, end, error))
+    return FALSE;
+  m_quoted = header.m_quoted;
+  m_keepSourceBytes = header.m_keepSourceBytes;
+  m_maxLineBytes = header.m_maxLineBytes;
+  m_separatorText = header.m_separatorText;
+  m_decoder = std::make_unique<CSourceDecoder>(m_file, CSourceDecoder::Continuing{});
+  m_decoder->KeepSourceBytes(m_keepSourceBytes);
+  m_splitter =
+      std::make_unique<CRowSplitter>(*m_decoder, SeparatorOf(m_separatorText), m_maxLineBytes);
+  m_splitter->SetQuoted(m_quoted);
+  m_splitter->KeepLineFeedLineEnds();
+  m_splitter->KeepFields(header.m_columns.size() + 1);
+  return TRUE;
+}
+
 void CDelimitedTextReader::StartDecoding() {
   if (!m_file.IsOpen())
     return;

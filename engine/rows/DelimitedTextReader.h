@@ -73,6 +73,12 @@ class CDelimitedTextReader {
   // are column1, column2, ..., as many as the first line's fields, and that line is the
   // first row. Before Prepare.
   void SetHeaderLine(bool header) { m_headerLine = header; }
+  // Instead of Open and Prepare: reads bytes [begin, end) of the file at path, which start
+  // a row, as more rows of the source that header has prepared: its separator, quotes,
+  // columns and limits, automatic 8-bit text and lines that end with a line feed. Line
+  // numbers and text offsets count from begin. Returns non-zero on success.
+  BOOL OpenRange(LPCWSTR path, std::uint64_t begin, std::uint64_t end,
+                 const CDelimitedTextReader& header, CFileException* error = nullptr);
   // Chooses the encoding and the separator (null, empty, "<tab>", "tab" and "\t" mean a
   // tab; else the text's first character) and reads the header line. Returns 0 on success,
   // 2 when there is no header line or it is a malformed quoted record (file closed;
@@ -126,6 +132,8 @@ class CDelimitedTextReader {
   bool IsOpen() const { return m_file.IsOpen(); }
 
   bool IsUtf16() const { return m_utf16; }
+  // The source is compressed (known after the first read).
+  bool SourceCompressed() const { return m_file.IsCompressed(); }
   // The encoding, why, and what decoding has cost so far; the default before Prepare.
   SourceEncoding Encoding() const {
     return m_decoder ? m_decoder->GetEncoding() : SourceEncoding{};
@@ -145,6 +153,16 @@ class CDelimitedTextReader {
   // The column names: the header's field values.
   const NameList& ColumnNames() const { return m_namesAreFields ? m_columns : m_columnNames; }
   CRowSplitter::Fault HeaderFault() const { return m_headerFault; }
+  // Without a header line: the first row was read by Prepare and NextRow has not given it.
+  bool RowPending() const { return m_firstRowPending; }
+  // Bytes of decoded text (UTF-8) read so far.
+  std::uint64_t TextRead() const { return m_splitter ? m_splitter->TextRead() : 0; }
+  // Notes the first byte (from 1) that is not UTF-8 when none was seen before, for rows of
+  // the source read elsewhere.
+  void NoteNotUtf8At(std::uint64_t byte) {
+    if (m_decoder)
+      m_decoder->NoteNotUtf8At(byte);
+  }
   // Number of the line that the last row came from, the header's after Prepare; every
   // physical line counts, skipped ones too (the first is line 1).
   std::int64_t LineNumber() const { return m_splitter ? m_splitter->LineNumber() : 0; }

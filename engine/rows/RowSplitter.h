@@ -100,6 +100,11 @@ class CRowSplitter {
   // The byte that ends a line: a line feed, or a carriage return in an old Mac file.
   // Chosen by the first ReadLine from the text's first kLineEndWindow bytes.
   char LineEnd() const { return m_lineEnd; }
+  // Lines end with a line feed, whatever the text's start: for a part of a text whose
+  // line end was chosen from the text's own start. Before the first ReadLine.
+  void KeepLineFeedLineEnds() { m_lineEndChosen = true; }
+  // Bytes of text read so far, counted over every piece.
+  std::uint64_t TextRead() const { return m_textHandedOut; }
   // The fields of the line last read under another separator, by the rules of SplitLine
   // but without reading on where a quote stays open. Leaves the line to be split again.
   std::size_t FieldsUnder(char32_t separator);

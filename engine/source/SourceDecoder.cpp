@@ -149,6 +149,8 @@ CSourceDecoder::CSourceDecoder(CFile& file, const std::string& encodingName) : m
   m_encoding.chosenName = encodingName;
 }
 
+CSourceDecoder::CSourceDecoder(CFile& file, Continuing) : m_file(file) {}
+
 CSourceDecoder::~CSourceDecoder() = default;
 
 void CSourceDecoder::ChooseAutomatically() {

@@ -34,12 +34,22 @@ class CSourceDecoder {
   // Reads the start of the file to choose the encoding; encodingName, when not empty, is
   // the encoding chosen (a name iconv knows, else std::invalid_argument is thrown).
   explicit CSourceDecoder(CFile& file, const std::string& encodingName = {});
+  // Reads a part of automatic 8-bit text from its middle: nothing is chosen from its
+  // start, which is no file's start.
+  struct Continuing {};
+  CSourceDecoder(CFile& file, Continuing);
   ~CSourceDecoder();
   CSourceDecoder(const CSourceDecoder&) = delete;
   CSourceDecoder& operator=(const CSourceDecoder&) = delete;
 
   // The encoding, why it was chosen, and what decoding it has cost so far.
   const SourceEncoding& GetEncoding() const { return m_encoding; }
+  // The first byte that is not UTF-8 is at byte (from 1), when none was seen before: for
+  // a part of the text decoded elsewhere.
+  void NoteNotUtf8At(std::uint64_t byte) {
+    if (m_encoding.firstNotUtf8 == 0 || byte < m_encoding.firstNotUtf8)
+      m_encoding.firstNotUtf8 = byte;
+  }
 
   // The next piece of text: whole characters of well-formed UTF-8, followed by
   // kSimdPadding readable bytes; empty at the end of the input. A piece stays valid until

@@ -15,6 +15,7 @@ struct JSON::Impl {
   bool jsonLines = false;
   bool extendedJson = false;
   bool typedValues = false;
+  bool rowsOnly = false;  // the array is another writer's: no beginning, no end
   std::size_t rows = 0;
 };
 
@@ -27,6 +28,7 @@ BOOL JSON::Open(CFile* file, int /*flags*/) {
   impl.encoder.reset();
   impl.state = file ? Impl::State::kReady : Impl::State::kUnbound;
   impl.rows = 0;
+  impl.rowsOnly = false;
   if (file)
     impl.out.Bind(file);
   else
@@ -57,20 +59,49 @@ void JSON::SetTypedValues(int typed) {
 void JSON::Array(int open, int /*newLine*/) {
   Impl& impl = *m_impl;
   if (open && impl.state == Impl::State::kReady) {
-    if (impl.extendedJson)
-      impl.encoder = std::make_unique<EjsonEncoder>(impl.out);
-    else if (impl.bson)
-      impl.encoder = std::make_unique<BsonEncoder>(impl.out, impl.typedValues);
-    else
-      impl.encoder = std::make_unique<JsonEncoder>(
-          impl.out, impl.jsonLines ? JsonEncoder::Layout::kLines : JsonEncoder::Layout::kIndented,
-          impl.typedValues);
+    MakeEncoder();
     impl.encoder->BeginArray();
     impl.state = Impl::State::kInArray;
   } else if (!open && impl.state == Impl::State::kInArray) {
-    impl.encoder->EndArray();
+    if (!impl.rowsOnly)
+      impl.encoder->EndArray();
     impl.state = Impl::State::kDone;
   }
+}
+
+void JSON::ContinueArray(std::size_t rowsBefore) {
+  Impl& impl = *m_impl;
+  if (impl.state != Impl::State::kReady)
+    return;
+  impl.out.WriteHere();
+  MakeEncoder();
+  impl.rowsOnly = true;
+  impl.rows = rowsBefore;
+  impl.state = Impl::State::kInArray;
+}
+
+void JSON::WriteHere() {
+  m_impl->out.WriteHere();
+}
+
+void JSON::AddEncodedRows(std::string_view bytes, std::size_t rows) {
+  Impl& impl = *m_impl;
+  if (impl.state != Impl::State::kInArray)
+    return;
+  impl.out.AppendEncoded(bytes);
+  impl.rows += rows;
+}
+
+void JSON::MakeEncoder() {
+  Impl& impl = *m_impl;
+  if (impl.extendedJson)
+    impl.encoder = std::make_unique<EjsonEncoder>(impl.out);
+  else if (impl.bson)
+    impl.encoder = std::make_unique<BsonEncoder>(impl.out, impl.typedValues);
+  else
+    impl.encoder = std::make_unique<JsonEncoder>(
+        impl.out, impl.jsonLines ? JsonEncoder::Layout::kLines : JsonEncoder::Layout::kIndented,
+        impl.typedValues);
 }
 
 void JSON::AddObjectUtf8(const ObjectNames& names, const std::string_view* valuesUtf8) {

@@ -60,6 +60,15 @@ class JSON {
   void SetTypedValues(int typed);
   // open 1 begins the array, open 0 ends it; newLine is unused.
   void Array(int open, int newLine);
+  // Instead of Array(1, 1): the rows written from now on continue an array that another
+  // writer began and holds rowsBefore rows, and Close writes only them, without the
+  // array's end; every write stays on the calling thread. For a part of a document encoded
+  // on a thread of its own.
+  void ContinueArray(std::size_t rowsBefore);
+  // Within the array: rows encoded by a writer that continued it, in order after those
+  // written so far; every write from now on is made on the calling thread.
+  void WriteHere();
+  void AddEncodedRows(std::string_view bytes, std::size_t rows);
 
   // Writes one element of the array, the object names[k]: valuesUtf8[k]. Each value is well-formed
   // UTF-8 followed by kSimdPadding readable bytes, which the writer may read but ignores.
@@ -93,6 +102,7 @@ class JSON {
                         const std::vector<std::pair<std::string, std::string>>& types = {});
 
  private:
+  void MakeEncoder();
   struct Impl;
   std::unique_ptr<Impl> m_impl;
 };

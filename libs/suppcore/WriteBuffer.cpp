@@ -46,6 +46,26 @@ void WriteBuffer::Abandon() noexcept {
   m_used = 0;
 }
 
+void WriteBuffer::WriteHere() {
+  m_threadWanted = false;
+  if (!m_writer)
+    return;
+  m_writer->Finish();
+  m_writer.reset();
+  m_handed = {};
+}
+
+void WriteBuffer::AppendEncoded(std::string_view bytes) {
+  if (m_writer || bytes.size() < kBlockSize) {
+    Append(bytes);
+    return;
+  }
+  if (m_used > 0)
+    m_file->Write(m_data.data(), static_cast<UINT>(m_used));
+  m_used = 0;
+  m_file->Write(bytes.data(), static_cast<UINT>(bytes.size()));
+}
+
 void WriteBuffer::MakeRoom(std::size_t count) {
   HandOver();
   if (m_data.size() < count)

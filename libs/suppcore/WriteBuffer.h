@@ -39,6 +39,12 @@ class WriteBuffer {
   // nothing reaches it afterwards. Never throws.
   void Abandon() noexcept;
   CFile* File() const { return m_file; }
+  // From now on every write is made on this thread: the blocks written behind so far are
+  // finished first (a write of theirs that failed throws here).
+  void WriteHere();
+  // Bytes encoded elsewhere, in order after those pending; a large run goes to the file
+  // as it is when nothing writes behind, without passing through the block.
+  void AppendEncoded(std::string_view bytes);
 
   // Makes room for count bytes (at most kBlockSize, or the buffer grows) and returns where
   // they go; Commit says where the bytes used end.

@@ -209,6 +209,24 @@ BOOL CFile::Adopt(int fd, const CString& name, UINT openFlags, UINT prepareFlags
   return TRUE;
 }
 
+BOOL CFile::OpenRange(LPCWSTR fileName, std::uint64_t begin, std::uint64_t end,
+                      CFileException* error) {
+  if (!Open(fileName, modeRead | typeBinary | shareDenyWrite | regularFileOnly, error))
+    return FALSE;
+  if (::lseek(m_fd, static_cast<off_t>(begin), SEEK_SET) < 0) {
+    const int osError = errno;
+    Abort();
+    if (error)
+      *error = CFileException(CFileException::OsErrorToCause(osError), osError, fileName);
+    return FALSE;
+  }
+  m_fileOffset = begin;
+  // A limit of 0 would read all: an empty range is a limit already reached.
+  m_readLimit = std::max<std::uint64_t>(end, 1);
+  m_readAheadChecked = true;
+  return TRUE;
+}
+
 UINT CFile::Read(void* buffer, UINT count) {
   auto* out = static_cast<char*>(buffer);
   UINT done = 0;

@@ -138,6 +138,11 @@ class CFile {
   // call it. The descriptor belongs to this object in every case: it is closed when the
   // adoption fails, and by Close. It is never emptied.
   BOOL OpenDescriptor(int fd, const CString& name, UINT openFlags, CFileException* error = nullptr);
+  // Opens bytes [begin, end) of a regular file for reading, as they stand (no format is
+  // told by them): the read ends at end, positions count from the file's start, and
+  // nothing is read ahead, so that many threads may each read a part of one file.
+  BOOL OpenRange(LPCWSTR fileName, std::uint64_t begin, std::uint64_t end,
+                 CFileException* error = nullptr);
   virtual UINT Read(void* buffer, UINT count);
   virtual void Write(const void* buffer, UINT count);
   virtual void Flush();

@@ -2,8 +2,10 @@
 // table read by the parser and the help.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <sstream>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "cli/CliMessages.h"
@@ -78,6 +80,18 @@ const RequestCase kRequests[] = {
 };
 INSTANTIATE_TEST_SUITE_P(Arguments, CliRequest, ::testing::ValuesIn(kRequests),
                          [](const auto& info) { return std::string(info.param.name); });
+
+// One source takes a thread a core unless told; sources converted several at a time take
+// one each.
+TEST(CliThreads, OneACoreForOneSource) {
+  const auto threads = [](const std::string& args) {
+    return cli::RequestFor(cli::ParseOptions(Words(args)).options, nullptr).options.threads;
+  };
+  EXPECT_EQ(threads("--threads 3 a b"), 3u);
+  EXPECT_EQ(threads("a b"), std::max(1u, std::thread::hardware_concurrency()));
+  EXPECT_EQ(threads("a -o d"), 1u);
+  EXPECT_EQ(threads("--threads=2 a c -o d"), 2u);
+}
 
 // Every format of the table is one the command line takes, by -f and by each extension, and
 // the help and the usage error name them all.
