@@ -1,14 +1,18 @@
 #include "tests/gui/MainWindowFixture.h"
 
 #include <stdlib.h>
+#include <unistd.h>
 
 #include <algorithm>
 
 #include <wx/choice.h>
 #include <wx/filesys.h>
+#include <wx/progdlg.h>
+#include <wx/timer.h>
 #include <wx/webview.h>
 
 #include "libs/dlgframe/SmApp.h"
+#include "platform/core/SysCalls.h"
 #include "platform/gui/WxText.h"
 
 std::string SourceRows(int count, char separator) {
@@ -85,4 +89,24 @@ std::string MainWindowTest::ShownPage(const CString& path) const {
       },
       10000);
   return done ? shown : std::string();
+}
+
+void MainWindowTest::ConvertAndCancel() {
+  wxTimer cancel;
+  cancel.Bind(wxEVT_TIMER, [](wxTimerEvent&) {
+    for (wxWindow* window : wxTopLevelWindows)
+      if (auto* progress = dynamic_cast<wxProgressDialog*>(window);
+          progress && progress->IsShown()) {
+        wxCommandEvent click(wxEVT_BUTTON, wxID_CANCEL);
+        progress->FindWindow(wxID_CANCEL)->GetEventHandler()->ProcessEvent(click);
+      }
+  });
+  cancel.Start(20);
+  SysCalls slow = RealSysCalls();
+  slow.read = [](int fd, void* buffer, size_t count) {
+    usleep(10000);  // a slow disk, not a wait: the conversion lasts until Cancel comes
+    return RealSysCalls().read(fd, buffer, std::min<size_t>(count, 16384));
+  };
+  ScopedSysCalls seam(slow);
+  dlg->SendCommand(IDC_CONVERT, BN_CLICKED);
 }

@@ -43,6 +43,9 @@ class MainWindowTest : public testing::Test {
   void SetText(int id, const CString& text) { dlg->SetDlgItemText(id, text); }
   // Chooses the entry with text in a drop-down list, as a user's choice does.
   void Choose(int id, const char16_t* text);
+  // Presses Convert with the source's reads slowed to a crawl through the system-call seam,
+  // and Cancel in the progress dialog as soon as it shows.
+  void ConvertAndCancel();
   // Sends a WM_COMMAND with wParam to the window, as a menu does; its result.
   BOOL Command(WPARAM wParam) { return dlg->SendCommand(LOWORD(wParam), HIWORD(wParam)); }
 

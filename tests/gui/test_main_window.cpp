@@ -154,23 +154,7 @@ TEST_F(MainWindowTest, CancelDuringALongConversionKeepsTheEarlierOutput) {
   Open();
   SetText(IDC_TARGET_FILE, CString::FromUtf8(dir.Write("out.json", "keep")));
   SetText(IDC_SOURCE_FILE, Source("in.txt", SourceRows(500000, ',')));
-  wxTimer cancel;
-  cancel.Bind(wxEVT_TIMER, [](wxTimerEvent&) {
-    for (wxWindow* window : wxTopLevelWindows)
-      if (auto* progress = dynamic_cast<wxProgressDialog*>(window);
-          progress && progress->IsShown()) {
-        wxCommandEvent click(wxEVT_BUTTON, wxID_CANCEL);
-        progress->FindWindow(wxID_CANCEL)->GetEventHandler()->ProcessEvent(click);
-      }
-  });
-  cancel.Start(20);
-  SysCalls slow = RealSysCalls();
-  slow.read = [](int fd, void* buffer, size_t count) {
-    usleep(10000);  // a slow disk, not a wait: the conversion lasts until Cancel comes
-    return RealSysCalls().read(fd, buffer, std::min<size_t>(count, 16384));
-  };
-  ScopedSysCalls seam(slow);
-  PressButton(*dlg, IDC_CONVERT);
+  ConvertAndCancel();
   EXPECT_EQ(Boxes(), BoxList{});
   EXPECT_EQ(ReadBytesFromFile(dir.File("out.json")), "keep");
   EXPECT_TRUE(Item(IDC_CONVERT)->IsEnabled());

@@ -60,6 +60,7 @@ class EnterPresser {
 // The fixture with what the cases below drive.
 class WindowTest : public MainWindowTest {
  public:
+  using MainWindowTest::ConvertAndCancel;
   using MainWindowTest::dir;
   using MainWindowTest::dlg;
   using MainWindowTest::SetText;
@@ -87,23 +88,7 @@ bool AboutClosedByEnter(WindowTest& test) {
 bool ConversionCancelled(WindowTest& test) {
   test.SetText(IDC_TARGET_FILE, test.dir.WFile("out.json"));
   test.SetText(IDC_SOURCE_FILE, test.Source("in.txt", SourceRows(300000, ',')));
-  wxTimer cancel;
-  cancel.Bind(wxEVT_TIMER, [](wxTimerEvent&) {
-    for (wxWindow* window : wxTopLevelWindows)
-      if (auto* progress = dynamic_cast<wxProgressDialog*>(window);
-          progress && progress->IsShown()) {
-        wxCommandEvent click(wxEVT_BUTTON, wxID_CANCEL);
-        progress->FindWindow(wxID_CANCEL)->GetEventHandler()->ProcessEvent(click);
-      }
-  });
-  cancel.Start(20);
-  SysCalls slow = RealSysCalls();
-  slow.read = [](int fd, void* buffer, size_t count) {
-    usleep(10000);  // a slow disk: the conversion lasts until Cancel comes
-    return RealSysCalls().read(fd, buffer, std::min<size_t>(count, 16384));
-  };
-  ScopedSysCalls seam(slow);
-  test.dlg->SendCommand(IDC_CONVERT, BN_CLICKED);
+  test.ConvertAndCancel();
   return true;
 }
 
