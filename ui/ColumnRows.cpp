@@ -8,7 +8,6 @@
 
 namespace {
 
-constexpr std::array<std::string_view, 3> kEmptyNames = {"text", "null", "omit"};
 constexpr std::array<const char16_t*, 3> kEmptyLabels = {u"Empty text", u"Null", u"Leave out"};
 constexpr int kTypeCount = static_cast<int>(ColumnType::Date) + 1;
 
@@ -92,7 +91,7 @@ std::string RecipeText(const std::vector<ColumnChoice>& columns) {
     if (column.type)
       entry["type"] = TypeName(*column.type);
     if (column.empty)
-      entry["empty"] = kEmptyNames[static_cast<std::size_t>(*column.empty)];
+      entry["empty"] = EmptyValueName(*column.empty);
     entry["keep"] = column.keep;
     list.push_back(std::move(entry));
   }

@@ -76,6 +76,10 @@ std::optional<EmptyValue> EmptyValueNamed(std::string_view name) {
   return std::nullopt;
 }
 
+std::string_view EmptyValueName(EmptyValue empty) {
+  return kEmptyNames[static_cast<std::size_t>(empty)];
+}
+
 std::string_view TypeName(ColumnType type) {
   return kTypeNames[static_cast<std::size_t>(type)];
 }

@@ -28,6 +28,7 @@ enum class EmptyValue : std::uint8_t { Text, Null, Omit };
 std::optional<ColumnType> ColumnTypeNamed(std::string_view name);
 std::optional<EmptyValue> EmptyValueNamed(std::string_view name);
 std::string_view TypeName(ColumnType type);
+std::string_view EmptyValueName(EmptyValue empty);
 // Every type's name, for messages: "text, automatic, integer, ...".
 std::string TypeNames();
 
