@@ -13,7 +13,7 @@ by the automatic choice, where every accented letter is a byte that is not UTF-8
   bench/run.py --converter build/cli/corvane-convert [--size-mb 200] [--rounds 3]
                [--duckdb DIR_OR_EXE] [--skip-python] [--scaling] [--large-mb 2000]
                [--preview] [--compressed] [--gzip-converter OTHER]
-               [--batch] [--compressed-output] [--only-new]
+               [--batch] [--blocks] [--compressed-output] [--only-new]
 
 Tools: corvane-convert to JSON, to BSON, to JSON Lines and to JSON with typed values
 (--types), and to JSON with every block read and written on the converting thread
@@ -37,9 +37,11 @@ beside the first.
 
 --batch: 8 sources of 25 MB (links to one generated file) converted into a folder with
 -j 1 and with -j 2; -j 2 should take at most 0.6x the time, within 32 MB a conversion.
+--blocks: the quoted file with --quoted --types on --threads 1 and --threads 2; two threads
+should take at most 0.7x the time, within 32 MB a thread.
 --compressed-output: the file converted to plain JSON, to JSON compressed with zstd
 (.json.zst, on several threads) and with gzip (.json.gz, ISA-L); the rates are the
-source's MB a second. --only-new runs these two alone.
+source's MB a second. --only-new runs these three alone.
 
 Every tool writes its output to a file in --data-dir; the file is removed after the run,
 outside the timing, so that one tool's output waiting for the disk does not slow the next
@@ -752,6 +754,8 @@ BATCH_TWO = "corvane 8 sources -j 2"
 PLAIN_OUTPUT = "corvane JSON, plain output"
 ZSTD_OUTPUT = "corvane JSON, .zst output"
 GZIP_OUTPUT = "corvane JSON, .gz output"
+BLOCKS_ONE = "corvane --quoted --types --threads 1"
+BLOCKS_TWO = "corvane --quoted --types --threads 2"
 
 
 def batch(args, work):
@@ -783,6 +787,30 @@ def batch(args, work):
                  "%d cores here)" % (ratio, os.cpu_count()))
     peak = results[BATCH_TWO][1]
     targets.line(peak / 2 <= MEMORY_LIMIT_MB, "-j 2 peak memory %.1f MB, %.1f MB a conversion "
+                 "(target at most %d MB)" % (peak, peak / 2, MEMORY_LIMIT_MB))
+    return targets.missed
+
+
+def blocks(args, work, quoted_src):
+    """One quoted source in blocks on one and on two threads; returns the targets missed."""
+    tools = [corvane(args, work, name, ["--quoted", "--types", "--threads", threads], quoted_src,
+                     "-threads-%s.json" % threads)
+             for name, threads in ((BLOCKS_ONE, "1"), (BLOCKS_TWO, "2"))]
+    results = measure(tools, args.rounds)
+    size_mb = os.path.getsize(quoted_src) / 1e6
+    print("\nOne source in parallel blocks: %s, %.0f MB, median of %d rounds" %
+          (os.path.basename(quoted_src), size_mb, args.rounds))
+    print("| tool | input MB/s | peak memory MB | time / one thread's time |")
+    print("|---|---:|---:|---:|")
+    for name, (seconds, peak) in results.items():
+        print("| %s | %.1f | %.1f | %.2f |" % (name, size_mb / seconds, peak,
+                                                 seconds / results[BLOCKS_ONE][0]))
+    targets = Targets("Targets on parallel blocks", results)
+    ratio = results[BLOCKS_TWO][0] / results[BLOCKS_ONE][0]
+    targets.line(ratio <= 0.7, "--threads 2 takes %.2fx the time of --threads 1 (target at most "
+                 "0.7x; %d cores here)" % (ratio, os.cpu_count()))
+    peak = results[BLOCKS_TWO][1]
+    targets.line(peak / 2 <= MEMORY_LIMIT_MB, "--threads 2 peak memory %.1f MB, %.1f MB a thread "
                  "(target at most %d MB)" % (peak, peak / 2, MEMORY_LIMIT_MB))
     return targets.missed
 
@@ -844,10 +872,12 @@ def main():
                         help="only the --compressed comparison")
     parser.add_argument("--batch", action="store_true",
                         help="also 8 sources of 25 MB into a folder, -j 2 against -j 1")
+    parser.add_argument("--blocks", action="store_true",
+                        help="also the quoted file with --types on --threads 2 against 1")
     parser.add_argument("--compressed-output", action="store_true",
                         help="also the output compressed with zstd and gzip, beside plain JSON")
     parser.add_argument("--only-new", action="store_true",
-                        help="only --batch and --compressed-output")
+                        help="only --batch, --blocks and --compressed-output")
     args = parser.parse_args()
 
     os.makedirs(args.data_dir, exist_ok=True)
@@ -859,6 +889,7 @@ def main():
     if args.only_new:
         with tempfile.TemporaryDirectory(dir=args.data_dir) as work:
             missed += batch(args, work)
+            missed += blocks(args, work, quoted_src)
             missed += compressed_outputs(args, work, src)
         print("\n%d target(s) missed" % missed if missed else "\nAll checked targets met")
         return
@@ -896,6 +927,8 @@ def main():
             missed += compressed_sources(args, work, src)
         if args.batch:
             missed += batch(args, work)
+        if args.blocks:
+            missed += blocks(args, work, quoted_src)
         if args.compressed_output:
             missed += compressed_outputs(args, work, src)
     print("\n%d target(s) missed" % missed if missed else "\nAll checked targets met")
