@@ -27,6 +27,7 @@
 #include "platform/gui/ProgressWindow.h"
 #include "platform/gui/Resources.h"
 #include "platform/gui/WxText.h"
+#include "ui/BatchConvert.h"
 #include "ui/ColumnsDlg.h"
 #include "ui/ColumnsTexts.h"
 #include "ui/CorvaneResources.h"
@@ -36,6 +37,7 @@
 #include "ui/RecentSources.h"
 #include "ui/RememberedPlans.h"
 #include "ui/Resource.h"
+#include "ui/SourceList.h"
 #include "ui/StoredChoice.h"
 #include "ui/WindowTexts.h"
 
@@ -109,10 +111,11 @@ BOOL CCorvaneDlg::OnInitDialog() {
   SetUpBrowseButtons();
   AnchorControls();
   AnchorPagingControls();
-  AcceptDroppedFiles(*this, [this](const CString& path) { m_sourceEdit.SetWindowText(path); });
+  const auto takeSources = [this](const std::vector<CString>& paths) { TakeSources(paths); };
+  AcceptDroppedFileList(*this, takeSources);
   // The fields take drops of their own, which would otherwise drop the file's address as text.
-  AcceptDroppedFilesOn(m_sourceEdit,
-                       [this](const CString& path) { m_sourceEdit.SetWindowText(path); });
+  AcceptDroppedFileListOn(m_sourceEdit, takeSources);
+  m_sourceEdit.EnableSeveralFiles(takeSources);
   AcceptDroppedFilesOn(m_targetEdit,
                        [this](const CString& path) { m_targetEdit.SetWindowText(path); });
   for (const OutputFormatName& format : OutputFormatNames()) {
@@ -381,7 +384,7 @@ void CCorvaneDlg::EnableCustomSeparator() {
 }
 
 bool CCorvaneDlg::ReadInputs() {
-  GetDlgItemText(IDC_SOURCE_FILE, m_sourceFile);
+  ReadSources();
   GetDlgItemText(IDC_SEPARATOR, m_separator);
   if (m_separator == kCustomSeparator) {
     GetDlgItemText(IDC_CUSTOM_SEPARATOR, m_separator);
@@ -391,7 +394,12 @@ bool CCorvaneDlg::ReadInputs() {
 }
 
 int CCorvaneDlg::CheckInputs() {
-  if (!ReadInputs()) {
+  const bool exists = ReadInputs();
+  if (!m_sourcesProblem.IsEmpty()) {
+    MessageBox(m_sourcesProblem, kErrorCaption, MB_ICONERROR);
+    return 0;
+  }
+  if (!exists) {
     // An empty field is a choice not made yet, not a mistake.
     if (!m_sourceFile.IsEmpty()) {
       MessageBox(kSourceMissing, kErrorCaption, MB_ICONERROR);
@@ -407,6 +415,11 @@ void CCorvaneDlg::UpdatePreview() {
   }
   // A source that names nothing is said on the page, by name; only Convert asks for a box.
   ReadInputs();
+  if (!m_sourcesProblem.IsEmpty()) {
+    m_sourceWatch.Watch(CString(), [] {});
+    m_browser.ShowPage(PreviewProblemPage(m_sourcesProblem));
+    return;
+  }
   // The page follows the source when it is written, replaced, removed or made again.
   m_sourceWatch.Watch(m_sourceFile, [this] { UpdatePreview(); });
   RememberSource();
@@ -531,7 +544,8 @@ void CCorvaneDlg::OnOK() {
 void CCorvaneDlg::RememberSource() {
   std::error_code error;
   const bool first = !m_recentSources.empty() && m_recentSources.front() == m_sourceFile;
-  if (m_sourceFile.IsEmpty() || first ||
+  // A list's first source was not chosen on its own.
+  if (m_sourceFile.IsEmpty() || first || m_sources.size() > 1 ||
       !std::filesystem::is_regular_file(m_sourceFile.ToUtf8(), error))
     return;
   m_recentSources = WithRecentSource(std::move(m_recentSources), m_sourceFile);
@@ -561,6 +575,11 @@ void CCorvaneDlg::OnConvert() {
   }
   ConversionRequest request = RequestFromControls();
   FollowHeader(request);
+  if (m_sources.size() > 1) {
+    ConvertSeveral(*this, request, m_sources, request.output,
+                   IsDlgButtonChecked(IDC_KEEP_LEFT_OUT) == BST_CHECKED);
+    return;
+  }
   if (request.output.IsEmpty()) {
     MessageBox(kTargetMissing, kErrorCaption, MB_ICONERROR);
     return;
@@ -619,7 +638,7 @@ void CCorvaneDlg::OnCancel() {
   if (m_settings != nullptr) {
     CString text;
     GetDlgItemText(IDC_SOURCE_FILE, text);
-    m_settings->SetSourceFile(text);
+    m_settings->SetSourceFile(SourceTextToSave(text, m_settings->SourceFile()));
     GetDlgItemText(IDC_TARGET_FILE, text);
     m_settings->SetOutputFile(text);
     GetDlgItemText(IDC_SEPARATOR, text);
