@@ -165,7 +165,6 @@ constexpr const char* kNeedsFolder = "option %s needs a folder";
 constexpr const char* kTakesJobs = "option %s takes a number of conversions from 1 to %ld";
 constexpr const char* kTakesThreads = "option %s takes a number of threads from 1 to %ld";
 constexpr const char* kJobsNeedFolder = "option -j runs several sources into -o FOLDER";
-constexpr const char* kSameOutput = "%s and %s would both be written to %s";
 constexpr const char* kTakesCompression = "option %s takes gz, zst or none";
 constexpr const char* kTakesNames = "option %s takes column names separated by commas: a,b";
 constexpr const char* kTakesRename = "option %s takes a column name, '=' and its new name: a=x";

@@ -129,9 +129,8 @@ bool MakeOutputFolder(const std::string& folder) {
 }
 
 // How one source of several ended, each line after its name.
-void TellOne(const cli::BatchItem& item, const ConversionReport& report,
-             const cli::Options& options) {
-  const std::string name = item.source + ": ";
+void TellOne(const BatchItem& item, const ConversionReport& report, const cli::Options& options) {
+  const std::string name = item.source.ToUtf8() + ": ";
   if (const auto& failure = report.failure) {
     Say(name + cli::Text(cli::kCouldNotConvert, FailureText(*failure, options).c_str()));
     return;
@@ -144,15 +143,15 @@ void TellOne(const cli::BatchItem& item, const ConversionReport& report,
   if (report.valuesLeftAsText > 0)
     Say(name + LeftAsTextText(report).ToUtf8());
   if (report.writtenInPlace)
-    Say(name + cli::Text(cli::kWrittenInPlace, item.output.c_str()));
+    Say(name + cli::Text(cli::kWrittenInPlace, item.output.ToUtf8().c_str()));
 }
 
 // Every source into the folder: a line for each, in the sources' order, and a total. A
 // failed source leaves its earlier output and the others go on.
 int RunIntoFolder(const cli::Options& options) {
-  const cli::BatchPlan plan = cli::PlanBatch(options);
-  if (!plan.error.empty()) {
-    Say(plan.error);
+  const BatchPlan plan = cli::PlanBatch(options);
+  if (!plan.clash.IsEmpty()) {
+    Say(plan.clash.ToUtf8());
     std::fprintf(stderr, "%s\n", cli::kTryHelp);
     return kUsage;
   }
@@ -167,6 +166,7 @@ int RunIntoFolder(const cli::Options& options) {
                     ++failed;
                   else
                     rows += static_cast<long long>(report.rowsWritten);
+                  progress.Clear();  // redrawn at the next update, under the line
                   TellOne(plan.items[item], report, options);
                 });
   progress.Clear();

@@ -33,6 +33,8 @@ inline constexpr char16_t kLooksLikeGif[] = u"a GIF image";
 inline constexpr char16_t kLooksLikeSqlite[] = u"an SQLite database";
 inline constexpr char16_t kLooksLikeParquet[] = u"a Parquet file";
 inline constexpr char16_t kLooksLikeProgram[] = u"a program (ELF)";
+// Two sources of a batch whose outputs would have one name: both sources, then the output.
+inline constexpr char16_t kSameOutput[] = u"%s and %s would both be written to %s";
 // Running out of memory, after the source's name.
 inline constexpr char16_t kOutOfMemory[] = u"not enough memory to convert it";
 // Any other failure, a fault of the program, after the source's name: %s is what the

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <climits>
 #include <cstdint>
 #include <filesystem>
 #include <string>
@@ -24,7 +23,6 @@
 #include "platform/gui/FileDrop.h"
 #include "platform/gui/Images.h"
 #include "platform/gui/MessageBox.h"
-#include "platform/gui/ProgressWindow.h"
 #include "platform/gui/Resources.h"
 #include "platform/gui/WxText.h"
 #include "ui/ColumnsDlg.h"
@@ -36,26 +34,9 @@
 #include "ui/RecentSources.h"
 #include "ui/RememberedPlans.h"
 #include "ui/Resource.h"
+#include "ui/SourceList.h"
 #include "ui/StoredChoice.h"
 #include "ui/WindowTexts.h"
-
-namespace {
-
-// Lines left out are never left out in silence: the report gets a line about them.
-CString WithLinesLeftOut(CString text, std::int64_t linesLeftOut, bool quoted) {
-  if (linesLeftOut <= 0) {
-    return text;
-  }
-  CString line;
-  if (linesLeftOut == 1) {
-    line = quoted ? kOneLineLeftOutQuoted : kOneLineLeftOut;
-  } else {
-    line.Format(quoted ? kLinesLeftOutQuoted : kLinesLeftOut, static_cast<long long>(linesLeftOut));
-  }
-  return text + u"\n" + line;
-}
-
-}  // namespace
 
 CCorvaneDlg::CCorvaneDlg(CWnd*) : CSmDialog(IDD_MAIN_DIALOG, nullptr) {
   RegisterCorvaneResources();
@@ -109,10 +90,11 @@ BOOL CCorvaneDlg::OnInitDialog() {
   SetUpBrowseButtons();
   AnchorControls();
   AnchorPagingControls();
-  AcceptDroppedFiles(*this, [this](const CString& path) { m_sourceEdit.SetWindowText(path); });
+  const auto takeSources = [this](const std::vector<CString>& paths) { TakeSources(paths); };
+  AcceptDroppedFileList(*this, takeSources);
   // The fields take drops of their own, which would otherwise drop the file's address as text.
-  AcceptDroppedFilesOn(m_sourceEdit,
-                       [this](const CString& path) { m_sourceEdit.SetWindowText(path); });
+  AcceptDroppedFileListOn(m_sourceEdit, takeSources);
+  m_sourceEdit.EnableSeveralFiles(takeSources);
   AcceptDroppedFilesOn(m_targetEdit,
                        [this](const CString& path) { m_targetEdit.SetWindowText(path); });
   for (const OutputFormatName& format : OutputFormatNames()) {
@@ -381,7 +363,7 @@ void CCorvaneDlg::EnableCustomSeparator() {
 }
 
 bool CCorvaneDlg::ReadInputs() {
-  GetDlgItemText(IDC_SOURCE_FILE, m_sourceFile);
+  ReadSources();
   GetDlgItemText(IDC_SEPARATOR, m_separator);
   if (m_separator == kCustomSeparator) {
     GetDlgItemText(IDC_CUSTOM_SEPARATOR, m_separator);
@@ -391,7 +373,12 @@ bool CCorvaneDlg::ReadInputs() {
 }
 
 int CCorvaneDlg::CheckInputs() {
-  if (!ReadInputs()) {
+  const bool exists = ReadInputs();
+  if (!m_sourcesProblem.IsEmpty()) {
+    MessageBox(m_sourcesProblem, kErrorCaption, MB_ICONERROR);
+    return 0;
+  }
+  if (!exists) {
     // An empty field is a choice not made yet, not a mistake.
     if (!m_sourceFile.IsEmpty()) {
       MessageBox(kSourceMissing, kErrorCaption, MB_ICONERROR);
@@ -407,6 +394,11 @@ void CCorvaneDlg::UpdatePreview() {
   }
   // A source that names nothing is said on the page, by name; only Convert asks for a box.
   ReadInputs();
+  if (!m_sourcesProblem.IsEmpty()) {
+    m_sourceWatch.Watch(CString(), [] {});
+    m_browser.ShowPage(PreviewProblemPage(m_sourcesProblem));
+    return;
+  }
   // The page follows the source when it is written, replaced, removed or made again.
   m_sourceWatch.Watch(m_sourceFile, [this] { UpdatePreview(); });
   RememberSource();
@@ -531,7 +523,8 @@ void CCorvaneDlg::OnOK() {
 void CCorvaneDlg::RememberSource() {
   std::error_code error;
   const bool first = !m_recentSources.empty() && m_recentSources.front() == m_sourceFile;
-  if (m_sourceFile.IsEmpty() || first ||
+  // A list's first source was not chosen on its own.
+  if (m_sourceFile.IsEmpty() || first || m_sources.size() > 1 ||
       !std::filesystem::is_regular_file(m_sourceFile.ToUtf8(), error))
     return;
   m_recentSources = WithRecentSource(std::move(m_recentSources), m_sourceFile);
@@ -555,71 +548,12 @@ void CCorvaneDlg::Deactivate() {
   CSmDialog::Deactivate();
 }
 
-void CCorvaneDlg::OnConvert() {
-  if (CheckInputs() == 0) {
-    return;
-  }
-  ConversionRequest request = RequestFromControls();
-  FollowHeader(request);
-  if (request.output.IsEmpty()) {
-    MessageBox(kTargetMissing, kErrorCaption, MB_ICONERROR);
-    return;
-  }
-  // Only Convert keeps the lines left out; the preview's request never does.
-  if (IsDlgButtonChecked(IDC_KEEP_LEFT_OUT) == BST_CHECKED)
-    request.rejects = request.output + kRejectsSuffix;
-  auto progress = std::make_unique<CProgressWindow>(*this, kConverting);
-  request.progress = [&progress](std::uint64_t bytesRead, std::uint64_t total) {
-    return progress->Update(bytesRead, total);
-  };
-  const ConversionReport report = ConvertToJson(request);
-  progress.reset();
-  if (report.cancelled) {
-    return;  // asked for: the output is as it was, and nothing more to say
-  }
-  const bool quoted = request.options.quoted;
-  if (report.failure) {
-    CLog::Entry(CString(kConversionError) + u" " + report.failure->Text());
-    // The output is as it was: only a whole document replaces it.
-    MessageBox(WithLinesLeftOut(CString(kConversionError) + u"\n" + report.failure->Text(),
-                                report.linesLeftOut, quoted),
-               kErrorCaption, MB_ICONERROR);
-    return;
-  }
-  CString text;
-  // The count is 64-bit inside so that a huge file cannot overflow it.
-  text.Format(kRowsConverted,
-              static_cast<int>(std::min<std::int64_t>(report.rowsWritten, INT_MAX)));
-  if (report.oldMacLineEnds) {
-    text += CString(u"\n") + kOldMacLineEnds;
-  }
-  text = WithLinesLeftOut(text, report.linesLeftOut, quoted);
-  if (report.linesLeftOut > 0 && !report.logWritten)
-    text += CString(u"\n") + kLogNotWritten;
-  if (!request.rejects.IsEmpty()) {
-    CString kept;
-    kept.Format(report.linesLeftOut > 0      ? kRejectsKept
-                : request.options.headerLine ? kNoRejects
-                                             : kNoRejectsNoHeader,
-                request.rejects.GetString());
-    text += u"\n" + kept;
-  }
-  if (report.columnsRenamed > 0)
-    text += u"\n" + RenamedColumnsText(report.columnsRenamed, report.renamedColumns);
-  // Bytes the chosen encoding could not decode are never replaced in silence.
-  if (const CString undecodable = UndecodableText(report.encoding); !undecodable.IsEmpty()) {
-    text += u"\n";
-    text += undecodable;
-  }
-  MessageBox(text, kInformationCaption, MB_ICONINFORMATION);
-}
-
 void CCorvaneDlg::OnCancel() {
   Save();
   if (m_settings != nullptr) {
     CString text;
     GetDlgItemText(IDC_SOURCE_FILE, text);
-    m_settings->SetSourceFile(text);
+    m_settings->SetSourceFile(SourceTextToSave(text, m_settings->SourceFile()));
     GetDlgItemText(IDC_TARGET_FILE, text);
     m_settings->SetOutputFile(text);
     GetDlgItemText(IDC_SEPARATOR, text);

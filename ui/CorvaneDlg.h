@@ -73,6 +73,12 @@ class CCorvaneDlg : public CSmDialog {
   // ReadInputs; 1 when the source exists, else 0 after telling the user in a box about a
   // non-empty path that names nothing.
   int CheckInputs();
+  // The paths chosen or dropped into the source field: one as it is, several as a list;
+  // a path that can't be in a list is refused in a box, and the field left as it was.
+  void TakeSources(const std::vector<CString>& paths);
+  // Reads the source field's list into m_sources (m_sourceFile being the first of them)
+  // and makes the output's label and browse button, and the preview's caption, follow it.
+  void ReadSources();
   // ReadInputs, then ShowPreview; does nothing while m_previewEnabled is 0.
   void UpdatePreview();
   // Shows the page of m_sourceFile in the preview pane (MakePreviewPage: its first rows, or
@@ -138,6 +144,10 @@ class CCorvaneDlg : public CSmDialog {
   // The source field changed since the last preview: the next may take another separator.
   bool m_newSource = false;
   std::unique_ptr<CPreviewPager> m_pager;
+  // Every source the field names (several: Convert writes them into the output folder),
+  // and why its list can't be read.
+  std::vector<CString> m_sources;
+  CString m_sourcesProblem;
   // The columns chosen, and the key of the header they were chosen for (CHeaderKey).
   ColumnRecipe m_columns;
   std::string m_columnsKey;

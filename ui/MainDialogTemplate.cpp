@@ -40,7 +40,8 @@ const std::array<DlgControl, 28> kMainControls = {{
     {IDC_SKIP_LINES, kClassEdit, u"0", kField, 109, 54, 30, 14},
     {IDC_HEADER_LINE, kClassButton, u"First line holds &names", kCheckBox, 149, 56, 90, 10},
     {IDC_QUOTED_FIELDS, kClassButton, u"&Quoted fields", kCheckBox, 245, 56, 58, 10},
-    {IDC_STATIC, kClassStatic, u"Preview", kLabel, 7, 72, 26, 8},
+    // Two lines: the second says which of several sources the pane shows.
+    {IDC_PREVIEW_LABEL, kClassStatic, u"Preview", kLabel, 7, 72, 34, 18},
     {IDC_TARGET_LABEL, kClassStatic, u"Output file", kLabel, 7, 230, 35, 8},
     {IDC_TARGET_FILE, kClassEditBrowse, u"", kField, 43, 228, 423, 14},
     {IDC_CONVERT, kClassButton, u"Con&vert", kButton, 366, 263, 50, 18},

@@ -28,6 +28,7 @@ constexpr int IDC_ENCODING = 1023;
 constexpr int IDC_ENCODING_LABEL = 1024;
 constexpr int IDC_KEEP_LEFT_OUT = 1025;
 constexpr int IDC_COLUMNS = 1027;
+constexpr int IDC_PREVIEW_LABEL = 1028;
 constexpr int IDC_SOURCE_LABEL = 1026;
 
 // Menu commands of menu 131 (Quit is IDCANCEL).

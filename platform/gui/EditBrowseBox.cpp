@@ -2,8 +2,10 @@
 
 #include <wx/menu.h>
 
+#include <utility>
 #include <vector>
 
+#include <wx/dirdlg.h>
 #include <wx/filedlg.h>
 #include <wx/filename.h>
 
@@ -97,15 +99,43 @@ void CEditBrowseBox::PlaceChildren() {
 }
 
 void CEditBrowseBox::Browse() {
+  if (m_folder) {
+    BrowseFolder();
+    return;
+  }
   wxFileName current(PathToWx(FromWx(m_text->GetValue())));
   long style = m_save ? (wxFD_SAVE | wxFD_OVERWRITE_PROMPT) : (wxFD_OPEN | wxFD_FILE_MUST_EXIST);
+  if (!m_save && m_onSeveral)
+    style |= wxFD_MULTIPLE;
   wxFileDialog dialog(wxGetTopLevelParent(this), m_save ? _("Save As") : _("Open"),
                       current.GetPath(), current.GetFullName(), m_wildcard, style);
   if (dialog.ShowModal() != wxID_OK) {
     return;
   }
+  if (style & wxFD_MULTIPLE) {
+    wxArrayString chosen;
+    dialog.GetPaths(chosen);
+    if (chosen.size() > 1) {
+      std::vector<CString> paths;
+      for (const wxString& path : chosen)
+        paths.push_back(PathFromWx(path));
+      m_onSeveral(paths);
+      m_text->SetFocus();
+      return;
+    }
+  }
   // SetValue raises the field's change notification, as choosing a file does on Windows.
   m_text->SetValue(ToWx(CompletePath(PathFromWx(dialog.GetPath()))));
+  m_text->SetFocus();
+}
+
+void CEditBrowseBox::BrowseFolder() {
+  wxDirDialog dialog(wxGetTopLevelParent(this), _("Choose a folder"),
+                     PathToWx(FromWx(m_text->GetValue())), wxDD_DEFAULT_STYLE);
+  if (dialog.ShowModal() != wxID_OK) {
+    return;
+  }
+  m_text->SetValue(PathToWx(PathFromWx(dialog.GetPath())));
   m_text->SetFocus();
 }
 

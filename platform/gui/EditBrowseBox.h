@@ -8,6 +8,8 @@
 #include <wx/panel.h>
 #include <wx/textctrl.h>
 
+#include <functional>
+#include <utility>
 #include <vector>
 
 #include "platform/core/CString.h"
@@ -35,6 +37,13 @@ class CEditBrowseBox : public wxPanel {
   Mode GetMode() const { return m_mode; }
   void SetFileDialog(const CString& defaultExtension, const CString& filter);
   void SetSaveDialog(bool save) { m_save = save; }
+  // Makes the button choose a folder instead of a file.
+  void SetFolderDialog(bool folder) { m_folder = folder; }
+  // Lets the open dialog choose several files: more than one goes to onSeveral, and the
+  // field is left to it; none (the default) chooses one.
+  void SetSeveralFiles(std::function<void(const std::vector<CString>& paths)> onSeveral) {
+    m_onSeveral = std::move(onSeveral);
+  }
   // The paths the field offers in a drop-down by its button, latest first; none hides it.
   void SetHistory(std::vector<CString> entries);
   const std::vector<CString>& GetHistory() const { return m_entries; }
@@ -53,6 +62,7 @@ class CEditBrowseBox : public wxPanel {
 
  private:
   void PlaceChildren();
+  void BrowseFolder();
 
   wxTextCtrl* m_text;
   wxButton* m_button;
@@ -60,6 +70,8 @@ class CEditBrowseBox : public wxPanel {
   std::vector<CString> m_entries;
   Mode m_mode = kNoButton;
   bool m_save = false;
+  bool m_folder = false;
+  std::function<void(const std::vector<CString>&)> m_onSeveral;
   CString m_defaultExtension;
   wxString m_wildcard = "All files|*";
 };

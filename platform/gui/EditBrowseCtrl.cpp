@@ -1,5 +1,7 @@
 #include "platform/gui/EditBrowseCtrl.h"
 
+#include <utility>
+
 #include "platform/gui/EditBrowseBox.h"
 
 void CMFCEditBrowseCtrl::EnableFileBrowseButton(LPCWSTR defaultExtension, LPCWSTR filter) {
@@ -11,6 +13,19 @@ void CMFCEditBrowseCtrl::EnableFileBrowseButton(LPCWSTR defaultExtension, LPCWST
 void CMFCEditBrowseCtrl::SetBrowseForSaving(BOOL save) {
   if (auto* box = dynamic_cast<CEditBrowseBox*>(GetWxWindow())) {
     box->SetSaveDialog(save != FALSE);
+  }
+}
+
+void CMFCEditBrowseCtrl::EnableFolderBrowseButton(BOOL folder) {
+  if (auto* box = dynamic_cast<CEditBrowseBox*>(GetWxWindow())) {
+    box->SetFolderDialog(folder != FALSE);
+  }
+}
+
+void CMFCEditBrowseCtrl::EnableSeveralFiles(
+    std::function<void(const std::vector<CString>& paths)> onSeveral) {
+  if (auto* box = dynamic_cast<CEditBrowseBox*>(GetWxWindow())) {
+    box->SetSeveralFiles(std::move(onSeveral));
   }
 }
 

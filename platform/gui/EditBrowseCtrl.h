@@ -1,6 +1,7 @@
 // CMFCEditBrowseCtrl: a text field with a browse button that opens a file dialog.
 #pragma once
 
+#include <functional>
 #include <vector>
 
 #include "platform/gui/Wnd.h"
@@ -14,6 +15,11 @@ class CMFCEditBrowseCtrl : public CWnd {
   // Makes the file dialog a save dialog (a name that does not exist yet can be chosen,
   // an existing one is confirmed first); it is an open dialog otherwise.
   void SetBrowseForSaving(BOOL save);
+  // Makes the browse button choose a folder (folder TRUE) or a file again.
+  void EnableFolderBrowseButton(BOOL folder = TRUE);
+  // Lets the open dialog choose several files, which go to onSeveral when more than one
+  // is chosen (the field is then left to it).
+  void EnableSeveralFiles(std::function<void(const std::vector<CString>& paths)> onSeveral);
   // Opens the file dialog, as the browse button does.
   void Browse();
   // The paths offered in the field's drop-down, latest first; none hides it.

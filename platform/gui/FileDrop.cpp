@@ -13,30 +13,44 @@ namespace {
 
 class CFileDropTarget : public wxFileDropTarget {
  public:
-  explicit CFileDropTarget(std::function<void(const CString&)> onDrop)
-      : m_onDrop(std::move(onDrop)) {}
+  explicit CFileDropTarget(DroppedFiles onDrop) : m_onDrop(std::move(onDrop)) {}
 
   bool OnDropFiles(wxCoord, wxCoord, const wxArrayString& files) override {
     if (files.empty()) {
       return false;
     }
-    m_onDrop(PathFromWx(files[0]));
+    std::vector<CString> paths;
+    for (const wxString& file : files)
+      paths.push_back(PathFromWx(file));
+    m_onDrop(paths);
     return true;
   }
 
  private:
-  std::function<void(const CString&)> m_onDrop;
+  DroppedFiles m_onDrop;
 };
+
+DroppedFiles FirstOnly(std::function<void(const CString&)> onDrop) {
+  return [onDrop = std::move(onDrop)](const std::vector<CString>& paths) { onDrop(paths[0]); };
+}
 
 }  // namespace
 
 void AcceptDroppedFiles(CWnd& window, std::function<void(const CString& path)> onDrop) {
+  AcceptDroppedFileList(window, FirstOnly(std::move(onDrop)));
+}
+
+void AcceptDroppedFilesOn(CWnd& control, std::function<void(const CString& path)> onDrop) {
+  AcceptDroppedFileListOn(control, FirstOnly(std::move(onDrop)));
+}
+
+void AcceptDroppedFileList(CWnd& window, DroppedFiles onDrop) {
   if (wxWindow* client = window.GetClientWindow()) {
     client->SetDropTarget(new CFileDropTarget(std::move(onDrop)));
   }
 }
 
-void AcceptDroppedFilesOn(CWnd& control, std::function<void(const CString& path)> onDrop) {
+void AcceptDroppedFileListOn(CWnd& control, DroppedFiles onDrop) {
   wxWindow* window = control.GetWxWindow();
   if (window == nullptr) {
     return;

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <functional>
+#include <vector>
 
 #include "platform/core/CString.h"
 
@@ -14,3 +15,8 @@ void AcceptDroppedFiles(CWnd& window, std::function<void(const CString& path)> o
 // Makes a control (a field; for an edit-browse control, its field and button) a drop target
 // of its own, which takes the drops over it in place of the toolkit's text drop.
 void AcceptDroppedFilesOn(CWnd& control, std::function<void(const CString& path)> onDrop);
+
+// As above, handing every file dropped, in the order the drop gives them.
+using DroppedFiles = std::function<void(const std::vector<CString>& paths)>;
+void AcceptDroppedFileList(CWnd& window, DroppedFiles onDrop);
+void AcceptDroppedFileListOn(CWnd& control, DroppedFiles onDrop);
