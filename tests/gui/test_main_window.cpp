@@ -79,25 +79,16 @@ const ConvertCase kConvertCases[] = {
      ErrorBox(u"The target file is not specified yet."), nullptr},
     {"Bson", "in.txt", SourceRows(3, ','), u",", u"", u"BSON", true, InfoBox(Converted(3)),
      "!"},  // a document of 33 bytes
-    {"JsonLines", "in.txt", SourceRows(2, ','), u",", u"", u"JSON Lines", true,
-     InfoBox(Converted(2)), "{"},
     {"CustomTextIgnoredOffCustom", "in.txt", SourceRows(2, ','), u",", u";", u"JSON", true,
      InfoBox(Converted(2)), "["},
-    {"OneLineLeftOut", "in.txt", SourceRows(4, ',') + kBadLine, u",", u"", u"JSON", true,
-     InfoBox(Converted(4, kOneLineLeftOut)), "["},
-    {"OldMacLineEnds", "in.txt", "name,value\rrow1,1\r", u",", u"", u"JSON", true,
-     InfoBox(Converted(1, u"Its lines end with carriage returns alone, as in an old Mac file.")),
-     "["},
-    {"RepeatedNames", "in.txt", "a,a\n1,2\n", u",", u"", u"JSON", true,
+    // Every note of the message, in its order.
+    {"EveryNote", "in.txt", "a,a\r1,2\rbad,line,x\rbad,line,x\r", u",", u"", u"JSON", true,
      InfoBox(Converted(1,
-                       u"1 repeated column name(s) renamed, since readers of JSON and BSON "
-                       u"keep only one of two equal names: a -> a_2")),
-     "["},
-    {"EveryLineLeftOut", "in.txt", SourceRows(0, ',') + kBadLine + kBadLine + kBadLine, u",", u"",
-     u"JSON", true,
-     InfoBox(Converted(0,
-                       u"3 lines were left out because their number of fields differs from the "
-                       u"header's; Tools > View Log lists them.")),
+                       u"Its lines end with carriage returns alone, as in an old Mac file.\n2 "
+                       u"lines were left out because their number of fields differs from the "
+                       u"header's; Tools > View Log lists them.\n1 repeated column name(s) "
+                       u"renamed, since readers of JSON and BSON keep only one of two equal "
+                       u"names: a -> a_2")),
      "["},
 };
 
