@@ -133,8 +133,6 @@ const ConversionCase kConversionCases[] = {
     {"QuotesStripped", "\"a\"\t\"\"b\"\"\tc\"d\t\"\t e \n\"1\"\t\"\"2\"\"\t3\"4\t\"\t x \n",
      u"<tab>", R"([{"a":"1","b":"2","c\"d":"3\"4","":""," e ":" x "}])"},
     {"CutAtNul", "a\0z,b\n1\0zz,2\n"s, u",", R"([{"a":"1","b":"2"}])"},
-    {"EmptyAndDuplicateNames", "a,a,\n1,2,3\n4,5,6\n", u",",
-     R"([{"a":"1","a_2":"2","":"3"},{"a":"4","a_2":"5","":"6"}])"},
     {"HeaderEndingInSeparator", "a,b,\n1,2,\n1,2\n", u",", R"([{"a":"1","b":"2","":""}])", -1, 1},
     {"EmptyFirstLine", "\nx\ny,z\n", u",", R"([{"":"x"}])", -1, 1},
     {"ManyFieldsOnALine", HundredColumns("a") + HundredColumns(""), u",", HundredEmptyValues()},

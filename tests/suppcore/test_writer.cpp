@@ -114,17 +114,6 @@ std::string BsonBytes(bson_t* document) {
   return bytes;
 }
 
-// JSON Lines: one compact object a line, nothing around them.
-TEST(Writer, LayoutsAndEmptyDocuments) {
-  EXPECT_EQ(Write({}), "[\n]\n");
-  EXPECT_EQ(Write({}, {.lines = true}), "");
-  EXPECT_EQ(Write({{}, {{"a", "1"}, {"b", "\n"}}}, {.lines = true}),
-            "{}\n{\"a\":\"1\",\"b\":\"\\n\"}\n");
-  EXPECT_EQ(Write({{}, {{"a", "1"}, {"b", ""}}}),
-            "[\n  {\n  },\n  {\n    \"a\": \"1\",\n    \"b\": \"\"\n  }\n]\n");
-  EXPECT_EQ(Write({}, {.bson = true}), "") << "BSON: one document a row, nothing else";
-}
-
 // Every byte that escaping treats apart, at every position of values that are escaped 16
 // bytes at a time, and in a name.
 TEST(Writer, JsonEscapesEveryPosition) {
