@@ -287,18 +287,6 @@ TEST(ExtendedJson, ReadsBackAsTheBsonByteForByte) {
   }
 }
 
-// A row BSON can't hold fails in Extended JSON too, whose readers make BSON of it.
-TEST(ExtendedJson, ARowBsonCantHoldFailsAsInBson) {
-  TempDir dir;
-  const std::string source = "a\n" + std::string(std::size_t{17} << 20, 'x') + "\n";
-  for (const OutputFormat format : {OutputFormat::Bson, OutputFormat::ExtendedJson}) {
-    const ConversionReport report = ConvertToJson(RequestIn(dir, source, format));
-    ASSERT_TRUE(report.failure);
-    EXPECT_EQ(report.failure->kind, ConversionFailure::Kind::DocumentTooLarge);
-    EXPECT_EQ(report.failure->line, 2);
-  }
-}
-
 struct RecipeCase {
   const char* name;
   const char* text;  // null: the file is a folder
