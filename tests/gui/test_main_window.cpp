@@ -256,9 +256,7 @@ TEST_F(MainWindowTest, PreviewFollowsTheSourceTheSeparatorAndQuotedFieldsAndLeav
   EXPECT_FALSE(custom->IsWindowEnabled());
   Choose(IDC_SEPARATOR, u"Custom");
   EXPECT_TRUE(custom->IsWindowEnabled());
-  SetText(IDC_SOURCE_FILE, dir.WFile("in.tx"));
   SetText(IDC_CUSTOM_SEPARATOR, u";");
-  EXPECT_EQ(Boxes(), BoxList{}) << "a path that names nothing is said on the page, not in a box";
   CLog::Truncate();
   SetText(IDC_SOURCE_FILE, CString::FromUtf8(dir.Path()));
   SetText(IDC_SOURCE_FILE, Source("short.txt", "name;value\n1\n"));
