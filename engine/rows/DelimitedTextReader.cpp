@@ -200,21 +200,6 @@ std::int64_t CDelimitedTextReader::SkipTo(const RowsFrom& where) {
   return row;
 }
 
-int CDelimitedTextReader::ReadRow(FieldList& row) {
-  if (!NextRow()) {
-    row.clear();
-    return 1;
-  }
-  row.clear();
-  row.reserve(FieldCount());
-  m_splitter->ForEachWindow(
-      [&row](const std::string_view* fields, const std::string_view*, std::size_t count) {
-        for (std::size_t k = 0; k < count; ++k)
-          row.push_back(Utf8ToUtf16(fields[k]));
-      });
-  return 0;
-}
-
 void CDelimitedTextReader::Close() {
   if (m_file.IsOpen())
     m_file.Close();

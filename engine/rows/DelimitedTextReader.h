@@ -4,9 +4,9 @@
 // row. The file's encoding is
 // found by CSourceDecoder, its lines and fields by CRowSplitter (the rules are there).
 //
-// Use: Open, Prepare (or PrepareGuessingSeparator) once, then NextRow (UTF-8 views, for the
-// conversion) or ReadRow (UTF-16 texts) while they give rows. A file error passes through as
-// CFileException.
+// Use: Open, Prepare (or PrepareGuessingSeparator) once, then NextRow while it gives rows,
+// each read through Fields and Values or ForEachWindow (UTF-8 views). A file error passes
+// through as CFileException.
 #pragma once
 
 #include <sys/stat.h>
@@ -116,9 +116,6 @@ class CDelimitedTextReader {
   // Whether Fields and Values hold the whole row; else ForEachWindow reads it.
   bool RowHeld() const { return m_splitter->StoredFieldCount() == FieldCount(); }
   void ForEachWindow(const CRowSplitter::WindowSink& take) { m_splitter->ForEachWindow(take); }
-  // The next row's fields as UTF-16 texts: 0 when a row was read, 1 at the end of the
-  // input (the file is then closed and row is to be ignored).
-  int ReadRow(FieldList& row);
 
   // Reads at most this many bytes of the source (0: all), as if it ended there. After Open.
   void SetReadLimit(std::uint64_t bytes) { m_file.SetReadLimit(bytes); }

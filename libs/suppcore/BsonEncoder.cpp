@@ -111,7 +111,7 @@ struct NestedDocument {
   ~NestedDocument() { bson_destroy(&bson); }
 };
 
-BsonEncoder::BsonEncoder(WriteBuffer& out, bool typed) : m_out(out), m_typed(typed) {}
+BsonEncoder::BsonEncoder(WriteBuffer& out) : m_out(out) {}
 
 BsonEncoder::~BsonEncoder() = default;
 
@@ -123,46 +123,27 @@ void BsonEncoder::NestedRow(std::size_t /*index*/, const ObjectShape& shape,
   m_out.Append({reinterpret_cast<const char*>(bson_get_data(&m_nested->bson)), m_nested->bson.len});
 }
 
-// Typed or not is chosen once a row, so that plain strings pay nothing for it.
+// The room a row needs is known before its bytes are written, since its values are UTF-8
+// already, and the length is put in front once they are: the document needs no second pass.
 void BsonEncoder::Row(std::size_t /*index*/, const ObjectNames& names,
                       const std::string_view* values) {
-  if (m_typed)
-    RowIn<true>(names, values);
-  else
-    RowIn<false>(names, values);
-}
-
-// The room a row needs is known before its bytes are written, since its values are UTF-8
-// already (a typed value takes at most 16 bytes, within the room of a string's length, its
-// text, its NUL and the padding), and the length is put in front once they are: the
-// document needs no second pass.
-template <bool kTyped>
-void BsonEncoder::RowIn(const ObjectNames& names, const std::string_view* values) {
   const ObjectNameCache& keys = m_keys.Get(names, EncodeKey);
   const std::size_t count = names.size();
   if (!keys.Cached()) {
-    RowInPieces<kTyped>(names, OneWindow(values, count));
+    RowInPieces(names, OneWindow(values, count));
     return;
   }
   std::size_t bound = 4 + keys.PaddedSize() + 1;
   for (std::size_t k = 0; k < count; ++k)
     bound += 4 + values[k].size() + 1 + kSimdPadding;
   if (bound > kMaxRowReservation) {
-    RowInPieces<kTyped>(names, OneWindow(values, count));
+    RowInPieces(names, OneWindow(values, count));
     return;
   }
   char* const start = m_out.Reserve(bound);
   char* out = start + 4;
   for (std::size_t k = 0; k < count; ++k) {
-    char* const element = out;
     out = CopyPadded(out, keys[k]);
-    if (kTyped) {
-      const TypedValue typed = ParseTypedValue(values[k]);
-      if (typed.type != ValueType::kString) {
-        out = PutTyped(element, out, typed, values[k]);
-        continue;
-      }
-    }
     out = PutLength(out, static_cast<std::uint32_t>(values[k].size() + 1));
     out = CopyPadded(out, values[k]);
     *out++ = '\0';
@@ -172,7 +153,8 @@ void BsonEncoder::RowIn(const ObjectNames& names, const std::string_view* values
   m_out.Commit(out);
 }
 
-// As RowIn, each value's type given.
+// As Row, each value's type given; a typed value takes at most 16 bytes, within the room of
+// a string's length, its text, its NUL and the padding.
 void BsonEncoder::PlannedRow(std::size_t /*index*/, const ObjectNames& names,
                              const std::string_view* values, const TypedValue* cells) {
   const ObjectNameCache& keys = m_keys.Get(names, EncodeKey);
@@ -228,26 +210,19 @@ void BsonEncoder::PlannedRowInPieces(const ObjectNames& names, const std::string
 }
 
 void BsonEncoder::WideRow(std::size_t /*index*/, const ObjectNames& names, const RowWindows& row) {
-  if (m_typed)
-    RowInPieces<true>(names, row);
-  else
-    RowInPieces<false>(names, row);
+  RowInPieces(names, row);
 }
 
 // A row too large for one reservation: its length is counted first, in a first reading of
-// its values, the values' types worked out again as they are written in the second. The
-// keys are written from the names when there are too many to keep.
-template <bool kTyped>
+// its values, and the values written in the second. The keys are written from the names
+// when there are too many to keep.
 void BsonEncoder::RowInPieces(const ObjectNames& names, const RowWindows& row) {
   const ObjectNameCache& keys = m_keys.Get(names, EncodeKey);
   std::uint64_t length = 4 + 1;
   ObjectNames::Iterator name = names.begin();
   row.ForEach([&](const std::string_view* values, std::size_t count) {
-    for (std::size_t i = 0; i < count; ++i, ++name) {
-      const TypedValue typed = kTyped ? ParseTypedValue(values[i]) : TypedValue{};
-      length += 1 + KeyText(*name).size() + 1 +
-                (typed.type != ValueType::kString ? TypedSize(typed) : 4 + values[i].size() + 1);
-    }
+    for (std::size_t i = 0; i < count; ++i, ++name)
+      length += 1 + KeyText(*name).size() + 1 + 4 + values[i].size() + 1;
   });
   if (length > CDocumentTooLarge::kMaxBytes)
     throw CDocumentTooLarge(length);
@@ -258,7 +233,7 @@ void BsonEncoder::RowInPieces(const ObjectNames& names, const RowWindows& row) {
   name = names.begin();
   row.ForEach([&](const std::string_view* values, std::size_t count) {
     for (std::size_t i = 0; i < count; ++i, ++k, ++name)
-      AppendElement(keys, k, *name, values[i], kTyped ? ParseTypedValue(values[i]) : TypedValue{});
+      AppendElement(keys, k, *name, values[i], TypedValue{});
   });
   m_out.Append(std::string_view("\0", 1));
 }

@@ -2,8 +2,8 @@
 // elements is one BSON document, written one after another, so that the output streams
 // without seeking and has no size limit as a whole; an empty array is an empty file. A
 // row's members are string elements (0x02) in the order given, duplicate and empty names
-// kept. With typed values, a value that ValueType finds typed is a boolean (0x08), an
-// int32 (0x10) where it fits, else an int64 (0x12), a double (0x01) or a Decimal128 (0x13). A name
+// kept. In a planned row, a typed value is a boolean (0x08), an int32 (0x10) where it fits,
+// else an int64 (0x12), a double (0x01) or a Decimal128 (0x13). A name
 // ends at its first NUL, which a BSON key cannot hold.
 #pragma once
 
@@ -30,7 +30,7 @@ class CDocumentTooLarge : public std::length_error {
 
 class BsonEncoder : public DocumentEncoder {
  public:
-  explicit BsonEncoder(WriteBuffer& out, bool typed = false);
+  explicit BsonEncoder(WriteBuffer& out);
   ~BsonEncoder() override;
 
   void BeginArray() override {}
@@ -45,9 +45,6 @@ class BsonEncoder : public DocumentEncoder {
   void EndArray() override {}
 
  private:
-  template <bool kTyped>
-  void RowIn(const ObjectNames& names, const std::string_view* values);
-  template <bool kTyped>
   void RowInPieces(const ObjectNames& names, const RowWindows& row);
   void PlannedRowInPieces(const ObjectNames& names, const std::string_view* values,
                           const TypedValue* cells);
@@ -55,7 +52,6 @@ class BsonEncoder : public DocumentEncoder {
                      std::string_view value, const TypedValue& typed);
 
   WriteBuffer& m_out;
-  const bool m_typed;
   // Per member, the element's type byte (a string's, replaced for a typed value) and its
   // key, ending in a NUL, unless there are too many to keep.
   ObjectNameCache m_keys;

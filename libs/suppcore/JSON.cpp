@@ -14,7 +14,6 @@ struct JSON::Impl {
   bool bson = false;
   bool jsonLines = false;
   bool extendedJson = false;
-  bool typedValues = false;
   bool rowsOnly = false;  // the array is another writer's: no beginning, no end
   std::size_t rows = 0;
 };
@@ -49,11 +48,6 @@ void JSON::SetJsonLines(int lines) {
 void JSON::SetExtendedJson(int extended) {
   if (m_impl->state <= Impl::State::kReady)
     m_impl->extendedJson = extended != 0;
-}
-
-void JSON::SetTypedValues(int typed) {
-  if (m_impl->state <= Impl::State::kReady)
-    m_impl->typedValues = typed != 0;
 }
 
 void JSON::Array(int open, int /*newLine*/) {
@@ -97,11 +91,10 @@ void JSON::MakeEncoder() {
   if (impl.extendedJson)
     impl.encoder = std::make_unique<EjsonEncoder>(impl.out);
   else if (impl.bson)
-    impl.encoder = std::make_unique<BsonEncoder>(impl.out, impl.typedValues);
+    impl.encoder = std::make_unique<BsonEncoder>(impl.out);
   else
     impl.encoder = std::make_unique<JsonEncoder>(
-        impl.out, impl.jsonLines ? JsonEncoder::Layout::kLines : JsonEncoder::Layout::kIndented,
-        impl.typedValues);
+        impl.out, impl.jsonLines ? JsonEncoder::Layout::kLines : JsonEncoder::Layout::kIndented);
 }
 
 void JSON::AddObjectUtf8(const ObjectNames& names, const std::string_view* valuesUtf8) {

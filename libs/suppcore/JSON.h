@@ -4,13 +4,12 @@
 // compact on a line of its own, no array around them; or, after SetBSON(1), as BSON: one
 // BSON document per object, one after another, each holding the object's string elements
 // in order; or, after SetExtendedJson(1), as canonical Extended JSON, one object a line.
-// An empty array is an empty file in JSON Lines, Extended JSON and BSON. After
-// SetTypedValues(1), a value that ValueType (ValueType.h) finds a boolean or a number is
-// written as one: in JSON without quotes, its text as it stands; in BSON as a boolean, an
-// int32, an int64 or a double.
+// An empty array is an empty file in JSON Lines, Extended JSON and BSON. A planned row's
+// typed values (a column plan's) are written as their types say: in JSON without quotes,
+// their text as it stands; in BSON as a boolean, an int32, an int64, a double or a date.
 //
 // The conversion's call sequence:
-//   Open(&file, 0); SetBSON(flag); [SetJsonLines(flag);] [SetTypedValues(flag);]
+//   Open(&file, 0); SetBSON(flag); [SetJsonLines(flag);]
 //   Array(1, 1); per row: AddObjectUtf8(names, values); Array(0, 1); Close();
 // The writer puts the commas and line breaks itself. Calls that do not fit this sequence
 // (a row outside the array, a second array) are ignored.
@@ -55,9 +54,6 @@ class JSON {
   // Chooses canonical Extended JSON, one object a line (non-zero), over the others;
   // ignored once the array has begun.
   void SetExtendedJson(int extended);
-  // Chooses typed values (non-zero) or every value a string, in every format; ignored once
-  // the array has begun.
-  void SetTypedValues(int typed);
   // open 1 begins the array, open 0 ends it; newLine is unused.
   void Array(int open, int newLine);
   // Instead of Array(1, 1): the rows written from now on continue an array that another
@@ -76,8 +72,7 @@ class JSON {
   void AddObjectUtf8(const ObjectNames& names, const std::string_view* valuesUtf8);
   // The same for a row too wide to be held at once, its values read a window at a time.
   void AddWideObjectUtf8(const ObjectNames& names, const RowWindows& row);
-  // The same, each value written as cells[k] says (a column plan's types), whether typed
-  // values were chosen or not.
+  // The same, each value written as cells[k] says (a column plan's types).
   void AddPlannedObjectUtf8(const ObjectNames& names, const std::string_view* valuesUtf8,
                             const TypedValue* cells);
   // The same with the members nested as shape says (dotted names made objects).

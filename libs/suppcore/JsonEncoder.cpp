@@ -64,41 +64,29 @@ void JsonEncoder::EndArray() {
   m_out.Append(m_layout == Layout::kLines ? LineBytes::kArrayClose : IndentedBytes::kArrayClose);
 }
 
-// Typed or not is chosen once a row, and the typed rows are written elsewhere, so that
-// plain strings pay nothing for them.
 void JsonEncoder::Row(std::size_t index, const ObjectNames& names, const std::string_view* values) {
-  if (m_typed)
-    TypedRow(index, names, values);
-  else if (m_layout == Layout::kLines)
-    RowIn<LineBytes, false>(index, names, values);
-  else
-    RowIn<IndentedBytes, false>(index, names, values);
-}
-
-void JsonEncoder::TypedRow(std::size_t index, const ObjectNames& names,
-                           const std::string_view* values) {
   if (m_layout == Layout::kLines)
-    RowIn<LineBytes, true>(index, names, values);
+    RowIn<LineBytes>(index, names, values);
   else
-    RowIn<IndentedBytes, true>(index, names, values);
+    RowIn<IndentedBytes>(index, names, values);
 }
 
 // The whole row in one reservation: no call, no buffer check per member, which is most of
 // the time a row takes otherwise.
-template <class Bytes, bool kTyped>
+template <class Bytes>
 void JsonEncoder::RowIn(std::size_t index, const ObjectNames& names,
                         const std::string_view* values) {
   const ObjectNameCache& leads = m_leads.Get(names, EncodeLead<Bytes>);
   const std::size_t count = names.size();
   if (!leads.Cached()) {
-    RowInPieces<Bytes, kTyped>(index, names, OneWindow(values, count));
+    RowInPieces<Bytes>(index, names, OneWindow(values, count));
     return;
   }
   std::size_t bound = 1 + Bytes::kRowOpen.size() + leads.PaddedSize() + Bytes::kRowClose.size();
   for (std::size_t k = 0; k < count; ++k)
     bound += values[k].size() * kMaxJsonBytesPerByte + 1 + kSimdPadding;
   if (bound > kMaxRowReservation) {
-    RowInPieces<Bytes, kTyped>(index, names, OneWindow(values, count));
+    RowInPieces<Bytes>(index, names, OneWindow(values, count));
     return;
   }
   char* out = m_out.Reserve(bound);
@@ -107,12 +95,8 @@ void JsonEncoder::RowIn(std::size_t index, const ObjectNames& names,
   out = Put(out, Bytes::kRowOpen);
   for (std::size_t k = 0; k < count; ++k) {
     out = CopyPadded(out, leads[k]);
-    // A typed value, ASCII that needs no escape, goes in place of the opening quote and
-    // has no closing one: no branch that a mix of types would make hard to predict.
-    const bool bare = kTyped && TypeOfValue(values[k]) != ValueType::kString;
-    out = EscapeJsonPadded(out - bare, values[k]);
-    *out = '"';
-    out += !bare;
+    out = EscapeJsonPadded(out, values[k]);
+    *out++ = '"';
   }
   out = Put(out, Bytes::kRowClose);
   m_out.Commit(out);
@@ -120,15 +104,13 @@ void JsonEncoder::RowIn(std::size_t index, const ObjectNames& names,
 
 void JsonEncoder::WideRow(std::size_t index, const ObjectNames& names, const RowWindows& row) {
   if (m_layout == Layout::kLines)
-    m_typed ? RowInPieces<LineBytes, true>(index, names, row)
-            : RowInPieces<LineBytes, false>(index, names, row);
+    RowInPieces<LineBytes>(index, names, row);
   else
-    m_typed ? RowInPieces<IndentedBytes, true>(index, names, row)
-            : RowInPieces<IndentedBytes, false>(index, names, row);
+    RowInPieces<IndentedBytes>(index, names, row);
 }
 
 // Member by member through the buffer, the names read in order as the values come.
-template <class Bytes, bool kTyped>
+template <class Bytes>
 void JsonEncoder::RowInPieces(std::size_t index, const ObjectNames& names, const RowWindows& row) {
   const ObjectNameCache& leads = m_leads.Get(names, EncodeLead<Bytes>);
   if (Bytes::kCommaBetweenRows && index > 0)
@@ -138,19 +120,14 @@ void JsonEncoder::RowInPieces(std::size_t index, const ObjectNames& names, const
   ObjectNames::Iterator name = names.begin();
   row.ForEach([&](const std::string_view* values, std::size_t count) {
     for (std::size_t i = 0; i < count; ++i, ++k, ++name) {
-      const bool bare = kTyped && TypeOfValue(values[i]) != ValueType::kString;
       if (leads.Cached()) {
-        m_out.Append(leads[k].substr(0, leads[k].size() - bare));
+        m_out.Append(leads[k]);
       } else {
         if (k > 0)
           m_out.Append(",");
         m_out.Append(Bytes::kNameOpen);
         AppendEscaped(*name);
-        m_out.Append(Bytes::kNameClose.substr(0, Bytes::kNameClose.size() - bare));
-      }
-      if (bare) {
-        m_out.Append(values[i]);
-        continue;
+        m_out.Append(Bytes::kNameClose);
       }
       AppendEscaped(values[i]);
       m_out.Append("\"");
@@ -207,6 +184,8 @@ void JsonEncoder::PlannedRowIn(std::size_t index, const ObjectNames& names,
       out = Put(out - 1, kNull);
       continue;
     }
+    // A bare value, ASCII that needs no escape, goes in place of the opening quote and
+    // has no closing one: no branch that a mix of types would make hard to predict.
     const bool bare = IsBare(type);
     out = EscapeJsonPadded(out - bare, values[k]);
     *out = '"';

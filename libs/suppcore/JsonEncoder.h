@@ -1,5 +1,5 @@
 // JsonEncoder: the document as JSON text, UTF-8 without a mark, every value a string (or,
-// with typed values or a plan's types, a boolean or number where ValueType says so, written as its
+// in a planned row, a boolean, number or null where the plan's types say so, written as its
 // text stands), in one of two layouts. Indented: two spaces of indentation a level, one member a
 // line, brackets of the array and braces of its objects on lines of their own, a final line feed.
 // Lines (JSON Lines): no array, each object compact on a line of its own
@@ -15,8 +15,8 @@ class JsonEncoder : public DocumentEncoder {
  public:
   enum class Layout { kIndented, kLines };
 
-  explicit JsonEncoder(WriteBuffer& out, Layout layout = Layout::kIndented, bool typed = false)
-      : m_out(out), m_layout(layout), m_typed(typed) {}
+  explicit JsonEncoder(WriteBuffer& out, Layout layout = Layout::kIndented)
+      : m_out(out), m_layout(layout) {}
 
   void BeginArray() override;
   void Row(std::size_t index, const ObjectNames& names, const std::string_view* values) override;
@@ -30,11 +30,9 @@ class JsonEncoder : public DocumentEncoder {
   void EndArray() override;
 
  private:
-  [[gnu::noinline]] void TypedRow(std::size_t index, const ObjectNames& names,
-                                  const std::string_view* values);
-  template <class Bytes, bool kTyped>
+  template <class Bytes>
   void RowIn(std::size_t index, const ObjectNames& names, const std::string_view* values);
-  template <class Bytes, bool kTyped>
+  template <class Bytes>
   void RowInPieces(std::size_t index, const ObjectNames& names, const RowWindows& row);
   template <class Bytes>
   void PlannedRowIn(std::size_t index, const ObjectNames& names, const std::string_view* values,
@@ -46,7 +44,6 @@ class JsonEncoder : public DocumentEncoder {
 
   WriteBuffer& m_out;
   const Layout m_layout;
-  const bool m_typed;
   // Per member, the bytes before its value: the comma after an earlier member, the line
   // break and indentation, the quoted name, the colon and the value's opening quote (left
   // out again for a typed value), unless there are too many to keep.

@@ -30,8 +30,6 @@ class CCompressedSource {
   std::size_t Fill(char* output, std::size_t room);
   // Bytes of the file behind the text handed out so far.
   std::uint64_t BytesUsed() const { return m_bytesRead - (m_inputEnd - m_inputPos); }
-  // Everything is out: the last Fill found the end of the file after a whole stream.
-  bool Ended() const { return m_ended; }
 
  private:
   void ReadInput();
@@ -46,5 +44,5 @@ class CCompressedSource {
   std::size_t m_inputEnd = 0;
   std::uint64_t m_bytesRead = 0;
   bool m_fileEnded = false;
-  bool m_ended = false;
+  bool m_ended = false;  // the end of the file after a whole stream
 };

@@ -9,21 +9,11 @@
 #include <string>
 #include <vector>
 
-#include "engine/conversion/ConvertToJson.h"
-#include "tests/platform/TempDir.h"
+#include "tests/engine/Requests.h"
 
 using namespace std::string_literals;
 
 namespace {
-
-ConversionRequest Request(const std::string& source, const std::string& output) {
-  ConversionRequest request;
-  request.source = CString::FromUtf8(source);
-  request.separator = u",";
-  request.output = CString::FromUtf8(output);
-  request.options.log = false;
-  return request;
-}
 
 // Progress is the compressed bytes read of the file's size, as the file shows it: never
 // the text's, which would run past the size.
@@ -32,11 +22,11 @@ TEST(CompressedSourceConversion, ProgressCountsTheCompressedBytes) {
   std::string text = "a,b\n";
   for (long long row = 0; text.size() < (6u << 20); ++row)
     text += std::to_string(row) + "," + std::to_string(row * 7919 % 100003) + "\n";
-  const std::string plain = dir.Write("s.csv", text);
-  ASSERT_EQ(std::system(("gzip '" + plain + "'").c_str()), 0);
-  const std::uint64_t size = std::filesystem::file_size(plain + ".gz");
+  ConversionRequest request = RequestIn(dir, text);
+  ASSERT_EQ(std::system(("gzip '" + dir.File("in.csv") + "'").c_str()), 0);
+  request.source += u".gz";
+  const std::uint64_t size = std::filesystem::file_size(dir.File("in.csv.gz"));
   std::vector<std::uint64_t> calls;
-  ConversionRequest request = Request(plain + ".gz", dir.File("out.json"));
   request.progress = [&](std::uint64_t bytes, std::uint64_t total) {
     EXPECT_EQ(total, size);
     calls.push_back(bytes);
@@ -78,18 +68,18 @@ class RefusedSource : public ::testing::TestWithParam<Refused> {};
 TEST_P(RefusedSource, FailsBeforeWritingWithWhatItLooksLike) {
   const Refused& c = GetParam();
   TempDir dir;
-  std::string source = dir.Write(
-      "in.csv", c.start.substr(0, 5) == "gzip:" ? c.start.substr(5) : c.start + "a,b\n1,2\n");
-  if (c.start.substr(0, 5) == "gzip:") {
-    ASSERT_EQ(std::system(("gzip '" + source + "'").c_str()), 0);
-    source += ".gz";
+  const bool gzip = c.start.starts_with("gzip:");
+  ConversionRequest request = RequestIn(dir, gzip ? c.start.substr(5) : c.start + "a,b\n1,2\n");
+  if (gzip) {
+    ASSERT_EQ(std::system(("gzip '" + dir.File("in.csv") + "'").c_str()), 0);
+    request.source += u".gz";
   }
-  const std::string output = dir.Write("out.json", "earlier");
-  const ConversionReport report = ConvertToJson(Request(source, output));
+  dir.Write("out", "earlier");
+  const ConversionReport report = ConvertToJson(request);
   ASSERT_TRUE(report.failure);
   EXPECT_EQ(report.failure->Text().ToUtf8(),
-            source + ": is not a text file: it looks like " + c.looksLike);
-  EXPECT_EQ(ReadBytesFromFile(output), "earlier");
+            request.source.ToUtf8() + ": is not a text file: it looks like " + c.looksLike);
+  EXPECT_EQ(ReadBytesFromFile(dir.File("out")), "earlier");
   EXPECT_EQ(HiddenFiles(dir.Path()), 0);
 }
 
@@ -100,8 +90,7 @@ INSTANTIATE_TEST_SUITE_P(Conversion, RefusedSource, ::testing::ValuesIn(kRefused
 TEST(CompressedSourceConversion, TextThatBeginsLikeAMarkIsText) {
   for (const char* text : {"BZhx,b\n1,2\n", "PK,b\n1,2\n", "\x1F,b\n1,2\n"}) {
     TempDir dir;
-    const ConversionReport report =
-        ConvertToJson(Request(dir.Write("in.csv", text), dir.File("out.json")));
+    const ConversionReport report = ConvertToJson(RequestIn(dir, text));
     EXPECT_FALSE(report.failure) << text;
     EXPECT_EQ(report.rowsWritten, 1) << text;
   }

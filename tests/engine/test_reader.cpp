@@ -25,6 +25,19 @@ struct ReadResult {
   bool closedAtEnd = false;
 };
 
+// The next row's fields as UTF-16 texts; false at the end of the input.
+bool NextFields(CDelimitedTextReader& reader, FieldList& row) {
+  row.clear();
+  if (!reader.NextRow())
+    return false;
+  reader.ForEachWindow(
+      [&row](const std::string_view* fields, const std::string_view*, std::size_t count) {
+        for (std::size_t k = 0; k < count; ++k)
+          row.push_back(Utf8ToUtf16(fields[k]));
+      });
+  return true;
+}
+
 // Reads path to its end, each read giving at most readLimit bytes (0: no limit).
 ReadResult ReadAll(const std::string& path, const char16_t* separator, size_t readLimit = 0) {
   ScopedSysCalls scoped(ShortReads(readLimit));
@@ -37,7 +50,7 @@ ReadResult ReadAll(const std::string& path, const char16_t* separator, size_t re
     result.columns.push_back(Utf8ToUtf16(column));
   if (result.prepare == 0) {
     FieldList row;
-    while (reader.ReadRow(row) == 0 && result.rows.size() < 1000)
+    while (NextFields(reader, row) && result.rows.size() < 1000)
       result.rows.push_back(row);
   }
   result.closedAtEnd = !reader.IsOpen();
@@ -148,11 +161,11 @@ TEST_F(ReaderTest, LineNumbersCountEveryLine) {
   EXPECT_EQ(reader.LineNumber(), 1);
   std::vector<std::int64_t> numbers;
   FieldList row;
-  while (reader.ReadRow(row) == 0)
+  while (NextFields(reader, row))
     numbers.push_back(reader.LineNumber());
   // "2" CR "3" is one line: a lone carriage return does not end it.
   EXPECT_EQ(numbers, (std::vector<std::int64_t>{2, 3, 4, 5}));
-  EXPECT_EQ(reader.ReadRow(row), 1);  // stays at the end
+  EXPECT_FALSE(NextFields(reader, row));  // stays at the end
 }
 
 // A field longer than three of the buffer's blocks, compared as a whole without printing
@@ -186,7 +199,7 @@ TEST_F(ReaderTest, GuessedSeparatorSplitsTheHeaderAndTheRows) {
     ASSERT_EQ(reader.PrepareGuessingSeparator(), 0);
     EXPECT_EQ(reader.SeparatorText(), guess) << text;
     FieldList row;
-    ASSERT_EQ(reader.ReadRow(row), 0);
+    ASSERT_TRUE(NextFields(reader, row));
     EXPECT_EQ(row.size(), reader.Columns().size()) << text;
     EXPECT_EQ(row.front(), u"1");
   }
@@ -221,7 +234,7 @@ TEST_F(ReaderTest, LineEndChosenFromTheFirst64KiB) {
       EXPECT_EQ(reader.OldMacLineEnds(), oldMac) << name << " " << readLimit;
       FieldList row, lastRow;
       std::uint64_t bytesRead = 0;
-      while (reader.ReadRow(row) == 0) {
+      while (NextFields(reader, row)) {
         lastRow = row;
         // Progress over the text read to choose the line end goes forward and stays
         // within the file.
@@ -280,7 +293,7 @@ TEST_F(ReaderTest, SkippedLinesAndNoHeader) {
     EXPECT_EQ(names, c.names) << c.name;
     Rows rows;
     std::vector<std::int64_t> lines;
-    for (FieldList row; reader.ReadRow(row) == 0;) {
+    for (FieldList row; NextFields(reader, row);) {
       rows.push_back(row);
       lines.push_back(reader.LineNumber());
     }
@@ -304,7 +317,7 @@ TEST_F(ReaderTest, QuotesAroundTheBlockEdges) {
     ASSERT_EQ(reader.Prepare(u","), 0);
     Rows rows;
     std::vector<CRowSplitter::Fault> faults;
-    for (FieldList row; reader.ReadRow(row) == 0;) {
+    for (FieldList row; NextFields(reader, row);) {
       rows.push_back(row);
       faults.push_back(reader.RecordFault());
     }
@@ -340,7 +353,7 @@ TEST_F(ReaderTest, LinesOverTheLimitFailWithTheirNumber) {
     try {
       FieldList row;
       if (reader.Prepare(u",") == 0)
-        while (reader.ReadRow(row) == 0) {
+        while (NextFields(reader, row)) {
         }
     } catch (const CLineTooLong& error) {
       failingLine = error.LineNumber();

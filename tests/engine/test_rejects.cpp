@@ -5,8 +5,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "engine/conversion/ConvertToJson.h"
-#include "tests/platform/TempDir.h"
+#include "tests/engine/Requests.h"
 
 using namespace std::string_literals;
 
@@ -72,22 +71,16 @@ class Rejects : public ::testing::TestWithParam<RejectsCase> {
 
 TEST_P(Rejects, AreTheLinesLeftOutAsRead) {
   const RejectsCase& c = GetParam();
-  std::string source = m_dir.Write("in.csv", c.source);
+  ConversionRequest request = RequestIn(m_dir, c.source);
   if (c.gzip) {
-    ASSERT_EQ(std::system(("gzip '" + source + "'").c_str()), 0);
-    source += ".gz";
+    ASSERT_EQ(std::system(("gzip '" + m_dir.File("in.csv") + "'").c_str()), 0);
+    request.source += u".gz";
   }
-  ConversionRequest request;
-  request.source = CString::FromUtf8(source);
-  request.separator = u",";
-  request.output = m_dir.WFile("out.json");
-  request.rejects = m_dir.WFile("out.json.rejected.txt");
+  request.rejects = m_dir.WFile("rejects.txt");
   request.options.quoted = c.quoted;
   request.options.encoding = c.encoding;
-  request.options.log = false;
-  const ConversionReport report = ConvertToJson(request);
-  ASSERT_TRUE(report.Converted());
-  EXPECT_TRUE(ReadBytesFromFile(m_dir.File("out.json.rejected.txt")) == c.rejects);
+  ASSERT_TRUE(ConvertToJson(request).Converted());
+  EXPECT_TRUE(ReadBytesFromFile(m_dir.File("rejects.txt")) == c.rejects);
 }
 
 INSTANTIATE_TEST_SUITE_P(Conversion, Rejects, ::testing::ValuesIn(kCases),
@@ -97,13 +90,9 @@ INSTANTIATE_TEST_SUITE_P(Conversion, Rejects, ::testing::ValuesIn(kCases),
 // beside it.
 TEST(RejectsFile, SurvivesAFailedConversion) {
   TempDir dir;
-  ConversionRequest request;
-  request.source = CString::FromUtf8(dir.Write("in.csv", "a,b\n1\n2,3\n"));
-  request.separator = u",";
-  request.output = dir.WFile("out.json");
+  ConversionRequest request = RequestIn(dir, "a,b\n1\n2,3\n");
   request.rejects = CString::FromUtf8(dir.Write("rejects.txt", "earlier"));
   request.options.strict = true;
-  request.options.log = false;
   ASSERT_TRUE(ConvertToJson(request).failure);
   EXPECT_EQ(ReadBytesFromFile(dir.File("rejects.txt")), "earlier");
   EXPECT_EQ(HiddenFiles(dir.Path()), 0);
