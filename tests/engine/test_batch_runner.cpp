@@ -54,7 +54,8 @@ class BatchRun : public ::testing::TestWithParam<std::size_t> {
   BatchPlan Plan(int sources, int rows) {
     std::vector<CString> names;
     for (int i = 0; i < sources; ++i)
-      names.push_back(CString::FromUtf8(dir.Write("s" + std::to_string(i) + ".csv", Rows(rows))));
+      names.push_back(CString::FromUtf8(
+          dir.Write(std::string("s").append(std::to_string(i)).append(".csv"), Rows(rows))));
     std::filesystem::create_directory(dir.File("out"));
     BatchPlan plan =
         PlanBatch(names, dir.WFile("out"), OutputFormat::Json, OutputCompression::None);
