@@ -758,6 +758,27 @@ BLOCKS_ONE = "corvane --quoted --types --threads 1"
 BLOCKS_TWO = "corvane --quoted --types --threads 2"
 
 
+def one_against_two(args, tools, title, size_mb, limit, what, per):
+    """tools: the run on one (job or thread) and on two; prints both, checks that two take at
+    most limit of one's time and at most MEMORY_LIMIT_MB a per; returns the targets missed."""
+    one, two = tools[0].name, tools[1].name
+    results = measure(tools, args.rounds)
+    print("\n%s, %.0f MB, median of %d rounds" % (title, size_mb, args.rounds))
+    print("| tool | input MB/s | peak memory MB | time / %s time |" % what[0])
+    print("|---|---:|---:|---:|")
+    for name, (seconds, peak) in results.items():
+        print("| %s | %.1f | %.1f | %.2f |" % (name, size_mb / seconds, peak,
+                                                 seconds / results[one][0]))
+    targets = Targets("Targets on %s" % title.split(":")[0].lower(), results)
+    ratio = results[two][0] / results[one][0]
+    targets.line(ratio <= limit, "%s takes %.2fx the time of %s (target at most %.1fx; %d cores "
+                 "here)" % (what[1], ratio, what[0], limit, os.cpu_count()))
+    peak = results[two][1]
+    targets.line(peak / 2 <= MEMORY_LIMIT_MB, "%s peak memory %.1f MB, %.1f MB a %s (target at "
+                 "most %d MB)" % (what[1], peak, peak / 2, per, MEMORY_LIMIT_MB))
+    return targets.missed
+
+
 def batch(args, work):
     """Eight sources into a folder, one and two at a time; returns the targets missed."""
     src = data_file(args, "mixed", BATCH_SOURCE_MB)
@@ -772,23 +793,9 @@ def batch(args, work):
         folder = os.path.join(work, "batch-%s" % jobs)
         tools.append(Tool(name, [os.path.abspath(args.converter), "-q", "-s", ",", "-j", jobs] +
                           sources + ["-o", folder], folder))
-    results = measure(tools, args.rounds)
     size_mb = BATCH_SOURCES * os.path.getsize(src) / 1e6
-    print("\nSources into a folder: %d x %s, %.0f MB in all, median of %d rounds" %
-          (BATCH_SOURCES, os.path.basename(src), size_mb, args.rounds))
-    print("| tool | input MB/s | peak memory MB | time / -j 1 time |")
-    print("|---|---:|---:|---:|")
-    for name, (seconds, peak) in results.items():
-        print("| %s | %.1f | %.1f | %.2f |" % (name, size_mb / seconds, peak,
-                                                 seconds / results[BATCH_ONE][0]))
-    targets = Targets("Targets on sources into a folder", results)
-    ratio = results[BATCH_TWO][0] / results[BATCH_ONE][0]
-    targets.line(ratio <= 0.6, "-j 2 takes %.2fx the time of -j 1 (target at most 0.6x; "
-                 "%d cores here)" % (ratio, os.cpu_count()))
-    peak = results[BATCH_TWO][1]
-    targets.line(peak / 2 <= MEMORY_LIMIT_MB, "-j 2 peak memory %.1f MB, %.1f MB a conversion "
-                 "(target at most %d MB)" % (peak, peak / 2, MEMORY_LIMIT_MB))
-    return targets.missed
+    title = "Sources into a folder: %d x %s" % (BATCH_SOURCES, os.path.basename(src))
+    return one_against_two(args, tools, title, size_mb, 0.6, ("-j 1", "-j 2"), "conversion")
 
 
 def blocks(args, work, quoted_src):
@@ -796,23 +803,9 @@ def blocks(args, work, quoted_src):
     tools = [corvane(args, work, name, ["--quoted", "--types", "--threads", threads], quoted_src,
                      "-threads-%s.json" % threads)
              for name, threads in ((BLOCKS_ONE, "1"), (BLOCKS_TWO, "2"))]
-    results = measure(tools, args.rounds)
-    size_mb = os.path.getsize(quoted_src) / 1e6
-    print("\nOne source in parallel blocks: %s, %.0f MB, median of %d rounds" %
-          (os.path.basename(quoted_src), size_mb, args.rounds))
-    print("| tool | input MB/s | peak memory MB | time / one thread's time |")
-    print("|---|---:|---:|---:|")
-    for name, (seconds, peak) in results.items():
-        print("| %s | %.1f | %.1f | %.2f |" % (name, size_mb / seconds, peak,
-                                                 seconds / results[BLOCKS_ONE][0]))
-    targets = Targets("Targets on parallel blocks", results)
-    ratio = results[BLOCKS_TWO][0] / results[BLOCKS_ONE][0]
-    targets.line(ratio <= 0.7, "--threads 2 takes %.2fx the time of --threads 1 (target at most "
-                 "0.7x; %d cores here)" % (ratio, os.cpu_count()))
-    peak = results[BLOCKS_TWO][1]
-    targets.line(peak / 2 <= MEMORY_LIMIT_MB, "--threads 2 peak memory %.1f MB, %.1f MB a thread "
-                 "(target at most %d MB)" % (peak, peak / 2, MEMORY_LIMIT_MB))
-    return targets.missed
+    title = "Parallel blocks: %s" % os.path.basename(quoted_src)
+    return one_against_two(args, tools, title, os.path.getsize(quoted_src) / 1e6, 0.7,
+                           ("--threads 1", "--threads 2"), "thread")
 
 
 def compressed_outputs(args, work, src):
