@@ -81,6 +81,14 @@ class WindowBatchTest : public MainWindowTest {
   std::string Output(const char* name) {
     return ReadBytesFromFile(dir.File("out/" + std::string(name)));
   }
+  // The window opened with sources listed in its field, commas as separator and out/ as
+  // the folder.
+  void OpenWithList(const std::vector<CString>& sources) {
+    Open();
+    Choose(IDC_SEPARATOR, u",");
+    SetText(IDC_TARGET_FILE, dir.WFile("out"));
+    SetText(IDC_SOURCE_FILE, WriteSourceList(sources).text);
+  }
   // What converting source alone writes.
   std::string Single(const CString& source) {
     ConversionRequest request;
@@ -96,10 +104,7 @@ class WindowBatchTest : public MainWindowTest {
 // and one message tells them all; the labels say what the fields hold.
 TEST_F(WindowBatchTest, SeveralSourcesTypedConvertIntoTheFolder) {
   const std::vector<CString> sources = Sources(25);
-  Open();
-  Choose(IDC_SEPARATOR, u",");
-  SetText(IDC_TARGET_FILE, dir.WFile("out"));
-  SetText(IDC_SOURCE_FILE, WriteSourceList(sources).text);
+  OpenWithList(sources);
   EXPECT_EQ(Text(IDC_TARGET_LABEL), CString(kOutputFolderLabel));
   EXPECT_EQ(Text(IDC_PREVIEW_LABEL), Formatted(kPreviewOfSeveral, 3));
   EXPECT_NE(ShownPage(dlg->PreviewFile()).find("row10"), std::string::npos);
@@ -148,10 +153,7 @@ TEST_F(WindowBatchTest, AFailureInTheMiddleLeavesTheOthersWritten) {
   std::vector<CString> sources = Sources(3);
   std::filesystem::remove(sources[1].ToUtf8());
   std::filesystem::create_directory(sources[1].ToUtf8());
-  Open();
-  Choose(IDC_SEPARATOR, u",");
-  SetText(IDC_TARGET_FILE, dir.WFile("out"));
-  SetText(IDC_SOURCE_FILE, WriteSourceList(sources).text);
+  OpenWithList(sources);
   PressButton(*dlg, IDC_CONVERT);
   ASSERT_EQ(Boxes().size(), 1u);
   const MessageBoxCall& box = Boxes()[0];
@@ -173,10 +175,7 @@ TEST_F(WindowBatchTest, AFailureInTheMiddleLeavesTheOthersWritten) {
 // earlier output stays, and nothing more is said.
 TEST_F(WindowBatchTest, OneCancelStopsThemAll) {
   const std::vector<CString> sources = Sources(300000);
-  Open();
-  Choose(IDC_SEPARATOR, u",");
-  SetText(IDC_TARGET_FILE, dir.WFile("out"));
-  SetText(IDC_SOURCE_FILE, WriteSourceList(sources).text);
+  OpenWithList(sources);
   ConvertAndCancel();
   EXPECT_EQ(Boxes(), BoxList{});
   for (const char* name : {"a.json", "b.json", "c.json"})
