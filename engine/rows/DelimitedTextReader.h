@@ -37,6 +37,10 @@ struct RowsFrom {
   std::int64_t atRow = 0;
   std::int64_t skipRows = 0;
   std::int64_t firstLine = 0;
+  // Where at begins in the file, when every byte before it is text as it stands (automatic
+  // 8-bit text, well-formed UTF-8 up to there): reading may then start there. 0: the text
+  // before at is decoded and passed.
+  std::uint64_t sourceByte = 0;
 };
 
 class CDelimitedTextReader {
@@ -106,9 +110,10 @@ class CDelimitedTextReader {
     return m_splitter ? RowPosition{m_splitter->LineNumber(), m_splitter->RecordTextOffset()}
                       : RowPosition{};
   }
-  // After Prepare: goes on from where says (see RowsFrom); the rows passed are read as
-  // NextRecord reads them. Returns the number of the next row NextRow gives, counted as
-  // RowsFrom counts.
+  // After Prepare: goes on from where says (see RowsFrom), opening the file again at its
+  // sourceByte where it has one and the source allows (a regular file, not compressed, of
+  // automatic 8-bit text with line feeds); the rows passed are read as NextRecord reads them.
+  // Returns the number of the next row NextRow gives, counted as RowsFrom counts.
   std::int64_t SkipTo(const RowsFrom& where);
   std::size_t FieldCount() const { return m_splitter->FieldCount(); }
   const std::string_view* Fields() const { return m_splitter->Fields(); }
@@ -192,6 +197,8 @@ class CDelimitedTextReader {
                : 0;
   }
   void StartDecoding();
+  bool CanReadFrom(const RowsFrom& where) const;
+  void ReadFrom(const RowsFrom& where);
   bool SkipLines();
   int ReadHeader(bool lineRead);
   void FindSplittingSeparator();
