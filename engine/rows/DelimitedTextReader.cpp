@@ -205,7 +205,7 @@ void CDelimitedTextReader::ReadFrom(const RowsFrom& where) {
   m_decoder.reset();
   m_file.Abort();
   CFileException error;
-  if (!m_file.OpenRange(path, where.sourceByte, UINT64_MAX, &error))
+  if (!m_file.OpenRange(path, where.sourceByte, m_readLimit > 0 ? m_readLimit : UINT64_MAX, &error))
     throw error;
   if (!m_file.GetStatus(after) || after.st_dev != before.st_dev || after.st_ino != before.st_ino) {
     m_file.Abort();

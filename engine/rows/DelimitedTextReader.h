@@ -126,7 +126,10 @@ class CDelimitedTextReader {
   int ReadRow(FieldList& row);
 
   // Reads at most this many bytes of the source (0: all), as if it ended there. After Open.
-  void SetReadLimit(std::uint64_t bytes) { m_file.SetReadLimit(bytes); }
+  void SetReadLimit(std::uint64_t bytes) {
+    m_readLimit = bytes;
+    m_file.SetReadLimit(bytes);
+  }
   // The read limit cut the source: the last line read is not whole (Cut) or more may
   // follow (LimitReached).
   bool ReadLimitReached() const { return m_file.ReadLimitReached(); }
@@ -213,6 +216,7 @@ class CDelimitedTextReader {
   bool m_namesAreFields = false;   // m_columnNames is left empty
   CRowSplitter::Fault m_headerFault = CRowSplitter::Fault::kNone;
   std::uint64_t m_maxLineBytes = kDefaultMaxLineBytes;
+  std::uint64_t m_readLimit = 0;
   CString m_separatorText;
   CString m_splittingSeparator;
   std::size_t m_splittingColumns = 0;

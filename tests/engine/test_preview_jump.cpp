@@ -131,4 +131,28 @@ TEST(PreviewJump, ReadsNoByteBeforeTheEntry) {
   EXPECT_EQ(RowsOf(request), before);
 }
 
+// The read limit counts from the file's start whether the page jumps or not.
+TEST(PreviewJump, KeepsTheReadLimit) {
+  const TempDir dir;
+  ConversionRequest request;
+  request.source = CString::FromUtf8(dir.Write("source.csv", Lines(400, "\n")));
+  request.separator = CString(u",");
+  request.output = dir.WFile("page.json");
+  request.rowLimit = kPreviewRows;
+  CLineIndex index(kSmallTable);
+  index.Start(request);
+  index.Wait();
+  RowsFrom from = index.ForLine(380);
+  ASSERT_GT(from.sourceByte, 0u);
+  // Within the page, in the middle of a row.
+  request.options.maxSourceBytes = from.sourceByte + 150;
+  request.from = from;
+  const std::vector<Seen> jumped = RowsOf(request);
+  from.sourceByte = 0;
+  request.from = from;
+  const std::vector<Seen> forward = RowsOf(request);
+  EXPECT_EQ(jumped, forward);
+  EXPECT_LT(forward.size(), static_cast<std::size_t>(kPreviewRows));
+}
+
 }  // namespace
