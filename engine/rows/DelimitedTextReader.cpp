@@ -11,6 +11,13 @@
 #include "engine/rows/Separators.h"
 #include "platform/core/Utf8.h"
 
+namespace {
+
+// Why a page can't go on where the index found its row.
+constexpr char16_t kReplaced[] = u"the file was replaced after its start was read";
+
+}  // namespace
+
 CDelimitedTextReader::CDelimitedTextReader() = default;
 CDelimitedTextReader::~CDelimitedTextReader() = default;
 
@@ -196,8 +203,7 @@ bool CDelimitedTextReader::CanReadFrom(const RowsFrom& where) const {
 // The file is opened again at the row's byte, as a part of it is for parallel blocks; it
 // must still be the file the header came from.
 void CDelimitedTextReader::ReadFrom(const RowsFrom& where) {
-  struct stat before {
-  }, after{};
+  struct stat before {};
   m_file.GetStatus(before);
   const CString path = m_file.GetFilePath();
   const SourceEncoding encoding = Encoding();
@@ -205,12 +211,13 @@ void CDelimitedTextReader::ReadFrom(const RowsFrom& where) {
   m_decoder.reset();
   m_file.Abort();
   CFileException error;
-  if (!m_file.OpenRange(path, where.sourceByte, m_readLimit > 0 ? m_readLimit : UINT64_MAX, &error))
+  const std::uint64_t end = m_readLimit > 0 ? m_readLimit : UINT64_MAX;
+  if (!m_file.OpenRange(path, where.sourceByte, end, &error))
     throw error;
+  struct stat after {};
   if (!m_file.GetStatus(after) || after.st_dev != before.st_dev || after.st_ino != before.st_ino) {
     m_file.Abort();
-    throw CFileException(CFileException::genericException, path,
-                         CString(u"the file was replaced after its start was read"));
+    throw CFileException(CFileException::genericException, path, CString(kReplaced));
   }
   m_decoder = std::make_unique<CSourceDecoder>(m_file, CSourceDecoder::Continuing{encoding});
   m_decoder->KeepSourceBytes(m_keepSourceBytes);
