@@ -80,6 +80,9 @@ void CLineIndex::Start(const ConversionRequest& source, Changed changed) {
     std::lock_guard lock(m_mutex);
     m_table = CRowTable(m_table.Capacity());
     m_state = LineIndexState{};
+    m_seekable = false;
+    m_markBytes = 0;
+    m_exactBytes = UINT64_MAX;
   }
   m_stop = false;
   try {
@@ -109,12 +112,30 @@ LineIndexState CLineIndex::State() const {
 
 RowsFrom CLineIndex::ForLine(std::int64_t line) const {
   std::lock_guard lock(m_mutex);
-  return m_table.BeforeLine(line);
+  return WithSourceByte(m_table.BeforeLine(line));
 }
 
 RowsFrom CLineIndex::ForRow(std::int64_t row) const {
   std::lock_guard lock(m_mutex);
-  return m_table.Before(row);
+  return WithSourceByte(m_table.Before(row));
+}
+
+// Under the lock.
+RowsFrom CLineIndex::WithSourceByte(RowsFrom from) const {
+  const std::uint64_t byte = from.at.textOffset + m_markBytes;
+  if (m_seekable && from.atRow > 0 && byte <= m_exactBytes)
+    from.sourceByte = byte;
+  return from;
+}
+
+// Every byte before the entry has been decoded by now, so a byte that is not UTF-8 among
+// them is known before the entry can be used.
+void CLineIndex::Add(const CDelimitedTextReader& reader, std::int64_t row) {
+  const std::uint64_t firstNotUtf8 = reader.Encoding().firstNotUtf8;
+  std::lock_guard lock(m_mutex);
+  if (firstNotUtf8 > 0)
+    m_exactBytes = std::min(m_exactBytes, firstNotUtf8 - 1);
+  m_table.Add(row, reader.RowStart());
 }
 
 std::size_t CLineIndex::Entries() const {
@@ -125,6 +146,20 @@ std::size_t CLineIndex::Entries() const {
 std::int64_t CLineIndex::Step() const {
   std::lock_guard lock(m_mutex);
   return m_table.Step();
+}
+
+// What the reader needs to open the file at an entry's byte (CDelimitedTextReader::SkipTo),
+// known once the header is read: a pipe, standard input, a compressed or UTF-16 source, a
+// chosen encoding and old Mac line ends are read forward from the start instead.
+void CLineIndex::NoteSeekable(const CDelimitedTextReader& reader,
+                              const ConversionOptions& options) {
+  const SourceEncoding encoding = reader.Encoding();
+  std::lock_guard lock(m_mutex);
+  m_seekable = m_state.sourceSize > 0 &&
+               options.access != CDelimitedTextReader::Access::StandardInput &&
+               options.encoding.empty() && !reader.SourceCompressed() &&
+               encoding.kind == SourceEncoding::Kind::Utf8 && !reader.OldMacLineEnds();
+  m_markBytes = encoding.why == SourceEncoding::Why::Mark ? 3 : 0;
 }
 
 void CLineIndex::Publish(const CDelimitedTextReader& reader, std::int64_t rows,
@@ -171,6 +206,7 @@ void CLineIndex::Build(ConversionRequest source, const Changed& changed) {
         source.separator ? reader.Prepare(*source.separator) : reader.PrepareGuessingSeparator();
     if (header != 0)
       throw NoHeader{};
+    NoteSeekable(reader, options);
     std::uint64_t published = 0;
     while (!m_stop.load(std::memory_order_relaxed)) {
       // Rows between entries are only counted; the one an entry holds is read whole.
@@ -183,10 +219,8 @@ void CLineIndex::Build(ConversionRequest source, const Changed& changed) {
       }
       if (!reader.NextRecord())
         break;
-      if (rows % step == 0) {
-        std::lock_guard lock(m_mutex);
-        m_table.Add(rows, reader.RowStart());
-      }
+      if (rows % step == 0)
+        Add(reader, rows);
       ++rows;
       if (reader.BytesRead() - published >= kPublishBytes) {
         published = reader.BytesRead();

@@ -94,10 +94,19 @@ class CLineIndex {
   void Build(ConversionRequest source, const Changed& changed);
   void Publish(const CDelimitedTextReader& reader, std::int64_t rows, const Changed& changed,
                bool ended);
+  void NoteSeekable(const CDelimitedTextReader& reader, const ConversionOptions& options);
+  void Add(const CDelimitedTextReader& reader, std::int64_t row);
+  RowsFrom WithSourceByte(RowsFrom from) const;
 
   mutable std::mutex m_mutex;
   CRowTable m_table;
   LineIndexState m_state;
+  // Whether a page may open the file at an entry's byte (a regular file of automatic 8-bit
+  // text with line feeds), the bytes of its mark, and how far its bytes are text as it
+  // stands (up to the first that is not UTF-8).
+  bool m_seekable = false;
+  std::uint64_t m_markBytes = 0;
+  std::uint64_t m_exactBytes = UINT64_MAX;
   std::atomic<bool> m_stop{false};
   std::thread m_thread;
 };

@@ -207,6 +207,9 @@ ConversionRequest PreviewRequest(const ConversionRequest& conversion, const CStr
   preview.options.maxLineBytes = kPreviewMaxBytes;
   preview.options.maxSourceBytes = kPreviewMaxBytes;
   preview.options.log = false;  // runs on every keystroke; Convert logs
+  // Blocks on threads find their start by counting lines from the file's start, which a
+  // page far into the file must not do for its few rows.
+  preview.options.threads = 1;
   preview.progress = nullptr;
   preview.noteRowPlaces = true;
   return preview;

@@ -11,6 +11,13 @@
 #include "engine/rows/Separators.h"
 #include "platform/core/Utf8.h"
 
+namespace {
+
+// Why a page can't go on where the index found its row.
+constexpr char16_t kReplaced[] = u"the file was replaced after its start was read";
+
+}  // namespace
+
 CDelimitedTextReader::CDelimitedTextReader() = default;
 CDelimitedTextReader::~CDelimitedTextReader() = default;
 
@@ -181,11 +188,55 @@ std::int64_t CDelimitedTextReader::PassRecords(std::int64_t count) {
   return m_splitter->PassLines(count);
 }
 
+// Only where the file's bytes from sourceByte on are the text from at on, read with the
+// rules the file's start chose: an old Mac file's carriage returns would not be chosen
+// again from the middle, a chosen encoding or UTF-16 may not start there at all.
+bool CDelimitedTextReader::CanReadFrom(const RowsFrom& where) const {
+  struct stat info {};
+  return where.sourceByte > 0 && m_encodingName.empty() && !m_utf16 &&
+         Encoding().kind == SourceEncoding::Kind::Utf8 && !m_file.IsCompressed() &&
+         m_splitter->LineEnd() == '\n' && where.sourceByte >= MarkBytes() &&
+         where.sourceByte - MarkBytes() == where.at.textOffset && m_file.GetStatus(info) &&
+         S_ISREG(info.st_mode);
+}
+
+// The file is opened again at the row's byte, as a part of it is for parallel blocks; it
+// must still be the file the header came from.
+void CDelimitedTextReader::ReadFrom(const RowsFrom& where) {
+  struct stat before {};
+  m_file.GetStatus(before);
+  const CString path = m_file.GetFilePath();
+  const SourceEncoding encoding = Encoding();
+  m_splitter.reset();
+  m_decoder.reset();
+  m_file.Abort();
+  CFileException error;
+  const std::uint64_t end = m_readLimit > 0 ? m_readLimit : UINT64_MAX;
+  if (!m_file.OpenRange(path, where.sourceByte, end, &error))
+    throw error;
+  struct stat after {};
+  if (!m_file.GetStatus(after) || after.st_dev != before.st_dev || after.st_ino != before.st_ino) {
+    m_file.Abort();
+    throw CFileException(CFileException::genericException, path, CString(kReplaced));
+  }
+  m_decoder = std::make_unique<CSourceDecoder>(m_file, CSourceDecoder::Continuing{encoding});
+  m_decoder->KeepSourceBytes(m_keepSourceBytes);
+  m_splitter =
+      std::make_unique<CRowSplitter>(*m_decoder, SeparatorOf(m_separatorText), m_maxLineBytes);
+  m_splitter->SetQuoted(m_quoted);
+  m_splitter->KeepLineFeedLineEnds();
+  m_splitter->KeepFields(m_columns.size() + 1);
+  m_splitter->StartAt(where.at.textOffset, where.at.line);
+}
+
 std::int64_t CDelimitedTextReader::SkipTo(const RowsFrom& where) {
   std::int64_t row = 0;
   if (where.atRow > 0 && m_splitter && m_file.IsOpen()) {
     m_firstRowPending = false;
-    m_splitter->SkipTo(where.at.textOffset, where.at.line);
+    if (CanReadFrom(where))
+      ReadFrom(where);
+    else
+      m_splitter->SkipTo(where.at.textOffset, where.at.line);
     row = where.atRow;
   }
   for (std::int64_t skipped = 0; NextRecord(); ++row, ++skipped) {

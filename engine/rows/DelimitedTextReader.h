@@ -37,6 +37,10 @@ struct RowsFrom {
   std::int64_t atRow = 0;
   std::int64_t skipRows = 0;
   std::int64_t firstLine = 0;
+  // Where at begins in the file, when every byte before it is text as it stands (automatic
+  // 8-bit text, well-formed UTF-8 up to there): reading may then start there. 0: the text
+  // before at is decoded and passed.
+  std::uint64_t sourceByte = 0;
 };
 
 class CDelimitedTextReader {
@@ -106,9 +110,10 @@ class CDelimitedTextReader {
     return m_splitter ? RowPosition{m_splitter->LineNumber(), m_splitter->RecordTextOffset()}
                       : RowPosition{};
   }
-  // After Prepare: goes on from where says (see RowsFrom); the rows passed are read as
-  // NextRecord reads them. Returns the number of the next row NextRow gives, counted as
-  // RowsFrom counts.
+  // After Prepare: goes on from where says (see RowsFrom), opening the file again at its
+  // sourceByte where it has one and the source allows (a regular file, not compressed, of
+  // automatic 8-bit text with line feeds); the rows passed are read as NextRecord reads them.
+  // Returns the number of the next row NextRow gives, counted as RowsFrom counts.
   std::int64_t SkipTo(const RowsFrom& where);
   std::size_t FieldCount() const { return m_splitter->FieldCount(); }
   const std::string_view* Fields() const { return m_splitter->Fields(); }
@@ -118,7 +123,10 @@ class CDelimitedTextReader {
   void ForEachWindow(const CRowSplitter::WindowSink& take) { m_splitter->ForEachWindow(take); }
 
   // Reads at most this many bytes of the source (0: all), as if it ended there. After Open.
-  void SetReadLimit(std::uint64_t bytes) { m_file.SetReadLimit(bytes); }
+  void SetReadLimit(std::uint64_t bytes) {
+    m_readLimit = bytes;
+    m_file.SetReadLimit(bytes);
+  }
   // The read limit cut the source: the last line read is not whole (Cut) or more may
   // follow (LimitReached).
   bool ReadLimitReached() const { return m_file.ReadLimitReached(); }
@@ -189,6 +197,8 @@ class CDelimitedTextReader {
                : 0;
   }
   void StartDecoding();
+  bool CanReadFrom(const RowsFrom& where) const;
+  void ReadFrom(const RowsFrom& where);
   bool SkipLines();
   int ReadHeader(bool lineRead);
   void FindSplittingSeparator();
@@ -203,6 +213,7 @@ class CDelimitedTextReader {
   bool m_namesAreFields = false;   // m_columnNames is left empty
   CRowSplitter::Fault m_headerFault = CRowSplitter::Fault::kNone;
   std::uint64_t m_maxLineBytes = kDefaultMaxLineBytes;
+  std::uint64_t m_readLimit = 0;
   CString m_separatorText;
   CString m_splittingSeparator;
   std::size_t m_splittingColumns = 0;

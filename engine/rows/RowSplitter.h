@@ -155,6 +155,13 @@ class CRowSplitter {
   // decoded text (RecordTextOffset then) and its first line's number. The text before is
   // decoded but not split. textOffset must not be before the text read so far.
   void SkipTo(std::uint64_t textOffset, std::int64_t lineNumber);
+  // For a splitter over a part of the text that begins at a record found earlier: counts
+  // the text and the lines from there, as the whole text's reading did. Before the first
+  // read.
+  void StartAt(std::uint64_t textOffset, std::int64_t lineNumber) {
+    m_textHandedOut = textOffset;
+    m_lineNumber = lineNumber - 1;
+  }
   // Passes at most count physical lines that end within the piece at hand, without making
   // rows of them, for a caller that only counts them; returns how many. 0 where the next
   // line runs on into the next piece or the input ends: ReadLine then reads it by every

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 #include <functional>
+#include <utility>
 
 #include "engine/source/Windows1252.h"
 #include "platform/core/Simd.h"
@@ -149,7 +150,8 @@ CSourceDecoder::CSourceDecoder(CFile& file, const std::string& encodingName) : m
   m_encoding.chosenName = encodingName;
 }
 
-CSourceDecoder::CSourceDecoder(CFile& file, Continuing) : m_file(file) {}
+CSourceDecoder::CSourceDecoder(CFile& file, Continuing continuing)
+    : m_file(file), m_encoding(std::move(continuing.encoding)) {}
 
 CSourceDecoder::~CSourceDecoder() = default;
 

@@ -35,9 +35,12 @@ class CSourceDecoder {
   // the encoding chosen (a name iconv knows, else std::invalid_argument is thrown).
   explicit CSourceDecoder(CFile& file, const std::string& encodingName = {});
   // Reads a part of automatic 8-bit text from its middle: nothing is chosen from its
-  // start, which is no file's start.
-  struct Continuing {};
-  CSourceDecoder(CFile& file, Continuing);
+  // start, which is no file's start. encoding is what the file's start chose, so that the
+  // part is described as the whole file is.
+  struct Continuing {
+    SourceEncoding encoding;
+  };
+  CSourceDecoder(CFile& file, Continuing continuing);
   ~CSourceDecoder();
   CSourceDecoder(const CSourceDecoder&) = delete;
   CSourceDecoder& operator=(const CSourceDecoder&) = delete;

@@ -46,11 +46,17 @@ class CSmDialog : public CDialog, public _ControlContainer {
 
  private:
   CString Key(const char16_t* name) const;
-  // Keeps the frame's corner and the client area's size while the window is neither
+  // Keeps the frame's corner, the client area's corner and size while the window is neither
   // maximised nor minimised, so that a maximised window saves the placement it had before.
   void RememberNormalPlacement();
 
+  // The client area's corner on the screen, where the window's contents start.
+  wxPoint ClientCorner() const;
+
+  // The frame's corner and the client area's size, and the client area's corner, of the
+  // window neither maximised nor minimised.
   wxRect m_normal;
+  wxPoint m_normalClient;
   bool m_activated = false;
 };
 

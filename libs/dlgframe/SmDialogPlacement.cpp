@@ -1,10 +1,12 @@
-// Window placement of CSmDialog in the settings store: <name>.X, .Y (the frame's corner),
-// .Width, .Height (the client area's size) and .Maximized (0 or 1), in pixels. The client
-// area's size, not the frame's: the toolkit knows the window manager's frame only once the
-// window is shown, so a frame size set before that would come back larger by the frame.
-// The corner is the frame's: the toolkit moves and reports a window by it (the window
-// manager's north-west gravity), before and after the frame is known, whereas the client
-// area's corner is known only once it is shown and would walk by the frame each run.
+// Window placement of CSmDialog in the settings store: <name>.ClientX, .ClientY (the client
+// area's corner on the screen, where the window's contents start), .Width, .Height (the
+// client area's size), .Maximized (0 or 1), and .X, .Y (the frame's corner), in pixels.
+// The window is placed by the frame's corner kept with the client corner: the toolkit
+// moves and reports a window by its frame (the window manager's north-west gravity), and
+// learns the frame's size only once the window is shown, so a window placed by its client
+// corner with the frame guessed would walk by the title bar each run; the frame kept with
+// the client corner puts the client area back where it was under the same window manager.
+// A store of an earlier version, which has the frame's corner only, is placed the same way.
 #include <algorithm>
 #include <climits>
 #include <cstdint>
@@ -93,6 +95,8 @@ BOOL CSmDialog::Load() {
   if (saved.x == INT_MIN || saved.y == INT_MIN || saved.width <= 0 || saved.height <= 0) {
     return FALSE;
   }
+  const wxPoint client(store->getInt(Key(u"ClientX"), INT_MIN),
+                       store->getInt(Key(u"ClientY"), INT_MIN));
   // The menu bar and as much of the frame as is known yet.
   const wxSize frameExtra = frame->GetSize() - frame->GetClientSize();
   const wxRect rect(saved.GetPosition(), saved.GetSize() + frameExtra);
@@ -103,6 +107,10 @@ BOOL CSmDialog::Load() {
   frame->Move(fitted.GetPosition());
   frame->SetClientSize(fitted.GetSize() - frameExtra);
   m_normal = wxRect(fitted.GetPosition(), fitted.GetSize() - frameExtra);
+  // Until the window is shown, the client corner is where the frame last had it.
+  m_normalClient = client.x != INT_MIN && client.y != INT_MIN
+                       ? client + (fitted.GetPosition() - saved.GetPosition())
+                       : fitted.GetPosition();
   if (store->getInt(Key(u"Maximized"), 0) != 0) {
     frame->Maximize();
   }
@@ -118,6 +126,8 @@ BOOL CSmDialog::Save() {
   const bool maximized = frame->IsMaximized();
   RememberNormalPlacement();
   if (!m_normal.IsEmpty()) {
+    store->setInt(Key(u"ClientX"), m_normalClient.x);
+    store->setInt(Key(u"ClientY"), m_normalClient.y);
     store->setInt(Key(u"X"), m_normal.x);
     store->setInt(Key(u"Y"), m_normal.y);
     store->setInt(Key(u"Width"), m_normal.width);
@@ -132,5 +142,11 @@ void CSmDialog::RememberNormalPlacement() {
   if (frame != nullptr && frame->IsShown() && !frame->IsMaximized() && !frame->IsIconized() &&
       !frame->IsFullScreen()) {
     m_normal = wxRect(frame->GetPosition(), frame->GetClientSize());
+    m_normalClient = ClientCorner();
   }
+}
+
+wxPoint CSmDialog::ClientCorner() const {
+  wxWindow* client = GetClientWindow();
+  return client != nullptr ? client->GetScreenPosition() : wxPoint();
 }

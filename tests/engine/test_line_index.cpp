@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "../platform/TempDir.h"
-#include "OutputRows.h"
+#include "PageRows.h"
 #include "engine/conversion/ConvertToJson.h"
 #include "engine/index/LineIndex.h"
 #include "engine/preview/PreviewPage.h"
@@ -21,46 +21,9 @@ namespace {
 // well before it.
 constexpr std::size_t kSmallTable = 4;
 
-// A row read by a conversion: its lines, and its members unless it was left out.
-struct Seen {
-  std::int64_t line = 0;
-  std::int64_t lastLine = 0;
-  std::optional<outputrows::Row> row;
-  bool operator==(const Seen&) const = default;
-};
-
-std::vector<Seen> RowsOf(const ConversionRequest& request, std::int64_t* firstRow = nullptr) {
-  ConversionRequest noted = request;
-  noted.noteRowPlaces = true;
-  const ConversionReport report = ConvertToJson(noted);
-  EXPECT_FALSE(report.failure) << report.failure->Text().ToUtf8();
-  if (firstRow != nullptr)
-    *firstRow = report.firstRow;
-  const auto rows = outputrows::JsonRows(ReadBytesFromFile(request.output.ToUtf8()));
-  EXPECT_TRUE(rows);
-  std::vector<Seen> seen;
-  std::size_t written = 0;
-  for (const ConversionReport::RowPlace& place : report.rowPlaces) {
-    seen.push_back({place.line, place.lastLine, std::nullopt});
-    if (!place.leftOut && rows && written < rows->size())
-      seen.back().row = (*rows)[written++];
-  }
-  return seen;
-}
-
-std::string Lines(int rows, const std::string& end, bool quoted = false) {
-  std::string text = "id,name,note" + end;
-  for (int row = 1; row <= rows; ++row) {
-    const std::string id = std::to_string(row);
-    if (row % 7 == 0)
-      text += id + ",too,many,fields" + end;  // left out
-    else if (quoted && row % 5 == 0)
-      text += id + ",\"two" + end + "lines, " + id + "\",q" + end;
-    else
-      text += id + ",n\xC3\xA9" + id + ",x" + end;
-  }
-  return text;
-}
+using pagerows::Lines;
+using pagerows::RowsOf;
+using pagerows::Seen;
 
 std::string Utf16Le(const std::string& ascii) {
   std::string bytes = "\xFF\xFE";

@@ -292,22 +292,35 @@ wxRect ClientOnScreen(CDialog& dialog) {
   return wxRect(panel->GetScreenPosition(), dialog.GetFrame()->GetClientSize());
 }
 
-// The window opens where it was closed, run after run, without walking by the title bar;
-// a size given before maximising comes back when the next run's window is un-maximised.
+// The window opens where it was closed, run after run, without walking by the title bar:
+// the client area's corner is what is kept. A store of an earlier version, which kept the
+// frame's corner only, opens the window there. A size given before maximising comes back
+// when the next run's window is un-maximised.
 TEST_F(MainWindowTest, ThePlacementStaysRunAfterRunAndAcrossMaximising) {
+  store.setInt(u"MainWnd.X", 120);
+  store.setInt(u"MainWnd.Y", 140);
+  store.setInt(u"MainWnd.Width", 700);
+  store.setInt(u"MainWnd.Height", 520);
   Open();
   wxFrame* frame = dlg->GetFrame();
-  frame->Move(120, 140);
-  frame->SetClientSize(frame->GetClientSize() + wxSize(30, 20));
   ASSERT_TRUE(PumpUntil([&] { return ScreenHasTheSizeOf(frame); }));
+  EXPECT_TRUE(PumpUntil([&] { return frame->GetPosition() == wxPoint(120, 140); }))
+      << frame->GetPosition().x << "," << frame->GetPosition().y;
+  frame->Move(150, 160);
+  frame->SetClientSize(frame->GetClientSize() + wxSize(30, 20));
+  ASSERT_TRUE(PumpUntil([&] { return frame->GetPosition() == wxPoint(150, 160); }));
   Pump(200);
   const wxRect placed = ClientOnScreen(*dlg);
-  for (int run = 0; run < 2; ++run) {
+  for (int run = 0; run < 3; ++run) {
     dlg->SendCommand(IDCANCEL, 0);
     Destroy();
+    EXPECT_EQ(wxPoint(store.getInt(u"MainWnd.ClientX"), store.getInt(u"MainWnd.ClientY")),
+              placed.GetPosition())
+        << "run " << run;
     Open();
     EXPECT_TRUE(PumpUntil([&] { return ClientOnScreen(*dlg) == placed; }))
-        << "run " << run << ": " << ClientOnScreen(*dlg).y << " for " << placed.y;
+        << "run " << run << ": " << ClientOnScreen(*dlg).x << "," << ClientOnScreen(*dlg).y
+        << " for " << placed.x << "," << placed.y;
   }
   frame = dlg->GetFrame();
   const wxSize sized = frame->GetClientSize() + wxSize(40, 30);
