@@ -87,7 +87,6 @@ TEST_P(CliCases, ExitStatusMessagesAndDocument) {
   "then hi=$mid; else lo=$mid; fi; done; cd ..; rm -r probe; ulimit -v $((hi + 1024))"
 
 const CliCase kCliCases[] = {
-    {"JsonLinesByOption", kCities, "-q -f jsonl in.csv out.bson", 0, "", "out.bson", kCitiesJson},
     // The options of the table reach the conversion; what each does is the engine's test.
     {"TableOptions", "# exported\n\"x,y\",12\n",
      "-q --skip-lines 1 --no-header --quoted --types -f jsonl in.csv -", 0, "", "-",

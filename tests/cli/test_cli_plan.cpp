@@ -30,7 +30,6 @@ const UsageCase kUsageCases[] = {
     {"MissingRecipe",
      {"--columns", "/nonexistent/r.json", "in", "out"},
      "--columns /nonexistent/r.json: No such file or directory"},
-    {"EjsonFormat", {"-f", "ejson", "in", "out"}, ""},
 };
 
 class UsageCases : public ::testing::TestWithParam<UsageCase> {};
@@ -78,15 +77,6 @@ TEST_F(CliPlan, UnknownNamesAreUsageErrorsListingTheNames) {
                                "\"town\"; the columns are \"zip\", \"city\"\n") +
                        cli::kTryHelp + "\n");
   EXPECT_EQ(Read("out.json"), "earlier");
-}
-
-TEST_F(CliPlan, ARecipeThatIsNoListIsAUsageErrorNamingIt) {
-  m_dir.Write("in.csv", "a\n1\n");
-  m_dir.Write("r.json", "{\"name\": \"a\"}");
-  const Result r = Run("--columns r.json in.csv out.json");
-  EXPECT_EQ(r.status, 2);
-  EXPECT_EQ(r.err.rfind("corvane-convert: --columns r.json: must hold a list of columns", 0), 0u)
-      << r.err;
 }
 
 // The sample is held in memory, so a pipe is typed too; the recipe picks, renames and

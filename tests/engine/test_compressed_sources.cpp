@@ -56,10 +56,7 @@ const Refused kRefused[] = {
     {"Gif89", "GIF89a\x01\0", "a GIF image"},
     {"Sqlite", "SQLite format 3\0\x10\0"s, "an SQLite database"},
     {"Parquet", "PAR1\x15\x04", "a Parquet file"},
-    {"Elf",
-     "\x7F"
-     "ELF\x02\x01\x01",
-     "a program (ELF)"},
+    {"Elf", "\177ELF\x02\x01\x01", "a program (ELF)"},
     {"GzipOfZip", "gzip:PK\x03\x04\x14\0\0\0"s, "a ZIP archive"},
 };
 

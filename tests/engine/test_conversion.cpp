@@ -123,11 +123,8 @@ struct ConversionCase {
 };
 
 const ConversionCase kConversionCases[] = {
-    {"TwoRows", "a,b\n1,2\n3,4\n", u",", R"([{"a":"1","b":"2"},{"a":"3","b":"4"}])"},
     {"WrongFieldCountsLeftOut", "a,b\n1\n1,2,3\n\n5,6\n", u",", R"([{"a":"5","b":"6"}])", -1, 3},
-    {"FinalEmptyLineLeftOut", "a,b\n1,2\n\n", u",", R"([{"a":"1","b":"2"}])", -1, 1},
     {"EmptyLineInOneColumn", "a\n\nx\n", u",", R"([{"a":""},{"a":"x"}])"},
-    {"HeaderOnly", "a,b\n", u",", "[]"},
     {"LimitZero", "a,b\n1,2\n", u",", "[]", 0},
     {"LimitCountsLinesLeftOut", TwentyFiveLines(), u",", FirstTenRows(), 10, 2, 10},
     {"QuotesStripped", "\"a\"\t\"\"b\"\"\tc\"d\t\"\t e \n\"1\"\t\"\"2\"\"\t3\"4\t\"\t x \n",
@@ -205,11 +202,8 @@ std::string Plain(std::size_t k) {
 }
 
 const WideCase kWideCases[] = {
-    {"Plain", false, false, Plain, Plain},
     {"CutAtNul", false, false,
      [](std::size_t k) { return k % 3 == 0 ? Joined(Plain(k), "\0cut"s) : Plain(k); }, Plain},
-    {"OuterQuotesTrimmed", false, false, [](std::size_t k) { return Joined("\"", Plain(k), "\""); },
-     Plain},
     {"DoubledQuotes", true, false,
      [](std::size_t k) { return Joined("\"a,\"\"", std::to_string(k), "\""); },
      [](std::size_t k) { return Joined("a,\"", std::to_string(k)); }},
@@ -260,7 +254,16 @@ struct QuotedCase {
   std::string source;
   std::string rows;                       // as JSON
   std::vector<std::string> leftOutLines;  // as the report and the log give them
+  std::int64_t linesLeftOut = -1;         // -1: one for each line listed
 };
+
+// A quote never closed in the middle of a file, and the 1,000 lines it takes.
+std::string LinesAfterAnOpenQuote() {
+  std::string text = "a,b\n1,2\n3,4\n5,6\nx,\"y\n";
+  for (int line = 6; line <= 1005; ++line)
+    text += std::to_string(line) + ",v\n";
+  return text;
+}
 
 const QuotedCase kQuotedCases[] = {
     {"TextAfterClosingQuote",
@@ -268,10 +271,26 @@ const QuotedCase kQuotedCases[] = {
      R"([{"a":"3","b":"4"}])",
      {"Line 2 left out: text after a closing quote",
       "Line 3 left out: text after a closing quote"}},
-    {"QuoteOpenToTheEnd",
-     "a,b\n1,2\n3,\"open\n4,5\n",
+    // A quote never closed takes the rest of the file: the message names the line it
+    // opened on and the physical lines it took, and each of them counts as a line left out.
+    {"QuoteOpenAtTheStart",
+     "a,b\n\"1,2\n3,4\n5,6\n",
+     "[]",
+     {"a quote opened on line 2 is never closed: lines 2-4 left out"},
+     3},
+    {"QuoteOpenInTheMiddle",
+     LinesAfterAnOpenQuote(),
+     R"([{"a":"1","b":"2"},{"a":"3","b":"4"},{"a":"5","b":"6"}])",
+     {"a quote opened on line 5 is never closed: lines 5-1,005 left out"},
+     1001},
+    {"QuoteOpenOnTheLastLine",
+     "a,b\n1,2\n3,\"4\n",
      R"([{"a":"1","b":"2"}])",
-     {"a quote opened on line 3 is never closed: lines 3-4 left out"}},
+     {"a quote opened on line 3 is never closed: line 3 left out"}},
+    {"QuoteOpenOnTheLastLineWithoutLineFeed",
+     "a,b\n1,2\n3,\"4",
+     R"([{"a":"1","b":"2"}])",
+     {"a quote opened on line 3 is never closed: line 3 left out"}},
     {"LinesCountedInsideQuotes",
      "a,b\n\"1\n2\",\"\r\n\"\n\"y\"z,w\n \"p,q\",r\n",
      R"([{"a":"1\n2","b":"\r\n"}])",
@@ -318,6 +337,8 @@ TEST_P(QuotedCases, RowsAndLinesLeftOut) {
   for (const CString& line : json.report.leftOutLines)
     leftOut.push_back(line.ToUtf8());
   EXPECT_EQ(leftOut, c.leftOutLines);
+  EXPECT_EQ(json.report.linesLeftOut,
+            c.linesLeftOut < 0 ? static_cast<std::int64_t>(leftOut.size()) : c.linesLeftOut);
   for (const std::string& line : c.leftOutLines)
     EXPECT_NE(Log().find(line + "\n"), std::string::npos) << line;
 }
@@ -327,49 +348,6 @@ void PrintTo(const QuotedCase& c, std::ostream* out) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Conversion, QuotedCases, ::testing::ValuesIn(kQuotedCases),
-                         [](const auto& info) { return std::string(info.param.name); });
-
-// A quote never closed takes the rest of the file: the message names the line it opened on
-// and the physical lines it took, and each of them counts as a line left out.
-struct UnclosedQuoteCase {
-  const char* name;
-  std::string source;
-  std::int64_t rowsWritten;
-  std::int64_t linesLeftOut;
-  std::string leftOut;
-};
-
-std::string LinesAfterAnOpenQuote() {
-  std::string text = "a,b\n1,2\n3,4\n5,6\nx,\"y\n";
-  for (int line = 6; line <= 1005; ++line)
-    text += std::to_string(line) + ",v\n";
-  return text;
-}
-
-const UnclosedQuoteCase kUnclosedQuotes[] = {
-    {"AtTheStart", "a,b\n\"1,2\n3,4\n5,6\n", 0, 3,
-     "a quote opened on line 2 is never closed: lines 2-4 left out"},
-    {"InTheMiddle", LinesAfterAnOpenQuote(), 3, 1001,
-     "a quote opened on line 5 is never closed: lines 5-1,005 left out"},
-    {"OnTheLastLine", "a,b\n1,2\n3,\"4\n", 1, 1,
-     "a quote opened on line 3 is never closed: line 3 left out"},
-    {"OnTheLastLineWithoutLineFeed", "a,b\n1,2\n3,\"4", 1, 1,
-     "a quote opened on line 3 is never closed: line 3 left out"},
-};
-
-class UnclosedQuotes : public ConversionTest,
-                       public ::testing::WithParamInterface<UnclosedQuoteCase> {};
-
-TEST_P(UnclosedQuotes, NameTheirLineAndCountEveryLineTheyTook) {
-  const UnclosedQuoteCase& c = GetParam();
-  const Outcome out = Run(c.source, u",", -1, 0, false, true);
-  EXPECT_EQ(out.report.rowsWritten, c.rowsWritten);
-  EXPECT_EQ(out.report.linesLeftOut, c.linesLeftOut);
-  ASSERT_EQ(out.report.leftOutLines.size(), 1u);
-  EXPECT_EQ(out.report.leftOutLines[0].ToUtf8(), c.leftOut);
-}
-
-INSTANTIATE_TEST_SUITE_P(Conversion, UnclosedQuotes, ::testing::ValuesIn(kUnclosedQuotes),
                          [](const auto& info) { return std::string(info.param.name); });
 
 // A quote that stays open past the line limit is named as such, not as a long line.
@@ -388,20 +366,6 @@ TEST_F(ConversionTest, AQuoteOpenPastTheLineLimitIsNamed) {
                 "a quote opened on line 3 is not closed within 200 bytes (read up to line "),
             std::string::npos)
       << report.failure->reason.ToUtf8();
-}
-
-// Lines skipped and a first line that is a row keep the line numbers of the file.
-TEST_F(ConversionTest, SkippedLinesAndNoHeaderKeepLineNumbers) {
-  ConversionRequest request =
-      Request(m_dir.Write("s.txt", "title\n1,2\n3\n4,5\n"), m_dir.File("out.json"));
-  request.options.skipLines = 1;
-  request.options.headerLine = false;
-  const ConversionReport report = ConvertToJson(request);
-  EXPECT_EQ(
-      outputrows::JsonRows(ReadBytesFromFile(m_dir.File("out.json"))),
-      outputrows::JsonRows(R"([{"column1":"1","column2":"2"},{"column1":"4","column2":"5"}])"));
-  ASSERT_EQ(report.leftOutLines.size(), 1u);
-  EXPECT_EQ(report.leftOutLines[0], u"Line 3 left out: it has 1 field(s), the header has 2");
 }
 
 TEST_F(ConversionTest, AMalformedQuotedHeaderFailsTheConversion) {
@@ -457,18 +421,19 @@ struct RefusedCase {
   std::string reason;
 };
 
+const std::string kOver16MiB = "a,b\n1,2\nx," + std::string(16 << 20, 'v') + "\n";
+const std::string kTooLarge =
+    "line 3: its BSON document would take 16777238 bytes, more than the 16 MiB a BSON document "
+    "may hold";
+
 const RefusedCase kRefusedCases[] = {
     {"StrictLineLeftOut", "a,b\n1,2\n3\n4,5\n", OutputFormat::Json, true, Kind::LineLeftOut, 3,
      "Line 3 left out: it has 1 field(s), the header has 2; every line must be converted "
      "(--strict)"},
-    {"BsonDocumentOver16MiB", "a,b\n1,2\nx," + std::string(16 << 20, 'v') + "\n",
-     OutputFormat::Bson, false, Kind::DocumentTooLarge, 3,
-     "line 3: its BSON document would take 16777238 bytes, more than the 16 MiB a BSON "
-     "document may hold"},
-    {"ExtendedJsonDocumentOver16MiB", "a,b\n1,2\nx," + std::string(16 << 20, 'v') + "\n",
-     OutputFormat::ExtendedJson, false, Kind::DocumentTooLarge, 3,
-     "line 3: its BSON document would take 16777238 bytes, more than the 16 MiB a BSON "
-     "document may hold"},
+    {"BsonDocumentOver16MiB", kOver16MiB, OutputFormat::Bson, false, Kind::DocumentTooLarge, 3,
+     kTooLarge},
+    {"ExtendedJsonDocumentOver16MiB", kOver16MiB, OutputFormat::ExtendedJson, false,
+     Kind::DocumentTooLarge, 3, kTooLarge},
 };
 
 class RefusedRows : public ConversionTest, public ::testing::WithParamInterface<RefusedCase> {};

@@ -265,17 +265,6 @@ TEST_F(BlocksTest, NotUtf8FarIntoTheSource) {
   EXPECT_EQ(Run(request, 2, 64 << 10), one);
 }
 
-// A quote left open near the start takes the rest of the source into one record, however
-// many blocks it runs over.
-TEST_F(BlocksTest, QuoteLeftOpenNearTheStart) {
-  ConversionRequest request =
-      Request("a,b\n1,\"stray\n" + Rows(300, [](int k) { return std::to_string(k) + ",\"y\"\n"; }));
-  request.options.quoted = true;
-  const Result one = Run(request, 1);
-  EXPECT_EQ(Run(request, 2), one);
-  EXPECT_EQ(Run(request, 3, 16), one);
-}
-
 // A line too long in a middle block fails as on one thread, naming the same line, and
 // leaves the earlier output and no hidden file.
 TEST_F(BlocksTest, FailureInAMiddleBlock) {

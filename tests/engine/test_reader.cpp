@@ -154,20 +154,6 @@ INSTANTIATE_TEST_SUITE_P(Reader, ReaderCases,
 
 class ReaderTest : public InTempDir, public ::testing::Test {};
 
-TEST_F(ReaderTest, LineNumbersCountEveryLine) {
-  CDelimitedTextReader reader;
-  ASSERT_TRUE(reader.Open(Utf8ToUtf16(m_dir.Write("n.txt", "h\r\n1\n\n2\r3\n4")).c_str()));
-  ASSERT_EQ(reader.Prepare(u","), 0);
-  EXPECT_EQ(reader.LineNumber(), 1);
-  std::vector<std::int64_t> numbers;
-  FieldList row;
-  while (NextFields(reader, row))
-    numbers.push_back(reader.LineNumber());
-  // "2" CR "3" is one line: a lone carriage return does not end it.
-  EXPECT_EQ(numbers, (std::vector<std::int64_t>{2, 3, 4, 5}));
-  EXPECT_FALSE(NextFields(reader, row));  // stays at the end
-}
-
 // A field longer than three of the buffer's blocks, compared as a whole without printing
 // megabytes on failure. Characters and UTF-16 units split across blocks are the cases'
 // reads of one to three bytes.

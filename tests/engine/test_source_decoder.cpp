@@ -94,14 +94,8 @@ struct AutomaticCase {
 
 const AutomaticCase kAutomaticCases[] = {
     {"Utf8", "a,é\n", EngineMessages::kEncodingUtf8, "a,é\n"},
-    {"Utf8Mark",
-     "\xEF\xBB\xBF"
-     "a\n",
-     EngineMessages::kEncodingUtf8Mark, "a\n"},
-    {"Utf16LEMark",
-     "\xFF\xFE"
-     "a\0\n\0"s,
-     EngineMessages::kEncodingUtf16LEMark, "a\n"},
+    {"Utf8Mark", "\xEF\xBB\xBFz\n", EngineMessages::kEncodingUtf8Mark, "z\n"},
+    {"Utf16LEMark", "\xFF\xFEz\0\n\0"s, EngineMessages::kEncodingUtf16LEMark, "z\n"},
     {"Utf16BEMark", "\xFE\xFF\0a\0\n"s, EngineMessages::kEncodingUtf16BEMark, "a\n"},
     {"Utf16LENuls", "a\0,\0\xE9\0\n\0"s, EngineMessages::kEncodingUtf16LENul, "a,é\n"},
     {"Utf16BENuls", "\0a\0,\0\xE9\0\n"s, EngineMessages::kEncodingUtf16BENul, "a,é\n"},
@@ -118,10 +112,8 @@ const AutomaticCase kAutomaticCases[] = {
     {"HalfAMarkIsText", "\xEF\xBBx", u"no mark, not UTF-8 at byte 1: Windows-1252", "ï»x"},
     {"Utf16BEBeyondLatin", Utf16(u"a,é\n東,😀\n", true), EngineMessages::kEncodingUtf16BEMark,
      "a,é\n東,😀\n"},
-    {"Utf16LoneSurrogates",
-     Utf16(u"a\xD800,\xDC00"
-           u"b"),
-     EngineMessages::kEncodingUtf16LEMark, "a\uFFFD,\uFFFDb"},
+    {"Utf16LoneSurrogates", Utf16(u"a\xD800,\xDC00z"), EngineMessages::kEncodingUtf16LEMark,
+     "a\uFFFD,\uFFFDz"},
     {"Utf16OddLastByte", Utf16(u"a\n") + "b", EngineMessages::kEncodingUtf16LEMark, "a\nb"},
     // A surrogate pair across the first block's edge: the mark and the x's fill it but two bytes.
     {"Utf16PairAcrossTheBlockEdge", Utf16(std::u16string(kBlock / 2 - 2, u'x') + u"😀"),
@@ -225,10 +217,7 @@ const UndecodableCase kUndecodableCases[] = {
     {"Utf8", "UTF-8", "a\xFF\xC3", "a��", 2},
     {"ShiftJisCutAtTheEnd", "shift_jis", "a\x93", "a�", 1},
     {"Utf16LEOddByte", "utf-16le", "a\0b"s, "a�", 1},
-    {"Utf16LELoneSurrogate", "utf-16le",
-     "\x00\xD8"
-     "a\0"s,
-     "�a", 2},
+    {"Utf16LELoneSurrogate", "utf-16le", "\x00\xD8z\0"s, "�z", 2},
 };
 
 void PrintTo(const UndecodableCase& c, std::ostream* out) {
@@ -252,16 +241,8 @@ INSTANTIATE_TEST_SUITE_P(Chosen, UndecodableCases, ::testing::ValuesIn(kUndecoda
 
 // The mark a chosen Unicode encoding writes is no character of the text.
 TEST_F(SourceDecoderTest, ChosenEncodingDropsItsMark) {
-  EXPECT_EQ(Decode("\xEF\xBB\xBF"
-                   "a\n",
-                   "utf-8")
-                .text,
-            "a\n");
-  EXPECT_EQ(Decode("\xFF\xFE"
-                   "a\0"s,
-                   "utf-16le")
-                .text,
-            "a");
+  EXPECT_EQ(Decode("\xEF\xBB\xBFz\n", "utf-8").text, "z\n");
+  EXPECT_EQ(Decode("\xFF\xFEz\0"s, "utf-16le").text, "z");
   EXPECT_THROW(Decode("a", "no-such-encoding"), std::invalid_argument);
 }
 

@@ -176,22 +176,6 @@ TEST_F(CFileTest, FailedOpenFillsTheRecord) {
   EXPECT_EQ(file.NextBlock(), "a;b");
 }
 
-// An adopted descriptor (standard input as a pipe) reads, tells what it is, and is closed
-// with the file.
-TEST_F(CFileTest, AdoptedDescriptorReadsAndIsClosedWithTheFile) {
-  int ends[2];
-  ASSERT_EQ(pipe(ends), 0);
-  ASSERT_EQ(write(ends[1], "a,b\n", 4), 4);
-  close(ends[1]);
-  CFile in;
-  struct stat info {};
-  ASSERT_TRUE(in.OpenDescriptor(ends[0], u"-", kSourceFlags));
-  EXPECT_TRUE(in.GetStatus(info) && S_ISFIFO(info.st_mode));
-  EXPECT_EQ(in.NextBlock(), "a,b\n");
-  in.Close();
-  EXPECT_TRUE(IsClosed(ends[0]));
-}
-
 // The second open meets the first one's lock, or shares it; "hard" is a hard link to "f".
 // The locks belong to the open file, so a second open in this process meets them as another
 // process would.

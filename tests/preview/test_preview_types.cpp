@@ -1,6 +1,9 @@
-// The row of types under the preview's column names: the output's names in its order,
-// each with the type the conversion's recipe gives it, escaped as every text of the page.
+// The row of types under the preview's column names: the output's names in its
+// order, each with the type the conversion's recipe gives it, escaped as every
+// text of the page.
 #include <gtest/gtest.h>
+
+#include <string>
 
 #include "../platform/TempDir.h"
 #include "engine/preview/PreviewPage.h"
@@ -11,9 +14,9 @@ struct TypesCase {
   const char* name;
   ColumnRecipe recipe;
   bool typedValues;
-  // The page's header rows, from <thead>, under a column of line numbers; empty: the page
-  // has no such table.
-  const char* head;
+  // The page's header rows, from <thead>, under a column of line numbers;
+  // empty: the page has no such table.
+  std::string head;
 };
 
 ColumnRecipe Listed(std::vector<ColumnChoice> columns) {
@@ -23,26 +26,18 @@ ColumnRecipe Listed(std::vector<ColumnChoice> columns) {
   return recipe;
 }
 
+// The header rows for names over types.
+std::string Head(const std::string& names, const std::string& types) {
+  return "<tr><th class=\"line\">Line</th>" + names +
+         "</tr>\n<tr class=\"types\"><th class=\"line\"></th>" + types + "</tr>\n";
+}
+const std::string kText = "<th class=\"mark\">text</th>";
+
 const TypesCase kCases[] = {
-    {"EveryColumnTextWithoutARecipe",
-     {},
-     false,
-     "<tr><th class=\"line\">Line</th><th>a</th><th>b</th></tr>\n"
-     "<tr class=\"types\"><th class=\"line\"></th><th class=\"mark\">text</th><th "
-     "class=\"mark\">text</th></tr>\n"},
-    {"TypedValuesMakeThemAutomatic",
-     {},
-     true,
-     "<tr><th class=\"line\">Line</th><th>a</th><th>b</th></tr>\n"
-     "<tr class=\"types\"><th class=\"line\"></th><th class=\"mark\">automatic</th><th "
-     "class=\"mark\">automatic</th>"
-     "</tr>\n"},
+    {"EveryColumnTextWithoutARecipe", {}, false, Head("<th>a</th><th>b</th>", kText + kText)},
     {"TheRecipesNamesOrderAndTypes",
      Listed({{"b", "<b>", ColumnType::Integer, std::nullopt, true}, {"a", {}, {}, {}, true}}),
-     false,
-     "<tr><th class=\"line\">Line</th><th>&lt;b&gt;</th><th>a</th></tr>\n"
-     "<tr class=\"types\"><th class=\"line\"></th><th class=\"mark\">integer</th><th "
-     "class=\"mark\">text</th></tr>\n"},
+     false, Head("<th>&lt;b&gt;</th><th>a</th>", "<th class=\"mark\">integer</th>" + kText)},
     {"ARecipeThatDoesNotFitHasNoTypes", Listed({{"c", {}, {}, {}, true}}), false, ""},
 };
 
@@ -59,7 +54,7 @@ TEST_P(PreviewTypesTest, ShowsEachOutputColumnsType) {
   MakePreviewPage(conversion, dir.WFile("page.json"));
   const std::string page = ReadBytesFromFile(dir.File("page.json.html"));
   const std::size_t head = page.find("<thead>\n");
-  if (*c.head == '\0') {
+  if (c.head.empty()) {
     EXPECT_EQ(page.find("class=\"types\""), std::string::npos) << page;
     return;
   }
