@@ -338,7 +338,8 @@ std::string_view CSourceDecoder::DrainCarry(std::string_view block) {
   const std::size_t carried = m_carryCount;
   const std::size_t fromBlock = std::min<std::size_t>(4, block.size());
   std::memcpy(head.data(), m_carry.data(), carried);
-  std::memcpy(head.data() + carried, block.data(), fromBlock);
+  if (fromBlock != 0)  // an empty block at the end may have no bytes at all
+    std::memcpy(head.data() + carried, block.data(), fromBlock);
   char* const start = Room(4 * head.size());
   char* out = start;
   m_pieceSourceStart = InputOffset() - carried;
