@@ -104,14 +104,10 @@ TEST_P(PreviewJumpTest, GivesThePageOfTheForwardRead) {
 INSTANTIATE_TEST_SUITE_P(Sources, PreviewJumpTest, ::testing::ValuesIn(kJumpCases),
                          [](const auto& info) { return std::string(info.param.name); });
 
-// Proof that the bytes before the entry are not read at all: after the index is made they
-// are overwritten in place with bytes that decode to longer text, which would move every
-// row of a read from the start.
-TEST(PreviewJump, ReadsNoByteBeforeTheEntry) {
-  const TempDir dir;
-  const std::string text = Lines(400, "\n");
+// A page of 400 lines' source.csv in dir, set to start at line 380 by a finished index.
+ConversionRequest PageAtLine380(const TempDir& dir) {
   ConversionRequest request;
-  request.source = CString::FromUtf8(dir.Write("source.csv", text));
+  request.source = CString::FromUtf8(dir.Write("source.csv", Lines(400, "\n")));
   request.separator = CString(u",");
   request.output = dir.WFile("page.json");
   request.rowLimit = kPreviewRows;
@@ -119,6 +115,15 @@ TEST(PreviewJump, ReadsNoByteBeforeTheEntry) {
   index.Start(request);
   index.Wait();
   request.from = index.ForLine(380);
+  return request;
+}
+
+// Proof that the bytes before the entry are not read at all: after the index is made they
+// are overwritten in place with bytes that decode to longer text, which would move every
+// row of a read from the start.
+TEST(PreviewJump, ReadsNoByteBeforeTheEntry) {
+  const TempDir dir;
+  ConversionRequest request = PageAtLine380(dir);
   ASSERT_GT(request.from->sourceByte, 100u);
   const std::vector<Seen> before = RowsOf(request);
   ASSERT_EQ(before.front().line, 380);
@@ -134,15 +139,8 @@ TEST(PreviewJump, ReadsNoByteBeforeTheEntry) {
 // The read limit counts from the file's start whether the page jumps or not.
 TEST(PreviewJump, KeepsTheReadLimit) {
   const TempDir dir;
-  ConversionRequest request;
-  request.source = CString::FromUtf8(dir.Write("source.csv", Lines(400, "\n")));
-  request.separator = CString(u",");
-  request.output = dir.WFile("page.json");
-  request.rowLimit = kPreviewRows;
-  CLineIndex index(kSmallTable);
-  index.Start(request);
-  index.Wait();
-  RowsFrom from = index.ForLine(380);
+  ConversionRequest request = PageAtLine380(dir);
+  RowsFrom from = *request.from;
   ASSERT_GT(from.sourceByte, 0u);
   // Within the page, in the middle of a row.
   request.options.maxSourceBytes = from.sourceByte + 150;
