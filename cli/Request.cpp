@@ -1,7 +1,5 @@
 #include "cli/Request.h"
 
-#include <algorithm>
-#include <thread>
 #include <utility>
 
 #include "cli/CliMessages.h"
@@ -16,7 +14,7 @@ unsigned ThreadsFor(const Options& options) {
     return static_cast<unsigned>(options.threads);
   if (!options.sources.empty())
     return 1;
-  return std::max(1u, std::thread::hardware_concurrency());
+  return OneThreadACore();
 }
 
 }  // namespace

@@ -50,6 +50,7 @@ void CCorvaneDlg::OnConvert() {
   // Only Convert keeps the lines left out; the preview's request never does.
   if (IsDlgButtonChecked(IDC_KEEP_LEFT_OUT) == BST_CHECKED)
     request.rejects = request.output + kRejectsSuffix;
+  request.options.threads = OneThreadACore();
   auto progress = std::make_unique<CProgressWindow>(*this, kConverting);
   request.progress = [&progress](std::uint64_t bytesRead, std::uint64_t total) {
     return progress->Update(bytesRead, total);

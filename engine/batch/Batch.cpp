@@ -215,7 +215,7 @@ BatchPlan PlanBatch(const std::vector<CString>& sources, const CString& folder, 
 }
 
 std::size_t BatchJobs(unsigned asked, std::size_t sources) {
-  const std::size_t jobs = asked > 0 ? asked : std::max(1u, std::thread::hardware_concurrency());
+  const std::size_t jobs = asked > 0 ? asked : OneThreadACore();
   return std::max<std::size_t>(1, std::min(jobs, sources));
 }
 

@@ -1,10 +1,12 @@
 // Everything a conversion needs, in one value that a front end fills in one place.
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 #include <functional>
 #include <optional>
 #include <string>
+#include <thread>
 
 #include "engine/conversion/OutputFormat.h"
 #include "engine/plan/ColumnRecipe.h"
@@ -49,10 +51,16 @@ struct ConversionOptions {
   bool log = true;
   // Any line left out fails the conversion, replacing nothing.
   bool strict = false;
-  // Threads that convert a large regular file in blocks, the output the same byte for
-  // byte; 1 converts on the calling thread alone (ParallelRows.h).
+  // Threads the conversion may keep busy: those that convert a large regular file in
+  // blocks (the output the same byte for byte), read the source ahead, write the output
+  // behind and compress it. 1 does everything on the calling thread (ParallelRows.h).
   unsigned threads = 1;
 };
+
+// The threads a conversion takes unless told otherwise: one a processor core.
+inline unsigned OneThreadACore() {
+  return std::max(1u, std::thread::hardware_concurrency());
+}
 
 // Called now and then while rows are read (every kProgressInterval lines, and after about
 // kProgressBytes more of the source) with the bytes of the source read so far and its size

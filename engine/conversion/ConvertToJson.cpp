@@ -7,7 +7,6 @@
 #include <cstdint>
 #include <optional>
 #include <string_view>
-#include <thread>
 #include <utility>
 
 #include "engine/EngineMessages.h"
@@ -22,6 +21,7 @@
 #include "libs/suppcore/Log.h"
 #include "platform/core/AtomicOutput.h"
 #include "platform/core/Formatted.h"
+#include "platform/core/IoThreads.h"
 
 namespace {
 
@@ -34,12 +34,6 @@ HeaderSummary SummarizeHeader(const NameList& fields) {
     summary.nuls += static_cast<std::size_t>(std::count(field.begin(), field.end(), '\0'));
   }
   return summary;
-}
-
-// Threads a compressor may add of its own: the cores, since the output's writing thread
-// otherwise waits on one of them.
-unsigned CompressionThreads() {
-  return std::max(1u, std::thread::hardware_concurrency());
 }
 
 // Which encoding the source was read in and why, and what could not be decoded.
@@ -149,7 +143,7 @@ void Convert(const ConversionRequest& request, ConversionReport& report) {
   if (!OpenRejects(request, reader, sourceKnown ? &source : nullptr, rejects, report))
     return;
 
-  output.File().SetCompressor(MakeCompressor(request.compression, CompressionThreads()));
+  output.File().SetCompressor(MakeCompressor(request.compression, options.threads));
   writer.Open(&output.File(), 0);
   writer.SetBSON(request.format == OutputFormat::Bson);
   writer.SetJsonLines(request.format == OutputFormat::JsonLines);
@@ -183,6 +177,8 @@ void Convert(const ConversionRequest& request, ConversionReport& report) {
 ConversionReport ConvertToJson(const ConversionRequest& request) {
   const auto start = std::chrono::steady_clock::now();
   ConversionReport report;
+  // Given one thread, the conversion reads, writes and compresses on it too.
+  const IoOnThisThread oneThread(request.options.threads <= 1);
   try {
     Convert(request, report);
   } catch (const ConversionCancelled&) {

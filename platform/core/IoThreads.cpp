@@ -6,9 +6,25 @@
 #include <cstring>
 #include <initializer_list>
 
+namespace {
+
+thread_local bool t_ioOnThisThread = false;
+
+}  // namespace
+
 bool IoThreadsWanted() {
+  if (t_ioOnThisThread)
+    return false;
   const char* threads = std::getenv("CORVANE_IO_THREADS");
   return !threads || std::strcmp(threads, "0") != 0;
+}
+
+IoOnThisThread::IoOnThisThread(bool hold) : m_saved(t_ioOnThisThread) {
+  t_ioOnThisThread = m_saved || hold;
+}
+
+IoOnThisThread::~IoOnThisThread() {
+  t_ioOnThisThread = m_saved;
 }
 
 SignalsHeldForNewThread::SignalsHeldForNewThread() {

@@ -4,10 +4,25 @@
 
 #include <signal.h>
 
-// Whether reads and writes may use threads of their own: not when the environment
-// variable CORVANE_IO_THREADS is "0", which keeps every read and write on the thread of
-// the conversion (to measure the gain, or to rule the threads out).
+// Whether reads and writes begun on this thread may use threads of their own: not while
+// an IoOnThisThread lives on it, nor when the environment variable CORVANE_IO_THREADS is
+// "0", which keeps every read and write on the thread of the conversion (to measure the
+// gain, or to rule the threads out).
 bool IoThreadsWanted();
+
+// Keeps the reads and writes begun on this thread, while it lives, on this thread: a
+// conversion given one thread takes no more, so that a busy machine or several conversions
+// at once get no threads beyond those asked for. hold false changes nothing.
+class IoOnThisThread {
+ public:
+  explicit IoOnThisThread(bool hold = true);
+  ~IoOnThisThread();
+  IoOnThisThread(const IoOnThisThread&) = delete;
+  IoOnThisThread& operator=(const IoOnThisThread&) = delete;
+
+ private:
+  bool m_saved;
+};
 
 // Held while a thread is started, so that it starts with them held: it takes no signal
 // sent to the process. Their handlers (the command line's removal of the hidden output)
