@@ -16,9 +16,8 @@ by the automatic choice, where every accented letter is a byte that is not UTF-8
                [--batch] [--blocks] [--compressed-output] [--only-new]
 
 Tools: corvane-convert to JSON, to BSON, to JSON Lines and to JSON with typed values
-(--types), and to JSON with every block read and written on the converting thread
-(CORVANE_IO_THREADS=0, --threads 1); peak memory is checked a converting thread, one a core
-by default; a block copy written here (reads the input in 1 MiB blocks and
+(--types), and to JSON on one thread that reads and writes too (--threads 1); peak memory
+is checked a converting thread, one a core by default; a block copy written here (reads the input in 1 MiB blocks and
 writes as many bytes as our JSON output has), and one each for as many bytes as our BSON
 and JSON Lines outputs; `dd bs=1M` copying our JSON output; Miller (`mlr`); DuckDB,
 either a `duckdb` executable or the npm package @duckdb/node-api, whose engine ships in
@@ -238,7 +237,7 @@ def remove(path):
 GNU_TIME = shutil.which("time")
 
 
-def run(cmd, output, stdout_path=None, keep=False, env=None):
+def run(cmd, output, stdout_path=None, keep=False):
     """Runs one command; returns (seconds, peak resident MB).
 
     Its output is removed before and after, outside the timing, so that no tool pays for
@@ -248,8 +247,7 @@ def run(cmd, output, stdout_path=None, keep=False, env=None):
     with tempfile.NamedTemporaryFile("r", suffix=".rss") as rss:
         wrapped = [GNU_TIME, "-q", "-f", "%M", "-o", rss.name] + cmd if GNU_TIME else cmd
         start = time.perf_counter()
-        proc = subprocess.Popen(wrapped, stdout=out, stderr=subprocess.PIPE,
-                                env=dict(os.environ, **env) if env else None)
+        proc = subprocess.Popen(wrapped, stdout=out, stderr=subprocess.PIPE)
         _, status, usage = os.wait4(proc.pid, 0)
         elapsed = time.perf_counter() - start
         peak_kb = int(rss.read().split()[-1]) if GNU_TIME else usage.ru_maxrss
@@ -300,12 +298,11 @@ with open(sys.argv[1], newline="", encoding="utf-8") as f, \
 
 
 class Tool:
-    def __init__(self, name, cmd, output, stdout=False, env=None):
+    def __init__(self, name, cmd, output, stdout=False):
         self.name, self.cmd, self.output, self.stdout = name, cmd, output, stdout
-        self.env = env
 
     def run(self, keep=False):
-        return run(self.cmd, self.output, self.output if self.stdout else None, keep, self.env)
+        return run(self.cmd, self.output, self.output if self.stdout else None, keep)
 
 
 NOTED = set()
@@ -344,10 +341,10 @@ def duckdb_command(prefix, src, out):
     return prefix + ["-c", sql]
 
 
-def corvane(args, work, name, options, src, suffix, env=None):
+def corvane(args, work, name, options, src, suffix):
     output = os.path.join(work, "out" + suffix)
     return Tool(name, [os.path.abspath(args.converter), "-q", "-s", ","] + options + [src, output],
-                output, env=env)
+                output)
 
 
 def corvane_tools(args, src, work):
@@ -414,8 +411,7 @@ def all_tools(args, src, work, others):
     tools = corvane_tools(args, src, work)
     tools += corvane_modes(args, src, work, [(JSONL_NAME, ["-f", "jsonl"], ".jsonl"),
                                              (TYPED_NAME, ["--types"], "-types.json")])
-    tools.append(corvane(args, work, ONE_THREAD_NAME, ["--threads", "1"], src, "-one-thread.json",
-                         {"CORVANE_IO_THREADS": "0"}))
+    tools.append(corvane(args, work, ONE_THREAD_NAME, ["--threads", "1"], src, "-one-thread.json"))
     copies = []
     for tool in [tool for tool in tools if tool.name in COPIES]:
         tool.run(keep=True)
