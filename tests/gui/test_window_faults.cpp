@@ -30,30 +30,6 @@ std::string LogText() {
   return ReadBytesFromFile(CLog::GetLogPath().ToUtf8());
 }
 
-// Presses Enter in the window that is active now, as soon as ready() says it is up; after
-// 5 s without it closing, close() ends it so that a failing case cannot hang the run.
-class EnterPresser {
- public:
-  EnterPresser(std::function<bool()> ready, std::function<void()> close) {
-    m_timer.Bind(wxEVT_TIMER,
-                 [this, ready = std::move(ready), close = std::move(close)](wxTimerEvent&) {
-                   if (!ready())
-                     return;
-                   if (++m_ticks == 1)
-                     wxUIActionSimulator().Char(WXK_RETURN);
-                   else if (m_ticks > 50)
-                     close(), m_timedOut = true;
-                 });
-    m_timer.Start(100);
-  }
-  bool TimedOut() const { return m_timedOut; }
-
- private:
-  wxTimer m_timer;
-  int m_ticks = 0;
-  bool m_timedOut = false;
-};
-
 // The real boxes and dialogs a user closes; each leaves the focus where it was.
 struct ClosingCase {
   const char* name;
@@ -62,14 +38,25 @@ struct ClosingCase {
   std::function<bool(MainWindowTest&)> showAndClose;
 };
 
+// Enter is pressed once the about box is the active window; after 5 s without it closing,
+// the box is ended so that a failing case cannot hang the run.
 bool AboutClosedByEnter(MainWindowTest& test) {
   CDialog* about = nullptr;
   SetModalDialogHook([&](CDialog* dialog) { about = dialog; });
-  EnterPresser enter([&] { return about != nullptr && about->GetFrame()->IsActive(); },
-                     [&] { about->EndDialog(IDCANCEL); });
+  int ticks = 0;
+  wxTimer enter;
+  enter.Bind(wxEVT_TIMER, [&](wxTimerEvent&) {
+    if (about == nullptr || !about->GetFrame()->IsActive())
+      return;
+    if (++ticks == 1)
+      wxUIActionSimulator().Char(WXK_RETURN);
+    else if (ticks > 50)
+      about->EndDialog(IDCANCEL);
+  });
+  enter.Start(100);
   test.dlg->SendCommand(ID_HELP_ABOUT, 0);
   SetModalDialogHook(nullptr);
-  return about != nullptr && !enter.TimedOut();
+  return about != nullptr && ticks <= 50;
 }
 
 // Cancel in the progress dialog keeps the earlier output, says nothing and gives the window
