@@ -333,34 +333,6 @@ TEST_F(MainWindowTest, PreviewGrowsButtonsStayBottomRightAndTheWindowStaysAtLeas
   EXPECT_GE(frame->GetSize().y, frame->FromDIP(kMinWindowHeight));
 }
 
-// Labels, check boxes and buttons are centred on the list of their row, as high as it where
-// they are fields or buttons, also at the smallest size (where everything fits is the 640
-// by 480 test's).
-TEST_F(MainWindowTest, RowsAreAlignedAtTheSmallestSize) {
-  Open();
-  wxWindow* panel = dlg->GetClientWindow();
-  const std::tuple<wxWindow*, int, bool> rows[] = {
-      {wxWindow::FindWindowByLabel("Value Se&parator", panel), IDC_SEPARATOR, false},
-      {Item(IDC_CUSTOM_SEPARATOR), IDC_SEPARATOR, true},
-      {Item(IDC_QUOTED_FIELDS), IDC_SKIP_LINES, false},
-      {Item(IDC_SKIP_LINES_LABEL), IDC_SKIP_LINES, false},
-      {Item(IDC_HEADER_LINE), IDC_SKIP_LINES, false},
-      {wxWindow::FindWindowByLabel("&Encoding", panel), IDC_ENCODING, false},
-      {wxWindow::FindWindowByLabel("Format", panel), IDC_FORMAT, false},
-      {Item(IDC_TYPED_VALUES), IDC_FORMAT, false},
-      {Item(IDC_COLUMNS), IDC_CONVERT, true},
-      {Item(IDC_PAGE_FIRST), IDC_FROM_LINE, true},
-      {Item(IDCANCEL), IDC_CONVERT, true}};
-  dlg->GetFrame()->SetSize(wxSize(1, 1));
-  EXPECT_TRUE(PumpUntil([&] { return ScreenHasTheSizeOf(dlg->GetFrame()); }))
-      << "the window manager did not answer the resize";
-  for (const auto& [window, id, sameHeight] : rows) {
-    const wxRect a = window->GetRect(), b = Item(id)->GetRect();
-    EXPECT_NEAR(a.y + a.height / 2.0, b.y + b.height / 2.0, 1) << window->GetLabel();
-    EXPECT_TRUE(!sameHeight || a.height == b.height) << window->GetLabel();
-  }
-}
-
 struct QuitWay {
   const char* name;
   std::function<void(CMainWindowProbe&)> close;

@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <functional>
+#include <tuple>
 
 #include <gtest/gtest.h>
 #include <wx/arrstr.h>
@@ -234,9 +235,11 @@ TEST_F(MainWindowTest, ThePlacementStaysRunAfterRunAndAcrossMaximising) {
       << frame->GetClientSize().x << "x" << frame->GetClientSize().y;
 }
 
-// 640 by 480 holds every control whole: nothing outside the window or over another, every
-// label's text whole (the top one wrapped), the pane still there.
-TEST_F(MainWindowTest, AWindowOf640By480HoldsEveryControlWhole) {
+// 640 by 480, the smallest size, holds every control whole: nothing outside the window or
+// over another, every label's text whole (the top one wrapped), the pane still there. Labels,
+// check boxes and buttons are centred on the list of their row, as high as it where they are
+// fields or buttons.
+TEST_F(MainWindowTest, AWindowOf640By480HoldsEveryControlWholeAndInLine) {
   Open();
   wxFrame* frame = dlg->GetFrame();
   const wxSize smallest = frame->FromDIP(wxSize(640, 480));
@@ -262,6 +265,23 @@ TEST_F(MainWindowTest, AWindowOf640By480HoldsEveryControlWhole) {
       EXPECT_TRUE(other == child || !rect.Intersects(other->GetRect())) << child->GetLabel();
   }
   EXPECT_GE(Item(IDC_PREVIEW)->GetSize().y, frame->FromDIP(60));
+  const std::tuple<wxWindow*, int, bool> rows[] = {
+      {wxWindow::FindWindowByLabel("Value Se&parator", panel), IDC_SEPARATOR, false},
+      {Item(IDC_CUSTOM_SEPARATOR), IDC_SEPARATOR, true},
+      {Item(IDC_QUOTED_FIELDS), IDC_SKIP_LINES, false},
+      {Item(IDC_SKIP_LINES_LABEL), IDC_SKIP_LINES, false},
+      {Item(IDC_HEADER_LINE), IDC_SKIP_LINES, false},
+      {wxWindow::FindWindowByLabel("&Encoding", panel), IDC_ENCODING, false},
+      {wxWindow::FindWindowByLabel("Format", panel), IDC_FORMAT, false},
+      {Item(IDC_TYPED_VALUES), IDC_FORMAT, false},
+      {Item(IDC_COLUMNS), IDC_CONVERT, true},
+      {Item(IDC_PAGE_FIRST), IDC_FROM_LINE, true},
+      {Item(IDCANCEL), IDC_CONVERT, true}};
+  for (const auto& [window, id, sameHeight] : rows) {
+    const wxRect a = window->GetRect(), b = Item(id)->GetRect();
+    EXPECT_NEAR(a.y + a.height / 2.0, b.y + b.height / 2.0, 1) << window->GetLabel();
+    EXPECT_TRUE(!sameHeight || a.height == b.height) << window->GetLabel();
+  }
 }
 
 // The source field offers the last ten sources, latest first and each once, kept with the
