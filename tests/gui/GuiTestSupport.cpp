@@ -5,6 +5,7 @@
 #include <array>
 
 #include <wx/app.h>
+#include <wx/filedlg.h>
 #include <wx/frame.h>
 #include <wx/stopwatch.h>
 #include <wx/toplevel.h>
@@ -101,6 +102,15 @@ MessageBoxRecorder::MessageBoxRecorder() {
     m_calls.push_back({text, caption, type});
     return (type & 0xF) == MB_YESNO ? yesNo : IDOK;
   });
+}
+
+int FileDialogCounter::Enter(wxDialog* dialog) {
+  auto* files = dynamic_cast<wxFileDialog*>(dialog);
+  if (files == nullptr)
+    return wxID_NONE;
+  ++opened;
+  forOpening += (files->GetWindowStyle() & wxFD_OPEN) != 0;
+  return wxID_CANCEL;
 }
 
 ModalDialogRecorder::ModalDialogRecorder(int result, std::function<void(CDialog*)> inspect) {

@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include <wx/modalhook.h>
+
 #include "platform/core/CString.h"
 #include "platform/gui/Dialog.h"
 #include "platform/gui/MessageBox.h"
@@ -75,6 +77,15 @@ class MessageBoxRecorder {
 
  private:
   BoxList m_calls;
+};
+
+// Counts the file dialogs asked for while it is registered, those for opening apart, and
+// shows none.
+struct FileDialogCounter : wxModalDialogHook {
+  int Enter(wxDialog* dialog) override;
+  void Exit(wxDialog*) override {}
+  int opened = 0;
+  int forOpening = 0;
 };
 
 // Ends every modal dialog with result as soon as its loop runs, after inspect has seen it.

@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
 
 #include <wx/choice.h>
 #include <wx/filesys.h>
@@ -21,6 +22,12 @@ std::string SourceRows(int count, char separator) {
     text += "row" + std::to_string(i) + separator + std::to_string(i) + "\n";
   }
   return text;
+}
+
+SysCalls FullDisk() {
+  SysCalls calls = RealSysCalls();
+  calls.write = [](int, const void*, size_t) -> ssize_t { return errno = ENOSPC, -1; };
+  return calls;
 }
 
 MainWindowTest::MainWindowTest() {

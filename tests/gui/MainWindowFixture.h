@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include "app/Settings.h"
+#include "platform/core/SysCalls.h"
 #include "tests/gui/GuiTestSupport.h"
 #include "tests/platform/TempDir.h"
 #include "ui/CorvaneDlg.h"
@@ -19,14 +20,18 @@
 // A source text: a header "name<sep>value", then rows "row<i><sep><i>" for i from 1.
 std::string SourceRows(int count, char separator);
 
+// The system calls with every write failing as on a full disk.
+SysCalls FullDisk();
+
 // The window with the page it shows.
 class CMainWindowProbe : public CCorvaneDlg {
  public:
   const CString& PreviewFile() const { return m_previewFile; }
 };
 
+// Public, so that the helpers of parameterised cases drive it too.
 class MainWindowTest : public testing::Test {
- protected:
+ public:
   MainWindowTest();
   ~MainWindowTest() override;
 

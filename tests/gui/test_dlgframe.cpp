@@ -1,5 +1,5 @@
-// The dialog library in real windows: placement, deactivation, history lists and the
-// browser pane. Anchoring and Enter are seen in the main window's tests.
+// The dialog library in real windows: placement, history lists and the browser pane.
+// Anchoring and Enter are seen in the main window's tests.
 #include <climits>
 #include <fstream>
 #include <tuple>
@@ -32,16 +32,9 @@ class CFrameDlg : public CSmDialog {
     DDX_Control(pDX, 105, browser);
     CSmDialog::DoDataExchange(pDX);
   }
-  void Deactivate() override {
-    ++deactivations;
-    frameAtDeactivate = GetFrame() != nullptr;
-    CSmDialog::Deactivate();
-  }
 
   CHistCBox history;
   CWebBrowser2 browser;
-  int deactivations = 0;
-  bool frameAtDeactivate = false;
 };
 
 class SmDialogTest : public testing::Test {
@@ -62,43 +55,18 @@ class SmDialogTest : public testing::Test {
   _Settings store;
 };
 
-// The placement saved on closing is the next window's, also after a window was maximised
-// and restored (every start as large as the first); a stored size larger than the screen is
-// fitted to it.
-TEST_F(SmDialogTest, SavedPlacementIsRestoredByEveryNextWindow) {
-  const wxRect placed(40, 50, 700, 520);
-  wxSize client;
-  {
-    CFrameDlg first;
-    Open(first);
-    first.GetFrame()->SetSize(placed);
-    ASSERT_TRUE(PumpUntil([&] { return first.GetFrame()->GetRect() == placed; }))
-        << "the window manager placed the window elsewhere";
-    client = first.GetFrame()->GetClientSize();
-    EXPECT_TRUE(first.Save());
-  }
-  EXPECT_EQ(store.getInt(u"TestWnd.Width"), client.x);
-  EXPECT_EQ(store.getInt(u"TestWnd.Maximized", -1), 0);
-  for (int start = 0; start < 2; ++start) {
-    CFrameDlg next;
-    Open(next);
-    wxFrame* frame = next.GetFrame();
-    EXPECT_TRUE(PumpUntil([&] {
-      return start == 0 ? frame->GetRect() == placed : frame->GetClientSize() == client;
-    })) << "start "
-        << start;
-    frame->Maximize();
-    EXPECT_TRUE(PumpUntil([&] { return frame->GetClientSize() != client; }));
-    frame->Maximize(false);
-    EXPECT_TRUE(PumpUntil([&] { return frame->GetClientSize() == client; }))
-        << frame->GetClientSize().x << "x" << frame->GetClientSize().y;
-    EXPECT_TRUE(next.Save());
-  }
-  store.setInt(u"TestWnd.Width", INT_MAX);
-  CFrameDlg huge;
-  Open(huge);
-  EXPECT_LE(huge.GetFrame()->GetSize().x, wxDisplay(0u).GetClientArea().width);
-  huge.DestroyWindow();
+// A stored placement off every screen is not taken: the window opens on a screen in its
+// own size (the placement kept run after run is the main window's test).
+TEST_F(SmDialogTest, AStoredPlacementOffEveryScreenIsNotTaken) {
+  store.setInt(u"TestWnd.X", 100000);
+  store.setInt(u"TestWnd.Y", 50);
+  store.setInt(u"TestWnd.Width", 900);
+  store.setInt(u"TestWnd.Height", 700);
+  CFrameDlg away;
+  Open(away);
+  EXPECT_TRUE(wxDisplay(0u).GetGeometry().Contains(away.GetFrame()->GetPosition()));
+  EXPECT_NE(away.GetFrame()->GetClientSize(), wxSize(900, 700));
+  away.DestroyWindow();
 }
 
 TEST(PlacementTest, PlacementIsUsableWhenEnoughOfItIsOnAScreen) {
@@ -125,15 +93,6 @@ TEST(PlacementTest, PlacementIsFittedToTheWorkAreaItIsMostOn) {
   for (const auto& [rect, fitted] : cases) {
     EXPECT_EQ(FitToWorkArea(rect, areas), fitted) << rect.x << "," << rect.y;
   }
-}
-
-// As the program runs its window: modally.
-TEST_F(SmDialogTest, DeactivateRunsBeforeTheWindowGoes) {
-  CFrameDlg modal;
-  ModalDialogRecorder recorder(IDCANCEL);
-  EXPECT_EQ(modal.DoModal(), IDCANCEL);
-  EXPECT_EQ(modal.deactivations, 1);
-  EXPECT_TRUE(modal.frameAtDeactivate);
 }
 
 // The list holds "<tab>", "," and "|", the first selected; "<TAB>" is not "<tab>".

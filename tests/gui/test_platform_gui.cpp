@@ -5,9 +5,7 @@
 #include <stdexcept>
 
 #include <gtest/gtest.h>
-#include <wx/filedlg.h>
 #include <wx/frame.h>
-#include <wx/modalhook.h>
 #include <wx/timer.h>
 #include <wx/uiaction.h>
 
@@ -18,7 +16,6 @@
 #include "platform/gui/LaunchUrl.h"
 #include "platform/gui/MessageBox.h"
 #include "platform/gui/Resources.h"
-#include "platform/gui/WxText.h"
 #include "tests/gui/GuiTestSupport.h"
 
 namespace {
@@ -101,15 +98,6 @@ TEST_F(DialogTest, ControlsNotifyTheMessageMapsOfTheWindowAndItsBase) {
   EXPECT_EQ(dlg.disabledChanges, 1);
   EXPECT_FALSE(dlg.SendCommand(102, EN_CHANGE)) << "the code is part of the key";
 }
-
-// Counts the file dialogs asked for, showing none.
-struct FileDialogCounter : wxModalDialogHook {
-  int Enter(wxDialog* d) override {
-    return dynamic_cast<wxFileDialog*>(d) != nullptr ? (++opened, wxID_CANCEL) : wxID_NONE;
-  }
-  void Exit(wxDialog*) override {}
-  int opened = 0;
-};
 
 // Tab follows the template's order, passing labels and disabled fields, stopping at an
 // edit-browse field's button after the field, and wraps round; Alt+Down in that field and
@@ -212,18 +200,6 @@ TEST(DialogModalTest, DoModalRunsUntilEndDialogAndFailsWithAMessageWithoutATempl
   MessageBoxRecorder boxes;
   EXPECT_EQ(CDialog(4242, nullptr).DoModal(), -1);
   EXPECT_EQ(boxes.Calls(), BoxList{ErrorBox(u"No dialog template 4242.")});
-}
-
-// A name that is not UTF-8 keeps its bytes in a field and as the file dialog hands it over.
-TEST_F(DialogTest, PathThatIsNotUtf8ComesBackExactly) {
-  const std::string bytes = "/tmp/caf\xE9 \xE2\x82\xAC \xF0\x9F\x98\x80\xFF.csv";
-  const CString path = CString::FromUtf8(bytes);
-  dlg.SetDlgItemText(104, path);
-  CString shown;
-  dlg.GetDlgItemText(104, shown);
-  EXPECT_EQ(shown.ToUtf8(), bytes);
-  EXPECT_EQ(PathFromWx(wxString(bytes.data(), *wxConvFileName, bytes.size())).ToUtf8(), bytes);
-  EXPECT_EQ(std::string(PathToWx(path).fn_str()), bytes);
 }
 
 }  // namespace

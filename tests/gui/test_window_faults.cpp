@@ -1,19 +1,17 @@
 // The faults a user meets in the main window, each through the real controls in a real
-// window under the window manager: the focus after a box or dialog, stored values that are
-// no list item, a saved source that has gone, the format that follows the output's name,
-// drops on the fields, the menu's keys, a source changed on disk, the window's placement
-// and smallest size, and a preview that cannot be written.
+// window under the window manager: the focus after a box or dialog, a stored value that is
+// no list item, drops on the fields, the menu's keys, a source changed on disk, the
+// window's placement and smallest size, and a preview that cannot be written.
 #include <unistd.h>
 
 #include <functional>
+#include <tuple>
 
 #include <gtest/gtest.h>
 #include <wx/arrstr.h>
 #include <wx/choice.h>
 #include <wx/dnd.h>
-#include <wx/filedlg.h>
 #include <wx/frame.h>
-#include <wx/modalhook.h>
 #include <wx/progdlg.h>
 #include <wx/stattext.h>
 #include <wx/timer.h>
@@ -33,63 +31,44 @@ std::string LogText() {
   return ReadBytesFromFile(CLog::GetLogPath().ToUtf8());
 }
 
-// Presses Enter in the window that is active now, as soon as ready() says it is up; after
-// 5 s without it closing, close() ends it so that a failing case cannot hang the run.
-class EnterPresser {
- public:
-  EnterPresser(std::function<bool()> ready, std::function<void()> close) {
-    m_timer.Bind(wxEVT_TIMER,
-                 [this, ready = std::move(ready), close = std::move(close)](wxTimerEvent&) {
-                   if (!ready())
-                     return;
-                   if (++m_ticks == 1)
-                     wxUIActionSimulator().Char(WXK_RETURN);
-                   else if (m_ticks > 50)
-                     close(), m_timedOut = true;
-                 });
-    m_timer.Start(100);
-  }
-  bool TimedOut() const { return m_timedOut; }
-
- private:
-  wxTimer m_timer;
-  int m_ticks = 0;
-  bool m_timedOut = false;
-};
-
-// The fixture with what the cases below drive.
-class WindowTest : public MainWindowTest {
- public:
-  using MainWindowTest::ConvertAndCancel;
-  using MainWindowTest::dir;
-  using MainWindowTest::dlg;
-  using MainWindowTest::SetText;
-  using MainWindowTest::Source;
-};
-
 // The real boxes and dialogs a user closes; each leaves the focus where it was.
 struct ClosingCase {
   const char* name;
   // Shows the box or dialog and returns once it is closed; false when it had to be closed
   // by force.
-  std::function<bool(WindowTest&)> showAndClose;
+  std::function<bool(MainWindowTest&)> showAndClose;
 };
 
-bool AboutClosedByEnter(WindowTest& test) {
+// Enter is pressed once the about box is the active window; after 5 s without it closing,
+// the box is ended so that a failing case cannot hang the run.
+bool AboutClosedByEnter(MainWindowTest& test) {
   CDialog* about = nullptr;
   SetModalDialogHook([&](CDialog* dialog) { about = dialog; });
-  EnterPresser enter([&] { return about != nullptr && about->GetFrame()->IsActive(); },
-                     [&] { about->EndDialog(IDCANCEL); });
+  int ticks = 0;
+  wxTimer enter;
+  enter.Bind(wxEVT_TIMER, [&](wxTimerEvent&) {
+    if (about == nullptr || !about->GetFrame()->IsActive())
+      return;
+    if (++ticks == 1)
+      wxUIActionSimulator().Char(WXK_RETURN);
+    else if (ticks > 50)
+      about->EndDialog(IDCANCEL);
+  });
+  enter.Start(100);
   test.dlg->SendCommand(ID_HELP_ABOUT, 0);
   SetModalDialogHook(nullptr);
-  return about != nullptr && !enter.TimedOut();
+  return about != nullptr && ticks <= 50;
 }
 
-bool ConversionCancelled(WindowTest& test) {
-  test.SetText(IDC_TARGET_FILE, test.dir.WFile("out.json"));
+// Cancel in the progress dialog keeps the earlier output, says nothing and gives the window
+// back.
+bool ConversionCancelled(MainWindowTest& test) {
+  test.SetText(IDC_TARGET_FILE, CString::FromUtf8(test.dir.Write("out.json", "keep")));
   test.SetText(IDC_SOURCE_FILE, test.Source("in.txt", SourceRows(300000, ',')));
   test.ConvertAndCancel();
-  return true;
+  EXPECT_EQ(ReadBytesFromFile(test.dir.File("out.json")), "keep");
+  EXPECT_EQ(test.Boxes(), BoxList{});
+  return test.Item(IDC_CONVERT)->IsEnabled();
 }
 
 const ClosingCase kClosingCases[] = {
@@ -101,7 +80,7 @@ void PrintTo(const ClosingCase& c, std::ostream* out) {
   *out << c.name;
 }
 
-class FocusTest : public WindowTest, public testing::WithParamInterface<ClosingCase> {};
+class FocusTest : public MainWindowTest, public testing::WithParamInterface<ClosingCase> {};
 
 TEST_P(FocusTest, TheFocusComesBackAndTheWindowsKeysWorkAtOnce) {
   Open();
@@ -116,74 +95,21 @@ TEST_P(FocusTest, TheFocusComesBackAndTheWindowsKeysWorkAtOnce) {
 
 INSTANTIATE_TEST_SUITE_P(Cases, FocusTest, testing::ValuesIn(kClosingCases), ByName);
 
-// A stored value that is none of its list's items is not added to the list: the list's
-// default is shown, used and saved, and the log names the value set aside.
-struct StoredCase {
-  const char* name;
-  int list;
-  std::function<void(CSettings&)> store;
-  const char16_t* shown;
-  std::function<CString(const CSettings&)> saved;
-  const char* logged;
-};
-
-const StoredCase kStoredCases[] = {
-    {"Separator", IDC_SEPARATOR, [](CSettings& s) { s.SetSeparator(u"\"|"); }, u"<tab>",
-     [](const CSettings& s) { return s.Separator(); }, "Separator \"\"|\""},
-    {"Format", IDC_FORMAT, [](CSettings& s) { s.SetFormat(u"\"BSON"); }, u"JSON",
-     [](const CSettings& s) { return s.Format(); }, "Format \"\"BSON\""},
-    {"Encoding", IDC_ENCODING, [](CSettings& s) { s.SetEncoding(u"UTF-7"); }, u"Automatic",
-     [](const CSettings& s) { return s.Encoding(); }, "Encoding \"UTF-7\""},
-};
-
-void PrintTo(const StoredCase& c, std::ostream* out) {
-  *out << c.name;
-}
-
-class StoredValueTest : public MainWindowTest, public testing::WithParamInterface<StoredCase> {};
-
-TEST_P(StoredValueTest, AValueThatIsNoItemIsNotAddedAndTheDefaultIsUsed) {
-  const StoredCase& c = GetParam();
-  GetParam().store(store);
+// A stored value that is none of its list's items (the separator's, the format's and the
+// encoding's lists share the rule) is not added to the list: the list's default is shown,
+// used and saved, and the log names the value set aside.
+TEST_F(MainWindowTest, AStoredValueThatIsNoItemIsNotAddedAndTheDefaultIsUsed) {
+  store.SetSeparator(u"\"|");
   CLog::Truncate();
   Open();
-  auto* list = dynamic_cast<wxChoice*>(Item(c.list));
-  const unsigned items = list->GetCount();
-  EXPECT_EQ(Text(c.list), c.shown);
-  EXPECT_NE(LogText().find(c.logged), std::string::npos) << LogText();
+  const unsigned items = dynamic_cast<wxChoice*>(Item(IDC_SEPARATOR))->GetCount();
+  EXPECT_EQ(Text(IDC_SEPARATOR), u"<tab>");
+  EXPECT_NE(LogText().find("Separator \"\"|\""), std::string::npos) << LogText();
   dlg->SendCommand(IDCANCEL, 0);
-  EXPECT_EQ(c.saved(store), c.shown);
+  EXPECT_EQ(store.Separator(), u"<tab>");
   Destroy();
   Open();
-  EXPECT_EQ(dynamic_cast<wxChoice*>(Item(c.list))->GetCount(), items);
-}
-
-INSTANTIATE_TEST_SUITE_P(Cases, StoredValueTest, testing::ValuesIn(kStoredCases), ByName);
-
-// A saved source that has gone is named on the page, never in a box: neither at start-up
-// nor when the separator changes.
-TEST_F(MainWindowTest, AGoneSavedSourceIsNamedInThePaneNotInABox) {
-  store.SetSourceFile(dir.WFile("gone.txt"));
-  Open();
-  EXPECT_NE(ShownPage(dlg->PreviewFile()).find(dir.File("gone.txt")), std::string::npos);
-  Choose(IDC_SEPARATOR, u",");
-  EXPECT_NE(ShownPage(dlg->PreviewFile()).find("No such file or directory"), std::string::npos);
-  EXPECT_EQ(Boxes(), BoxList{});
-}
-
-// The format follows an output name typed with one of the formats' extensions; any other
-// name leaves it as it is.
-TEST_F(MainWindowTest, TheFormatFollowsTheOutputsExtension) {
-  Open();
-  for (auto [output, format] : {std::pair{"out.bson", u"BSON"},
-                                {"rows.JSONL", u"JSON Lines"},
-                                {"rows.ndjson", u"JSON Lines"},
-                                {"own.data", u"JSON Lines"},
-                                {"back.json", u"JSON"}}) {
-    SetText(IDC_TARGET_FILE, dir.WFile(output));
-    EXPECT_EQ(Text(IDC_FORMAT), format) << output;
-    EXPECT_EQ(Text(IDC_TARGET_FILE), dir.WFile(output)) << "the name stays as typed";
-  }
+  EXPECT_EQ(dynamic_cast<wxChoice*>(Item(IDC_SEPARATOR))->GetCount(), items);
 }
 
 // When the preview's page cannot be written (a full disk), the pane says so, naming the
@@ -195,9 +121,7 @@ TEST_F(MainWindowTest, APreviewThatCannotBeWrittenSaysWhy) {
   CLog::Truncate();
   auto* pane = dynamic_cast<wxWebView*>(Item(IDC_PREVIEW));
   {
-    SysCalls fullDisk = RealSysCalls();
-    fullDisk.write = [](int, const void*, size_t) -> ssize_t { return errno = ENOSPC, -1; };
-    ScopedSysCalls seam(fullDisk);
+    ScopedSysCalls seam(FullDisk());
     SetText(IDC_SOURCE_FILE, Source("other.txt", "a\tb\nsecond\t2\n"));
   }
   std::string shown;
@@ -229,44 +153,17 @@ TEST_F(MainWindowTest, AFileDroppedOnAFieldSetsThatField) {
   }
 }
 
-// Counts the open-file dialogs asked for, showing none.
-struct OpenDialogs : wxModalDialogHook {
-  int Enter(wxDialog* dialog) override {
-    auto* files = dynamic_cast<wxFileDialog*>(dialog);
-    if (files == nullptr)
-      return wxID_NONE;
-    opened += (files->GetWindowStyle() & wxFD_OPEN) != 0;
-    return wxID_CANCEL;
-  }
-  void Exit(wxDialog*) override {}
-  int opened = 0;
-};
-
 // Ctrl+O opens the source's file dialog; Ctrl+Q closes the window as Quit does.
 TEST_F(MainWindowTest, CtrlOOpensTheSourceDialogAndCtrlQQuits) {
   Open();
-  OpenDialogs files;
+  FileDialogCounter files;
   files.Register();
   PressKey('O', wxMOD_CONTROL);
-  EXPECT_EQ(files.opened, 1);
+  EXPECT_EQ(files.forOpening, 1);
   files.Unregister();
   ASSERT_TRUE(PumpUntil([&] { return dlg->GetFrame()->IsActive(); }));
   PressKey('Q', wxMOD_CONTROL);
   EXPECT_TRUE(PumpUntil([&] { return !dlg->GetFrame()->IsShown(); }));
-}
-
-// A conversion that fails for a full disk is in the log with its file and reason.
-TEST_F(MainWindowTest, AFailedConversionIsLogged) {
-  Open();
-  SetText(IDC_TARGET_FILE, dir.WFile("out.json"));
-  SetText(IDC_SOURCE_FILE, Source("in.txt", SourceRows(3, '\t')));
-  CLog::Truncate();
-  SysCalls fullDisk = RealSysCalls();
-  fullDisk.write = [](int, const void*, size_t) -> ssize_t { return errno = ENOSPC, -1; };
-  ScopedSysCalls seam(fullDisk);
-  PressButton(*dlg, IDC_CONVERT);
-  EXPECT_NE(LogText().find(dir.File("out.json") + ": No space left on device"), std::string::npos)
-      << LogText();
 }
 
 // The page follows the source when it is written again on disk, and when it is removed.
@@ -338,9 +235,11 @@ TEST_F(MainWindowTest, ThePlacementStaysRunAfterRunAndAcrossMaximising) {
       << frame->GetClientSize().x << "x" << frame->GetClientSize().y;
 }
 
-// 640 by 480 holds every control whole: nothing outside the window or over another, every
-// label's text whole (the top one wrapped), the pane still there.
-TEST_F(MainWindowTest, AWindowOf640By480HoldsEveryControlWhole) {
+// 640 by 480, the smallest size, holds every control whole: nothing outside the window or
+// over another, every label's text whole (the top one wrapped), the pane still there. Labels,
+// check boxes and buttons are centred on the list of their row, as high as it where they are
+// fields or buttons.
+TEST_F(MainWindowTest, AWindowOf640By480HoldsEveryControlWholeAndInLine) {
   Open();
   wxFrame* frame = dlg->GetFrame();
   const wxSize smallest = frame->FromDIP(wxSize(640, 480));
@@ -366,6 +265,23 @@ TEST_F(MainWindowTest, AWindowOf640By480HoldsEveryControlWhole) {
       EXPECT_TRUE(other == child || !rect.Intersects(other->GetRect())) << child->GetLabel();
   }
   EXPECT_GE(Item(IDC_PREVIEW)->GetSize().y, frame->FromDIP(60));
+  const std::tuple<wxWindow*, int, bool> rows[] = {
+      {wxWindow::FindWindowByLabel("Value Se&parator", panel), IDC_SEPARATOR, false},
+      {Item(IDC_CUSTOM_SEPARATOR), IDC_SEPARATOR, true},
+      {Item(IDC_QUOTED_FIELDS), IDC_SKIP_LINES, false},
+      {Item(IDC_SKIP_LINES_LABEL), IDC_SKIP_LINES, false},
+      {Item(IDC_HEADER_LINE), IDC_SKIP_LINES, false},
+      {wxWindow::FindWindowByLabel("&Encoding", panel), IDC_ENCODING, false},
+      {wxWindow::FindWindowByLabel("Format", panel), IDC_FORMAT, false},
+      {Item(IDC_TYPED_VALUES), IDC_FORMAT, false},
+      {Item(IDC_COLUMNS), IDC_CONVERT, true},
+      {Item(IDC_PAGE_FIRST), IDC_FROM_LINE, true},
+      {Item(IDCANCEL), IDC_CONVERT, true}};
+  for (const auto& [window, id, sameHeight] : rows) {
+    const wxRect a = window->GetRect(), b = Item(id)->GetRect();
+    EXPECT_NEAR(a.y + a.height / 2.0, b.y + b.height / 2.0, 1) << window->GetLabel();
+    EXPECT_TRUE(!sameHeight || a.height == b.height) << window->GetLabel();
+  }
 }
 
 // The source field offers the last ten sources, latest first and each once, kept with the
