@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <climits>
 #include <cstdint>
+#include <cstdlib>
 
 #include <wx/display.h>
 #include <wx/frame.h>
@@ -22,6 +23,13 @@ namespace {
 // The part of a window that must be on a screen: enough to grab and move it.
 constexpr int kReachableWidth = 100;
 constexpr int kReachableHeight = 50;
+// Beyond any screen: a stored size past it is cut to it, and a stored corner past it is no
+// place at all, so that adding the frame to them can't overflow.
+constexpr int kBeyondScreens = 1 << 20;
+
+bool Within(const wxPoint& point) {
+  return std::abs(point.x) <= kBeyondScreens && std::abs(point.y) <= kBeyondScreens;
+}
 
 _Settings* LibraryStore() {
   CSmApp* app = AfxGetSmApp();
@@ -91,8 +99,9 @@ BOOL CSmDialog::Load() {
     return FALSE;
   }
   const wxRect saved(store->getInt(Key(u"X"), INT_MIN), store->getInt(Key(u"Y"), INT_MIN),
-                     store->getInt(Key(u"Width"), 0), store->getInt(Key(u"Height"), 0));
-  if (saved.x == INT_MIN || saved.y == INT_MIN || saved.width <= 0 || saved.height <= 0) {
+                     std::min(store->getInt(Key(u"Width"), 0), kBeyondScreens),
+                     std::min(store->getInt(Key(u"Height"), 0), kBeyondScreens));
+  if (!Within(saved.GetPosition()) || saved.width <= 0 || saved.height <= 0) {
     return FALSE;
   }
   const wxPoint client(store->getInt(Key(u"ClientX"), INT_MIN),
@@ -108,9 +117,8 @@ BOOL CSmDialog::Load() {
   frame->SetClientSize(fitted.GetSize() - frameExtra);
   m_normal = wxRect(fitted.GetPosition(), fitted.GetSize() - frameExtra);
   // Until the window is shown, the client corner is where the frame last had it.
-  m_normalClient = client.x != INT_MIN && client.y != INT_MIN
-                       ? client + (fitted.GetPosition() - saved.GetPosition())
-                       : fitted.GetPosition();
+  m_normalClient =
+      Within(client) ? client + (fitted.GetPosition() - saved.GetPosition()) : fitted.GetPosition();
   if (store->getInt(Key(u"Maximized"), 0) != 0) {
     frame->Maximize();
   }

@@ -4,12 +4,14 @@
 // window's placement and smallest size, and a preview that cannot be written.
 #include <unistd.h>
 
+#include <climits>
 #include <functional>
 #include <tuple>
 
 #include <gtest/gtest.h>
 #include <wx/arrstr.h>
 #include <wx/choice.h>
+#include <wx/display.h>
 #include <wx/dnd.h>
 #include <wx/frame.h>
 #include <wx/progdlg.h>
@@ -181,6 +183,22 @@ TEST_F(MainWindowTest, ThePreviewFollowsTheSourceOnDisk) {
   ASSERT_EQ(unlink(dir.File("in.txt").c_str()), 0);
   EXPECT_TRUE(shows("No such file or directory"));
   EXPECT_EQ(Boxes(), BoxList{});
+}
+
+// A broken store's size, as large as a number goes, is fitted to the screen's work area
+// with the menu bar added, not taken for no place at all.
+TEST_F(MainWindowTest, AStoredSizeBeyondEveryScreenIsFittedToIt) {
+  store.setInt(u"MainWnd.X", 0);
+  store.setInt(u"MainWnd.Y", 0);
+  store.setInt(u"MainWnd.Width", INT_MAX);
+  store.setInt(u"MainWnd.Height", INT_MAX);
+  Open();
+  const wxRect area = wxDisplay(0u).GetClientArea();
+  const wxSize client = dlg->GetFrame()->GetClientSize();
+  EXPECT_LE(client.x, area.width);
+  EXPECT_GE(client.x, area.width * 3 / 4);
+  EXPECT_LE(client.y, area.height);
+  EXPECT_GE(client.y, area.height / 2);
 }
 
 // Where the window's client area is on the screen: what the user sees stay put.
