@@ -87,6 +87,8 @@ const ReaderCase kReaderCases[] = {
     {"TrailingSeparatorAtEnd", "a,b,c\n1,2,", u",", {u"a", u"b", u"c"}, {{u"1", u"2", u""}}},
     {"LastLineWithoutLineFeed", "a,b\n1,2", u",", {u"a", u"b"}, {{u"1", u"2"}}},
     {"EmptyLines", "a\n\nx\n\n", u",", {u"a"}, {{u""}, {u"x"}, {u""}}},
+    // Every byte of the first block ends a field.
+    {"SeparatorsFillABlock", "a\n" + std::string(99, ',') + "\n", u",", {u"a"}, {FieldList(100)}},
     // Carriage returns and no line feed: an old Mac file, whose lines end at carriage
     // returns (the window that tells it is tested below).
     {"OldMacLineEnds", "a,b\r1,2\r\r3,4", u",", {u"a", u"b"}, {{u"1", u"2"}, {u""}, {u"3", u"4"}}},

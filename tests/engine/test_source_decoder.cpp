@@ -144,16 +144,6 @@ INSTANTIATE_TEST_SUITE_P(Automatic, AutomaticCases,
                                   (std::get<1>(info.param) == 0 ? "" : "_ReadsOf1");
                          });
 
-// The first byte that is not UTF-8 is counted past the start read to choose the encoding
-// and past the first block.
-TEST_F(SourceDecoderTest, FirstByteNotUtf8IsCountedPastTheFirstBlock) {
-  const std::string far(kBlock + 40, 'x');
-  const Decoded decoded = Decode(far + "é\xE9");
-  EXPECT_EQ(decoded.text, far + "éé");
-  EXPECT_EQ(DescribeEncoding(decoded.encoding),
-            u"no mark, not UTF-8 at byte 1,048,619: Windows-1252");
-}
-
 struct ChosenCase {
   const char* name;
   const char* encoding;  // as iconv and the decoder name it
@@ -193,16 +183,6 @@ INSTANTIATE_TEST_SUITE_P(Chosen, ChosenCases,
                            return std::string(std::get<0>(info.param).name) + "_ReadsOf" +
                                   std::to_string(std::get<1>(info.param));
                          });
-
-// A two-byte character across the 1 MiB block edge, and one beyond the first block.
-TEST_F(SourceDecoderTest, ChosenCharacterAcrossTheBlockEdge) {
-  const std::string text = std::string(kBlock - 1, 'x') + "日本,語\n";
-  const std::string bytes = Encoded(m_dir, text, "SHIFT_JIS");
-  ASSERT_EQ(bytes.substr(kBlock - 1, 2), "\x93\xFA");
-  const Decoded decoded = Decode(bytes, "shift_jis");
-  EXPECT_EQ(decoded.text, text);
-  EXPECT_EQ(decoded.encoding.undecodable, 0u);
-}
 
 struct UndecodableCase {
   const char* name;

@@ -138,8 +138,8 @@ TEST(Writer, JsonEscapesEveryPosition) {
   }
 }
 
-// Rows read back from every format: empty and duplicate names, names that change from row
-// to row, rows larger than the buffer with escapes where their values are cut into
+// Rows read back from every format: none, empty and duplicate names, names that change from
+// row to row, rows larger than the buffer with escapes where their values are cut into
 // pieces, many rows, names too many or too long to be kept encoded (written name by name,
 // escapes and all).
 TEST(Writer, RowsReadBackFromEveryFormat) {
@@ -155,6 +155,7 @@ TEST(Writer, RowsReadBackFromEveryFormat) {
   std::string longName(200000, 'n');
   longName[16384] = '\n';
   const Rows kCases[] = {
+      {},
       {{{"", "1"}, {"a", "2"}, {"a", "3"}},
        {{"b", "3"}, {"a", "4"}},
        {{"ab", "5"}},
