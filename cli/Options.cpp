@@ -48,31 +48,19 @@ bool ParseByteCount(const std::string& text, std::uint64_t& bytes) {
 
 // The most conversions at a time: each holds one of the outputs that a signal removes.
 constexpr long kMostJobs = 256;
-
-bool ParseJobs(const std::string& text, int& jobs) {
-  if (text.empty() || text[0] < '0' || text[0] > '9')
-    return false;
-  errno = 0;
-  char* end = nullptr;
-  const long value = std::strtol(text.c_str(), &end, 10);
-  if (*end != '\0' || errno != 0 || value < 1 || value > kMostJobs)
-    return false;
-  jobs = static_cast<int>(value);
-  return true;
-}
-
 // Threads for one source: more than any machine's cores would only cost memory.
 constexpr long kMostThreads = 1024;
 
-bool ParseThreads(const std::string& text, int& threads) {
+// A count of 1 to most, digits only.
+bool ParseCount(const std::string& text, long most, int& count) {
   if (text.empty() || text[0] < '0' || text[0] > '9')
     return false;
   errno = 0;
   char* end = nullptr;
   const long value = std::strtol(text.c_str(), &end, 10);
-  if (*end != '\0' || errno != 0 || value < 1 || value > kMostThreads)
+  if (*end != '\0' || errno != 0 || value < 1 || value > most)
     return false;
-  threads = static_cast<int>(value);
+  count = static_cast<int>(value);
   return true;
 }
 
@@ -192,11 +180,11 @@ ParseResult ParseOptions(const std::vector<std::string>& args) {
       options.outputFolder = *value;
     } else if (name == "-j" || name == "--jobs") {
       const std::optional<std::string> value = takeValue();
-      if (!value || !ParseJobs(*value, options.jobs))
+      if (!value || !ParseCount(*value, kMostJobs, options.jobs))
         return {options, Text(kTakesJobs, name.c_str(), kMostJobs)};
     } else if (name == "--threads") {
       const std::optional<std::string> value = takeValue();
-      if (!value || !ParseThreads(*value, options.threads))
+      if (!value || !ParseCount(*value, kMostThreads, options.threads))
         return {options, Text(kTakesThreads, name.c_str(), kMostThreads)};
     } else if (name == "--compress") {
       const std::optional<std::string> value = takeValue();
