@@ -301,7 +301,7 @@ TEST_F(BlocksTest, CancelLeavesEarlierOutputAndNoThread) {
 TEST_F(BlocksTest, ThreadsAsAsked) {
   ConversionRequest request =
       Request("a,b\n" + Rows(400000, [](int k) { return std::to_string(k) + ",name y\n"; }));
-  Run(request, 2);
+  Run(request, 2, 256 << 10);
   const int before = ThreadsNow();
   for (const unsigned threads : {1u, 2u, 4u}) {
     int most = before;
