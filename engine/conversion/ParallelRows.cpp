@@ -27,12 +27,10 @@ constexpr std::uint64_t kDefaultBlockBytes = std::uint64_t{2} << 20;
 bool SourceFits(const CDelimitedTextReader& reader, const ConversionRequest& request,
                 const ConversionReport& report) {
   const ConversionOptions& options = request.options;
-  const SourceEncoding encoding = reader.Encoding();
   return options.threads > 1 && reader.IsOpen() &&
          options.access != CDelimitedTextReader::Access::StandardInput &&
-         options.encoding.empty() && options.maxSourceBytes == 0 && report.sourceSize > 0 &&
-         !reader.SourceCompressed() && encoding.kind == SourceEncoding::Kind::Utf8 &&
-         !reader.OldMacLineEnds() && (request.rowLimit < 0 || report.rowsRead < request.rowLimit);
+         options.maxSourceBytes == 0 && report.sourceSize > 0 && reader.TextIsTheFilesBytes() &&
+         (request.rowLimit < 0 || report.rowsRead < request.rowLimit);
 }
 
 // The cuts of [from, end) into blocks of at least blockBytes that each begin a line.

@@ -157,8 +157,7 @@ void CLineIndex::NoteSeekable(const CDelimitedTextReader& reader,
   std::lock_guard lock(m_mutex);
   m_seekable = m_state.sourceSize > 0 &&
                options.access != CDelimitedTextReader::Access::StandardInput &&
-               options.encoding.empty() && !reader.SourceCompressed() &&
-               encoding.kind == SourceEncoding::Kind::Utf8 && !reader.OldMacLineEnds();
+               reader.TextIsTheFilesBytes();
   m_markBytes = encoding.why == SourceEncoding::Why::Mark ? 3 : 0;
 }
 

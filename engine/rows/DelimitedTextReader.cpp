@@ -191,13 +191,16 @@ std::int64_t CDelimitedTextReader::PassRecords(std::int64_t count) {
 // Only where the file's bytes from sourceByte on are the text from at on, read with the
 // rules the file's start chose: an old Mac file's carriage returns would not be chosen
 // again from the middle, a chosen encoding or UTF-16 may not start there at all.
-bool CDelimitedTextReader::CanReadFrom(const RowsFrom& where) const {
+bool CDelimitedTextReader::TextIsTheFilesBytes() const {
   struct stat info {};
-  return where.sourceByte > 0 && m_encodingName.empty() && !m_utf16 &&
-         Encoding().kind == SourceEncoding::Kind::Utf8 && !m_file.IsCompressed() &&
-         m_splitter->LineEnd() == '\n' && where.sourceByte >= MarkBytes() &&
-         where.sourceByte - MarkBytes() == where.at.textOffset && m_file.GetStatus(info) &&
-         S_ISREG(info.st_mode);
+  return m_encodingName.empty() && !m_utf16 && Encoding().kind == SourceEncoding::Kind::Utf8 &&
+         !m_file.IsCompressed() && m_splitter && m_splitter->LineEnd() == '\n' &&
+         m_file.GetStatus(info) && S_ISREG(info.st_mode);
+}
+
+bool CDelimitedTextReader::CanReadFrom(const RowsFrom& where) const {
+  return where.sourceByte > 0 && where.sourceByte >= MarkBytes() &&
+         where.sourceByte - MarkBytes() == where.at.textOffset && TextIsTheFilesBytes();
 }
 
 // The file is opened again at the row's byte, as a part of it is for parallel blocks; it

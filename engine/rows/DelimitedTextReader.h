@@ -152,6 +152,10 @@ class CDelimitedTextReader {
   std::size_t SplittingSeparatorColumns() const { return m_splittingColumns; }
   // Lines end with carriage returns alone: an old Mac file.
   bool OldMacLineEnds() const { return m_splitter && m_splitter->LineEnd() == '\r'; }
+  // Whether the text is the file's own bytes as they stand, so that the file read from one
+  // of its line starts reads as the whole file does from there: a regular file of automatic
+  // 8-bit text, not compressed, whose lines end with line feeds. Known once the header is.
+  bool TextIsTheFilesBytes() const;
   // The header's fields as the line holds them (quotes and NULs included); without a
   // header line, the first row's.
   const NameList& Columns() const { return m_columns; }
