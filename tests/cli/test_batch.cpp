@@ -6,10 +6,13 @@
 #include <string>
 
 #include "CliRun.h"
+#include "tests/support/NamedCase.h"
 
 namespace fs = std::filesystem;
 
 namespace {
+
+using corvane_test::operator<<;
 
 // Sources of several shapes of name: an extension, another, a compressed one, none.
 const char kMakeSources[] =
@@ -75,7 +78,7 @@ TEST_P(FolderCases, EachOutputAsASingleRunWritesIt) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Runs, FolderCases, ::testing::ValuesIn(kFolderCases),
-                         [](const auto& info) { return std::string(info.param.name); });
+                         corvane_test::ByName);
 
 // A source in the middle that fails keeps its earlier output; the ones after it are still
 // written, and the status says that one failed.

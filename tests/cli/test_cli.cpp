@@ -8,10 +8,13 @@
 
 #include "../engine/OutputRows.h"
 #include "CliRun.h"
+#include "tests/support/NamedCase.h"
 
 namespace fs = std::filesystem;
 
 namespace {
+
+using corvane_test::operator<<;
 
 const char kCities[] = "city,country\nZürich,CH\nKraków,PL\n";
 const char kCitiesJson[] = R"([{"city":"Zürich","country":"CH"},{"city":"Kraków","country":"PL"}])";
@@ -180,8 +183,7 @@ void PrintTo(const CliCase& c, std::ostream* out) {
   *out << c.name << " " << ::testing::PrintToString(std::string(c.source)) << " " << c.args;
 }
 
-INSTANTIATE_TEST_SUITE_P(Runs, CliCases, ::testing::ValuesIn(kCliCases),
-                         [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Runs, CliCases, ::testing::ValuesIn(kCliCases), corvane_test::ByName);
 
 TEST_F(CliTest, UsageErrorsExitTwo) {
   for (const char* args : {"",

@@ -8,8 +8,11 @@
 #include "cli/CliMessages.h"
 #include "cli/Options.h"
 #include "tests/cli/CliRun.h"
+#include "tests/support/NamedCase.h"
 
 namespace {
+
+using corvane_test::operator<<;
 
 struct UsageCase {
   const char* name;
@@ -43,7 +46,7 @@ TEST_P(UsageCases, SayWhatIsWrong) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Arguments, UsageCases, ::testing::ValuesIn(kUsageCases),
-                         [](const auto& info) { return std::string(info.param.name); });
+                         corvane_test::ByName);
 
 // The short forms gather into one recipe: the selection listed, the rest as changes.
 TEST(ColumnOptions, GatherIntoTheRecipe) {

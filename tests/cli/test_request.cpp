@@ -10,6 +10,7 @@
 
 #include "cli/CliMessages.h"
 #include "cli/Request.h"
+#include "tests/support/NamedCase.h"
 
 namespace {
 
@@ -79,7 +80,7 @@ const RequestCase kRequests[] = {
      "/dev/stdout", OutputFormat::JsonLines, -1, Access::AnySource, OutputCompression::Zstd},
 };
 INSTANTIATE_TEST_SUITE_P(Arguments, CliRequest, ::testing::ValuesIn(kRequests),
-                         [](const auto& info) { return std::string(info.param.name); });
+                         corvane_test::ByName);
 
 // One source takes a thread a core unless told; sources converted several at a time take
 // one each.

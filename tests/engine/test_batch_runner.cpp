@@ -9,8 +9,11 @@
 #include "engine/batch/Batch.h"
 #include "engine/conversion/ConvertToJson.h"
 #include "tests/platform/TempDir.h"
+#include "tests/support/NamedCase.h"
 
 namespace {
+
+using corvane_test::operator<<;
 
 struct NameCase {
   const char* name;
@@ -37,8 +40,7 @@ TEST_P(OutputNames, NamedAfterTheSource) {
   EXPECT_EQ(OutputNameOf(CString::FromUtf8(c.source), c.format, c.compression).ToUtf8(), c.output);
 }
 
-INSTANTIATE_TEST_SUITE_P(Batch, OutputNames, ::testing::ValuesIn(kNameCases),
-                         [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Batch, OutputNames, ::testing::ValuesIn(kNameCases), corvane_test::ByName);
 
 // rows lines of "i,v".
 std::string Rows(int rows) {

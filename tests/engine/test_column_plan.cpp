@@ -19,8 +19,11 @@
 #include "engine/plan/ColumnRecipe.h"
 #include "platform/core/Formatted.h"
 #include "tests/engine/Requests.h"
+#include "tests/support/NamedCase.h"
 
 namespace {
+
+using corvane_test::operator<<;
 
 struct PlanCase {
   const char* name;
@@ -72,8 +75,7 @@ TEST_P(PlanCases, RenamesEveryCopy) {
   }
 }
 
-INSTANTIATE_TEST_SUITE_P(Header, PlanCases, ::testing::ValuesIn(kPlanCases),
-                         [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Header, PlanCases, ::testing::ValuesIn(kPlanCases), corvane_test::ByName);
 
 // Many copies: all counted, the first kept and shown, the rest counted in the text.
 TEST(RenamedColumnsText, ShowsTheFirstAndCountsTheRest) {
@@ -193,7 +195,7 @@ TEST_P(PlannedConversions, WriteWhatThePlanSays) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Sources, PlannedConversions, ::testing::ValuesIn(kPlannedConversions),
-                         [](const auto& info) { return std::string(info.param.name); });
+                         corvane_test::ByName);
 
 // Values a given type can't hold are counted, by column, and said in words.
 TEST(LeftAsText, CountedByColumn) {
@@ -301,7 +303,7 @@ TEST_P(RecipeCases, SayWhatIsWrong) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Files, RecipeCases, ::testing::ValuesIn(kRecipeCases),
-                         [](const auto& info) { return std::string(info.param.name); });
+                         corvane_test::ByName);
 
 TEST(RecipeFile, GivesEveryFieldInOrder) {
   TempDir dir;

@@ -10,10 +10,13 @@
 #include <vector>
 
 #include "tests/engine/Requests.h"
+#include "tests/support/NamedCase.h"
 
 using namespace std::string_literals;
 
 namespace {
+
+using corvane_test::operator<<;
 
 // Progress is the compressed bytes read of the file's size, as the file shows it: never
 // the text's, which would run past the size.
@@ -81,7 +84,7 @@ TEST_P(RefusedSource, FailsBeforeWritingWithWhatItLooksLike) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Conversion, RefusedSource, ::testing::ValuesIn(kRefused),
-                         [](const auto& info) { return std::string(info.param.name); });
+                         corvane_test::ByName);
 
 // Text that only begins like a mark is text: "BZh" without a block size, "PK" alone.
 TEST(CompressedSourceConversion, TextThatBeginsLikeAMarkIsText) {

@@ -19,6 +19,7 @@
 #include "platform/core/File.h"
 #include "platform/core/SysCalls.h"
 #include "tests/platform/TempDir.h"
+#include "tests/support/NamedCase.h"
 
 using namespace std::string_literals;
 using outputrows::Rows;
@@ -27,6 +28,8 @@ constexpr auto kJson = OutputFormat::Json, kBson = OutputFormat::Bson,
                kJsonLines = OutputFormat::JsonLines;
 
 namespace {
+
+using corvane_test::operator<<;
 
 struct Outcome {
   ConversionReport report;
@@ -136,7 +139,7 @@ void PrintTo(const ConversionCase& c, std::ostream* out) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Conversion, ConversionCases, ::testing::ValuesIn(kConversionCases),
-                         [](const auto& info) { return std::string(info.param.name); });
+                         corvane_test::ByName);
 
 // Rows wider than the splitter holds at once are read a window at a time, by every rule:
 // each case's row has two windows and more of fields, one of which (past the first window)
@@ -209,7 +212,7 @@ TEST_P(WideRows, AreWrittenWholeInEveryFormat) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Conversion, WideRows, ::testing::ValuesIn(kWideCases),
-                         [](const auto& info) { return std::string(info.param.name); });
+                         corvane_test::ByName);
 
 // Quoted fields: well-formed records are checked against an independent reader by
 // check_quoted_against_python.py; these are the records left out, and the rules that
@@ -313,7 +316,7 @@ void PrintTo(const QuotedCase& c, std::ostream* out) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Conversion, QuotedCases, ::testing::ValuesIn(kQuotedCases),
-                         [](const auto& info) { return std::string(info.param.name); });
+                         corvane_test::ByName);
 
 // A quote that stays open past the line limit is named as such, not as a long line.
 TEST_F(ConversionTest, AQuoteOpenPastTheLineLimitIsNamed) {
@@ -420,7 +423,7 @@ TEST_P(RefusedRows, FailTheConversionWithTheirLine) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Conversion, RefusedRows, ::testing::ValuesIn(kRefusedCases),
-                         [](const auto& info) { return std::string(info.param.name); });
+                         corvane_test::ByName);
 
 TEST_F(ConversionTest, ProgressIsReportedWhileReading) {
   std::string source = "a\n";
@@ -516,7 +519,7 @@ void PrintTo(const FailureCase& c, std::ostream* out) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Conversion, FailureBeforeWriting, ::testing::ValuesIn(kFailures),
-                         [](const auto& info) { return std::string(info.param.name); });
+                         corvane_test::ByName);
 
 // A line over the limit ends the conversion while rows are written: the earlier output and
 // the source are left as they were, nothing else is left beside them, and both files are let
@@ -551,10 +554,6 @@ struct ThrownCase {
   const char* text;
 };
 
-void PrintTo(const ThrownCase& c, std::ostream* out) {
-  *out << c.name;
-}
-
 struct SomeFault {};
 
 class ThrownFailure : public ::testing::TestWithParam<ThrownCase> {};
@@ -579,6 +578,6 @@ const ThrownCase kThrown[] = {
      "in.csv: unexpected error: (anonymous namespace)::SomeFault"},
 };
 INSTANTIATE_TEST_SUITE_P(Conversion, ThrownFailure, ::testing::ValuesIn(kThrown),
-                         [](const auto& info) { return std::string(info.param.name); });
+                         corvane_test::ByName);
 
 }  // namespace

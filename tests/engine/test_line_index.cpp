@@ -14,8 +14,11 @@
 #include "engine/preview/PreviewPage.h"
 #include "engine/preview/PreviewTexts.h"
 #include "libs/suppcore/HtmlPage.h"
+#include "tests/support/NamedCase.h"
 
 namespace {
+
+using corvane_test::operator<<;
 
 // So few entries that the step doubles many times and every page is read from an entry
 // well before it.
@@ -120,7 +123,7 @@ TEST_P(PageAtLineTest, ShowsTheRowsOfTheWholeConversion) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Sources, PageAtLineTest, ::testing::ValuesIn(kCases),
-                         [](const auto& info) { return std::string(info.param.name); });
+                         corvane_test::ByName);
 
 // A file of many rows keeps no more entries than the table holds, each still at its row.
 TEST(RowTable, KeepsItsSizeWhateverTheRows) {

@@ -18,8 +18,11 @@
 #include "engine/conversion/ConvertToJson.h"
 #include "platform/core/Utf8.h"
 #include "tests/platform/TempDir.h"
+#include "tests/support/NamedCase.h"
 
 namespace {
+
+using corvane_test::operator<<;
 
 // Threads of this process now. A sanitizer's runtime starts a thread of its own with the
 // first thread: tests count after a conversion on threads.
@@ -161,10 +164,6 @@ const Source kSources[] = {
     {"NotUtf8", &kNotUtf8},
 };
 
-void PrintTo(const Source& source, std::ostream* out) {
-  *out << source.name;
-}
-
 struct Variant {
   const char* name;
   std::function<void(ConversionRequest&)> set;
@@ -211,10 +210,6 @@ const Variant kVariants[] = {
        r.separator.reset();
      }},
 };
-
-void PrintTo(const Variant& variant, std::ostream* out) {
-  *out << variant.name;
-}
 
 class BlocksTable : public BlocksTest,
                     public ::testing::WithParamInterface<std::tuple<Source, Variant>> {};

@@ -13,8 +13,11 @@
 #include "PageRows.h"
 #include "engine/index/LineIndex.h"
 #include "engine/preview/PreviewPage.h"
+#include "tests/support/NamedCase.h"
 
 namespace {
+
+using corvane_test::operator<<;
 
 using pagerows::Lines;
 using pagerows::RowsOf;
@@ -102,7 +105,7 @@ TEST_P(PreviewJumpTest, GivesThePageOfTheForwardRead) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Sources, PreviewJumpTest, ::testing::ValuesIn(kJumpCases),
-                         [](const auto& info) { return std::string(info.param.name); });
+                         corvane_test::ByName);
 
 // A page of 400 lines' source.csv in dir, set to start at line 380 by a finished index.
 ConversionRequest PageAtLine380(const TempDir& dir) {

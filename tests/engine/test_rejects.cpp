@@ -6,10 +6,13 @@
 #include <string>
 
 #include "tests/engine/Requests.h"
+#include "tests/support/NamedCase.h"
 
 using namespace std::string_literals;
 
 namespace {
+
+using corvane_test::operator<<;
 
 std::string Utf16LE(const std::string& ascii) {
   std::string bytes = "\xFF\xFE";
@@ -60,10 +63,6 @@ const RejectsCase kCases[] = {
     {"NoneLeftOutKeepsTheHeader", "a,b\n1,2\n", "a,b\n"},
 };
 
-void PrintTo(const RejectsCase& c, std::ostream* out) {
-  *out << c.name;
-}
-
 class Rejects : public ::testing::TestWithParam<RejectsCase> {
  protected:
   TempDir m_dir;
@@ -83,8 +82,7 @@ TEST_P(Rejects, AreTheLinesLeftOutAsRead) {
   EXPECT_TRUE(ReadBytesFromFile(m_dir.File("rejects.txt")) == c.rejects);
 }
 
-INSTANTIATE_TEST_SUITE_P(Conversion, Rejects, ::testing::ValuesIn(kCases),
-                         [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Conversion, Rejects, ::testing::ValuesIn(kCases), corvane_test::ByName);
 
 // A failed conversion leaves an earlier file of lines left out as it was, and nothing
 // beside it.

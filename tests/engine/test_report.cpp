@@ -6,10 +6,13 @@
 #include <string>
 
 #include "tests/engine/Requests.h"
+#include "tests/support/NamedCase.h"
 
 using nlohmann::json;
 
 namespace {
+
+using corvane_test::operator<<;
 
 // The shape the manual page documents: a leaf names its JSON type, an object holds exactly
 // the members listed, [item] is an array of such items, and [a, b] is either.
@@ -94,10 +97,6 @@ const ReportCase kCases[] = {
      json::parse(R"({"status": 0, "linesLeftOut": {"total": 1500}})"), 1000},
 };
 
-void PrintTo(const ReportCase& c, std::ostream* out) {
-  *out << c.name;
-}
-
 class Report : public ::testing::TestWithParam<ReportCase> {
  protected:
   TempDir m_dir;
@@ -119,7 +118,6 @@ TEST_P(Report, HasItsShapeAndSaysWhatTheConversionDid) {
   EXPECT_EQ(report["source"], m_dir.File("in.csv"));
 }
 
-INSTANTIATE_TEST_SUITE_P(Conversion, Report, ::testing::ValuesIn(kCases),
-                         [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Conversion, Report, ::testing::ValuesIn(kCases), corvane_test::ByName);
 
 }  // namespace

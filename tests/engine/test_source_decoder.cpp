@@ -14,10 +14,13 @@
 #include "engine/source/SourceDecoder.h"
 #include "platform/core/Formatted.h"
 #include "tests/platform/TempDir.h"
+#include "tests/support/NamedCase.h"
 
 using namespace std::string_literals;
 
 namespace {
+
+using corvane_test::operator<<;
 
 constexpr std::size_t kBlock = CFile::kBufferSize;
 
@@ -121,10 +124,6 @@ const AutomaticCase kAutomaticCases[] = {
 };
 
 // Failures name the case, not the bytes of its record.
-void PrintTo(const AutomaticCase& c, std::ostream* out) {
-  *out << c.name;
-}
-
 class AutomaticCases : public SourceDecoderTest,
                        public ::testing::WithParamInterface<std::tuple<AutomaticCase, size_t>> {};
 
@@ -158,10 +157,6 @@ const ChosenCase kChosenCases[] = {
     {"Iso2022Jp", "ISO-2022-JP", "a,日本\n語,b\n"},
     {"Utf16LE", "UTF-16LE", "a,😀\n"},
 };
-
-void PrintTo(const ChosenCase& c, std::ostream* out) {
-  *out << c.name;
-}
 
 class ChosenCases : public SourceDecoderTest,
                     public ::testing::WithParamInterface<std::tuple<ChosenCase, size_t>> {};
@@ -200,10 +195,6 @@ const UndecodableCase kUndecodableCases[] = {
     {"Utf16LELoneSurrogate", "utf-16le", "\x00\xD8z\0"s, "�z", 2},
 };
 
-void PrintTo(const UndecodableCase& c, std::ostream* out) {
-  *out << c.name;
-}
-
 class UndecodableCases : public SourceDecoderTest,
                          public ::testing::WithParamInterface<UndecodableCase> {};
 
@@ -217,7 +208,7 @@ TEST_P(UndecodableCases, BecomeReplacementCharactersAndAreCounted) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Chosen, UndecodableCases, ::testing::ValuesIn(kUndecodableCases),
-                         [](const auto& info) { return std::string(info.param.name); });
+                         corvane_test::ByName);
 
 // The mark a chosen Unicode encoding writes is no character of the text.
 TEST_F(SourceDecoderTest, ChosenEncodingDropsItsMark) {

@@ -13,11 +13,12 @@
 #include "platform/gui/Dialog.h"
 #include "platform/gui/MessageBox.h"
 
+#include "tests/support/NamedCase.h"
+
 class wxTopLevelWindow;
 class wxWindow;
 
-// Names each parameterised test after its case.
-inline constexpr auto ByName = [](const auto& info) { return std::string(info.param.name); };
+using corvane_test::ByName;
 
 // A dialog for the window classes' own tests: the label "&Name", field 100, list 101
 // holding "<tab>", "," and "|", button 102 "&Go", Cancel, disabled field 103, edit-browse

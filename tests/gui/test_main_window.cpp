@@ -39,6 +39,8 @@
 
 namespace {
 
+using corvane_test::operator<<;
+
 CString Converted(int rows, const char16_t* secondLine = nullptr) {
   CString text;
   text.Format(u"%d rows has been converted", rows);
@@ -337,10 +339,6 @@ struct QuitWay {
   const char* name;
   std::function<void(CMainWindowProbe&)> close;
 };
-void PrintTo(const QuitWay& way, std::ostream* out) {
-  *out << way.name;
-}
-
 class QuitTest : public MainWindowTest, public testing::WithParamInterface<QuitWay> {};
 
 TEST_P(QuitTest, EveryWayOfClosingSavesTheTextsAndTheCheckBoxes) {

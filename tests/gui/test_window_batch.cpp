@@ -18,6 +18,8 @@
 
 namespace {
 
+using corvane_test::operator<<;
+
 struct ListCase {
   const char* name;
   const char16_t* text;

@@ -29,6 +29,8 @@
 
 namespace {
 
+using corvane_test::operator<<;
+
 std::string LogText() {
   return ReadBytesFromFile(CLog::GetLogPath().ToUtf8());
 }
@@ -77,10 +79,6 @@ const ClosingCase kClosingCases[] = {
     {"AboutBoxClosedByEnter", AboutClosedByEnter},
     {"CancelledConversion", ConversionCancelled},
 };
-
-void PrintTo(const ClosingCase& c, std::ostream* out) {
-  *out << c.name;
-}
 
 class FocusTest : public MainWindowTest, public testing::WithParamInterface<ClosingCase> {};
 

@@ -13,8 +13,11 @@
 
 #include "platform/core/BlockPipeline.h"
 #include "platform/core/File.h"
+#include "tests/support/NamedCase.h"
 
 namespace {
+
+using corvane_test::operator<<;
 
 using Block = BlockPipeline::Block;
 
@@ -26,10 +29,6 @@ struct PipelineCase {
   int failAt;     // the job's call that throws, or -1
   bool badAlloc;  // what it throws: std::bad_alloc, else a CFileException
 };
-
-void PrintTo(const PipelineCase& c, std::ostream* out) {
-  *out << c.name;
-}
 
 class Pipeline : public testing::TestWithParam<PipelineCase> {
  protected:
@@ -111,7 +110,6 @@ const PipelineCase kPipelineCases[] = {
     {"ReadingRunsOutOfMemory", true, 3, true}, {"WritingEverything", false, -1, false},
     {"WritingFailsAtOnce", false, 0, true},    {"WritingFailsLater", false, 4, false},
 };
-INSTANTIATE_TEST_SUITE_P(Jobs, Pipeline, testing::ValuesIn(kPipelineCases),
-                         [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Jobs, Pipeline, testing::ValuesIn(kPipelineCases), corvane_test::ByName);
 
 }  // namespace

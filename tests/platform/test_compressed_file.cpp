@@ -12,8 +12,11 @@
 
 #include "TempDir.h"
 #include "platform/core/File.h"
+#include "tests/support/NamedCase.h"
 
 namespace {
+
+using corvane_test::operator<<;
 
 constexpr UINT kSourceFlags = CFile::typeText | CFile::shareDenyWrite;  // as the reader opens
 
@@ -97,7 +100,7 @@ TEST_P(CompressedFile, CutShortFailsWithTheFileAndTheFormat) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Formats, CompressedFile, ::testing::ValuesIn(kFormats),
-                         [](const auto& info) { return std::string(info.param.name); });
+                         corvane_test::ByName);
 
 TEST(CompressedFileGzip, DamagedDataFailsWithTheLibrarysReason) {
   TempDir dir;

@@ -10,8 +10,11 @@
 #include "TempDir.h"
 #include "platform/core/Compressor.h"
 #include "platform/core/File.h"
+#include "tests/support/NamedCase.h"
 
 namespace {
+
+using corvane_test::operator<<;
 
 struct Format {
   const char* name;

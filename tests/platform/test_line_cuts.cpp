@@ -6,8 +6,11 @@
 
 #include "platform/core/LineCuts.h"
 #include "tests/platform/TempDir.h"
+#include "tests/support/NamedCase.h"
 
 namespace {
+
+using corvane_test::operator<<;
 
 struct LinesCase {
   const char* name;
@@ -38,7 +41,6 @@ const LinesCase kCases[] = {
     {"MoreLinesThanTheFileHolds", 0, 4, 200'010},
     {"NoLineFeedToTheEnd", 200'002, 1, 200'010},
 };
-INSTANTIATE_TEST_SUITE_P(Offsets, LineCutsTest, ::testing::ValuesIn(kCases),
-                         [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Offsets, LineCutsTest, ::testing::ValuesIn(kCases), corvane_test::ByName);
 
 }  // namespace

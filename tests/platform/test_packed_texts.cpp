@@ -7,8 +7,11 @@
 #include <vector>
 
 #include "platform/core/PackedTexts.h"
+#include "tests/support/NamedCase.h"
 
 namespace {
+
+using corvane_test::operator<<;
 
 struct PackedCase {
   const char* name;
@@ -22,10 +25,6 @@ const PackedCase kPackedCases[] = {
 };
 
 // Failures name the case, not the bytes of its record.
-void PrintTo(const PackedCase& c, std::ostream* out) {
-  *out << c.name;
-}
-
 class PackedTextsTest : public ::testing::TestWithParam<PackedCase> {};
 
 TEST_P(PackedTextsTest, GivesBackEveryTextByIndexAndInOrder) {
@@ -47,7 +46,7 @@ TEST_P(PackedTextsTest, GivesBackEveryTextByIndexAndInOrder) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Sizes, PackedTextsTest, ::testing::ValuesIn(kPackedCases),
-                         [](const auto& info) { return std::string(info.param.name); });
+                         corvane_test::ByName);
 
 TEST(PackedTexts, RefusesTextsPastTheirLimit) {
   PackedTexts<char> packed;

@@ -10,8 +10,11 @@
 
 #include "TempDir.h"
 #include "platform/core/SysCalls.h"
+#include "tests/support/NamedCase.h"
 
 namespace {
+
+using corvane_test::operator<<;
 
 struct SmallFileCase {
   const char* name;
@@ -24,10 +27,6 @@ struct SmallFileCase {
 };
 
 // Failures name the case, not the bytes of its record.
-void PrintTo(const SmallFileCase& c, std::ostream* out) {
-  *out << c.name;
-}
-
 class SmallFileTest : public testing::TestWithParam<SmallFileCase> {
  protected:
   SmallFileTest() {
@@ -64,6 +63,6 @@ INSTANTIATE_TEST_SUITE_P(
                     SmallFileCase{"Folder", "dir", 5, SmallFileStatus::kNotRegular, EINVAL, ""},
                     SmallFileCase{"Fifo", "fifo", 5, SmallFileStatus::kNotRegular, EINVAL, ""},
                     SmallFileCase{"ReadFails", "five", 5, SmallFileStatus::kFailed, EIO, "", true}),
-    [](const auto& info) { return std::string(info.param.name); });
+    corvane_test::ByName);
 
 }  // namespace

@@ -8,8 +8,11 @@
 #include <string>
 
 #include "platform/core/Utf8.h"
+#include "tests/support/NamedCase.h"
 
 namespace {
+
+using corvane_test::operator<<;
 
 // Every scalar value's encoding, as Encode writes it: the definition the decoder must meet.
 const std::set<std::string>& Encodings() {
@@ -64,10 +67,7 @@ TEST(Utf8, DecodesExactlyTheEncodingsOfScalarValues) {
 }  // namespace
 
 namespace utf8 {
-// Failures name the width, not the bytes of its record.
-void PrintTo(const CheckWidth& width, std::ostream* out) {
-  *out << width.name;
-}
+using corvane_test::operator<<;
 }  // namespace utf8
 
 namespace {
@@ -127,7 +127,7 @@ TEST_P(Utf8Check, AgreesWithTheDecoderOnEverySequence) {
 
 INSTANTIATE_TEST_SUITE_P(Widths, Utf8Check,
                          testing::ValuesIn(utf8::CheckWidths().begin(), utf8::CheckWidths().end()),
-                         [](const auto& info) { return std::string(info.param.name); });
+                         corvane_test::ByName);
 
 }  // namespace
 

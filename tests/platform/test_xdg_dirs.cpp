@@ -9,8 +9,11 @@
 #include <optional>
 #include <ostream>
 #include <string>
+#include "tests/support/NamedCase.h"
 
 namespace {
+
+using corvane_test::operator<<;
 
 std::string PasswdHome() {
   const passwd* entry = getpwuid(getuid());
@@ -32,10 +35,6 @@ struct XdgCase {
 };
 
 // Failures name the case, not the bytes of its record.
-void PrintTo(const XdgCase& c, std::ostream* out) {
-  *out << c.name;
-}
-
 class XdgTest : public testing::TestWithParam<XdgCase> {
  protected:
   ~XdgTest() override {
@@ -56,14 +55,14 @@ TEST_P(XdgTest, AnAbsoluteValueCountsAndAnyOtherIsIgnored) {
   EXPECT_EQ(XdgBaseDirectory("CORVANE_TEST_XDG", ".config"), expected);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Values, XdgTest,
-    testing::Values(XdgCase{"Absolute", "/x/conf", "/h", "/x/conf"},
-                    XdgCase{"Relative", "x/conf", "/h", "/h/.config"},
-                    XdgCase{"Unset", std::nullopt, "/h", "/h/.config"},
-                    XdgCase{"RelativeHome", std::nullopt, "h", "~/.config"},
-                    XdgCase{"NoHome", std::nullopt, std::nullopt, "~/.config"},
-                    XdgCase{"AbsoluteWithoutHome", "/x/conf", std::nullopt, "/x/conf"}),
-    [](const testing::TestParamInfo<XdgCase>& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Values, XdgTest,
+                         testing::Values(XdgCase{"Absolute", "/x/conf", "/h", "/x/conf"},
+                                         XdgCase{"Relative", "x/conf", "/h", "/h/.config"},
+                                         XdgCase{"Unset", std::nullopt, "/h", "/h/.config"},
+                                         XdgCase{"RelativeHome", std::nullopt, "h", "~/.config"},
+                                         XdgCase{"NoHome", std::nullopt, std::nullopt, "~/.config"},
+                                         XdgCase{"AbsoluteWithoutHome", "/x/conf", std::nullopt,
+                                                 "/x/conf"}),
+                         corvane_test::ByName);
 
 }  // namespace

@@ -13,12 +13,11 @@
 #include "libs/suppcore/Log.h"
 #include "platform/core/CString.h"
 #include "platform/core/SysCalls.h"
+#include "tests/support/NamedCase.h"
 
 namespace {
 
 namespace fs = std::filesystem;
-
-const auto kRowName = [](const auto& info) { return std::string(info.param.name); };
 
 // The part of a page between two markers, markers excluded.
 std::string Between(const std::string& page, const std::string& from, const std::string& to) {
@@ -128,8 +127,9 @@ void PrintTo(const PageCase& c, std::ostream* out) {
   *out << c.name << " " << ::testing::PrintToString(c.json);
 }
 
-INSTANTIATE_TEST_SUITE_P(Values, PageTest, ::testing::ValuesIn(kPages), kRowName);
-INSTANTIATE_TEST_SUITE_P(Wide, PageTest, ::testing::Values(PastTheShownColumns()), kRowName);
+INSTANTIATE_TEST_SUITE_P(Values, PageTest, ::testing::ValuesIn(kPages), corvane_test::ByName);
+INSTANTIATE_TEST_SUITE_P(Wide, PageTest, ::testing::Values(PastTheShownColumns()),
+                         corvane_test::ByName);
 
 const std::string kPage = "in.json.html";
 
@@ -179,7 +179,8 @@ void PrintTo(const UnreadableCase& c, std::ostream* out) {
   *out << c.name << " " << (c.bytes ? ::testing::PrintToString(std::string(c.bytes)) : "(no file)");
 }
 
-INSTANTIATE_TEST_SUITE_P(Files, UnreadableTest, ::testing::ValuesIn(kUnreadable), kRowName);
+INSTANTIATE_TEST_SUITE_P(Files, UnreadableTest, ::testing::ValuesIn(kUnreadable),
+                         corvane_test::ByName);
 
 // Under a name like the temporary directory's, with a non-ASCII folder on the
 // way: the page is written beside the JSON file, which is deleted whether or

@@ -15,8 +15,11 @@
 #include "engine/preview/PreviewPage.h"
 #include "engine/preview/PreviewTexts.h"
 #include "libs/suppcore/HtmlPage.h"
+#include "tests/support/NamedCase.h"
 
 namespace {
+
+using corvane_test::operator<<;
 
 namespace T = PreviewTexts;
 
@@ -191,12 +194,8 @@ TEST_P(PreviewPageTest, SaysWhatItShowsOrWhyNoRows) {
     EXPECT_NE(page.find(text), std::string::npos) << text;
 }
 
-void PrintTo(const PageCase& c, std::ostream* out) {
-  *out << c.name;
-}
-
 INSTANTIATE_TEST_SUITE_P(Sources, PreviewPageTest, ::testing::ValuesIn(kCases),
-                         [](const auto& info) { return std::string(info.param.name); });
+                         corvane_test::ByName);
 
 // The address space the process maps now, in bytes.
 std::size_t MappedBytes() {

@@ -7,8 +7,11 @@
 
 #include "../platform/TempDir.h"
 #include "engine/preview/PreviewPage.h"
+#include "tests/support/NamedCase.h"
 
 namespace {
+
+using corvane_test::operator<<;
 
 struct TypesCase {
   const char* name;
@@ -63,6 +66,6 @@ TEST_P(PreviewTypesTest, ShowsEachOutputColumnsType) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Recipes, PreviewTypesTest, testing::ValuesIn(kCases),
-                         [](const auto& info) { return std::string(info.param.name); });
+                         corvane_test::ByName);
 
 }  // namespace

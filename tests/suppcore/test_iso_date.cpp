@@ -6,8 +6,11 @@
 #include <string>
 
 #include "libs/suppcore/IsoDate.h"
+#include "tests/support/NamedCase.h"
 
 namespace {
+
+using corvane_test::operator<<;
 
 struct DateCase {
   const char* name;
@@ -50,7 +53,6 @@ TEST_P(DateCases, ReadAsTheyStand) {
             GetParam().milliseconds);
 }
 
-INSTANTIATE_TEST_SUITE_P(Texts, DateCases, ::testing::ValuesIn(kDateCases),
-                         [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Texts, DateCases, ::testing::ValuesIn(kDateCases), corvane_test::ByName);
 
 }  // namespace
