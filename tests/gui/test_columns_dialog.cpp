@@ -200,34 +200,4 @@ TEST_F(ColumnsTest, OkRefusesTwoColumnsOfOneOutputName) {
   EXPECT_EQ(Boxes()[0].text, Formatted(kSameOutputName, u"zip", u"zip", u"city"));
 }
 
-// Enter in a cell being edited ends the edit, keeping the text, and Escape drops it: neither
-// reaches the dialog (an OK would have refused the name "zip" twice in a box).
-TEST_F(ColumnsTest, EnterAndEscapeInACellEndOrDropItsEditOnly) {
-  OpenOn(kZipCodes);
-  WithColumns(
-      [&](CColumnsDlg& columns) {
-        ActivateWindow(columns);
-        wxGrid* grid = GridOf(&columns);
-        const auto type = [&](int row, const char* text, int key) {
-          grid->SetFocus();
-          grid->SetGridCursor(row, kOutputName);
-          grid->EnableCellEditControl();
-          wxGridCellEditor* editor = grid->GetCellEditor(row, kOutputName);
-          auto* field = dynamic_cast<wxTextCtrl*>(editor->GetWindow());
-          editor->DecRef();
-          ASSERT_NE(field, nullptr);
-          ASSERT_TRUE(PumpUntil([&] { return field->HasFocus(); }));
-          field->SetValue(text);
-          PressKey(key);
-          EXPECT_FALSE(grid->IsCellEditControlEnabled());
-        };
-        type(1, "zip", WXK_RETURN);
-        EXPECT_EQ(columns.Rows()[1].as, "zip");
-        type(2, "count", WXK_ESCAPE);
-        EXPECT_EQ(grid->GetCellValue(2, kOutputName), "n");
-      },
-      IDCANCEL);
-  EXPECT_TRUE(Boxes().empty());
-}
-
 }  // namespace

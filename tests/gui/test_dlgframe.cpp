@@ -5,7 +5,6 @@
 #include <tuple>
 
 #include <gtest/gtest.h>
-#include <wx/display.h>
 #include <wx/frame.h>
 #include <wx/webview.h>
 
@@ -54,20 +53,6 @@ class SmDialogTest : public testing::Test {
   TempDir dir;
   _Settings store;
 };
-
-// A stored placement off every screen is not taken: the window opens on a screen in its
-// own size (the placement kept run after run is the main window's test).
-TEST_F(SmDialogTest, AStoredPlacementOffEveryScreenIsNotTaken) {
-  store.setInt(u"TestWnd.X", 100000);
-  store.setInt(u"TestWnd.Y", 50);
-  store.setInt(u"TestWnd.Width", 900);
-  store.setInt(u"TestWnd.Height", 700);
-  CFrameDlg away;
-  Open(away);
-  EXPECT_TRUE(wxDisplay(0u).GetGeometry().Contains(away.GetFrame()->GetPosition()));
-  EXPECT_NE(away.GetFrame()->GetClientSize(), wxSize(900, 700));
-  away.DestroyWindow();
-}
 
 TEST(PlacementTest, PlacementIsUsableWhenEnoughOfItIsOnAScreen) {
   const std::vector<wxRect> screens{wxRect(0, 0, 1920, 1080), wxRect(1920, 0, 1280, 1024)};

@@ -378,21 +378,6 @@ INSTANTIATE_TEST_SUITE_P(
                     QuitWay{"CloseBox", [](CMainWindowProbe& d) { d.GetFrame()->Close(); }}),
     ByName);
 
-// Whether a product is installed is the launcher's test; here the window's range of ids.
-TEST_F(MainWindowTest, ProductRangeGoesToTheLauncherAndTheRestToTheFramework) {
-  const std::string path = getenv("PATH");
-  setenv("PATH", "/nonexistent", 1);
-  Open();
-  EXPECT_FALSE(Command(ID_PRODUCT_FIRST - 1));
-  EXPECT_FALSE(Command(ID_PRODUCT_LAST + 1));
-  EXPECT_FALSE(Command(MAKEWPARAM(ID_PRODUCT_FIRST, EN_CHANGE)));
-  EXPECT_TRUE(Command(ID_PRODUCT_FIRST));
-  EXPECT_TRUE(Command(ID_PRODUCT_LAST));
-  setenv("PATH", path.c_str(), 1);
-  EXPECT_EQ(Boxes(), (BoxList{InfoBox(u"Ostrel Sheet Viewer is not installed on this computer."),
-                              InfoBox(u"Ostrel Task Timer is not installed on this computer.")}));
-}
-
 // The about box shows the product and its version.
 TEST_F(MainWindowTest, LibraryCommandsShowAndTruncateTheLogOpenTheHelpLinksAndTheAboutBox) {
   std::vector<CString> urls;

@@ -69,20 +69,6 @@ TEST_F(LogTest, UnwritableLocationIsSkippedInSilence) {
   EXPECT_EQ(ReadBytesFromFile(m_dir.File("state")), "keep");
 }
 
-// Past 1 MiB the log becomes the older one, replacing its predecessor; emptying the log
-// removes the older one too.
-TEST_F(LogTest, AFullLogBecomesTheOlderOne) {
-  CLog::Bug(u"first", nullptr, nullptr, 0);
-  const std::string full = ReadBytesFromFile(m_log) + std::string(1 << 20, 'x');
-  WriteBytesToFile(m_log, full);
-  WriteBytesToFile(m_log + ".1", "oldest");
-  CLog::Bug(u"next", nullptr, nullptr, 0);
-  EXPECT_EQ(ReadBytesFromFile(m_log + ".1"), full);
-  EXPECT_EQ(ReadBytesFromFile(m_log).substr(19), " next\n");
-  CLog::Truncate();
-  EXPECT_FALSE(fs::exists(m_log + ".1"));
-}
-
 // A link or a FIFO at the log's place is neither followed, nor written, nor waited for.
 TEST_F(LogTest, ALinkOrAFifoAtItsPlaceIsLeftUntouched) {
   CLog::Bug(u"first", nullptr, nullptr, 0);
