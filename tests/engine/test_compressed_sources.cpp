@@ -1,13 +1,9 @@
-// Conversions of sources that are not plain text: what a compressed source's progress
-// counts, and the files that are refused, before anything is written, with what they look
-// like.
+// Conversions of sources that are not plain text: the files that are refused, before
+// anything is written, with what they look like, and text that only begins like a mark.
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <cstdlib>
-#include <filesystem>
 #include <string>
-#include <vector>
 
 #include "tests/engine/Requests.h"
 #include "tests/support/NamedCase.h"
@@ -17,31 +13,6 @@ using namespace std::string_literals;
 namespace {
 
 using corvane_test::operator<<;
-
-// Progress is the compressed bytes read of the file's size, as the file shows it: never
-// the text's, which would run past the size.
-TEST(CompressedSourceConversion, ProgressCountsTheCompressedBytes) {
-  TempDir dir;
-  std::string text = "a,b\n";
-  for (long long row = 0; text.size() < (6u << 20); ++row)
-    text += std::to_string(row) + "," + std::to_string(row * 7919 % 100003) + "\n";
-  ConversionRequest request = RequestIn(dir, text);
-  ASSERT_EQ(std::system(("gzip '" + dir.File("in.csv") + "'").c_str()), 0);
-  request.source += u".gz";
-  const std::uint64_t size = std::filesystem::file_size(dir.File("in.csv.gz"));
-  std::vector<std::uint64_t> calls;
-  request.progress = [&](std::uint64_t bytes, std::uint64_t total) {
-    EXPECT_EQ(total, size);
-    calls.push_back(bytes);
-    return true;
-  };
-  const ConversionReport report = ConvertToJson(request);
-  ASSERT_FALSE(report.failure) << report.failure->Text().ToUtf8();
-  ASSERT_GE(calls.size(), 3u);
-  EXPECT_GT(calls.front(), 0u);
-  EXPECT_LE(calls.back(), size);
-  EXPECT_TRUE(std::is_sorted(calls.begin(), calls.end()));
-}
 
 struct Refused {
   const char* name;

@@ -6,13 +6,10 @@
 
 #include <gtest/gtest.h>
 #include <wx/frame.h>
-#include <wx/timer.h>
-#include <wx/uiaction.h>
 
 #include "platform/core/File.h"
 #include "platform/gui/Dialog.h"
 #include "platform/gui/EditBrowseBox.h"
-#include "platform/gui/GtkBridge.h"
 #include "platform/gui/LaunchUrl.h"
 #include "platform/gui/MessageBox.h"
 #include "platform/gui/Resources.h"
@@ -132,25 +129,6 @@ TEST_F(DialogTest, KeysFollowTheTemplateOrderTheMnemonicsAndTheDefaultCommand) {
     ASSERT_FALSE(dlg.commands.empty());
     EXPECT_EQ(dlg.commands.front(), command);
   }
-}
-
-// The box goes as Enter goes down: a key pressed before Enter is up reaches the field.
-TEST_F(DialogTest, AKeyPressedWhileEnterClosesABoxReachesTheFocusedField) {
-  FocusOn(dlg, 100);
-  const std::pair<int, bool> steps[] = {
-      {WXK_RETURN, true}, {'a', true}, {WXK_RETURN, false}, {'a', false}};
-  size_t next = 0;
-  wxTimer typist;
-  typist.Bind(wxEVT_TIMER, [&](wxTimerEvent&) {  // once the box holds the keys
-    if (next < std::size(steps) && (next > 0 || GtkPopupIsOpen(dlg.GetFrame()))) {
-      const auto [key, down] = steps[next++];
-      down ? wxUIActionSimulator().KeyDown(key) : wxUIActionSimulator().KeyUp(key);
-    }
-  });
-  typist.Start(150);
-  AfxShowMessageBox(dlg.GetFrame(), u"Closed by Enter", kErrorCaption, MB_ICONERROR);
-  EXPECT_TRUE(PumpUntil([&] { return next == std::size(steps); }));  // no key left down
-  EXPECT_EQ(dlg.GetDlgItem(100)->GetWindowText(), u"a");
 }
 
 // A scheme no program handles: the launch fails with the system's reason, the toolkit's
