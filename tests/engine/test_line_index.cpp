@@ -1,6 +1,10 @@
 // The index of where rows begin, and the pages it lets the preview show anywhere in a
-// file: the rows a page shows from a line must be those rows of the whole conversion.
+// file: the rows a page shows from a line must be those rows of the whole conversion,
+// read from the index entry's byte where the text is the file's own bytes, and no byte
+// before it.
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <cstdlib>
 #include <optional>
@@ -42,27 +46,47 @@ struct IndexCase {
   std::string bytes;
   bool quoted = false;
   bool headerLine = true;
-  bool gzip = false;  // the source is the bytes compressed by gzip
+  bool gzip = false;          // the source is the bytes compressed by gzip
+  std::string encoding = {};  // chosen by name, else automatic
+  bool jumps = true;          // pages far in are read from the entry's byte, not the start
 };
+
+// Well-formed up to its middle, where a byte that is not UTF-8 grows the text: entries
+// before the byte jump, those after it read the text before them.
+std::string LateWindows1252() {
+  std::string text = Lines(300, "\n");
+  text.insert(text.find('\n', text.size() / 2) + 1, "\xE9");
+  return text;
+}
 
 class PageAtLineTest : public ::testing::TestWithParam<IndexCase> {};
 
 const IndexCase kCases[] = {
-    {"LineFeeds", Lines(200, "\n")},
-    {"CarriageReturnLineFeeds", Lines(200, "\r\n")},
-    {"QuotedRecordsOverTwoLines", Lines(200, "\n", true), true},
-    {"Utf16", Utf16Le(Lines(120, "\r\n"))},
+    {"LineFeeds", Lines(400, "\n")},
+    {"CarriageReturnLineFeeds", Lines(400, "\r\n")},
+    {"QuotedRecordsOverTwoLines", Lines(400, "\n", true), true},
+    {"QuotedCarriageReturnLineFeeds", Lines(400, "\r\n", true), true},
+    {"ByteOrderMark", "\xEF\xBB\xBF" + Lines(400, "\n")},
+    {"Utf16", Utf16Le(Lines(300, "\r\n")), false, true, false, {}, false},
     // Bytes that are not UTF-8 grow in the text: the index counts text, not bytes.
-    {"Windows1252Bytes", "a,b\n" +
-                             [] {
-                               std::string rows;
-                               for (int row = 0; row < 150; ++row)
-                                 rows += std::to_string(row) + ",\xE9\xE8\xE0\n";
-                               return rows;
-                             }()},
+    {"Windows1252Bytes",
+     "a,b\n" +
+         [] {
+           std::string rows;
+           for (int row = 0; row < 150; ++row)
+             rows += std::to_string(row) + ",\xE9\xE8\xE0\n";
+           return rows;
+         }(),
+     false,
+     true,
+     false,
+     {},
+     false},
+    {"LateWindows1252Byte", LateWindows1252()},
+    {"ChosenEncoding", Lines(400, "\n"), false, true, false, "ISO-8859-1", false},
     {"NoHeaderLine", Lines(90, "\n"), false, false},
-    {"OldMacLineEnds", Lines(150, "\r")},
-    {"Gzip", Lines(300, "\n"), false, true, true},
+    {"OldMacLineEnds", Lines(400, "\r"), false, true, false, {}, false},
+    {"Gzip", Lines(300, "\n"), false, true, true, {}, false},
     // Past the decoder's first pieces and the file's first blocks, read ahead on a thread.
     {"ThreeMegabytes", Lines(200000, "\n")},
 };
@@ -80,6 +104,7 @@ TEST_P(PageAtLineTest, ShowsTheRowsOfTheWholeConversion) {
   request.output = dir.WFile("all.json");
   request.options.quoted = c.quoted;
   request.options.headerLine = c.headerLine;
+  request.options.encoding = c.encoding;
   const std::vector<Seen> all = RowsOf(request);
   ASSERT_GT(all.size(), 80u);
 
@@ -96,8 +121,13 @@ TEST_P(PageAtLineTest, ShowsTheRowsOfTheWholeConversion) {
   request.rowLimit = kPreviewRows;
   const std::int64_t last = all.back().lastLine;
   const std::int64_t middle = all[all.size() / 2].lastLine;
-  for (const std::int64_t line : {std::int64_t{1}, std::int64_t{2}, std::int64_t{37},
-                                  std::int64_t{61}, middle, last - 3, last, last + 5}) {
+  // Pages from an entry's own line too, whose row is read from the entry's first byte.
+  const std::int64_t entryInMiddle = index.ForLine(last / 2).at.line;
+  const std::int64_t lastEntry = index.ForLine(last).at.line;
+  int jumped = 0;
+  for (const std::int64_t line :
+       {std::int64_t{1}, std::int64_t{2}, std::int64_t{37}, std::int64_t{61}, entryInMiddle, middle,
+        middle + 1, lastEntry, last - 12, last - 3, last, last + 5}) {
     SCOPED_TRACE("line " + std::to_string(line));
     std::size_t first = 0;
     while (first < all.size() && all[first].lastLine < line)
@@ -106,10 +136,13 @@ TEST_P(PageAtLineTest, ShowsTheRowsOfTheWholeConversion) {
         all.begin() + static_cast<std::ptrdiff_t>(first),
         all.begin() + static_cast<std::ptrdiff_t>(std::min(all.size(), first + kPreviewRows)));
     request.from = index.ForLine(line);
+    jumped += request.from->sourceByte > 0;
+    EXPECT_TRUE(request.from->sourceByte == 0 || c.jumps);
     std::int64_t firstRow = -1;
     EXPECT_EQ(RowsOf(request, &firstRow), expected);
     EXPECT_EQ(firstRow, static_cast<std::int64_t>(first));
   }
+  EXPECT_EQ(jumped > 0, c.jumps);
   for (const std::int64_t row :
        {std::int64_t{0}, std::int64_t{43}, static_cast<std::int64_t>(all.size()) - kPreviewRows}) {
     SCOPED_TRACE("row " + std::to_string(row));
@@ -180,10 +213,6 @@ TEST(PreviewPageAt, SaysWhereItIsAndShowsLinesLeftOutInPlace) {
             std::string::npos);
 }
 
-}  // namespace
-
-namespace {
-
 // A source that can't be read leaves an index that says why, naming the file.
 TEST(LineIndex, SaysWhyASourceCannotBeIndexed) {
   const TempDir dir;
@@ -197,6 +226,55 @@ TEST(LineIndex, SaysWhyASourceCannotBeIndexed) {
   EXPECT_FALSE(state.done);
   ASSERT_TRUE(state.failure);
   EXPECT_EQ(state.failure->ToUtf8(), dir.File("gone.csv") + ": No such file or directory");
+}
+
+// A page of 400 lines' source.csv in dir, set to start at line 380 by a finished index.
+ConversionRequest PageAtLine380(const TempDir& dir) {
+  ConversionRequest request;
+  request.source = CString::FromUtf8(dir.Write("source.csv", Lines(400, "\n")));
+  request.separator = CString(u",");
+  request.output = dir.WFile("page.json");
+  request.rowLimit = kPreviewRows;
+  CLineIndex index(kSmallTable);
+  index.Start(request);
+  index.Wait();
+  request.from = index.ForLine(380);
+  return request;
+}
+
+// Proof that the bytes before the entry are not read at all: after the index is made they
+// are overwritten in place with bytes that decode to longer text, which would move every
+// row of a read from the start.
+TEST(PreviewJump, ReadsNoByteBeforeTheEntry) {
+  const TempDir dir;
+  ConversionRequest request = PageAtLine380(dir);
+  ASSERT_GT(request.from->sourceByte, 100u);
+  const std::vector<Seen> before = RowsOf(request);
+  ASSERT_EQ(before.front().line, 380);
+
+  const int fd = open(dir.File("source.csv").c_str(), O_WRONLY);
+  ASSERT_GE(fd, 0);
+  const std::string overwrite(60, '\xE9');
+  ASSERT_EQ(pwrite(fd, overwrite.data(), overwrite.size(), 40), 60);
+  close(fd);
+  EXPECT_EQ(RowsOf(request), before);
+}
+
+// The read limit counts from the file's start whether the page jumps or not.
+TEST(PreviewJump, KeepsTheReadLimit) {
+  const TempDir dir;
+  ConversionRequest request = PageAtLine380(dir);
+  RowsFrom from = *request.from;
+  ASSERT_GT(from.sourceByte, 0u);
+  // Within the page, in the middle of a row.
+  request.options.maxSourceBytes = from.sourceByte + 150;
+  request.from = from;
+  const std::vector<Seen> jumped = RowsOf(request);
+  from.sourceByte = 0;
+  request.from = from;
+  const std::vector<Seen> forward = RowsOf(request);
+  EXPECT_EQ(jumped, forward);
+  EXPECT_LT(forward.size(), static_cast<std::size_t>(kPreviewRows));
 }
 
 }  // namespace
