@@ -1,11 +1,8 @@
 #include "tests/gui/GuiTestSupport.h"
 
-#include <dlfcn.h>
-
 #include <array>
 
 #include <wx/app.h>
-#include <wx/filedlg.h>
 #include <wx/frame.h>
 #include <wx/stopwatch.h>
 #include <wx/toplevel.h>
@@ -61,25 +58,6 @@ void Pump(int ms) {
   PumpUntil([] { return false; }, ms);
 }
 
-bool ScreenHasTheSizeOf(wxTopLevelWindow* top) {
-  struct Rectangle {
-    int x, y, width, height;
-  };
-  using GetWindowFn = void* (*)(void* widget);
-  using GetFrameExtentsFn = void (*)(void* gdkWindow, Rectangle* rect);
-  static const auto getWindow =
-      reinterpret_cast<GetWindowFn>(dlsym(RTLD_DEFAULT, "gtk_widget_get_window"));
-  static const auto getExtents =
-      reinterpret_cast<GetFrameExtentsFn>(dlsym(RTLD_DEFAULT, "gdk_window_get_frame_extents"));
-  void* window = getWindow != nullptr ? getWindow(top->GetHandle()) : nullptr;
-  if (window == nullptr || getExtents == nullptr) {
-    return false;
-  }
-  Rectangle onScreen{};
-  getExtents(window, &onScreen);
-  return wxSize(onScreen.width, onScreen.height) == top->GetSize();
-}
-
 int FocusedId() {
   CWnd* focus = CWnd::GetFocus();
   return focus != nullptr ? focus->GetDlgCtrlID() : -9999;
@@ -102,15 +80,6 @@ MessageBoxRecorder::MessageBoxRecorder() {
     m_calls.push_back({text, caption, type});
     return (type & 0xF) == MB_YESNO ? yesNo : IDOK;
   });
-}
-
-int FileDialogCounter::Enter(wxDialog* dialog) {
-  auto* files = dynamic_cast<wxFileDialog*>(dialog);
-  if (files == nullptr)
-    return wxID_NONE;
-  ++opened;
-  forOpening += (files->GetWindowStyle() & wxFD_OPEN) != 0;
-  return wxID_CANCEL;
 }
 
 ModalDialogRecorder::ModalDialogRecorder(int result, std::function<void(CDialog*)> inspect) {

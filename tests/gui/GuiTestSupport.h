@@ -7,15 +7,12 @@
 #include <string>
 #include <vector>
 
-#include <wx/modalhook.h>
-
 #include "platform/core/CString.h"
 #include "platform/gui/Dialog.h"
 #include "platform/gui/MessageBox.h"
 
 #include "tests/support/NamedCase.h"
 
-class wxTopLevelWindow;
 class wxWindow;
 
 using corvane_test::ByName;
@@ -31,11 +28,6 @@ void RegisterTestDialog();
 void Pump(int ms);
 // Handles events until done() is true or timeoutMs has passed; returns done().
 bool PumpUntil(const std::function<bool()>& done, int timeoutMs = 3000);
-
-// True once the X server's window of top (its frame included) has the size the toolkit
-// gives top: the window manager has answered the last resize. Asked of the X server, through
-// the functions GDK has already loaded.
-bool ScreenHasTheSizeOf(wxTopLevelWindow* top);
 
 // Sends a key press and release through the X server (XTest), then handles events until
 // the program has had both; a key that does not arrive within 3 s fails the test.
@@ -78,15 +70,6 @@ class MessageBoxRecorder {
 
  private:
   BoxList m_calls;
-};
-
-// Counts the file dialogs asked for while it is registered, those for opening apart, and
-// shows none.
-struct FileDialogCounter : wxModalDialogHook {
-  int Enter(wxDialog* dialog) override;
-  void Exit(wxDialog*) override {}
-  int opened = 0;
-  int forOpening = 0;
 };
 
 // Ends every modal dialog with result as soon as its loop runs, after inspect has seen it.

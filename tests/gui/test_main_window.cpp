@@ -1,8 +1,8 @@
 // The main window through its real controls, one case for each thing the user sees there:
-// Convert with its checks and messages, the separator fields, the preview, the inputs
-// restored at start and saved on closing, resizing, and the commands of the window and the
-// dialog library. What the conversion writes, the preview's files and the settings file's
-// text are the engine's and the store's own tests.
+// Convert with its checks and messages, the separator fields, the preview, the format and
+// the encoding lists, the inputs restored at start and saved on closing, files dropped on
+// the fields and a source changed on disk. What the conversion writes, the preview's files
+// and the settings file's text are the engine's and the store's own tests.
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -17,22 +17,14 @@
 #include <wx/dnd.h>
 #include <wx/filesys.h>
 #include <wx/frame.h>
-#include <wx/menu.h>
-#include <wx/textctrl.h>
-#include <wx/uiaction.h>
 #include <wx/webview.h>
 
-#include "corvane/Version.h"
 #include "engine/conversion/OutputFormat.h"
 #include "engine/preview/PreviewTexts.h"
-#include "libs/dlgframe/GuideViewer.h"
-#include "libs/dlgframe/LogViewer.h"
 #include "libs/suppcore/HtmlPage.h"
 #include "libs/suppcore/Log.h"
 #include "platform/core/SysCalls.h"
 #include "platform/gui/EditBrowseBox.h"
-#include "platform/gui/GtkBridge.h"
-#include "platform/gui/LaunchUrl.h"
 #include "platform/gui/MessageBox.h"
 #include "platform/gui/WxText.h"
 #include "tests/gui/MainWindowFixture.h"
@@ -310,31 +302,6 @@ TEST_F(MainWindowTest, OutputFilterExtensionAndNameFollowTheFormat) {
   }
 }
 
-// Growth is counted from the first size, not the last one.
-TEST_F(MainWindowTest, PreviewGrowsButtonsStayBottomRightAndTheWindowStaysAtLeast640By480) {
-  Open();
-  const wxRect preview = Item(IDC_PREVIEW)->GetRect(), convert = Item(IDC_CONVERT)->GetRect();
-  wxFrame* frame = dlg->GetFrame();
-  const wxSize start = frame->GetSize();
-  for (const wxSize& growth : {wxSize(100, 100), wxSize(0, 0)}) {
-    frame->SetSize(start + growth);
-    const wxRect grown(preview.GetPosition(), preview.GetSize() + growth),
-        moved(convert.GetPosition() + growth, convert.GetSize());
-    ASSERT_TRUE(PumpUntil([&] { return frame->GetSize() == start + growth; }));
-    EXPECT_TRUE(PumpUntil([&] { return ScreenHasTheSizeOf(frame); }));
-    PumpUntil([&] {
-      return Item(IDC_PREVIEW)->GetRect() == grown && Item(IDC_CONVERT)->GetRect() == moved;
-    });
-    EXPECT_EQ(Item(IDC_PREVIEW)->GetRect(), grown);
-    EXPECT_EQ(Item(IDC_CONVERT)->GetRect(), moved);
-  }
-  frame->SetSize(wxSize(500, 300));
-  EXPECT_TRUE(PumpUntil([&] { return ScreenHasTheSizeOf(frame); }))
-      << "the window manager did not answer the resize";
-  EXPECT_GE(frame->GetSize().x, frame->FromDIP(kMinWindowWidth));
-  EXPECT_GE(frame->GetSize().y, frame->FromDIP(kMinWindowHeight));
-}
-
 struct QuitWay {
   const char* name;
   std::function<void(CMainWindowProbe&)> close;
@@ -378,91 +345,35 @@ INSTANTIATE_TEST_SUITE_P(
                     QuitWay{"CloseBox", [](CMainWindowProbe& d) { d.GetFrame()->Close(); }}),
     ByName);
 
-// The about box shows the product and its version.
-TEST_F(MainWindowTest, LibraryCommandsShowAndTruncateTheLogOpenTheHelpLinksAndTheAboutBox) {
-  std::vector<CString> urls;
-  SetUrlLaunchHook([&](const CString& url) {
-    urls.push_back(url);
-    return urls.size() == 1;
-  });
-  CLog::Truncate();
-  CLog::Bug2(u"first entry");
+// A file dropped on a field sets that field, whichever it is: the field's own text drop
+// does not take it.
+TEST_F(MainWindowTest, AFileDroppedOnAFieldSetsThatField) {
   Open();
-  EXPECT_TRUE(Command(ID_TOOLS_VIEW_LOG));
-  EXPECT_TRUE(CLogViewer::TextControl()->GetValue().EndsWith("first entry\n"));
-  CLog::Bug2(u"second entry");
-  EXPECT_TRUE(PumpUntil([] {
-    return CLogViewer::TextControl()->GetValue().EndsWith("second entry\n");
-  })) << "the open window follows the log";
-  const MessageBoxCall question{
-      u"Delete every entry of the log?\nThe entries cannot be brought back.", u"Truncate Log",
-      MB_YESNO | MB_ICONQUESTION};
-  EXPECT_TRUE(Command(ID_TOOLS_TRUNCATE_LOG));
-  EXPECT_TRUE(CLogViewer::TextControl()->GetValue().EndsWith("second entry\n")) << "No keeps it";
-  Answer(IDYES);
-  EXPECT_TRUE(Command(ID_TOOLS_TRUNCATE_LOG));
-  EXPECT_TRUE(CLogViewer::TextControl()->IsEmpty()) << "the open window is emptied too";
-  CLogViewer::Destroy();
-  EXPECT_TRUE(Command(ID_HELP_SUPPORT_MAIL));
-  EXPECT_TRUE(Command(ID_HELP_WEB_SITE));
-  SetUrlLaunchHook([](const CString&) { return true; });
-  EXPECT_EQ(urls, (std::vector<CString>{u"mailto:support@ostrel.com",
-                                        u"https://www.ostrel.com/corvane"}));
-  EXPECT_EQ(Boxes(),
-            (BoxList{question, question,
-                     ErrorBox(u"No program to open https://www.ostrel.com/corvane was found on "
-                              u"this computer.")}));
-  CString product, version;
-  ModalDialogRecorder modal(IDOK, [&](CDialog* about) {
-    about->GetDlgItemText(IDC_ABOUT_PRODUCT, product);
-    about->GetDlgItemText(IDC_ABOUT_VERSION, version);
-  });
-  Command(ID_HELP_ABOUT);
-  EXPECT_EQ(product, u"Ostrel Corvane Converter");
-  EXPECT_EQ(version, u"Version " CORVANE_VERSION_U);
+  const CString dropped = Source("dropped\xE9.csv", "a\tb\n1\t2\n");
+  for (int id : {IDC_SOURCE_FILE, IDC_TARGET_FILE}) {
+    auto* field = dynamic_cast<CEditBrowseBox*>(Item(id))->GetTextCtrl();
+    auto* target = dynamic_cast<wxFileDropTarget*>(field->GetDropTarget());
+    ASSERT_TRUE(target && target->OnDropFiles(0, 0, wxArrayString(1, PathToWx(dropped)))) << id;
+    EXPECT_EQ(Text(id), dropped) << id;
+    SetText(id, u"");
+  }
 }
 
-// F1 and Help > User Guide show the guide built from its Markdown in the program's own
-// window, with nothing handed to the desktop; Alt+F opens the File menu. Escape closes a
-// menu opened by a click too (it hands the key on to the menu bar) and not the window.
-TEST_F(MainWindowTest, F1AndTheHelpMenuShowTheBuiltGuideItselfAndAltFOpensTheFileMenu) {
-  std::vector<CString> urls;
-  SetUrlLaunchHook([&](const CString& url) {
-    urls.push_back(url);
-    return true;
-  });
+// The page follows the source when it is written again on disk, and when it is removed.
+TEST_F(MainWindowTest, ThePreviewFollowsTheSourceOnDisk) {
   Open();
-  auto* frame = dynamic_cast<wxFrame*>(wxGetTopLevelParent(Item(IDC_PREVIEW)));
-  wxMenuBar* bar = frame->GetMenuBar();
-  wxMenu* opened = nullptr;
-  frame->Bind(wxEVT_MENU_OPEN, [&](wxMenuEvent& event) {
-    opened = event.GetMenu();
-    event.Skip();
-  });
-  PressKey('F', wxMOD_ALT);
-  EXPECT_TRUE(PumpUntil([&] { return opened != nullptr; })) << "no menu opened";
-  EXPECT_EQ(opened, bar->GetMenu(bar->FindMenu("File")));
-  PressKey(WXK_ESCAPE);
-  const wxRect place = bar->GetScreenRect();
-  wxUIActionSimulator().MouseMove(place.x + 15, place.y + place.height / 2);
-  wxUIActionSimulator().MouseClick();
-  ASSERT_TRUE(PumpUntil([&] { return GtkPopupIsOpen(frame); }));
-  PressKey(WXK_ESCAPE);
-  EXPECT_TRUE(PumpUntil([&] { return !GtkPopupIsOpen(frame); }) && frame->IsShown());
-  ActivateWindow(*dlg);
-  PressKey(WXK_F1);
-  auto* view = dynamic_cast<wxWebView*>(CGuideViewer::View());
-  ASSERT_NE(view, nullptr);
-  const wxString title = wxString::FromUTF8("Ostrel Corvane Converter \u2014 user guide");
-  EXPECT_TRUE(PumpUntil([&] { return view->GetCurrentTitle() == title; }, 10000))
-      << view->GetCurrentTitle();
-  CGuideViewer::Window()->Hide();
-  wxCommandEvent guideItem(wxEVT_MENU, bar->FindMenuItem("Help", "User Guide"));
-  frame->ProcessWindowEvent(guideItem);
-  EXPECT_TRUE(CGuideViewer::Window()->IsShown());
-  CGuideViewer::Destroy();
-  SetUrlLaunchHook([](const CString&) { return true; });
-  EXPECT_TRUE(urls.empty());
+  SetText(IDC_SOURCE_FILE, Source("in.txt", "a\tb\nbefore\t1\n"));
+  ASSERT_NE(ShownPage(dlg->PreviewFile()).find("before"), std::string::npos);
+  Source("in.txt", "a\tb\nafter\t2\n");
+  auto* pane = dynamic_cast<wxWebView*>(Item(IDC_PREVIEW));
+  const auto shows = [pane](const char* text) {
+    return PumpUntil(
+        [&] { return pane->GetPageSource().utf8_string().find(text) != std::string::npos; }, 10000);
+  };
+  EXPECT_TRUE(shows("after"));
+  ASSERT_EQ(unlink(dir.File("in.txt").c_str()), 0);
+  EXPECT_TRUE(shows("No such file or directory"));
+  EXPECT_EQ(Boxes(), BoxList{});
 }
 
 }  // namespace

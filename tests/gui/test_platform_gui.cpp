@@ -96,41 +96,6 @@ TEST_F(DialogTest, ControlsNotifyTheMessageMapsOfTheWindowAndItsBase) {
   EXPECT_FALSE(dlg.SendCommand(102, EN_CHANGE)) << "the code is part of the key";
 }
 
-// Tab follows the template's order, passing labels and disabled fields, stopping at an
-// edit-browse field's button after the field, and wraps round; Alt+Down in that field and
-// Enter on its button open its file dialog; Alt+letter focuses the control after a label
-// or presses a button; Enter presses a focused button and is otherwise IDOK.
-TEST_F(DialogTest, KeysFollowTheTemplateOrderTheMnemonicsAndTheDefaultCommand) {
-  FocusOn(dlg, 100);
-  std::vector<int> order{FocusedId()};
-  for (int i = 0; i < 7; ++i) {
-    PressKey(WXK_TAB);
-    order.push_back(FocusedId());
-  }
-  EXPECT_EQ(order, (std::vector<int>{100, 101, 102, IDCANCEL, 104, 104, 105, 100}));
-  PressKey(WXK_TAB, wxMOD_SHIFT);
-  EXPECT_EQ(FocusedId(), 105);
-  FileDialogCounter files;
-  files.Register();
-  PressKey(WXK_TAB, wxMOD_SHIFT);  // onto the browse button
-  PressKey(WXK_RETURN);
-  FocusOn(dlg, 104);
-  PressKey(WXK_DOWN, wxMOD_ALT);
-  EXPECT_EQ(files.opened, 2);
-  PressKey('n', wxMOD_ALT);
-  EXPECT_EQ(FocusedId(), 100);
-  PressKey('g', wxMOD_ALT);
-  EXPECT_EQ(dlg.goes, 1);
-  for (auto [focus, command] :
-       {std::pair{102, MAKEWPARAM(102, BN_CLICKED)}, {100, MAKEWPARAM(IDOK, 0)}}) {
-    FocusOn(dlg, focus);
-    dlg.commands.clear();
-    PressKey(WXK_RETURN);  // last: IDOK closes
-    ASSERT_FALSE(dlg.commands.empty());
-    EXPECT_EQ(dlg.commands.front(), command);
-  }
-}
-
 // A scheme no program handles: the launch fails with the system's reason, the toolkit's
 // launcher and its box of its own left out.
 TEST(LaunchUrlTest, AnAddressNoProgramOpensFailsWithTheSystemsReason) {

@@ -6,7 +6,6 @@
 #include <string>
 #include <vector>
 
-#include <wx/dnd.h>
 #include <wx/window.h>
 
 #include "engine/conversion/ConvertToJson.h"
@@ -116,51 +115,6 @@ TEST_F(WindowBatchTest, SeveralSourcesTypedConvertIntoTheFolder) {
   EXPECT_EQ(Text(IDC_PREVIEW_LABEL), CString(kPreviewLabel));
 }
 
-// Several files dropped on the window make the list; one whose name holds a quote is
-// refused with its name, and the field keeps what it held.
-TEST_F(WindowBatchTest, ADropOfSeveralFilesTakesThemAll) {
-  const std::vector<CString> sources = Sources(2);
-  Open();
-  auto* target = dynamic_cast<wxFileDropTarget*>(dlg->GetClientWindow()->GetDropTarget());
-  ASSERT_NE(target, nullptr);
-  wxArrayString files;
-  for (const CString& source : sources)
-    files.push_back(PathToWx(source));
-  ASSERT_TRUE(target->OnDropFiles(0, 0, files));
-  EXPECT_EQ(Text(IDC_SOURCE_FILE), WriteSourceList(sources).text);
-  EXPECT_EQ(Text(IDC_TARGET_LABEL), CString(kOutputFolderLabel));
-
-  const CString quoted = Source("say \"hi\".csv", "a\n1\n");
-  files.push_back(PathToWx(quoted));
-  ASSERT_TRUE(target->OnDropFiles(0, 0, files));
-  EXPECT_EQ(Boxes(), BoxList{ErrorBox(Formatted(kQuoteInListedName, quoted.GetString()))});
-  EXPECT_EQ(Text(IDC_SOURCE_FILE), WriteSourceList(sources).text);
-}
-
-// A source in the middle that can't be read: the others are written, its earlier output
-// kept, and the message names it with its reason.
-TEST_F(WindowBatchTest, AFailureInTheMiddleLeavesTheOthersWritten) {
-  std::vector<CString> sources = Sources(3);
-  std::filesystem::remove(sources[1].ToUtf8());
-  std::filesystem::create_directory(sources[1].ToUtf8());
-  OpenWithList(sources);
-  PressButton(*dlg, IDC_CONVERT);
-  ASSERT_EQ(Boxes().size(), 1u);
-  const MessageBoxCall& box = Boxes()[0];
-  EXPECT_EQ(box.caption, CString(kErrorCaption));
-  const std::u16string_view text = box.text.View();
-  EXPECT_EQ(text.substr(0, text.find(u'\n')), Formatted(kBatchTotal, 2LL, 3LL, 6LL).View());
-  EXPECT_NE(
-      text.find(
-          (CString(u"\n") + sources[1] + u": could not convert: " + sources[1] + u": ").View()),
-      std::u16string_view::npos)
-      << box.text.ToUtf8();
-  EXPECT_TRUE(Output("b.json") == "precious");
-  EXPECT_TRUE(Output("a.json") == Single(sources[0]));
-  EXPECT_TRUE(Output("c.json") == Single(sources[2]));
-  EXPECT_EQ(HiddenFiles(dir.File("out")), 0);
-}
-
 // One Cancel stops every conversion of a slowed batch: every hidden output goes, every
 // earlier output stays, and nothing more is said.
 TEST_F(WindowBatchTest, OneCancelStopsThemAll) {
@@ -172,18 +126,6 @@ TEST_F(WindowBatchTest, OneCancelStopsThemAll) {
     EXPECT_TRUE(Output(name) == "precious") << name;
   EXPECT_EQ(HiddenFiles(dir.File("out")), 0);
   EXPECT_TRUE(Item(IDC_CONVERT)->IsEnabled());
-}
-
-// The settings keep a list only of the sources still there, and the folder as the output.
-TEST_F(WindowBatchTest, TheSettingsKeepOnlyTheSourcesStillThere) {
-  const std::vector<CString> sources = Sources(2);
-  Open();
-  SetText(IDC_TARGET_FILE, dir.WFile("out"));
-  SetText(IDC_SOURCE_FILE, WriteSourceList(sources).text);
-  std::filesystem::remove(sources[2].ToUtf8());
-  Command(IDCANCEL);
-  EXPECT_EQ(store.SourceFile(), WriteSourceList({sources[0], sources[1]}).text);
-  EXPECT_EQ(store.OutputFile(), dir.WFile("out"));
 }
 
 }  // namespace
