@@ -1,6 +1,6 @@
 // A file written through a compressor holds one stream that the format's own tool
 // decompresses to exactly the bytes written, however they were cut into writes; a file
-// aborted before Close holds no whole stream. Compression names come from one table.
+// aborted before Close holds no whole stream.
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -115,27 +115,5 @@ INSTANTIATE_TEST_SUITE_P(All, CompressedOutput,
                            return std::string(std::get<0>(info.param).name) +
                                   std::get<1>(info.param).name;
                          });
-
-struct NameCase {
-  const char* name;
-  OutputCompression compression;
-  const char* without;
-};
-
-// The last extension only, in any case; a name that is only the extension is no
-// compressed file's.
-TEST(CompressionNames, TheLastExtensionChooses) {
-  const NameCase cases[] = {
-      {"out.jsonl.gz", OutputCompression::Gzip, "out.jsonl"},
-      {"dir.gz/out.json.ZST", OutputCompression::Zstd, "dir.gz/out.json"},
-      {"out.gz.json", OutputCompression::None, "out.gz.json"},
-      {".gz", OutputCompression::None, ".gz"},
-      {"outgz", OutputCompression::None, "outgz"},
-  };
-  for (const NameCase& c : cases) {
-    EXPECT_EQ(CompressionOfFileName(c.name), c.compression) << c.name;
-    EXPECT_EQ(WithoutCompressionExtension(c.name), c.without) << c.name;
-  }
-}
 
 }  // namespace

@@ -1,11 +1,8 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cerrno>
-#include <csignal>
-#include <cstdlib>
 #include <regex>
 #include <set>
 #include <string>
@@ -47,42 +44,6 @@ TEST_F(FileSystemTest, TempPathIsAPrivateRandomDirectoryUnderTheRuntimeOne) {
   EXPECT_EQ(Utf16ToUtf8(TempPath()), path) << "made once";
 }
 
-// Another run of the program: it makes its directory (dir), leaves a page in it and waits
-// to be ended. Returns its process id.
-pid_t StartAnotherRun(std::string& dir) {
-  int report[2];
-  EXPECT_EQ(pipe(report), 0);
-  const pid_t child = fork();
-  if (child == 0) {
-    const std::string made = Utf16ToUtf8(TempPath());
-    WriteBytesToFile(made + "js1F.tmp.json.html", "rows");
-    (void)!write(report[1], made.data(), made.size());
-    pause();
-  }
-  close(report[1]);
-  char buffer[MAX_PATH] = {};
-  (void)!read(report[0], buffer, sizeof buffer - 1);
-  close(report[0]);
-  dir = buffer;
-  return child;
-}
-
-// A killed run leaves its directory behind: the next one made removes it, never a live
-// run's, nor what a link of that name leads to.
-TEST_F(FileSystemTest, DirectoriesOfKilledRunsGoThoseOfLiveRunsStay) {
-  std::string killed, living;
-  const pid_t first = StartAnotherRun(killed), second = StartAnotherRun(living);
-  kill(first, SIGKILL), waitpid(first, nullptr, 0);
-  mkdir(m_dir.File("elsewhere").c_str(), 0700);
-  WriteBytesToFile(m_dir.File("elsewhere/kept"), "");
-  symlink(m_dir.File("elsewhere").c_str(), m_dir.File("corvane-preview-linked").c_str());
-  TempPath();
-  EXPECT_FALSE(std::filesystem::exists(killed));
-  EXPECT_EQ(ReadBytesFromFile(living + "js1F.tmp.json.html"), "rows");
-  EXPECT_TRUE(std::filesystem::exists(m_dir.File("elsewhere/kept")));
-  kill(second, SIGKILL), waitpid(second, nullptr, 0);
-}
-
 // A folder of that name form goes only when it carries the program's mark and holds
 // nothing else than the program's own files: a user's folder named so (a backup, with
 // $TMPDIR at home) keeps everything.
@@ -116,54 +77,6 @@ TEST_F(FileSystemTest, OnlyMarkedFoldersOfOwnFilesAreCleanedUp) {
     std::filesystem::remove(Utf16ToUtf8(own) + "js2.tmp.json");
     EXPECT_TRUE(RemoveTempPath(own.c_str()));
     EXPECT_FALSE(std::filesystem::exists(Utf16ToUtf8(own)));
-  }
-  setenv("XDG_RUNTIME_DIR", m_dir.Path().c_str(), 1);
-}
-
-// An unusable runtime folder is passed over for $TMPDIR, and an unusable $TMPDIR for /tmp,
-// where the private folder is made as ever.
-TEST_F(FileSystemTest, AnUnusableRuntimeFolderFallsBackToTmpdirThenTmp) {
-  const bool root = geteuid() == 0;
-  const char* saved = std::getenv("TMPDIR");
-  const std::string savedTmpdir = saved ? saved : "";
-  const struct {
-    const char* name;
-    const char* runtime;  // made in a folder of the test; null: unset
-    mode_t mode;          // 0: a file, not a folder
-    bool others;          // owned by another user (root only)
-    bool tmpdir;          // $TMPDIR a usable folder, else a file
-  } kCases[] = {
-      {"Unset", nullptr, 0, false, true},        {"NotAFolder", "rt", 0, false, true},
-      {"OpenToOthers", "rt", 0755, false, true}, {"ReadOnly", "rt", 0500, false, true},
-      {"AnotherUsers", "rt", 0700, true, true},  {"TmpdirAFileToo", "rt", 0, false, false}};
-  for (const auto& c : kCases) {
-    SCOPED_TRACE(c.name);
-    if (c.others != root && (c.others || c.mode == 0500))
-      continue;  // root may write anything, and only root may give a folder away
-    TempDir runtime, tmp;
-    const std::string rt = c.runtime ? runtime.File(c.runtime) : "";
-    if (c.runtime && c.mode == 0)
-      WriteBytesToFile(rt, "");
-    if (c.runtime && c.mode != 0) {
-      ASSERT_EQ(mkdir(rt.c_str(), c.mode), 0);
-    }
-    if (c.runtime)
-      chmod(rt.c_str(), c.mode ? c.mode : 0600);
-    if (c.others) {
-      ASSERT_EQ(chown(rt.c_str(), 65534, 65534), 0);
-    }
-    c.runtime ? setenv("XDG_RUNTIME_DIR", rt.c_str(), 1) : unsetenv("XDG_RUNTIME_DIR");
-    const std::string tmpdir = c.tmpdir ? tmp.Path() : tmp.Write("f", "");
-    setenv("TMPDIR", tmpdir.c_str(), 1);
-    const std::u16string own = TempPath();
-    saved ? setenv("TMPDIR", savedTmpdir.c_str(), 1) : unsetenv("TMPDIR");
-    const std::string expected = c.tmpdir ? tmp.Path() : "/tmp";
-    EXPECT_TRUE(std::regex_match(Utf16ToUtf8(own),
-                                 std::regex(expected + "/corvane-preview-[A-Za-z0-9]{6}/")))
-        << Utf16ToUtf8(own);
-    EXPECT_TRUE(RemoveTempPath(own.c_str()));
-    if (c.runtime)
-      chmod(rt.c_str(), 0700);
   }
   setenv("XDG_RUNTIME_DIR", m_dir.Path().c_str(), 1);
 }

@@ -230,15 +230,4 @@ TEST_F(SettingsTest, ASaveWritesOnlyTheKeysItChangedOverTheFileOnDisk) {
   EXPECT_EQ(Log(), "");
 }
 
-TEST_F(SettingsTest, IntegersAreStoredAsDecimalText) {
-  CSettings settings;
-  settings.setInt(u"Width", -7);
-  EXPECT_EQ(settings.getStr(u"Width"), u"-7");
-  for (const auto& [text, expected] :
-       {std::pair{u"-2147483648", INT_MIN}, {u"", 99}, {u"12a", 99}, {u"2147483648", 99}}) {
-    settings.setStr(u"Number", text);
-    EXPECT_EQ(settings.getInt(u"Number", 99), expected) << CString(text).ToUtf8();
-  }
-}
-
 }  // namespace
