@@ -425,27 +425,13 @@ TEST_P(RefusedRows, FailTheConversionWithTheirLine) {
 INSTANTIATE_TEST_SUITE_P(Conversion, RefusedRows, ::testing::ValuesIn(kRefusedCases),
                          corvane_test::ByName);
 
+// Progress comes by bytes read; the callback's cancel leaves the earlier output.
 TEST_F(ConversionTest, ProgressIsReportedWhileReading) {
-  std::string source = "a\n";
-  for (int i = 0; i < 2 * 65536 + 10; ++i)
-    source += "1\n";
-  std::vector<std::uint64_t> calls;
-  ConversionRequest request = Request(m_dir.Write("s.txt", source), m_dir.File("out.json"));
-  request.progress = [&calls, &source](std::uint64_t bytes, std::uint64_t total) {
-    EXPECT_EQ(total, source.size());
-    calls.push_back(bytes);
-    return true;
-  };
-  EXPECT_EQ(ConvertToJson(request).rowsWritten, 2 * 65536 + 10);
-  // After 65,536 and 131,072 rows: the header and those rows, two bytes each.
-  EXPECT_EQ(calls, (std::vector<std::uint64_t>{2 + 2 * 65536, 2 + 4 * 65536}));
-
-  // Long rows bring calls by bytes read; the callback's cancel leaves the earlier output.
   std::string longRows = "a\n";
   for (int i = 0; i < 8000; ++i)
     longRows += std::string(999, 'x') + "\n";
-  m_dir.Write("s.txt", longRows);
-  calls.clear();
+  ConversionRequest request = Request(m_dir.Write("s.txt", longRows), m_dir.File("out.json"));
+  std::vector<std::uint64_t> calls;
   request.progress = [&calls](std::uint64_t bytes, std::uint64_t) {
     calls.push_back(bytes);
     return calls.size() < 3;

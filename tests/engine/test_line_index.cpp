@@ -158,21 +158,6 @@ TEST_P(PageAtLineTest, ShowsTheRowsOfTheWholeConversion) {
 INSTANTIATE_TEST_SUITE_P(Sources, PageAtLineTest, ::testing::ValuesIn(kCases),
                          corvane_test::ByName);
 
-// A file of many rows keeps no more entries than the table holds, each still at its row.
-TEST(RowTable, KeepsItsSizeWhateverTheRows) {
-  CRowTable table(64);
-  constexpr std::int64_t kRows = 100000;
-  for (std::int64_t row = 0; row < kRows; ++row)
-    table.Add(row, {row + 2, static_cast<std::uint64_t>(row) * 10});
-  EXPECT_LE(table.Entries().size(), 64u);
-  EXPECT_GE(table.Entries().size(), 32u);
-  for (std::size_t entry = 0; entry < table.Entries().size(); ++entry)
-    EXPECT_EQ(table.Entries()[entry].line, static_cast<std::int64_t>(entry) * table.Step() + 2);
-  const RowsFrom from = table.Before(kRows - 1);
-  EXPECT_EQ(from.atRow + from.skipRows, kRows - 1);
-  EXPECT_LT(from.skipRows, table.Step());
-}
-
 std::string PageText(const char16_t* format, const char* a, const char* b, const char* c) {
   CString text;
   text.Format(format, CString::FromUtf8(a).GetString(), CString::FromUtf8(b).GetString(),
@@ -258,23 +243,6 @@ TEST(PreviewJump, ReadsNoByteBeforeTheEntry) {
   ASSERT_EQ(pwrite(fd, overwrite.data(), overwrite.size(), 40), 60);
   close(fd);
   EXPECT_EQ(RowsOf(request), before);
-}
-
-// The read limit counts from the file's start whether the page jumps or not.
-TEST(PreviewJump, KeepsTheReadLimit) {
-  const TempDir dir;
-  ConversionRequest request = PageAtLine380(dir);
-  RowsFrom from = *request.from;
-  ASSERT_GT(from.sourceByte, 0u);
-  // Within the page, in the middle of a row.
-  request.options.maxSourceBytes = from.sourceByte + 150;
-  request.from = from;
-  const std::vector<Seen> jumped = RowsOf(request);
-  from.sourceByte = 0;
-  request.from = from;
-  const std::vector<Seen> forward = RowsOf(request);
-  EXPECT_EQ(jumped, forward);
-  EXPECT_LT(forward.size(), static_cast<std::size_t>(kPreviewRows));
 }
 
 }  // namespace

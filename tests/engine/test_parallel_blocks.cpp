@@ -290,23 +290,4 @@ TEST_F(BlocksTest, CancelLeavesEarlierOutputAndNoThread) {
   EXPECT_EQ(ThreadsNow(), before);
 }
 
-// The conversion takes the threads asked for, the calling thread among them, and no more:
-// they read and write as well as convert. The source spans several read buffers and the
-// output several written blocks, so that a thread reading ahead or writing behind shows.
-TEST_F(BlocksTest, ThreadsAsAsked) {
-  ConversionRequest request =
-      Request("a,b\n" + Rows(400000, [](int k) { return std::to_string(k) + ",name y\n"; }));
-  Run(request, 2, 256 << 10);
-  const int before = ThreadsNow();
-  for (const unsigned threads : {1u, 2u, 4u}) {
-    int most = before;
-    request.progress = [&most](std::uint64_t, std::uint64_t) {
-      most = std::max(most, ThreadsNow());
-      return true;
-    };
-    Run(request, threads, 256 << 10);
-    EXPECT_EQ(most - before + 1, static_cast<int>(threads)) << threads << " threads";
-  }
-}
-
 }  // namespace
